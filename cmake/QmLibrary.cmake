@@ -1,0 +1,30 @@
+# qm_core_library(NAME DEPS...): a static library of every .cpp in the calling folder.
+# The folder is the unit of ownership, so new files join their library without touching the build.
+function(qm_core_library name)
+    file(GLOB _sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+    file(GLOB _headers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+    if(_sources)
+        add_library(${name} STATIC ${_sources} ${_headers})
+        set_target_properties(${name} PROPERTIES AUTOMOC OFF AUTORCC OFF)
+        target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+        target_link_libraries(${name} PUBLIC ${ARGN})
+    else()
+        # Interfaces only, so far.
+        add_library(${name} INTERFACE)
+        target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR}/src)
+        target_link_libraries(${name} INTERFACE ${ARGN})
+    endif()
+endfunction()
+
+# qm_test_dir(NAME DEPS...): one GoogleTest executable of every .cpp in the calling folder.
+function(qm_test_dir name)
+    file(GLOB _sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+    if(NOT _sources)
+        return()
+    endif()
+    add_executable(${name} ${_sources})
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
+    target_link_libraries(${name} PRIVATE ${ARGN} GTest::gtest GTest::gmock GTest::gtest_main)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QM_BIN_DIR=${CMAKE_BINARY_DIR}/bin")
+endfunction()

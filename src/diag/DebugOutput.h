@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string_view>
+
+namespace qm {
+
+// The debugger channel: one call per piece, exactly as the trace hands them over.
+class DebugOutput {
+public:
+    virtual ~DebugOutput() = default;
+    virtual void Write(std::string_view piece) = 0;
+};
+
+// Standard error on Linux; OutputDebugStringA on Windows.
+DebugOutput& SystemDebugOutput();
+
+}  // namespace qm

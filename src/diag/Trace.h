@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace qm {
+
+class DebugOutput;
+
+// Kinds of report; the numbers are part of the stored meaning.
+enum class TraceLevel : std::int32_t {
+    TraceEntry = 1,
+    TraceExit = 2,
+    TraceError = 3,
+    TraceMessage = 4,
+};
+
+inline constexpr TraceLevel TraceEntry = TraceLevel::TraceEntry;
+inline constexpr TraceLevel TraceExit = TraceLevel::TraceExit;
+inline constexpr TraceLevel TraceError = TraceLevel::TraceError;
+inline constexpr TraceLevel TraceMessage = TraceLevel::TraceMessage;
+
+// The program's one diagnostic channel. All text is in the ANSI code page (Windows-1252),
+// like every other text inside the core.
+//
+// When the switch is on, each report becomes one time-stamped line appended to the log file
+// (opened and closed per line, so other programs may read or delete it between reports) and
+// the same report, without the stamp, goes to the debugger in pieces of at most 80 characters
+// followed by "\r\n". Any failure is silent: tracing must never disturb the caller.
+void Trace(std::string_view methodName, TraceLevel level, std::string_view message);
+
+namespace modTrace {
+// The switch's only accessor: it is written during start-up and read by Trace alone.
+void TraceSwitch(bool on);
+
+// Where the log goes; the program's folder + "log.txt" unless set otherwise (tests do).
+void SetLogFile(std::string path);
+const std::string& LogFile();
+// Removes the log file, ignoring every error (start-up does this before the first report).
+void DeleteLogFile();
+// Where the debugger pieces go; nullptr restores the system channel.
+void SetDebugOutput(DebugOutput* output);
+
+// The level text that each line carries.
+std::string_view LevelText(TraceLevel level);
+// "method:level: message", the report without its time stamp.
+std::string FormatReport(std::string_view methodName, TraceLevel level, std::string_view message);
+}  // namespace modTrace
+
+}  // namespace qm

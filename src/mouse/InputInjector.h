@@ -1,0 +1,98 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+namespace qm {
+
+// Desktop input in the shape the Windows input calls take, so that the movement, click and
+// keystroke code is the same on every system and each backend maps the records to its own calls.
+
+inline constexpr std::uint32_t INPUT_MOUSE = 0;
+inline constexpr std::uint32_t INPUT_KEYBOARD = 1;
+
+inline constexpr std::uint32_t MOUSEEVENTF_MOVE = 0x0001;
+inline constexpr std::uint32_t MOUSEEVENTF_LEFTDOWN = 0x0002;
+inline constexpr std::uint32_t MOUSEEVENTF_LEFTUP = 0x0004;
+inline constexpr std::uint32_t MOUSEEVENTF_RIGHTDOWN = 0x0008;
+inline constexpr std::uint32_t MOUSEEVENTF_RIGHTUP = 0x0010;
+
+inline constexpr std::uint32_t KEYEVENTF_KEYUP = 0x0002;
+// The record's scan field carries a character rather than a key: used where the layout has
+// no key for the character, so it is typed as itself instead of as a wrong key.
+inline constexpr std::uint32_t KEYEVENTF_UNICODE = 0x0004;
+
+inline constexpr std::uint16_t VK_SHIFT = 16;
+
+inline constexpr std::int32_t SM_CXSCREEN = 0;
+inline constexpr std::int32_t SM_CYSCREEN = 1;
+
+struct MouseInput {
+    std::int32_t dx = 0;
+    std::int32_t dy = 0;
+    std::uint32_t mouseData = 0;
+    std::uint32_t dwFlags = 0;
+};
+
+struct KeyboardInput {
+    std::uint16_t wVk = 0;
+    std::uint16_t wScan = 0;
+    std::uint32_t dwFlags = 0;
+};
+
+struct InputRecord {
+    std::uint32_t type = INPUT_MOUSE;
+    MouseInput mi{};
+    KeyboardInput ki{};
+
+    static InputRecord Mouse(std::uint32_t flags, std::int32_t dx = 0, std::int32_t dy = 0) {
+        InputRecord r;
+        r.type = INPUT_MOUSE;
+        r.mi.dx = dx;
+        r.mi.dy = dy;
+        r.mi.dwFlags = flags;
+        return r;
+    }
+    static InputRecord Key(std::uint16_t vk, std::uint32_t flags, std::uint16_t scan = 0) {
+        InputRecord r;
+        r.type = INPUT_KEYBOARD;
+        r.ki.wVk = vk;
+        r.ki.wScan = scan;
+        r.ki.dwFlags = flags;
+        return r;
+    }
+};
+
+struct Point {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+};
+
+// The desktop input operations. No result of any of them is examined by the callers; a backend
+// that cannot deliver an event drops it.
+class InputInjector {
+public:
+    virtual ~InputInjector() = default;
+
+    // All records of one call reach the desktop in order, before any later call's records.
+    virtual void SendInput(std::span<const InputRecord> records) = 0;
+
+    // The older calls, one event each. A system with a single input path sends one record.
+    virtual void mouse_event(std::uint32_t flags, std::int32_t dx, std::int32_t dy) {
+        const InputRecord record = InputRecord::Mouse(flags, dx, dy);
+        SendInput(std::span<const InputRecord>(&record, 1));
+    }
+    virtual void keybd_event(std::uint8_t vk, std::uint32_t flags) {
+        const InputRecord record = InputRecord::Key(vk, flags);
+        SendInput(std::span<const InputRecord>(&record, 1));
+    }
+
+    // Low byte: the key; bit 0x100: Shift must be held (0x200 Ctrl, 0x400 Alt). -1 (all bits
+    // set) when the layout has no key for the character. The character is Windows-1252.
+    virtual std::int16_t VkKeyScanA(char character) = 0;
+
+    virtual Point GetCursorPos() = 0;
+    virtual std::int32_t GetSystemMetrics(std::int32_t index) = 0;
+};
+
+}  // namespace qm

@@ -1,0 +1,92 @@
+#include "diag/Trace.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <sys/stat.h>
+
+#include "support/TempDir.h"
+#include "support/TraceCapture.h"
+
+namespace qm {
+namespace {
+
+TEST(Trace, LineFormatLevelsAndTimeStamp) {
+    test::TraceCapture capture;
+    Trace("modSettings.GetSettings", TraceEntry, "");
+    Trace("frmSerial.Form_Load", TraceMessage, "Deleting previous log file...");
+    Trace("clsRegistry.GetValue", TraceError, "");
+    Trace("x.y", TraceExit, "done");
+    Trace("x.z", static_cast<TraceLevel>(99), "odd");
+
+    const std::string text = test::ReadFile(capture.LogPath());
+    const std::regex line(R"(\d\d/\d\d/\d{4} \d\d\.\d\d\.\d\d : [^\r\n]*\r\n)");
+    std::size_t lines = 0;
+    std::size_t covered = 0;
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), line); it != std::sregex_iterator(); ++it) {
+        EXPECT_EQ(static_cast<std::size_t>(it->position()), covered) << "lines must follow each other";
+        covered += static_cast<std::size_t>(it->length());
+        ++lines;
+    }
+    EXPECT_EQ(lines, 5u);
+    EXPECT_EQ(covered, text.size());
+    EXPECT_EQ(capture.Reports(), (std::vector<std::string>{
+                                     "modSettings.GetSettings:Method Entry: ",
+                                     "frmSerial.Form_Load:: Deleting previous log file...",
+                                     "clsRegistry.GetValue:#Method Exit Error#: ",
+                                     "x.y:Method Exit: done",
+                                     "x.z:: odd",
+                                 }));
+}
+
+TEST(Trace, DebuggerGetsEightyCharacterPiecesThenCrLf) {
+    test::TraceCapture capture;
+    const std::string method = "m.n";  // the report starts "m.n:: ": six characters before the message
+    Trace(method, TraceMessage, std::string(74, 'a'));  // exactly 80
+    ASSERT_EQ(capture.Pieces().size(), 2u);
+    EXPECT_EQ(capture.Pieces()[0].size(), 80u);
+    EXPECT_EQ(capture.Pieces()[1], "\r\n");
+
+    capture.Clear();
+    Trace(method, TraceMessage, std::string(74, 'a') + std::string(81, 'b'));  // 161 characters
+    ASSERT_EQ(capture.Pieces().size(), 4u);
+    EXPECT_EQ(capture.Pieces()[0], "m.n:: " + std::string(74, 'a'));
+    EXPECT_EQ(capture.Pieces()[1], std::string(80, 'b'));
+    EXPECT_EQ(capture.Pieces()[2], "b");
+    EXPECT_EQ(capture.Pieces()[3], "\r\n");
+    // In the file it is still one line.
+    EXPECT_EQ(capture.Reports().size(), 1u);
+}
+
+TEST(Trace, SwitchOffWritesNothing) {
+    test::TraceCapture capture;
+    modTrace::TraceSwitch(false);
+    Trace("a.b", TraceEntry, "");
+    EXPECT_TRUE(capture.Pieces().empty());
+    EXPECT_TRUE(test::ReadFile(capture.LogPath()).empty());
+}
+
+TEST(Trace, UnwritableLogIsSilentAndSkipsDebugger) {
+    test::TraceCapture capture;
+    test::TempDir dir;
+    modTrace::SetLogFile(dir.File("missing-folder/log.txt"));
+    Trace("a.b", TraceEntry, "");
+    EXPECT_TRUE(capture.Pieces().empty());
+
+    // The next report tries afresh: once the file can be written, tracing resumes.
+    modTrace::SetLogFile(capture.LogPath());
+    Trace("a.b", TraceExit, "");
+    EXPECT_EQ(capture.Pieces().size(), 2u);
+}
+
+TEST(Trace, DeleteLogFileIgnoresAMissingFile) {
+    test::TraceCapture capture;
+    modTrace::DeleteLogFile();  // nothing there yet
+    Trace("a.b", TraceEntry, "");
+    modTrace::DeleteLogFile();
+    struct stat st {};
+    EXPECT_NE(::stat(capture.LogPath().c_str(), &st), 0);
+}
+
+}  // namespace
+}  // namespace qm
