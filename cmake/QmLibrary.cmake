@@ -28,3 +28,16 @@ function(qm_test_dir name)
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
         PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QM_BIN_DIR=${CMAKE_BINARY_DIR}/bin")
 endfunction()
+
+# qm_qt_library(NAME DEPS...): like qm_core_library, for Qt code (moc and resources on).
+function(qm_qt_library name)
+    file(GLOB _sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
+    file(GLOB _headers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+    if(NOT _sources)
+        return()
+    endif()
+    add_library(${name} STATIC ${_sources} ${_headers})
+    set_target_properties(${name} PROPERTIES AUTOMOC ON AUTORCC ON)
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${name} PUBLIC ${ARGN})
+endfunction()
