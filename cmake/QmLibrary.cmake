@@ -41,3 +41,20 @@ function(qm_qt_library name)
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
     target_link_libraries(${name} PUBLIC ${ARGN})
 endfunction()
+
+# qm_qt_tests(DEPS...): one Qt Test executable per *Test.cpp in the calling folder, run offscreen.
+# Widget tests use Qt Test, whose QTEST_MAIN brings up the application object they need.
+function(qm_qt_tests)
+    file(GLOB _tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*Test.cpp)
+    foreach(_test ${_tests})
+        get_filename_component(_name ${_test} NAME_WE)
+        set(_target qm_qttest_${_name})
+        add_executable(${_target} ${_test})
+        set_target_properties(${_target} PROPERTIES AUTOMOC ON AUTORCC ON)
+        target_include_directories(${_target} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
+        target_link_libraries(${_target} PRIVATE ${ARGN} Qt6::Test)
+        add_test(NAME ${_name} COMMAND ${_target})
+        set_tests_properties(${_name} PROPERTIES
+            ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QM_BIN_DIR=${CMAKE_BINARY_DIR}/bin")
+    endforeach()
+endfunction()
