@@ -1,0 +1,192 @@
+#include "input/CharacterDispatcher.h"
+
+#include <limits>
+#include <utility>
+
+#include "diag/RaisedError.h"
+#include "diag/Trace.h"
+#include "mouse/Rounding.h"
+#include "mouse/TrappedError.h"
+
+namespace qm {
+namespace {
+
+constexpr const char* kOnComm = "frmSerial.MscSerial_OnComm";
+constexpr const char* kProcessCharacter = "frmSerial.ProcessCharacter";
+constexpr const char* kUpdateBytesReceived = "frmSerial.UpdateBytesReceived";
+constexpr const char* kResetBytesReceived = "frmSerial.ResetBytesReceived";
+
+// Four entries of "000\r\n": the fifth is the new one.
+constexpr std::size_t kKeptListLength = 20;
+
+std::int32_t Step(float increment) {
+    return RoundToInt32(static_cast<double>(increment));
+}
+std::int32_t NegatedStep(float increment) {
+    return RoundToInt32(-static_cast<double>(increment));
+}
+
+}  // namespace
+
+CharacterDispatcher::CharacterDispatcher(const SettingsRecord& settings, SerialControl& mscSerial,
+                                         EventPump& pump, AsciiSequenceDecoder& decoder,
+                                         MovementEngine& movement, ClickEmulation& clicks,
+                                         KeystrokeInjection& keys, DispatcherView view)
+    : settings_(settings),
+      serial_(mscSerial),
+      pump_(pump),
+      decoder_(decoder),
+      movement_(movement),
+      clicks_(clicks),
+      keys_(keys),
+      view_(std::move(view)) {
+    serial_.SetOnComm([this] { MscSerial_OnComm(); });
+}
+
+CharacterDispatcher::~CharacterDispatcher() {
+    serial_.SetOnComm(nullptr);
+}
+
+std::string CharacterDispatcher::FormatCode(std::int32_t code) {
+    const std::int64_t wide = code;
+    std::string digits = std::to_string(wide < 0 ? -wide : wide);
+    if (digits.size() < 3) {
+        digits.insert(0, 3 - digits.size(), '0');
+    }
+    return wide < 0 ? "-" + digits : digits;
+}
+
+void CharacterDispatcher::MscSerial_OnComm() {
+    Trace(kOnComm, TraceEntry, "");
+    try {
+        if (serial_.CommEvent() == comEvReceive) {
+            PendingInput input;
+            input.text = serial_.Input();
+            input.sequenceMode = settings_.ASCIISequence() != 0;
+            pending_.push_back(std::move(input));
+            if (!workingThrough_) {
+                // Only the outermost receive event works through the inputs; one raised nested
+                // inside it has just queued its own behind the ones still waiting.
+                struct Owner {
+                    bool& flag;
+                    explicit Owner(bool& f) : flag(f) { flag = true; }
+                    ~Owner() { flag = false; }
+                } owner(workingThrough_);
+                while (!pending_.empty()) {
+                    const PendingInput next = std::move(pending_.front());
+                    pending_.pop_front();
+                    try {
+                        WorkThrough(next);
+                    } catch (...) {
+                        // The rest of that input is abandoned; the inputs of other events go on.
+                        Trace(kOnComm, TraceError, TrappedErrorDescription());
+                    }
+                }
+            }
+        }
+        Trace(kOnComm, TraceExit, "");
+    } catch (...) {
+        Trace(kOnComm, TraceError, TrappedErrorDescription());
+    }
+}
+
+void CharacterDispatcher::WorkThrough(const PendingInput& input) {
+    for (const char character : input.text) {
+        const auto code = static_cast<std::int16_t>(static_cast<unsigned char>(character));
+        if (code == 0 || code == 255) {
+            continue;
+        }
+        if (input.sequenceMode) {
+            decoder_.ProcessASCIISequenceCharacter(code);
+        } else {
+            ProcessCharacter(code);
+        }
+    }
+}
+
+bool CharacterDispatcher::ProcessCharacter(std::int16_t code) {
+    try {
+        receivedBuffer_ = FormatCode(code) + "\r\n" + receivedBuffer_.substr(0, kKeptListLength);
+        if (view_.SetReceivedBufferText) {
+            view_.SetReceivedBufferText(receivedBuffer_);
+        }
+
+        // The fixed order: the first setting equal to the code wins. Screen Y grows downwards.
+        const SettingsRecord& s = settings_;
+        if (code == s.N_ASCII()) {
+            movement_.MoveMouse(0, NegatedStep(s.MovementIncrementY()));
+        } else if (code == s.S_ASCII()) {
+            movement_.MoveMouse(0, Step(s.MovementIncrementY()));
+        } else if (code == s.W_ASCII()) {
+            movement_.MoveMouse(NegatedStep(s.MovementIncrementX()), 0);
+        } else if (code == s.E_ASCII()) {
+            movement_.MoveMouse(Step(s.MovementIncrementX()), 0);
+        } else if (code == s.NE_ASCII()) {
+            movement_.MoveMouse(Step(s.MovementIncrementX()), NegatedStep(s.MovementIncrementY()));
+        } else if (code == s.NW_ASCII()) {
+            movement_.MoveMouse(NegatedStep(s.MovementIncrementX()), NegatedStep(s.MovementIncrementY()));
+        } else if (code == s.SW_ASCII()) {
+            movement_.MoveMouse(NegatedStep(s.MovementIncrementX()), Step(s.MovementIncrementY()));
+        } else if (code == s.SE_ASCII()) {
+            movement_.MoveMouse(Step(s.MovementIncrementX()), Step(s.MovementIncrementY()));
+        } else if (code == s.STOP_ASCII()) {
+            movement_.StopMouse();
+        } else if (code == s.LEFT_SCLICK_ASCII()) {
+            clicks_.CLickMouse(1, 0);
+        } else if (code == s.LEFT_DCLICK_ASCII()) {
+            clicks_.CLickMouse(1, 1);
+        } else if (code == s.RIGHT_SCLICK_ASCII()) {
+            clicks_.CLickMouse(2, 0);
+        } else if (code == s.RIGHT_DCLICK_ASCII()) {
+            clicks_.CLickMouse(2, 1);
+        } else if (code >= 0 && code <= 255) {
+            keys_.SendKeyCode(code);
+        }
+
+        pump_.DoEvents();
+        UpdateBytesReceived();
+        Trace(kProcessCharacter, TraceExit, "");
+        return true;
+    } catch (...) {
+        Trace(kProcessCharacter, TraceError, TrappedErrorDescription());
+        return false;
+    }
+}
+
+bool CharacterDispatcher::UpdateBytesReceived() {
+    Trace(kUpdateBytesReceived, TraceEntry, "");
+    try {
+        if (bytesReceived_ == std::numeric_limits<std::int32_t>::max()) {
+            err::RaiseOverflow("frmSerial");
+        }
+        bytesReceived_ += 1;
+        if (view_.SetBytesReceivedText) {
+            view_.SetBytesReceivedText(std::to_string(bytesReceived_));
+        }
+        if (view_.UpdateTrayIconInfo) {
+            view_.UpdateTrayIconInfo();
+        }
+        Trace(kUpdateBytesReceived, TraceExit, "");
+        return true;
+    } catch (...) {
+        Trace(kUpdateBytesReceived, TraceError, TrappedErrorDescription());
+        return false;
+    }
+}
+
+bool CharacterDispatcher::ResetBytesReceived() {
+    Trace(kResetBytesReceived, TraceEntry, "");
+    try {
+        bytesReceived_ = 0;
+        if (view_.SetBytesReceivedText) {
+            view_.SetBytesReceivedText("0");
+        }
+        Trace(kResetBytesReceived, TraceExit, "");
+        return true;
+    } catch (...) {
+        Trace(kResetBytesReceived, TraceError, TrappedErrorDescription());
+        return false;
+    }
+}
+
+}  // namespace qm

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <string>
+
+#include "input/AsciiSequenceDecoder.h"
+#include "input/KeystrokeInjection.h"
+#include "mouse/ClickEmulation.h"
+#include "mouse/EventPump.h"
+#include "mouse/MovementEngine.h"
+#include "ports/SerialControl.h"
+#include "settings/SettingsRecord.h"
+
+namespace qm {
+
+// Where the dispatcher's results show. Each may be left empty.
+struct DispatcherView {
+    // The new text of txtReceivedBuffer: the five newest codes, "000" + CR LF each, newest first.
+    std::function<void(const std::string&)> SetReceivedBufferText;
+    // The new text of txtBytesReceived: the count in plain decimal.
+    std::function<void(const std::string&)> SetBytesReceivedText;
+    // Rebuilds the tray tooltip, which reads BytesReceived().
+    std::function<bool()> UpdateTrayIconInfo;
+};
+
+// Where every character from the device enters: it reads the serial control's input, drops
+// bytes 0 and 255, hands the rest to the sequence decoder or to ProcessCharacter, lists and
+// counts each processed code and starts its action, the first match among the thirteen codes of
+// the applied settings, or a keystroke.
+//
+// Nested events: a receive event raised while an earlier one is still being worked through (its
+// actions let pending events run) does not jump the queue. Its input is read at once and worked
+// through, in arrival order, as soon as the earlier input is done; every character is listed,
+// acted on and counted exactly once, in the order it arrived.
+class CharacterDispatcher {
+public:
+    // Takes the serial control's OnComm for itself. Every reference must outlive the object.
+    CharacterDispatcher(const SettingsRecord& settings, SerialControl& mscSerial, EventPump& pump,
+                        AsciiSequenceDecoder& decoder, MovementEngine& movement, ClickEmulation& clicks,
+                        KeystrokeInjection& keys, DispatcherView view = {});
+    ~CharacterDispatcher();
+    CharacterDispatcher(const CharacterDispatcher&) = delete;
+    CharacterDispatcher& operator=(const CharacterDispatcher&) = delete;
+
+    // The serial control's communication event; acts only on a receive event.
+    void MscSerial_OnComm();
+    // Lists, matches and counts one code (the decoder passes codes up to 999).
+    bool ProcessCharacter(std::int16_t code);
+    bool UpdateBytesReceived();
+    // The Reset button: count 0, display "0"; the tray tooltip is left for its next rebuild.
+    bool ResetBytesReceived();
+
+    const std::string& ReceivedBuffer() const { return receivedBuffer_; }
+    std::int32_t BytesReceived() const { return bytesReceived_; }
+    // Starts the count from a given value, as if that many had arrived (the display is not
+    // touched). For diagnostics, tests and benchmarks.
+    void SetBytesReceived(std::int32_t count) { bytesReceived_ = count; }
+
+    // "000": at least three decimal digits, zero-padded.
+    static std::string FormatCode(std::int32_t code);
+
+private:
+    struct PendingInput {
+        std::string text;
+        bool sequenceMode = false;
+    };
+    void WorkThrough(const PendingInput& input);
+
+    const SettingsRecord& settings_;
+    SerialControl& serial_;
+    EventPump& pump_;
+    AsciiSequenceDecoder& decoder_;
+    MovementEngine& movement_;
+    ClickEmulation& clicks_;
+    KeystrokeInjection& keys_;
+    DispatcherView view_;
+
+    std::string receivedBuffer_;
+    std::int32_t bytesReceived_ = 0;
+    // Inputs read but not yet worked through, oldest first, and whether a receive event further
+    // out is already working through them.
+    std::deque<PendingInput> pending_;
+    bool workingThrough_ = false;
+};
+
+}  // namespace qm

@@ -1,0 +1,88 @@
+#include "input/KeystrokeInjection.h"
+
+#include <array>
+#include <span>
+#include <string>
+
+#include "diag/Cp1252.h"
+#include "diag/RaisedError.h"
+#include "diag/Trace.h"
+#include "mouse/TrappedError.h"
+
+namespace qm {
+namespace {
+
+constexpr const char* kSendKeyCode = "frmSerial.SendKeyCode";
+constexpr std::uint16_t kShiftFlag = 0x100;
+// The layout's answer when it has no key for the character.
+constexpr std::int16_t kNoKey = -1;
+
+}  // namespace
+
+KeystrokeInjection::KeystrokeInjection(InputInjector& injector, const clsOSInfo& osInfo)
+    : injector_(injector), osInfo_(osInfo) {}
+
+bool KeystrokeInjection::SendKeyCode(std::int32_t plngKeyCode) {
+    Trace(kSendKeyCode, TraceEntry, "");
+    try {
+        if (plngKeyCode < 0 || plngKeyCode > 255) {
+            err::RaiseOverflow("frmSerial");
+        }
+        const auto byte = static_cast<unsigned char>(plngKeyCode);
+        const bool newerPath = osInfo_.IsWin98() || osInfo_.IsWin2K();
+        const std::int16_t answer = injector_.VkKeyScanA(static_cast<char>(byte));
+
+        if (answer == kNoKey) {
+            // No key would give this character: pressing "key 255" with Shift would type nothing
+            // sensible, so the character goes out as itself.
+            if (newerPath) {
+                const auto unicode = static_cast<std::uint16_t>(Cp1252ToUnicode(byte));
+                const std::array<InputRecord, 2> records = {
+                    InputRecord::Key(0, KEYEVENTF_UNICODE, unicode),
+                    InputRecord::Key(0, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP, unicode),
+                };
+                injector_.SendInput(records);
+                Trace(kSendKeyCode, TraceMessage,
+                      "No key on the keyboard layout for key code " + std::to_string(plngKeyCode) +
+                          " - typed as a character");
+            } else {
+                // The older calls can only press keys.
+                Trace(kSendKeyCode, TraceMessage,
+                      "No key on the keyboard layout for key code " + std::to_string(plngKeyCode) +
+                          " - not typed");
+            }
+            Trace(kSendKeyCode, TraceExit, "");
+            return true;
+        }
+
+        const auto key = static_cast<std::uint16_t>(static_cast<std::uint16_t>(answer) & 0xFFu);
+        const bool shift = (static_cast<std::uint16_t>(answer) & kShiftFlag) != 0;
+        std::array<InputRecord, 4> records{};
+        std::size_t count = 0;
+        if (shift) {
+            // Shift is released before the key: the key press has already produced the character.
+            records[count++] = InputRecord::Key(VK_SHIFT, 0);
+            records[count++] = InputRecord::Key(key, 0);
+            records[count++] = InputRecord::Key(VK_SHIFT, KEYEVENTF_KEYUP);
+            records[count++] = InputRecord::Key(key, KEYEVENTF_KEYUP);
+        } else {
+            records[count++] = InputRecord::Key(key, 0);
+            records[count++] = InputRecord::Key(key, KEYEVENTF_KEYUP);
+        }
+
+        if (newerPath) {
+            injector_.SendInput(std::span<const InputRecord>(records.data(), count));
+        } else {
+            for (std::size_t i = 0; i < count; ++i) {
+                injector_.keybd_event(static_cast<std::uint8_t>(records[i].ki.wVk), records[i].ki.dwFlags);
+            }
+        }
+        Trace(kSendKeyCode, TraceExit, "");
+        return true;
+    } catch (...) {
+        Trace(kSendKeyCode, TraceError, TrappedErrorDescription());
+        return false;
+    }
+}
+
+}  // namespace qm

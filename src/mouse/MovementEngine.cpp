@@ -1,0 +1,143 @@
+#include "mouse/MovementEngine.h"
+
+#include <utility>
+
+#include "diag/RaisedError.h"
+#include "diag/Trace.h"
+#include "mouse/Rounding.h"
+#include "mouse/TrappedError.h"
+
+namespace qm {
+namespace {
+
+constexpr const char* kMoveMouse = "frmSerial.MoveMouse";
+constexpr const char* kStopMouse = "frmSerial.StopMouse";
+constexpr const char* kTimer = "frmSerial.tmrMouseMovement_Timer";
+
+constexpr std::int32_t kStartInterval = 20;
+constexpr std::int32_t kLargestInterval = 65535;
+// What a window timer answers to an interval it cannot take.
+constexpr std::int32_t kInvalidPropertyValue = 380;
+// The right and bottom limits of the bounce lie this far inside the screen.
+constexpr std::int32_t kEdgeMargin = 10;
+
+}  // namespace
+
+MovementEngine::MovementEngine(InputInjector& injector, const clsOSInfo& osInfo, Timer& tmrMouseMovement,
+                               EventPump& pump, const SettingsRecord& settings, WorkingValuesSource working)
+    : injector_(injector),
+      osInfo_(osInfo),
+      timer_(tmrMouseMovement),
+      pump_(pump),
+      settings_(settings),
+      working_(std::move(working)) {
+    timer_.SetEnabled(false);
+    timer_.SetInterval(kStartInterval);
+    timer_.SetOnTick([this] { tmrMouseMovement_Timer(); });
+}
+
+MovementEngine::~MovementEngine() {
+    timer_.SetEnabled(false);
+    timer_.SetOnTick(nullptr);
+}
+
+std::int32_t MovementEngine::TimerInterval(float movementDelay) {
+    const std::int32_t interval = RoundToInt32(static_cast<double>(movementDelay));
+    if (interval < 0 || interval > kLargestInterval) {
+        throw RaisedError(kInvalidPropertyValue, "frmSerial", "Invalid property value");
+    }
+    return interval;
+}
+
+bool MovementEngine::MoveMouse(std::int32_t x, std::int32_t y) {
+    return Move(x, y, true);
+}
+
+bool MovementEngine::Move(std::int32_t x, std::int32_t y, bool forCode) {
+    Trace(kMoveMouse, TraceEntry, "");
+    try {
+        const std::uint64_t generation = forCode ? ++generation_ : generation_;
+        pump_.DoEvents();
+        if (generation_ != generation) {
+            // A newer code (or a stop) ran while events were pending; its step and timer stand,
+            // and this older step is not made at all.
+            Trace(kMoveMouse, TraceExit, "");
+            return true;
+        }
+        if (osInfo_.IsWin98() || osInfo_.IsWin2K()) {
+            const InputRecord record = InputRecord::Mouse(MOUSEEVENTF_MOVE, x, y);
+            injector_.SendInput(std::span<const InputRecord>(&record, 1));
+        } else {
+            injector_.mouse_event(MOUSEEVENTF_MOVE, x, y);
+        }
+        stepX_ = x;
+        stepY_ = y;
+        const MovementWorkingValues working = working_ ? working_() : MovementWorkingValues{};
+        timer_.SetInterval(TimerInterval(working.MovementDelay));
+        timer_.SetEnabled(true);
+        Trace(kMoveMouse, TraceExit, "");
+        return true;
+    } catch (...) {
+        Trace(kMoveMouse, TraceError, TrappedErrorDescription());
+        return false;
+    }
+}
+
+bool MovementEngine::StopMouse() {
+    Trace(kStopMouse, TraceEntry, "");
+    try {
+        const std::uint64_t generation = ++generation_;
+        pump_.DoEvents();
+        if (generation_ == generation) {
+            stepX_ = 0;
+            stepY_ = 0;
+            timer_.SetEnabled(false);
+        }
+        Trace(kStopMouse, TraceExit, "");
+        return true;
+    } catch (...) {
+        Trace(kStopMouse, TraceError, TrappedErrorDescription());
+        return false;
+    }
+}
+
+void MovementEngine::tmrMouseMovement_Timer() {
+    try {
+        if (settings_.BouncyMouse() == 1) {
+            Bounce();
+        }
+        Move(stepX_, stepY_, false);
+    } catch (...) {
+        Trace(kTimer, TraceError, TrappedErrorDescription());
+    }
+}
+
+// Looks at where the previous step left the pointer, before this tick's step.
+void MovementEngine::Bounce() {
+    const Point position = injector_.GetCursorPos();
+    const std::int32_t width = injector_.GetSystemMetrics(SM_CXSCREEN) - kEdgeMargin;
+    const std::int32_t height = injector_.GetSystemMetrics(SM_CYSCREEN) - kEdgeMargin;
+    const bool insideX = 0 < position.x && position.x < width;
+    const bool insideY = 0 < position.y && position.y < height;
+    const MovementWorkingValues working = working_ ? working_() : MovementWorkingValues{};
+
+    std::int32_t x = stepX_;
+    std::int32_t y = stepY_;
+    if (working.BouncyMouseAngle == 90) {
+        // Reflection per axis: a side wall turns only the horizontal motion, a corner both.
+        if (!insideX) {
+            x = NegateStep(x);
+        }
+        if (!insideY) {
+            y = NegateStep(y);
+        }
+    } else if (!insideX || !insideY) {
+        // Every other angle goes back the way it came.
+        x = NegateStep(x);
+        y = NegateStep(y);
+    }
+    stepX_ = x;
+    stepY_ = y;
+}
+
+}  // namespace qm

@@ -1,0 +1,167 @@
+#include "input/AsciiSequenceDecoder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "support/TraceCapture.h"
+
+namespace qm {
+namespace {
+
+class DecoderTest : public ::testing::Test {
+protected:
+    void Feed(const std::string& characters) {
+        for (const char c : characters) {
+            decoder.ProcessASCIISequenceCharacter(static_cast<std::int16_t>(static_cast<unsigned char>(c)));
+        }
+    }
+
+    std::vector<std::int16_t> passed;
+    AsciiSequenceDecoder decoder{[this](std::int16_t code) {
+        passed.push_back(code);
+        return true;
+    }};
+};
+
+TEST_F(DecoderTest, CompleteSequenceGivesOneCodeAndTracesEachStage) {
+    test::TraceCapture trace;
+    const std::string sequence =
+        "\x1b"
+        "A065";
+    const std::int32_t stages[] = {1, 2, 3, 4, 0};
+    for (std::size_t i = 0; i < sequence.size(); ++i) {
+        Feed(sequence.substr(i, 1));
+        EXPECT_EQ(decoder.Stage(), stages[i]) << i;
+        if (i < 4) {
+            EXPECT_TRUE(passed.empty());
+        }
+    }
+    EXPECT_EQ(passed, (std::vector<std::int16_t>{65}));
+    EXPECT_EQ(decoder.Digits(), "");
+
+    std::vector<std::string> messages;
+    for (const std::string& report : trace.Reports()) {
+        const std::string prefix = "frmSerial.ProcessASCIISequenceCharacter::";
+        if (report.rfind(prefix, 0) == 0) {
+            messages.push_back(report.substr(prefix.size() + 1));
+        }
+    }
+    EXPECT_EQ(messages, (std::vector<std::string>{
+                            "ASCIISequence Sequence Stage 1 - ASCII 'Esc' Found",
+                            "ASCIISequence Sequence Stage 2 - ASCII 'A' Found",
+                            "ASCIISequence Sequence Stage 3 - ASCII '0' Found",
+                            "ASCIISequence Sequence Stage 4 - ASCII '6' Found",
+                            "ASCIISequence Sequence Stage 5 - ASCII '5' Found",
+                            "ASCIISequence Processing - ASCII 'A'",
+                        }));
+    EXPECT_TRUE(trace.Contains("frmSerial.ResetASCIISequence:Method Entry: "));
+    EXPECT_TRUE(trace.Contains("frmSerial.ResetASCIISequence:Method Exit: "));
+}
+
+TEST_F(DecoderTest, ValuesFromZeroToNineHundredNinetyNine) {
+    test::TraceCapture trace;
+    Feed(
+        "\x1b"
+        "A007"
+        "\x1b"
+        "A255"
+        "\x1b"
+        "A000"
+        "\x1b"
+        "A300"
+        "\x1b"
+        "A999"
+        "\x1b"
+        "A256");
+    EXPECT_EQ(passed, (std::vector<std::int16_t>{7, 255, 0, 300, 999, 256}));
+    EXPECT_EQ(decoder.Stage(), 0);
+    // Above 255 there is no character to show, so the value is shown in decimal.
+    EXPECT_TRUE(trace.Contains(":: ASCIISequence Processing - ASCII '300'"));
+    EXPECT_TRUE(trace.Contains(":: ASCIISequence Processing - ASCII '999'"));
+    EXPECT_TRUE(trace.Contains(std::string(":: ASCIISequence Processing - ASCII '\xff'")));
+}
+
+TEST_F(DecoderTest, BrokenSequencesPassOnOnlyTheBreakingCharacter) {
+    struct Case {
+        const char* input;
+        std::vector<std::int16_t> passed;
+        std::int32_t stage;
+    };
+    const Case cases[] = {
+        {"x", {'x'}, 0},
+        {"\x1b"
+         "B",
+         {'B'},
+         0},
+        {"\x1b"
+         "a",
+         {'a'},
+         0},  // upper case only
+        {"\x1b"
+         "Ax",
+         {'x'},
+         0},
+        {"\x1b"
+         "A1x",
+         {'x'},
+         0},
+        {"\x1b"
+         "A06x",
+         {'x'},
+         0},
+        {"\x1b"
+         "A06"
+         "\x1b",
+         {27},
+         0},  // an Esc breaking a sequence is passed on, not a new start
+        {"\x1b"
+         "A"
+         "\x1b",
+         {27},
+         0},
+        {"\x1b\x1b", {27}, 1},
+        {"\x1b\x1b"
+         "A066",
+         {27, 66},
+         0},
+        {"\x1b\x1b\x1b", {27, 27}, 1},
+        {"\x1b"
+         "A1x"
+         "\x1b"
+         "A049",
+         {'x', 49},
+         0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::string(c.input)));
+        passed.clear();
+        decoder.ResetASCIISequence();
+        Feed(c.input);
+        EXPECT_EQ(passed, c.passed);
+        EXPECT_EQ(decoder.Stage(), c.stage);
+    }
+}
+
+TEST_F(DecoderTest, PassOnAndEscapeMessages) {
+    test::TraceCapture trace;
+    Feed("x\x1b\x1b");
+    EXPECT_TRUE(trace.Contains(":: ASCIISequence - Not in Sequence - processing ASCII 'x'"));
+    EXPECT_TRUE(trace.Contains(":: ASCIISequence - Escaped - Sending ASCII 'Esc'"));
+}
+
+TEST_F(DecoderTest, LoneEscWaitsWithoutLimit) {
+    Feed("\x1b");
+    EXPECT_TRUE(passed.empty());
+    EXPECT_EQ(decoder.Stage(), 1);
+    Feed("A12");
+    EXPECT_EQ(decoder.Stage(), 4);
+    EXPECT_EQ(decoder.Digits(), "12");
+    Feed("3");
+    EXPECT_EQ(passed, (std::vector<std::int16_t>{123}));
+}
+
+}  // namespace
+}  // namespace qm

@@ -1,0 +1,375 @@
+#include "input/CharacterDispatcher.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "mouse/RecordingInjector.h"
+#include "support/CoreManualTimer.h"
+#include "support/CoreOsVersions.h"
+#include "support/CoreScriptedPump.h"
+#include "support/CoreScriptedSerial.h"
+#include "support/TraceCapture.h"
+
+namespace qm {
+namespace {
+
+// The thirteen codes, in the matching order, kept clear of the letters the tests type.
+enum Code : std::int16_t { N = 200, S, W, E, NE, NW, SW, SE, STOP, LSCLICK, LDCLICK, RSCLICK, RDCLICK };
+
+std::string Byte(std::int16_t code) {
+    return std::string(1, static_cast<char>(code));
+}
+
+struct Step {
+    std::int32_t x;
+    std::int32_t y;
+    bool operator==(const Step&) const = default;
+};
+
+// The main window's parts, wired the way the window wires them, on a desktop in memory.
+class Dispatch : public ::testing::Test {
+protected:
+    Dispatch() {
+        const std::int16_t codes[] = {N, S, W, E, NE, NW, SW, SE, STOP, LSCLICK, LDCLICK, RSCLICK, RDCLICK};
+        SetCodes(codes);
+        settings.MovementIncrementX(10);
+        settings.MovementIncrementY(6);
+        working.MovementDelay = 20;
+    }
+
+    void SetCodes(const std::int16_t (&c)[13]) {
+        settings.N_ASCII(c[0]);
+        settings.S_ASCII(c[1]);
+        settings.W_ASCII(c[2]);
+        settings.E_ASCII(c[3]);
+        settings.NE_ASCII(c[4]);
+        settings.NW_ASCII(c[5]);
+        settings.SW_ASCII(c[6]);
+        settings.SE_ASCII(c[7]);
+        settings.STOP_ASCII(c[8]);
+        settings.LEFT_SCLICK_ASCII(c[9]);
+        settings.LEFT_DCLICK_ASCII(c[10]);
+        settings.RIGHT_SCLICK_ASCII(c[11]);
+        settings.RIGHT_DCLICK_ASCII(c[12]);
+    }
+
+    std::vector<Step> Moves() const {
+        std::vector<Step> moves;
+        for (const InputRecord& r : injector.Records()) {
+            if (r.type == INPUT_MOUSE && r.mi.dwFlags == MOUSEEVENTF_MOVE) {
+                moves.push_back({r.mi.dx, r.mi.dy});
+            }
+        }
+        return moves;
+    }
+    // The characters typed, from the key presses (Shift left out).
+    std::string Typed() const {
+        std::string typed;
+        for (const InputRecord& r : injector.Records()) {
+            if (r.type == INPUT_KEYBOARD && r.ki.dwFlags == 0 && r.ki.wVk != VK_SHIFT) {
+                typed += static_cast<char>(r.ki.wVk);
+            }
+        }
+        return typed;
+    }
+    std::vector<std::uint32_t> Buttons() const {
+        std::vector<std::uint32_t> buttons;
+        for (const InputRecord& r : injector.Records()) {
+            if (r.type == INPUT_MOUSE && r.mi.dwFlags != MOUSEEVENTF_MOVE) {
+                buttons.push_back(r.mi.dwFlags);
+            }
+        }
+        return buttons;
+    }
+
+    RecordingInjector injector;
+    clsOSInfo os = test::NewerInputPathOS();
+    test::ManualTimer timer;
+    test::ScriptedPump pump;
+    test::ScriptedSerial serial;
+    SettingsRecord settings;
+    MovementWorkingValues working;
+    std::vector<std::string> bufferTexts;
+    std::vector<std::string> countTexts;
+    std::vector<std::int32_t> trayCounts;
+
+    MovementEngine movement{injector, os, timer, pump, settings, [this] { return working; }};
+    ClickEmulation clicks{injector, os, pump};
+    KeystrokeInjection keys{injector, os};
+    AsciiSequenceDecoder decoder{[this](std::int16_t code) { return dispatcher.ProcessCharacter(code); }};
+    CharacterDispatcher dispatcher{
+        settings,
+        serial,
+        pump,
+        decoder,
+        movement,
+        clicks,
+        keys,
+        DispatcherView{[this](const std::string& text) { bufferTexts.push_back(text); },
+                       [this](const std::string& text) { countTexts.push_back(text); },
+                       [this] {
+                           trayCounts.push_back(dispatcher.BytesReceived());
+                           return true;
+                       }}};
+};
+
+TEST_F(Dispatch, CharactersAreListedCountedAndTypedInOrder) {
+    test::TraceCapture trace;
+    serial.Deliver("a");
+    EXPECT_EQ(dispatcher.ReceivedBuffer(), "097\r\n");
+    EXPECT_EQ(bufferTexts.back(), "097\r\n");
+    EXPECT_EQ(countTexts, (std::vector<std::string>{"1"}));
+    EXPECT_EQ(trayCounts, (std::vector<std::int32_t>{1}));
+    EXPECT_EQ(Typed(), "A");
+
+    serial.Deliver("bc");
+    EXPECT_EQ(dispatcher.ReceivedBuffer(), "099\r\n098\r\n097\r\n");
+    EXPECT_EQ(countTexts, (std::vector<std::string>{"1", "2", "3"}));
+    EXPECT_EQ(Typed(), "ABC");
+    EXPECT_EQ(serial.InputReads(), 2);
+
+    // Never more than five entries, newest first; each ends in CR LF.
+    serial.Deliver("def");
+    EXPECT_EQ(dispatcher.ReceivedBuffer(), "102\r\n101\r\n100\r\n099\r\n098\r\n");
+    EXPECT_EQ(bufferTexts.back(), dispatcher.ReceivedBuffer());
+    EXPECT_EQ(dispatcher.BytesReceived(), 6);
+
+    // ProcessCharacter traces its exit only.
+    EXPECT_FALSE(trace.Contains("frmSerial.ProcessCharacter:Method Entry"));
+    EXPECT_TRUE(trace.Contains("frmSerial.ProcessCharacter:Method Exit: "));
+    EXPECT_TRUE(trace.Contains("frmSerial.MscSerial_OnComm:Method Entry: "));
+    EXPECT_TRUE(trace.Contains("frmSerial.UpdateBytesReceived:Method Exit: "));
+}
+
+TEST_F(Dispatch, BytesZeroAndTwoFiftyFiveAreDroppedInBothModes) {
+    for (const std::int16_t mode : {std::int16_t{0}, std::int16_t{1}}) {
+        SCOPED_TRACE(mode);
+        settings.ASCIISequence(mode);
+        injector.Clear();
+        const std::int32_t before = dispatcher.BytesReceived();
+        const std::size_t shown = bufferTexts.size();
+        serial.Deliver(std::string("\0\xff", 2));
+        EXPECT_EQ(dispatcher.BytesReceived(), before);
+        EXPECT_EQ(bufferTexts.size(), shown);
+        EXPECT_EQ(injector.CallCount(), 0u);
+        serial.Deliver(std::string("\0q\xff", 3));
+        EXPECT_EQ(dispatcher.BytesReceived(), before + 1);
+        EXPECT_EQ(dispatcher.ReceivedBuffer().substr(0, 5), "113\r\n");
+        EXPECT_EQ(Typed(), "Q");
+    }
+}
+
+TEST_F(Dispatch, OtherCommunicationEventsAreIgnored) {
+    serial.Arrive("z");
+    for (const std::int16_t event : {comEvSend, comEvCTS, comEvRing, comEventBreak, comEventRxParity}) {
+        serial.Raise(event);
+    }
+    EXPECT_EQ(serial.InputReads(), 0);
+    EXPECT_EQ(dispatcher.BytesReceived(), 0);
+    serial.Raise(comEvReceive);
+    EXPECT_EQ(dispatcher.ReceivedBuffer(), "122\r\n");
+}
+
+// Each setting in turn shares its code with every setting after it: the earlier one must win.
+TEST_F(Dispatch, FirstMatchInTheFixedOrderWins) {
+    struct Expect {
+        std::vector<Step> moves;
+        std::vector<std::uint32_t> buttons;
+        bool stops = false;
+    };
+    const std::uint32_t LD = MOUSEEVENTF_LEFTDOWN, LU = MOUSEEVENTF_LEFTUP;
+    const std::uint32_t RD = MOUSEEVENTF_RIGHTDOWN, RU = MOUSEEVENTF_RIGHTUP;
+    const Expect expected[13] = {
+        {{{0, -6}}, {}},        {{{0, 6}}, {}},   {{{-10, 0}}, {}},       {{{10, 0}}, {}}, {{{10, -6}}, {}},
+        {{{-10, -6}}, {}},      {{{-10, 6}}, {}}, {{{10, 6}}, {}},        {{}, {}, true},  {{}, {LD, LU}},
+        {{}, {LD, LU, LD, LU}}, {{}, {RD, RU}},   {{}, {RD, RU, RD, RU}},
+    };
+    for (int i = 0; i < 13; ++i) {
+        SCOPED_TRACE(i);
+        std::int16_t codes[13];
+        for (int j = 0; j < 13; ++j) {
+            codes[j] = static_cast<std::int16_t>(j < i ? 100 + j : 150);
+        }
+        SetCodes(codes);
+        ASSERT_TRUE(movement.MoveMouse(1, 1));  // moving, so that a stop shows
+        injector.Clear();
+        serial.Deliver(Byte(150));
+        EXPECT_EQ(Moves(), expected[i].moves);
+        EXPECT_EQ(Buttons(), expected[i].buttons);
+        EXPECT_EQ(timer.Enabled(), !expected[i].stops);
+        EXPECT_EQ(Typed(), "");
+        ASSERT_TRUE(movement.StopMouse());
+    }
+}
+
+TEST_F(Dispatch, StepsRoundHalvesToEven) {
+    struct Case {
+        float x, y;
+        Step north, south, west, east;
+    };
+    const Case cases[] = {
+        {2.5f, 3.5f, {0, -4}, {0, 4}, {-2, 0}, {2, 0}},
+        {0.5f, 1.5f, {0, -2}, {0, 2}, {0, 0}, {0, 0}},
+        {-1.5f, 4.49f, {0, -4}, {0, 4}, {2, 0}, {-2, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.x);
+        settings.MovementIncrementX(c.x);
+        settings.MovementIncrementY(c.y);
+        injector.Clear();
+        serial.Deliver(Byte(N) + Byte(S) + Byte(W) + Byte(E));
+        EXPECT_EQ(Moves(), (std::vector<Step>{c.north, c.south, c.west, c.east}));
+    }
+
+    // A step that does not fit abandons the character before it is counted.
+    test::TraceCapture trace;
+    settings.MovementIncrementX(3e9f);
+    const std::int32_t before = dispatcher.BytesReceived();
+    serial.Deliver(Byte(E) + "k");
+    EXPECT_TRUE(trace.Contains("frmSerial.ProcessCharacter:#Method Exit Error#: Overflow"));
+    EXPECT_EQ(dispatcher.BytesReceived(), before + 1);  // only the "k"
+    EXPECT_EQ(dispatcher.ReceivedBuffer().substr(0, 10), "107\r\n203\r\n");
+}
+
+TEST_F(Dispatch, ClickWhileMovingLeavesTheMovementRunning) {
+    serial.Deliver(Byte(N));
+    injector.Clear();
+    serial.Deliver(Byte(LDCLICK));
+    EXPECT_TRUE(timer.Enabled());
+    ASSERT_TRUE(timer.Fire());
+    EXPECT_EQ(Moves(), (std::vector<Step>{{0, -6}}));
+    EXPECT_EQ(Buttons().size(), 4u);
+}
+
+TEST_F(Dispatch, SequenceModeListsAndCountsOnlyWhatTheDecoderPassesOn) {
+    settings.ASCIISequence(1);
+    serial.Deliver("\x1b");
+    serial.Deliver("A0");
+    serial.Deliver("65");
+    EXPECT_EQ(dispatcher.ReceivedBuffer(), "065\r\n");
+    EXPECT_EQ(dispatcher.BytesReceived(), 1);
+    EXPECT_EQ(Typed(), "A");
+
+    // A value above 255 is listed and counted, and does nothing.
+    injector.Clear();
+    serial.Deliver(
+        "\x1b"
+        "A300");
+    EXPECT_EQ(dispatcher.ReceivedBuffer(), "300\r\n065\r\n");
+    EXPECT_EQ(dispatcher.BytesReceived(), 2);
+    EXPECT_EQ(injector.CallCount(), 0u);
+
+    // A sequence for a configured code starts its action; an escaped Esc is typed.
+    serial.Deliver(
+        "\x1b"
+        "A" +
+        std::to_string(N) + "\x1b\x1b");
+    EXPECT_EQ(Moves(), (std::vector<Step>{{0, -6}}));
+    EXPECT_EQ(dispatcher.ReceivedBuffer().substr(0, 15), "027\r\n200\r\n300\r\n");
+    EXPECT_EQ(Typed(), "\x1b");
+    EXPECT_EQ(decoder.Stage(), 1);  // the escaped Esc still waits for a second character
+    serial.Deliver("q");
+    EXPECT_EQ(decoder.Stage(), 0);
+    EXPECT_EQ(Typed(), "\x1bQ");
+
+    // The half-way state survives switching the mode off and on again.
+    serial.Deliver(
+        "\x1b"
+        "A0");
+    settings.ASCIISequence(0);
+    serial.Deliver("7");
+    EXPECT_EQ(dispatcher.ReceivedBuffer().substr(0, 5), "055\r\n");
+    settings.ASCIISequence(1);
+    serial.Deliver("66");
+    EXPECT_EQ(dispatcher.ReceivedBuffer().substr(0, 5), "066\r\n");
+}
+
+// Events run nested inside the pending-events calls. Whatever arrives there is listed, acted on
+// and counted exactly once, and in the order it arrived.
+TEST_F(Dispatch, NestedReceiveEventsCountOnceInArrivalOrder) {
+    pump.PostAtCall(1, [&] { serial.Deliver("de"); });
+    serial.Deliver("abc");
+    EXPECT_EQ(Typed(), "ABCDE");
+    EXPECT_EQ(dispatcher.ReceivedBuffer(), "101\r\n100\r\n099\r\n098\r\n097\r\n");
+    EXPECT_EQ(countTexts, (std::vector<std::string>{"1", "2", "3", "4", "5"}));
+    EXPECT_EQ(trayCounts, (std::vector<std::int32_t>{1, 2, 3, 4, 5}));
+    EXPECT_EQ(serial.InputReads(), 2);
+
+    // Nested inside a direction code's own pending-events call, with a tick of the movement
+    // already under way nested in between.
+    serial.Deliver(Byte(W));
+    countTexts.clear();
+    pump.PostAtCall(1, [&] {
+        serial.Deliver("x");
+        timer.Fire();
+        serial.Deliver("y" + Byte(E));
+    });
+    serial.Deliver(Byte(N) + "z");
+    EXPECT_EQ(countTexts, (std::vector<std::string>{"7", "8", "9", "10", "11"}));
+    EXPECT_EQ(dispatcher.ReceivedBuffer(), "203\r\n121\r\n120\r\n122\r\n200\r\n");
+    EXPECT_EQ(Typed(), "ABCDEZXY");
+    EXPECT_EQ(Moves(), (std::vector<Step>{{-10, 0}, {-10, 0}, {0, -6}, {10, 0}}));
+    EXPECT_EQ((Step{movement.StepX(), movement.StepY()}), (Step{10, 0}));  // the newest code holds
+    EXPECT_TRUE(pump.Idle());
+}
+
+TEST_F(Dispatch, StopOrDirectionArrivingInsideATickWins) {
+    serial.Deliver(Byte(N));
+    injector.Clear();
+    pump.Post([&] { serial.Deliver(Byte(STOP)); });
+    ASSERT_TRUE(timer.Fire());
+    EXPECT_FALSE(timer.Enabled());
+    EXPECT_TRUE(Moves().empty());
+    EXPECT_EQ(dispatcher.BytesReceived(), 2);
+
+    serial.Deliver(Byte(N));
+    injector.Clear();
+    pump.Post([&] { serial.Deliver(Byte(SE)); });
+    ASSERT_TRUE(timer.Fire());
+    EXPECT_EQ(Moves(), (std::vector<Step>{{10, 6}}));
+    ASSERT_TRUE(timer.Fire());
+    EXPECT_EQ(Moves(), (std::vector<Step>{{10, 6}, {10, 6}}));
+}
+
+TEST_F(Dispatch, CountStopsAtTheLargestValueAndResets) {
+    test::TraceCapture trace;
+    dispatcher.SetBytesReceived(std::numeric_limits<std::int32_t>::max() - 1);
+    serial.Deliver("a");
+    EXPECT_EQ(countTexts.back(), "2147483647");
+    EXPECT_EQ(trayCounts.size(), 1u);
+    serial.Deliver("b");
+    EXPECT_EQ(dispatcher.BytesReceived(), std::numeric_limits<std::int32_t>::max());
+    EXPECT_EQ(countTexts.size(), 1u);  // the display stays as it was
+    EXPECT_EQ(trayCounts.size(), 1u);
+    EXPECT_TRUE(trace.Contains("frmSerial.UpdateBytesReceived:#Method Exit Error#: Overflow"));
+    EXPECT_EQ(dispatcher.ReceivedBuffer(), "098\r\n097\r\n");  // still listed
+    EXPECT_EQ(Typed(), "AB");                                  // and typed
+
+    ASSERT_TRUE(dispatcher.ResetBytesReceived());
+    EXPECT_EQ(countTexts.back(), "0");
+    EXPECT_EQ(trayCounts.size(), 1u);  // the tooltip waits for the next character
+    serial.Deliver("c");
+    EXPECT_EQ(countTexts.back(), "1");
+    EXPECT_EQ(trayCounts.back(), 1);
+    EXPECT_EQ(dispatcher.ReceivedBuffer(), "099\r\n098\r\n097\r\n");  // the list is never cleared
+}
+
+TEST_F(Dispatch, PartsLetGoOfTheControlsWhenDestroyed) {
+    test::ManualTimer otherTimer;
+    test::ScriptedSerial otherSerial;
+    {
+        MovementEngine m(injector, os, otherTimer, pump, settings, nullptr);
+        CharacterDispatcher d(settings, otherSerial, pump, decoder, m, clicks, keys);
+        EXPECT_TRUE(otherSerial.HasCommHandler());
+        EXPECT_TRUE(otherTimer.HasTickHandler());
+    }
+    EXPECT_FALSE(otherSerial.HasCommHandler());
+    EXPECT_FALSE(otherTimer.HasTickHandler());
+}
+
+}  // namespace
+}  // namespace qm

@@ -1,0 +1,139 @@
+#include "input/KeystrokeInjection.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "mouse/RecordingInjector.h"
+#include "support/CoreOsVersions.h"
+#include "support/TraceCapture.h"
+
+namespace qm {
+namespace {
+
+struct Key {
+    std::uint16_t vk;
+    std::uint32_t flags;
+    std::uint16_t scan = 0;
+    bool operator==(const Key&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Key& k) {
+    return out << "{vk " << k.vk << ", flags " << k.flags << ", scan " << k.scan << "}";
+}
+
+std::vector<Key> Keys(const std::vector<InputRecord>& records) {
+    std::vector<Key> keys;
+    for (const InputRecord& r : records) {
+        EXPECT_EQ(r.type, INPUT_KEYBOARD);
+        keys.push_back({r.ki.wVk, r.ki.dwFlags, r.ki.wScan});
+    }
+    return keys;
+}
+
+constexpr std::uint32_t UP = KEYEVENTF_KEYUP;
+
+TEST(KeystrokeInjection, KeyAndShiftOrderFromTheLayout) {
+    struct Case {
+        std::int32_t code;
+        std::vector<Key> keys;
+    };
+    const std::vector<Case> cases = {
+        {'a', {{'A', 0}, {'A', UP}}},
+        {'A', {{VK_SHIFT, 0}, {'A', 0}, {VK_SHIFT, UP}, {'A', UP}}},
+        {'!', {{VK_SHIFT, 0}, {'1', 0}, {VK_SHIFT, UP}, {'1', UP}}},
+        {13, {{0x0D, 0}, {0x0D, UP}}},
+        {8, {{0x08, 0}, {0x08, UP}}},
+        {27, {{0x1B, 0}, {0x1B, UP}}},
+        // Code 0 is looked up like any other: Ctrl+Shift+2, of which only Shift is kept.
+        {0, {{VK_SHIFT, 0}, {'2', 0}, {VK_SHIFT, UP}, {'2', UP}}},
+        // Ctrl+A for code 1: Ctrl is never pressed.
+        {1, {{'A', 0}, {'A', UP}}},
+    };
+    const clsOSInfo os = test::NewerInputPathOS();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.code);
+        RecordingInjector injector;
+        KeystrokeInjection keys(injector, os);
+        ASSERT_TRUE(keys.SendKeyCode(c.code));
+        ASSERT_EQ(injector.Calls().size(), 1u);  // one call, so nothing can come between
+        EXPECT_EQ(injector.Calls()[0].path, RecordingInjector::Path::SendInput);
+        EXPECT_EQ(Keys(injector.Calls()[0].records), c.keys);
+    }
+
+    // AltGr characters: Ctrl and Alt are dropped, Shift is kept when asked for.
+    RecordingInjector injector;
+    injector.SetKeyScan('\xA7', 0x0735);  // Ctrl+Alt+Shift+5
+    injector.SetKeyScan('\xB5', 0x064D);  // Ctrl+Alt+M
+    KeystrokeInjection keys(injector, os);
+    ASSERT_TRUE(keys.SendKeyCode(0xA7));
+    ASSERT_TRUE(keys.SendKeyCode(0xB5));
+    EXPECT_EQ(Keys(injector.Records()),
+              (std::vector<Key>{{VK_SHIFT, 0}, {'5', 0}, {VK_SHIFT, UP}, {'5', UP}, {'M', 0}, {'M', UP}}));
+}
+
+TEST(KeystrokeInjection, LegacyPathMakesOneCallPerEventInTheSameOrder) {
+    const clsOSInfo os = test::LegacyInputPathOS();
+    RecordingInjector injector;
+    KeystrokeInjection keys(injector, os);
+    ASSERT_TRUE(keys.SendKeyCode('Z'));
+    ASSERT_TRUE(keys.SendKeyCode('z'));
+    ASSERT_EQ(injector.Calls().size(), 6u);
+    for (const auto& call : injector.Calls()) {
+        EXPECT_EQ(call.path, RecordingInjector::Path::keybd_event);
+    }
+    EXPECT_EQ(Keys(injector.Records()),
+              (std::vector<Key>{{VK_SHIFT, 0}, {'Z', 0}, {VK_SHIFT, UP}, {'Z', UP}, {'Z', 0}, {'Z', UP}}));
+}
+
+TEST(KeystrokeInjection, CharacterWithoutAKeyIsTypedAsItself) {
+    const clsOSInfo os = test::NewerInputPathOS();
+    struct Case {
+        std::int32_t code;
+        std::uint16_t unicode;
+    };
+    for (const Case c : {Case{0xE9, 0x00E9}, Case{0x80, 0x20AC}, Case{0x9C, 0x0153}, Case{0xFF, 0x00FF}}) {
+        SCOPED_TRACE(c.code);
+        test::TraceCapture trace;
+        RecordingInjector injector;
+        KeystrokeInjection keys(injector, os);
+        ASSERT_EQ(injector.VkKeyScanA(static_cast<char>(c.code)), -1);
+        ASSERT_TRUE(keys.SendKeyCode(c.code));
+        ASSERT_EQ(injector.Calls().size(), 1u);
+        EXPECT_EQ(
+            Keys(injector.Calls()[0].records),
+            (std::vector<Key>{{0, KEYEVENTF_UNICODE, c.unicode}, {0, KEYEVENTF_UNICODE | UP, c.unicode}}));
+        EXPECT_TRUE(trace.Contains("frmSerial.SendKeyCode:: No key on the keyboard layout for key code " +
+                                   std::to_string(c.code) + " - typed as a character"));
+        EXPECT_TRUE(trace.Contains("frmSerial.SendKeyCode:Method Exit: "));
+    }
+
+    // The older calls can only press keys: nothing is sent rather than a wrong key.
+    const clsOSInfo legacy = test::LegacyInputPathOS();
+    test::TraceCapture trace;
+    RecordingInjector injector;
+    KeystrokeInjection keys(injector, legacy);
+    EXPECT_TRUE(keys.SendKeyCode(0xE9));
+    EXPECT_EQ(injector.CallCount(), 0u);
+    EXPECT_TRUE(trace.Contains("for key code 233 - not typed"));
+}
+
+TEST(KeystrokeInjection, CodeOutsideOneByteOverflowsAndSendsNothing) {
+    const clsOSInfo os = test::NewerInputPathOS();
+    for (const std::int32_t code : {256, 300, 999, -1, 65536 + 'a'}) {
+        SCOPED_TRACE(code);
+        test::TraceCapture trace;
+        RecordingInjector injector;
+        KeystrokeInjection keys(injector, os);
+        EXPECT_FALSE(keys.SendKeyCode(code));
+        EXPECT_EQ(injector.CallCount(), 0u);
+        EXPECT_EQ(trace.Reports(),
+                  (std::vector<std::string>{"frmSerial.SendKeyCode:Method Entry: ",
+                                            "frmSerial.SendKeyCode:#Method Exit Error#: Overflow"}));
+    }
+}
+
+}  // namespace
+}  // namespace qm

@@ -1,0 +1,332 @@
+#include "mouse/MovementEngine.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "diag/RaisedError.h"
+#include "mouse/RecordingInjector.h"
+#include "support/CoreManualTimer.h"
+#include "support/CoreOsVersions.h"
+#include "support/CoreScriptedPump.h"
+#include "support/TraceCapture.h"
+
+namespace qm {
+namespace {
+
+using test::ManualTimer;
+using test::ScriptedPump;
+
+struct Step {
+    std::int32_t x;
+    std::int32_t y;
+    bool operator==(const Step&) const = default;
+};
+
+class MovementTest : public ::testing::Test {
+protected:
+    MovementTest() { working.MovementDelay = 20; }
+
+    // The moves sent so far, oldest first.
+    std::vector<Step> Moves() const {
+        std::vector<Step> moves;
+        for (const InputRecord& r : injector.Records()) {
+            if (r.type == INPUT_MOUSE && r.mi.dwFlags == MOUSEEVENTF_MOVE) {
+                moves.push_back({r.mi.dx, r.mi.dy});
+            }
+        }
+        return moves;
+    }
+
+    RecordingInjector injector{1024, 768};
+    clsOSInfo os = test::NewerInputPathOS();
+    ManualTimer timer;
+    ScriptedPump pump;
+    SettingsRecord settings;
+    MovementWorkingValues working;
+    std::unique_ptr<MovementEngine> engine = Make(os);
+
+    std::unique_ptr<MovementEngine> Make(const clsOSInfo& info) {
+        return std::make_unique<MovementEngine>(injector, info, timer, pump, settings,
+                                                [this] { return working; });
+    }
+};
+
+TEST_F(MovementTest, FirstStepAtOnceThenOnePerTickUntilStopped) {
+    test::TraceCapture trace;
+    EXPECT_FALSE(timer.Enabled());
+    EXPECT_EQ(timer.Interval(), 20);
+
+    ASSERT_TRUE(engine->MoveMouse(3, -4));
+    ASSERT_EQ(injector.Calls().size(), 1u);
+    EXPECT_EQ(injector.Calls()[0].path, RecordingInjector::Path::SendInput);
+    ASSERT_EQ(injector.Calls()[0].records.size(), 1u);
+    const InputRecord& move = injector.Calls()[0].records[0];
+    EXPECT_EQ(move.type, INPUT_MOUSE);
+    EXPECT_EQ(move.mi.dwFlags, MOUSEEVENTF_MOVE);
+    EXPECT_EQ(move.mi.mouseData, 0u);
+    EXPECT_TRUE(timer.Enabled());
+    EXPECT_EQ(pump.Calls(), 1);
+
+    ASSERT_TRUE(timer.Fire());
+    ASSERT_TRUE(timer.Fire());
+    EXPECT_EQ(Moves(), (std::vector<Step>{{3, -4}, {3, -4}, {3, -4}}));
+
+    // A new direction replaces the old one without a stop in between.
+    ASSERT_TRUE(engine->MoveMouse(-7, 0));
+    ASSERT_TRUE(timer.Fire());
+    EXPECT_EQ(Moves().back(), (Step{-7, 0}));
+    EXPECT_EQ(Moves().size(), 5u);
+
+    ASSERT_TRUE(engine->StopMouse());
+    EXPECT_FALSE(timer.Enabled());
+    EXPECT_EQ(engine->StepX(), 0);
+    EXPECT_EQ(engine->StepY(), 0);
+    EXPECT_FALSE(timer.Fire());
+    EXPECT_EQ(Moves().size(), 5u);
+
+    // The tick itself is silent; only the MoveMouse it makes is traced.
+    EXPECT_FALSE(trace.Contains("tmrMouseMovement_Timer"));
+    EXPECT_TRUE(trace.Contains("frmSerial.MoveMouse:Method Entry: "));
+    EXPECT_TRUE(trace.Contains("frmSerial.MoveMouse:Method Exit: "));
+    EXPECT_TRUE(trace.Contains("frmSerial.StopMouse:Method Exit: "));
+}
+
+TEST_F(MovementTest, InputPathFollowsTheSystemVersion) {
+    clsOSInfo legacy = test::LegacyInputPathOS();
+    engine.reset();
+    engine = Make(legacy);
+    ASSERT_TRUE(engine->MoveMouse(2, 2));
+    ASSERT_TRUE(timer.Fire());
+    ASSERT_EQ(injector.Calls().size(), 2u);
+    for (const auto& call : injector.Calls()) {
+        EXPECT_EQ(call.path, RecordingInjector::Path::mouse_event);
+    }
+
+    injector.Clear();
+    clsOSInfo win98 = test::Windows98OS();
+    engine.reset();
+    engine = Make(win98);
+    ASSERT_TRUE(engine->MoveMouse(2, 2));
+    ASSERT_EQ(injector.Calls().size(), 1u);
+    EXPECT_EQ(injector.Calls()[0].path, RecordingInjector::Path::SendInput);
+}
+
+TEST_F(MovementTest, IntervalRoundsHalvesToEvenWithinTheTimerLimits) {
+    struct Case {
+        float delay;
+        std::int32_t interval;
+    };
+    for (const Case c : {Case{2.5f, 2}, Case{3.5f, 4}, Case{0.5f, 0}, Case{1.5f, 2}, Case{2.4f, 2},
+                         Case{65535.0f, 65535}, Case{7.0f, 7}}) {
+        SCOPED_TRACE(c.delay);
+        EXPECT_EQ(MovementEngine::TimerInterval(c.delay), c.interval);
+    }
+    for (const float bad : {65536.0f, -1.0f, -0.6f}) {
+        try {
+            MovementEngine::TimerInterval(bad);
+            ADD_FAILURE() << bad << " was accepted";
+        } catch (const RaisedError& e) {
+            EXPECT_EQ(e.Description(), "Invalid property value");
+        }
+    }
+    for (const float bad :
+         {3e9f, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()}) {
+        try {
+            MovementEngine::TimerInterval(bad);
+            ADD_FAILURE() << bad << " was accepted";
+        } catch (const RaisedError& e) {
+            EXPECT_EQ(e.Number(), err::Overflow);
+        }
+    }
+
+    // The working delay is read at the moment of use, not when the movement started.
+    working.MovementDelay = 32.5f;
+    ASSERT_TRUE(engine->MoveMouse(1, 0));
+    EXPECT_EQ(timer.Interval(), 32);
+    working.MovementDelay = 45;
+    ASSERT_TRUE(timer.Fire());
+    EXPECT_EQ(timer.Interval(), 45);
+}
+
+TEST_F(MovementTest, DelayOutsideTheTimerLimitsMovesOnceAndLeavesTheTimer) {
+    test::TraceCapture trace;
+    working.MovementDelay = 70000;
+    EXPECT_FALSE(engine->MoveMouse(4, 0));
+    EXPECT_EQ(Moves(), (std::vector<Step>{{4, 0}}));  // the pointer did move once
+    EXPECT_FALSE(timer.Enabled());                    // but this call started no timer
+    EXPECT_TRUE(trace.Contains("frmSerial.MoveMouse:#Method Exit Error#: Invalid property value"));
+
+    // Already moving: the failing tick keeps the timer as it was, and the next tick tries again.
+    working.MovementDelay = 10;
+    ASSERT_TRUE(engine->MoveMouse(0, 4));
+    working.MovementDelay = 1e12f;
+    EXPECT_TRUE(timer.Fire());
+    EXPECT_TRUE(timer.Enabled());
+    EXPECT_EQ(timer.Interval(), 10);
+    EXPECT_TRUE(trace.Contains("frmSerial.MoveMouse:#Method Exit Error#: Overflow"));
+
+    // An interval of 0 never ticks: a direction gives one single step.
+    injector.Clear();
+    working.MovementDelay = 0;
+    ASSERT_TRUE(engine->MoveMouse(9, 9));
+    EXPECT_TRUE(timer.Enabled());
+    EXPECT_EQ(timer.Interval(), 0);
+    EXPECT_FALSE(timer.Fire());
+    EXPECT_EQ(Moves().size(), 1u);
+}
+
+struct BounceCase {
+    const char* where;
+    Point position;
+    Step step;
+    Step at90;
+    Step at180;
+};
+
+TEST_F(MovementTest, BounceRuleOnEveryEdgeAndCorner) {
+    // 1024 x 768: the limits are 0 and 1014 across, 0 and 758 down.
+    const BounceCase cases[] = {
+        {"inside", {500, 300}, {5, 5}, {5, 5}, {5, 5}},
+        {"inside near the corner", {1, 1}, {-5, -5}, {-5, -5}, {-5, -5}},
+        {"just inside the right limit", {1013, 300}, {5, 5}, {5, 5}, {5, 5}},
+        {"right limit", {1014, 300}, {5, 5}, {-5, 5}, {-5, -5}},
+        {"beyond the right limit", {1023, 300}, {5, -5}, {-5, -5}, {-5, 5}},
+        {"left edge", {0, 300}, {-5, 5}, {5, 5}, {5, -5}},
+        {"top edge", {500, 0}, {5, -5}, {5, 5}, {-5, 5}},
+        {"bottom limit", {500, 758}, {5, 5}, {5, -5}, {-5, -5}},
+        {"top left corner", {0, 0}, {-5, -5}, {5, 5}, {5, 5}},
+        {"top right corner", {1014, 0}, {5, -5}, {-5, 5}, {-5, 5}},
+        {"bottom left corner", {0, 758}, {-5, 5}, {5, -5}, {5, -5}},
+        {"bottom right corner", {1020, 760}, {5, 5}, {-5, -5}, {-5, -5}},
+        {"north only at the left edge", {0, 300}, {0, -5}, {0, -5}, {0, 5}},
+    };
+    settings.BouncyMouse(1);
+    for (const std::int16_t angle : {std::int16_t{90}, std::int16_t{180}, std::int16_t{45}}) {
+        for (const BounceCase& c : cases) {
+            SCOPED_TRACE(std::string(c.where) + " at " + std::to_string(angle));
+            working.BouncyMouseAngle = angle;
+            ASSERT_TRUE(engine->MoveMouse(c.step.x, c.step.y));
+            injector.SetCursorPos(c.position);
+            injector.Clear();
+            ASSERT_TRUE(timer.Fire());
+            const Step expected = angle == 90 ? c.at90 : c.at180;
+            EXPECT_EQ(Moves(), (std::vector<Step>{expected}));
+            EXPECT_EQ((Step{engine->StepX(), engine->StepY()}), expected);
+        }
+    }
+}
+
+TEST_F(MovementTest, BouncingFollowsTheAppliedSwitchAndTheWorkingAngle) {
+    // South East into the right edge at 90 turns South West, then the bottom turns it North West.
+    settings.BouncyMouse(1);
+    working.BouncyMouseAngle = 90;
+    injector.SetCursorPos({1000, 740});
+    ASSERT_TRUE(engine->MoveMouse(6, 4));
+    std::vector<Step> turns;
+    for (int i = 0; i < 12; ++i) {
+        ASSERT_TRUE(timer.Fire());
+        const Step now{engine->StepX(), engine->StepY()};
+        if (turns.empty() || !(turns.back() == now)) {
+            turns.push_back(now);
+        }
+    }
+    EXPECT_EQ(turns, (std::vector<Step>{{6, 4}, {-6, 4}, {-6, -4}}));
+
+    // Only exactly 1 turns bouncing on; without it a pointer held at the left edge keeps stepping.
+    settings.BouncyMouse(2);
+    injector.SetCursorPos({0, 300});
+    ASSERT_TRUE(engine->MoveMouse(-6, 0));
+    injector.Clear();
+    ASSERT_TRUE(timer.Fire());
+    ASSERT_TRUE(timer.Fire());
+    EXPECT_EQ(Moves(), (std::vector<Step>{{-6, 0}, {-6, 0}}));
+    EXPECT_EQ(injector.GetCursorPos().x, 0);
+}
+
+TEST_F(MovementTest, TickErrorIsTracedAndTheTimerStaysOn) {
+    test::TraceCapture trace;
+    settings.BouncyMouse(1);
+    working.BouncyMouseAngle = 90;
+    const std::int32_t most = std::numeric_limits<std::int32_t>::min();
+    ASSERT_TRUE(engine->MoveMouse(most, 0));  // pushed hard against the left edge
+    injector.Clear();
+    EXPECT_TRUE(timer.Fire());
+    EXPECT_TRUE(trace.Contains("frmSerial.tmrMouseMovement_Timer:#Method Exit Error#: Overflow"));
+    EXPECT_TRUE(timer.Enabled());
+    EXPECT_EQ(injector.CallCount(), 0u);
+}
+
+// Codes handled while an older MoveMouse or StopMouse waits in its pending-events call are newer
+// and must stay in force.
+TEST_F(MovementTest, NestedCodeInsideATickWins) {
+    ASSERT_TRUE(engine->MoveMouse(5, 0));
+    injector.Clear();
+    pump.Post([&] { engine->StopMouse(); });
+    ASSERT_TRUE(timer.Fire());
+    EXPECT_FALSE(timer.Enabled());
+    EXPECT_EQ((Step{engine->StepX(), engine->StepY()}), (Step{0, 0}));
+    EXPECT_TRUE(Moves().empty());  // the tick's old step was not made after the stop
+    EXPECT_FALSE(timer.Fire());
+
+    ASSERT_TRUE(engine->MoveMouse(5, 0));
+    injector.Clear();
+    pump.Post([&] { engine->MoveMouse(0, 7); });
+    ASSERT_TRUE(timer.Fire());
+    EXPECT_EQ(Moves(), (std::vector<Step>{{0, 7}}));
+    EXPECT_EQ((Step{engine->StepX(), engine->StepY()}), (Step{0, 7}));
+    ASSERT_TRUE(timer.Fire());
+    EXPECT_EQ(Moves().back(), (Step{0, 7}));
+}
+
+TEST_F(MovementTest, NewestCodeWinsOverOuterMoveAndStop) {
+    // A stop arriving inside a direction code's own pending-events call.
+    pump.Post([&] { engine->StopMouse(); });
+    ASSERT_TRUE(engine->MoveMouse(5, 0));
+    EXPECT_FALSE(timer.Enabled());
+    EXPECT_TRUE(Moves().empty());
+
+    // A direction arriving inside another direction's call, two deep.
+    pump.Post([&] {
+        pump.Post([&] { engine->MoveMouse(0, -3); });
+        engine->MoveMouse(8, 8);
+    });
+    ASSERT_TRUE(engine->MoveMouse(5, 0));
+    EXPECT_EQ(Moves(), (std::vector<Step>{{0, -3}}));
+    EXPECT_EQ((Step{engine->StepX(), engine->StepY()}), (Step{0, -3}));
+    EXPECT_TRUE(timer.Enabled());
+
+    // A direction arriving inside a stop.
+    injector.Clear();
+    pump.Post([&] { engine->MoveMouse(-2, 0); });
+    ASSERT_TRUE(engine->StopMouse());
+    EXPECT_TRUE(timer.Enabled());
+    EXPECT_EQ((Step{engine->StepX(), engine->StepY()}), (Step{-2, 0}));
+
+    // A tick is not a code: one running inside a new direction's call does not override it.
+    injector.Clear();
+    pump.Post([&] { timer.Fire(); });
+    ASSERT_TRUE(engine->MoveMouse(0, 9));
+    EXPECT_EQ(Moves(), (std::vector<Step>{{-2, 0}, {0, 9}}));
+    EXPECT_EQ((Step{engine->StepX(), engine->StepY()}), (Step{0, 9}));
+
+    // And a tick inside a stop does not restart the movement.
+    pump.Post([&] { timer.Fire(); });
+    ASSERT_TRUE(engine->StopMouse());
+    EXPECT_FALSE(timer.Enabled());
+    EXPECT_EQ((Step{engine->StepX(), engine->StepY()}), (Step{0, 0}));
+}
+
+TEST_F(MovementTest, EngineReleasesTheTimerWhenGone) {
+    ASSERT_TRUE(engine->MoveMouse(1, 1));
+    engine.reset();
+    EXPECT_FALSE(timer.HasTickHandler());
+    EXPECT_FALSE(timer.Enabled());
+}
+
+}  // namespace
+}  // namespace qm

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <utility>
+
+#include "mouse/Timer.h"
+
+namespace qm::test {
+
+// A window timer that ticks only when the test says so, and keeps the backends' promises: no
+// tick while disabled, and an interval of 0 never ticks.
+class ManualTimer : public Timer {
+public:
+    void SetInterval(std::int32_t milliseconds) override {
+        interval_ = milliseconds;
+        ++intervalWrites_;
+    }
+    std::int32_t Interval() const override { return interval_; }
+    void SetEnabled(bool enabled) override {
+        enabled_ = enabled;
+        ++enabledWrites_;
+    }
+    bool Enabled() const override { return enabled_; }
+    void SetOnTick(std::function<void()> onTick) override { onTick_ = std::move(onTick); }
+
+    // One tick, if a real timer would give one now. True when it ran.
+    bool Fire() {
+        if (!enabled_ || interval_ <= 0 || !onTick_) {
+            return false;
+        }
+        onTick_();
+        return true;
+    }
+    bool HasTickHandler() const { return static_cast<bool>(onTick_); }
+    int IntervalWrites() const { return intervalWrites_; }
+    int EnabledWrites() const { return enabledWrites_; }
+
+private:
+    std::int32_t interval_ = 0;
+    bool enabled_ = false;
+    std::function<void()> onTick_;
+    int intervalWrites_ = 0;
+    int enabledWrites_ = 0;
+};
+
+}  // namespace qm::test

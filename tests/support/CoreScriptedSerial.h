@@ -1,0 +1,71 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <utility>
+
+#include "diag/RaisedError.h"
+#include "ports/SerialControl.h"
+
+namespace qm::test {
+
+// A serial control fed by the test: Deliver puts bytes in the input buffer and raises a receive
+// event, the way the real control does when characters arrive.
+class ScriptedSerial : public SerialControl {
+public:
+    void SetCommPort(std::int16_t port) override { commPort_ = port; }
+    std::int16_t CommPort() const override { return commPort_; }
+    void SetSettings(const std::string& settings) override { settings_ = settings; }
+    std::string Settings() const override { return settings_; }
+    void SetHandshaking(std::int32_t handshaking) override { handshaking_ = handshaking; }
+    std::int32_t Handshaking() const override { return handshaking_; }
+
+    void SetPortOpen(bool open) override {
+        if (open && failOpen_) {
+            throw RaisedError(8002, "MSComm", "Invalid port number");
+        }
+        open_ = open;
+    }
+    bool PortOpen() const override { return open_; }
+
+    std::int16_t CommEvent() const override { return commEvent_; }
+    std::string Input() override {
+        ++inputReads_;
+        return std::exchange(buffer_, std::string());
+    }
+    void SetOnComm(std::function<void()> onComm) override { onComm_ = std::move(onComm); }
+
+    // Bytes arrive: they join the input buffer and a receive event is raised.
+    void Deliver(const std::string& bytes) {
+        buffer_ += bytes;
+        Raise(comEvReceive);
+    }
+    // Bytes arrive without an event yet (a later event reads them).
+    void Arrive(const std::string& bytes) { buffer_ += bytes; }
+    // Any communication event.
+    void Raise(std::int16_t event) {
+        commEvent_ = event;
+        if (onComm_) {
+            onComm_();
+        }
+    }
+
+    void FailOpen(bool fail) { failOpen_ = fail; }
+    bool HasCommHandler() const { return static_cast<bool>(onComm_); }
+    int InputReads() const { return inputReads_; }
+    const std::string& Waiting() const { return buffer_; }
+
+private:
+    std::int16_t commPort_ = 1;
+    std::string settings_ = "9600,n,8,1";
+    std::int32_t handshaking_ = comNone;
+    bool open_ = false;
+    bool failOpen_ = false;
+    std::int16_t commEvent_ = 0;
+    std::string buffer_;
+    std::function<void()> onComm_;
+    int inputReads_ = 0;
+};
+
+}  // namespace qm::test
