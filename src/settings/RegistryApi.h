@@ -25,13 +25,16 @@ inline constexpr LONG ERROR_INVALID_HANDLE = 6;
 inline constexpr LONG ERROR_NOT_ENOUGH_MEMORY = 8;
 inline constexpr LONG ERROR_WRITE_FAULT = 29;
 inline constexpr LONG ERROR_INVALID_PARAMETER = 87;
+inline constexpr LONG ERROR_BAD_PATHNAME = 161;
 inline constexpr LONG ERROR_MORE_DATA = 234;
 inline constexpr LONG ERROR_NO_MORE_ITEMS = 259;
+inline constexpr LONG ERROR_NOACCESS = 998;
 inline constexpr LONG ERROR_BADDB = 1009;
 inline constexpr LONG ERROR_BADKEY = 1010;
 inline constexpr LONG ERROR_CANTOPEN = 1011;
 inline constexpr LONG ERROR_CANTREAD = 1012;
 inline constexpr LONG ERROR_CANTWRITE = 1013;
+inline constexpr LONG ERROR_KEY_DELETED = 1018;
 inline constexpr LONG ERROR_KEY_HAS_CHILDREN = 1020;
 
 // Value types.
@@ -86,6 +89,11 @@ public:
     virtual LONG RegCloseKey(HKEY key) = 0;
     // Returns the size needed including the NUL (0 on failure); writes only when it fits.
     virtual DWORD ExpandEnvironmentStringsA(const std::string& source, char* destination, DWORD size) = 0;
+
+    // Why the store behind the registry failed the latest call that reached it (a settings file
+    // that does not parse, cannot be read or cannot be written), for people to read; empty when
+    // that call met no such problem. The result codes stay the only thing the program acts on.
+    virtual std::string LastError() const { return {}; }
 };
 
 }  // namespace qm

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+namespace qm {
+
+// Whole-file replacement that a crash or a kill at any moment cannot tear: whoever opens the
+// file sees either all of the old text or all of the new.
+class AtomicFile {
+public:
+    // Writes content to a temporary file in the same folder, flushes it to disk, renames it
+    // over path and flushes the folder. The file keeps its permission bits (a new one gets
+    // 0644); a symbolic link is followed, so the link stays. Returns 0 or the errno.
+    static int Replace(const std::string& path, const std::string& content);
+
+    // Removes path and flushes its folder; a missing file is fine. Returns 0 or the errno.
+    static int Remove(const std::string& path);
+
+    // Deletes the temporaries that writers killed half-way left next to path. Only safe
+    // while no other writer can be busy with path, that is under its lock.
+    static void RemoveLeftovers(const std::string& path);
+};
+
+}  // namespace qm

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace qm {
+
+// Keeps an XDG autostart entry, Quillmotion.desktop, in step with the program's Run value:
+// the desktop's session manager starts at log-on what the entry's Exec line names.
+class AutostartMirror {
+public:
+    // folder: where the entry lives, normally DefaultFolder().
+    explicit AutostartMirror(std::string folder);
+
+    // $XDG_CONFIG_HOME/autostart, or ~/.config/autostart when that is not set.
+    static std::string DefaultFolder();
+
+    const std::string& Folder() const { return folder_; }
+    std::string EntryPath() const;
+
+    // Writes (atomically, creating the folder) the entry that runs a Run value's command line;
+    // a blank command line removes it. Returns 0 or the errno.
+    int Write(const std::string& commandLine) const;
+    // Removes the entry; one that is not there is fine. Returns 0 or the errno.
+    int Remove() const;
+
+    // The program and its arguments that a Windows command line (Windows-1252) names, as
+    // UTF-8 Linux paths and texts. The program is the quoted text when the line starts with a
+    // quotation mark. Unquoted, it is, as Windows itself decides, the shortest part of the line
+    // up to a blank that names an existing file, else the whole line, since a path may hold
+    // blanks. The program path is taken as written, else with the backslash before the file
+    // name or every backslash as a slash, and "X.exe" as "X" or "x", whichever names an
+    // existing file first, so that the Windows-shaped value names the Linux program. The rest
+    // of the line is split by the Windows argument rules.
+    static std::vector<std::string> ProgramArguments(const std::string& commandLine);
+
+    // The entry's text for a command line.
+    static std::string EntryText(const std::string& commandLine);
+
+private:
+    std::string folder_;
+};
+
+}  // namespace qm

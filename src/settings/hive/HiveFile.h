@@ -1,0 +1,76 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <ctime>
+#include <functional>
+#include <string>
+
+#include "settings/RegistryApi.h"
+#include "settings/hive/HiveKey.h"
+
+namespace qm {
+
+// One root key's hive, kept in one REGEDIT4 file. The tree is read again whenever the file
+// changed on disk, so what another program saved is seen at once. A change is made by
+// reading the file under the lock, applying the change and replacing the file whole, so an
+// edit made by someone else in between is kept and nobody ever sees a torn file.
+//
+// A file that does not parse is never written: every call reports ERROR_BADDB until the
+// file is mended or removed. A missing file is an empty hive; the first change creates it
+// (and its folder).
+class HiveFile {
+public:
+    HiveFile(std::string path, std::string rootName);
+
+    const std::string& Path() const { return path_; }
+    const std::string& RootName() const { return rootName_; }
+
+    // Brings the tree up to date with the file: ERROR_SUCCESS, ERROR_BADDB (the file does not
+    // parse) or ERROR_CANTREAD (it cannot be read at all).
+    LONG Refresh();
+    // The tree as of the last successful Refresh or Modify.
+    const HiveKey& Root() const { return root_; }
+
+    // A change to the tree: returns a result code and sets changed when it changed anything.
+    // It runs more than once, so it must depend on nothing but the tree it is handed.
+    using Change = std::function<LONG(HiveKey& root, bool& changed)>;
+    // Applies and saves a change. A change that fails or changes nothing on the current tree
+    // returns at once, without the lock and without a write. Otherwise the change is made
+    // again, under the lock, on the file as it is then, and saved; the tree takes it only
+    // once the file holds it. Besides the change's own codes: ERROR_BADDB, ERROR_CANTREAD,
+    // ERROR_ACCESS_DENIED (read-only file or folder) and ERROR_CANTWRITE.
+    LONG Modify(const Change& change);
+
+    // The result code for a write that failed with an errno: ERROR_ACCESS_DENIED for a
+    // permission or read-only file system, ERROR_CANTWRITE otherwise.
+    static LONG WriteErrorCode(int error);
+
+    // Why the last Refresh or Modify failed for a reason of the file itself; empty otherwise.
+    const std::string& Problem() const { return problem_; }
+
+private:
+    struct Signature {
+        bool exists = false;
+        dev_t device = 0;
+        ino_t inode = 0;
+        off_t size = 0;
+        timespec modified{};
+        timespec changed{};
+        bool operator==(const Signature& other) const;
+    };
+
+    LONG Fail(LONG code, std::string message);
+    LONG CheckWritable();
+
+    std::string path_;
+    std::string rootName_;
+    HiveKey root_;
+    bool loaded_ = false;
+    Signature signature_;
+    LONG state_ = ERROR_SUCCESS;  // the code the file as last read gives (ERROR_BADDB when broken)
+    std::string stateProblem_;    // and why
+    std::string problem_;
+};
+
+}  // namespace qm

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "settings/RegistryApi.h"
+
+namespace qm {
+
+// Registry names compare without regard to case, as on Windows: the Latin letters of
+// Windows-1252 fold to their capitals, the stored spelling is kept.
+bool SameRegistryName(const std::string& a, const std::string& b);
+
+// A key path relative to some key, one component per name. Runs of backslashes separate
+// components and a trailing backslash is allowed, as on Windows.
+std::vector<std::string> SplitKeyPath(const std::string& path);
+
+struct HiveValue {
+    std::string name;  // "" is the key's unnamed default value
+    DWORD type = REG_NONE;
+    std::vector<unsigned char> data;
+
+    bool operator==(const HiveValue&) const = default;
+};
+
+// One key of an in-memory hive: its values and subkeys, both in the order they were first
+// added, which is the order enumeration returns them in. Copies are deep, so a change can be
+// tried on a copy and kept only when it was saved.
+class HiveKey {
+public:
+    HiveKey() = default;
+    explicit HiveKey(std::string name) : name_(std::move(name)) {}
+
+    const std::string& Name() const { return name_; }
+    const std::vector<HiveKey>& SubKeys() const { return subKeys_; }
+    const std::vector<HiveValue>& Values() const { return values_; }
+
+    HiveKey* FindSubKey(const std::string& name);
+    const HiveKey* FindSubKey(const std::string& name) const;
+    // The existing subkey of that name, or a new one added last.
+    HiveKey& SubKey(const std::string& name, bool* created = nullptr);
+    bool RemoveSubKey(const std::string& name);
+
+    // The key at a path of components below this one, or null.
+    HiveKey* Find(const std::vector<std::string>& path);
+    const HiveKey* Find(const std::vector<std::string>& path) const;
+
+    const HiveValue* FindValue(const std::string& name) const;
+    // Replaces the data of an existing value in place (keeping its position and spelling)
+    // or adds the value last.
+    void SetValue(const std::string& name, DWORD type, std::vector<unsigned char> data);
+    bool RemoveValue(const std::string& name);
+
+    bool operator==(const HiveKey& other) const = default;
+
+private:
+    std::string name_;
+    std::vector<HiveValue> values_;
+    std::vector<HiveKey> subKeys_;
+};
+
+}  // namespace qm

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+#include "settings/hive/HiveKey.h"
+
+namespace qm {
+
+// Where and why a hive's text did not read.
+struct RegFormatError {
+    std::size_t line = 0;  // 1-based
+    std::string reason;
+};
+
+// The registry editor's REGEDIT4 export format, one file per root key:
+//
+//   REGEDIT4
+//
+//   [HKEY_LOCAL_MACHINE\Software\Tallowmer\Quillmotion]
+//   "PortName"="COM1:"
+//   "BaudRate"=dword:00000960
+//   @="1.00"
+//   "Blob"=hex:0a,ff
+//   "Path"=hex(2):25,54,45,4d,50,25,00
+//
+// Texts are Windows-1252 bytes, as REGEDIT4 files are. Every key has a section, in
+// enumeration order; data that a plain text or dword line cannot carry exactly (a REG_SZ
+// without its NUL, a dword of another size) is written as hex(N), so reading gives back the
+// very bytes and types that were written.
+class RegFormat {
+public:
+    static std::string Write(const HiveKey& root, const std::string& rootName);
+
+    // The hive, or nothing when the text is not such a file: no header, a line that is not a
+    // section, value, comment or blank, control bytes, a section outside the root, or a text
+    // or hex list cut short.
+    static std::optional<HiveKey> Read(const std::string& text, const std::string& rootName,
+                                       RegFormatError& error);
+};
+
+}  // namespace qm

@@ -1,0 +1,180 @@
+#include "settings/hive/AutostartMirror.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "HiveTestSupport.h"
+
+namespace qm {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Sz;
+
+const std::string kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+// The Exec line read back the way a desktop session reads it: first the string escapes of the
+// entry file, then the quoting of the Exec key, then %% for a percent sign.
+std::vector<std::string> ParseExec(const std::string& entry) {
+    const std::size_t start = entry.find("\nExec=");
+    EXPECT_NE(start, std::string::npos) << entry;
+    const std::string raw = entry.substr(start + 6, entry.find('\n', start + 1) - start - 6);
+    std::string value;
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+        if (raw[i] == '\\' && i + 1 < raw.size()) {
+            const char next = raw[++i];
+            value += next == 's' ? ' ' : next == 'n' ? '\n' : next == 't' ? '\t' : next == 'r' ? '\r' : next;
+        } else {
+            value += raw[i];
+        }
+    }
+    std::vector<std::string> arguments;
+    std::size_t i = 0;
+    while (i < value.size()) {
+        if (value[i] == ' ') {
+            ++i;
+            continue;
+        }
+        std::string argument;
+        if (value[i] == '"') {
+            for (++i; i < value.size() && value[i] != '"'; ++i) {
+                if (value[i] == '\\' && i + 1 < value.size()) {
+                    ++i;
+                }
+                argument += value[i];
+            }
+            EXPECT_LT(i, value.size()) << "unclosed quote in " << value;
+            ++i;
+        } else {
+            while (i < value.size() && value[i] != ' ') {
+                argument += value[i++];
+            }
+        }
+        std::string unpercented;
+        for (std::size_t p = 0; p < argument.size(); ++p) {
+            unpercented += argument[p];
+            if (argument[p] == '%') {
+                EXPECT_TRUE(p + 1 < argument.size() && argument[p + 1] == '%') << "lone % in " << value;
+                ++p;
+            }
+        }
+        arguments.push_back(unpercented);
+    }
+    return arguments;
+}
+
+void Touch(const fs::path& file) {
+    fs::create_directories(file.parent_path());
+    test::WriteFile(file.string(), "#!/bin/sh\n");
+}
+
+// The program enters itself as its folder, "\" and "Quillmotion.exe", unquoted even when
+// the folder has blanks; the entry must start exactly that program.
+TEST(AutostartMirror, TheRunValueBecomesAnEntryThatStartsTheProgram) {
+    test::TempHive hive;
+    const fs::path folder = hive.dir.Path() / "My \"Odd\" $HOME `x` 100% \\ Programs" / "bin";
+    Touch(folder / "Quillmotion");
+    const std::string runData = folder.string() + "\\Quillmotion.exe";
+
+    FileHiveRegistry reg = hive.Open();
+    const HKEY run = test::CreateKey(reg, kRunKey);
+    ASSERT_EQ(test::SetValue(reg, run, "Quillmotion", REG_SZ, Sz(runData)), ERROR_SUCCESS);
+
+    const std::string entryPath = hive.autostart + "/Quillmotion.desktop";
+    const std::string entry = test::ReadFile(entryPath);
+    EXPECT_EQ(entry.rfind("[Desktop Entry]\nType=Application\nName=Quillmotion\nExec=", 0), 0u) << entry;
+    EXPECT_NE(entry.find("\nX-GNOME-Autostart-enabled=true\n"), std::string::npos) << entry;
+    EXPECT_EQ(ParseExec(entry), std::vector<std::string>{(folder / "Quillmotion").string()}) << entry;
+
+    // Other values of the Run key and other keys leave the entry alone; the name matches
+    // without case.
+    ASSERT_EQ(test::SetValue(reg, run, "SomethingElse", REG_SZ, Sz("/bin/true")), ERROR_SUCCESS);
+    const HKEY elsewhere = test::CreateKey(reg, "Software\\Tallowmer");
+    ASSERT_EQ(test::SetValue(reg, elsewhere, "Quillmotion", REG_SZ, Sz("/bin/false")), ERROR_SUCCESS);
+    EXPECT_EQ(test::ReadFile(entryPath), entry);
+    ASSERT_EQ(test::SetValue(reg, run, "QUILLMOTION", REG_SZ, Sz("\"/opt/q m/Quillmotion\" -x \"a b\"")),
+              ERROR_SUCCESS);
+    EXPECT_EQ(ParseExec(test::ReadFile(entryPath)),
+              (std::vector<std::string>{"/opt/q m/Quillmotion", "-x", "a b"}));
+
+    ASSERT_EQ(reg.RegDeleteValueA(run, "Quillmotion"), ERROR_SUCCESS);
+    EXPECT_FALSE(fs::exists(entryPath));
+    EXPECT_EQ(reg.RegDeleteValueA(run, "Quillmotion"), ERROR_FILE_NOT_FOUND);
+    EXPECT_FALSE(fs::exists(entryPath));
+
+    // A value in another hive is no autostart entry.
+    const HKEY userRun = test::CreateKey(reg, kRunKey, HKEY_CURRENT_USER);
+    ASSERT_EQ(test::SetValue(reg, userRun, "Quillmotion", REG_SZ, Sz(runData)), ERROR_SUCCESS);
+    EXPECT_FALSE(fs::exists(entryPath));
+
+    // Expandable text is expanded; a value that is no text removes the entry, as Windows
+    // ignores it; so does deleting the whole Run key.
+    ::setenv("QM_AUTOSTART_TEST_DIR", folder.string().c_str(), 1);
+    ASSERT_EQ(test::SetValue(reg, run, "Quillmotion", REG_EXPAND_SZ,
+                             Sz("%QM_AUTOSTART_TEST_DIR%\\Quillmotion.exe")),
+              ERROR_SUCCESS);
+    ::unsetenv("QM_AUTOSTART_TEST_DIR");
+    EXPECT_EQ(ParseExec(test::ReadFile(entryPath)),
+              std::vector<std::string>{(folder / "Quillmotion").string()});
+    ASSERT_EQ(test::SetValue(reg, run, "Quillmotion", REG_DWORD, test::Dword(1)), ERROR_SUCCESS);
+    EXPECT_FALSE(fs::exists(entryPath));
+    ASSERT_EQ(test::SetValue(reg, run, "Quillmotion", REG_SZ, Sz(runData)), ERROR_SUCCESS);
+    ASSERT_TRUE(fs::exists(entryPath));
+    ASSERT_EQ(reg.RegDeleteValueA(run, "SomethingElse"), ERROR_SUCCESS);
+    ASSERT_EQ(reg.RegDeleteValueA(run, "Quillmotion"), ERROR_SUCCESS);
+    ASSERT_EQ(test::SetValue(reg, run, "Quillmotion", REG_SZ, Sz(runData)), ERROR_SUCCESS);
+    ASSERT_EQ(reg.RegDeleteKeyA(HKEY_LOCAL_MACHINE, kRunKey), ERROR_SUCCESS);
+    EXPECT_FALSE(fs::exists(entryPath));
+}
+
+TEST(AutostartMirror, AnEntryThatCannotBeWrittenIsReported) {
+    test::TempHive hive;
+    test::WriteFile(hive.autostart, "a file where the folder should be");
+    FileHiveRegistry reg = hive.Open();
+    const HKEY run = test::CreateKey(reg, kRunKey);
+    const LONG code = test::SetValue(reg, run, "Quillmotion", REG_SZ, Sz("/usr/bin/quillmotion"));
+    EXPECT_TRUE(code == ERROR_CANTWRITE || code == ERROR_ACCESS_DENIED) << code;
+    EXPECT_NE(reg.LastError().find("autostart entry"), std::string::npos) << reg.LastError();
+    EXPECT_EQ(test::QueryValue(reg, run, "Quillmotion").data, Sz("/usr/bin/quillmotion"))
+        << "the value is saved";
+}
+
+// How a Windows command line is taken apart.
+TEST(AutostartMirror, CommandLinesSplitByTheWindowsRules) {
+    test::TempDir dir;
+    const std::string tool = dir.File("Tool");
+    Touch(tool);
+
+    using Args = std::vector<std::string>;
+    EXPECT_EQ(AutostartMirror::ProgramArguments("\"C:\\My Programs\\Quillmotion.exe\" /min"),
+              (Args{"C:/My Programs/Quillmotion.exe", "/min"}));
+    EXPECT_EQ(AutostartMirror::ProgramArguments("  C:\\Tools\\q.exe"), (Args{"C:/Tools/q.exe"}));
+    // Unquoted: the first part up to a blank that names a file, else the whole line.
+    EXPECT_EQ(AutostartMirror::ProgramArguments(tool + " --flag \"two words\" a\\\\\\\"b c\\\\\"d e\""),
+              (Args{tool, "--flag", "two words", "a\\\"b", "c\\d e"}));
+    EXPECT_EQ(AutostartMirror::ProgramArguments(dir.File("No Such") + " Program.exe "),
+              (Args{dir.File("No Such") + " Program.exe"}));
+    // "X.exe" names the Linux program X (or x) when only that exists.
+    Touch(dir.File("quillmotion"));
+    EXPECT_EQ(AutostartMirror::ProgramArguments(dir.File("Quillmotion.exe")),
+              (Args{dir.File("quillmotion")}));
+    // Windows-1252 becomes UTF-8.
+    EXPECT_EQ(AutostartMirror::ProgramArguments("/opt/caf\xE9/q"), (Args{"/opt/caf\xC3\xA9/q"}));
+
+    const std::string entry = AutostartMirror::EntryText("\"/opt/a\\b/q\" \"tab\there\"");
+    EXPECT_EQ(ParseExec(entry), (Args{"/opt/a/b/q", "tab\there"}));
+    EXPECT_NE(entry.find("Exec=\"/opt/a/b/q\" \"tab\\there\"\n"), std::string::npos) << entry;
+
+    AutostartMirror mirror(dir.File("autostart"));
+    ASSERT_EQ(mirror.Write(tool), 0);
+    EXPECT_TRUE(fs::exists(mirror.EntryPath()));
+    ASSERT_EQ(mirror.Write("   "), 0);
+    EXPECT_FALSE(fs::exists(mirror.EntryPath())) << "a blank command starts nothing";
+    EXPECT_EQ(mirror.Remove(), 0);
+}
+
+}  // namespace
+}  // namespace qm

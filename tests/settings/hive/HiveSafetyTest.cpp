@@ -1,0 +1,316 @@
+// The hive file under damage, permissions, other programs and sudden death.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <random>
+
+#include "HiveTestSupport.h"
+#include "settings/hive/RegFormat.h"
+
+namespace qm {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Dword;
+using test::Sz;
+
+const std::string kGoodHive =
+    "REGEDIT4\n"
+    "\n"
+    "[HKEY_LOCAL_MACHINE\\Software\\Tallowmer\\Quillmotion\\Ports\\LastPort]\n"
+    "\"PortName\"=\"COM1:\"\n"
+    "\"BaudRate\"=dword:00000960\n"
+    "\n";
+
+std::vector<std::string> Leftovers(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        if (entry.path().filename().string().find(".tmp-") != std::string::npos) {
+            names.push_back(entry.path().filename().string());
+        }
+    }
+    return names;
+}
+
+// Every way in reports the damage; nothing writes over the file; the message names the file,
+// the line and the reason; mending the file brings everything back.
+TEST(HiveSafety, ADamagedFileIsReportedAndNeverOverwritten) {
+    const struct {
+        const char* what;
+        std::string text;
+        const char* reason;
+    } damages[] = {
+        {"truncated", kGoodHive.substr(0, kGoodHive.find("COM1") + 2), "line 4: text without its closing"},
+        {"binary garbage",
+         std::string("\x7f"
+                     "ELF\x02\x01\x01\0\0\0garbage\xff\xfe",
+                     20),
+         "line 1:"},
+        {"bad header", "REGEDIT5\n\n[HKEY_LOCAL_MACHINE\\Software]\n", "REGEDIT4"},
+        {"bad line", "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software]\nPortName=COM1:\n",
+         "line 4: a line that is"},
+        {"empty", "", "line 1:"},
+    };
+    for (const auto& damage : damages) {
+        SCOPED_TRACE(damage.what);
+        test::TempHive hive;
+        test::WriteFile(hive.file, kGoodHive);
+        FileHiveRegistry reg = hive.Open();
+        HKEY early = 0;
+        ASSERT_EQ(reg.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_ALL_ACCESS, &early),
+                  ERROR_SUCCESS);
+
+        test::WriteFile(hive.file, damage.text);
+        HKEY key = 0;
+        DWORD size = 0;
+        EXPECT_EQ(reg.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_READ, &key), ERROR_BADDB);
+        EXPECT_EQ(reg.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Nowhere", 0, KEY_READ, &key), ERROR_BADDB)
+            << "not 'missing': the tree is unknown";
+        EXPECT_EQ(
+            reg.RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\New", "", 0, KEY_ALL_ACCESS, &key, nullptr),
+            ERROR_BADDB);
+        EXPECT_EQ(reg.RegQueryValueExA(early, "PortName", nullptr, nullptr, &size), ERROR_BADDB);
+        EXPECT_EQ(test::SetValue(reg, early, "Added", REG_DWORD, Dword(1)), ERROR_BADDB);
+        EXPECT_EQ(test::SetValue(reg, HKEY_LOCAL_MACHINE, "Root", REG_DWORD, Dword(1)), ERROR_BADDB);
+        EXPECT_EQ(reg.RegDeleteKeyA(early, "Tallowmer"), ERROR_BADDB);
+        EXPECT_EQ(test::ReadFile(hive.file), damage.text);
+        EXPECT_NE(reg.LastError().find(hive.file), std::string::npos) << reg.LastError();
+        EXPECT_NE(reg.LastError().find(damage.reason), std::string::npos) << reg.LastError();
+
+        FileHiveRegistry another = hive.Open();
+        EXPECT_EQ(test::SetValue(another, HKEY_LOCAL_MACHINE, "Root", REG_DWORD, Dword(1)), ERROR_BADDB);
+        EXPECT_EQ(test::ReadFile(hive.file), damage.text);
+
+        test::WriteFile(hive.file, kGoodHive + "\n");
+        EXPECT_EQ(test::QueryValue(reg, early, "Added").code, ERROR_FILE_NOT_FOUND);
+        EXPECT_EQ(reg.LastError(), "");
+        EXPECT_EQ(test::SetValue(reg, early, "Added", REG_DWORD, Dword(1)), ERROR_SUCCESS);
+    }
+}
+
+TEST(HiveSafety, MissingFileIsEmptyAndTheFirstKeyCreatesFileAndFolders) {
+    test::TempHive base;
+    const std::string file = base.dir.File("deep/er/HKEY_LOCAL_MACHINE.reg");
+    FileHiveRegistry reg(file, "");
+    HKEY key = 0;
+    EXPECT_EQ(reg.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
+    char name[16];
+    DWORD nameSize = sizeof name;
+    EXPECT_EQ(reg.RegEnumKeyExA(HKEY_LOCAL_MACHINE, 0, name, &nameSize), ERROR_NO_MORE_ITEMS);
+    EXPECT_FALSE(fs::exists(file));
+
+    test::CreateKey(reg, "Software\\Tallowmer");
+    EXPECT_EQ(test::ReadFile(file),
+              "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software]\n\n[HKEY_LOCAL_MACHINE\\Software\\Tallowmer]\n\n");
+
+    // A folder where the file should be cannot be read.
+    test::TempHive odd;
+    fs::create_directory(odd.file);
+    FileHiveRegistry broken = odd.Open();
+    EXPECT_EQ(broken.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_READ, &key), ERROR_CANTREAD);
+    EXPECT_NE(broken.LastError().find("not a regular file"), std::string::npos);
+}
+
+// Read-only hives refuse changes, and neither the file nor what a reader sees changes.
+TEST(HiveSafety, ReadOnlyFileOrFolderRefusesWritesAndLosesNothing) {
+    for (const bool folderReadOnly : {true, false}) {
+        SCOPED_TRACE(folderReadOnly ? "read-only folder" : "read-only file");
+        test::TempHive hive;
+        test::WriteFile(hive.file, kGoodHive);
+        const std::string locked = folderReadOnly ? hive.dir.Path().string() : hive.file;
+        ::chmod(locked.c_str(), folderReadOnly ? 0555 : 0444);
+
+        FileHiveRegistry reg = hive.Open();
+        HKEY key = 0;
+        ASSERT_EQ(reg.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Tallowmer\\Quillmotion\\Ports\\LastPort",
+                                    0, KEY_ALL_ACCESS, &key),
+                  ERROR_SUCCESS);
+        EXPECT_EQ(test::SetValue(reg, key, "PortName", REG_SZ, Sz("COM9:")), ERROR_ACCESS_DENIED);
+        EXPECT_NE(reg.LastError().find("read-only"), std::string::npos) << reg.LastError();
+        EXPECT_EQ(reg.RegDeleteValueA(key, "BaudRate"), ERROR_ACCESS_DENIED);
+        HKEY created = 0;
+        EXPECT_EQ(reg.RegCreateKeyExA(key, "New", "", 0, KEY_ALL_ACCESS, &created, nullptr),
+                  ERROR_ACCESS_DENIED);
+        EXPECT_EQ(
+            reg.RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software", "", 0, KEY_ALL_ACCESS, &created, nullptr),
+            ERROR_SUCCESS)
+            << "opening an existing key through create needs no write";
+
+        EXPECT_EQ(test::QueryValue(reg, key, "PortName").data, Sz("COM1:"));
+        EXPECT_EQ(test::QueryValue(reg, key, "BaudRate").data, Dword(2400));
+        EXPECT_EQ(test::ReadFile(hive.file), kGoodHive);
+        EXPECT_TRUE(Leftovers(hive.dir.Path()).empty());
+        ::chmod(locked.c_str(), folderReadOnly ? 0755 : 0644);
+        EXPECT_EQ(test::SetValue(reg, key, "PortName", REG_SZ, Sz("COM9:")), ERROR_SUCCESS);
+    }
+}
+
+// What another program saved between two of our changes stays, including an edit made in
+// place that keeps the file's size.
+TEST(HiveSafety, ExternalEditsBetweenWritesAreKept) {
+    test::TempHive hive;
+    FileHiveRegistry reg = hive.Open();
+    const HKEY key = test::CreateKey(reg, "Software\\Tallowmer");
+    ASSERT_EQ(test::SetValue(reg, key, "Ours", REG_SZ, Sz("first")), ERROR_SUCCESS);
+
+    FileHiveRegistry other = hive.Open();
+    HKEY otherKey = test::CreateKey(other, "Software\\Tallowmer");
+    ASSERT_EQ(test::SetValue(other, otherKey, "Theirs", REG_DWORD, Dword(5)), ERROR_SUCCESS);
+    EXPECT_EQ(test::QueryValue(reg, key, "Theirs").data, Dword(5)) << "seen without reopening";
+
+    std::string text = test::ReadFile(hive.file);
+    text.replace(text.find("first"), 5, "FIRST");
+    test::WriteFile(hive.file, text);  // same size, same second
+    ASSERT_EQ(test::SetValue(reg, key, "Later", REG_SZ, Sz("second")), ERROR_SUCCESS);
+
+    FileHiveRegistry fresh = hive.Open();
+    HKEY freshKey = 0;
+    ASSERT_EQ(fresh.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Tallowmer", 0, KEY_READ, &freshKey),
+              ERROR_SUCCESS);
+    EXPECT_EQ(test::QueryValue(fresh, freshKey, "Ours").data, Sz("FIRST"));
+    EXPECT_EQ(test::QueryValue(fresh, freshKey, "Theirs").data, Dword(5));
+    EXPECT_EQ(test::QueryValue(fresh, freshKey, "Later").data, Sz("second"));
+}
+
+// The state a writer saves: a counter and a block whose bytes follow from it, so that a file
+// mixing two saves would show.
+std::vector<unsigned char> State(std::uint32_t counter) {
+    std::vector<unsigned char> data = Dword(counter);
+    for (std::uint32_t i = 0; i < 1024; ++i) {
+        data.push_back(static_cast<unsigned char>(counter * 31 + i));
+    }
+    return data;
+}
+
+std::uint32_t CounterOf(const HiveValue& value) {
+    const std::uint32_t counter = value.data[0] | (value.data[1] << 8) | (value.data[2] << 16) |
+                                  (static_cast<std::uint32_t>(value.data[3]) << 24);
+    return value.data == State(counter) ? counter : 0xFFFFFFFFu;
+}
+
+HiveValue SavedState(const std::string& file) {
+    RegFormatError error;
+    const std::optional<HiveKey> root = RegFormat::Read(test::ReadFile(file), "HKEY_LOCAL_MACHINE", error);
+    if (!root) {
+        ADD_FAILURE() << "the file does not parse: line " << error.line << ": " << error.reason;
+        return {};
+    }
+    const HiveKey* key = root->Find({"Software", "Crash"});
+    const HiveValue* value = key != nullptr ? key->FindValue("State") : nullptr;
+    if (value == nullptr) {
+        ADD_FAILURE() << "the state is gone";
+        return {};
+    }
+    return *value;
+}
+
+// A writer killed at any moment leaves the file parsing, and holding its last completed save
+// or the one it was making. Each child tells the parent once it completed a save of its own,
+// so every round must move the counter on.
+TEST(HiveSafety, KilledWritersLeaveTheOldOrTheNewFile) {
+    test::TempHive hive;
+    {
+        FileHiveRegistry reg(hive.file, "");
+        const HKEY key = test::CreateKey(reg, "Software\\Crash");
+        ASSERT_EQ(test::SetValue(reg, key, "State", REG_BINARY, State(0)), ERROR_SUCCESS);
+    }
+    std::mt19937 random(20240611);
+    std::uint32_t last = 0;
+    for (int round = 0; round < 200; ++round) {
+        int ready[2];
+        ASSERT_EQ(::pipe(ready), 0);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::close(ready[0]);
+            FileHiveRegistry reg(hive.file, "");
+            HKEY key = 0;
+            test::Read current;
+            if (reg.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Crash", 0, KEY_ALL_ACCESS, &key) != 0 ||
+                (current = test::QueryValue(reg, key, "State")).code != 0) {
+                ::_exit(2);
+            }
+            std::uint32_t counter = CounterOf(HiveValue{"State", REG_BINARY, current.data});
+            for (bool first = true;; first = false) {
+                if (test::SetValue(reg, key, "State", REG_BINARY, State(++counter)) != ERROR_SUCCESS) {
+                    ::_exit(3);
+                }
+                if (first && ::write(ready[1], "s", 1) != 1) {
+                    ::_exit(4);
+                }
+            }
+        }
+        ::close(ready[1]);
+        char signal = 0;
+        const ssize_t got = ::read(ready[0], &signal, 1);
+        ::close(ready[0]);
+        ::usleep(static_cast<useconds_t>(random() % 4000));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_EQ(got, 1) << "the writer failed, exit status " << WEXITSTATUS(status);
+
+        const HiveValue saved = SavedState(hive.file);
+        ASSERT_FALSE(saved.data.empty()) << "round " << round;
+        const std::uint32_t counter = CounterOf(saved);
+        ASSERT_NE(counter, 0xFFFFFFFFu) << "round " << round << ": a mixed file";
+        ASSERT_GT(counter, last) << "round " << round << ": a completed save was lost";
+        last = counter;
+    }
+    // A later save clears what the killed writers left behind.
+    FileHiveRegistry reg(hive.file, "");
+    ASSERT_EQ(test::SetValue(reg, HKEY_LOCAL_MACHINE, "Done", REG_DWORD, Dword(1)), ERROR_SUCCESS);
+    EXPECT_TRUE(Leftovers(hive.dir.Path()).empty());
+}
+
+// Two programs saving at the same time: every change of both is in the file at the end.
+TEST(HiveSafety, ConcurrentWritersNeitherTearNorLoseChanges) {
+    test::TempHive hive;
+    {
+        FileHiveRegistry reg(hive.file, "");
+        test::CreateKey(reg, "Software\\Shared");
+    }
+    constexpr int kWrites = 60;
+    std::vector<pid_t> children;
+    for (int writer = 0; writer < 2; ++writer) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            FileHiveRegistry reg(hive.file, "");
+            HKEY key = 0;
+            if (reg.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Shared", 0, KEY_ALL_ACCESS, &key) != 0) {
+                ::_exit(2);
+            }
+            for (int i = 0; i < kWrites; ++i) {
+                const std::string name = "W" + std::to_string(writer) + "_" + std::to_string(i);
+                if (test::SetValue(reg, key, name, REG_DWORD, Dword(static_cast<DWORD>(i))) !=
+                    ERROR_SUCCESS) {
+                    ::_exit(3);
+                }
+            }
+            ::_exit(0);
+        }
+        children.push_back(child);
+    }
+    for (const pid_t child : children) {
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    }
+    FileHiveRegistry reg(hive.file, "");
+    HKEY key = 0;
+    ASSERT_EQ(reg.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Shared", 0, KEY_READ, &key), ERROR_SUCCESS);
+    for (int writer = 0; writer < 2; ++writer) {
+        for (int i = 0; i < kWrites; ++i) {
+            const std::string name = "W" + std::to_string(writer) + "_" + std::to_string(i);
+            EXPECT_EQ(test::QueryValue(reg, key, name).data, Dword(static_cast<DWORD>(i))) << name;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace qm
