@@ -77,7 +77,18 @@ HiveKey& HiveKey::SubKey(const std::string& name, bool* created) {
     if (created != nullptr) {
         *created = existing == nullptr;
     }
-    return existing != nullptr ? *existing : subKeys_.emplace_back(name);
+    if (existing != nullptr) {
+        return *existing;
+    }
+    // Subkeys enumerate in name order, without regard to case, as the Windows registry gives them.
+    auto position = std::find_if(subKeys_.begin(), subKeys_.end(), [&](const HiveKey& key) {
+        return std::lexicographical_compare(name.begin(), name.end(), key.Name().begin(), key.Name().end(),
+                                            [](char x, char y) {
+                                                return FoldCase(static_cast<unsigned char>(x)) <
+                                                       FoldCase(static_cast<unsigned char>(y));
+                                            });
+    });
+    return *subKeys_.insert(position, HiveKey(name));
 }
 
 bool HiveKey::RemoveSubKey(const std::string& name) {

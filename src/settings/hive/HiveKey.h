@@ -23,8 +23,8 @@ struct HiveValue {
     bool operator==(const HiveValue&) const = default;
 };
 
-// One key of an in-memory hive: its values and subkeys, both in the order they were first
-// added, which is the order enumeration returns them in. Copies are deep, so a change can be
+// One key of an in-memory hive: its values in the order they were first added and its subkeys
+// in name order, which is the order enumeration returns them in (as on Windows). Copies are deep, so a change can be
 // tried on a copy and kept only when it was saved.
 class HiveKey {
 public:
@@ -37,7 +37,7 @@ public:
 
     HiveKey* FindSubKey(const std::string& name);
     const HiveKey* FindSubKey(const std::string& name) const;
-    // The existing subkey of that name, or a new one added last.
+    // The existing subkey of that name, or a new one in its place by name.
     HiveKey& SubKey(const std::string& name, bool* created = nullptr);
     bool RemoveSubKey(const std::string& name);
 

@@ -133,7 +133,7 @@ TEST_F(FileHiveRegistryTest, QueriesReportSizesAndTooSmallBuffers) {
     EXPECT_EQ(reg.RegSetValueExA(key, "Bad\nName", REG_SZ, nullptr, 0), ERROR_INVALID_PARAMETER);
 }
 
-TEST_F(FileHiveRegistryTest, EnumerationKeepsCreationOrderAndEnds) {
+TEST_F(FileHiveRegistryTest, EnumerationSortsKeysKeepsValueOrderAndEnds) {
     const HKEY key = test::CreateKey(reg, "Software\\Tallowmer");
     for (const char* sub : {"Zulu", "alpha", "Mike"}) {
         test::CreateKey(reg, std::string("Software\\Tallowmer\\") + sub);
@@ -151,11 +151,11 @@ TEST_F(FileHiveRegistryTest, EnumerationKeepsCreationOrderAndEnds) {
         EXPECT_EQ(nameSize, std::strlen(name));
         keys.emplace_back(name);
     }
-    EXPECT_EQ(keys, (std::vector<std::string>{"Zulu", "alpha", "Mike"}));
+    EXPECT_EQ(keys, (std::vector<std::string>{"alpha", "Mike", "Zulu"}));
     nameSize = sizeof name;
     EXPECT_EQ(reg.RegEnumKeyExA(key, 3, name, &nameSize), ERROR_NO_MORE_ITEMS);
     nameSize = 4;  // "Zulu" needs 5 with its NUL
-    EXPECT_EQ(reg.RegEnumKeyExA(key, 0, name, &nameSize), ERROR_MORE_DATA);
+    EXPECT_EQ(reg.RegEnumKeyExA(key, 2, name, &nameSize), ERROR_MORE_DATA);
     EXPECT_EQ(nameSize, 4u) << "the name size is not updated";
 
     std::vector<std::string> values;
