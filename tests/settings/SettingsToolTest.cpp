@@ -1,0 +1,231 @@
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "diag/ProgramFolder.h"
+#include "settings/HiveFixture.h"
+#include "settings/modSettings.h"
+#include "support/TraceCapture.h"
+
+namespace qm {
+namespace {
+
+using test::Dword;
+using test::Sz;
+
+std::string ShellQuoted(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) {
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return quoted + "'";
+}
+
+struct ToolRun {
+    int exit = -1;
+    std::string out;
+    std::string err;
+};
+
+// The built quillmotion-settings, run on the test's hive.
+class SettingsTool : public test::HiveTest {
+protected:
+    ToolRun Tool(const std::vector<std::string>& args) {
+        // Executables share one folder, so without QM_BIN_DIR the tool sits beside this test.
+        const char* fromEnvironment = std::getenv("QM_BIN_DIR");
+        const std::string bin = fromEnvironment != nullptr ? fromEnvironment : ProgramFolder();
+        std::string command = "QUILLMOTION_HIVE=" + ShellQuoted(HiveFile()) +
+                              " XDG_CONFIG_HOME=" + ShellQuoted(dir_.File("config")) + " " +
+                              ShellQuoted(bin + "/quillmotion-settings");
+        for (const std::string& arg : args) {
+            command += " " + ShellQuoted(arg);
+        }
+        command += " >" + ShellQuoted(dir_.File("out")) + " 2>" + ShellQuoted(dir_.File("err"));
+        const int status = std::system(command.c_str());
+        ToolRun run;
+        run.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        run.out = test::ReadFile(dir_.File("out"));
+        run.err = test::ReadFile(dir_.File("err"));
+        return run;
+    }
+};
+
+TEST_F(SettingsTool, InitOnAnEmptyHiveGivesATreeThatLoadsCompletely) {
+    const ToolRun init = Tool({"init"});
+    ASSERT_EQ(init.exit, 0) << init.err;
+    EXPECT_NE(init.out.find("31 values added"), std::string::npos) << init.out;
+
+    test::TraceCapture trace;
+    SettingsRecord record;
+    modSettings settings(record, hive_);
+    ASSERT_TRUE(settings.GetSettings());
+    const std::vector<std::string> reports = trace.Reports();
+    EXPECT_EQ(std::count_if(reports.begin(), reports.end(),
+                            [](const std::string& r) {
+                                return r.find("Value found for KeyName - ") != std::string::npos;
+                            }),
+              31);  // every setting the load reads
+    EXPECT_FALSE(trace.Contains("Default Value taken"));
+    EXPECT_TRUE(trace.Contains("Value found for KeyName - Mouse\\Movement\\N_ASCII = 1"));
+    EXPECT_TRUE(trace.Contains("Value found for KeyName - Version\\ = 1.00"));
+
+    EXPECT_EQ(record.StoredVersion(), "1.00");
+    EXPECT_EQ(record.MovementIncrementX(), 2.0f);
+    EXPECT_EQ(record.MovementDelay(), 2.0f);
+    const std::vector<std::int32_t> codes = {
+        record.N_ASCII(),           record.E_ASCII(),           record.S_ASCII(),
+        record.W_ASCII(),           record.NE_ASCII(),          record.NW_ASCII(),
+        record.SE_ASCII(),          record.SW_ASCII(),          record.STOP_ASCII(),
+        record.LEFT_SCLICK_ASCII(), record.LEFT_DCLICK_ASCII(), record.RIGHT_SCLICK_ASCII(),
+        record.RIGHT_DCLICK_ASCII()};
+    EXPECT_EQ(codes, (std::vector<std::int32_t>{1, 2, 3, 4, 5, 6, 7, 11, 12, 14, 15, 16, 17}));
+    EXPECT_EQ(record.BouncyMouseAngle(), 90);
+    EXPECT_EQ(record.BaudRate(), 2400);
+    EXPECT_EQ(record.DataBits(), 8);
+    EXPECT_EQ(record.Parity(), "None");
+    EXPECT_EQ(record.PortName(), "COM1:");
+    EXPECT_EQ(record.StopBits(), 1);
+    EXPECT_TRUE(KeyExists(Base("Ports\\Devices")));
+    EXPECT_TRUE(KeyExists(layout::kRunKey));
+
+    // The tree saves cleanly too: every key a save needs is there.
+    EXPECT_TRUE(settings.SetSettings());
+}
+
+TEST_F(SettingsTool, InitNeverOverwrites) {
+    ASSERT_EQ(Tool({"init"}).exit, 0);
+    ASSERT_EQ(Tool({"set", "Mouse\\Movement", "N_ASCII", "REG_DWORD", "65"}).exit, 0);
+    Put(Base(), "TracingEnabled", REG_SZ, Sz("1"));  // even a value of another type is kept
+    ASSERT_EQ(hive_.RegDeleteKeyA(HKEY_LOCAL_MACHINE, Base("Emulation")), ERROR_SUCCESS);
+
+    const ToolRun again = Tool({"init"});
+    ASSERT_EQ(again.exit, 0) << again.err;
+    EXPECT_NE(again.out.find("1 values added, 30 existing values kept"), std::string::npos) << again.out;
+    EXPECT_EQ(Stored(Base("Mouse\\Movement"), "N_ASCII"), (SettingsTree::RegValue{REG_DWORD, Dword(65)}));
+    EXPECT_EQ(Stored(Base(), "TracingEnabled"), (SettingsTree::RegValue{REG_SZ, Sz("1")}));
+    EXPECT_EQ(Stored(Base("Emulation"), "ASCIISequence"), (SettingsTree::RegValue{REG_DWORD, Dword(0)}));
+}
+
+TEST_F(SettingsTool, MapUnmapGetSetAndExport) {
+    ASSERT_EQ(Tool({"init"}).exit, 0);
+    ToolRun run = Tool({"map", "COM7:", "/dev/ttyUSB0"});
+    ASSERT_EQ(run.exit, 0) << run.err;
+    EXPECT_EQ(Stored(Base("Ports\\Devices"), "COM7:"), (SettingsTree::RegValue{REG_SZ, Sz("/dev/ttyUSB0")}));
+    run = Tool({"get", "Ports\\Devices", "COM7:"});
+    EXPECT_EQ(run.exit, 0);
+    EXPECT_EQ(run.out, "/dev/ttyUSB0\n");
+
+    run = Tool({"export"});
+    ASSERT_EQ(run.exit, 0) << run.err;
+    EXPECT_EQ(run.out.rfind("REGEDIT4\n", 0), 0u);
+    EXPECT_NE(run.out.find("[HKEY_LOCAL_MACHINE\\Software\\Tallowmer\\Quillmotion\\Ports\\Devices]\n"
+                           "\"COM7:\"=\"/dev/ttyUSB0\"\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("\"BaudRate\"=dword:00000960\n"), std::string::npos);
+    EXPECT_NE(run.out.find("[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]"),
+              std::string::npos);
+
+    run = Tool({"unmap", "COM7:"});
+    EXPECT_EQ(run.exit, 0) << run.err;
+    EXPECT_FALSE(Stored(Base("Ports\\Devices"), "COM7:"));
+    run = Tool({"unmap", "COM7:"});
+    EXPECT_EQ(run.exit, 1);
+    EXPECT_NE(run.err.find("COM7: is not in the device map"), std::string::npos) << run.err;
+
+    // Typed writes and reads.
+    EXPECT_EQ(Tool({"set", "", "Blob", "REG_BINARY", "0A,ff"}).exit, 0);
+    EXPECT_EQ(Stored(Base(), "Blob"), (SettingsTree::RegValue{REG_BINARY, {0x0A, 0xFF}}));
+    EXPECT_EQ(Tool({"get", "", "Blob"}).out, "0A,FF\n");
+    EXPECT_EQ(Tool({"set", "Ports\\LastPort", "BaudRate", "REG_DWORD", "0x2580"}).exit, 0);
+    EXPECT_EQ(Stored(Base("Ports\\LastPort"), "BaudRate"), (SettingsTree::RegValue{REG_DWORD, Dword(9600)}));
+    EXPECT_EQ(Tool({"set", "", "Big", "REG_DWORD_BIG_ENDIAN", "300"}).exit, 0);
+    EXPECT_EQ(Stored(Base(), "Big"), (SettingsTree::RegValue{REG_DWORD_BIG_ENDIAN, {0, 0, 1, 0x2C}}));
+    EXPECT_EQ(Tool({"get", "", "Big"}).out, "300\n");
+    EXPECT_EQ(Tool({"set", "", "Home", "REG_EXPAND_SZ", "%HOME%\\x"}).exit, 0);
+    EXPECT_EQ(Stored(Base(), "Home"), (SettingsTree::RegValue{REG_EXPAND_SZ, Sz("%HOME%\\x")}));
+    EXPECT_EQ(Tool({"set", "Version", "@", "REG_SZ", "1.01"}).exit, 0);
+    EXPECT_EQ(Tool({"get", "Version", "@"}).out, "1.01\n");
+    // Windows-1252 in the store, UTF-8 on the command line.
+    EXPECT_EQ(Tool({"set", "", "Name", "REG_SZ", "caf\xC3\xA9"}).exit, 0);
+    EXPECT_EQ(Stored(Base(), "Name"), (SettingsTree::RegValue{REG_SZ, Sz("caf\xE9")}));
+    EXPECT_EQ(Tool({"get", "", "Name"}).out, "caf\xC3\xA9\n");
+
+    run = Tool({"get", "", "Nothing"});
+    EXPECT_EQ(run.exit, 1);
+    EXPECT_NE(run.err.find("not found"), std::string::npos) << run.err;
+}
+
+TEST_F(SettingsTool, BadArgumentsAreRefusedAndChangeNothing) {
+    ASSERT_EQ(Tool({"init"}).exit, 0);
+    const std::string before = test::ReadFile(HiveFile());
+    const std::vector<std::vector<std::string>> bad = {
+        {},
+        {"frobnicate"},
+        {"init", "extra"},
+        {"map", "COM7", "/dev/ttyUSB0"},
+        {"map", "COM0:", "/dev/ttyUSB0"},
+        {"map", "COM1234:", "/dev/ttyUSB0"},
+        {"map", "com7:", "/dev/ttyUSB0"},
+        {"map", "COM7:", "ttyUSB0"},
+        {"map", "COM7:"},
+        {"unmap", "LPT1:"},
+        {"get", "Ports"},
+        {"set", "Ports", "TestPorts", "REG_QWORD", "1"},
+        {"set", "Ports", "TestPorts", "REG_DWORD", "one"},
+        {"set", "Ports", "TestPorts", "REG_DWORD", "4294967296"},
+        {"set", "Ports", "TestPorts", "REG_DWORD"},
+        {"set", "", "Blob", "REG_BINARY", "0A,zz"},
+        {"set", "", "Name", "REG_SZ", "\xE2\x82\xAC\xE2\x98\x83"},  // the snowman has no Windows-1252 byte
+    };
+    for (const auto& args : bad) {
+        const ToolRun run = Tool(args);
+        std::string shown;
+        for (const auto& arg : args) {
+            shown += " " + arg;
+        }
+        EXPECT_EQ(run.exit, 2) << shown;
+        EXPECT_NE(run.err.find("quillmotion-settings: "), std::string::npos) << shown;
+        EXPECT_NE(run.err.find("--help"), std::string::npos) << shown;
+    }
+    EXPECT_EQ(test::ReadFile(HiveFile()), before);
+
+    // A key that is not there is not made by set.
+    const ToolRun missingKey = Tool({"set", "Nowhere", "X", "REG_SZ", "y"});
+    EXPECT_EQ(missingKey.exit, 1);
+    EXPECT_NE(missingKey.err.find("Software\\Tallowmer\\Quillmotion\\Nowhere"), std::string::npos)
+        << missingKey.err;
+    EXPECT_EQ(test::ReadFile(HiveFile()), before);
+
+    const ToolRun help = Tool({"--help"});
+    EXPECT_EQ(help.exit, 0);
+    EXPECT_NE(help.out.find("N_ASCII               1  Ctrl+A"), std::string::npos) << help.out;
+    EXPECT_NE(help.out.find("SW_ASCII             11  Ctrl+K"), std::string::npos);
+    EXPECT_NE(help.out.find("RIGHT_DCLICK_ASCII   17  Ctrl+Q"), std::string::npos);
+}
+
+TEST_F(SettingsTool, ABrokenHiveIsReportedAndLeftAlone) {
+    const std::string broken =
+        "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Tallowmer\\Quillmotion]\n\"N_ASCII\"=dword:zz\n";
+    test::WriteFile(HiveFile(), broken);
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"init"},
+                                               {"export"},
+                                               {"get", "", "N_ASCII"},
+                                               {"map", "COM3:", "/dev/ttyS2"},
+                                               {"unmap", "COM3:"},
+                                               {"set", "", "N_ASCII", "REG_DWORD", "1"}}) {
+        const ToolRun run = Tool(args);
+        EXPECT_EQ(run.exit, 1) << args[0];
+        EXPECT_NE(run.err.find(HiveFile()), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("line 4"), std::string::npos) << run.err;
+        EXPECT_TRUE(run.out.empty()) << run.out;
+    }
+    EXPECT_EQ(test::ReadFile(HiveFile()), broken);
+}
+
+}  // namespace
+}  // namespace qm
