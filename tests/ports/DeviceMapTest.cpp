@@ -1,0 +1,124 @@
+#include "ports/DeviceMap.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace qm {
+namespace {
+
+std::vector<std::string> Listed(const DeviceMap& map) {
+    std::vector<std::string> lines;
+    for (const PortDevice& entry : map.Entries()) {
+        lines.push_back(entry.Name + "=" + entry.Device);
+    }
+    return lines;
+}
+
+std::vector<SerialDevice> Devices(std::initializer_list<SerialDevice> devices) {
+    return devices;
+}
+
+TEST(DeviceMap, ExplicitFirstThenFixedUartsThenOthersFrom33) {
+    const DeviceMap map({{"COM7:", "/dev/pts/3"}, {"com2", "/dev/serial/by-id/usb-Switch_Box-if00"}},
+                        Devices({{"/dev/ttyUSB1", ""},
+                                 {"/dev/ttyS4", ""},
+                                 {"/dev/ttyACM0", ""},
+                                 {"/dev/ttyS0", ""},
+                                 {"/dev/ttyUSB0", ""},
+                                 {"/dev/rfcomm0", ""}}));
+    EXPECT_EQ(Listed(map), (std::vector<std::string>{
+                               "COM7:=/dev/pts/3",
+                               "COM2:=/dev/serial/by-id/usb-Switch_Box-if00",
+                               "COM1:=/dev/ttyS0",
+                               "COM5:=/dev/ttyS4",
+                               "COM33:=/dev/rfcomm0",
+                               "COM34:=/dev/ttyACM0",
+                               "COM35:=/dev/ttyUSB0",
+                               "COM36:=/dev/ttyUSB1",
+                           }));
+    EXPECT_EQ(map.DeviceForPort(7), "/dev/pts/3");
+    EXPECT_EQ(map.DeviceForPort(5), "/dev/ttyS4");
+    EXPECT_EQ(map.DeviceForPort(36), "/dev/ttyUSB1");
+    EXPECT_EQ(map.DeviceForPort(3), std::nullopt);
+    EXPECT_EQ(map.DeviceForName("com34:"), "/dev/ttyACM0");
+    EXPECT_EQ(map.DeviceForName("LPT1:"), std::nullopt);
+    EXPECT_TRUE(map.Ignored().empty());
+}
+
+TEST(DeviceMap, SameDevicesGiveTheSameNumbers) {
+    // Two adapters whose nodes swap on replugging keep their names through their by-id links.
+    const DeviceMap first({}, Devices({{"/dev/ttyUSB0", "/dev/serial/by-id/usb-A"},
+                                       {"/dev/ttyUSB1", "/dev/serial/by-id/usb-B"},
+                                       {"/dev/ttyUSB10", ""},
+                                       {"/dev/ttyUSB2", ""}}));
+    const DeviceMap replugged({}, Devices({{"/dev/ttyUSB2", ""},
+                                           {"/dev/ttyUSB10", ""},
+                                           {"/dev/ttyUSB1", "/dev/serial/by-id/usb-A"},
+                                           {"/dev/ttyUSB0", "/dev/serial/by-id/usb-B"}}));
+    // The linked adapters sort by their links, the others by their paths.
+    EXPECT_EQ(Listed(first), (std::vector<std::string>{"COM33:=/dev/ttyUSB0", "COM34:=/dev/ttyUSB1",
+                                                       "COM35:=/dev/ttyUSB2", "COM36:=/dev/ttyUSB10"}));
+    EXPECT_EQ(Listed(replugged), (std::vector<std::string>{"COM33:=/dev/ttyUSB1", "COM34:=/dev/ttyUSB0",
+                                                           "COM35:=/dev/ttyUSB2", "COM36:=/dev/ttyUSB10"}));
+
+    // A device listed twice is one port.
+    const DeviceMap twice({}, Devices({{"/dev/ttyACM0", ""}, {"/dev/ttyACM0", ""}}));
+    EXPECT_EQ(Listed(twice), (std::vector<std::string>{"COM33:=/dev/ttyACM0"}));
+}
+
+TEST(DeviceMap, ExplicitEntriesWin) {
+    // The settings give COM1: and COM33: devices of their own and name the first adapter by its
+    // link: ttyS0 loses its name, the adapters skip 33, and the linked adapter is not listed twice.
+    const DeviceMap::Resolver resolve = [](const std::string& path) {
+        return path == "/dev/serial/by-id/usb-A" ? std::string("/dev/ttyUSB0") : path;
+    };
+    const DeviceMap map(
+        {{"COM1:", "/tmp/pty-link"}, {"COM33:", "/dev/pts/9"}, {"COM40:", "/dev/serial/by-id/usb-A"}},
+        Devices({{"/dev/ttyS0", ""}, {"/dev/ttyS1", ""}, {"/dev/ttyUSB0", ""}, {"/dev/ttyUSB1", ""}}),
+        resolve);
+    EXPECT_EQ(Listed(map), (std::vector<std::string>{"COM1:=/tmp/pty-link", "COM33:=/dev/pts/9",
+                                                     "COM40:=/dev/serial/by-id/usb-A", "COM2:=/dev/ttyS1",
+                                                     "COM34:=/dev/ttyUSB1"}));
+    EXPECT_EQ(map.DeviceForPort(1), "/tmp/pty-link");
+    EXPECT_EQ(map.DeviceForPort(40), "/dev/serial/by-id/usb-A");
+}
+
+TEST(DeviceMap, UnusableExplicitEntriesAreSetAside) {
+    const DeviceMap map({{"LPT1:", "/dev/lp0"},
+                         {"COM:", "/dev/pts/1"},
+                         {"COM0:", "/dev/pts/2"},
+                         {"COM40000:", "/dev/pts/3"},
+                         {"COM1A2:", "/dev/pts/4"},
+                         {"COM8:", ""},
+                         {"COM007:", "/dev/pts/5"},
+                         {"com7:", "/dev/pts/6"}},
+                        {});
+    EXPECT_EQ(Listed(map), (std::vector<std::string>{"COM7:=/dev/pts/5"}));
+    std::vector<std::string> ignored;
+    for (const PortDevice& entry : map.Ignored()) {
+        ignored.push_back(entry.Name);
+    }
+    EXPECT_EQ(ignored,
+              (std::vector<std::string>{"LPT1:", "COM:", "COM0:", "COM40000:", "COM1A2:", "COM8:", "com7:"}));
+}
+
+TEST(DeviceMap, ComPortNumbersAndNaturalOrder) {
+    EXPECT_EQ(DeviceMap::ComPortNumber("COM7:"), 7);
+    EXPECT_EQ(DeviceMap::ComPortNumber("com12"), 12);
+    EXPECT_EQ(DeviceMap::ComPortNumber("COM32767:"), 32767);
+    EXPECT_EQ(DeviceMap::ComPortNumber("COM32768:"), std::nullopt);
+    EXPECT_EQ(DeviceMap::ComPortNumber("COM7::"), std::nullopt);
+    EXPECT_EQ(DeviceMap::ComPortNumber("COM-1:"), std::nullopt);
+    EXPECT_EQ(DeviceMap::ComPortNumber("XCOM1:"), std::nullopt);
+
+    std::vector<std::string> names = {"ttyUSB10", "ttyUSB2", "ttyACM0", "ttyUSB02", "ttyUSB1", "ttyUSB"};
+    std::sort(names.begin(), names.end(), NaturalLess);
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"ttyACM0", "ttyUSB", "ttyUSB1", "ttyUSB02", "ttyUSB2", "ttyUSB10"}));
+    EXPECT_FALSE(NaturalLess("a1", "a1"));
+    EXPECT_NE(NaturalLess("a01", "a1"), NaturalLess("a1", "a01"));
+}
+
+}  // namespace
+}  // namespace qm

@@ -1,0 +1,356 @@
+#include "ports/PortAPI.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
+#include <set>
+#include <stdexcept>
+
+#include "support/TraceCapture.h"
+
+namespace qm {
+namespace {
+
+// A port system that answers from a list, records every call, and can be told to fail.
+class FakePortSystem : public PortSystem {
+public:
+    struct EnumCall {
+        bool buffer;
+        DWORD cbBuf;
+        std::string server;
+        DWORD level;
+    };
+    struct OpenCall {
+        std::string name;
+        DWORD access, share, disposition, attributes;
+        HANDLE templateFile;
+        bool zeroedSecurity;
+    };
+
+    explicit FakePortSystem(std::vector<std::string> names) {
+        for (const std::string& name : names) {
+            PORT_INFO_2 port;
+            port.pPortName = name;
+            port.pMonitorName = "Local Port";
+            port.pDescription = "Local Port";
+            port.fPortType = PORT_TYPE_READ | PORT_TYPE_WRITE;
+            ports.push_back(port);
+        }
+    }
+
+    bool EnumPortsA(const std::string& pName, DWORD Level, PORT_INFO_2* pPorts, DWORD cbBuf, DWORD* pcbNeeded,
+                    DWORD* pcReturned) override {
+        enumCalls.push_back({pPorts != nullptr, cbBuf, pName, Level});
+        if (pPorts != nullptr && failFill) {
+            *pcReturned = 0;
+            return false;
+        }
+        if (pPorts == nullptr && neededOverride) {
+            *pcbNeeded = *neededOverride;
+            *pcReturned = 0;
+            return false;
+        }
+        const bool ok = EnumPortsFromList(ports, pPorts, cbBuf, pcbNeeded, pcReturned);
+        if (ok && pPorts != nullptr && returnedOverride) {
+            *pcReturned = *returnedOverride;
+        }
+        return ok;
+    }
+
+    HANDLE CreateFileA(const std::string& lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
+                       const SECURITY_ATTRIBUTES* security, DWORD dwCreationDisposition,
+                       DWORD dwFlagsAndAttributes, HANDLE hTemplateFile) override {
+        const bool zeroed = security != nullptr && security->nLength == 0 &&
+                            security->lpSecurityDescriptor == nullptr && !security->bInheritHandle;
+        openCalls.push_back({lpFileName, dwDesiredAccess, dwShareMode, dwCreationDisposition,
+                             dwFlagsAndAttributes, hTemplateFile, zeroed});
+        if (throwOnOpen) {
+            throw std::runtime_error("device driver fault");
+        }
+        if (busy.count(lpFileName) != 0) {
+            return INVALID_HANDLE_VALUE;
+        }
+        const HANDLE handle = nextHandle++;
+        openHandles.insert(handle);
+        return handle;
+    }
+
+    bool CloseHandle(HANDLE hObject) override {
+        closed.push_back(hObject);
+        return openHandles.erase(hObject) == 1;
+    }
+
+    std::vector<PORT_INFO_2> ports;
+    std::set<std::string> busy;
+    std::optional<DWORD> neededOverride;
+    std::optional<DWORD> returnedOverride;
+    bool failFill = false;
+    bool throwOnOpen = false;
+
+    std::vector<EnumCall> enumCalls;
+    std::vector<OpenCall> openCalls;
+    std::vector<HANDLE> closed;
+    std::set<HANDLE> openHandles;
+    HANDLE nextHandle = 0;  // 0 is a valid handle: only INVALID_HANDLE_VALUE means failure
+};
+
+std::vector<std::string> Names(const std::vector<PortInfo>& ports) {
+    std::vector<std::string> names;
+    for (const PortInfo& port : ports) {
+        names.push_back(port.Name + (port.InUse ? "*" : ""));
+    }
+    return names;
+}
+
+const std::string kGet = "modPortAPI.GetAvailablePorts";
+const std::string kAvailable = "modPortAPI.COMAvailable";
+
+TEST(GetAvailablePorts, KeepsOnlyComPortsAndTracesEachDecision) {
+    test::TraceCapture trace;
+    FakePortSystem system({"LPT1:", "FILE:", "com5:", "COM1A2:", "Ne01:", "CO", "", "COM3:"});
+    SettingsRecord settings;  // TestPorts 0
+    modPortAPI api(system, settings);
+    std::vector<PortInfo> ports;
+
+    EXPECT_EQ(api.GetAvailablePorts(ports), 3);
+    EXPECT_EQ(Names(ports), (std::vector<std::string>{"com5:", "COM1A2:", "COM3:"}));
+    EXPECT_TRUE(system.openCalls.empty()) << "TestPorts 0 opens nothing";
+
+    const std::vector<std::string> expected = {
+        kGet + ":Method Entry: ",
+        kGet + ":: Found port - LPT1:",
+        kGet + ":: NOT Including port - LPT1:",
+        kGet + ":: Found port - FILE:",
+        kGet + ":: NOT Including port - FILE:",
+        kGet + ":: Found port - com5:",
+        kGet + ":: Including port - com5: : InUse = False",
+        kGet + ":: Found port - COM1A2:",
+        kGet + ":: Including port - COM1A2: : InUse = False",
+        kGet + ":: Found port - Ne01:",
+        kGet + ":: NOT Including port - Ne01:",
+        kGet + ":: Found port - CO",
+        kGet + ":: NOT Including port - CO",
+        kGet + ":: Found port - ",
+        kGet + ":: NOT Including port - ",
+        kGet + ":: Found port - COM3:",
+        kGet + ":: Including port - COM3: : InUse = False",
+        kGet + ":Method Exit: ",
+    };
+    EXPECT_EQ(trace.Reports(), expected);
+
+    // The size is asked for first with no buffer, then the records are fetched with exactly
+    // that size, from this machine at level 2.
+    ASSERT_EQ(system.enumCalls.size(), 2u);
+    EXPECT_FALSE(system.enumCalls[0].buffer);
+    EXPECT_EQ(system.enumCalls[0].cbBuf, 0u);
+    EXPECT_TRUE(system.enumCalls[1].buffer);
+    EXPECT_EQ(system.enumCalls[1].cbBuf, EnumPortsBufferSize(system.ports));
+    for (const auto& call : system.enumCalls) {
+        EXPECT_EQ(call.server, "");
+        EXPECT_EQ(call.level, 2u);
+    }
+}
+
+TEST(GetAvailablePorts, TestPortsOneOpensEachComPortAndMarksTheHeldOne) {
+    test::TraceCapture trace;
+    FakePortSystem system({"COM1:", "LPT1:", "COM3:", "com4:"});
+    system.busy = {"COM3:"};
+    SettingsRecord settings;
+    modPortAPI api(system, settings);
+    settings.TestPorts(1);  // read when the ports are listed, not when the module was made
+    std::vector<PortInfo> ports;
+
+    EXPECT_EQ(api.GetAvailablePorts(ports), 3);
+    EXPECT_EQ(Names(ports), (std::vector<std::string>{"COM1:", "COM3:*", "com4:"}));
+
+    // Each COM port opened once, for read access with no rights asked, never the printer port;
+    // every handle that came back closed at once.
+    ASSERT_EQ(system.openCalls.size(), 3u);
+    const std::vector<std::string> opened = {system.openCalls[0].name, system.openCalls[1].name,
+                                             system.openCalls[2].name};
+    EXPECT_EQ(opened, (std::vector<std::string>{"COM1:", "COM3:", "com4:"}));
+    for (const auto& call : system.openCalls) {
+        EXPECT_EQ(call.access, 0u);
+        EXPECT_EQ(call.share, FILE_SHARE_READ);
+        EXPECT_EQ(call.disposition, OPEN_EXISTING);
+        EXPECT_EQ(call.attributes, FILE_ATTRIBUTE_NORMAL);
+        EXPECT_EQ(call.templateFile, 0);
+        EXPECT_TRUE(call.zeroedSecurity);
+    }
+    EXPECT_EQ(system.closed, (std::vector<HANDLE>{0, 1}));
+    EXPECT_TRUE(system.openHandles.empty());
+
+    // The open test's own lines come before the line that reports its result.
+    const std::vector<std::string> reports = trace.Reports();
+    auto at = [&reports](const std::string& line) {
+        return std::find(reports.begin(), reports.end(), line) - reports.begin();
+    };
+    const auto trying = at(kAvailable + ":: Trying to open COM3: for read access");
+    const auto included = at(kGet + ":: Including port - COM3: : InUse = True");
+    ASSERT_LT(included, static_cast<std::ptrdiff_t>(reports.size()));
+    EXPECT_LT(trying, included);
+    EXPECT_TRUE(trace.Contains("Including port - COM1: : InUse = False"));
+    EXPECT_FALSE(trace.Contains("Trying to open LPT1:"));
+
+    // Only exactly 1 turns the test on.
+    settings.TestPorts(2);
+    system.openCalls.clear();
+    EXPECT_EQ(api.GetAvailablePorts(ports), 3);
+    EXPECT_TRUE(system.openCalls.empty());
+    EXPECT_EQ(Names(ports), (std::vector<std::string>{"COM1:", "COM3:", "com4:"}));
+}
+
+TEST(GetAvailablePorts, FailedOrEmptyEnumerationGivesNoPorts) {
+    test::TraceCapture trace;
+    SettingsRecord settings;
+    const std::vector<PortInfo> stale = {{"COM9:", true}};
+
+    {  // Nothing needed: no second call.
+        FakePortSystem system({"COM1:"});
+        system.neededOverride = 0;
+        modPortAPI api(system, settings);
+        std::vector<PortInfo> ports = stale;
+        EXPECT_EQ(api.GetAvailablePorts(ports), 0);
+        EXPECT_TRUE(ports.empty());
+        EXPECT_EQ(system.enumCalls.size(), 1u);
+    }
+    {  // The second call fails.
+        FakePortSystem system({"COM1:", "COM2:"});
+        system.failFill = true;
+        modPortAPI api(system, settings);
+        std::vector<PortInfo> ports = stale;
+        EXPECT_EQ(api.GetAvailablePorts(ports), 0);
+        EXPECT_TRUE(ports.empty());
+    }
+    {  // A port appears between the two calls: the buffer is now too small, so the call fails.
+        FakePortSystem system({"COM1:"});
+        system.neededOverride = EnumPortsBufferSize(system.ports);
+        PORT_INFO_2 extra;
+        extra.pPortName = "COM2:";
+        system.ports.push_back(extra);
+        modPortAPI api(system, settings);
+        std::vector<PortInfo> ports;
+        EXPECT_EQ(api.GetAvailablePorts(ports), 0);
+    }
+    {  // Ports, but none of them serial.
+        FakePortSystem system({"LPT1:", "LPT2:", "FILE:"});
+        modPortAPI api(system, settings);
+        std::vector<PortInfo> ports;
+        EXPECT_EQ(api.GetAvailablePorts(ports), 0);
+        EXPECT_TRUE(ports.empty());
+    }
+    {  // A system that claims more records than it had room for is not believed.
+        FakePortSystem system({"COM1:", "COM2:"});
+        system.returnedOverride = 1000;
+        modPortAPI api(system, settings);
+        std::vector<PortInfo> ports;
+        EXPECT_EQ(api.GetAvailablePorts(ports), 2);
+        ASSERT_EQ(ports.size(), 2u);
+        EXPECT_EQ(ports[0].Name, "COM1:");
+        EXPECT_EQ(ports[1].Name, "COM2:");
+    }
+    EXPECT_FALSE(trace.Contains("#Method Exit Error#")) << "a failing enumeration is not an error";
+}
+
+TEST(GetAvailablePorts, ErrorsAreTrappedAndGiveZero) {
+    SettingsRecord settings;
+    settings.TestPorts(1);
+    {  // An open test that throws is handled inside COMAvailable: the port shows as in use.
+        test::TraceCapture trace;
+        FakePortSystem system({"COM1:"});
+        system.throwOnOpen = true;
+        modPortAPI api(system, settings);
+        std::vector<PortInfo> ports;
+        EXPECT_EQ(api.GetAvailablePorts(ports), 1);
+        EXPECT_TRUE(ports[0].InUse);
+        EXPECT_TRUE(trace.Contains(kAvailable + ":#Method Exit Error#: device driver fault"));
+    }
+    {  // More COM ports than a 16-bit count holds: an overflow, so 0 and no ports.
+        settings.TestPorts(0);
+        std::vector<std::string> names;
+        for (int i = 0; i < 32768; ++i) {
+            names.push_back("COM" + std::to_string(i + 1) + ":");
+        }
+        FakePortSystem system(names);
+        modPortAPI api(system, settings);
+        std::vector<PortInfo> ports;
+        EXPECT_EQ(api.GetAvailablePorts(ports), 0);
+        EXPECT_TRUE(ports.empty());
+    }
+}
+
+TEST(COMAvailable, OpensWithTheShareModeAskedForAndTraces) {
+    test::TraceCapture trace;
+    FakePortSystem system({});
+    system.busy = {"COM2:"};
+    SettingsRecord settings;
+    modPortAPI api(system, settings);
+
+    EXPECT_TRUE(api.COMAvailable("COM1:", true));
+    EXPECT_FALSE(api.COMAvailable("COM2:", false));
+    ASSERT_EQ(system.openCalls.size(), 2u);
+    EXPECT_EQ(system.openCalls[0].share, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    EXPECT_EQ(system.openCalls[1].share, FILE_SHARE_READ);
+    EXPECT_EQ(system.closed.size(), 1u) << "a failed open has nothing to close";
+
+    const std::vector<std::string> expected = {
+        kAvailable + ":Method Entry: ",
+        kAvailable + ":: Trying to open COM1: for read - write access",
+        kAvailable + ":Method Exit: ",
+        kAvailable + ":Method Entry: ",
+        kAvailable + ":: Trying to open COM2: for read access",
+        kAvailable + ":Method Exit: ",
+    };
+    EXPECT_EQ(trace.Reports(), expected);
+}
+
+TEST(GetComPortNumberFromName, CollectsDigitsInOrder) {
+    test::TraceCapture trace;
+    EXPECT_EQ(GetComPortNumberFromName("COM10:"), 10);
+    EXPECT_EQ(GetComPortNumberFromName("COM1A2:"), 12);
+    EXPECT_EQ(GetComPortNumberFromName("com3"), 3);
+    EXPECT_EQ(GetComPortNumberFromName("COM007:"), 7);
+    EXPECT_EQ(GetComPortNumberFromName("COM32767:"), 32767);
+    EXPECT_FALSE(trace.Contains("#Method Exit Error#"));
+
+    const std::string method = "frmSerial.GetComPortNumberFromName";
+    trace.Clear();
+    EXPECT_EQ(GetComPortNumberFromName("COM:"), 0);
+    EXPECT_EQ(trace.Reports(), (std::vector<std::string>{method + ":Method Entry: ",
+                                                         method + ":#Method Exit Error#: Type mismatch"}));
+    trace.Clear();
+    EXPECT_EQ(GetComPortNumberFromName("COM32768:"), 0);
+    EXPECT_EQ(GetComPortNumberFromName("COM99999999999999999999:"), 0);
+    EXPECT_EQ(trace.Reports(), (std::vector<std::string>{
+                                   method + ":Method Entry: ", method + ":#Method Exit Error#: Overflow",
+                                   method + ":Method Entry: ", method + ":#Method Exit Error#: Overflow"}));
+}
+
+TEST(EnumPortsFromList, CountsSizesTheSystemWayAndRefusesShortBuffers) {
+    std::vector<PORT_INFO_2> ports(2);
+    ports[0].pPortName = "COM1:";  // 20 + 6
+    ports[1].pPortName = "LPT1:";
+    ports[1].pMonitorName = "Local Port";  // 20 + 6 + 11
+    const DWORD needed = 26 + 37;
+    EXPECT_EQ(EnumPortsBufferSize(ports), needed);
+
+    std::vector<PORT_INFO_2> buffer(needed / kPortInfo2Size);
+    DWORD cbNeeded = 0;
+    DWORD returned = 99;
+    EXPECT_FALSE(EnumPortsFromList(ports, nullptr, 0, &cbNeeded, &returned));
+    EXPECT_EQ(cbNeeded, needed);
+    EXPECT_EQ(returned, 0u);
+    EXPECT_FALSE(EnumPortsFromList(ports, buffer.data(), needed - 1, &cbNeeded, &returned));
+    EXPECT_EQ(buffer[0].pPortName, "") << "nothing written to a short buffer";
+    EXPECT_TRUE(EnumPortsFromList(ports, buffer.data(), needed, &cbNeeded, &returned));
+    EXPECT_EQ(returned, 2u);
+    EXPECT_EQ(buffer[1].pMonitorName, "Local Port");
+
+    EXPECT_TRUE(EnumPortsFromList({}, nullptr, 0, &cbNeeded, &returned));
+    EXPECT_EQ(cbNeeded, 0u);
+    EXPECT_EQ(returned, 0u);
+}
+
+}  // namespace
+}  // namespace qm

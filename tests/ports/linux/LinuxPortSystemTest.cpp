@@ -1,0 +1,204 @@
+#include "ports/linux/LinuxPortSystem.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "ports/FakeRegistry.h"
+#include "ports/PortAPI.h"
+#include "ports/PortDevices.h"
+#include "ports/linux/Pty.h"
+#include "support/TempDir.h"
+#include "support/TraceCapture.h"
+
+namespace qm {
+namespace {
+
+std::size_t OpenDescriptors() {
+    std::size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        ++count;
+    }
+    return count;
+}
+
+TEST(LinuxPortSystem, DiscoveryOverRealPseudoTerminals) {
+    test::TempDir locks;
+    test::Pty free;
+    test::Pty held;
+    const DeviceMap map({{"COM7:", free.Path()}, {"COM8:", held.Path()}, {"COM9:", locks.File("gone")}}, {});
+    LinuxPortSystem system(map, {locks.Path().string()});
+    SettingsRecord settings;
+    settings.TestPorts(1);
+    modPortAPI api(system, settings);
+
+    ASSERT_EQ(::ioctl(held.Slave(), TIOCEXCL), 0);  // another program has COM8:
+    const std::size_t before = OpenDescriptors();
+    std::vector<PortInfo> ports;
+    ASSERT_EQ(api.GetAvailablePorts(ports), 3);
+    EXPECT_EQ(ports[0].Name, "COM7:");
+    EXPECT_FALSE(ports[0].InUse);
+    EXPECT_EQ(ports[1].Name, "COM8:");
+    EXPECT_TRUE(ports[1].InUse);
+    EXPECT_EQ(ports[2].Name, "COM9:");
+    EXPECT_TRUE(ports[2].InUse) << "a listed port whose device is absent cannot be opened";
+    EXPECT_EQ(OpenDescriptors(), before) << "every device opened was closed again";
+
+    ASSERT_EQ(::ioctl(held.Slave(), TIOCNXCL), 0);
+    EXPECT_TRUE(api.COMAvailable("COM8:", true));
+}
+
+TEST(LinuxPortSystem, AnswersLikeTheSystemCalls) {
+    test::TempDir locks;
+    test::Pty pty;
+    LinuxPortSystem system(DeviceMap({{"COM7:", pty.Path()}}, {}), {locks.Path().string()});
+
+    DWORD needed = 0;
+    DWORD returned = 0;
+    EXPECT_FALSE(system.EnumPortsA({}, 2, nullptr, 0, &needed, &returned));
+    std::vector<PORT_INFO_2> buffer(needed / kPortInfo2Size + 1);
+    ASSERT_TRUE(system.EnumPortsA({}, 2, buffer.data(), needed, &needed, &returned));
+    ASSERT_EQ(returned, 1u);
+    EXPECT_EQ(buffer[0].pPortName, "COM7:");
+    EXPECT_EQ(buffer[0].pDescription, pty.Path());
+    EXPECT_FALSE(system.EnumPortsA({}, 1, buffer.data(), needed, &needed, &returned));
+    EXPECT_FALSE(system.EnumPortsA("\\\\server", 2, buffer.data(), needed, &needed, &returned));
+
+    const SECURITY_ATTRIBUTES security{};
+    const HANDLE handle = system.CreateFileA("com7:", 0, FILE_SHARE_READ, &security, OPEN_EXISTING, 0, 0);
+    ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(system.CloseHandle(handle));
+    EXPECT_FALSE(system.CloseHandle(handle));
+    EXPECT_EQ(system.CreateFileA("COM8:", 0, FILE_SHARE_READ, &security, OPEN_EXISTING, 0, 0),
+              INVALID_HANDLE_VALUE);
+    EXPECT_EQ(system.CreateFileA("LPT1:", 0, FILE_SHARE_READ, &security, OPEN_EXISTING, 0, 0),
+              INVALID_HANDLE_VALUE);
+    constexpr DWORD CREATE_ALWAYS = 2;
+    EXPECT_EQ(system.CreateFileA("COM7:", 0, FILE_SHARE_READ, &security, CREATE_ALWAYS, 0, 0),
+              INVALID_HANDLE_VALUE);
+
+    // Only its own handles: a descriptor it did not open is left alone.
+    EXPECT_FALSE(system.CloseHandle(pty.Master()));
+    EXPECT_NE(::fcntl(pty.Master(), F_GETFD), -1);
+}
+
+// A /dev, a sysfs and a by-id folder of our own making.
+class FakeSystem {
+public:
+    FakeSystem() {
+        roots.Dev = dir.File("dev");
+        roots.SysClassTty = dir.File("sys/class/tty");
+        roots.ById = dir.File("dev/serial/by-id");
+        std::filesystem::create_directories(roots.ById);
+        std::filesystem::create_directories(roots.SysClassTty);
+    }
+    void Node(const std::string& name) { test::WriteFile(roots.Dev + "/" + name, ""); }
+    void UartType(const std::string& name, const std::string& type) {
+        std::filesystem::create_directories(roots.SysClassTty + "/" + name);
+        test::WriteFile(roots.SysClassTty + "/" + name + "/type", type);
+    }
+    void ById(const std::string& link, const std::string& node) {
+        std::filesystem::create_symlink("../../" + node, roots.ById + "/" + link);
+    }
+    std::string Dev(const std::string& name) const { return roots.Dev + "/" + name; }
+
+    test::TempDir dir;
+    DeviceScanRoots roots;
+};
+
+TEST(ScanSerialDevices, FindsSerialNodesAndOnlyRealUarts) {
+    FakeSystem system;
+    for (const char* name : {"ttyS0", "ttyS1", "ttyS2", "ttyS10", "ttyUSB0", "ttyUSB1", "ttyACM0", "ttyAMA0",
+                             "rfcomm0", "tty0", "ttyUSB", "ttySX", "console", "ttyprintk"}) {
+        system.Node(name);
+    }
+    system.UartType("ttyS0", "4\n");   // a 16550A
+    system.UartType("ttyS1", "0\n");   // a slot without a UART
+    system.UartType("ttyS10", "1\n");  // an 8250
+    // ttyS2 has no sysfs entry and is no tty: TIOCGSERIAL fails, so it is no port.
+    system.ById("usb-FTDI_B-if00-port0", "ttyUSB0");
+    system.ById("usb-FTDI_A-if00-port0", "ttyUSB1");
+
+    const std::vector<SerialDevice> devices = ScanSerialDevices(system.roots);
+    std::vector<std::string> found;
+    for (const SerialDevice& device : devices) {
+        found.push_back(device.Path + (device.StableKey.empty() ? "" : " " + device.StableKey));
+    }
+    const std::string byId = system.roots.ById + "/";
+    EXPECT_EQ(found, (std::vector<std::string>{
+                         system.Dev("rfcomm0"),
+                         system.Dev("ttyACM0"),
+                         system.Dev("ttyAMA0"),
+                         system.Dev("ttyS0"),
+                         system.Dev("ttyS10"),
+                         system.Dev("ttyUSB0") + " " + byId + "usb-FTDI_B-if00-port0",
+                         system.Dev("ttyUSB1") + " " + byId + "usb-FTDI_A-if00-port0",
+                     }));
+
+    // The by-id names decide the order of the adapters; an explicit entry through a link is the
+    // same device as the node it leads to.
+    const DeviceMap map({{"COM3:", byId + "usb-FTDI_B-if00-port0"}}, devices, ResolveDevicePath);
+    std::vector<std::string> listed;
+    for (const PortDevice& entry : map.Entries()) {
+        listed.push_back(entry.Name + "=" + entry.Device);
+    }
+    EXPECT_EQ(listed, (std::vector<std::string>{
+                          "COM3:=" + byId + "usb-FTDI_B-if00-port0",
+                          "COM1:=" + system.Dev("ttyS0"),
+                          "COM11:=" + system.Dev("ttyS10"),
+                          "COM33:=" + system.Dev("rfcomm0"),
+                          "COM34:=" + system.Dev("ttyUSB1"),
+                          "COM35:=" + system.Dev("ttyACM0"),
+                          "COM36:=" + system.Dev("ttyAMA0"),
+                      }));
+}
+
+TEST(ScanSerialDevices, ThisMachinesDevicesExist) {
+    for (const SerialDevice& device : ScanSerialDevices()) {
+        EXPECT_TRUE(std::filesystem::exists(device.Path)) << device.Path;
+        EXPECT_EQ(device.Path.rfind("/dev/", 0), 0u) << device.Path;
+    }
+}
+
+TEST(BuildDeviceMap, SettingsFirstThenTheSystemAndATraceOfEach) {
+    test::TraceCapture trace;
+    FakeSystem system;
+    system.Node("ttyS0");
+    system.UartType("ttyS0", "4");
+    system.Node("ttyUSB0");
+    test::FakeRegistry registry;
+    registry.AddText(kPortDevicesKey, "COM7:", "/dev/pts/7");
+    registry.AddText(kPortDevicesKey, "LPT1:", "/dev/lp0");
+    registry.AddText(kPortDevicesKey, "COM1:", "/dev/caf\xE9");  // Windows-1252 in the settings
+
+    const DeviceMap map = BuildDeviceMap(registry, system.roots);
+    ASSERT_EQ(map.Entries().size(), 3u);
+    EXPECT_EQ(map.DeviceForPort(7), "/dev/pts/7");
+    EXPECT_EQ(map.DeviceForPort(1), "/dev/caf\xC3\xA9") << "device paths are in the system's encoding";
+    EXPECT_EQ(map.DeviceForPort(33), system.Dev("ttyUSB0"));
+
+    const std::string method = "LinuxPortSystem.BuildDeviceMap";
+    EXPECT_EQ(trace.Reports(), (std::vector<std::string>{
+                                   method + ":Method Entry: ",
+                                   method + ":: Ignoring port device - LPT1: = /dev/lp0",
+                                   method + ":: Port device - COM7: = /dev/pts/7",
+                                   method + ":: Port device - COM1: = /dev/caf\xE9",
+                                   method + ":: Port device - COM33: = " + system.Dev("ttyUSB0"),
+                                   method + ":Method Exit: ",
+                               }));
+
+    // A settings tree that cannot be read still leaves the system's own devices.
+    test::FakeRegistry broken;
+    broken.AddText(kPortDevicesKey, "COM7:", "/dev/pts/7");
+    broken.FailEnumerationAt(0, ERROR_BADDB);
+    trace.Clear();
+    const DeviceMap fallback = BuildDeviceMap(broken, system.roots);
+    EXPECT_EQ(fallback.Entries().size(), 2u);
+    EXPECT_TRUE(trace.Contains("Could not read port devices - error 1009"));
+}
+
+}  // namespace
+}  // namespace qm
