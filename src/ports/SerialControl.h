@@ -56,6 +56,13 @@ public:
 
     // Raised on the UI thread for each communication event while the port is open.
     virtual void SetOnComm(std::function<void()> onComm) = 0;
+
+    // Raised on the UI thread after the control closed the port by itself because the device
+    // vanished or could no longer be read; PortOpen reads false by then. A control whose line
+    // cannot fail that way never raises it.
+    virtual void SetOnClosedByDevice(std::function<void(const std::string& reason)> onClosed) {
+        static_cast<void>(onClosed);
+    }
 };
 
 }  // namespace qm

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace qm {
+
+enum class Parity : char { None = 'n', Even = 'e', Odd = 'o', Mark = 'm', Space = 's' };
+enum class StopBits { One, OneAndHalf, Two };
+
+// The serial line settings text ("2400,n,8,1") and what it stands for. Parsing is strict:
+// a text that cannot be honoured exactly is refused, never replaced by a default.
+struct LineSettings {
+    std::int32_t baudRate = 9600;
+    Parity parity = Parity::None;
+    std::int32_t dataBits = 8;
+    StopBits stopBits = StopBits::One;
+
+    // Throws RaisedError comInvalidPropertyValue with the reason in its description.
+    static LineSettings Parse(std::string_view text);
+    // The canonical text: lower-case parity, stop bits "1", "1.5" or "2".
+    std::string ToString() const;
+
+    friend bool operator==(const LineSettings&, const LineSettings&) = default;
+};
+
+}  // namespace qm

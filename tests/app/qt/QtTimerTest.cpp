@@ -1,0 +1,116 @@
+#include "app/qt/QtTimer.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QMetaObject>
+
+#include <gtest/gtest.h>
+
+#include "app/qt/QtEventPump.h"
+#include "diag/RaisedError.h"
+#include "support/gui/QtWait.h"
+
+namespace qm {
+namespace {
+
+using test::QtRunFor;
+using test::QtWaitUntil;
+
+// Counts timer events anywhere in the program: a 0 ms timer would show as a flood of them.
+class TimerActivity : public QObject {
+public:
+    TimerActivity() { QCoreApplication::instance()->installEventFilter(this); }
+    ~TimerActivity() override { QCoreApplication::instance()->removeEventFilter(this); }
+    int Count() const { return count_; }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Timer) {
+            ++count_;
+        }
+        return false;
+    }
+
+private:
+    int count_ = 0;
+};
+
+TEST(QtTimerTest, TicksOnlyWhileEnabledWithAnInterval) {
+    QtTimer timer;
+    int ticks = 0;
+    timer.SetOnTick([&] { ++ticks; });
+    EXPECT_FALSE(timer.Enabled());
+    EXPECT_EQ(timer.Interval(), 0);
+
+    // Enabled with interval 0: never ticks, and nothing runs in its place.
+    timer.SetEnabled(true);
+    {
+        TimerActivity activity;
+        QtRunFor(std::chrono::milliseconds(100));
+        EXPECT_EQ(ticks, 0);
+        // The helper's own 5 ms wake-up timer is all there is.
+        EXPECT_LT(activity.Count(), 100);
+    }
+
+    timer.SetInterval(2);
+    EXPECT_TRUE(QtWaitUntil([&] { return ticks >= 3; }));
+
+    timer.SetEnabled(false);
+    const int stopped = ticks;
+    QtRunFor(std::chrono::milliseconds(50));
+    EXPECT_EQ(ticks, stopped);
+    EXPECT_EQ(timer.Interval(), 2);
+
+    // A tick that disables its own timer is the last one.
+    timer.SetOnTick([&] {
+        ++ticks;
+        timer.SetEnabled(false);
+    });
+    timer.SetEnabled(true);
+    ASSERT_TRUE(QtWaitUntil([&] { return ticks == stopped + 1; }));
+    QtRunFor(std::chrono::milliseconds(50));
+    EXPECT_EQ(ticks, stopped + 1);
+}
+
+TEST(QtTimerTest, IntervalMustBeZeroTo65535) {
+    QtTimer timer;
+    timer.SetInterval(65535);
+    EXPECT_EQ(timer.Interval(), 65535);
+    for (const std::int32_t bad : {-1, 65536, 1 << 30}) {
+        try {
+            timer.SetInterval(bad);
+            ADD_FAILURE() << bad;
+        } catch (const RaisedError& error) {
+            EXPECT_EQ(error.Number(), 380);
+        }
+    }
+    EXPECT_EQ(timer.Interval(), 65535);
+}
+
+TEST(QtEventPumpTest, RunsWaitingEventsNestedInTheCaller) {
+    QtEventPump pump;
+    QObject context;
+    int ran = 0;
+    QMetaObject::invokeMethod(
+        &context, [&] { ++ran; }, Qt::QueuedConnection);
+    EXPECT_EQ(ran, 0);
+    pump.DoEvents();
+    EXPECT_EQ(ran, 1);
+
+    // From inside a tick, as the movement engine calls it.
+    QtTimer timer;
+    timer.SetInterval(1);
+    bool nestedRan = false;
+    timer.SetOnTick([&] {
+        timer.SetEnabled(false);
+        QMetaObject::invokeMethod(
+            &context, [&] { nestedRan = true; }, Qt::QueuedConnection);
+        pump.DoEvents();
+    });
+    timer.SetEnabled(true);
+    EXPECT_TRUE(QtWaitUntil([&] { return !timer.Enabled(); }));
+    EXPECT_TRUE(nestedRan);
+}
+
+}  // namespace
+}  // namespace qm

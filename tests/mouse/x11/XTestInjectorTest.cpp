@@ -1,0 +1,303 @@
+#include "mouse/x11/XTestInjector.h"
+
+// Before the X headers, whose None macro would break it.
+#include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+#include <X11/keysym.h>
+
+#include <array>
+#include <cstdlib>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "diag/RaisedError.h"
+#include "support/TraceCapture.h"
+#include "support/gui/XEventRecorder.h"
+#include "support/gui/XvfbFixture.h"
+
+namespace qm {
+namespace {
+
+using Events = std::vector<std::string>;
+
+constexpr int kWidth = 800;
+constexpr int kHeight = 600;
+
+class XTestInjectorTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QM_SKIP_WITHOUT_XVFB();
+        xvfb_ = std::make_unique<test::XvfbFixture>(kWidth, kHeight);
+        recorder_ = std::make_unique<test::XEventRecorder>(xvfb_->Display());
+        injector_ = std::make_unique<XTestInjector>(xvfb_->Display());
+    }
+    void TearDown() override {
+        // The clients go before their server.
+        injector_.reset();
+        recorder_.reset();
+        xvfb_.reset();
+    }
+
+    void Send(std::initializer_list<InputRecord> records) {
+        injector_->SendInput(std::span<const InputRecord>(records.begin(), records.size()));
+    }
+
+    // Types a character the way the keystroke code does: the layout's key, with Shift held
+    // around the press when the answer asks for it.
+    void Type(char character) {
+        const std::int16_t answer = injector_->VkKeyScanA(character);
+        ASSERT_NE(answer, -1) << "no key for " << static_cast<int>(static_cast<unsigned char>(character));
+        const auto key = static_cast<std::uint16_t>(answer & 0xFF);
+        if (answer & 0x100) {
+            Send({InputRecord::Key(VK_SHIFT, 0), InputRecord::Key(key, 0),
+                  InputRecord::Key(VK_SHIFT, KEYEVENTF_KEYUP), InputRecord::Key(key, KEYEVENTF_KEYUP)});
+        } else {
+            Send({InputRecord::Key(key, 0), InputRecord::Key(key, KEYEVENTF_KEYUP)});
+        }
+    }
+
+    void TypeUnicode(char16_t character) {
+        Send({InputRecord::Key(0, KEYEVENTF_UNICODE, character),
+              InputRecord::Key(0, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP, character)});
+    }
+
+    // The events that arrive next, once there are count of them.
+    Events Next(std::size_t count) {
+        recorder_->WaitForEvents(count);
+        Events events = recorder_->Events();
+        recorder_->Clear();
+        return events;
+    }
+
+    std::unique_ptr<test::XvfbFixture> xvfb_;
+    std::unique_ptr<test::XEventRecorder> recorder_;
+    std::unique_ptr<XTestInjector> injector_;
+};
+
+// Sets an environment variable for the life of the object.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name)) {
+            old_ = old;
+        }
+        if (value != nullptr) {
+            ::setenv(name, value, 1);
+        } else {
+            ::unsetenv(name);
+        }
+    }
+    ~ScopedEnvironment() {
+        if (old_) {
+            ::setenv(name_, old_->c_str(), 1);
+        } else {
+            ::unsetenv(name_);
+        }
+    }
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+TEST_F(XTestInjectorTest, OpensTheNamedOrTheEnvironmentsDisplayAndSaysWhyNot) {
+    EXPECT_EQ(injector_->DisplayName(), xvfb_->Display());
+    EXPECT_EQ(injector_->GetSystemMetrics(SM_CXSCREEN), kWidth);
+    EXPECT_EQ(injector_->GetSystemMetrics(SM_CYSCREEN), kHeight);
+    EXPECT_EQ(injector_->GetSystemMetrics(2), 0);
+    {
+        ScopedEnvironment display("DISPLAY", xvfb_->Display().c_str());
+        XTestInjector fromEnvironment;
+        EXPECT_EQ(fromEnvironment.DisplayName(), xvfb_->Display());
+    }
+    {
+        ScopedEnvironment display("DISPLAY", nullptr);
+        try {
+            XTestInjector none;
+            ADD_FAILURE() << "opened a display without DISPLAY";
+        } catch (const RaisedError& error) {
+            EXPECT_NE(error.Description().find("DISPLAY"), std::string::npos) << error.Description();
+        }
+    }
+    try {
+        XTestInjector missing(":31999");
+        ADD_FAILURE() << "opened a display that is not there";
+    } catch (const RaisedError& error) {
+        EXPECT_NE(error.Description().find(":31999"), std::string::npos) << error.Description();
+    }
+}
+
+TEST_F(XTestInjectorTest, MovesThePointerByTheStepGivenAndReadsItBack) {
+    recorder_->WarpPointer(400, 300);
+    EXPECT_EQ(injector_->GetCursorPos().x, 400);
+    EXPECT_EQ(injector_->GetCursorPos().y, 300);
+
+    Send({InputRecord::Mouse(MOUSEEVENTF_MOVE, 7, -5)});
+    EXPECT_EQ(injector_->GetCursorPos().x, 407);
+    EXPECT_EQ(injector_->GetCursorPos().y, 295);
+    EXPECT_TRUE(recorder_->WaitUntil([&] { return recorder_->Pointer() == std::make_pair(407, 295); }));
+
+    injector_->mouse_event(MOUSEEVENTF_MOVE, -120, 45);
+    EXPECT_TRUE(recorder_->WaitUntil([&] { return recorder_->Pointer() == std::make_pair(287, 340); }));
+
+    // Several steps in one call arrive in order; the screen edge stops the pointer.
+    Send({InputRecord::Mouse(MOUSEEVENTF_MOVE, 1, 1), InputRecord::Mouse(MOUSEEVENTF_MOVE, -1000, -1000),
+          InputRecord::Mouse(MOUSEEVENTF_MOVE, 3, 2)});
+    EXPECT_EQ(injector_->GetCursorPos().x, 3);
+    EXPECT_EQ(injector_->GetCursorPos().y, 2);
+}
+
+TEST_F(XTestInjectorTest, ClicksArriveAsPressAndReleaseOfTheirButton) {
+    recorder_->WarpPointer(100, 100);
+    Send({InputRecord::Mouse(MOUSEEVENTF_LEFTDOWN), InputRecord::Mouse(MOUSEEVENTF_LEFTUP),
+          InputRecord::Mouse(MOUSEEVENTF_LEFTDOWN), InputRecord::Mouse(MOUSEEVENTF_LEFTUP)});
+    EXPECT_EQ(Next(4), (Events{"+button1", "-button1", "+button1", "-button1"}));
+
+    injector_->mouse_event(MOUSEEVENTF_RIGHTDOWN, 0, 0);
+    injector_->mouse_event(MOUSEEVENTF_RIGHTUP, 0, 0);
+    EXPECT_EQ(Next(2), (Events{"+button3", "-button3"}));
+
+    // One record with both flags: down before up.
+    Send({InputRecord::Mouse(MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP)});
+    EXPECT_EQ(Next(2), (Events{"+button1", "-button1"}));
+    // Clicks do not move the pointer.
+    EXPECT_EQ(recorder_->Pointer(), std::make_pair(100, 100));
+}
+
+TEST_F(XTestInjectorTest, CharactersArriveAsTheirKeysWithShiftWhereTheLayoutNeedsIt) {
+    const std::int16_t a = injector_->VkKeyScanA('a');
+    const std::int16_t capitalA = injector_->VkKeyScanA('A');
+    ASSERT_NE(a, -1);
+    EXPECT_EQ(a & 0xFF00, 0);
+    EXPECT_EQ(capitalA, a | 0x100);
+    EXPECT_GE(a & 0xFF, 8);
+
+    Type('a');
+    EXPECT_EQ(Next(2), (Events{"+a", "-a"}));
+    Type('A');
+    EXPECT_EQ(Next(4), (Events{"+Shift_L", "+A", "-Shift_L", "-a"}));
+
+    // The line controls are keys of their own.
+    Type('\r');
+    Type('\n');
+    Type('\b');
+    Type('\t');
+    Type('\x1b');
+    EXPECT_EQ(Next(10), (Events{"+Return", "-Return", "+Return", "-Return", "+BackSpace", "-BackSpace",
+                                "+Tab", "-Tab", "+Escape", "-Escape"}));
+
+    // Keycode 16 is the 7 key here; it must not be taken for Shift.
+    EXPECT_EQ(injector_->VkKeyScanA('7') & 0xFF, XTestInjector::kKeycode16);
+    Type('7');
+    Type('&');
+    Type(' ');
+    Type('~');
+    EXPECT_EQ(Next(12), (Events{"+7", "-7", "+Shift_L", "+ampersand", "-Shift_L", "-7", "+space", "-space",
+                                "+Shift_L", "+asciitilde", "-Shift_L", "-grave"}));
+}
+
+TEST_F(XTestInjectorTest, CharactersWithoutAKeyAreTypedOnABorrowedKey) {
+    // The us layout has no key for these; nor is there one for most control codes.
+    EXPECT_EQ(injector_->VkKeyScanA('\xE9'), -1);  // é
+    EXPECT_EQ(injector_->VkKeyScanA('\x80'), -1);  // €
+    EXPECT_EQ(injector_->VkKeyScanA('\x81'), -1);  // undefined in Windows-1252
+    EXPECT_EQ(injector_->VkKeyScanA('\x01'), -1);
+    EXPECT_EQ(injector_->VkKeyScanA('\0'), -1);
+
+    TypeUnicode(u'\u00E9');
+    EXPECT_EQ(Next(2), (Events{"+eacute", "-eacute"}));
+    TypeUnicode(u'\u20AC');
+    TypeUnicode(u'\u00E9');
+    TypeUnicode(u'\u00FC');
+    EXPECT_EQ(Next(6),
+              (Events{"+EuroSign", "-EuroSign", "+eacute", "-eacute", "+udiaeresis", "-udiaeresis"}));
+
+    // Held Shift does not turn the borrowed key into something else.
+    Send({InputRecord::Key(VK_SHIFT, 0), InputRecord::Key(0, KEYEVENTF_UNICODE, u'\u00E9'),
+          InputRecord::Key(VK_SHIFT, KEYEVENTF_KEYUP),
+          InputRecord::Key(0, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP, u'\u00E9')});
+    EXPECT_EQ(Next(4), (Events{"+Shift_L", "+eacute", "-Shift_L", "-eacute"}));
+
+    // A borrowed key is not offered as the layout's own key for the character.
+    EXPECT_EQ(injector_->VkKeyScanA('\xE9'), -1);
+    // Ordinary keys still work after the layout changes.
+    Type('b');
+    EXPECT_EQ(Next(2), (Events{"+b", "-b"}));
+}
+
+TEST_F(XTestInjectorTest, BorrowedKeysStayWhileInUseAndAreGivenBackAtTheEnd) {
+    Display* observer = XOpenDisplay(xvfb_->Display().c_str());
+    ASSERT_NE(observer, nullptr);
+    const auto keycodeOf = [observer](KeySym keysym) {
+        int first = 0;
+        int last = 0;
+        XDisplayKeycodes(observer, &first, &last);
+        int perKeycode = 0;
+        KeySym* keysyms =
+            XGetKeyboardMapping(observer, static_cast<KeyCode>(first), last - first + 1, &perKeycode);
+        int found = 0;
+        for (int keycode = first; keycode <= last && found == 0; ++keycode) {
+            for (int column = 0; column < perKeycode; ++column) {
+                if (keysyms[(keycode - first) * perKeycode + column] == keysym) {
+                    found = keycode;
+                }
+            }
+        }
+        XFree(keysyms);
+        return found;
+    };
+    ASSERT_EQ(keycodeOf(XK_eacute), 0);
+
+    TypeUnicode(u'\u00E9');
+    EXPECT_EQ(Next(2), (Events{"+eacute", "-eacute"}));
+    // Still there after the events: a client reading the layout late still reads é.
+    EXPECT_NE(keycodeOf(XK_eacute), 0);
+
+    injector_.reset();
+    EXPECT_EQ(keycodeOf(XK_eacute), 0);
+    XCloseDisplay(observer);
+}
+
+TEST_F(XTestInjectorTest, RecordsThatCannotBeDeliveredAreDroppedAndTraced) {
+    test::TraceCapture trace;
+    // Not an X keycode; a surrogate half; a release of a character never pressed; the key
+    // byte of the "no key" answer, with Shift as the older path sends it.
+    Send({InputRecord::Key(3, 0), InputRecord::Key(0, KEYEVENTF_UNICODE, 0xD800),
+          InputRecord::Key(0, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP, u'\u00F1'), InputRecord::Key(300, 0)});
+    injector_->keybd_event(VK_SHIFT, 0);
+    injector_->keybd_event(255, 0);
+    injector_->keybd_event(VK_SHIFT, KEYEVENTF_KEYUP);
+    injector_->keybd_event(255, KEYEVENTF_KEYUP);
+    EXPECT_EQ(Next(2), (Events{"+Shift_L", "-Shift_L"}));
+    Type('c');
+    // Only the key sent afterwards arrives.
+    EXPECT_EQ(Next(2), (Events{"+c", "-c"}));
+    int errors = 0;
+    for (const std::string& report : trace.Reports()) {
+        if (report.rfind("XTestInjector.SendInput:", 0) == 0) {
+            ++errors;
+        }
+    }
+    EXPECT_EQ(errors, 6);
+}
+
+TEST_F(XTestInjectorTest, AltGrCharactersAnswerWithTheirKeyAndCtrlAlt) {
+    if (std::system(("setxkbmap -display " + xvfb_->Display() + " de 2>/dev/null").c_str()) != 0) {
+        GTEST_SKIP() << "setxkbmap cannot switch the layout here";
+    }
+    // German layout: @ is AltGr+Q, ß has a key of its own, é is still missing.
+    const std::int16_t q = injector_->VkKeyScanA('q');
+    EXPECT_EQ(injector_->VkKeyScanA('@'), q | 0x600);
+    EXPECT_EQ(injector_->VkKeyScanA('\xDF') & 0xFF00, 0);  // ß
+    EXPECT_NE(injector_->VkKeyScanA('\xDF'), -1);
+    EXPECT_EQ(injector_->VkKeyScanA('Z') & 0x100, 0x100);
+    EXPECT_EQ(injector_->VkKeyScanA('\x80') & 0x600, 0x600);  // € is AltGr+E
+    Type('\xDF');
+    EXPECT_EQ(Next(2), (Events{"+ssharp", "-ssharp"}));
+}
+
+}  // namespace
+}  // namespace qm

@@ -1,0 +1,250 @@
+#include "ports/qt/QtSerialControl.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "diag/RaisedError.h"
+#include "ports/SerialErrors.h"
+#include "support/TraceCapture.h"
+#include "support/gui/PtyPair.h"
+#include "support/gui/QtWait.h"
+
+namespace qm {
+namespace {
+
+using test::PtyPair;
+using test::QtRunFor;
+using test::QtWaitUntil;
+
+constexpr std::int16_t kPort = 7;
+
+// A control whose COM7: is the pseudo-terminal, recording what its events deliver.
+struct Line {
+    PtyPair pty;
+    QtSerialControl control{
+        [this](std::int16_t port) { return port == kPort ? pty.DevicePath() : std::string(); }};
+    std::vector<std::int16_t> events;
+    std::vector<std::string> inputs;
+    std::vector<std::string> closedReasons;
+    bool inputClearsBuffer = true;
+
+    Line() {
+        control.SetOnComm([this] {
+            events.push_back(control.CommEvent());
+            const std::int64_t waiting = control.InBufferCount();
+            const std::string input = control.Input();
+            inputClearsBuffer = inputClearsBuffer && static_cast<std::int64_t>(input.size()) == waiting &&
+                                control.InBufferCount() == 0;
+            inputs.push_back(input);
+        });
+        control.SetOnClosedByDevice([this](const std::string& reason) { closedReasons.push_back(reason); });
+        control.SetCommPort(kPort);
+    }
+
+    std::string Received() const {
+        std::string all;
+        for (const std::string& input : inputs) {
+            all += input;
+        }
+        return all;
+    }
+};
+
+// Counts socket activations anywhere in the program: a port left polling a dead descriptor
+// shows up here as a stream of them.
+class SocketActivity : public QObject {
+public:
+    SocketActivity() { QCoreApplication::instance()->installEventFilter(this); }
+    ~SocketActivity() override { QCoreApplication::instance()->removeEventFilter(this); }
+    int Count() const { return count_; }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::SockAct) {
+            ++count_;
+        }
+        return false;
+    }
+
+private:
+    int count_ = 0;
+};
+
+TEST(QtSerialControlTest, DeliversArrivingBytesAsReceiveEventsAndInputTakesAllWaiting) {
+    Line line;
+    line.control.SetSettings("2400,n,8,1");
+    line.control.SetHandshaking(comNone);
+    line.control.SetPortOpen(true);
+    ASSERT_TRUE(line.control.PortOpen());
+
+    // Bytes already waiting when the loop runs come in one event, as they are (not UTF-8).
+    line.pty.Write("AB\xE9\xFF");
+    ASSERT_TRUE(line.pty.WaitUntilWaiting(4));
+    ASSERT_TRUE(QtWaitUntil([&] { return line.Received().size() == 4; }));
+    EXPECT_EQ(line.inputs, std::vector<std::string>{"AB\xE9\xFF"});
+
+    // Bytes that arrive one by one come in events of their own.
+    line.pty.Write("x");
+    ASSERT_TRUE(QtWaitUntil([&] { return line.Received().size() == 5; }));
+    line.pty.Write(std::string("\0y", 2));
+    ASSERT_TRUE(QtWaitUntil([&] { return line.Received().size() == 7; }));
+    EXPECT_EQ(line.Received(), std::string("AB\xE9\xFFx\0y", 7));
+    EXPECT_GE(line.events.size(), 3u);
+    for (const std::int16_t event : line.events) {
+        EXPECT_EQ(event, comEvReceive);
+    }
+    EXPECT_TRUE(line.inputClearsBuffer);
+    EXPECT_EQ(line.control.Input(), "");
+
+    line.control.SetPortOpen(false);
+    EXPECT_FALSE(line.control.PortOpen());
+    // Closed twice is still closed, and the line can be opened again.
+    line.control.SetPortOpen(false);
+    line.control.SetPortOpen(true);
+    line.pty.Write("z");
+    ASSERT_TRUE(QtWaitUntil([&] { return line.Received().size() == 8; }));
+    EXPECT_EQ(line.Received().back(), 'z');
+}
+
+TEST(QtSerialControlTest, BytesArrivingWhileTheHandlerPumpsEventsGetAnEventOfTheirOwn) {
+    Line line;
+    bool first = true;
+    line.control.SetOnComm([&] {
+        line.inputs.push_back(line.control.Input());
+        if (first) {
+            first = false;
+            // The handler lets events run while more bytes come in, as the dispatcher does.
+            line.pty.Write("B");
+            QtWaitUntil([&] { return line.control.InBufferCount() > 0; }, std::chrono::seconds(2));
+        }
+    });
+    line.control.SetPortOpen(true);
+    line.pty.Write("A");
+    ASSERT_TRUE(QtWaitUntil([&] { return line.Received() == "AB"; })) << line.Received();
+}
+
+TEST(QtSerialControlTest, LineSettingsAreAppliedOrRefusedWithAnError) {
+    Line line;
+    EXPECT_EQ(line.control.Settings(), "9600,n,8,1");
+    line.control.SetSettings("12345,N,8,1");
+    EXPECT_EQ(line.control.Settings(), "12345,n,8,1");
+    line.control.SetHandshaking(comXOnXoff);
+    EXPECT_EQ(line.control.Handshaking(), comXOnXoff);
+    line.control.SetPortOpen(true);
+    EXPECT_TRUE(line.control.PortOpen());
+    line.control.SetPortOpen(false);
+
+    // Texts that cannot be honoured are refused when set, and the previous settings stay.
+    for (const char* text : {"2400,x,8,1", "2400,n,8", "fast,n,8,1", "2400,n,4,1", "2400,n,8,1.5"}) {
+        try {
+            line.control.SetSettings(text);
+            ADD_FAILURE() << "accepted " << text;
+        } catch (const RaisedError& error) {
+            EXPECT_EQ(error.Number(), comInvalidPropertyValue) << text;
+        }
+        EXPECT_EQ(line.control.Settings(), "12345,n,8,1");
+    }
+    EXPECT_THROW(line.control.SetHandshaking(3), RaisedError);
+    EXPECT_THROW(line.control.SetHandshaking(-1), RaisedError);
+    EXPECT_EQ(line.control.Handshaking(), comXOnXoff);
+
+    // A pseudo-terminal has no parity: the device refuses at open and the port stays closed.
+    line.control.SetSettings("2400,e,7,1");
+    try {
+        line.control.SetPortOpen(true);
+        ADD_FAILURE() << "opened with 7 data bits on a pseudo-terminal";
+    } catch (const RaisedError& error) {
+        EXPECT_EQ(error.Number(), comBadComm);
+        EXPECT_NE(error.Description().find("COM7:"), std::string::npos) << error.Description();
+        EXPECT_NE(error.Description().find("refused"), std::string::npos) << error.Description();
+    }
+    EXPECT_FALSE(line.control.PortOpen());
+
+    // Refused while open: the port stays open with what it had, and still receives.
+    line.control.SetSettings("2400,n,8,1");
+    line.control.SetPortOpen(true);
+    EXPECT_THROW(line.control.SetSettings("2400,e,7,1"), RaisedError);
+    EXPECT_EQ(line.control.Settings(), "2400,n,8,1");
+    EXPECT_TRUE(line.control.PortOpen());
+    line.pty.Write("k");
+    EXPECT_TRUE(QtWaitUntil([&] { return line.Received() == "k"; }));
+}
+
+TEST(QtSerialControlTest, OpeningFailsClearlyForAMissingBusyOrUnmappedPort) {
+    Line line;
+    line.control.SetPortOpen(true);
+
+    // The same line cannot be opened twice.
+    QtSerialControl second([&](std::int16_t) { return line.pty.DevicePath(); });
+    second.SetCommPort(3);
+    try {
+        second.SetPortOpen(true);
+        ADD_FAILURE() << "opened a busy port";
+    } catch (const RaisedError& error) {
+        EXPECT_EQ(error.Number(), comBadComm);
+        EXPECT_NE(error.Description().find(line.pty.DevicePath()), std::string::npos) << error.Description();
+    }
+    EXPECT_FALSE(second.PortOpen());
+
+    // While open, the port number cannot change and a second open is an error.
+    EXPECT_THROW(line.control.SetCommPort(2), RaisedError);
+    EXPECT_EQ(line.control.CommPort(), kPort);
+    try {
+        line.control.SetPortOpen(true);
+        ADD_FAILURE();
+    } catch (const RaisedError& error) {
+        EXPECT_EQ(error.Number(), comPortAlreadyOpen);
+    }
+    line.control.SetPortOpen(false);
+
+    // A number the device map does not know.
+    line.control.SetCommPort(9);
+    try {
+        line.control.SetPortOpen(true);
+        ADD_FAILURE();
+    } catch (const RaisedError& error) {
+        EXPECT_EQ(error.Number(), comPortInvalid);
+        EXPECT_NE(error.Description().find("COM9:"), std::string::npos) << error.Description();
+    }
+    EXPECT_THROW(line.control.SetCommPort(0), RaisedError);
+    EXPECT_EQ(line.control.CommPort(), 9);
+
+    // A device that is not there.
+    QtSerialControl missing([](std::int16_t) { return std::string("/dev/quillmotion-no-such-device"); });
+    EXPECT_THROW(missing.SetPortOpen(true), RaisedError);
+    EXPECT_FALSE(missing.PortOpen());
+}
+
+TEST(QtSerialControlTest, AVanishedDeviceClosesThePortOnceAndLeavesTheLoopIdle) {
+    test::TraceCapture trace;
+    Line line;
+    line.control.SetPortOpen(true);
+    line.pty.Write("a");
+    ASSERT_TRUE(QtWaitUntil([&] { return line.Received() == "a"; }));
+    const std::size_t eventsBefore = line.events.size();
+
+    line.pty.CloseFarEnd();
+    ASSERT_TRUE(QtWaitUntil([&] { return !line.closedReasons.empty(); }));
+    EXPECT_FALSE(line.control.PortOpen());
+    EXPECT_EQ(line.closedReasons, std::vector<std::string>{"the device hung up"});
+
+    // Nothing keeps polling the dead line: no socket activity, no more events.
+    SocketActivity activity;
+    QtRunFor(std::chrono::milliseconds(300));
+    EXPECT_EQ(activity.Count(), 0);
+    EXPECT_EQ(line.closedReasons.size(), 1u);
+    EXPECT_EQ(line.events.size(), eventsBefore);
+    EXPECT_TRUE(trace.Contains("QtSerialControl.CloseOnFailure"));
+
+    // Closing it again is harmless; opening it again fails cleanly.
+    line.control.SetPortOpen(false);
+    EXPECT_FALSE(line.control.PortOpen());
+}
+
+}  // namespace
+}  // namespace qm

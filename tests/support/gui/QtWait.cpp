@@ -1,0 +1,33 @@
+#include "support/gui/QtWait.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QTimer>
+
+namespace qm::test {
+
+namespace {
+
+constexpr int kWakeInterval = 5;  // ms: how often a blocked loop looks at the clock
+
+}  // namespace
+
+bool QtWaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+    QDeadlineTimer deadline(timeout);
+    QTimer wake;
+    wake.start(kWakeInterval);
+    while (!condition()) {
+        if (deadline.hasExpired()) {
+            return condition();
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    }
+    return true;
+}
+
+void QtRunFor(std::chrono::milliseconds period) {
+    QDeadlineTimer deadline(period);
+    QtWaitUntil([&deadline] { return deadline.hasExpired(); }, period + std::chrono::seconds(1));
+}
+
+}  // namespace qm::test

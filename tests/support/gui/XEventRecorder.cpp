@@ -1,0 +1,113 @@
+#include "support/gui/XEventRecorder.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <poll.h>
+
+#include <stdexcept>
+
+namespace qm::test {
+
+XEventRecorder::XEventRecorder(const std::string& display) {
+    display_ = XOpenDisplay(display.c_str());
+    if (display_ == nullptr) {
+        throw std::runtime_error("cannot open X display " + display);
+    }
+    const int screen = DefaultScreen(display_);
+    XSetWindowAttributes attributes{};
+    attributes.override_redirect = True;
+    attributes.event_mask =
+        KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask | StructureNotifyMask;
+    window_ = XCreateWindow(display_, RootWindow(display_, screen), 0, 0,
+                            static_cast<unsigned>(DisplayWidth(display_, screen)),
+                            static_cast<unsigned>(DisplayHeight(display_, screen)), 0, CopyFromParent,
+                            InputOutput, CopyFromParent, CWOverrideRedirect | CWEventMask, &attributes);
+    XMapRaised(display_, window_);
+    XEvent event;
+    do {
+        XWindowEvent(display_, window_, StructureNotifyMask, &event);
+    } while (event.type != MapNotify);
+    XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
+    XSync(display_, False);
+}
+
+XEventRecorder::~XEventRecorder() {
+    if (display_ != nullptr) {
+        XCloseDisplay(display_);
+    }
+}
+
+bool XEventRecorder::WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (true) {
+        Read();
+        if (done()) {
+            return true;
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            return done();
+        }
+        pollfd connection{ConnectionNumber(display_), POLLIN, 0};
+        ::poll(&connection, 1, static_cast<int>(std::min<long long>(left.count(), 100)));
+    }
+}
+
+bool XEventRecorder::WaitForEvents(std::size_t count, std::chrono::milliseconds timeout) {
+    return WaitUntil([this, count] { return events_.size() >= count; }, timeout);
+}
+
+void XEventRecorder::Read() {
+    while (XPending(display_) > 0) {
+        XEvent event;
+        XNextEvent(display_, &event);
+        Record(event);
+    }
+}
+
+void XEventRecorder::Record(XEvent& event) {
+    switch (event.type) {
+        case MappingNotify:
+            // The layout changed: translate the keys that follow with the new one.
+            XRefreshKeyboardMapping(&event.xmapping);
+            break;
+        case KeyPress:
+        case KeyRelease: {
+            char text[16];
+            KeySym keysym = NoSymbol;
+            XLookupString(&event.xkey, text, sizeof text, &keysym, nullptr);
+            const char* name = keysym != NoSymbol ? XKeysymToString(keysym) : nullptr;
+            events_.push_back(std::string(event.type == KeyPress ? "+" : "-") +
+                              (name != nullptr ? name : "keycode" + std::to_string(event.xkey.keycode)));
+            break;
+        }
+        case ButtonPress:
+        case ButtonRelease:
+            events_.push_back(std::string(event.type == ButtonPress ? "+" : "-") + "button" +
+                              std::to_string(event.xbutton.button));
+            break;
+        default:
+            break;
+    }
+}
+
+std::pair<int, int> XEventRecorder::Pointer() {
+    Window root = 0;
+    Window child = 0;
+    int rootX = 0;
+    int rootY = 0;
+    int windowX = 0;
+    int windowY = 0;
+    unsigned mask = 0;
+    XQueryPointer(display_, DefaultRootWindow(display_), &root, &child, &rootX, &rootY, &windowX, &windowY,
+                  &mask);
+    return {rootX, rootY};
+}
+
+void XEventRecorder::WarpPointer(int x, int y) {
+    XWarpPointer(display_, None, DefaultRootWindow(display_), 0, 0, 0, 0, x, y);
+    XSync(display_, False);
+}
+
+}  // namespace qm::test
