@@ -1,0 +1,92 @@
+#include "app/StartupSequence.h"
+
+#include "diag/Trace.h"
+#include "mouse/TrappedError.h"
+#include "settings/SettingsRecord.h"
+#include "ui/common/Ansi.h"
+#include "ui/common/MessageBoxService.h"
+#include "ui/frmSerial.h"
+
+namespace qm {
+namespace {
+
+constexpr const char* kFormLoad = "frmSerial.Form_Load";
+
+}  // namespace
+
+StartupSequence::StartupSequence(frmSerial& window, StartupParts parts)
+    : window_(window), parts_(std::move(parts)) {}
+
+bool StartupSequence::Fail(const std::string& message) {
+    MsgBox(&window_, FromAnsi(message), MsgIcon::Critical);
+    window_.Form_Unload();
+    return false;
+}
+
+bool StartupSequence::Form_Load() {
+    modTrace::TraceSwitch(true);
+    modTrace::DeleteLogFile();
+    Trace(kFormLoad, TraceEntry, "");
+    Trace(kFormLoad, TraceMessage, "Deleting previous log file...");
+    try {
+        window_.ClearReceivedBuffer();
+
+        if (!parts_.GetSettings()) {
+            std::string message = "Could not retrieve one or more system settings";
+            const std::string detail =
+                parts_.SettingsStoreError ? parts_.SettingsStoreError() : std::string();
+            if (!detail.empty()) {
+                message += "\r\n\r\n" + detail;
+            }
+            return Fail(message);
+        }
+        const SettingsRecord& settings = *parts_.settings;
+        modTrace::TraceSwitch(settings.TracingEnabled() != 0);
+
+        if (!window_.InitialiseSysTray()) {
+            return Fail("Could not initialise Systray Icon");
+        }
+        if (parts_.GetAvailablePorts(window_.Ports()) == 0) {
+            return Fail("Could not detect communications ports");
+        }
+        if (!window_.LoadPortsList()) {
+            return Fail("Could not Load ports list");
+        }
+        window_.CreateOSInfo();
+        if (!window_.UpdateTrayIconInfo()) {
+            return Fail("Could not display Port Settings");
+        }
+
+        if (!window_.Reset()) {
+            if (!window_.MissingSavedPort()) {
+                // Reset has told the user already.
+                window_.Form_Unload();
+                return false;
+            }
+            // The window stays on screen so that another port can be chosen, and nothing is
+            // opened by itself: the saved port is not there to open.
+            MsgBox(&window_,
+                   FromAnsi("The saved port " + *window_.MissingSavedPort() +
+                            " is not among the ports of this computer.\r\n\r\n"
+                            "Choose another port on the General tab, then press Apply or OK."),
+                   MsgIcon::Exclamation);
+            Trace(kFormLoad, TraceExit, "");
+            return true;
+        }
+
+        if (settings.ConnectOnApplicationStartup() == 1) {
+            window_.MinimiseWindow();
+            window_.cmdOpenPort_Click();
+        }
+        if (settings.RunOnSystemStartup() == 1) {
+            window_.MinimiseWindow();
+        }
+        Trace(kFormLoad, TraceExit, "");
+    } catch (...) {
+        // The remaining steps are skipped and the window stays loaded.
+        Trace(kFormLoad, TraceError, TrappedErrorDescription());
+    }
+    return true;
+}
+
+}  // namespace qm

@@ -1,0 +1,382 @@
+#include "mouse/ui/frmMouseMovementAdvanced.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+#include "ui/common/MessageBoxService.h"
+#include "ui/common/TypedKeys.h"
+#include "ui/common/UpDownControl.h"
+
+namespace qm {
+
+namespace {
+
+const char* const kDelayName = "Movement Delay";
+const char* const kXName = "X Increment";
+const char* const kYName = "Y Increment";
+
+// The pointer arrow that slides along the speed-test strip, drawn for the font's size.
+QPixmap CursorPicture(int height) {
+    const qreal h = height;
+    const qreal w = h * 0.66;
+    QPixmap pixmap(static_cast<int>(std::ceil(w)), height);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath arrow;
+    arrow.moveTo(w * 0.08, h * 0.04);
+    arrow.lineTo(w * 0.08, h * 0.78);
+    arrow.lineTo(w * 0.3, h * 0.6);
+    arrow.lineTo(w * 0.48, h * 0.95);
+    arrow.lineTo(w * 0.64, h * 0.88);
+    arrow.lineTo(w * 0.46, h * 0.54);
+    arrow.lineTo(w * 0.9, h * 0.54);
+    arrow.closeSubpath();
+    painter.setPen(QPen(Qt::black, std::max(1.0, h / 18.0), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setBrush(Qt::white);
+    painter.drawPath(arrow);
+    return pixmap;
+}
+
+QLineEdit* AddValueRow(QDialog* dialog, QGridLayout* grid, int row, const QString& caption,
+                       const char* boxName, const char* upDownName, int min, int max, int step,
+                       const QString& unit) {
+    auto* label = new QLabel(caption, dialog);
+    auto* box = new QLineEdit(dialog);
+    box->setObjectName(QString::fromLatin1(boxName));
+    box->setAccessibleName(caption.chopped(1));
+    box->setFixedWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 12);
+    label->setBuddy(box);
+    LimitTypedLength(box, 3);
+    AcceptDigitsOnly(box);
+    auto* upDown = new UpDownControl(dialog);
+    upDown->setObjectName(QString::fromLatin1(upDownName));
+    upDown->SetRange(min, max);
+    upDown->SetIncrement(step);
+    upDown->SetBuddy(box);
+    auto* field = new QHBoxLayout;
+    field->setSpacing(0);
+    field->addWidget(box);
+    field->addWidget(upDown);
+    grid->addWidget(label, row, 0);
+    grid->addLayout(field, row, 1);
+    grid->addWidget(new QLabel(unit, dialog), row, 2);
+    return box;
+}
+
+// Read back with the same locale the text was shown in.
+std::optional<double> ParseNumber(const QString& text) {
+    bool ok = false;
+    const double value = QLocale().toDouble(text.trimmed(), &ok);
+    if (!ok || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+}  // namespace
+
+frmMouseMovementAdvanced::frmMouseMovementAdvanced(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmMouseMovementAdvanced"));
+    setWindowTitle(QStringLiteral("Mouse Movement : Advanced"));
+
+    auto* values = new QGridLayout;
+    txtMovementDelay_ = AddValueRow(this, values, 0, tr("Movement Delay:"), "txtMovementDelay", "updDelay", 0,
+                                    500, 5, tr("(ms)"));
+    txtXIncrement_ = AddValueRow(this, values, 1, tr("X Increment:"), "txtXIncrement", "updXIncrement", 1, 10,
+                                 1, tr("(px)"));
+    txtYIncrement_ = AddValueRow(this, values, 2, tr("Y Increment:"), "txtYIncrement", "updYIncrement", 1, 10,
+                                 1, tr("(px)"));
+    values->setColumnStretch(3, 1);
+
+    auto* fraBouncyMouse = new QGroupBox(tr("Bouncy Mouse"), this);
+    fraBouncyMouse->setObjectName(QStringLiteral("fraBouncyMouse"));
+    chkBouncyMouseEnabled_ = new QCheckBox(tr("Enable Bouncy Mouse"), fraBouncyMouse);
+    chkBouncyMouseEnabled_->setObjectName(QStringLiteral("chkBouncyMouseEnabled"));
+    optBouncyMouse90Degrees_ = new QRadioButton(tr("Bounce at 90 degrees"), fraBouncyMouse);
+    optBouncyMouse90Degrees_->setObjectName(QStringLiteral("optBouncyMouse90Degrees"));
+    optBouncyMouse180Degrees_ = new QRadioButton(tr("Bounce at 180 degrees"), fraBouncyMouse);
+    optBouncyMouse180Degrees_->setObjectName(QStringLiteral("optBouncyMouse180Degrees"));
+    auto* angles = new QButtonGroup(this);
+    angles->addButton(optBouncyMouse90Degrees_);
+    angles->addButton(optBouncyMouse180Degrees_);
+    auto* bouncy = new QVBoxLayout(fraBouncyMouse);
+    bouncy->addWidget(chkBouncyMouseEnabled_);
+    bouncy->addWidget(optBouncyMouse90Degrees_);
+    bouncy->addWidget(optBouncyMouse180Degrees_);
+
+    lblSpeedTest_ = new QLabel(this);
+    lblSpeedTest_->setObjectName(QStringLiteral("lblSpeedTest"));
+    lblSpeedTest_->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    lblSpeedTest_->setBackgroundRole(QPalette::Base);
+    lblSpeedTest_->setAutoFillBackground(true);
+    lblSpeedTest_->setMinimumSize(static_cast<int>(kCursorEnd) + 60, fontMetrics().height() * 2);
+    lblSpeedTest_->setAccessibleName(tr("Speed test"));
+    cmdTest_ = new QPushButton(tr("Test Speed"), this);
+    cmdTest_->setObjectName(QStringLiteral("cmdTest"));
+    cmdTest_->setAutoDefault(false);
+
+    auto* OKButton = new QPushButton(tr("OK"), this);
+    OKButton->setObjectName(QStringLiteral("OKButton"));
+    auto* CancelButton = new QPushButton(tr("Cancel"), this);
+    CancelButton->setObjectName(QStringLiteral("CancelButton"));
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(cmdTest_);
+    buttons->addStretch();
+    buttons->addWidget(OKButton);
+    buttons->addWidget(CancelButton);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(values);
+    layout->addWidget(fraBouncyMouse);
+    layout->addWidget(lblSpeedTest_);
+    layout->addSpacing(4);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    // Not in the layout: the test places it by its left edge in the dialog's own coordinates.
+    imgCursor_ = new QLabel(this);
+    imgCursor_->setObjectName(QStringLiteral("imgCursor"));
+    imgCursor_->setPixmap(CursorPicture(fontMetrics().height() * 3 / 2));
+    imgCursor_->adjustSize();
+    imgCursor_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    imgCursor_->hide();
+
+    tmrSpeedTest_ = new QTimer(this);
+    tmrSpeedTest_->setObjectName(QStringLiteral("tmrSpeedTest"));
+    connect(tmrSpeedTest_, &QTimer::timeout, this, &frmMouseMovementAdvanced::tmrSpeedTest_Timer);
+
+    connect(chkBouncyMouseEnabled_, &QCheckBox::clicked, this,
+            &frmMouseMovementAdvanced::chkBouncyMouseEnabled_Click);
+    connect(optBouncyMouse90Degrees_, &QRadioButton::clicked, this, [this] { selectedAngle_ = 90; });
+    connect(optBouncyMouse180Degrees_, &QRadioButton::clicked, this, [this] { selectedAngle_ = 180; });
+    connect(cmdTest_, &QPushButton::clicked, this, &frmMouseMovementAdvanced::cmdTest_Click);
+    connect(OKButton, &QPushButton::clicked, this, &frmMouseMovementAdvanced::OKButton_Click);
+    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+
+    MovementDelay(MovementDelay_);
+    MovementIncrementX(MovementIncrementX_);
+    MovementIncrementY(MovementIncrementY_);
+    BouncyMouse(BouncyMouse_);
+    BouncyMouseAngle(BouncyMouseAngle_);
+}
+
+QString frmMouseMovementAdvanced::FormatValue(float value) {
+    // The float's own shortest form ("2.5", not the double's 2.5000000...), then the locale's marks.
+    char digits[64];
+    const auto result = std::to_chars(digits, digits + sizeof digits, value);
+    QString text = QString::fromLatin1(digits, static_cast<qsizetype>(result.ptr - digits));
+    const QLocale locale;
+    text.replace(QLatin1Char('.'), locale.decimalPoint());
+    text.replace(QLatin1Char('-'), locale.negativeSign());
+    return text;
+}
+
+void frmMouseMovementAdvanced::MovementDelay(float value) {
+    MovementDelay_ = value;
+    txtMovementDelay_->setText(FormatValue(value));
+}
+
+void frmMouseMovementAdvanced::MovementIncrementX(float value) {
+    MovementIncrementX_ = value;
+    txtXIncrement_->setText(FormatValue(value));
+}
+
+void frmMouseMovementAdvanced::MovementIncrementY(float value) {
+    MovementIncrementY_ = value;
+    txtYIncrement_->setText(FormatValue(value));
+}
+
+void frmMouseMovementAdvanced::BouncyMouse(std::int16_t value) {
+    BouncyMouse_ = value;
+    chkBouncyMouseEnabled_->setChecked(value == 1);
+    optBouncyMouse90Degrees_->setEnabled(value == 1);
+    optBouncyMouse180Degrees_->setEnabled(value == 1);
+}
+
+void frmMouseMovementAdvanced::BouncyMouseAngle(std::int16_t value) {
+    BouncyMouseAngle_ = value;
+    // Any angle but 180 shows as 90, yet the working angle stays what it was until a click.
+    (value == 180 ? optBouncyMouse180Degrees_ : optBouncyMouse90Degrees_)->setChecked(true);
+    selectedAngle_ = value;
+}
+
+bool frmMouseMovementAdvanced::Edit(QWidget* owner, MovementTuning& tuning) {
+    QPointer<frmMouseMovementAdvanced> dialog = new frmMouseMovementAdvanced(owner);
+    dialog->MovementDelay(tuning.MovementDelay);
+    dialog->MovementIncrementX(tuning.MovementIncrementX);
+    dialog->MovementIncrementY(tuning.MovementIncrementY);
+    dialog->BouncyMouse(tuning.BouncyMouse);
+    dialog->BouncyMouseAngle(tuning.BouncyMouseAngle);
+    dialog->exec();
+    if (!dialog) {
+        return false;  // the owner went away while the dialog was open
+    }
+    const MovementTuning before = tuning;
+    tuning.MovementDelay = dialog->MovementDelay();
+    tuning.MovementIncrementX = dialog->MovementIncrementX();
+    tuning.MovementIncrementY = dialog->MovementIncrementY();
+    tuning.BouncyMouse = dialog->BouncyMouse();
+    tuning.BouncyMouseAngle = dialog->BouncyMouseAngle();
+    delete dialog;
+    return tuning.MovementDelay != before.MovementDelay ||
+           tuning.MovementIncrementX != before.MovementIncrementX ||
+           tuning.MovementIncrementY != before.MovementIncrementY ||
+           tuning.BouncyMouse != before.BouncyMouse || tuning.BouncyMouseAngle != before.BouncyMouseAngle;
+}
+
+void frmMouseMovementAdvanced::chkBouncyMouseEnabled_Click() {
+    const bool on = chkBouncyMouseEnabled_->isChecked();
+    optBouncyMouse90Degrees_->setEnabled(on);
+    optBouncyMouse180Degrees_->setEnabled(on);
+}
+
+std::optional<double> frmMouseMovementAdvanced::ReadNumber(QLineEdit* box, const QString& name) {
+    const auto value = ParseNumber(box->text());
+    if (value && std::nearbyint(*value) >= std::numeric_limits<std::int32_t>::min() &&
+        std::nearbyint(*value) <= std::numeric_limits<std::int32_t>::max()) {
+        return value;
+    }
+    MsgBox(this, QStringLiteral("Please enter a number for %1").arg(name), MsgIcon::Exclamation);
+    box->setFocus();
+    box->selectAll();
+    return std::nullopt;
+}
+
+void frmMouseMovementAdvanced::cmdTest_Click() {
+    const auto delay = ReadNumber(txtMovementDelay_, QString::fromLatin1(kDelayName));
+    if (!delay) {
+        return;
+    }
+    const auto interval = static_cast<std::int32_t>(std::nearbyint(*delay));
+    if (interval < 0) {
+        MsgBox(
+            this,
+            QStringLiteral("Please enter a number of 0 or more for %1").arg(QString::fromLatin1(kDelayName)),
+            MsgIcon::Exclamation);
+        txtMovementDelay_->setFocus();
+        txtMovementDelay_->selectAll();
+        return;
+    }
+    // Checked here too, so that a test never starts only to fail at its first step.
+    if (!ReadNumber(txtXIncrement_, QString::fromLatin1(kXName))) {
+        return;
+    }
+    SetSpeedTestTimer(interval, true);
+    PlaceCursor();
+    imgCursor_->show();
+    imgCursor_->raise();
+}
+
+void frmMouseMovementAdvanced::tmrSpeedTest_Timer() {
+    if (cursorLeft_ < kCursorEnd) {
+        const auto step = ParseNumber(txtXIncrement_->text());
+        if (!step) {
+            // The box was emptied during the test: end it before saying so, or the ticks run on.
+            EndSpeedTest();
+            MsgBox(this, QStringLiteral("Please enter a number for %1").arg(QString::fromLatin1(kXName)),
+                   MsgIcon::Exclamation);
+            return;
+        }
+        cursorLeft_ += *step;
+        PlaceCursor();
+    } else {
+        EndSpeedTest();
+    }
+}
+
+void frmMouseMovementAdvanced::EndSpeedTest() {
+    cursorLeft_ = kCursorStart;
+    PlaceCursor();
+    imgCursor_->hide();
+    SetSpeedTestTimer(speedTestInterval_, false);
+}
+
+void frmMouseMovementAdvanced::SetSpeedTestTimer(int interval, bool enabled) {
+    speedTestInterval_ = interval;
+    speedTestEnabled_ = enabled;
+    if (enabled && interval > 0) {
+        tmrSpeedTest_->start(interval);
+    } else {
+        tmrSpeedTest_->stop();
+    }
+}
+
+void frmMouseMovementAdvanced::PlaceCursor() {
+    const QRect strip = lblSpeedTest_->geometry();
+    imgCursor_->move(static_cast<int>(std::lround(cursorLeft_)),
+                     strip.center().y() - imgCursor_->height() / 2);
+}
+
+void frmMouseMovementAdvanced::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    PlaceCursor();
+}
+
+void frmMouseMovementAdvanced::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    PlaceCursor();
+}
+
+void frmMouseMovementAdvanced::done(int result) {
+    // A test still running when the dialog closes ends with it.
+    EndSpeedTest();
+    QDialog::done(result);
+}
+
+void frmMouseMovementAdvanced::OKButton_Click() {
+    const auto delay = ReadNumber(txtMovementDelay_, QString::fromLatin1(kDelayName));
+    if (!delay) {
+        return;
+    }
+    const auto x = ReadNumber(txtXIncrement_, QString::fromLatin1(kXName));
+    if (!x) {
+        return;
+    }
+    const auto y = ReadNumber(txtYIncrement_, QString::fromLatin1(kYName));
+    if (!y) {
+        return;
+    }
+    if (txtXIncrement_->text() != txtYIncrement_->text()) {
+        const auto answer =
+            MsgBox(this,
+                   QStringLiteral("X and Y increment values are not the same - this will result in "
+                                  "erratic movement behaviour\r\n\r\nAre you sure you want to continue"),
+                   MsgIcon::Question, MsgButtons::YesNo);
+        if (answer != MsgResult::Yes) {
+            return;
+        }
+    }
+    accept();
+    const std::int16_t bouncy = chkBouncyMouseEnabled_->isChecked() ? 1 : 0;
+    const bool changed = static_cast<float>(*delay) != MovementDelay_ ||
+                         static_cast<float>(*x) != MovementIncrementX_ ||
+                         static_cast<float>(*y) != MovementIncrementY_ || bouncy != BouncyMouse_ ||
+                         (selectedAngle_ != BouncyMouseAngle_ && optBouncyMouse90Degrees_->isEnabled());
+    if (changed) {
+        MovementDelay_ = static_cast<float>(*delay);
+        MovementIncrementX_ = static_cast<float>(*x);
+        MovementIncrementY_ = static_cast<float>(*y);
+        BouncyMouse_ = bouncy;
+        BouncyMouseAngle_ = selectedAngle_;
+    }
+}
+
+}  // namespace qm

@@ -1,0 +1,105 @@
+#pragma once
+
+#include <QDialog>
+#include <cstdint>
+#include <optional>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTimer;
+
+namespace qm {
+
+class UpDownControl;
+
+// The five values the dialog edits, with the working copy's names and types.
+struct MovementTuning {
+    float MovementDelay = 0;
+    float MovementIncrementX = 0;
+    float MovementIncrementY = 0;
+    std::int16_t BouncyMouse = 0;
+    std::int16_t BouncyMouseAngle = 0;
+};
+
+// "Mouse Movement : Advanced": the movement delay, the X and Y increments and the bouncy-mouse
+// options, with a speed test that slides a cursor picture along a strip. The caller writes the
+// working copy's values in, runs exec() with the main window as parent, and reads all five back
+// whatever the outcome (or lets Edit do all of that). OK stores only when something changed;
+// Cancel stores nothing.
+class frmMouseMovementAdvanced : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmMouseMovementAdvanced(QWidget* parent = nullptr);
+
+    float MovementDelay() const { return MovementDelay_; }
+    void MovementDelay(float value);
+    float MovementIncrementX() const { return MovementIncrementX_; }
+    void MovementIncrementX(float value);
+    float MovementIncrementY() const { return MovementIncrementY_; }
+    void MovementIncrementY(float value);
+    std::int16_t BouncyMouse() const { return BouncyMouse_; }
+    void BouncyMouse(std::int16_t value);
+    std::int16_t BouncyMouseAngle() const { return BouncyMouseAngle_; }
+    void BouncyMouseAngle(std::int16_t value);
+
+    // The angle the option buttons have chosen while the dialog is open.
+    std::int16_t SelectedAngle() const { return selectedAngle_; }
+
+    // Writes tuning in, shows the dialog modally owned by owner, and reads the values back into
+    // tuning. True when the values now differ from those given, so the caller knows to hand the
+    // new delay and angle to a running movement at once (before Apply).
+    static bool Edit(QWidget* owner, MovementTuning& tuning);
+
+    // The speed test timer as Windows has it: enabled with an interval of 0 it never ticks.
+    int SpeedTestInterval() const { return speedTestInterval_; }
+    bool SpeedTestEnabled() const { return speedTestEnabled_; }
+    // One tick of the speed test (what tmrSpeedTest's timeout runs).
+    void tmrSpeedTest_Timer();
+
+    // A text as the float the dialog stores, shown in the locale's number format.
+    static QString FormatValue(float value);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void done(int result) override;
+
+private:
+    void chkBouncyMouseEnabled_Click();
+    void cmdTest_Click();
+    void OKButton_Click();
+    void SetSpeedTestTimer(int interval, bool enabled);
+    void EndSpeedTest();
+    void PlaceCursor();
+    // The box's text as a whole number, or a message naming the box and nothing.
+    std::optional<double> ReadNumber(QLineEdit* box, const QString& name);
+
+    float MovementDelay_ = 0;
+    float MovementIncrementX_ = 0;
+    float MovementIncrementY_ = 0;
+    std::int16_t BouncyMouse_ = 0;
+    std::int16_t BouncyMouseAngle_ = 0;
+    std::int16_t selectedAngle_ = 0;
+
+    QLineEdit* txtMovementDelay_ = nullptr;
+    QLineEdit* txtXIncrement_ = nullptr;
+    QLineEdit* txtYIncrement_ = nullptr;
+    QCheckBox* chkBouncyMouseEnabled_ = nullptr;
+    QRadioButton* optBouncyMouse90Degrees_ = nullptr;
+    QRadioButton* optBouncyMouse180Degrees_ = nullptr;
+    QPushButton* cmdTest_ = nullptr;
+    QLabel* lblSpeedTest_ = nullptr;
+    QLabel* imgCursor_ = nullptr;
+    QTimer* tmrSpeedTest_ = nullptr;
+    int speedTestInterval_ = 0;
+    bool speedTestEnabled_ = false;
+    double cursorLeft_ = kCursorStart;
+
+    static constexpr double kCursorStart = 19.0;
+    static constexpr double kCursorEnd = 270.0;
+};
+
+}  // namespace qm

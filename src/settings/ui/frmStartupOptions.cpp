@@ -1,0 +1,111 @@
+#include "settings/ui/frmStartupOptions.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "ui/common/MessageBoxService.h"
+
+namespace qm {
+
+namespace {
+
+std::int32_t ValueOf(const QCheckBox* box) {
+    return box->isChecked() ? 1 : 0;
+}
+
+}  // namespace
+
+frmStartupOptions::frmStartupOptions(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmStartupOptions"));
+    setWindowTitle(QStringLiteral("Startup Options:"));
+
+    chkAutoConnect_ = new QCheckBox(tr("Connect Automatically when program starts"), this);
+    chkAutoConnect_->setObjectName(QStringLiteral("chkAutoConnect"));
+    chkTestPorts_ = new QCheckBox(tr("Check Ports are available when program starts"), this);
+    chkTestPorts_->setObjectName(QStringLiteral("chkTestPorts"));
+    chkStartOnSystemStartup_ = new QCheckBox(tr("Run on System Startup"), this);
+    chkStartOnSystemStartup_->setObjectName(QStringLiteral("chkStartOnSystemStartup"));
+
+    auto* OKButton = new QPushButton(tr("OK"), this);
+    OKButton->setObjectName(QStringLiteral("OKButton"));
+    auto* CancelButton = new QPushButton(tr("Cancel"), this);
+    CancelButton->setObjectName(QStringLiteral("CancelButton"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(OKButton);
+    buttons->addWidget(CancelButton);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(chkAutoConnect_);
+    layout->addWidget(chkTestPorts_);
+    layout->addWidget(chkStartOnSystemStartup_);
+    layout->addSpacing(fontMetrics().height() / 2);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(chkStartOnSystemStartup_, &QCheckBox::clicked, this,
+            &frmStartupOptions::chkStartOnSystemStartup_Click);
+    connect(OKButton, &QPushButton::clicked, this, &frmStartupOptions::OKButton_Click);
+    connect(CancelButton, &QPushButton::clicked, this, &frmStartupOptions::CancelButton_Click);
+    // Esc and the window's close button cancel as well.
+    connect(this, &QDialog::rejected, this, [this] { dirty_ = false; });
+}
+
+// The boxes follow the values as they are set, before the dialog is shown; a box set this way
+// asks no question.
+void frmStartupOptions::RunOnSystemStartup(std::int32_t pintRunOnStartup) {
+    runOnStartup_ = pintRunOnStartup;
+    chkStartOnSystemStartup_->setChecked(runOnStartup_ == 1);
+}
+
+void frmStartupOptions::CheckPortsOnStartup(std::int32_t pintCheckPortsOnStartup) {
+    checkPortsOnStartup_ = pintCheckPortsOnStartup;
+    chkTestPorts_->setChecked(checkPortsOnStartup_ == 1);
+}
+
+void frmStartupOptions::ConnectOnStartup(std::int32_t pintConnectOnStartup) {
+    connectOnStartup_ = pintConnectOnStartup;
+    chkAutoConnect_->setChecked(connectOnStartup_ == 1);
+}
+
+void frmStartupOptions::chkStartOnSystemStartup_Click(bool checked) {
+    if (!checked || !isVisible()) {
+        return;
+    }
+    const auto answer = MsgBox(
+        this,
+        QStringLiteral(
+            "This option will add the application to the system startup sequence.  \r\n"
+            "To fully use this feature, you should ensure that 'Connect on App Startup' is also selected.\r\n"
+            "This will start the application to enable log on via Quillmotion.\r\n"
+            "\r\n"
+            "NB: This should only be used when Port settings are known and will not change from logon to "
+            "logon.\r\n"
+            "Are you sure you want to continue?"),
+        MsgIcon::Question, MsgButtons::YesNo);
+    if (answer == MsgResult::Yes) {
+        MsgBox(this, QStringLiteral("This change will take effect the next time you restart your computer"),
+               MsgIcon::Information);
+    } else {
+        chkStartOnSystemStartup_->setChecked(false);
+    }
+}
+
+void frmStartupOptions::OKButton_Click() {
+    if (ValueOf(chkTestPorts_) != checkPortsOnStartup_ ||
+        ValueOf(chkStartOnSystemStartup_) != runOnStartup_ || ValueOf(chkAutoConnect_) != connectOnStartup_) {
+        dirty_ = true;
+        checkPortsOnStartup_ = ValueOf(chkTestPorts_);
+        runOnStartup_ = ValueOf(chkStartOnSystemStartup_);
+        connectOnStartup_ = ValueOf(chkAutoConnect_);
+    }
+    accept();
+}
+
+void frmStartupOptions::CancelButton_Click() {
+    reject();
+}
+
+}  // namespace qm

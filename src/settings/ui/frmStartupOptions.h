@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QDialog>
+#include <cstdint>
+
+class QCheckBox;
+
+namespace qm {
+
+// "Startup Options:": whether the program runs at log-on, test-opens the ports when it lists
+// them, and connects to the last port at start. The caller sets the three values, runs exec()
+// with the main window as parent, and reads them back whatever the outcome: OK copies the boxes
+// in (and sets Dirty when one differed), Cancel leaves them as given.
+class frmStartupOptions : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmStartupOptions(QWidget* parent = nullptr);
+
+    void RunOnSystemStartup(std::int32_t pintRunOnStartup);
+    void CheckPortsOnStartup(std::int32_t pintCheckPortsOnStartup);
+    void ConnectOnStartup(std::int32_t pintConnectOnStartup);
+    std::int32_t ConnectOnStartup() const { return connectOnStartup_; }
+    std::int32_t CheckPortsOnStartup() const { return checkPortsOnStartup_; }
+    std::int32_t RunOnSystemStartup() const { return runOnStartup_; }
+    bool Dirty() const { return dirty_; }
+
+private:
+    void chkStartOnSystemStartup_Click(bool checked);
+    void OKButton_Click();
+    void CancelButton_Click();
+
+    std::int32_t runOnStartup_ = 0;
+    std::int32_t checkPortsOnStartup_ = 0;
+    std::int32_t connectOnStartup_ = 0;
+    bool dirty_ = false;
+
+    QCheckBox* chkAutoConnect_ = nullptr;
+    QCheckBox* chkTestPorts_ = nullptr;
+    QCheckBox* chkStartOnSystemStartup_ = nullptr;
+};
+
+}  // namespace qm

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QDialog>
+#include <cstdint>
+
+class QLineEdit;
+class QPushButton;
+
+namespace qm {
+
+class UpDownControl;
+
+// Edits a mouse button's single-click and double-click codes (0 to 255 each). The caller sets
+// SClickASCIIValue, DClickASCIIValue and TitleText, runs exec() with the main window as parent,
+// and reads both codes back whatever the outcome. Esc does nothing here; Cancel and the window's
+// close button leave the codes as given.
+class frmMouseClickASCIIValue : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmMouseClickASCIIValue(QWidget* parent = nullptr);
+
+    std::int16_t SClickASCIIValue() const { return SClickASCIIValue_; }
+    void SClickASCIIValue(std::int16_t pintASCIIValue);
+    std::int16_t DClickASCIIValue() const { return DClickASCIIValue_; }
+    void DClickASCIIValue(std::int16_t pintASCIIValue);
+    // The caption becomes "ASCII Values: " and the title.
+    void TitleText(const QString& pstrTitle);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void OKButton_Click();
+
+    std::int16_t SClickASCIIValue_ = 0;
+    std::int16_t DClickASCIIValue_ = 0;
+    QLineEdit* txtSClickASCIICode_ = nullptr;
+    QLineEdit* txtDClickASCIICode_ = nullptr;
+    QPushButton* OKButton_ = nullptr;
+    QPushButton* CancelButton_ = nullptr;
+};
+
+}  // namespace qm

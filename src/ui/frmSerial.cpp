@@ -1,0 +1,897 @@
+#include "ui/frmSerial.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "diag/OSInfo.h"
+#include "diag/RaisedError.h"
+#include "diag/Trace.h"
+#include "input/AsciiSequenceDecoder.h"
+#include "input/CharacterDispatcher.h"
+#include "input/KeystrokeInjection.h"
+#include "mouse/ClickEmulation.h"
+#include "mouse/MovementEngine.h"
+#include "mouse/TrappedError.h"
+#include "ports/PortAPI.h"
+#include "ports/SerialControl.h"
+#include "settings/SettingsRecord.h"
+#include "ui/Pictures.h"
+#include "ui/PortOptionsFrame.h"
+#include "ui/PortSettingsText.h"
+#include "ui/TrayIcon.h"
+#include "ui/common/Ansi.h"
+#include "ui/common/MessageBoxService.h"
+
+namespace qm {
+namespace {
+
+constexpr const char* kCheckDirty = "frmSerial.CheckDirty";
+constexpr const char* kSetProperties = "frmSerial.SetProperties";
+constexpr const char* kReset = "frmSerial.Reset";
+constexpr const char* kOK = "frmSerial.cmdOK_Click";
+constexpr const char* kCancel = "frmSerial.cmdCancel_Click()";
+constexpr const char* kShowPortSettings = "frmSerial.ShowPortSettings";
+constexpr const char* kOpenPort = "frmSerial.OpenPort";
+constexpr const char* kClosePort = "frmSerial.cmdClosePort_Click";
+constexpr const char* kClosedByDevice = "frmSerial.MscSerial_OnClosedByDevice";
+constexpr const char* kLoadPortsList = "frmSerial.LoadPortsList";
+constexpr const char* kInitialiseSysTray = "frmSerial.InitialiseSysTray";
+constexpr const char* kUpdateTrayIconInfo = "frmSerial.UpdateTrayIconInfo";
+constexpr const char* kShellTrayModify = "modSysTray.ShellTrayModify";
+constexpr const char* kFormUnload = "frmSerial.Form_Unload";
+
+constexpr const char* kNotCheckingMessage =
+    "Not Checking as form is not visible : therefore combo boxes may not be populated";
+constexpr const char* kNotAllSaved = "Not all properties were saved.  Please try again";
+
+const char* BoolText(bool value) {
+    return value ? "True" : "False";
+}
+
+// What an error handler traces for OpenPort: number, source and description.
+std::string TrappedErrorReport() {
+    try {
+        throw;
+    } catch (const RaisedError& error) {
+        return std::to_string(error.Number()) + ":" + error.Source() + ":" + error.Description();
+    } catch (const std::exception& error) {
+        return std::string("0::") + error.what();
+    } catch (...) {
+        return "0::Unknown error";
+    }
+}
+
+[[noreturn]] void RaiseObjectNotSet() {
+    throw RaisedError(91, "frmSerial", "Object variable or With block variable not set");
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption) {
+    auto* button = new QPushButton(QString::fromLatin1(caption), parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAutoDefault(false);
+    return button;
+}
+
+QGroupBox* MakeFrame(QWidget* parent, const char* name, const char* caption) {
+    auto* frame = new QGroupBox(QString::fromLatin1(caption), parent);
+    frame->setObjectName(QString::fromLatin1(name));
+    return frame;
+}
+
+}  // namespace
+
+frmSerial::frmSerial(Parts parts, QWidget* parent) : QWidget(parent), parts_(std::move(parts)) {
+    setObjectName(QStringLiteral("frmSerial"));
+    setWindowTitle(QStringLiteral("Quillmotion : Properties"));
+    setWindowIcon(ApplicationIcon());
+
+    sstMain = new QTabWidget(this);
+    sstMain->setObjectName(QStringLiteral("sstMain"));
+    auto* general = new QWidget(sstMain);
+    general->setObjectName(QStringLiteral("tabGeneral"));
+    auto* diagnostics = new QWidget(sstMain);
+    diagnostics->setObjectName(QStringLiteral("tabDiagnostics"));
+    auto* mouse = new QWidget(sstMain);
+    mouse->setObjectName(QStringLiteral("tabMouse"));
+    auto* emulation = new QWidget(sstMain);
+    emulation->setObjectName(QStringLiteral("tabEmulation"));
+    BuildGeneralTab(general);
+    BuildDiagnosticsTab(diagnostics);
+    BuildMouseTab(mouse);
+    BuildEmulationTab(emulation);
+    sstMain->addTab(general, QStringLiteral("General"));
+    sstMain->addTab(diagnostics, QStringLiteral("Diagnostics"));
+    sstMain->addTab(mouse, QStringLiteral("Mouse"));
+    sstMain->addTab(emulation, QStringLiteral("Emulation"));
+
+    cmdOK = MakeButton(this, "cmdOK", "OK");
+    cmdCancel = MakeButton(this, "cmdCancel", "Cancel");
+    cmdApply = MakeButton(this, "cmdApply", "Apply");
+    cmdApply->setEnabled(false);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdOK);
+    buttons->addWidget(cmdCancel);
+    buttons->addWidget(cmdApply);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(sstMain, 1);
+    layout->addLayout(buttons);
+
+    // Cancel is the window's cancel button: Esc anywhere in the window presses it.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setObjectName(QStringLiteral("shortcutCancel"));
+    connect(escape, &QShortcut::activated, cmdCancel, &QPushButton::click);
+
+    WireHandlers();
+    parts_.mscSerial->SetOnClosedByDevice(
+        [this](const std::string& reason) { MscSerial_OnClosedByDevice(reason); });
+
+    if (parts_.tray != nullptr) {
+        parts_.tray->OnDoubleClick = [this] { RestoreFromTray(); };
+        parts_.tray->OnExit = [this] { mnuFileExit_Click(); };
+        parts_.tray->OnProperties = [this] { mnuFileProperties_Click(); };
+    }
+}
+
+frmSerial::~frmSerial() {
+    parts_.mscSerial->SetOnClosedByDevice(nullptr);
+    if (parts_.tray != nullptr) {
+        parts_.tray->OnDoubleClick = nullptr;
+        parts_.tray->OnExit = nullptr;
+        parts_.tray->OnProperties = nullptr;
+    }
+    ReleasePipeline();
+}
+
+void frmSerial::BuildGeneralTab(QWidget* page) {
+    fraPortOptions = new PortOptionsFrame(page);
+    lvwPort = fraPortOptions->lvwPort;
+    cboBaudRate = fraPortOptions->cboBaudRate;
+    cboDataBits = fraPortOptions->cboDataBits;
+    cboParity = fraPortOptions->cboParity;
+    cboStopBits = fraPortOptions->cboStopBits;
+    cboHandshaking = fraPortOptions->cboHandshaking;
+
+    cmdOpenPort = MakeButton(page, "cmdOpenPort", "Connect");
+    cmdClosePort = MakeButton(page, "cmdClosePort", "Disconnect");
+    cmdClosePort->setEnabled(false);
+
+    auto* lblBytesReceived = new QLabel(QStringLiteral("Bytes Received:"), page);
+    lblBytesReceived->setObjectName(QStringLiteral("lblBytesReceived"));
+    txtBytesReceived = new QLineEdit(QStringLiteral("0"), page);
+    txtBytesReceived->setObjectName(QStringLiteral("txtBytesReceived"));
+    txtBytesReceived->setReadOnly(true);
+    txtBytesReceived->setAlignment(Qt::AlignRight);
+    txtBytesReceived->setMaximumWidth(110);
+    lblBytesReceived->setBuddy(txtBytesReceived);
+    cmdResetBytesReceived = MakeButton(page, "cmdResetBytesReceived", "Reset");
+
+    cmdStartupOptions = MakeButton(page, "cmdStartupOptions", "Startup...");
+    cmdAbout = MakeButton(page, "cmdAbout", "About...");
+    cmdExit = MakeButton(page, "cmdExit", "Exit");
+
+    auto* connection = new QVBoxLayout;
+    connection->addSpacing(8);
+    connection->addWidget(cmdOpenPort);
+    connection->addWidget(cmdClosePort);
+    connection->addStretch(1);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(fraPortOptions, 1);
+    top->addLayout(connection);
+
+    auto* count = new QHBoxLayout;
+    count->addWidget(lblBytesReceived);
+    count->addWidget(txtBytesReceived);
+    count->addWidget(cmdResetBytesReceived);
+    count->addStretch(1);
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(cmdStartupOptions);
+    bottom->addWidget(cmdAbout);
+    bottom->addStretch(1);
+    bottom->addWidget(cmdExit);
+
+    auto* layout = new QVBoxLayout(page);
+    layout->addLayout(top, 1);
+    layout->addLayout(count);
+    layout->addLayout(bottom);
+}
+
+void frmSerial::BuildDiagnosticsTab(QWidget* page) {
+    fraReceived = MakeFrame(page, "fraReceived", "Received Characters:");
+    auto* lblMostRecent = new QLabel(
+        QStringLiteral("Most Recent characters are displayed at the top of the list"), fraReceived);
+    lblMostRecent->setObjectName(QStringLiteral("lblMostRecent"));
+    lblMostRecent->setWordWrap(true);
+    txtReceivedBuffer = new QPlainTextEdit(fraReceived);
+    txtReceivedBuffer->setObjectName(QStringLiteral("txtReceivedBuffer"));
+    txtReceivedBuffer->setReadOnly(true);
+    txtReceivedBuffer->setFont(QFont(QStringLiteral("monospace")));
+    txtReceivedBuffer->setLineWrapMode(QPlainTextEdit::NoWrap);
+    auto* received = new QVBoxLayout(fraReceived);
+    received->addWidget(lblMostRecent);
+    received->addWidget(txtReceivedBuffer, 1);
+
+    fraCharacterTranslation = MakeFrame(page, "fraCharacterTranslation", "Character Translation:");
+    translationPlace_ = new QVBoxLayout(fraCharacterTranslation);
+
+    diagnosticsLayout_ = new QHBoxLayout(page);
+    diagnosticsLayout_->addWidget(fraReceived, 1);
+    diagnosticsLayout_->addWidget(fraCharacterTranslation, 1);
+}
+
+void frmSerial::BuildMouseTab(QWidget* page) {
+    fraButtons = MakeFrame(page, "fraButtons", "Buttons:");
+    buttonsPlace_ = new QVBoxLayout(fraButtons);
+
+    fraMovement = MakeFrame(page, "fraMovement", "Movement:");
+    auto* movement = new QVBoxLayout(fraMovement);
+    movementPlace_ = new QVBoxLayout;
+    movement->addLayout(movementPlace_, 1);
+    cmdMouseAdvanced = MakeButton(fraMovement, "cmdMouseAdvanced", "Advanced...");
+    auto* advanced = new QHBoxLayout;
+    advanced->addStretch(1);
+    advanced->addWidget(cmdMouseAdvanced);
+    movement->addStretch(1);
+    movement->addLayout(advanced);
+
+    // The hover texts of the code editors are emptied when the mouse is over a frame itself.
+    for (QGroupBox* frame : {fraButtons, fraMovement}) {
+        frame->setMouseTracking(true);
+        frame->installEventFilter(this);
+    }
+
+    auto* layout = new QHBoxLayout(page);
+    layout->addWidget(fraButtons, 2);
+    layout->addWidget(fraMovement, 3);
+}
+
+void frmSerial::BuildEmulationTab(QWidget* page) {
+    fraDeviceEmulation = MakeFrame(page, "fraDeviceEmulation", "Device Emulation:");
+    chkASCIISequenceEmulation = new QCheckBox(QStringLiteral("ASCII Sequence Mode"), fraDeviceEmulation);
+    chkASCIISequenceEmulation->setObjectName(QStringLiteral("chkASCIISequenceEmulation"));
+    auto* frame = new QVBoxLayout(fraDeviceEmulation);
+    frame->addWidget(chkASCIISequenceEmulation);
+
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(fraDeviceEmulation);
+    layout->addStretch(1);
+}
+
+void frmSerial::WireHandlers() {
+    connect(cmdOK, &QPushButton::clicked, this, &frmSerial::cmdOK_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmSerial::cmdCancel_Click);
+    connect(cmdApply, &QPushButton::clicked, this, &frmSerial::cmdApply_Click);
+    connect(cmdOpenPort, &QPushButton::clicked, this, &frmSerial::cmdOpenPort_Click);
+    connect(cmdClosePort, &QPushButton::clicked, this, &frmSerial::cmdClosePort_Click);
+    connect(cmdResetBytesReceived, &QPushButton::clicked, this, &frmSerial::cmdResetBytesReceived_Click);
+    connect(cmdExit, &QPushButton::clicked, this, &frmSerial::cmdExit_Click);
+    connect(cmdStartupOptions, &QPushButton::clicked, this, &frmSerial::cmdStartupOptions_Click);
+    connect(cmdAbout, &QPushButton::clicked, this, &frmSerial::cmdAbout_Click);
+    connect(cmdMouseAdvanced, &QPushButton::clicked, this, &frmSerial::cmdMouseAdvanced_Click);
+
+    // The baud rate's text changes when typed and when set from code; choosing an item is a click.
+    connect(cboBaudRate, &QComboBox::editTextChanged, this, &frmSerial::cboBaudRate_Change);
+    connect(cboBaudRate, &QComboBox::currentIndexChanged, this, &frmSerial::cboBaudRate_Click);
+    connect(cboDataBits, &QComboBox::currentIndexChanged, this, &frmSerial::cboDataBits_Click);
+    connect(cboParity, &QComboBox::currentIndexChanged, this, &frmSerial::cboParity_Click);
+    connect(cboStopBits, &QComboBox::currentIndexChanged, this, &frmSerial::cboStopBits_Click);
+    connect(cboHandshaking, &QComboBox::currentIndexChanged, this, &frmSerial::cboHandshaking_Click);
+    connect(lvwPort, &PortListView::ItemClick, this, &frmSerial::lvwPort_ItemClick);
+    connect(chkASCIISequenceEmulation, &QCheckBox::toggled, this,
+            &frmSerial::chkASCIISequenceEmulation_Click);
+}
+
+// --- Properties window ---------------------------------------------------------------------------
+
+PendingControls frmSerial::CurrentControls() const {
+    PendingControls controls;
+    controls.BaudRate = ToAnsi(cboBaudRate->currentText());
+    controls.DataBits = ToAnsi(cboDataBits->currentText());
+    controls.StopBits = ToAnsi(cboStopBits->currentText());
+    controls.Parity = ToAnsi(cboParity->currentText());
+    controls.Handshaking = ToAnsi(cboHandshaking->currentText());
+    if (QTreeWidgetItem* item = lvwPort->SelectedItem()) {
+        controls.PortName = ToAnsi(item->text(0));
+    }
+    controls.ASCIISequence = chkASCIISequenceEmulation->isChecked() ? 1 : 0;
+    return controls;
+}
+
+void frmSerial::CheckDirty() {
+    Trace(kCheckDirty, TraceEntry, std::string("Dirty Currently = ") + BoolText(dirty_));
+    try {
+        if (!isVisible()) {
+            // Hidden, the controls may be half filled; the state at hiding stands until the next check.
+            Trace(kCheckDirty, TraceMessage, kNotCheckingMessage);
+        } else {
+            const bool dirty = PendingDiffers(CurrentControls(), working_, *parts_.settings);
+            dirty_ = dirty;
+            cmdApply->setEnabled(dirty);
+        }
+        Trace(kCheckDirty, TraceExit, std::string("Returned ") + BoolText(dirty_));
+    } catch (...) {
+        Trace(kCheckDirty, TraceError, TrappedErrorDescription());
+    }
+}
+
+bool frmSerial::SetProperties() {
+    Trace(kSetProperties, TraceEntry, "");
+    try {
+        SettingsRecord& s = *parts_.settings;
+        const WorkingCopy& w = working_;
+        s.BaudRate(ToWholeNumber(ToAnsi(cboBaudRate->currentText())));
+        s.ConnectOnApplicationStartup(w.ConnectOnApplicationStartup);
+        s.RunOnSystemStartup(w.RunOnSystemStartup);
+        s.DataBits(ToWholeNumber(ToAnsi(cboDataBits->currentText())));
+        s.FlowControl("None");
+        s.Handshaking(ToAnsi(cboHandshaking->currentText()));
+        s.TestPorts(w.TestPorts);
+        QTreeWidgetItem* port = lvwPort->SelectedItem();
+        if (port == nullptr) {
+            RaiseObjectNotSet();
+        }
+        s.PortName(ToAnsi(port->text(0)));
+        s.Parity(ToAnsi(cboParity->currentText()));
+        s.StopBits(StopBitsStored(ToAnsi(cboStopBits->currentText())));
+        s.W_ASCII(w.W_ASCII);
+        s.E_ASCII(w.E_ASCII);
+        s.N_ASCII(w.N_ASCII);
+        s.NW_ASCII(w.NW_ASCII);
+        s.NE_ASCII(w.NE_ASCII);
+        s.SE_ASCII(w.SE_ASCII);
+        s.SW_ASCII(w.SW_ASCII);
+        s.S_ASCII(w.S_ASCII);
+        s.STOP_ASCII(w.STOP_ASCII);
+        s.MovementIncrementX(w.MovementIncrementX);
+        s.MovementIncrementY(w.MovementIncrementY);
+        s.MovementDelay(w.MovementDelay);
+        s.BouncyMouse(w.BouncyMouse);
+        s.BouncyMouseAngle(w.BouncyMouseAngle);
+        s.LEFT_DCLICK_ASCII(w.LEFT_DCLICK_ASCII);
+        s.RIGHT_DCLICK_ASCII(w.RIGHT_DCLICK_ASCII);
+        s.LEFT_SCLICK_ASCII(w.LEFT_SCLICK_ASCII);
+        s.RIGHT_SCLICK_ASCII(w.RIGHT_SCLICK_ASCII);
+        s.ASCIISequence(static_cast<std::int16_t>(chkASCIISequenceEmulation->isChecked() ? 1 : 0));
+        const bool saved = parts_.SetSettings ? parts_.SetSettings() : false;
+        Trace(kSetProperties, TraceExit, "");
+        return saved;
+    } catch (...) {
+        Trace(kSetProperties, TraceError, TrappedErrorDescription());
+        return false;
+    }
+}
+
+bool frmSerial::Reset() {
+    Trace(kReset, TraceEntry, "");
+    try {
+        const SettingsRecord& s = *parts_.settings;
+        WorkingCopy& w = working_;
+        missingSavedPort_.reset();
+        w.N_ASCII = s.N_ASCII();
+        w.S_ASCII = s.S_ASCII();
+        w.W_ASCII = s.W_ASCII();
+        w.E_ASCII = s.E_ASCII();
+        w.NE_ASCII = s.NE_ASCII();
+        w.NW_ASCII = s.NW_ASCII();
+        w.SW_ASCII = s.SW_ASCII();
+        w.SE_ASCII = s.SE_ASCII();
+        w.STOP_ASCII = s.STOP_ASCII();
+        // The click codes are held in 16 bits, so their widened values always narrow back.
+        w.LEFT_DCLICK_ASCII = static_cast<std::int16_t>(s.LEFT_DCLICK_ASCII());
+        w.LEFT_SCLICK_ASCII = static_cast<std::int16_t>(s.LEFT_SCLICK_ASCII());
+        w.RIGHT_DCLICK_ASCII = static_cast<std::int16_t>(s.RIGHT_DCLICK_ASCII());
+        w.RIGHT_SCLICK_ASCII = static_cast<std::int16_t>(s.RIGHT_SCLICK_ASCII());
+        w.MovementDelay = s.MovementDelay();
+        w.MovementIncrementX = s.MovementIncrementX();
+        w.MovementIncrementY = s.MovementIncrementY();
+
+        if (!ShowPortSettings()) {
+            MsgBox(this, QStringLiteral("Could not display Port Settings"), MsgIcon::Critical);
+            return false;
+        }
+
+        // A saved port that is not listed selects nothing, but the rest of the reset still
+        // happens: a working copy left half reset would later be applied over good settings.
+        if (QTreeWidgetItem* item = lvwPort->FindKey(s.PortName())) {
+            lvwPort->SelectRow(item);
+        } else {
+            missingSavedPort_ = s.PortName();
+        }
+
+        w.ConnectOnApplicationStartup = static_cast<std::int16_t>(s.ConnectOnApplicationStartup());
+        w.RunOnSystemStartup = s.RunOnSystemStartup();
+        chkASCIISequenceEmulation->setChecked(s.ASCIISequence() == 1);
+        w.BouncyMouse = s.BouncyMouse();
+        w.BouncyMouseAngle = s.BouncyMouseAngle();
+        CheckDirty();
+
+        if (missingSavedPort_) {
+            Trace(kReset, TraceError, "Element not found");
+            return false;
+        }
+        Trace(kReset, TraceExit, "");
+        return true;
+    } catch (...) {
+        Trace(kReset, TraceError, TrappedErrorDescription());
+        return false;
+    }
+}
+
+void frmSerial::cmdOK_Click() {
+    Trace(kOK, TraceEntry, "");
+    try {
+        if (dirty_ && !SetProperties()) {
+            MsgBox(this, QString::fromLatin1(kNotAllSaved), MsgIcon::Exclamation);
+        }
+        CheckDirty();
+        MinimiseWindow();
+        Trace(kOK, TraceExit, "");
+    } catch (...) {
+        Trace(kOK, TraceError, TrappedErrorDescription());
+    }
+}
+
+void frmSerial::cmdCancel_Click() {
+    Trace(kCancel, TraceEntry, "");
+    try {
+        if (!Reset()) {
+            MsgBox(this, QStringLiteral("Failed to reset to last saved properties"), MsgIcon::Exclamation);
+        }
+        MinimiseWindow();
+        Trace(kCancel, TraceExit, "");
+    } catch (...) {
+        Trace(kCancel, TraceError, TrappedErrorDescription());
+    }
+}
+
+void frmSerial::cmdApply_Click() {
+    if (!dirty_) {
+        return;
+    }
+    if (!SetProperties()) {
+        MsgBox(this, QString::fromLatin1(kNotAllSaved), MsgIcon::Exclamation);
+    }
+    CheckDirty();
+}
+
+// --- Ports ---------------------------------------------------------------------------------------
+
+bool frmSerial::LoadPortsList() {
+    Trace(kLoadPortsList, TraceEntry, "");
+    try {
+        Trace(kLoadPortsList, TraceMessage, "Included port count = " + std::to_string(ports_.size()));
+        lvwPort->clear();
+        for (const PortListEntry& port : ports_) {
+            lvwPort->AddRow(port.Name, port.Device, port.InUse ? 2 : 0);
+        }
+        Trace(kLoadPortsList, TraceExit, "");
+        return true;
+    } catch (...) {
+        Trace(kLoadPortsList, TraceError, TrappedErrorDescription());
+        return false;
+    }
+}
+
+std::int16_t frmSerial::GetComPortNumberFromName(const std::string& portName) {
+    return qm::GetComPortNumberFromName(portName);
+}
+
+void frmSerial::lvwPort_ItemClick(QTreeWidgetItem* item) {
+    if (PortListView::SmallIcon(item) == 2) {
+        // A port another program holds cannot be chosen: the saved port is selected again.
+        lvwPort->SelectRow(lvwPort->FindKey(parts_.settings->PortName()));
+        return;
+    }
+    CheckDirty();
+}
+
+void frmSerial::SetListText(QComboBox* list, const std::string& text) {
+    const int index = list->findText(FromAnsi(text), Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (index < 0) {
+        throw RaisedError(383, "frmSerial", "'Text' property is read-only");
+    }
+    list->setCurrentIndex(index);
+}
+
+bool frmSerial::ShowPortSettings() {
+    Trace(kShowPortSettings, TraceEntry, "");
+    try {
+        const SettingsRecord& s = *parts_.settings;
+        const std::string baudRate = std::to_string(s.BaudRate());
+        cboBaudRate->setEditText(FromAnsi(baudRate));
+        Trace(kShowPortSettings, TraceMessage, "Set Baud Rate to " + baudRate);
+        const std::string dataBits = std::to_string(s.DataBits());
+        SetListText(cboDataBits, dataBits);
+        Trace(kShowPortSettings, TraceMessage, "Set DataBits to " + dataBits);
+        SetListText(cboParity, s.Parity());
+        Trace(kShowPortSettings, TraceMessage, "Set Parity to " + s.Parity());
+        const std::string stopBits = StopBitsText(s.StopBits());
+        SetListText(cboStopBits, stopBits);
+        Trace(kShowPortSettings, TraceMessage, "Set StopBits to " + stopBits);
+        SetListText(cboHandshaking, s.Handshaking());
+        Trace(kShowPortSettings, TraceMessage, "Set Handshaking to " + s.Handshaking());
+        working_.TestPorts = s.TestPorts();
+        Trace(kShowPortSettings, TraceMessage, "Set TestPorts to " + std::to_string(s.TestPorts()));
+        Trace(kShowPortSettings, TraceExit, "");
+        return true;
+    } catch (...) {
+        Trace(kShowPortSettings, TraceError, TrappedErrorDescription());
+        return false;
+    }
+}
+
+bool frmSerial::OpenPort() {
+    Trace(kOpenPort, TraceEntry, "");
+    try {
+        SerialControl& serial = *parts_.mscSerial;
+        if (!serial.PortOpen()) {
+            QTreeWidgetItem* port = lvwPort->SelectedItem();
+            if (port == nullptr) {
+                RaiseObjectNotSet();
+            }
+            serial.SetCommPort(GetComPortNumberFromName(ToAnsi(port->text(0))));
+            const std::string settings =
+                ToAnsi(cboBaudRate->currentText()) + "," + ParityLetter(ToAnsi(cboParity->currentText())) +
+                "," + ToAnsi(cboDataBits->currentText()) + "," + ToAnsi(cboStopBits->currentText());
+            serial.SetSettings(settings);
+            serial.SetHandshaking(cboHandshaking->currentData().toInt());
+            Trace(kOpenPort, TraceMessage,
+                  "Opening Port " + parts_.settings->PortName() + " - " + "with settings : " + settings);
+            serial.SetPortOpen(true);
+        }
+        Trace(kOpenPort, TraceExit, "");
+        return true;
+    } catch (...) {
+        Trace(kOpenPort, TraceError, TrappedErrorReport());
+        return false;
+    }
+}
+
+void frmSerial::SetConnectedButtons(bool connected) {
+    cmdOpenPort->setEnabled(!connected);
+    cmdClosePort->setEnabled(connected);
+}
+
+void frmSerial::cmdOpenPort_Click() {
+    if (!OpenPort()) {
+        MsgBox(this, QStringLiteral("Could not open specified port"), MsgIcon::Exclamation);
+    } else {
+        SetConnectedButtons(true);
+    }
+    UpdateTrayIconInfo();
+}
+
+void frmSerial::cmdClosePort_Click() {
+    SerialControl& serial = *parts_.mscSerial;
+    if (serial.PortOpen()) {
+        // A device that has gone may refuse the close; the buttons then follow what the control
+        // says rather than what was asked, and the movement stops either way.
+        try {
+            serial.SetPortOpen(false);
+        } catch (...) {
+            Trace(kClosePort, TraceError, TrappedErrorReport());
+        }
+        SetConnectedButtons(serial.PortOpen());
+        if (movement_) {
+            movement_->StopMouse();
+        }
+    }
+    UpdateTrayIconInfo();
+}
+
+void frmSerial::MscSerial_OnClosedByDevice(const std::string& reason) {
+    // Nothing more will arrive: the buttons, the movement and the tip say so at once, and the
+    // user can connect again when the device is back.
+    Trace(kClosedByDevice, TraceMessage, "Port closed by the device: " + reason);
+    SetConnectedButtons(parts_.mscSerial->PortOpen());
+    if (movement_) {
+        movement_->StopMouse();
+    }
+    UpdateTrayIconInfo();
+}
+
+void frmSerial::cboBaudRate_Change() {
+    if (!IsNumeric(ToAnsi(cboBaudRate->currentText()))) {
+        MsgBox(this, QStringLiteral("Baud Rate must be a numeric value.  Please re-enter"),
+               MsgIcon::Exclamation);
+        cboBaudRate->setEditText(QString::number(parts_.settings->BaudRate()));
+    }
+    CheckDirty();
+}
+
+void frmSerial::cboBaudRate_Click() {
+    CheckDirty();
+}
+void frmSerial::cboDataBits_Click() {
+    CheckDirty();
+}
+void frmSerial::cboParity_Click() {
+    CheckDirty();
+}
+void frmSerial::cboStopBits_Click() {
+    CheckDirty();
+}
+void frmSerial::cboHandshaking_Click() {
+    CheckDirty();
+}
+void frmSerial::chkASCIISequenceEmulation_Click() {
+    CheckDirty();
+}
+
+// --- Received characters ---------------------------------------------------------------------------
+
+const std::string& frmSerial::ReceivedBuffer() const {
+    return dispatcher_ ? dispatcher_->ReceivedBuffer() : receivedBuffer_;
+}
+
+std::int32_t frmSerial::BytesReceived() const {
+    return dispatcher_ ? dispatcher_->BytesReceived() : 0;
+}
+
+void frmSerial::ClearReceivedBuffer() {
+    receivedBuffer_.clear();
+    txtReceivedBuffer->clear();
+}
+
+void frmSerial::SetReceivedBufferText(const std::string& text) {
+    // The list keeps CR LF between entries; the box shows one entry per line.
+    QString shown = FromAnsi(text);
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    if (shown.endsWith(QLatin1Char('\n'))) {
+        shown.chop(1);
+    }
+    txtReceivedBuffer->setPlainText(shown);
+}
+
+void frmSerial::SetBytesReceivedText(const std::string& text) {
+    txtBytesReceived->setText(FromAnsi(text));
+}
+
+void frmSerial::cmdResetBytesReceived_Click() {
+    if (dispatcher_) {
+        dispatcher_->ResetBytesReceived();
+    } else {
+        txtBytesReceived->setText(QStringLiteral("0"));
+    }
+}
+
+// --- Tray and lifecycle --------------------------------------------------------------------------
+
+bool frmSerial::ShellTrayAdd() {
+    return parts_.tray != nullptr && parts_.tray->Add("Quillmotion Enabled");
+}
+
+bool frmSerial::InitialiseSysTray() {
+    Trace(kInitialiseSysTray, TraceEntry, "");
+    try {
+        // The window needs no hook of its own: the icon reports its clicks itself. Without a
+        // notification area the icon waits for one and the program runs on without it.
+        ShellTrayAdd();
+        Trace(kInitialiseSysTray, TraceExit, "");
+        return true;
+    } catch (...) {
+        Trace(kInitialiseSysTray, TraceError, TrappedErrorDescription());
+        return false;
+    }
+}
+
+bool frmSerial::ShellTrayModify(const std::string& tip) {
+    Trace(kShellTrayModify, TraceEntry, "");
+    try {
+        const bool modified = parts_.tray != nullptr && parts_.tray->Modify(tip);
+        Trace(kShellTrayModify, TraceExit, "");
+        return modified;
+    } catch (...) {
+        Trace(kShellTrayModify, TraceError, TrappedErrorDescription());
+        return false;
+    }
+}
+
+void frmSerial::ShellTrayDelete() {
+    if (parts_.tray != nullptr) {
+        parts_.tray->Delete();
+    }
+}
+
+std::string frmSerial::TrayTipText() const {
+    std::string tip = "Quillmotion Enabled\r\n";
+    const SerialControl& serial = *parts_.mscSerial;
+    if (serial.PortOpen()) {
+        tip += "Connected to COM" + std::to_string(serial.CommPort()) + ": at " +
+               std::to_string(parts_.settings->BaudRate()) + "\r\n" + std::to_string(BytesReceived()) +
+               " bytes received";
+    } else {
+        tip += "Not Connected";
+    }
+    return tip;
+}
+
+bool frmSerial::UpdateTrayIconInfo() {
+    Trace(kUpdateTrayIconInfo, TraceEntry, "");
+    try {
+        const bool modified = ShellTrayModify(TrayTipText());
+        Trace(kUpdateTrayIconInfo, TraceExit, "");
+        return modified;
+    } catch (...) {
+        Trace(kUpdateTrayIconInfo, TraceError, TrappedErrorDescription());
+        return false;
+    }
+}
+
+void frmSerial::CreateOSInfo() {
+    ReleasePipeline();
+    osInfo_ = parts_.osVersion != nullptr ? std::make_unique<clsOSInfo>(*parts_.osVersion)
+                                          : std::make_unique<clsOSInfo>();
+    movement_ = std::make_unique<MovementEngine>(
+        *parts_.injector, *osInfo_, *parts_.tmrMouseMovement, *parts_.pump, *parts_.settings, [this] {
+            return MovementWorkingValues{working_.MovementDelay, working_.BouncyMouseAngle};
+        });
+    clicks_ = std::make_unique<ClickEmulation>(*parts_.injector, *osInfo_, *parts_.pump);
+    keys_ = std::make_unique<KeystrokeInjection>(*parts_.injector, *osInfo_);
+    decoder_ = std::make_unique<AsciiSequenceDecoder>(
+        [this](std::int16_t code) { return dispatcher_ ? dispatcher_->ProcessCharacter(code) : false; });
+    DispatcherView view;
+    view.SetReceivedBufferText = [this](const std::string& text) { SetReceivedBufferText(text); };
+    view.SetBytesReceivedText = [this](const std::string& text) { SetBytesReceivedText(text); };
+    view.UpdateTrayIconInfo = [this] { return UpdateTrayIconInfo(); };
+    dispatcher_ = std::make_unique<CharacterDispatcher>(*parts_.settings, *parts_.mscSerial, *parts_.pump,
+                                                        *decoder_, *movement_, *clicks_, *keys_, view);
+}
+
+void frmSerial::ReleasePipeline() {
+    dispatcher_.reset();
+    decoder_.reset();
+    keys_.reset();
+    clicks_.reset();
+    movement_.reset();
+    osInfo_.reset();
+}
+
+void frmSerial::MinimiseWindow() {
+    setWindowState(windowState() | Qt::WindowMinimized);
+}
+
+void frmSerial::Form_Resize() {
+    if (isMinimized()) {
+        // Hidden, the window comes back through the tray icon; with no notification area to
+        // hold the icon it stays minimised where the user can still reach it.
+        if (parts_.tray != nullptr && parts_.tray->AreaAvailable()) {
+            hide();
+        }
+    } else if (!isVisible() && !unloaded_) {
+        show();
+    }
+}
+
+void frmSerial::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange) {
+        Form_Resize();
+    }
+}
+
+void frmSerial::ShowNormalInFront() {
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
+    activateWindow();
+}
+
+void frmSerial::RestoreFromTray() {
+    ShowNormalInFront();
+}
+
+void frmSerial::mnuFileProperties_Click() {
+    ShowNormalInFront();
+}
+
+void frmSerial::cmdExit_Click() {
+    Form_Unload();
+    hide();
+}
+
+void frmSerial::mnuFileExit_Click() {
+    cmdExit_Click();
+}
+
+void frmSerial::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    event->accept();
+}
+
+void frmSerial::Form_Unload() {
+    if (unloaded_) {
+        return;
+    }
+    unloaded_ = true;
+    Trace(kFormUnload, TraceEntry, "");
+    ShellTrayDelete();
+    try {
+        if (parts_.mscSerial->PortOpen()) {
+            parts_.mscSerial->SetPortOpen(false);
+            if (movement_) {
+                movement_->StopMouse();
+            }
+        }
+    } catch (...) {
+        // A port that cannot be closed must not keep the program from ending.
+        Trace(kFormUnload, TraceError, TrappedErrorDescription());
+        if (movement_) {
+            movement_->StopMouse();
+        }
+    }
+    ReleasePipeline();
+    if (parts_.Terminate) {
+        parts_.Terminate();
+    }
+    Trace(kFormUnload, TraceExit, "");
+    emit unloaded();
+}
+
+// --- Where dialogs and editors plug in -------------------------------------------------------------
+
+void frmSerial::cmdStartupOptions_Click() {
+    if (startupOptionsHandler_) {
+        startupOptionsHandler_();
+    }
+}
+
+void frmSerial::cmdAbout_Click() {
+    if (aboutHandler_) {
+        aboutHandler_();
+    }
+}
+
+void frmSerial::cmdMouseAdvanced_Click() {
+    if (mouseAdvancedHandler_) {
+        mouseAdvancedHandler_();
+    }
+}
+
+void frmSerial::PlaceCharacterTranslationTool(QWidget* tool) {
+    // A tool that brings its own "Character Translation:" frame takes the empty frame's place.
+    if (auto* frame = qobject_cast<QGroupBox*>(tool)) {
+        delete diagnosticsLayout_->replaceWidget(fraCharacterTranslation, frame);
+        fraCharacterTranslation->deleteLater();
+        fraCharacterTranslation = frame;
+        translationPlace_ = nullptr;
+        return;
+    }
+    translationPlace_->addWidget(tool);
+}
+
+bool frmSerial::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseMove) {
+        if (watched == fraMovement) {
+            emit MovementFrameHovered();
+        } else if (watched == fraButtons) {
+            emit ButtonsFrameHovered();
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmSerial::PlaceMovementEditor(QWidget* editor) {
+    movementPlace_->addWidget(editor);
+}
+
+void frmSerial::PlaceButtonsEditor(QWidget* editor) {
+    buttonsPlace_->addWidget(editor);
+}
+
+}  // namespace qm

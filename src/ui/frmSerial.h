@@ -1,0 +1,256 @@
+#pragma once
+
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ui/PendingState.h"
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QHBoxLayout;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTabWidget;
+class QTreeWidgetItem;
+class QVBoxLayout;
+
+namespace qm {
+
+class AsciiSequenceDecoder;
+class CharacterDispatcher;
+class ClickEmulation;
+class clsOSInfo;
+class EventPump;
+class InputInjector;
+class KeystrokeInjection;
+class MovementEngine;
+class OsVersionSource;
+class PortListView;
+class PortOptionsFrame;
+class SerialControl;
+class SettingsRecord;
+class Timer;
+class TrayIcon;
+
+// One row of the port list: the port name (the row's key and text), whether the open test found
+// it held by another program, and the device the name stands for on this system.
+struct PortListEntry {
+    std::string Name;
+    bool InUse = false;
+    std::string Device;
+};
+
+// The program's one window, "Quillmotion : Properties": the tabbed settings editor with its
+// pending edits, the owner of the serial control's pipeline (dispatcher, sequence decoder,
+// movement, clicks, keystrokes) and of the tray icon, and the place where shutdown runs.
+//
+// Start-up is not here: the load sequence drives this window through its public methods.
+//
+// Pending edits live in two places: the line-setting lists, the selected port and the emulation
+// check box hold theirs in the controls; every other setting is edited in Working(). Whoever
+// changes a pending value calls CheckDirty() right after, which compares values (not edits) with
+// the applied settings and enables Apply.
+//
+// Dialogs plug in through the three click slots below (cmdStartupOptions_Click, cmdAbout_Click,
+// cmdMouseAdvanced_Click), which do nothing until their handlers are set with the matching
+// Set...Handler call; the Mouse tab's frames and the Diagnostics tab's "Character Translation:"
+// frame take their editors through the Place... calls.
+class frmSerial : public QWidget {
+    Q_OBJECT
+public:
+    // What the window works with; every part must outlive the window.
+    struct Parts {
+        SettingsRecord* settings = nullptr;    // the applied settings
+        std::function<bool()> SetSettings;     // saves the applied settings
+        std::function<void()> Terminate;       // releases the settings store at unload
+        SerialControl* mscSerial = nullptr;    // the serial control
+        TrayIcon* tray = nullptr;              // the notification-area icon
+        InputInjector* injector = nullptr;     // desktop input
+        Timer* tmrMouseMovement = nullptr;     // the movement timer
+        EventPump* pump = nullptr;             // the pending-events call
+        OsVersionSource* osVersion = nullptr;  // nullptr: the running system
+    };
+
+    explicit frmSerial(Parts parts, QWidget* parent = nullptr);
+    ~frmSerial() override;
+    frmSerial(const frmSerial&) = delete;
+    frmSerial& operator=(const frmSerial&) = delete;
+
+    // --- Properties window -------------------------------------------------------------------
+    void CheckDirty();
+    bool SetProperties();
+    bool Reset();
+    bool Dirty() const { return dirty_; }
+    // The settings edited through dialogs, pending until Apply or OK.
+    WorkingCopy& Working() { return working_; }
+    const WorkingCopy& Working() const { return working_; }
+    // What the controls hold, as CheckDirty reads it.
+    PendingControls CurrentControls() const;
+    // After a Reset that returned false because the saved port is not in the list: its name.
+    const std::optional<std::string>& MissingSavedPort() const { return missingSavedPort_; }
+
+    // --- Ports -------------------------------------------------------------------------------
+    std::vector<PortListEntry>& Ports() { return ports_; }
+    bool LoadPortsList();
+    std::int16_t GetComPortNumberFromName(const std::string& portName);
+    bool ShowPortSettings();
+    bool OpenPort();
+
+    // --- Tray and lifecycle ------------------------------------------------------------------
+    bool InitialiseSysTray();
+    bool ShellTrayAdd();
+    bool ShellTrayModify(const std::string& tip);
+    void ShellTrayDelete();
+    bool UpdateTrayIconInfo();
+    // The tip for the present state: "Quillmotion Enabled", CR LF, then the connection.
+    std::string TrayTipText() const;
+    // Creates the window's clsOSInfo, and with it the input pipeline that needs it.
+    void CreateOSInfo();
+    const clsOSInfo* OSInfo() const { return osInfo_.get(); }
+    // Minimises the window; with a notification area that sends it to the tray.
+    void MinimiseWindow();
+    // Hides on minimise when the tray can bring the window back; otherwise leaves it reachable.
+    void Form_Resize();
+    // The shutdown sequence; runs once. Emits unloaded() at its end.
+    void Form_Unload();
+    bool IsUnloaded() const { return unloaded_; }
+
+    // --- The pipeline (present once CreateOSInfo has run) -----------------------------------
+    CharacterDispatcher* Dispatcher() const { return dispatcher_.get(); }
+    MovementEngine* Movement() const { return movement_.get(); }
+    const std::string& ReceivedBuffer() const;
+    std::int32_t BytesReceived() const;
+    // Empties the received-characters list (start-up does this before the settings load).
+    void ClearReceivedBuffer();
+
+    // --- Where dialogs and editors plug in ---------------------------------------------------
+    void SetStartupOptionsHandler(std::function<void()> handler) {
+        startupOptionsHandler_ = std::move(handler);
+    }
+    void SetAboutHandler(std::function<void()> handler) { aboutHandler_ = std::move(handler); }
+    void SetMouseAdvancedHandler(std::function<void()> handler) {
+        mouseAdvancedHandler_ = std::move(handler);
+    }
+    // The translation tool takes the empty "Character Translation:" frame's place when it is a
+    // frame itself (fraCharacterTranslation then names it), and goes inside the frame otherwise.
+    void PlaceCharacterTranslationTool(QWidget* tool);
+    // The code editors go inside "Movement:" (above "Advanced...") and "Buttons:".
+    void PlaceMovementEditor(QWidget* editor);
+    void PlaceButtonsEditor(QWidget* editor);
+
+    // --- Controls (object names as their fields) ---------------------------------------------
+    QTabWidget* sstMain = nullptr;
+    PortOptionsFrame* fraPortOptions = nullptr;
+    PortListView* lvwPort = nullptr;
+    QComboBox* cboBaudRate = nullptr;
+    QComboBox* cboDataBits = nullptr;
+    QComboBox* cboParity = nullptr;
+    QComboBox* cboStopBits = nullptr;
+    QComboBox* cboHandshaking = nullptr;
+    QPushButton* cmdOpenPort = nullptr;
+    QPushButton* cmdClosePort = nullptr;
+    QLineEdit* txtBytesReceived = nullptr;
+    QPushButton* cmdResetBytesReceived = nullptr;
+    QPushButton* cmdStartupOptions = nullptr;
+    QPushButton* cmdAbout = nullptr;
+    QPushButton* cmdExit = nullptr;
+    QGroupBox* fraReceived = nullptr;
+    QPlainTextEdit* txtReceivedBuffer = nullptr;
+    QGroupBox* fraCharacterTranslation = nullptr;
+    QGroupBox* fraButtons = nullptr;
+    QGroupBox* fraMovement = nullptr;
+    QPushButton* cmdMouseAdvanced = nullptr;
+    QGroupBox* fraDeviceEmulation = nullptr;
+    QCheckBox* chkASCIISequenceEmulation = nullptr;
+    QPushButton* cmdOK = nullptr;
+    QPushButton* cmdCancel = nullptr;
+    QPushButton* cmdApply = nullptr;
+
+public slots:
+    void cmdOK_Click();
+    void cmdCancel_Click();
+    void cmdApply_Click();
+    void cmdOpenPort_Click();
+    void cmdClosePort_Click();
+    void cboBaudRate_Change();
+    void cboBaudRate_Click();
+    void cboDataBits_Click();
+    void cboParity_Click();
+    void cboStopBits_Click();
+    void cboHandshaking_Click();
+    void lvwPort_ItemClick(QTreeWidgetItem* item);
+    void chkASCIISequenceEmulation_Click();
+    void cmdResetBytesReceived_Click();
+    void cmdExit_Click();
+    void mnuFileExit_Click();
+    void mnuFileProperties_Click();
+    // The control closed the port by itself (the device went away): the window follows.
+    void MscSerial_OnClosedByDevice(const std::string& reason);
+    // The tray icon's double-click: the window in front, in the normal state.
+    void RestoreFromTray();
+    // Inert until their handlers are set.
+    void cmdStartupOptions_Click();
+    void cmdAbout_Click();
+    void cmdMouseAdvanced_Click();
+
+signals:
+    // The window has unloaded: the program ends.
+    void unloaded();
+    // The mouse moves over the "Movement:" or the "Buttons:" frame itself (for the code editors'
+    // hover texts).
+    void MovementFrameHovered();
+    void ButtonsFrameHovered();
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildGeneralTab(QWidget* page);
+    void BuildDiagnosticsTab(QWidget* page);
+    void BuildMouseTab(QWidget* page);
+    void BuildEmulationTab(QWidget* page);
+    void WireHandlers();
+    // Sets a drop-down list to one of its items; any other text is an error, as it always was.
+    static void SetListText(QComboBox* list, const std::string& text);
+    void SetConnectedButtons(bool connected);
+    void SetReceivedBufferText(const std::string& text);
+    void SetBytesReceivedText(const std::string& text);
+    void ReleasePipeline();
+    void ShowNormalInFront();
+
+    Parts parts_;
+    WorkingCopy working_;
+    bool dirty_ = false;
+    bool unloaded_ = false;
+    std::optional<std::string> missingSavedPort_;
+    std::vector<PortListEntry> ports_;
+
+    std::unique_ptr<clsOSInfo> osInfo_;
+    std::unique_ptr<AsciiSequenceDecoder> decoder_;
+    std::unique_ptr<MovementEngine> movement_;
+    std::unique_ptr<ClickEmulation> clicks_;
+    std::unique_ptr<KeystrokeInjection> keys_;
+    std::unique_ptr<CharacterDispatcher> dispatcher_;
+    std::string receivedBuffer_;  // before the pipeline exists
+
+    std::function<void()> startupOptionsHandler_;
+    std::function<void()> aboutHandler_;
+    std::function<void()> mouseAdvancedHandler_;
+
+    QHBoxLayout* diagnosticsLayout_ = nullptr;
+    QVBoxLayout* translationPlace_ = nullptr;
+    QVBoxLayout* movementPlace_ = nullptr;
+    QVBoxLayout* buttonsPlace_ = nullptr;
+};
+
+}  // namespace qm

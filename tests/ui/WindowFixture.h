@@ -1,0 +1,160 @@
+#pragma once
+
+#include <QApplication>
+#include <QComboBox>
+#include <QTest>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "mouse/RecordingInjector.h"
+#include "settings/SettingsRecord.h"
+#include "support/CoreManualTimer.h"
+#include "support/CoreOsVersions.h"
+#include "support/CoreScriptedPump.h"
+#include "support/CoreScriptedSerial.h"
+#include "ui/PortOptionsFrame.h"
+#include "ui/ScriptedMessageBoxes.h"
+#include "ui/TrayIcon.h"
+#include "ui/frmSerial.h"
+
+namespace qm::test {
+
+// A notification area in memory: records what the window asks of it.
+class FakeTray final : public TrayIcon {
+public:
+    bool AreaAvailable() const override { return area; }
+    bool Add(const std::string& tip) override {
+        added = true;
+        tips.push_back(tip);
+        return true;
+    }
+    bool Modify(const std::string& tip) override {
+        if (!added) {
+            return false;
+        }
+        tips.push_back(tip);
+        return true;
+    }
+    void Delete() override {
+        added = false;
+        ++deletes;
+    }
+    std::string Tip() const override { return tips.empty() ? std::string() : tips.back(); }
+
+    bool area = true;
+    bool added = false;
+    int deletes = 0;
+    std::vector<std::string> tips;
+};
+
+// The settings an installation starts with, with the port list's first port saved.
+inline void FillDefaultSettings(SettingsRecord& s) {
+    s.ConnectOnApplicationStartup(0);
+    s.RunOnSystemStartup(0);
+    s.MovementIncrementX(2);
+    s.MovementIncrementY(2);
+    s.MovementDelay(2);
+    s.N_ASCII(1);
+    s.E_ASCII(2);
+    s.S_ASCII(3);
+    s.W_ASCII(4);
+    s.NE_ASCII(5);
+    s.NW_ASCII(6);
+    s.SE_ASCII(7);
+    s.SW_ASCII(11);
+    s.STOP_ASCII(12);
+    s.BouncyMouse(0);
+    s.BouncyMouseAngle(90);
+    s.LEFT_SCLICK_ASCII(14);
+    s.LEFT_DCLICK_ASCII(15);
+    s.RIGHT_SCLICK_ASCII(16);
+    s.RIGHT_DCLICK_ASCII(17);
+    s.TestPorts(0);
+    s.BaudRate(2400);
+    s.DataBits(8);
+    s.FlowControl("None");
+    s.Handshaking("None");
+    s.Parity("None");
+    s.PortName("COM1:");
+    s.StopBits(1);
+    s.ASCIISequence(0);
+}
+
+// The main window over fakes of everything outside it: a scripted serial control, a desktop in
+// memory, a manual movement timer, a scripted pending-events call, a tray in memory and scripted
+// message boxes. Three ports: COM1: (saved), COM3:, and COM4: which another program holds.
+struct WindowFixture {
+    ScriptedMessageBoxes boxes;
+    SettingsRecord settings;
+    int saves = 0;
+    bool saveResult = true;
+    int terminates = 0;
+    ScriptedSerial serial;
+    FakeTray tray;
+    RecordingInjector injector;
+    ManualTimer timer;
+    ScriptedPump pump;
+    FixedOsVersion os{VER_PLATFORM_WIN32_NT, 5, 1};
+    std::unique_ptr<frmSerial> window;
+
+    explicit WindowFixture(bool reset = true) {
+        FillDefaultSettings(settings);
+        frmSerial::Parts parts;
+        parts.settings = &settings;
+        parts.SetSettings = [this] {
+            ++saves;
+            return saveResult;
+        };
+        parts.Terminate = [this] { ++terminates; };
+        parts.mscSerial = &serial;
+        parts.tray = &tray;
+        parts.injector = &injector;
+        parts.tmrMouseMovement = &timer;
+        parts.pump = &pump;
+        parts.osVersion = &os;
+        window = std::make_unique<frmSerial>(parts);
+        window->Ports() = {
+            {"COM1:", false, "/dev/ttyS0"}, {"COM3:", false, "/dev/ttyS2"}, {"COM4:", true, "/dev/ttyUSB0"}};
+        window->LoadPortsList();
+        window->InitialiseSysTray();
+        window->CreateOSInfo();
+        if (reset) {
+            window->Reset();
+        }
+    }
+
+    // Shows the window and checks the pending state against the settings, as start-up leaves it.
+    void Show() {
+        window->show();
+        window->CheckDirty();
+    }
+
+    template <typename T>
+    T* Find(const char* name) const {
+        return window->findChild<T*>(QString::fromLatin1(name));
+    }
+    QComboBox* Combo(const char* name) const { return Find<QComboBox>(name); }
+    QWidget* Widget(const char* name) const { return Find<QWidget>(name); }
+
+    // Chooses an item of a drop-down list the way the user does.
+    static void Choose(QComboBox* combo, const QString& text) {
+        const int index = combo->findText(text);
+        combo->setCurrentIndex(index);
+        emit combo->activated(index);
+    }
+
+    QTreeWidgetItem* Row(const char* key) const { return window->lvwPort->FindKey(key); }
+    QString SelectedPort() const {
+        QTreeWidgetItem* item = window->lvwPort->SelectedItem();
+        return item == nullptr ? QString() : item->text(0);
+    }
+    // A mouse click on a row of the port list.
+    void ClickRow(const char* key) const {
+        PortListView* list = window->lvwPort;
+        const QRect rect = list->visualItemRect(Row(key));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+};
+
+}  // namespace qm::test
