@@ -103,6 +103,7 @@ int Program::Run(QApplication& app) {
     parts.injector = p.injector.get();
     parts.tmrMouseMovement = &p.tmrMouseMovement;
     parts.pump = &p.pump;
+    parts.registry = &p.registry;
     p.window = std::make_unique<frmSerial>(parts);
     frmSerial& window = *p.window;
     QObject::connect(&window, &frmSerial::unloaded, &app, &QApplication::quit, Qt::QueuedConnection);

@@ -26,7 +26,12 @@
 #include "ports/PortAPI.h"
 #include "ports/SerialControl.h"
 #include "settings/SettingsRecord.h"
+#include "mouse/ui/frmMouseMovementAdvanced.h"
+#include "settings/ui/frmStartupOptions.h"
+#include "ui/CharacterTranslationTool.h"
+#include "ui/MouseCodesPanel.h"
 #include "ui/Pictures.h"
+#include "ui/frmAbout.h"
 #include "ui/PortOptionsFrame.h"
 #include "ui/PortSettingsText.h"
 #include "ui/TrayIcon.h"
@@ -226,22 +231,26 @@ void frmSerial::BuildDiagnosticsTab(QWidget* page) {
     received->addWidget(lblMostRecent);
     received->addWidget(txtReceivedBuffer, 1);
 
-    fraCharacterTranslation = MakeFrame(page, "fraCharacterTranslation", "Character Translation:");
-    translationPlace_ = new QVBoxLayout(fraCharacterTranslation);
+    // The translation tool is the "Character Translation:" frame itself.
+    fraCharacterTranslation = new CharacterTranslationTool(page);
 
-    diagnosticsLayout_ = new QHBoxLayout(page);
-    diagnosticsLayout_->addWidget(fraReceived, 1);
-    diagnosticsLayout_->addWidget(fraCharacterTranslation, 1);
+    auto* layout = new QHBoxLayout(page);
+    layout->addWidget(fraReceived, 1);
+    layout->addWidget(fraCharacterTranslation, 1);
 }
 
 void frmSerial::BuildMouseTab(QWidget* page) {
     fraButtons = MakeFrame(page, "fraButtons", "Buttons:");
-    buttonsPlace_ = new QVBoxLayout(fraButtons);
+    auto* buttonCodes = new ButtonCodesPanel(fraButtons);
+    buttonCodes->SetWorkingCopy(&working_);
+    auto* buttons = new QVBoxLayout(fraButtons);
+    buttons->addWidget(buttonCodes);
 
     fraMovement = MakeFrame(page, "fraMovement", "Movement:");
+    auto* compassCodes = new CompassCodesPanel(fraMovement);
+    compassCodes->SetWorkingCopy(&working_);
     auto* movement = new QVBoxLayout(fraMovement);
-    movementPlace_ = new QVBoxLayout;
-    movement->addLayout(movementPlace_, 1);
+    movement->addWidget(compassCodes, 1);
     cmdMouseAdvanced = MakeButton(fraMovement, "cmdMouseAdvanced", "Advanced...");
     auto* advanced = new QHBoxLayout;
     advanced->addStretch(1);
@@ -254,6 +263,11 @@ void frmSerial::BuildMouseTab(QWidget* page) {
         frame->setMouseTracking(true);
         frame->installEventFilter(this);
     }
+    connect(this, &frmSerial::MovementFrameHovered, compassCodes, &CompassCodesPanel::ClearHover);
+    connect(this, &frmSerial::ButtonsFrameHovered, buttonCodes, &ButtonCodesPanel::ClearHover);
+    // Every code dialog, OK or Cancel, may have changed a pending value.
+    connect(compassCodes, &CompassCodesPanel::CodesEdited, this, &frmSerial::CheckDirty);
+    connect(buttonCodes, &ButtonCodesPanel::CodesEdited, this, &frmSerial::CheckDirty);
 
     auto* layout = new QHBoxLayout(page);
     layout->addWidget(fraButtons, 2);
@@ -843,36 +857,42 @@ void frmSerial::Form_Unload() {
     emit unloaded();
 }
 
-// --- Where dialogs and editors plug in -------------------------------------------------------------
+// --- The dialogs ----------------------------------------------------------------------------
+// Each dialog is made afresh, given the working copy, shown modally and read back after OK and
+// Cancel alike (Cancel hands back what it was given), then released; CheckDirty follows.
 
 void frmSerial::cmdStartupOptions_Click() {
-    if (startupOptionsHandler_) {
-        startupOptionsHandler_();
-    }
+    frmStartupOptions dialog(this);
+    dialog.RunOnSystemStartup(working_.RunOnSystemStartup);
+    dialog.ConnectOnStartup(working_.ConnectOnApplicationStartup);
+    dialog.CheckPortsOnStartup(working_.TestPorts);
+    dialog.exec();
+    // The dialog hands back check-box values, 0 or 1.
+    working_.RunOnSystemStartup = static_cast<std::int16_t>(dialog.RunOnSystemStartup());
+    working_.ConnectOnApplicationStartup = static_cast<std::int16_t>(dialog.ConnectOnStartup());
+    working_.TestPorts = static_cast<std::int16_t>(dialog.CheckPortsOnStartup());
+    CheckDirty();
 }
 
 void frmSerial::cmdAbout_Click() {
-    if (aboutHandler_) {
-        aboutHandler_();
-    }
+    // The reference is held while the box is open, so the window knows it is showing.
+    about_ = new frmAbout(parts_.registry, this);
+    about_->exec();
+    delete about_;
+    about_ = nullptr;
 }
 
 void frmSerial::cmdMouseAdvanced_Click() {
-    if (mouseAdvancedHandler_) {
-        mouseAdvancedHandler_();
-    }
-}
-
-void frmSerial::PlaceCharacterTranslationTool(QWidget* tool) {
-    // A tool that brings its own "Character Translation:" frame takes the empty frame's place.
-    if (auto* frame = qobject_cast<QGroupBox*>(tool)) {
-        delete diagnosticsLayout_->replaceWidget(fraCharacterTranslation, frame);
-        fraCharacterTranslation->deleteLater();
-        fraCharacterTranslation = frame;
-        translationPlace_ = nullptr;
-        return;
-    }
-    translationPlace_->addWidget(tool);
+    MovementTuning tuning{working_.MovementDelay, working_.MovementIncrementX, working_.MovementIncrementY,
+                          working_.BouncyMouse, working_.BouncyMouseAngle};
+    frmMouseMovementAdvanced::Edit(this, tuning);
+    // The movement engine reads the working delay and angle at each step, so they act at once.
+    working_.MovementDelay = tuning.MovementDelay;
+    working_.MovementIncrementX = tuning.MovementIncrementX;
+    working_.MovementIncrementY = tuning.MovementIncrementY;
+    working_.BouncyMouse = tuning.BouncyMouse;
+    working_.BouncyMouseAngle = tuning.BouncyMouseAngle;
+    CheckDirty();
 }
 
 bool frmSerial::eventFilter(QObject* watched, QEvent* event) {
@@ -884,14 +904,6 @@ bool frmSerial::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QWidget::eventFilter(watched, event);
-}
-
-void frmSerial::PlaceMovementEditor(QWidget* editor) {
-    movementPlace_->addWidget(editor);
-}
-
-void frmSerial::PlaceButtonsEditor(QWidget* editor) {
-    buttonsPlace_->addWidget(editor);
 }
 
 }  // namespace qm

@@ -29,6 +29,8 @@ class CharacterDispatcher;
 class ClickEmulation;
 class clsOSInfo;
 class EventPump;
+class frmAbout;
+class RegistryApi;
 class InputInjector;
 class KeystrokeInjection;
 class MovementEngine;
@@ -59,10 +61,9 @@ struct PortListEntry {
 // changes a pending value calls CheckDirty() right after, which compares values (not edits) with
 // the applied settings and enables Apply.
 //
-// Dialogs plug in through the three click slots below (cmdStartupOptions_Click, cmdAbout_Click,
-// cmdMouseAdvanced_Click), which do nothing until their handlers are set with the matching
-// Set...Handler call; the Mouse tab's frames and the Diagnostics tab's "Character Translation:"
-// frame take their editors through the Place... calls.
+// The code editors on the Mouse tab and the translation tool on the Diagnostics tab are their
+// own widgets, placed in the window's frames; the dialogs are opened by the window's click
+// handlers, which hand them the working copy and take it back.
 class frmSerial : public QWidget {
     Q_OBJECT
 public:
@@ -77,6 +78,7 @@ public:
         Timer* tmrMouseMovement = nullptr;     // the movement timer
         EventPump* pump = nullptr;             // the pending-events call
         OsVersionSource* osVersion = nullptr;  // nullptr: the running system
+        RegistryApi* registry = nullptr;       // what the About box reads; may be null
     };
 
     explicit frmSerial(Parts parts, QWidget* parent = nullptr);
@@ -131,20 +133,6 @@ public:
     // Empties the received-characters list (start-up does this before the settings load).
     void ClearReceivedBuffer();
 
-    // --- Where dialogs and editors plug in ---------------------------------------------------
-    void SetStartupOptionsHandler(std::function<void()> handler) {
-        startupOptionsHandler_ = std::move(handler);
-    }
-    void SetAboutHandler(std::function<void()> handler) { aboutHandler_ = std::move(handler); }
-    void SetMouseAdvancedHandler(std::function<void()> handler) {
-        mouseAdvancedHandler_ = std::move(handler);
-    }
-    // The translation tool takes the empty "Character Translation:" frame's place when it is a
-    // frame itself (fraCharacterTranslation then names it), and goes inside the frame otherwise.
-    void PlaceCharacterTranslationTool(QWidget* tool);
-    // The code editors go inside "Movement:" (above "Advanced...") and "Buttons:".
-    void PlaceMovementEditor(QWidget* editor);
-    void PlaceButtonsEditor(QWidget* editor);
 
     // --- Controls (object names as their fields) ---------------------------------------------
     QTabWidget* sstMain = nullptr;
@@ -196,7 +184,6 @@ public slots:
     void MscSerial_OnClosedByDevice(const std::string& reason);
     // The tray icon's double-click: the window in front, in the normal state.
     void RestoreFromTray();
-    // Inert until their handlers are set.
     void cmdStartupOptions_Click();
     void cmdAbout_Click();
     void cmdMouseAdvanced_Click();
@@ -243,14 +230,8 @@ private:
     std::unique_ptr<CharacterDispatcher> dispatcher_;
     std::string receivedBuffer_;  // before the pipeline exists
 
-    std::function<void()> startupOptionsHandler_;
-    std::function<void()> aboutHandler_;
-    std::function<void()> mouseAdvancedHandler_;
 
-    QHBoxLayout* diagnosticsLayout_ = nullptr;
-    QVBoxLayout* translationPlace_ = nullptr;
-    QVBoxLayout* movementPlace_ = nullptr;
-    QVBoxLayout* buttonsPlace_ = nullptr;
+    frmAbout* about_ = nullptr;  // while the About box is open
 };
 
 }  // namespace qm
