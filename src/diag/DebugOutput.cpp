@@ -1,6 +1,7 @@
 #include "diag/DebugOutput.h"
 
 #include <cstdio>
+#include <string>
 
 #ifdef _WIN32
 #include <windows.h>

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "ports/FakeRegistry.h"
-#include "settings/hive/FileHiveRegistry.h"
-#include "support/TempDir.h"
 
 namespace qm {
 namespace {
@@ -55,27 +53,6 @@ TEST(ReadPortDevices, MissingKeyOrFailureGivesNoEntries) {
     EXPECT_EQ(ReadPortDevices(registry, entries), ERROR_CANTREAD);
     EXPECT_TRUE(entries.empty());
     EXPECT_EQ(registry.OpenKeys(), 0u);
-}
-
-TEST(ReadPortDevices, FromTheFileHive) {
-    test::TempDir dir;
-    const std::string hive = dir.File("HKEY_LOCAL_MACHINE.reg");
-    test::WriteFile(hive,
-                    "REGEDIT4\r\n\r\n"
-                    "[HKEY_LOCAL_MACHINE\\Software\\Tallowmer\\Quillmotion\\Ports\\Devices]\r\n"
-                    "\"COM7:\"=\"/dev/pts/3\"\r\n"
-                    "\"COM8:\"=dword:00000001\r\n"
-                    "\"COM40:\"=\"/dev/serial/by-id/usb-Switch_Box-if00\"\r\n"
-                    "\r\n");
-    FileHiveRegistry registry(hive, "");
-    std::vector<PortDevice> entries;
-    EXPECT_EQ(ReadPortDevices(registry, entries), ERROR_SUCCESS) << registry.LastError();
-    EXPECT_EQ(Lines(entries),
-              (std::vector<std::string>{"COM7:=/dev/pts/3", "COM40:=/dev/serial/by-id/usb-Switch_Box-if00"}));
-
-    FileHiveRegistry empty(dir.File("none.reg"), "");
-    EXPECT_EQ(ReadPortDevices(empty, entries), ERROR_FILE_NOT_FOUND);
-    EXPECT_TRUE(entries.empty());
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 #include "support/TempDir.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -9,11 +11,24 @@
 namespace qm::test {
 
 TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "qm-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("cannot create a temporary folder");
+    // What mkdtemp does, on every system: a random name, taken only if nobody has it yet.
+    namespace fs = std::filesystem;
+    const fs::path base = fs::temp_directory_path();
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char name[32];
+        std::snprintf(name, sizeof name, "qm-test-%08x", static_cast<unsigned>(random()));
+        std::error_code ec;
+        if (fs::create_directory(base / name, ec)) {
+            path_ = base / name;
+            fs::permissions(path_, fs::perms::owner_all, ec);
+            return;
+        }
+        if (ec) {
+            break;
+        }
     }
-    path_ = pattern;
+    throw std::runtime_error("cannot create a temporary folder");
 }
 
 TempDir::~TempDir() {

@@ -286,6 +286,9 @@ LONG FileHiveRegistry::RegCreateKeyExA(HKEY key, const std::string& subKey, cons
             return ERROR_INVALID_PARAMETER;
         }
     }
+    if (open.path.size() + parts.size() > kMaxKeyDepth) {
+        return ERROR_INVALID_PARAMETER;  // a file holding it could not be read back
+    }
     bool created = false;
     if (base->Find(parts) == nullptr) {
         code = Change(open, [&](HiveKey& root, bool& changed) {
@@ -346,9 +349,14 @@ LONG FileHiveRegistry::RegSetValueExA(HKEY key, const std::string& valueName, DW
     if (!ValidName(name)) {
         return ERROR_INVALID_PARAMETER;
     }
-    const HiveValue value{
+    HiveValue value{
         name, type,
         data == nullptr ? std::vector<unsigned char>() : std::vector<unsigned char>(data, data + dataSize)};
+    // As Windows NT: a text written without its NUL is stored with one (Windows counts the NUL
+    // that follows the data in the caller's memory, which every C string has).
+    if (IsStringType(type) && !value.data.empty() && value.data.back() != 0) {
+        value.data.push_back(0);
+    }
     code = Change(open, [&](HiveKey& root, bool& changed) {
         HiveKey* at = root.Find(open.path);
         if (at == nullptr) {

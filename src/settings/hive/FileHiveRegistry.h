@@ -22,16 +22,19 @@ namespace qm {
 // empty hive.
 //
 // Failures of the store itself:
-// - ERROR_BADDB (1009): the file does not parse. Every call that reaches that hive returns it
+// - ERROR_BADDB (1009): the file does not parse, or is larger than 16 MB. Every call that reaches that hive
+// returns it
 //   (opening and creating keys included), and the file is never written until it is mended
 //   or removed.
 // - ERROR_CANTREAD (1012): the file cannot be read (permissions, not a regular file).
 // - ERROR_ACCESS_DENIED (5): the file or its folder is read-only; ERROR_CANTWRITE (1013): the
-//   write failed otherwise (disk full...). Nothing changes then, on disk or in memory.
+//   write failed otherwise (disk full, or the file would grow past 16 MB). Nothing changes
+//   then, on disk or in memory.
 // LastError() tells which file and why, line included.
 //
 // Differences from Windows: subkeys enumerate in the order they were created (Windows sorts
-// them); names may not hold control characters other than tab (87); a handle to a key that
+// them); names may not hold control characters other than tab (87); keys nest at most
+// kMaxKeyDepth (512) levels below their root (87 for a deeper one); a handle to a key that
 // was deleted works again if a key of the same name is created; volatile keys are kept like
 // the others.
 //

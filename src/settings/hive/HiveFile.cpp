@@ -19,6 +19,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// No settings file comes anywhere near this size. A bigger file is refused unread, like a
+// damaged one, so that a stray file cannot make every start slow or take all memory.
+constexpr std::size_t kLargestHive = std::size_t{16} << 20;
+
 // Write permission as the mode bits show it. A file or folder without any write bit counts as
 // read-only even for the superuser, who could write it anyway: someone protected it on purpose.
 bool Writable(const fs::path& path) {
@@ -29,9 +33,15 @@ bool Writable(const fs::path& path) {
     return (info.st_mode & 0222) != 0 && ::access(path.c_str(), W_OK) == 0;
 }
 
-bool ReadAll(int fd, std::string& text) {
+// The whole file, as long as it is no larger than kLargestHive (tooLarge tells when it was).
+bool ReadAll(int fd, std::string& text, bool& tooLarge) {
     char buffer[8192];
+    tooLarge = false;
     while (true) {
+        if (text.size() > kLargestHive) {
+            tooLarge = true;
+            return true;
+        }
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n == 0) {
             return true;
@@ -85,13 +95,23 @@ LONG HiveFile::Refresh() {
     const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
     const Signature now{true, info.st_dev, info.st_ino, info.st_size, info.st_mtim, info.st_ctim};
     const bool unchanged = loaded_ && regular && now == signature_;
-    const bool read = regular && !unchanged && ReadAll(fd, text);
+    bool tooLarge = regular && !unchanged && info.st_size > static_cast<off_t>(kLargestHive);
+    const bool read = regular && !unchanged && !tooLarge && ReadAll(fd, text, tooLarge);
     const int readError = errno;
     ::close(fd);
     if (!regular) {
         return Fail(ERROR_CANTREAD, "The settings file " + path_ + " is not a regular file.");
     }
-    if (!unchanged) {
+    if (!unchanged && tooLarge) {
+        signature_ = now;
+        loaded_ = true;
+        root_ = HiveKey();
+        state_ = ERROR_BADDB;
+        stateProblem_ = "The settings file " + path_ + " is larger than " +
+                        std::to_string(kLargestHive >> 20) +
+                        " MB, which no settings file is. It is left unchanged and no setting can be read or "
+                        "saved until it is replaced or removed.";
+    } else if (!unchanged) {
         if (!read) {
             return Fail(ERROR_CANTREAD,
                         "The settings file " + path_ + " cannot be read: " + std::strerror(readError) + ".");
@@ -172,8 +192,14 @@ LONG HiveFile::Modify(const Change& change) {
     if (result != ERROR_SUCCESS || !changed) {
         return result;
     }
+    const std::string text = RegFormat::Write(updated, rootName_);
+    if (text.size() > kLargestHive) {
+        // It would be refused when read back: keep the file as it is.
+        return Fail(ERROR_CANTWRITE, "The settings file " + path_ + " would grow larger than " +
+                                         std::to_string(kLargestHive >> 20) + " MB.");
+    }
     AtomicFile::RemoveLeftovers(path_);
-    const int error = AtomicFile::Replace(path_, RegFormat::Write(updated, rootName_));
+    const int error = AtomicFile::Replace(path_, text);
     if (error != 0) {
         return Fail(WriteErrorCode(error),
                     "The settings file " + path_ + " cannot be written: " + std::strerror(error) + ".");

@@ -16,8 +16,9 @@ namespace qm {
 // reading the file under the lock, applying the change and replacing the file whole, so an
 // edit made by someone else in between is kept and nobody ever sees a torn file.
 //
-// A file that does not parse is never written: every call reports ERROR_BADDB until the
-// file is mended or removed. A missing file is an empty hive; the first change creates it
+// A file that does not parse, or is larger than 16 MB, is never written: every call reports
+// ERROR_BADDB until the file is mended or removed. A change that would make the file larger than
+// that is refused with ERROR_CANTWRITE. A missing file is an empty hive; the first change creates it
 // (and its folder).
 class HiveFile {
 public:

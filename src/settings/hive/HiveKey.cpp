@@ -49,6 +49,13 @@ bool SameRegistryName(const std::string& a, const std::string& b) {
            });
 }
 
+std::string FoldedRegistryName(const std::string& name) {
+    std::string folded(name.size(), '\0');
+    std::transform(name.begin(), name.end(), folded.begin(),
+                   [](char c) { return static_cast<char>(FoldCase(static_cast<unsigned char>(c))); });
+    return folded;
+}
+
 std::vector<std::string> SplitKeyPath(const std::string& path) {
     std::vector<std::string> parts;
     std::size_t start = 0;

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
+#include <memory>
+#include <unordered_map>
 #include <vector>
 
 namespace qm {
@@ -96,6 +99,46 @@ void WriteKey(const HiveKey& key, const std::string& path, bool isRoot, std::str
 
 struct ParseFailure {
     std::string reason;
+};
+
+// The tree while it is read. Keys and values are found by their folded names, so that a file
+// reads in time proportional to its size however many keys or values it crowds into one key.
+// It keeps them the way HiveKey does: a value named again takes the new data in its old place,
+// and subkeys stand in name order.
+struct ReadKey {
+    std::string name;
+    std::vector<HiveValue> values;
+    std::unordered_map<std::string, std::size_t> valueAt;     // folded name -> position in values
+    std::map<std::string, std::unique_ptr<ReadKey>> subKeys;  // folded name -> key
+
+    ReadKey& SubKey(const std::string& subName) {
+        std::unique_ptr<ReadKey>& slot = subKeys[FoldedRegistryName(subName)];
+        if (!slot) {
+            slot = std::make_unique<ReadKey>();
+            slot->name = subName;
+        }
+        return *slot;
+    }
+
+    void SetValue(const std::string& valueName, DWORD type, std::vector<unsigned char> data) {
+        const auto [at, added] = valueAt.try_emplace(FoldedRegistryName(valueName), values.size());
+        if (added) {
+            values.push_back(HiveValue{valueName, type, std::move(data)});
+        } else {
+            values[at->second].type = type;
+            values[at->second].data = std::move(data);
+        }
+    }
+
+    // Depth is bounded by kMaxKeyDepth, so the recursion is too.
+    HiveKey Build() {
+        std::vector<HiveKey> keys;
+        keys.reserve(subKeys.size());
+        for (auto& entry : subKeys) {
+            keys.push_back(entry.second->Build());
+        }
+        return HiveKey(std::move(name), std::move(values), std::move(keys));
+    }
 };
 
 bool IsBlank(char c) {
@@ -203,7 +246,7 @@ public:
                 throw ParseFailure{"a line that is neither a [key] nor a \"value\"="};
             }
         }
-        return std::move(root_);
+        return root_.Build();
     }
 
     std::size_t Line() const { return line_ + 1; }
@@ -254,12 +297,15 @@ private:
             start = end + 1;
         }
         if (!SameRegistryName(parts[0], rootName_)) {
-            throw ParseFailure{"the key \"" + path + "\" is not under " + rootName_};
+            throw ParseFailure{"the key \"" + path.substr(0, 300) + "\" is not under " + rootName_};
+        }
+        if (parts.size() - 1 > kMaxKeyDepth) {
+            throw ParseFailure{"a key nested deeper than " + std::to_string(kMaxKeyDepth) + " levels"};
         }
         current_ = &root_;
         for (std::size_t i = 1; i < parts.size(); ++i) {
             if (parts[i].empty()) {
-                throw ParseFailure{"the key \"" + path + "\" has an empty name in it"};
+                throw ParseFailure{"the key \"" + path.substr(0, 300) + "\" has an empty name in it"};
             }
             current_ = &current_->SubKey(parts[i]);
         }
@@ -349,8 +395,8 @@ private:
     const std::string& rootName_;
     std::vector<std::string> lines_;
     std::size_t line_ = 0;
-    HiveKey root_;
-    HiveKey* current_ = nullptr;
+    ReadKey root_;
+    ReadKey* current_ = nullptr;
 };
 
 }  // namespace

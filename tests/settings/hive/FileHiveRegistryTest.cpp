@@ -118,15 +118,14 @@ TEST_F(FileHiveRegistryTest, QueriesReportSizesAndTooSmallBuffers) {
     EXPECT_EQ(reg.RegQueryValueExA(key, "Port", nullptr, exact, &size), ERROR_MORE_DATA);
     EXPECT_EQ(size, 6u);
 
-    // Stored as written, without NUL; a buffer with room still gets a NUL after it, as on
-    // Windows, which the size does not count.
+    // Written without its NUL: stored with one, as Windows does.
     std::memset(probe, 'z', sizeof probe);
     size = sizeof probe;
     ASSERT_EQ(reg.RegQueryValueExA(key, "Bare", &type, probe, &size), ERROR_SUCCESS);
-    EXPECT_EQ(size, 3u);
+    EXPECT_EQ(size, 4u);
     EXPECT_EQ(probe[3], 0);
     size = 3;
-    ASSERT_EQ(reg.RegQueryValueExA(key, "Bare", &type, probe, &size), ERROR_SUCCESS);
+    EXPECT_EQ(reg.RegQueryValueExA(key, "Bare", &type, probe, &size), ERROR_MORE_DATA);
 
     EXPECT_EQ(reg.RegQueryValueExA(key, "Port", nullptr, probe, nullptr), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(reg.RegSetValueExA(key, "Null", REG_BINARY, nullptr, 4), ERROR_NOACCESS);

@@ -25,7 +25,7 @@ TEST(HiveRoundTrip, EveryTypeComesBackFromTheFileAsWritten) {
         {"", REG_SZ, Sz("1.00")},
         {"Text", REG_SZ, Sz("C:\\Program Files\\\"Quill\" \xE9t\xE9 \t tab")},
         {"Empty", REG_SZ, Sz("")},
-        {"NoNul", REG_SZ, Bytes("written without NUL")},
+        {"InnerNul", REG_SZ, Bytes(std::string("inner\0nul\0", 10))},
         {"Lines", REG_SZ, Sz("two\r\nlines")},
         {"Nothing", REG_SZ, {}},
         {"Expand", REG_EXPAND_SZ, Sz("%SystemRoot%\\x")},
@@ -62,7 +62,7 @@ TEST(HiveRoundTrip, EveryTypeComesBackFromTheFileAsWritten) {
           "\n\"Text\"=\"C:\\\\Program Files\\\\\\\"Quill\\\" \xE9t\xE9 \t tab\"\n",
           "\n\"Answer\"=dword:0000002a\n", "\n\"Big\"=hex(5):00,00,01,00\n", "\n\"Blob\"=hex:0a,ff,00\n",
           "\n\"Expand\"=hex(2):25,53,79,73", "\n\"Multi\"=hex(7):6f,6e", "\n\"None\"=hex(0):\n",
-          "\n\"NoNul\"=hex(1):77,72", "\n\"OddType\"=hex(12345):42\n",
+          "\n\"InnerNul\"=hex(1):69,6e", "\n\"OddType\"=hex(12345):42\n",
           "\n\"Quote\\\"And\\\\Backslash \xC9\"=\"name escapes\"\n",
           "\n[HKEY_LOCAL_MACHINE\\Software\\Tallowmer\\Quillmotion\\Empty Key]\n\n"}) {
         EXPECT_NE(text.find(line), std::string::npos) << "missing: " << line << "\nin:\n" << text;

@@ -1,0 +1,86 @@
+#include "mouse/win32/Win32Injector.h"
+
+#include <vector>
+
+#include "mouse/win32/Win32InputCalls.h"
+
+namespace qm {
+
+Win32InputCalls Win32InputCalls::System() {
+    Win32InputCalls calls;
+    calls.SendInput = [](UINT count, LPINPUT inputs, int size) { return ::SendInput(count, inputs, size); };
+    calls.mouse_event = [](DWORD flags, DWORD dx, DWORD dy, DWORD data, ULONG_PTR extraInfo) {
+        ::mouse_event(flags, dx, dy, data, extraInfo);
+    };
+    calls.keybd_event = [](BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extraInfo) {
+        ::keybd_event(vk, scan, flags, extraInfo);
+    };
+    calls.VkKeyScanA = [](CHAR character) { return ::VkKeyScanA(character); };
+    calls.GetCursorPos = [](LPPOINT point) { return ::GetCursorPos(point); };
+    calls.GetSystemMetrics = [](int index) { return ::GetSystemMetrics(index); };
+    return calls;
+}
+
+Win32Injector::Win32Injector() : Win32Injector(Win32InputCalls::System()) {}
+
+Win32Injector::Win32Injector(const Win32InputCalls& calls)
+    : calls_(std::make_unique<Win32InputCalls>(calls)) {}
+
+Win32Injector::~Win32Injector() = default;
+
+void Win32Injector::SendInput(std::span<const InputRecord> records) {
+    if (records.empty()) {
+        return;  // nothing to deliver, and the system would only refuse the call
+    }
+    // Our records use the system's numbering for types, flags and keys, so they carry over
+    // field by field; only the layout differs (INPUT is a union, 40 bytes on 64-bit Windows).
+    std::vector<INPUT> inputs(records.size());
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const InputRecord& record = records[i];
+        INPUT& input = inputs[i];
+        input.type = record.type;
+        if (record.type == INPUT_KEYBOARD) {
+            input.ki.wVk = record.ki.wVk;
+            input.ki.wScan = record.ki.wScan;
+            input.ki.dwFlags = record.ki.dwFlags;
+            input.ki.time = 0;
+            input.ki.dwExtraInfo = 0;
+        } else {
+            input.mi.dx = record.mi.dx;
+            input.mi.dy = record.mi.dy;
+            input.mi.mouseData = record.mi.mouseData;
+            input.mi.dwFlags = record.mi.dwFlags;
+            input.mi.time = 0;
+            input.mi.dwExtraInfo = 0;
+        }
+    }
+    calls_->SendInput(static_cast<UINT>(inputs.size()), inputs.data(), static_cast<int>(sizeof(INPUT)));
+}
+
+void Win32Injector::mouse_event(std::uint32_t flags, std::int32_t dx, std::int32_t dy) {
+    // The older call takes the relative distances as DWORDs holding the signed values.
+    calls_->mouse_event(flags, static_cast<DWORD>(static_cast<std::uint32_t>(dx)),
+                        static_cast<DWORD>(static_cast<std::uint32_t>(dy)), 0, 0);
+}
+
+void Win32Injector::keybd_event(std::uint8_t vk, std::uint32_t flags) {
+    calls_->keybd_event(vk, 0, flags, 0);
+}
+
+std::int16_t Win32Injector::VkKeyScanA(char character) {
+    return calls_->VkKeyScanA(character);
+}
+
+Point Win32Injector::GetCursorPos() {
+    POINT point{};
+    if (!calls_->GetCursorPos(&point)) {
+        return {};
+    }
+    return {point.x, point.y};
+}
+
+std::int32_t Win32Injector::GetSystemMetrics(std::int32_t index) {
+    return calls_->GetSystemMetrics(index);
+}
+
+}  // namespace qm

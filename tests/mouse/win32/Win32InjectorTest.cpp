@@ -1,0 +1,192 @@
+#include "mouse/win32/Win32Injector.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "input/KeystrokeInjection.h"
+#include "mouse/ClickEmulation.h"
+#include "support/CoreOsVersions.h"
+#include "support/CoreScriptedPump.h"
+// Last: it brings <windows.h>, whose macros carry the same values as our names.
+#include "mouse/win32/Win32InputCalls.h"
+
+namespace qm {
+namespace {
+
+std::string Describe(const INPUT& input) {
+    char text[160];
+    if (input.type == INPUT_KEYBOARD) {
+        std::snprintf(text, sizeof text, "key vk=%u scan=0x%X flags=0x%lX time=%lu extra=%llu",
+                      static_cast<unsigned>(input.ki.wVk), static_cast<unsigned>(input.ki.wScan),
+                      static_cast<unsigned long>(input.ki.dwFlags), static_cast<unsigned long>(input.ki.time),
+                      static_cast<unsigned long long>(input.ki.dwExtraInfo));
+    } else {
+        std::snprintf(text, sizeof text,
+                      "mouse type=%lu dx=%ld dy=%ld data=%lu flags=0x%lX time=%lu extra=%llu",
+                      static_cast<unsigned long>(input.type), static_cast<long>(input.mi.dx),
+                      static_cast<long>(input.mi.dy), static_cast<unsigned long>(input.mi.mouseData),
+                      static_cast<unsigned long>(input.mi.dwFlags), static_cast<unsigned long>(input.mi.time),
+                      static_cast<unsigned long long>(input.mi.dwExtraInfo));
+    }
+    return text;
+}
+
+// Stands in for user32: every call is written down, one line each, in the order made; the
+// questions get the answers the test sets.
+class RecordedSystem {
+public:
+    Win32InputCalls Calls() {
+        Win32InputCalls calls;
+        calls.SendInput = [this](UINT count, LPINPUT inputs, int size) {
+            std::string line = "SendInput count=" + std::to_string(count) + " size=" + std::to_string(size);
+            for (UINT i = 0; i < count; ++i) {
+                line += " | " + Describe(inputs[i]);
+            }
+            log.push_back(line);
+            return count;
+        };
+        calls.mouse_event = [this](DWORD flags, DWORD dx, DWORD dy, DWORD data, ULONG_PTR extra) {
+            log.push_back("mouse_event flags=" + std::to_string(flags) + " dx=" + std::to_string(dx) +
+                          " dy=" + std::to_string(dy) + " data=" + std::to_string(data) +
+                          " extra=" + std::to_string(extra));
+        };
+        calls.keybd_event = [this](BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extra) {
+            log.push_back("keybd_event vk=" + std::to_string(vk) + " scan=" + std::to_string(scan) +
+                          " flags=" + std::to_string(flags) + " extra=" + std::to_string(extra));
+        };
+        calls.VkKeyScanA = [this](CHAR character) {
+            log.push_back("VkKeyScanA " + std::to_string(static_cast<unsigned char>(character)));
+            return keyScan;
+        };
+        calls.GetCursorPos = [this](LPPOINT point) {
+            log.push_back("GetCursorPos");
+            *point = cursor;
+            return cursorKnown;
+        };
+        calls.GetSystemMetrics = [this](int index) {
+            log.push_back("GetSystemMetrics " + std::to_string(index));
+            return index == SM_CXSCREEN ? 1920 : 1080;
+        };
+        return calls;
+    }
+
+    std::vector<std::string> log;
+    SHORT keyScan = 0;
+    POINT cursor{};
+    BOOL cursorKnown = TRUE;
+};
+
+TEST(Win32Injector, SendInputHandsOverTheRecordsInOneCallAsTheSystemsInputs) {
+    RecordedSystem system;
+    Win32Injector injector(system.Calls());
+    EXPECT_EQ(sizeof(INPUT), 40u) << "the 64-bit layout: the size the system checks is its own";
+
+    const std::vector<InputRecord> records = {
+        InputRecord::Mouse(MOUSEEVENTF_MOVE, -3, 7),
+        InputRecord::Key(VK_SHIFT, 0),
+        InputRecord::Key(0, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP, 0x20AC),
+        InputRecord::Mouse(MOUSEEVENTF_RIGHTUP),
+    };
+    injector.SendInput(records);
+    injector.SendInput(std::span<const InputRecord>(records.data() + 1, 1));
+    injector.SendInput({});
+
+    EXPECT_EQ(system.log, (std::vector<std::string>{
+                              "SendInput count=4 size=40"
+                              " | mouse type=0 dx=-3 dy=7 data=0 flags=0x1 time=0 extra=0"
+                              " | key vk=16 scan=0x0 flags=0x0 time=0 extra=0"
+                              " | key vk=0 scan=0x20AC flags=0x6 time=0 extra=0"
+                              " | mouse type=0 dx=0 dy=0 data=0 flags=0x10 time=0 extra=0",
+                              "SendInput count=1 size=40 | key vk=16 scan=0x0 flags=0x0 time=0 extra=0",
+                          }))
+        << "one system call per call of ours, records in order; an empty call sends nothing";
+}
+
+TEST(Win32Injector, OlderCallsAndQuestionsPassStraightThrough) {
+    RecordedSystem system;
+    Win32Injector injector(system.Calls());
+    injector.mouse_event(MOUSEEVENTF_MOVE, -3, 7);
+    injector.keybd_event(VK_SHIFT, KEYEVENTF_KEYUP);
+
+    system.keyScan = 0x141;
+    EXPECT_EQ(injector.VkKeyScanA('A'), 0x141);
+    system.keyScan = -1;
+    EXPECT_EQ(injector.VkKeyScanA('\xE9'), -1) << "no key: the system's -1 comes back as it is";
+
+    system.cursor = {-5, 300};
+    const Point at = injector.GetCursorPos();
+    EXPECT_EQ(at.x, -5);
+    EXPECT_EQ(at.y, 300);
+    system.cursorKnown = FALSE;
+    const Point unknown = injector.GetCursorPos();
+    EXPECT_EQ(unknown.x, 0);
+    EXPECT_EQ(unknown.y, 0);
+
+    EXPECT_EQ(injector.GetSystemMetrics(SM_CXSCREEN), 1920);
+    EXPECT_EQ(injector.GetSystemMetrics(SM_CYSCREEN), 1080);
+
+    EXPECT_EQ(system.log, (std::vector<std::string>{
+                              "mouse_event flags=1 dx=4294967293 dy=7 data=0 extra=0",
+                              "keybd_event vk=16 scan=0 flags=2 extra=0",
+                              "VkKeyScanA 65",
+                              "VkKeyScanA 233",
+                              "GetCursorPos",
+                              "GetCursorPos",
+                              "GetSystemMetrics 0",
+                              "GetSystemMetrics 1",
+                          }));
+}
+
+TEST(Win32Injector, KeystrokesAndClicksReachTheSystemOnEitherPath) {
+    test::ScriptedPump pump;
+    RecordedSystem system;
+    Win32Injector injector(system.Calls());
+    system.keyScan = 0x141;  // "A": the A key with Shift, which is let go before the key
+
+    const clsOSInfo newer = test::NewerInputPathOS();
+    KeystrokeInjection keys(injector, newer);
+    ClickEmulation clicks(injector, newer, pump);
+    ASSERT_TRUE(keys.SendKeyCode('A'));
+    ASSERT_TRUE(clicks.CLickMouse(1, 1));
+    system.keyScan = -1;  // no key for é: typed as the character
+    ASSERT_TRUE(keys.SendKeyCode(0xE9));
+    EXPECT_EQ(system.log, (std::vector<std::string>{
+                              "VkKeyScanA 65",
+                              "SendInput count=4 size=40"
+                              " | key vk=16 scan=0x0 flags=0x0 time=0 extra=0"
+                              " | key vk=65 scan=0x0 flags=0x0 time=0 extra=0"
+                              " | key vk=16 scan=0x0 flags=0x2 time=0 extra=0"
+                              " | key vk=65 scan=0x0 flags=0x2 time=0 extra=0",
+                              "SendInput count=4 size=40"
+                              " | mouse type=0 dx=0 dy=0 data=0 flags=0x2 time=0 extra=0"
+                              " | mouse type=0 dx=0 dy=0 data=0 flags=0x4 time=0 extra=0"
+                              " | mouse type=0 dx=0 dy=0 data=0 flags=0x2 time=0 extra=0"
+                              " | mouse type=0 dx=0 dy=0 data=0 flags=0x4 time=0 extra=0",
+                              "VkKeyScanA 233",
+                              "SendInput count=2 size=40"
+                              " | key vk=0 scan=0xE9 flags=0x4 time=0 extra=0"
+                              " | key vk=0 scan=0xE9 flags=0x6 time=0 extra=0",
+                          }));
+
+    system.log.clear();
+    system.keyScan = 0x141;
+    const clsOSInfo older = test::LegacyInputPathOS();
+    KeystrokeInjection oldKeys(injector, older);
+    ClickEmulation oldClicks(injector, older, pump);
+    ASSERT_TRUE(oldKeys.SendKeyCode('A'));
+    ASSERT_TRUE(oldClicks.CLickMouse(2, 0));
+    EXPECT_EQ(system.log, (std::vector<std::string>{
+                              "VkKeyScanA 65",
+                              "keybd_event vk=16 scan=0 flags=0 extra=0",
+                              "keybd_event vk=65 scan=0 flags=0 extra=0",
+                              "keybd_event vk=16 scan=0 flags=2 extra=0",
+                              "keybd_event vk=65 scan=0 flags=2 extra=0",
+                              "mouse_event flags=8 dx=0 dy=0 data=0 extra=0",
+                              "mouse_event flags=16 dx=0 dy=0 data=0 extra=0",
+                          }));
+}
+
+}  // namespace
+}  // namespace qm

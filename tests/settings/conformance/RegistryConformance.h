@@ -1,0 +1,470 @@
+#pragma once
+
+// The registry functions as the program relies on them, written once and run on every store:
+// the file hive on Linux and the Windows registry (under Wine in the cross build), so both
+// answer each call with the same result code, size and data.
+//
+// A backend is a type with:
+//   Backend();                          // a registry to test, ready to use
+//   RegistryApi& Registry();
+//   static HKEY Root();                 // the root the scratch key lives under
+//   std::string ScratchKey() const;     // a key path under Root() that this run may own
+//   static void SetEnvironment(const std::string& name, const std::string& value);
+// Each test works in a fresh scratch key, which it removes again with everything below it.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "settings/RegistryApi.h"
+
+namespace qm::test {
+
+// One RegQueryValueExA call with a buffer of the given size.
+struct Queried {
+    LONG code = -1;
+    DWORD type = 0xFFFF;
+    DWORD size = 0;
+    std::string data;  // the buffer's first `size` bytes after a success
+};
+
+template <class Backend>
+class RegistryConformance : public ::testing::Test {
+protected:
+    void SetUp() override {
+        backend_ = std::make_unique<Backend>();
+        api_ = &backend_->Registry();
+        root_ = Backend::Root();
+        scratchPath_ = backend_->ScratchKey();
+        DeleteTree(root_, scratchPath_);
+        DWORD disposition = 0;
+        ASSERT_EQ(api_->RegCreateKeyExA(root_, scratchPath_, "", REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                                        &scratch_, &disposition),
+                  ERROR_SUCCESS);
+        ASSERT_EQ(disposition, REG_CREATED_NEW_KEY);
+    }
+
+    void TearDown() override {
+        for (HKEY key : opened_) {
+            api_->RegCloseKey(key);
+        }
+        api_->RegCloseKey(scratch_);
+        DeleteTree(root_, scratchPath_);
+    }
+
+    RegistryApi& Api() { return *api_; }
+    HKEY Scratch() const { return scratch_; }
+
+    // Creates (or opens) a key under the scratch key; closed at the end of the test.
+    HKEY Create(const std::string& path, REGSAM desired = KEY_ALL_ACCESS, DWORD* disposition = nullptr) {
+        HKEY key = 0;
+        const LONG code =
+            api_->RegCreateKeyExA(scratch_, path, "", REG_OPTION_NON_VOLATILE, desired, &key, disposition);
+        EXPECT_EQ(code, ERROR_SUCCESS) << "creating " << path;
+        if (code == ERROR_SUCCESS) {
+            opened_.push_back(key);
+        }
+        return key;
+    }
+
+    // Opens a key under the scratch key; closed at the end of the test.
+    LONG Open(const std::string& path, REGSAM desired, HKEY& key) {
+        key = 0xBAD;
+        const LONG code = api_->RegOpenKeyExA(scratch_, path, 0, desired, &key);
+        if (code == ERROR_SUCCESS) {
+            opened_.push_back(key);
+        }
+        return code;
+    }
+
+    LONG Set(HKEY key, const std::string& name, DWORD type, const std::string& bytes) {
+        return api_->RegSetValueExA(key, name, type, reinterpret_cast<const unsigned char*>(bytes.data()),
+                                    static_cast<DWORD>(bytes.size()));
+    }
+
+    // A query into a buffer of bufferSize bytes, filled with 'x' beforehand.
+    Queried Query(HKEY key, const std::string& name, DWORD bufferSize) {
+        std::vector<unsigned char> buffer(bufferSize + 1, 'x');
+        Queried q;
+        q.size = bufferSize;
+        q.code = api_->RegQueryValueExA(key, name, &q.type, buffer.data(), &q.size);
+        if (q.code == ERROR_SUCCESS) {
+            q.data.assign(buffer.begin(), buffer.begin() + q.size);
+        }
+        return q;
+    }
+
+    // The type and size alone, with no buffer.
+    Queried Probe(HKEY key, const std::string& name) {
+        Queried q;
+        q.code = api_->RegQueryValueExA(key, name, &q.type, nullptr, &q.size);
+        return q;
+    }
+
+    std::vector<std::string> SubKeys(HKEY key) {
+        std::vector<std::string> names;
+        for (DWORD index = 0;; ++index) {
+            char name[256];
+            DWORD size = sizeof name;
+            const LONG code = api_->RegEnumKeyExA(key, index, name, &size);
+            if (code != ERROR_SUCCESS) {
+                EXPECT_EQ(code, ERROR_NO_MORE_ITEMS);
+                break;
+            }
+            names.emplace_back(name, size);
+        }
+        return names;
+    }
+
+    // "name=type:data" for every value, in enumeration order.
+    std::vector<std::string> Values(HKEY key) {
+        std::vector<std::string> values;
+        for (DWORD index = 0;; ++index) {
+            char name[256];
+            DWORD nameSize = sizeof name;
+            unsigned char data[512];
+            DWORD dataSize = sizeof data;
+            DWORD type = 0;
+            const LONG code = api_->RegEnumValueA(key, index, name, &nameSize, &type, data, &dataSize);
+            if (code != ERROR_SUCCESS) {
+                EXPECT_EQ(code, ERROR_NO_MORE_ITEMS);
+                break;
+            }
+            values.push_back(std::string(name, nameSize) + "=" + std::to_string(type) + ":" +
+                             std::string(reinterpret_cast<char*>(data), dataSize));
+        }
+        return values;
+    }
+
+    // Removes a key and everything below it; a missing key is fine.
+    void DeleteTree(HKEY root, const std::string& path) {
+        HKEY key = 0;
+        if (api_->RegOpenKeyExA(root, path, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) {
+            return;
+        }
+        std::vector<std::string> children;
+        for (DWORD index = 0;; ++index) {
+            char name[256];
+            DWORD size = sizeof name;
+            if (api_->RegEnumKeyExA(key, index, name, &size) != ERROR_SUCCESS) {
+                break;
+            }
+            children.emplace_back(name, size);
+        }
+        api_->RegCloseKey(key);
+        for (const std::string& child : children) {
+            DeleteTree(root, path + "\\" + child);
+        }
+        api_->RegDeleteKeyA(root, path);
+    }
+
+private:
+    std::unique_ptr<Backend> backend_;
+    RegistryApi* api_ = nullptr;
+    HKEY root_ = 0;
+    std::string scratchPath_;
+    HKEY scratch_ = 0;
+    std::vector<HKEY> opened_;
+};
+
+TYPED_TEST_SUITE_P(RegistryConformance);
+
+TYPED_TEST_P(RegistryConformance, OpeningAndCreatingKeys) {
+    RegistryApi& api = this->Api();
+    HKEY key = 0;
+    EXPECT_EQ(this->Open("Missing", KEY_READ, key), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(this->Open("Missing\\Deeper", KEY_READ, key), ERROR_FILE_NOT_FOUND);
+
+    DWORD disposition = 0;
+    const HKEY made = this->Create("Alpha\\Beta\\Gamma", KEY_ALL_ACCESS, &disposition);
+    EXPECT_EQ(disposition, REG_CREATED_NEW_KEY) << "the missing keys on the way are made too";
+    EXPECT_NE(made, 0u);
+    this->Create("Alpha\\Beta\\Gamma", KEY_ALL_ACCESS, &disposition);
+    EXPECT_EQ(disposition, REG_OPENED_EXISTING_KEY);
+    this->Create("alpha\\BETA", KEY_ALL_ACCESS, &disposition);
+    EXPECT_EQ(disposition, REG_OPENED_EXISTING_KEY) << "names are compared without case";
+
+    EXPECT_EQ(this->Open("Alpha\\Beta", KEY_READ, key), ERROR_SUCCESS);
+    EXPECT_EQ(this->Open("ALPHA\\beta\\gamma", KEY_READ, key), ERROR_SUCCESS);
+    EXPECT_EQ(this->Open("Alpha\\Beta\\", KEY_READ, key), ERROR_SUCCESS)
+        << "a trailing backslash names the same key (a base key ending in one, with no key name)";
+    EXPECT_EQ(this->Open("", KEY_READ, key), ERROR_SUCCESS) << "an empty path opens the key anew";
+    EXPECT_NE(key, this->Scratch());
+
+    // Handles that were never given out, or were closed, are refused everywhere.
+    HKEY spent = 0;
+    ASSERT_EQ(api.RegOpenKeyExA(this->Scratch(), "Alpha", 0, KEY_ALL_ACCESS, &spent), ERROR_SUCCESS);
+    EXPECT_EQ(api.RegCloseKey(spent), ERROR_SUCCESS);
+    EXPECT_EQ(api.RegCloseKey(spent), ERROR_INVALID_HANDLE);
+    DWORD size = 0;
+    EXPECT_EQ(api.RegQueryValueExA(spent, "x", nullptr, nullptr, &size), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(this->Set(spent, "x", REG_SZ, std::string("1\0", 2)), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(api.RegOpenKeyExA(spent, "Beta", 0, KEY_READ, &key), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(api.RegCloseKey(0), ERROR_INVALID_HANDLE);
+}
+
+TYPED_TEST_P(RegistryConformance, TextValuesCountTheirNul) {
+    const HKEY key = this->Create("Texts");
+    ASSERT_EQ(this->Set(key, "Text", REG_SZ, std::string("hello\0", 6)), ERROR_SUCCESS);
+    Queried q = this->Probe(key, "Text");
+    EXPECT_EQ(q.code, ERROR_SUCCESS);
+    EXPECT_EQ(q.type, REG_SZ);
+    EXPECT_EQ(q.size, 6u) << "the size counts the NUL that was written";
+    q = this->Query(key, "Text", 6);
+    EXPECT_EQ(q.code, ERROR_SUCCESS);
+    EXPECT_EQ(q.data, std::string("hello\0", 6));
+    q = this->Query(key, "Text", 3);
+    EXPECT_EQ(q.code, ERROR_MORE_DATA);
+    EXPECT_EQ(q.size, 6u) << "a small buffer learns the size needed";
+
+    // Written without its NUL: stored with one all the same, as Windows does.
+    ASSERT_EQ(this->Set(key, "Bare", REG_SZ, "abc"), ERROR_SUCCESS);
+    EXPECT_EQ(this->Probe(key, "Bare").size, 4u);
+    q = this->Query(key, "Bare", 10);
+    EXPECT_EQ(q.code, ERROR_SUCCESS);
+    EXPECT_EQ(q.data, std::string("abc\0", 4));
+    EXPECT_EQ(this->Query(key, "Bare", 3).code, ERROR_MORE_DATA);
+    ASSERT_EQ(this->Set(key, "BareMulti", REG_MULTI_SZ, std::string("a\0b", 3)), ERROR_SUCCESS);
+    EXPECT_EQ(this->Query(key, "BareMulti", 10).data, std::string("a\0b\0", 4));
+
+    // Empty texts are values too.
+    ASSERT_EQ(this->Set(key, "Empty", REG_SZ, std::string("\0", 1)), ERROR_SUCCESS);
+    q = this->Query(key, "Empty", 255);
+    EXPECT_EQ(q.code, ERROR_SUCCESS);
+    EXPECT_EQ(q.size, 1u);
+    ASSERT_EQ(this->Set(key, "Nothing", REG_SZ, ""), ERROR_SUCCESS);
+    q = this->Query(key, "Nothing", 255);
+    EXPECT_EQ(q.code, ERROR_SUCCESS);
+    EXPECT_EQ(q.type, REG_SZ);
+    EXPECT_EQ(q.size, 0u);
+
+    // Windows-1252 text comes back byte for byte.
+    const std::string ansi("Caf\xE9 \x80 \xFC\0", 9);
+    ASSERT_EQ(this->Set(key, "Ansi \xE9", REG_SZ, ansi), ERROR_SUCCESS);
+    q = this->Query(key, "Ansi \xE9", 255);
+    EXPECT_EQ(q.code, ERROR_SUCCESS);
+    EXPECT_EQ(q.data, ansi);
+
+    // The other text types keep their type and bytes; nothing is expanded on the way.
+    ASSERT_EQ(this->Set(key, "Expand", REG_EXPAND_SZ, std::string("%PATH%\\x\0", 9)), ERROR_SUCCESS);
+    q = this->Query(key, "Expand", 255);
+    EXPECT_EQ(q.type, REG_EXPAND_SZ);
+    EXPECT_EQ(q.data, std::string("%PATH%\\x\0", 9));
+    const std::string multi("one\0two\0\0", 9);
+    ASSERT_EQ(this->Set(key, "Multi", REG_MULTI_SZ, multi), ERROR_SUCCESS);
+    q = this->Query(key, "Multi", 255);
+    EXPECT_EQ(q.type, REG_MULTI_SZ);
+    EXPECT_EQ(q.data, multi);
+}
+
+TYPED_TEST_P(RegistryConformance, TheProbeBufferHoldsAtMost255Bytes) {
+    const HKEY key = this->Create("Probe");
+    const std::string fits = std::string(254, 'a') + '\0';
+    const std::string over = std::string(255, 'b') + '\0';
+    ASSERT_EQ(this->Set(key, "Fits", REG_SZ, fits), ERROR_SUCCESS);
+    ASSERT_EQ(this->Set(key, "Over", REG_SZ, over), ERROR_SUCCESS);
+    ASSERT_EQ(this->Set(key, "Bytes", REG_BINARY, std::string(256, '\x07')), ERROR_SUCCESS);
+
+    Queried q = this->Query(key, "Fits", 255);
+    EXPECT_EQ(q.code, ERROR_SUCCESS);
+    EXPECT_EQ(q.size, 255u);
+    EXPECT_EQ(q.data, fits);
+    q = this->Query(key, "Over", 255);
+    EXPECT_EQ(q.code, ERROR_MORE_DATA);
+    EXPECT_EQ(q.size, 256u);
+    q = this->Query(key, "Bytes", 255);
+    EXPECT_EQ(q.code, ERROR_MORE_DATA);
+    EXPECT_EQ(q.size, 256u);
+    q = this->Query(key, "Over", 256);
+    EXPECT_EQ(q.code, ERROR_SUCCESS);
+    EXPECT_EQ(q.data, over);
+}
+
+TYPED_TEST_P(RegistryConformance, NumbersBinaryAndOverwrites) {
+    const HKEY key = this->Create("Numbers");
+    const std::string five("\x05\x00\x00\x00", 4);
+    ASSERT_EQ(this->Set(key, "Dword", REG_DWORD, five), ERROR_SUCCESS);
+    Queried q = this->Query(key, "Dword", 255);
+    EXPECT_EQ(q.code, ERROR_SUCCESS);
+    EXPECT_EQ(q.type, REG_DWORD);
+    EXPECT_EQ(q.data, five);
+    q = this->Query(key, "Dword", 2);
+    EXPECT_EQ(q.code, ERROR_MORE_DATA);
+    EXPECT_EQ(q.size, 4u);
+
+    const std::string big("\x00\x00\x01\x02", 4);
+    ASSERT_EQ(this->Set(key, "Big", REG_DWORD_BIG_ENDIAN, big), ERROR_SUCCESS);
+    q = this->Query(key, "Big", 255);
+    EXPECT_EQ(q.type, REG_DWORD_BIG_ENDIAN);
+    EXPECT_EQ(q.data, big);
+
+    const std::string bytes("\x0A\xFF\x00\x10", 4);
+    ASSERT_EQ(this->Set(key, "Binary", REG_BINARY, bytes), ERROR_SUCCESS);
+    q = this->Query(key, "Binary", 255);
+    EXPECT_EQ(q.type, REG_BINARY);
+    EXPECT_EQ(q.data, bytes);
+    ASSERT_EQ(this->Set(key, "NoBytes", REG_BINARY, ""), ERROR_SUCCESS);
+    q = this->Query(key, "NoBytes", 255);
+    EXPECT_EQ(q.code, ERROR_SUCCESS);
+    EXPECT_EQ(q.size, 0u);
+    ASSERT_EQ(this->Set(key, "None", REG_NONE, "\x01"), ERROR_SUCCESS);
+    EXPECT_EQ(this->Probe(key, "None").type, REG_NONE);
+
+    // A write replaces the value whole, type included.
+    ASSERT_EQ(this->Set(key, "Dword", REG_SZ, std::string("5\0", 2)), ERROR_SUCCESS);
+    q = this->Query(key, "Dword", 255);
+    EXPECT_EQ(q.type, REG_SZ);
+    EXPECT_EQ(q.data, std::string("5\0", 2));
+
+    // The type alone may be asked for.
+    DWORD type = 0;
+    EXPECT_EQ(this->Api().RegQueryValueExA(key, "Binary", &type, nullptr, nullptr), ERROR_SUCCESS);
+    EXPECT_EQ(type, REG_BINARY);
+}
+
+TYPED_TEST_P(RegistryConformance, MissingAndDefaultValues) {
+    RegistryApi& api = this->Api();
+    const HKEY key = this->Create("Values");
+    EXPECT_EQ(this->Probe(key, "").code, ERROR_FILE_NOT_FOUND) << "a new key's default value is unset";
+    EXPECT_EQ(this->Query(key, "Nope", 255).code, ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(api.RegDeleteValueA(key, "Nope"), ERROR_FILE_NOT_FOUND);
+
+    ASSERT_EQ(this->Set(key, "", REG_SZ, std::string("1.00\0", 5)), ERROR_SUCCESS);
+    Queried q = this->Query(key, "", 255);
+    EXPECT_EQ(q.code, ERROR_SUCCESS);
+    EXPECT_EQ(q.data, std::string("1.00\0", 5));
+
+    ASSERT_EQ(this->Set(key, "MixedCase", REG_DWORD, std::string("\x01\x00\x00\x00", 4)), ERROR_SUCCESS);
+    EXPECT_EQ(this->Probe(key, "MIXEDCASE").code, ERROR_SUCCESS) << "value names are compared without case";
+    EXPECT_EQ(api.RegDeleteValueA(key, "mixedcase"), ERROR_SUCCESS);
+    EXPECT_EQ(this->Probe(key, "MixedCase").code, ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(api.RegDeleteValueA(key, "MixedCase"), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(api.RegDeleteValueA(key, ""), ERROR_SUCCESS);
+    EXPECT_EQ(this->Probe(key, "").code, ERROR_FILE_NOT_FOUND);
+}
+
+TYPED_TEST_P(RegistryConformance, Enumeration) {
+    RegistryApi& api = this->Api();
+    const HKEY key = this->Create("Listed");
+    EXPECT_TRUE(this->SubKeys(key).empty());
+    EXPECT_TRUE(this->Values(key).empty());
+    this->Create("Listed\\Apple");
+    this->Create("Listed\\Banana\\Inner");
+    this->Create("Listed\\Cherry");
+    EXPECT_EQ(this->SubKeys(key), (std::vector<std::string>{"Apple", "Banana", "Cherry"}))
+        << "direct subkeys only";
+
+    ASSERT_EQ(this->Set(key, "First", REG_SZ, std::string("one\0", 4)), ERROR_SUCCESS);
+    ASSERT_EQ(this->Set(key, "Second", REG_DWORD, std::string("\x02\x00\x00\x00", 4)), ERROR_SUCCESS);
+    EXPECT_EQ(this->Values(key), (std::vector<std::string>{std::string("First=1:one\0", 12),
+                                                           std::string("Second=4:\x02\0\0\0", 13)}));
+
+    // Subkeys are listed by name, without case, whatever order they were made in.
+    const HKEY order = this->Create("Order");
+    this->Create("Order\\cherry");
+    this->Create("Order\\Apple");
+    this->Create("Order\\banana");
+    EXPECT_EQ(this->SubKeys(order), (std::vector<std::string>{"Apple", "banana", "cherry"}));
+
+    // Buffers too small for a name or for the data.
+    char name[8];
+    DWORD nameSize = 6;
+    EXPECT_EQ(api.RegEnumKeyExA(key, 1, name, &nameSize), ERROR_MORE_DATA) << "Banana needs 7 with its NUL";
+    nameSize = 7;
+    EXPECT_EQ(api.RegEnumKeyExA(key, 1, name, &nameSize), ERROR_SUCCESS);
+    EXPECT_EQ(nameSize, 6u) << "the size returned leaves the NUL out";
+    EXPECT_EQ(std::string(name), "Banana");
+    nameSize = sizeof name;
+    EXPECT_EQ(api.RegEnumKeyExA(key, 3, name, &nameSize), ERROR_NO_MORE_ITEMS);
+
+    nameSize = sizeof name;
+    unsigned char data[2];
+    DWORD dataSize = sizeof data;
+    DWORD type = 0;
+    EXPECT_EQ(api.RegEnumValueA(key, 0, name, &nameSize, &type, data, &dataSize), ERROR_MORE_DATA);
+    EXPECT_EQ(dataSize, 4u) << "the size needed";
+    nameSize = 5;
+    unsigned char roomy[255];
+    dataSize = sizeof roomy;
+    EXPECT_EQ(api.RegEnumValueA(key, 0, name, &nameSize, &type, roomy, &dataSize), ERROR_MORE_DATA)
+        << "First needs 6 with its NUL";
+    nameSize = sizeof name;
+    dataSize = sizeof roomy;
+    EXPECT_EQ(api.RegEnumValueA(key, 2, name, &nameSize, &type, roomy, &dataSize), ERROR_NO_MORE_ITEMS);
+}
+
+TYPED_TEST_P(RegistryConformance, AccessRightsOfAHandle) {
+    RegistryApi& api = this->Api();
+    const HKEY writable = this->Create("Guarded");
+    ASSERT_EQ(this->Set(writable, "Kept", REG_SZ, std::string("yes\0", 4)), ERROR_SUCCESS);
+
+    HKEY reader = 0;
+    ASSERT_EQ(this->Open("Guarded", KEY_READ, reader), ERROR_SUCCESS);
+    EXPECT_EQ(this->Set(reader, "New", REG_SZ, std::string("no\0", 3)), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(api.RegDeleteValueA(reader, "Kept"), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(this->Query(reader, "Kept", 255).code, ERROR_SUCCESS);
+    EXPECT_EQ(this->Probe(writable, "New").code, ERROR_FILE_NOT_FOUND) << "the refused write left nothing";
+
+    HKEY writer = 0;
+    ASSERT_EQ(this->Open("Guarded", KEY_WRITE, writer), ERROR_SUCCESS);
+    EXPECT_EQ(this->Query(writer, "Kept", 255).code, ERROR_ACCESS_DENIED);
+    EXPECT_EQ(this->Set(writer, "New", REG_SZ, std::string("ok\0", 3)), ERROR_SUCCESS);
+
+    HKEY valuesOnly = 0;
+    ASSERT_EQ(this->Open("Guarded", KEY_QUERY_VALUE, valuesOnly), ERROR_SUCCESS);
+    char name[64];
+    DWORD nameSize = sizeof name;
+    EXPECT_EQ(api.RegEnumKeyExA(valuesOnly, 0, name, &nameSize), ERROR_ACCESS_DENIED);
+    nameSize = sizeof name;
+    DWORD type = 0;
+    EXPECT_EQ(api.RegEnumValueA(valuesOnly, 0, name, &nameSize, &type, nullptr, nullptr), ERROR_SUCCESS);
+}
+
+TYPED_TEST_P(RegistryConformance, DeletingKeys) {
+    RegistryApi& api = this->Api();
+    const HKEY parent = this->Create("Tree");
+    this->Create("Tree\\Branch\\Leaf");
+    EXPECT_EQ(api.RegDeleteKeyA(parent, "Branch"), ERROR_ACCESS_DENIED) << "a key with subkeys stays";
+    HKEY key = 0;
+    EXPECT_EQ(this->Open("Tree\\Branch\\Leaf", KEY_READ, key), ERROR_SUCCESS);
+    EXPECT_EQ(api.RegDeleteKeyA(parent, "Missing"), ERROR_FILE_NOT_FOUND);
+
+    // A key deleted under an open handle: the handle still closes, but reaches nothing.
+    HKEY leaf = 0;
+    ASSERT_EQ(api.RegOpenKeyExA(this->Scratch(), "Tree\\Branch\\Leaf", 0, KEY_ALL_ACCESS, &leaf),
+              ERROR_SUCCESS);
+    EXPECT_EQ(api.RegDeleteKeyA(parent, "branch\\LEAF"), ERROR_SUCCESS);
+    EXPECT_EQ(this->Probe(leaf, "x").code, ERROR_KEY_DELETED);
+    EXPECT_EQ(this->Set(leaf, "x", REG_SZ, std::string("1\0", 2)), ERROR_KEY_DELETED);
+    EXPECT_EQ(api.RegCloseKey(leaf), ERROR_SUCCESS);
+    EXPECT_EQ(this->Open("Tree\\Branch\\Leaf", KEY_READ, key), ERROR_FILE_NOT_FOUND);
+
+    EXPECT_EQ(api.RegDeleteKeyA(parent, "Branch"), ERROR_SUCCESS) << "now childless";
+    EXPECT_TRUE(this->SubKeys(parent).empty());
+}
+
+TYPED_TEST_P(RegistryConformance, ExpandingEnvironmentStrings) {
+    RegistryApi& api = this->Api();
+    TypeParam::SetEnvironment("QM_CONFORMANCE_DIR", "C:\\Switch");
+    const std::string source = "%QM_CONFORMANCE_DIR%\\bin;%QM_CONFORMANCE_NOWHERE%;100%";
+    const std::string expanded = "C:\\Switch\\bin;%QM_CONFORMANCE_NOWHERE%;100%";
+    const DWORD needed = api.ExpandEnvironmentStringsA(source, nullptr, 0);
+    EXPECT_EQ(needed, expanded.size() + 1) << "the size counts the NUL";
+
+    std::string small(5, '#');
+    EXPECT_EQ(api.ExpandEnvironmentStringsA(source, small.data(), 5), needed);
+    std::string buffer(needed, '#');
+    EXPECT_EQ(api.ExpandEnvironmentStringsA(source, buffer.data(), needed), needed);
+    EXPECT_EQ(buffer, expanded + '\0');
+    EXPECT_EQ(api.ExpandEnvironmentStringsA("plain", buffer.data(), needed), 6u);
+    EXPECT_EQ(std::string(buffer.c_str()), "plain");
+}
+
+REGISTER_TYPED_TEST_SUITE_P(RegistryConformance, OpeningAndCreatingKeys, TextValuesCountTheirNul,
+                            TheProbeBufferHoldsAtMost255Bytes, NumbersBinaryAndOverwrites,
+                            MissingAndDefaultValues, Enumeration, AccessRightsOfAHandle, DeletingKeys,
+                            ExpandingEnvironmentStrings);
+
+}  // namespace qm::test
