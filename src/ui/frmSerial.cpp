@@ -23,20 +23,20 @@
 #include "mouse/ClickEmulation.h"
 #include "mouse/MovementEngine.h"
 #include "mouse/TrappedError.h"
+#include "mouse/ui/frmMouseMovementAdvanced.h"
 #include "ports/PortAPI.h"
 #include "ports/SerialControl.h"
 #include "settings/SettingsRecord.h"
-#include "mouse/ui/frmMouseMovementAdvanced.h"
 #include "settings/ui/frmStartupOptions.h"
 #include "ui/CharacterTranslationTool.h"
 #include "ui/MouseCodesPanel.h"
 #include "ui/Pictures.h"
-#include "ui/frmAbout.h"
 #include "ui/PortOptionsFrame.h"
 #include "ui/PortSettingsText.h"
 #include "ui/TrayIcon.h"
 #include "ui/common/Ansi.h"
 #include "ui/common/MessageBoxService.h"
+#include "ui/frmAbout.h"
 
 namespace qm {
 namespace {

@@ -133,7 +133,6 @@ public:
     // Empties the received-characters list (start-up does this before the settings load).
     void ClearReceivedBuffer();
 
-
     // --- Controls (object names as their fields) ---------------------------------------------
     QTabWidget* sstMain = nullptr;
     PortOptionsFrame* fraPortOptions = nullptr;
@@ -229,7 +228,6 @@ private:
     std::unique_ptr<KeystrokeInjection> keys_;
     std::unique_ptr<CharacterDispatcher> dispatcher_;
     std::string receivedBuffer_;  // before the pipeline exists
-
 
     frmAbout* about_ = nullptr;  // while the About box is open
 };
