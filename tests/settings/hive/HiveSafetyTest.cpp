@@ -267,50 +267,5 @@ TEST(HiveSafety, KilledWritersLeaveTheOldOrTheNewFile) {
     EXPECT_TRUE(Leftovers(hive.dir.Path()).empty());
 }
 
-// Two programs saving at the same time: every change of both is in the file at the end.
-TEST(HiveSafety, ConcurrentWritersNeitherTearNorLoseChanges) {
-    test::TempHive hive;
-    {
-        FileHiveRegistry reg(hive.file, "");
-        test::CreateKey(reg, "Software\\Shared");
-    }
-    constexpr int kWrites = 60;
-    std::vector<pid_t> children;
-    for (int writer = 0; writer < 2; ++writer) {
-        const pid_t child = ::fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            FileHiveRegistry reg(hive.file, "");
-            HKEY key = 0;
-            if (reg.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Shared", 0, KEY_ALL_ACCESS, &key) != 0) {
-                ::_exit(2);
-            }
-            for (int i = 0; i < kWrites; ++i) {
-                const std::string name = "W" + std::to_string(writer) + "_" + std::to_string(i);
-                if (test::SetValue(reg, key, name, REG_DWORD, Dword(static_cast<DWORD>(i))) !=
-                    ERROR_SUCCESS) {
-                    ::_exit(3);
-                }
-            }
-            ::_exit(0);
-        }
-        children.push_back(child);
-    }
-    for (const pid_t child : children) {
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-    }
-    FileHiveRegistry reg(hive.file, "");
-    HKEY key = 0;
-    ASSERT_EQ(reg.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Shared", 0, KEY_READ, &key), ERROR_SUCCESS);
-    for (int writer = 0; writer < 2; ++writer) {
-        for (int i = 0; i < kWrites; ++i) {
-            const std::string name = "W" + std::to_string(writer) + "_" + std::to_string(i);
-            EXPECT_EQ(test::QueryValue(reg, key, name).data, Dword(static_cast<DWORD>(i))) << name;
-        }
-    }
-}
-
 }  // namespace
 }  // namespace qm
