@@ -21,11 +21,20 @@ void QtTimer::SetInterval(std::int32_t milliseconds) {
         throw RaisedError(kInvalidPropertyValue, "QtTimer",
                           "Invalid property value: timer interval " + std::to_string(milliseconds));
     }
+    // The movement engine sets the same interval and enables the timer again at every step.
+    // Restarting a running timer each time would add the step's own cost to every period and
+    // slow the pointer; a running timer keeps its cadence unless something really changed.
+    if (milliseconds == interval_) {
+        return;
+    }
     interval_ = milliseconds;
     Restart();
 }
 
 void QtTimer::SetEnabled(bool enabled) {
+    if (enabled == enabled_) {
+        return;
+    }
     enabled_ = enabled;
     Restart();
 }

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QTimer>
+
 #include "app/qt/QtEventPump.h"
 #include "diag/RaisedError.h"
 #include "support/gui/QtWait.h"
@@ -70,6 +72,24 @@ TEST(QtTimerTest, TicksOnlyWhileEnabledWithAnInterval) {
     ASSERT_TRUE(QtWaitUntil([&] { return ticks == stopped + 1; }));
     QtRunFor(std::chrono::milliseconds(50));
     EXPECT_EQ(ticks, stopped + 1);
+}
+
+TEST(QtTimerTest, ReEnablingARunningTimerKeepsItsCadence) {
+    // The movement engine sets the interval and enables the timer again at every step. If that
+    // restarted the countdown, a caller doing so more often than the interval would never see a
+    // tick at all; the running timer must keep its cadence.
+    QtTimer timer;
+    int ticks = 0;
+    timer.SetOnTick([&] { ++ticks; });
+    timer.SetInterval(40);
+    timer.SetEnabled(true);
+    QTimer nagger;
+    QObject::connect(&nagger, &QTimer::timeout, [&] {
+        timer.SetInterval(40);
+        timer.SetEnabled(true);
+    });
+    nagger.start(5);
+    EXPECT_TRUE(QtWaitUntil([&] { return ticks >= 3; }));
 }
 
 TEST(QtTimerTest, IntervalMustBeZeroTo65535) {
