@@ -620,7 +620,9 @@ void frmSerial::MscSerial_OnClosedByDevice(const std::string& reason) {
 }
 
 void frmSerial::cboBaudRate_Change() {
-    if (!IsNumeric(ToAnsi(cboBaudRate->currentText()))) {
+    const std::string rate = ToAnsi(cboBaudRate->currentText());
+    // A pasted "-5" is a number, but no port runs at a negative rate: it would be saved as one.
+    if (!IsNumeric(rate) || ToDouble(rate) < 0) {
         MsgBox(this, QStringLiteral("Baud Rate must be a numeric value.  Please re-enter"),
                MsgIcon::Exclamation);
         cboBaudRate->setEditText(QString::number(parts_.settings->BaudRate()));

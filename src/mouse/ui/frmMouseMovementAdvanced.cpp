@@ -15,6 +15,7 @@
 #include <QRadioButton>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QValidator>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -54,6 +55,30 @@ QPixmap CursorPicture(int height) {
     return pixmap;
 }
 
+// What the key filter lets through, held to for text that arrives without keys (pasted or
+// dropped): digits, at most maxLength of them. The decimal point is let through too, so that a
+// stored fractional value the program showed stays editable with Delete.
+class ValueTextValidator final : public QValidator {
+public:
+    ValueTextValidator(int maxLength, QObject* parent) : QValidator(parent), maxLength_(maxLength) {}
+
+    State validate(QString& input, int& /*pos*/) const override {
+        if (input.size() > maxLength_) {
+            return Invalid;
+        }
+        const QString point = QLocale().decimalPoint();
+        for (QChar c : input) {
+            if ((c < QLatin1Char('0') || c > QLatin1Char('9')) && !point.contains(c)) {
+                return Invalid;
+            }
+        }
+        return Acceptable;
+    }
+
+private:
+    int maxLength_;
+};
+
 QLineEdit* AddValueRow(QDialog* dialog, QGridLayout* grid, int row, const QString& caption,
                        const char* boxName, const char* upDownName, int min, int max, int step,
                        const QString& unit) {
@@ -63,7 +88,8 @@ QLineEdit* AddValueRow(QDialog* dialog, QGridLayout* grid, int row, const QStrin
     box->setAccessibleName(caption.chopped(1));
     box->setFixedWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 12);
     label->setBuddy(box);
-    LimitTypedLength(box, 3);
+    // A pasted "-5" or "1e3" would otherwise reach OK as a negative or oversized value.
+    box->setValidator(new ValueTextValidator(3, box));
     AcceptDigitsOnly(box);
     auto* upDown = new UpDownControl(dialog);
     upDown->setObjectName(QString::fromLatin1(upDownName));
