@@ -50,7 +50,8 @@ public:
             }
             std::strncpy(record.szCSDVersion, names.sysname, sizeof record.szCSDVersion - 1);
             std::size_t used = std::strlen(record.szCSDVersion);
-            std::snprintf(record.szCSDVersion + used, sizeof record.szCSDVersion - used, " %s", names.release);
+            std::snprintf(record.szCSDVersion + used, sizeof record.szCSDVersion - used, " %s",
+                          names.release);
         }
         return record;
     }
@@ -76,9 +77,13 @@ OsVersionSource& SystemOsVersionSource() {
     return source;
 }
 
-clsOSInfo::clsOSInfo() { Load(SystemOsVersionSource()); }
+clsOSInfo::clsOSInfo() {
+    Load(SystemOsVersionSource());
+}
 
-clsOSInfo::clsOSInfo(OsVersionSource& source) { Load(source); }
+clsOSInfo::clsOSInfo(OsVersionSource& source) {
+    Load(source);
+}
 
 void clsOSInfo::Load(OsVersionSource& source) {
     record_ = source.GetVersionExA();
@@ -114,10 +119,12 @@ std::string clsOSInfo::Platform() const {
 }
 
 std::string clsOSInfo::Version() const {
-    return Platform() + " v" + std::to_string(MajorVersion()) + "." + std::to_string(MinorVersion()) + ", Build " +
-           std::to_string(BuildNumber());
+    return Platform() + " v" + std::to_string(MajorVersion()) + "." + std::to_string(MinorVersion()) +
+           ", Build " + std::to_string(BuildNumber());
 }
 
-std::string clsOSInfo::CSDVersion() const { return TrimBlanks(std::string(record_.szCSDVersion)); }
+std::string clsOSInfo::CSDVersion() const {
+    return TrimBlanks(std::string(record_.szCSDVersion));
+}
 
 }  // namespace qm

@@ -76,9 +76,13 @@ void Trace(std::string_view methodName, TraceLevel level, std::string_view messa
 
 namespace modTrace {
 
-void TraceSwitch(bool on) { State().on = on; }
+void TraceSwitch(bool on) {
+    State().on = on;
+}
 
-void SetLogFile(std::string path) { State().logFile = std::move(path); }
+void SetLogFile(std::string path) {
+    State().logFile = std::move(path);
+}
 
 const std::string& LogFile() {
     TraceState& state = State();
@@ -88,9 +92,13 @@ const std::string& LogFile() {
     return *state.logFile;
 }
 
-void DeleteLogFile() { std::remove(LogFile().c_str()); }
+void DeleteLogFile() {
+    std::remove(LogFile().c_str());
+}
 
-void SetDebugOutput(DebugOutput* output) { State().debug = output; }
+void SetDebugOutput(DebugOutput* output) {
+    State().debug = output;
+}
 
 std::string_view LevelText(TraceLevel level) {
     switch (level) {

@@ -77,8 +77,8 @@ public:
                                   DWORD* dataSize) = 0;
     virtual LONG RegSetValueExA(HKEY key, const std::string& valueName, DWORD type, const unsigned char* data,
                                 DWORD dataSize) = 0;
-    virtual LONG RegCreateKeyExA(HKEY key, const std::string& subKey, const std::string& keyClass, DWORD options,
-                                 REGSAM desired, HKEY* result, DWORD* disposition) = 0;
+    virtual LONG RegCreateKeyExA(HKEY key, const std::string& subKey, const std::string& keyClass,
+                                 DWORD options, REGSAM desired, HKEY* result, DWORD* disposition) = 0;
     virtual LONG RegDeleteKeyA(HKEY key, const std::string& subKey) = 0;
     virtual LONG RegDeleteValueA(HKEY key, const std::string& valueName) = 0;
     // name receives at most *nameSize characters including the NUL; *nameSize then holds the

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <regex>
 #include <sys/stat.h>
+#include <regex>
 
 #include "support/TempDir.h"
 #include "support/TraceCapture.h"

@@ -89,11 +89,10 @@ HiveKey& HiveKey::SubKey(const std::string& name, bool* created) {
     }
     // Subkeys enumerate in name order, without regard to case, as the Windows registry gives them.
     auto position = std::find_if(subKeys_.begin(), subKeys_.end(), [&](const HiveKey& key) {
-        return std::lexicographical_compare(name.begin(), name.end(), key.Name().begin(), key.Name().end(),
-                                            [](char x, char y) {
-                                                return FoldCase(static_cast<unsigned char>(x)) <
-                                                       FoldCase(static_cast<unsigned char>(y));
-                                            });
+        return std::lexicographical_compare(
+            name.begin(), name.end(), key.Name().begin(), key.Name().end(), [](char x, char y) {
+                return FoldCase(static_cast<unsigned char>(x)) < FoldCase(static_cast<unsigned char>(y));
+            });
     });
     return *subKeys_.insert(position, HiveKey(name));
 }

@@ -58,12 +58,15 @@ MessageBoxService*& Current() {
 
 }  // namespace
 
-MsgResult MsgBox(QWidget* parent, const QString& text, MsgIcon icon, MsgButtons buttons, const QString& title) {
+MsgResult MsgBox(QWidget* parent, const QString& text, MsgIcon icon, MsgButtons buttons,
+                 const QString& title) {
     static WidgetMessageBoxes widgets;
     MessageBoxService* service = Current() != nullptr ? Current() : &widgets;
     return service->Show(parent, text, icon, buttons, title);
 }
 
-void SetMessageBoxService(MessageBoxService* service) { Current() = service; }
+void SetMessageBoxService(MessageBoxService* service) {
+    Current() = service;
+}
 
 }  // namespace qm
