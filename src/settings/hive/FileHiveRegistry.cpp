@@ -234,21 +234,33 @@ LONG FileHiveRegistry::Mirror(const OpenKey& open, const std::string& valueName,
     return HiveFile::WriteErrorCode(error);
 }
 
-LONG FileHiveRegistry::RegOpenKeyExA(HKEY key, const std::string& subKey, DWORD /*options*/, REGSAM desired,
-                                     HKEY* result) {
+// What opening and creating a key share: the result cleared, the key reached and the subkey
+// path checked (a leading backslash is refused, as Windows does).
+LONG FileHiveRegistry::StartAt(HKEY key, const std::string& subKey, HKEY* result, OpenKey& open,
+                               const HiveKey*& base, std::string& name) {
     if (result == nullptr) {
         return ERROR_INVALID_PARAMETER;
     }
     *result = 0;
-    OpenKey open;
-    const HiveKey* base = nullptr;
-    LONG code = Reach(key, 0, open, base);
+    const LONG code = Reach(key, 0, open, base);
     if (code != ERROR_SUCCESS) {
         return code;
     }
-    const std::string name = CText(subKey);
+    name = CText(subKey);
     if (!name.empty() && name[0] == '\\') {
         return ERROR_BAD_PATHNAME;
+    }
+    return ERROR_SUCCESS;
+}
+
+LONG FileHiveRegistry::RegOpenKeyExA(HKEY key, const std::string& subKey, DWORD /*options*/, REGSAM desired,
+                                     HKEY* result) {
+    OpenKey open;
+    const HiveKey* base = nullptr;
+    std::string name;
+    LONG code = StartAt(key, subKey, result, open, base, name);
+    if (code != ERROR_SUCCESS) {
+        return code;
     }
     if (name.empty() && FindRoot(key) != nullptr) {
         *result = key;  // a predefined key opens as itself
@@ -266,19 +278,12 @@ LONG FileHiveRegistry::RegOpenKeyExA(HKEY key, const std::string& subKey, DWORD 
 
 LONG FileHiveRegistry::RegCreateKeyExA(HKEY key, const std::string& subKey, const std::string& /*keyClass*/,
                                        DWORD /*options*/, REGSAM desired, HKEY* result, DWORD* disposition) {
-    if (result == nullptr) {
-        return ERROR_INVALID_PARAMETER;
-    }
-    *result = 0;
     OpenKey open;
     const HiveKey* base = nullptr;
-    LONG code = Reach(key, 0, open, base);
+    std::string name;
+    LONG code = StartAt(key, subKey, result, open, base, name);
     if (code != ERROR_SUCCESS) {
         return code;
-    }
-    const std::string name = CText(subKey);
-    if (!name.empty() && name[0] == '\\') {
-        return ERROR_BAD_PATHNAME;
     }
     const std::vector<std::string> parts = SplitKeyPath(name);
     for (const std::string& part : parts) {

@@ -90,6 +90,8 @@ private:
     // Looks the handle up, brings its hive up to date and finds its key (ERROR_KEY_DELETED
     // when the key is gone).
     LONG Reach(HKEY key, REGSAM needed, OpenKey& open, const HiveKey*& found);
+    LONG StartAt(HKEY key, const std::string& subKey, HKEY* result, OpenKey& open, const HiveKey*& base,
+                 std::string& name);
     LONG Change(const OpenKey& open, const HiveFile::Change& change);
     LONG Note(LONG result, const HiveFile& hive);
     HKEY NewHandle(OpenKey open);
