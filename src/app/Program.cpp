@@ -1,20 +1,19 @@
 #include "app/Program.h"
 
 #include <QApplication>
-#include <filesystem>
-#include <optional>
+#include <QSocketNotifier>
 
+#include "app/Platform.h"
 #include "app/StartupSequence.h"
 #include "app/qt/QtEventPump.h"
 #include "app/qt/QtTimer.h"
 #include "diag/Cp1252.h"
 #include "diag/RaisedError.h"
-#include "mouse/x11/XTestInjector.h"
+#include "mouse/InputInjector.h"
 #include "ports/PortAPI.h"
-#include "ports/linux/LinuxPortSystem.h"
 #include "ports/qt/QtSerialControl.h"
+#include "road/Road.h"
 #include "settings/SettingsRecord.h"
-#include "settings/hive/FileHiveRegistry.h"
 #include "settings/modSettings.h"
 #include "ui/Pictures.h"
 #include "ui/QtTrayIcon.h"
@@ -24,57 +23,31 @@
 
 namespace qm {
 
-std::vector<PortListEntry> PortRows(const std::vector<PortInfo>& ports, const DeviceMap& map) {
-    std::vector<PortListEntry> rows;
-    rows.reserve(ports.size());
-    for (const PortInfo& port : ports) {
-        const std::optional<std::string> device = map.DeviceForName(port.Name);
-        // Device paths are in the system's encoding; the window's texts are ANSI.
-        rows.push_back({port.Name, port.InUse, device ? Cp1252FromUtf8(*device) : std::string()});
-    }
-    return rows;
-}
-
-std::string SettingsStoreProblem(const FileHiveRegistry& registry) {
-    std::string error = registry.LastError();
-    if (!error.empty()) {
-        return Cp1252FromUtf8(error);
-    }
-    const std::string file = registry.HiveFilePath(HKEY_LOCAL_MACHINE);
-    std::error_code ignored;
-    if (!std::filesystem::exists(file, ignored)) {
-        return Cp1252FromUtf8("The settings file " + file +
-                              " does not exist. Create it with \"quillmotion-settings init\".");
-    }
-    return {};
-}
-
+// Declared in the order of building; destroyed in the reverse, after the event loop.
 struct Program::Parts {
-    FileHiveRegistry registry{FileHiveRegistry::DefaultLocalMachineFile()};
+    std::unique_ptr<Platform> platform = MakePlatform();
     SettingsRecord record;
-    modSettings settings{record, registry};
-    // Built when the ports are listed, from the device map in the settings tree of that moment.
-    std::unique_ptr<LinuxPortSystem> portSystem;
+    modSettings settings{record, platform->Registry()};
     std::unique_ptr<modPortAPI> portApi;
-    QtSerialControl serial{[this](std::int16_t port) -> std::string {
-        if (!portSystem) {
-            return {};
-        }
-        const std::optional<std::string> device = portSystem->Map().DeviceForPort(port);
-        return device ? *device : std::string();
-    }};
-    std::unique_ptr<XTestInjector> injector;
+    QtSerialControl serial{[this](std::int16_t port) { return platform->DeviceForPort(port); }};
+    std::unique_ptr<InputInjector> injector;
     QtTimer tmrMouseMovement;
     QtEventPump pump;
+    std::unique_ptr<Road> road;
     QtTrayIcon tray{ApplicationIcon()};
     std::unique_ptr<frmSerial> window;
+    std::unique_ptr<QSocketNotifier> exitRequests;
 
     std::int16_t GetAvailablePorts(std::vector<PortListEntry>& rows) {
-        portSystem = MakeLinuxPortSystem(registry);
-        portApi = std::make_unique<modPortAPI>(*portSystem, record);
+        portApi = std::make_unique<modPortAPI>(platform->ListPorts(), record);
         std::vector<PortInfo> ports;
         const std::int16_t count = portApi->GetAvailablePorts(ports);
-        rows = PortRows(ports, portSystem->Map());
+        rows.clear();
+        rows.reserve(ports.size());
+        for (const PortInfo& port : ports) {
+            // Device paths are in the system's encoding; the window's texts are ANSI.
+            rows.push_back({port.Name, port.InUse, Cp1252FromUtf8(platform->DeviceForName(port.Name))});
+        }
         return count;
     }
 };
@@ -87,12 +60,20 @@ int Program::Run(QApplication& app) {
     Parts& p = *parts_;
     app.setQuitOnLastWindowClosed(false);
     try {
-        p.injector = std::make_unique<XTestInjector>();
+        p.injector = p.platform->MakeInjector();
     } catch (const RaisedError& error) {
         MsgBox(nullptr, FromAnsi("Could not reach the desktop's input: " + error.Description()),
                MsgIcon::Critical);
         return 1;
     }
+
+    Road::Parts road;
+    road.settings = &p.record;
+    road.mscSerial = &p.serial;
+    road.injector = p.injector.get();
+    road.tmrMouseMovement = &p.tmrMouseMovement;
+    road.pump = &p.pump;
+    p.road = std::make_unique<Road>(road);
 
     frmSerial::Parts parts;
     parts.settings = &p.record;
@@ -100,19 +81,28 @@ int Program::Run(QApplication& app) {
     parts.Terminate = [&p] { p.settings.Terminate(); };
     parts.mscSerial = &p.serial;
     parts.tray = &p.tray;
-    parts.injector = p.injector.get();
-    parts.tmrMouseMovement = &p.tmrMouseMovement;
-    parts.pump = &p.pump;
-    parts.registry = &p.registry;
+    parts.road = p.road.get();
+    parts.registry = &p.platform->Registry();
     p.window = std::make_unique<frmSerial>(parts);
     frmSerial& window = *p.window;
+    // The unload may run nested inside a character's pending-events call: the quit is queued,
+    // so the event loop returns only once that call has unwound, and the parts live until then.
     QObject::connect(&window, &frmSerial::unloaded, &app, &QApplication::quit, Qt::QueuedConnection);
     // A session that ends the program (log-off) still closes the port and releases the settings.
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, &frmSerial::Form_Unload);
+    // So does the system asking the program to end (a desktop session ending, kill, Ctrl+C).
+    const int exitRequests = p.platform->ExitRequests();
+    if (exitRequests >= 0) {
+        p.exitRequests = std::make_unique<QSocketNotifier>(exitRequests, QSocketNotifier::Read);
+        QObject::connect(p.exitRequests.get(), &QSocketNotifier::activated, &window, [&p, &window] {
+            p.platform->TakeExitRequest();
+            window.Form_Unload();
+        });
+    }
 
     StartupParts startup;
     startup.GetSettings = [&p] { return p.settings.GetSettings(); };
-    startup.SettingsStoreError = [&p] { return SettingsStoreProblem(p.registry); };
+    startup.SettingsStoreError = [&p] { return p.platform->SettingsStoreProblem(); };
     startup.settings = &p.record;
     startup.GetAvailablePorts = [&p](std::vector<PortListEntry>& rows) { return p.GetAvailablePorts(rows); };
     StartupSequence sequence(window, startup);

@@ -90,8 +90,17 @@ void CharacterDispatcher::MscSerial_OnComm() {
     }
 }
 
+void CharacterDispatcher::DropPendingInput() {
+    pending_.clear();
+    ++dropGeneration_;
+}
+
 void CharacterDispatcher::WorkThrough(const PendingInput& input) {
+    const std::uint64_t generation = dropGeneration_;
     for (const char character : input.text) {
+        if (dropGeneration_ != generation) {
+            return;
+        }
         const auto code = static_cast<std::int16_t>(static_cast<unsigned char>(character));
         if (code == 0 || code == 255) {
             continue;

@@ -54,6 +54,12 @@ public:
 
     const std::string& ReceivedBuffer() const { return receivedBuffer_; }
     std::int32_t BytesReceived() const { return bytesReceived_; }
+    // Empties the received-characters list (start-up does this before the settings load).
+    void ClearReceivedBuffer() { receivedBuffer_.clear(); }
+    // The port has closed: what was read and not yet worked through is dropped, and so is the
+    // rest of the input being worked through now, so that nothing is typed after the line is gone.
+    void DropPendingInput();
+
     // Starts the count from a given value, as if that many had arrived (the display is not
     // touched). For diagnostics, tests and benchmarks.
     void SetBytesReceived(std::int32_t count) { bytesReceived_ = count; }
@@ -83,6 +89,8 @@ private:
     // out is already working through them.
     std::deque<PendingInput> pending_;
     bool workingThrough_ = false;
+    // Bumped when input is dropped; an input being worked through stops when it moves on.
+    std::uint64_t dropGeneration_ = 0;
 };
 
 }  // namespace qm

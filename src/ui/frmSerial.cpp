@@ -17,15 +17,11 @@
 #include "diag/OSInfo.h"
 #include "diag/RaisedError.h"
 #include "diag/Trace.h"
-#include "input/AsciiSequenceDecoder.h"
-#include "input/CharacterDispatcher.h"
-#include "input/KeystrokeInjection.h"
-#include "mouse/ClickEmulation.h"
-#include "mouse/MovementEngine.h"
 #include "mouse/TrappedError.h"
 #include "mouse/ui/frmMouseMovementAdvanced.h"
 #include "ports/PortAPI.h"
 #include "ports/SerialControl.h"
+#include "road/Road.h"
 #include "settings/SettingsRecord.h"
 #include "settings/ui/frmStartupOptions.h"
 #include "ui/CharacterTranslationTool.h"
@@ -141,6 +137,14 @@ frmSerial::frmSerial(Parts parts, QWidget* parent) : QWidget(parent), parts_(std
     connect(escape, &QShortcut::activated, cmdCancel, &QPushButton::click);
 
     WireHandlers();
+    DispatcherView view;
+    view.SetReceivedBufferText = [this](const std::string& text) { SetReceivedBufferText(text); };
+    view.SetBytesReceivedText = [this](const std::string& text) { SetBytesReceivedText(text); };
+    view.UpdateTrayIconInfo = [this] { return UpdateTrayIconInfo(); };
+    parts_.road->SetView(std::move(view));
+    parts_.road->SetWorkingValues([this] {
+        return MovementWorkingValues{working_.MovementDelay, working_.BouncyMouseAngle};
+    });
     parts_.mscSerial->SetOnClosedByDevice(
         [this](const std::string& reason) { MscSerial_OnClosedByDevice(reason); });
 
@@ -152,13 +156,14 @@ frmSerial::frmSerial(Parts parts, QWidget* parent) : QWidget(parent), parts_(std
 }
 
 frmSerial::~frmSerial() {
+    parts_.road->SetView({});
+    parts_.road->SetWorkingValues(nullptr);
     parts_.mscSerial->SetOnClosedByDevice(nullptr);
     if (parts_.tray != nullptr) {
         parts_.tray->OnDoubleClick = nullptr;
         parts_.tray->OnExit = nullptr;
         parts_.tray->OnProperties = nullptr;
     }
-    ReleasePipeline();
 }
 
 void frmSerial::BuildGeneralTab(QWidget* page) {
@@ -601,9 +606,7 @@ void frmSerial::cmdClosePort_Click() {
             Trace(kClosePort, TraceError, TrappedErrorReport());
         }
         SetConnectedButtons(serial.PortOpen());
-        if (movement_) {
-            movement_->StopMouse();
-        }
+        parts_.road->PortClosed();
     }
     UpdateTrayIconInfo();
 }
@@ -613,9 +616,7 @@ void frmSerial::MscSerial_OnClosedByDevice(const std::string& reason) {
     // user can connect again when the device is back.
     Trace(kClosedByDevice, TraceMessage, "Port closed by the device: " + reason);
     SetConnectedButtons(parts_.mscSerial->PortOpen());
-    if (movement_) {
-        movement_->StopMouse();
-    }
+    parts_.road->PortClosed();
     UpdateTrayIconInfo();
 }
 
@@ -652,16 +653,15 @@ void frmSerial::chkASCIISequenceEmulation_Click() {
 // --- Received characters ---------------------------------------------------------------------------
 
 const std::string& frmSerial::ReceivedBuffer() const {
-    return dispatcher_ ? dispatcher_->ReceivedBuffer() : receivedBuffer_;
+    return parts_.road->ReceivedBuffer();
 }
 
 std::int32_t frmSerial::BytesReceived() const {
-    return dispatcher_ ? dispatcher_->BytesReceived() : 0;
+    return parts_.road->BytesReceived();
 }
 
 void frmSerial::ClearReceivedBuffer() {
-    receivedBuffer_.clear();
-    txtReceivedBuffer->clear();
+    parts_.road->ClearReceivedBuffer();
 }
 
 void frmSerial::SetReceivedBufferText(const std::string& text) {
@@ -679,11 +679,7 @@ void frmSerial::SetBytesReceivedText(const std::string& text) {
 }
 
 void frmSerial::cmdResetBytesReceived_Click() {
-    if (dispatcher_) {
-        dispatcher_->ResetBytesReceived();
-    } else {
-        txtBytesReceived->setText(QStringLiteral("0"));
-    }
+    parts_.road->ResetBytesReceived();
 }
 
 // --- Tray and lifecycle --------------------------------------------------------------------------
@@ -750,32 +746,11 @@ bool frmSerial::UpdateTrayIconInfo() {
 }
 
 void frmSerial::CreateOSInfo() {
-    ReleasePipeline();
-    osInfo_ = parts_.osVersion != nullptr ? std::make_unique<clsOSInfo>(*parts_.osVersion)
-                                          : std::make_unique<clsOSInfo>();
-    movement_ = std::make_unique<MovementEngine>(
-        *parts_.injector, *osInfo_, *parts_.tmrMouseMovement, *parts_.pump, *parts_.settings, [this] {
-            return MovementWorkingValues{working_.MovementDelay, working_.BouncyMouseAngle};
-        });
-    clicks_ = std::make_unique<ClickEmulation>(*parts_.injector, *osInfo_, *parts_.pump);
-    keys_ = std::make_unique<KeystrokeInjection>(*parts_.injector, *osInfo_);
-    decoder_ = std::make_unique<AsciiSequenceDecoder>(
-        [this](std::int16_t code) { return dispatcher_ ? dispatcher_->ProcessCharacter(code) : false; });
-    DispatcherView view;
-    view.SetReceivedBufferText = [this](const std::string& text) { SetReceivedBufferText(text); };
-    view.SetBytesReceivedText = [this](const std::string& text) { SetBytesReceivedText(text); };
-    view.UpdateTrayIconInfo = [this] { return UpdateTrayIconInfo(); };
-    dispatcher_ = std::make_unique<CharacterDispatcher>(*parts_.settings, *parts_.mscSerial, *parts_.pump,
-                                                        *decoder_, *movement_, *clicks_, *keys_, view);
+    parts_.road->CreateOSInfo();
 }
 
-void frmSerial::ReleasePipeline() {
-    dispatcher_.reset();
-    decoder_.reset();
-    keys_.reset();
-    clicks_.reset();
-    movement_.reset();
-    osInfo_.reset();
+const clsOSInfo* frmSerial::OSInfo() const {
+    return parts_.road->OSInfo();
 }
 
 void frmSerial::MinimiseWindow() {
@@ -837,21 +812,22 @@ void frmSerial::Form_Unload() {
     unloaded_ = true;
     Trace(kFormUnload, TraceEntry, "");
     ShellTrayDelete();
+    bool wasOpen = false;
     try {
         if (parts_.mscSerial->PortOpen()) {
+            wasOpen = true;
             parts_.mscSerial->SetPortOpen(false);
-            if (movement_) {
-                movement_->StopMouse();
-            }
         }
     } catch (...) {
         // A port that cannot be closed must not keep the program from ending.
         Trace(kFormUnload, TraceError, TrappedErrorDescription());
-        if (movement_) {
-            movement_->StopMouse();
-        }
     }
-    ReleasePipeline();
+    // This may run inside a character's pending-events call: the road is told to stop and to
+    // let go of what it holds, and stays whole until the program's event loop has returned.
+    if (wasOpen) {
+        parts_.road->PortClosed();
+    }
+    parts_.road->Shutdown();
     if (parts_.Terminate) {
         parts_.Terminate();
     }

@@ -24,22 +24,14 @@ class QVBoxLayout;
 
 namespace qm {
 
-class AsciiSequenceDecoder;
-class CharacterDispatcher;
-class ClickEmulation;
 class clsOSInfo;
-class EventPump;
 class frmAbout;
 class RegistryApi;
-class InputInjector;
-class KeystrokeInjection;
-class MovementEngine;
-class OsVersionSource;
 class PortListView;
 class PortOptionsFrame;
+class Road;
 class SerialControl;
 class SettingsRecord;
-class Timer;
 class TrayIcon;
 
 // One row of the port list: the port name (the row's key and text), whether the open test found
@@ -51,8 +43,9 @@ struct PortListEntry {
 };
 
 // The program's one window, "Quillmotion : Properties": the tabbed settings editor with its
-// pending edits, the owner of the serial control's pipeline (dispatcher, sequence decoder,
-// movement, clicks, keystrokes) and of the tray icon, and the place where shutdown runs.
+// pending edits, the tray icon's handlers, and the place where shutdown runs. The road of a
+// character is the program's, not the window's: the window shows what the road reports and
+// lends it the working delay and bounce angle.
 //
 // Start-up is not here: the load sequence drives this window through its public methods.
 //
@@ -69,16 +62,13 @@ class frmSerial : public QWidget {
 public:
     // What the window works with; every part must outlive the window.
     struct Parts {
-        SettingsRecord* settings = nullptr;    // the applied settings
-        std::function<bool()> SetSettings;     // saves the applied settings
-        std::function<void()> Terminate;       // releases the settings store at unload
-        SerialControl* mscSerial = nullptr;    // the serial control
-        TrayIcon* tray = nullptr;              // the notification-area icon
-        InputInjector* injector = nullptr;     // desktop input
-        Timer* tmrMouseMovement = nullptr;     // the movement timer
-        EventPump* pump = nullptr;             // the pending-events call
-        OsVersionSource* osVersion = nullptr;  // nullptr: the running system
-        RegistryApi* registry = nullptr;       // what the About box reads; may be null
+        SettingsRecord* settings = nullptr;  // the applied settings
+        std::function<bool()> SetSettings;   // saves the applied settings
+        std::function<void()> Terminate;     // releases the settings store at unload
+        SerialControl* mscSerial = nullptr;  // the serial control
+        TrayIcon* tray = nullptr;            // the notification-area icon
+        Road* road = nullptr;                // the road of a character
+        RegistryApi* registry = nullptr;     // what the About box reads; may be null
     };
 
     explicit frmSerial(Parts parts, QWidget* parent = nullptr);
@@ -114,9 +104,9 @@ public:
     bool UpdateTrayIconInfo();
     // The tip for the present state: "Quillmotion Enabled", CR LF, then the connection.
     std::string TrayTipText() const;
-    // Creates the window's clsOSInfo, and with it the input pipeline that needs it.
+    // Creates the OS information, and with it the parts of the road that need it.
     void CreateOSInfo();
-    const clsOSInfo* OSInfo() const { return osInfo_.get(); }
+    const clsOSInfo* OSInfo() const;
     // Minimises the window; with a notification area that sends it to the tray.
     void MinimiseWindow();
     // Hides on minimise when the tray can bring the window back; otherwise leaves it reachable.
@@ -125,41 +115,11 @@ public:
     void Form_Unload();
     bool IsUnloaded() const { return unloaded_; }
 
-    // --- The pipeline (present once CreateOSInfo has run) -----------------------------------
-    CharacterDispatcher* Dispatcher() const { return dispatcher_.get(); }
-    MovementEngine* Movement() const { return movement_.get(); }
+    // --- What the road reports -----------------------------------------------------------------
     const std::string& ReceivedBuffer() const;
     std::int32_t BytesReceived() const;
     // Empties the received-characters list (start-up does this before the settings load).
     void ClearReceivedBuffer();
-
-    // --- Controls (object names as their fields) ---------------------------------------------
-    QTabWidget* sstMain = nullptr;
-    PortOptionsFrame* fraPortOptions = nullptr;
-    PortListView* lvwPort = nullptr;
-    QComboBox* cboBaudRate = nullptr;
-    QComboBox* cboDataBits = nullptr;
-    QComboBox* cboParity = nullptr;
-    QComboBox* cboStopBits = nullptr;
-    QComboBox* cboHandshaking = nullptr;
-    QPushButton* cmdOpenPort = nullptr;
-    QPushButton* cmdClosePort = nullptr;
-    QLineEdit* txtBytesReceived = nullptr;
-    QPushButton* cmdResetBytesReceived = nullptr;
-    QPushButton* cmdStartupOptions = nullptr;
-    QPushButton* cmdAbout = nullptr;
-    QPushButton* cmdExit = nullptr;
-    QGroupBox* fraReceived = nullptr;
-    QPlainTextEdit* txtReceivedBuffer = nullptr;
-    QGroupBox* fraCharacterTranslation = nullptr;
-    QGroupBox* fraButtons = nullptr;
-    QGroupBox* fraMovement = nullptr;
-    QPushButton* cmdMouseAdvanced = nullptr;
-    QGroupBox* fraDeviceEmulation = nullptr;
-    QCheckBox* chkASCIISequenceEmulation = nullptr;
-    QPushButton* cmdOK = nullptr;
-    QPushButton* cmdCancel = nullptr;
-    QPushButton* cmdApply = nullptr;
 
 public slots:
     void cmdOK_Click();
@@ -211,8 +171,35 @@ private:
     void SetConnectedButtons(bool connected);
     void SetReceivedBufferText(const std::string& text);
     void SetBytesReceivedText(const std::string& text);
-    void ReleasePipeline();
     void ShowNormalInFront();
+
+    // Controls, found from outside by their object names, which are their fields' names.
+    QTabWidget* sstMain = nullptr;
+    PortOptionsFrame* fraPortOptions = nullptr;
+    PortListView* lvwPort = nullptr;
+    QComboBox* cboBaudRate = nullptr;
+    QComboBox* cboDataBits = nullptr;
+    QComboBox* cboParity = nullptr;
+    QComboBox* cboStopBits = nullptr;
+    QComboBox* cboHandshaking = nullptr;
+    QPushButton* cmdOpenPort = nullptr;
+    QPushButton* cmdClosePort = nullptr;
+    QLineEdit* txtBytesReceived = nullptr;
+    QPushButton* cmdResetBytesReceived = nullptr;
+    QPushButton* cmdStartupOptions = nullptr;
+    QPushButton* cmdAbout = nullptr;
+    QPushButton* cmdExit = nullptr;
+    QGroupBox* fraReceived = nullptr;
+    QPlainTextEdit* txtReceivedBuffer = nullptr;
+    QGroupBox* fraCharacterTranslation = nullptr;
+    QGroupBox* fraButtons = nullptr;
+    QGroupBox* fraMovement = nullptr;
+    QPushButton* cmdMouseAdvanced = nullptr;
+    QGroupBox* fraDeviceEmulation = nullptr;
+    QCheckBox* chkASCIISequenceEmulation = nullptr;
+    QPushButton* cmdOK = nullptr;
+    QPushButton* cmdCancel = nullptr;
+    QPushButton* cmdApply = nullptr;
 
     Parts parts_;
     WorkingCopy working_;
@@ -220,14 +207,6 @@ private:
     bool unloaded_ = false;
     std::optional<std::string> missingSavedPort_;
     std::vector<PortListEntry> ports_;
-
-    std::unique_ptr<clsOSInfo> osInfo_;
-    std::unique_ptr<AsciiSequenceDecoder> decoder_;
-    std::unique_ptr<MovementEngine> movement_;
-    std::unique_ptr<ClickEmulation> clicks_;
-    std::unique_ptr<KeystrokeInjection> keys_;
-    std::unique_ptr<CharacterDispatcher> dispatcher_;
-    std::string receivedBuffer_;  // before the pipeline exists
 
     frmAbout* about_ = nullptr;  // while the About box is open
 };

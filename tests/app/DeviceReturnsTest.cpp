@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "ports/qt/QtSerialControl.h"
+#include "road/Road.h"
 #include "support/TempDir.h"
 #include "support/gui/PtyPair.h"
 #include "ui/WindowFixture.h"
@@ -54,16 +55,14 @@ void DeviceReturnsTest::connectWorksAgainOnceTheDeviceIsBack() {
     ManualTimer timer;
     ScriptedPump pump;
     FixedOsVersion os{VER_PLATFORM_WIN32_NT, 5, 1};
+    Road road({&settings, &serial, &injector, &timer, &pump, &os});
     frmSerial::Parts parts;
     parts.settings = &settings;
     parts.SetSettings = [] { return true; };
     parts.Terminate = [] {};
     parts.mscSerial = &serial;
     parts.tray = &tray;
-    parts.injector = &injector;
-    parts.tmrMouseMovement = &timer;
-    parts.pump = &pump;
-    parts.osVersion = &os;
+    parts.road = &road;
     frmSerial window(parts);
     window.Ports() = {{"COM1:", false, "/dev/ttyS0"}, {"COM7:", false, device.string()}};
     window.LoadPortsList();

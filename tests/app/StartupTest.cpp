@@ -6,11 +6,12 @@
 #include <QTest>
 #include <set>
 
-#include "app/Program.h"
 #include "app/StartupSequence.h"
+#include "app/linux/LinuxPlatform.h"
 #include "ports/PortAPI.h"
 #include "ports/PortSystem.h"
 #include "ports/qt/QtSerialControl.h"
+#include "road/Road.h"
 #include "settings/SettingsTree.h"
 #include "settings/hive/FileHiveRegistry.h"
 #include "settings/modSettings.h"
@@ -77,7 +78,10 @@ struct StartupFixture {
     ScriptedPump pump;
     FixedOsVersion os{VER_PLATFORM_WIN32_NT, 5, 1};
     ListedPorts ports{{"COM1:", "LPT1:", "COM7:"}};
+    std::unique_ptr<Road> road;
     std::unique_ptr<frmSerial> window;
+
+    PortListView* Ports() const { return window->findChild<PortListView*>("lvwPort"); }
 
     explicit StartupFixture(bool withTree = true) {
         Open();
@@ -115,10 +119,9 @@ struct StartupFixture {
         parts.Terminate = [this] { settings->Terminate(); };
         parts.mscSerial = serial != nullptr ? serial : &scripted;
         parts.tray = tray != nullptr ? tray : &fakeTray;
-        parts.injector = &injector;
-        parts.tmrMouseMovement = &timer;
-        parts.pump = &pump;
-        parts.osVersion = &os;
+        window.reset();
+        road = std::make_unique<Road>(Road::Parts{&record, parts.mscSerial, &injector, &timer, &pump, &os});
+        parts.road = road.get();
         window = std::make_unique<frmSerial>(parts);
         StartupParts startup;
         startup.GetSettings = [this] { return settings->GetSettings(); };
@@ -185,8 +188,8 @@ void StartupTest::cleanStartInOrder() {
     QCOMPARE(reports.back(), std::string("frmSerial.Form_Load:Method Exit: "));
 
     // The ports in the list, the saved one selected; the icon added, then its first tip.
-    QCOMPARE(f.window->lvwPort->topLevelItemCount(), 2);
-    QCOMPARE(f.window->lvwPort->SelectedItem()->text(0), QStringLiteral("COM1:"));
+    QCOMPARE(f.Ports()->topLevelItemCount(), 2);
+    QCOMPARE(f.Ports()->SelectedItem()->text(0), QStringLiteral("COM1:"));
     QCOMPARE(f.fakeTray.tips,
              (std::vector<std::string>{"Quillmotion Enabled", "Quillmotion Enabled\r\nNot Connected"}));
     QVERIFY(f.window->OSInfo() != nullptr);
@@ -268,8 +271,8 @@ void StartupTest::missingSavedPortKeepsTheWindow() {
     QVERIFY(f.trace.Contains("frmSerial.Form_Load:Method Exit"));
 
     f.window->show();
-    QTest::mouseClick(f.window->lvwPort->viewport(), Qt::LeftButton, {},
-                      f.window->lvwPort->visualItemRect(f.window->lvwPort->FindKey("COM7:")).center());
+    QTest::mouseClick(f.Ports()->viewport(), Qt::LeftButton, {},
+                      f.Ports()->visualItemRect(f.Ports()->FindKey("COM7:")).center());
     QVERIFY(f.window->findChild<QPushButton*>("cmdApply")->isEnabled());
     QTest::mouseClick(f.window->findChild<QPushButton*>("cmdApply"), Qt::LeftButton);
     QCOMPARE(f.Get("Ports\\LastPort", "PortName").data,
@@ -369,7 +372,7 @@ void StartupTest::stopBitsSurviveARestart() {
     StartupFixture f;
     QVERIFY(f.Load());
     f.window->show();
-    WindowFixture::Choose(f.window->cboStopBits, "1.5");
+    WindowFixture::Choose(f.window->findChild<QComboBox*>("cboStopBits"), "1.5");
     QTest::mouseClick(f.window->findChild<QPushButton*>("cmdApply"), Qt::LeftButton);
     QVERIFY(!f.window->Dirty());
     QCOMPARE(f.Get("Ports\\LastPort", "StopBits").type, REG_DWORD);
@@ -379,13 +382,13 @@ void StartupTest::stopBitsSurviveARestart() {
     // The next run reads it back as 1.5 and starts clean.
     f.Open();
     QVERIFY(f.Load());
-    QCOMPARE(f.window->cboStopBits->currentText(), QStringLiteral("1.5"));
+    QCOMPARE(f.window->findChild<QComboBox*>("cboStopBits")->currentText(), QStringLiteral("1.5"));
     f.window->show();
     f.window->CheckDirty();
     QVERIFY(!f.window->Dirty());
 
     // "2" is stored as 2, as it always was.
-    WindowFixture::Choose(f.window->cboStopBits, "2");
+    WindowFixture::Choose(f.window->findChild<QComboBox*>("cboStopBits"), "2");
     QTest::mouseClick(f.window->findChild<QPushButton*>("cmdApply"), Qt::LeftButton);
     QCOMPARE(f.Get("Ports\\LastPort", "StopBits").data, (std::vector<unsigned char>{2, 0, 0, 0}));
 }

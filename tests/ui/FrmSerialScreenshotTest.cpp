@@ -23,7 +23,7 @@ private slots:
 void FrmSerialScreenshotTest::eachTab() {
     ApplyScreenshotFont();
     WindowFixture f;
-    QVERIFY(qobject_cast<CharacterTranslationTool*>(f.window->fraCharacterTranslation) != nullptr);
+    QVERIFY(f.Find<CharacterTranslationTool>("fraCharacterTranslation") != nullptr);
     QVERIFY(f.window->findChild<CompassCodesPanel*>() != nullptr);
     QVERIFY(f.window->findChild<ButtonCodesPanel*>() != nullptr);
     f.Show();

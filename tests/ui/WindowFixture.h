@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "mouse/RecordingInjector.h"
+#include "road/Road.h"
 #include "settings/SettingsRecord.h"
 #include "support/CoreManualTimer.h"
 #include "support/CoreOsVersions.h"
@@ -96,6 +97,7 @@ struct WindowFixture {
     ManualTimer timer;
     ScriptedPump pump;
     FixedOsVersion os{VER_PLATFORM_WIN32_NT, 5, 1};
+    Road road{{&settings, &serial, &injector, &timer, &pump, &os}};
     std::unique_ptr<frmSerial> window;
 
     explicit WindowFixture(bool reset = true) {
@@ -109,10 +111,7 @@ struct WindowFixture {
         parts.Terminate = [this] { ++terminates; };
         parts.mscSerial = &serial;
         parts.tray = &tray;
-        parts.injector = &injector;
-        parts.tmrMouseMovement = &timer;
-        parts.pump = &pump;
-        parts.osVersion = &os;
+        parts.road = &road;
         window = std::make_unique<frmSerial>(parts);
         window->Ports() = {
             {"COM1:", false, "/dev/ttyS0"}, {"COM3:", false, "/dev/ttyS2"}, {"COM4:", true, "/dev/ttyUSB0"}};
@@ -144,14 +143,15 @@ struct WindowFixture {
         emit combo->activated(index);
     }
 
-    QTreeWidgetItem* Row(const char* key) const { return window->lvwPort->FindKey(key); }
+    PortListView* Ports() const { return Find<PortListView>("lvwPort"); }
+    QTreeWidgetItem* Row(const char* key) const { return Ports()->FindKey(key); }
     QString SelectedPort() const {
-        QTreeWidgetItem* item = window->lvwPort->SelectedItem();
+        QTreeWidgetItem* item = Ports()->SelectedItem();
         return item == nullptr ? QString() : item->text(0);
     }
     // A mouse click on a row of the port list.
     void ClickRow(const char* key) const {
-        PortListView* list = window->lvwPort;
+        PortListView* list = Ports();
         const QRect rect = list->visualItemRect(Row(key));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
     }

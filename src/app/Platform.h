@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace qm {
+
+class InputInjector;
+class PortSystem;
+class RegistryApi;
+
+// What differs from one system to the next, made in one place: the settings store, the ports
+// and their devices, and desktop input. Everything else in the program is the same everywhere.
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // The settings store: the registry on Windows, the file hive on Linux.
+    virtual RegistryApi& Registry() = 0;
+    // Why the settings store failed, for the user (ANSI); empty when the store had no problem.
+    virtual std::string SettingsStoreProblem() = 0;
+
+    // Desktop input. Throws RaisedError when the desktop cannot be reached.
+    virtual std::unique_ptr<InputInjector> MakeInjector() = 0;
+
+    // The system's ports as they are now; the view stays until the next call.
+    virtual PortSystem& ListPorts() = 0;
+    // The device a port name or number stands for in the last list, in the system's encoding;
+    // empty when the system names its ports itself.
+    virtual std::string DeviceForName(const std::string& portName) const = 0;
+    virtual std::string DeviceForPort(std::int16_t port) const = 0;
+
+    // A descriptor that turns readable when the system asks the program to end (a desktop
+    // session ending, kill, Ctrl+C), so that the request is handled on the event loop like any
+    // other event; -1 where the system asks through the application object instead.
+    virtual int ExitRequests() { return -1; }
+    // Takes one request off that descriptor.
+    virtual void TakeExitRequest() {}
+};
+
+// The platform of the system this program was built for.
+std::unique_ptr<Platform> MakePlatform();
+
+}  // namespace qm

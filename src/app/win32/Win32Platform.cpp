@@ -1,0 +1,36 @@
+#include "app/win32/Win32Platform.h"
+
+#include "mouse/win32/Win32Injector.h"
+#include "ports/win32/Win32PortSystem.h"
+
+namespace qm {
+
+Win32Platform::Win32Platform() = default;
+
+Win32Platform::~Win32Platform() = default;
+
+std::unique_ptr<InputInjector> Win32Platform::MakeInjector() {
+    return std::make_unique<Win32Injector>();
+}
+
+PortSystem& Win32Platform::ListPorts() {
+    if (!ports_) {
+        ports_ = std::make_unique<Win32PortSystem>();
+    }
+    return *ports_;
+}
+
+std::string Win32Platform::DeviceForName(const std::string& portName) const {
+    static_cast<void>(portName);
+    return {};
+}
+
+std::string Win32Platform::DeviceForPort(std::int16_t port) const {
+    return port > 0 ? "COM" + std::to_string(port) : std::string();
+}
+
+std::unique_ptr<Platform> MakePlatform() {
+    return std::make_unique<Win32Platform>();
+}
+
+}  // namespace qm
