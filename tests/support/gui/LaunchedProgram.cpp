@@ -153,9 +153,16 @@ bool Looker::TrayManagerPresent() {
     return XGetSelectionOwner(display_, XInternAtom(display_, "_NET_SYSTEM_TRAY_S0", False)) != None;
 }
 
-std::optional<std::pair<unsigned long, std::string>> Looker::FindNamed(const std::string& prefix,
-                                                                       bool exact) {
-    return Search(DefaultRootWindow(display_), prefix, exact);
+std::optional<std::pair<unsigned long, std::string>> Looker::FindNamed(const std::string& prefix) {
+    return Search(DefaultRootWindow(display_),
+                  [&](unsigned long, const std::string& name) { return name.rfind(prefix, 0) == 0; });
+}
+
+unsigned long Looker::FindShown(const std::string& name) {
+    const auto found = Search(DefaultRootWindow(display_), [&](unsigned long window, const std::string& its) {
+        return its == name && Viewable(window);
+    });
+    return found ? found->first : 0;
 }
 
 bool Looker::Viewable(unsigned long window) {
@@ -243,10 +250,10 @@ std::string Looker::NameOf(unsigned long window) {
     return name;
 }
 
-std::optional<std::pair<unsigned long, std::string>> Looker::Search(unsigned long window,
-                                                                    const std::string& prefix, bool exact) {
+std::optional<std::pair<unsigned long, std::string>> Looker::Search(
+    unsigned long window, const std::function<bool(unsigned long, const std::string&)>& wanted) {
     const std::string name = NameOf(window);
-    if (!name.empty() && (exact ? name == prefix : name.rfind(prefix, 0) == 0)) {
+    if (!name.empty() && wanted(window, name)) {
         return std::make_pair(window, name);
     }
     Window root = 0;
@@ -258,7 +265,7 @@ std::optional<std::pair<unsigned long, std::string>> Looker::Search(unsigned lon
     }
     std::optional<std::pair<unsigned long, std::string>> found;
     for (unsigned i = 0; i < count && !found; ++i) {
-        found = Search(children[i], prefix, exact);
+        found = Search(children[i], wanted);
     }
     if (children != nullptr) {
         XFree(children);

@@ -61,9 +61,10 @@ public:
     Looker& operator=(const Looker&) = delete;
 
     bool TrayManagerPresent();
-    // The first window whose name begins with prefix (or is name, when exact), with its name.
-    std::optional<std::pair<unsigned long, std::string>> FindNamed(const std::string& prefix,
-                                                                   bool exact = false);
+    // The first window whose name begins with prefix, with its name.
+    std::optional<std::pair<unsigned long, std::string>> FindNamed(const std::string& prefix);
+    // The window on screen with this very name; 0 when there is none.
+    unsigned long FindShown(const std::string& name);
     bool Viewable(unsigned long window);
     // A point of a window (its top left corner by default) in root coordinates.
     std::pair<int, int> ToRoot(unsigned long window, int x = 0, int y = 0);
@@ -77,8 +78,8 @@ public:
 
 private:
     std::string NameOf(unsigned long window);
-    std::optional<std::pair<unsigned long, std::string>> Search(unsigned long window,
-                                                                const std::string& prefix, bool exact);
+    std::optional<std::pair<unsigned long, std::string>> Search(
+        unsigned long window, const std::function<bool(unsigned long, const std::string&)>& wanted);
     _XDisplay* display_;
 };
 

@@ -1,0 +1,230 @@
+// A switch user has only the device: with it alone they bring up the Properties window, open
+// the About box and close it, change a code in its editor, and clear a message box, while the
+// pointer keeps answering. Where the program's widgets are is measured by building the same
+// widgets in this process on the same display (same code, fonts and style), before it starts.
+
+// gtest and the project's headers first: Xlib's None and Status macros would break them.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+
+#include "settings/SettingsTree.h"
+#include "settings/hive/FileHiveRegistry.h"
+#include "support/gui/LaunchedProgram.h"
+#include "ui/WindowFixture.h"
+#include "ui/frmASCIIValue.h"
+#include "ui/frmAbout.h"
+
+#include <cstdlib>
+#include <thread>
+
+using namespace std::chrono_literals;
+using namespace qm;
+using namespace qm::test;
+
+namespace {
+
+using Spot = std::pair<int, int>;
+
+// Where the controls the user reaches for sit inside their windows.
+struct Spots {
+    QSize window;
+    Spot generalTab, mouseTab, about, baudRate, northEast, apply;
+    Spot aboutOK, codeOK, boxOK;
+};
+
+Spot CentreIn(QWidget* widget, QWidget* top) {
+    const QPoint centre = widget->mapTo(top, widget->rect().center());
+    return {centre.x(), centre.y()};
+}
+
+void Expose(QWidget& widget) {
+    widget.show();
+    static_cast<void>(QTest::qWaitForWindowExposed(&widget));
+}
+
+// Needs an application on the program's display.
+Spots Measure() {
+    Spots spots;
+    WindowFixture f;
+    QWidget& window = *f.window;
+    f.Show();
+    Expose(window);
+    spots.window = window.size();
+    auto* tabs = f.Find<QTabWidget>("sstMain");
+    const auto tab = [&](int index) {
+        const QPoint centre = tabs->tabBar()->mapTo(&window, tabs->tabBar()->tabRect(index).center());
+        return Spot{centre.x(), centre.y()};
+    };
+    spots.generalTab = tab(0);
+    spots.mouseTab = tab(2);
+    spots.about = CentreIn(f.Widget("cmdAbout"), &window);
+    spots.baudRate = CentreIn(f.Widget("cboBaudRate"), &window);
+    spots.apply = CentreIn(f.Widget("cmdApply"), &window);
+    tabs->setCurrentIndex(2);
+    QApplication::processEvents();
+    spots.northEast = CentreIn(f.Widget("lblNE"), &window);
+
+    frmAbout about(nullptr, &window);
+    Expose(about);
+    spots.aboutOK = CentreIn(about.findChild<QWidget*>("cmdOK"), &about);
+    frmASCIIValue code(&window);
+    code.ASCIIValue(5);
+    code.TitleText(QStringLiteral("NE Mouse Movement"));
+    Expose(code);
+    spots.codeOK = CentreIn(code.findChild<QWidget*>("OKButton"), &code);
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Quillmotion"),
+                    QStringLiteral("Baud Rate must be a numeric value.  Please re-enter"), QMessageBox::Ok,
+                    &window);
+    Expose(box);
+    spots.boxOK = CentreIn(box.button(QMessageBox::Ok), &box);
+    return spots;
+}
+
+// The switch device at the far end of the line, with the codes the settings tool writes.
+class Device {
+public:
+    explicit Device(LaunchedProgram& run) : run_(run), looker_(run.Desktop()) {}
+
+    void Send(const std::string& bytes) { run_.Line().Write(bytes); }
+    void Click() { Send("\x0e"); }
+    void DoubleClick() { Send("\x0f"); }
+
+    // Moves the pointer with the direction codes, one axis at a time, stopping within a few
+    // pixels of the point, as a user does by watching the pointer.
+    bool MoveTo(Spot target) {
+        for (const bool horizontal : {true, false}) {
+            const auto distance = [&] {
+                const Spot now = looker_.Pointer();
+                return horizontal ? target.first - now.first : target.second - now.second;
+            };
+            if (std::abs(distance()) <= kNear) {
+                continue;
+            }
+            const bool forward = distance() > 0;
+            Send(std::string(1, horizontal ? (forward ? '\x02' : '\x04') : (forward ? '\x03' : '\x01')));
+            const auto until = std::chrono::steady_clock::now() + 10s;
+            while ((forward ? distance() > kNear : distance() < -kNear) &&
+                   std::chrono::steady_clock::now() < until) {
+                std::this_thread::sleep_for(1ms);
+            }
+            Send("\x0c");
+            std::this_thread::sleep_for(50ms);
+        }
+        const Spot now = looker_.Pointer();
+        return std::abs(now.first - target.first) <= 2 * kNear &&
+               std::abs(now.second - target.second) <= 2 * kNear;
+    }
+
+    // The pointer answers the device: East moves it, Stop stops it.
+    bool PointerAnswers() {
+        const Spot before = looker_.Pointer();
+        Send("\x02");
+        const bool moved = Eventually([&] { return looker_.Pointer().first > before.first + 10; }, 5s);
+        Send("\x04");
+        Eventually([&] { return looker_.Pointer().first <= before.first; }, 5s);
+        Send("\x0c");
+        return moved;
+    }
+
+private:
+    static constexpr int kNear = 3;
+    LaunchedProgram& run_;
+    Looker& looker_;
+};
+
+}  // namespace
+
+TEST(DeviceAlone, OpensUsesAndClosesTheWindowsAndMessageBoxes) {
+    QM_SKIP_WITHOUT_DESKTOP();
+    LaunchedProgram run({.connectOnStart = true, .tracing = true, .movementDelay = 5, .values = {}});
+    ::setenv("DISPLAY", run.Display().c_str(), 1);
+    ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+    int argc = 1;
+    char name[] = "measure";
+    char* argv[] = {name, nullptr};
+    QApplication application(argc, argv);
+    const Spots spots = Measure();
+    Looker& looker = run.Desktop();
+    run.Start();
+    ASSERT_TRUE(run.WaitConnected()) << run.Output();
+    Device device(run);
+
+    // A double click on the tray icon brings up the Properties window.
+    const auto icon = looker.FindNamed("Quillmotion Enabled\n");
+    ASSERT_TRUE(icon.has_value());
+    ASSERT_TRUE(device.MoveTo(looker.Centre(icon->first)));
+    device.DoubleClick();
+    unsigned long window = 0;
+    ASSERT_TRUE(Eventually([&] {
+        window = looker.FindShown("Quillmotion : Properties");
+        return window != 0;
+    })) << "the Properties window did not come up";
+    const auto in = [&](unsigned long top, Spot spot) { return looker.ToRoot(top, spot.first, spot.second); };
+
+    // "About...", clicked with more bytes behind the click in the same read: the box opens, the
+    // pointer still answers, and the device closes the box with its OK button.
+    ASSERT_TRUE(device.MoveTo(in(window, spots.about)));
+    device.Send("\x0e\x0c\x0c");
+    unsigned long about = 0;
+    ASSERT_TRUE(Eventually([&] {
+        about = looker.FindShown("About Quillmotion");
+        return about != 0;
+    })) << "the About box did not open";
+    EXPECT_TRUE(device.PointerAnswers()) << "the device lost the pointer while the About box is open";
+    ASSERT_TRUE(device.MoveTo(in(about, spots.aboutOK)));
+    device.Click();
+    EXPECT_TRUE(Eventually([&] { return !looker.Viewable(about); })) << "the About box did not close";
+    EXPECT_TRUE(device.PointerAnswers());
+
+    // The North East code's editor on the Mouse tab: the device types the new code and confirms
+    // it, then applies it.
+    ASSERT_TRUE(device.MoveTo(in(window, spots.mouseTab)));
+    device.Click();
+    ASSERT_TRUE(device.MoveTo(in(window, spots.northEast)));
+    device.Click();
+    unsigned long editor = 0;
+    ASSERT_TRUE(Eventually([&] {
+        editor = looker.FindShown("Ascii Value : NE Mouse Movement");
+        return editor != 0;
+    })) << "the code editor did not open";
+    // The box opens holding the old code (5) with the cursor after it: a 0 makes it 50.
+    std::this_thread::sleep_for(300ms);
+    device.Send("0");
+    ASSERT_TRUE(device.MoveTo(in(editor, spots.codeOK)));
+    device.Click();
+    EXPECT_TRUE(Eventually([&] { return !looker.Viewable(editor); })) << "the code editor did not close";
+    ASSERT_TRUE(device.MoveTo(in(window, spots.apply)));
+    device.Click();
+    EXPECT_TRUE(Eventually([&] {
+        FileHiveRegistry registry(run.Hive(), std::string());
+        SettingsTree::RegValue value;
+        SettingsTree::ReadValue(registry, "Mouse\\Movement", "NE_ASCII", value);
+        return SettingsTree::ValueText(value) == "50";
+    })) << "the new North East code was not applied";
+
+    // A message box (a baud rate that is not a number) is cleared with the device.
+    ASSERT_TRUE(device.MoveTo(in(window, spots.generalTab)));
+    device.Click();
+    ASSERT_TRUE(device.MoveTo(in(window, spots.baudRate)));
+    device.Click();
+    device.Send("x");
+    unsigned long box = 0;
+    ASSERT_TRUE(Eventually([&] {
+        box = looker.FindShown("Quillmotion");
+        return box != 0;
+    })) << "no message box for the bad baud rate";
+    EXPECT_TRUE(device.PointerAnswers()) << "the device lost the pointer while the message box is open";
+    ASSERT_TRUE(device.MoveTo(in(box, spots.boxOK)));
+    device.Click();
+    EXPECT_TRUE(Eventually([&] { return !looker.Viewable(box); })) << "the message box did not close";
+
+    ::kill(run.Program().Pid(), SIGTERM);
+    EXPECT_EQ(run.Program().WaitForExit(10s), std::optional<int>(0));
+    EXPECT_NE(Lines(run.Log()).back().find("frmSerial.Form_Unload:Method Exit"), std::string::npos);
+}
