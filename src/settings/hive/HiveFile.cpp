@@ -78,7 +78,8 @@ LONG HiveFile::Fail(LONG code, std::string message) {
 
 LONG HiveFile::Refresh() {
     problem_.clear();
-    const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without blocking: a FIFO or a device in the file's place must be refused, not waited on.
+    const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         if (errno != ENOENT) {
             return Fail(ERROR_CANTREAD,

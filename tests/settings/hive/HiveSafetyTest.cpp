@@ -1,12 +1,17 @@
 // The hive file under damage, permissions, other programs and sudden death.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <future>
 #include <random>
+#include <thread>
 
 #include "HiveTestSupport.h"
 #include "settings/hive/RegFormat.h"
@@ -106,13 +111,44 @@ TEST(HiveSafety, MissingFileIsEmptyAndTheFirstKeyCreatesFileAndFolders) {
     test::CreateKey(reg, "Software\\Tallowmer");
     EXPECT_EQ(test::ReadFile(file),
               "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software]\n\n[HKEY_LOCAL_MACHINE\\Software\\Tallowmer]\n\n");
+}
 
-    // A folder where the file should be cannot be read.
-    test::TempHive odd;
-    fs::create_directory(odd.file);
-    FileHiveRegistry broken = odd.Open();
-    EXPECT_EQ(broken.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_READ, &key), ERROR_CANTREAD);
-    EXPECT_NE(broken.LastError().find("not a regular file"), std::string::npos);
+// Something other than a file in the file's place is refused at once, without waiting for a
+// writer that may never come: a FIFO would otherwise hang the program at start.
+TEST(HiveSafety, AnythingButARegularFileIsRefusedWithoutBlocking) {
+    const struct {
+        const char* what;
+        int (*make)(const char* path);
+    } odd[] = {
+        {"folder", [](const char* path) { return ::mkdir(path, 0755); }},
+        {"FIFO", [](const char* path) { return ::mkfifo(path, 0644); }},
+    };
+    for (const auto& c : odd) {
+        SCOPED_TRACE(c.what);
+        test::TempHive hive;
+        ASSERT_EQ(c.make(hive.file.c_str()), 0);
+        // Should an open block, a writer comes after a while to free it, and says so.
+        std::promise<void> done;
+        std::future<void> finished = done.get_future();
+        std::atomic<bool> rescued{false};
+        std::thread rescuer([&] {
+            while (finished.wait_for(std::chrono::seconds(2)) == std::future_status::timeout) {
+                rescued = true;
+                ::close(::open(hive.file.c_str(), O_WRONLY | O_NONBLOCK));
+            }
+        });
+        FileHiveRegistry reg = hive.Open();
+        HKEY key = 0;
+        const LONG opened = reg.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_READ, &key);
+        const LONG written = test::SetValue(reg, HKEY_LOCAL_MACHINE, "Root", REG_DWORD, Dword(1));
+        done.set_value();
+        rescuer.join();
+        EXPECT_FALSE(rescued) << "opening the hive blocked";
+        EXPECT_EQ(opened, ERROR_CANTREAD);
+        EXPECT_EQ(written, ERROR_CANTREAD);
+        EXPECT_NE(reg.LastError().find(hive.file + " is not a regular file"), std::string::npos)
+            << reg.LastError();
+    }
 }
 
 // Read-only hives refuse changes, and neither the file nor what a reader sees changes.
