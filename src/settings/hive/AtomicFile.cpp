@@ -41,22 +41,22 @@ int WriteAll(int fd, const std::string& content) {
     return 0;
 }
 
-// The file to replace: the target of a symbolic link, so that the link survives.
-fs::path Target(const std::string& path) {
+}  // namespace
+
+// The target of a symbolic link, so that the link survives.
+std::string AtomicFile::Target(const std::string& path) {
     std::error_code ec;
     if (fs::is_symlink(path, ec)) {
         fs::path target = fs::canonical(path, ec);
         if (!ec) {
-            return target;
+            return target.string();
         }
     }
     return path;
 }
 
-}  // namespace
-
 int AtomicFile::Replace(const std::string& path, const std::string& content) {
-    const fs::path target = Target(path);
+    const fs::path target(Target(path));
     struct stat existing {};
     const mode_t mode = ::stat(target.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644;
 
@@ -93,7 +93,7 @@ int AtomicFile::Remove(const std::string& path) {
 }
 
 void AtomicFile::RemoveLeftovers(const std::string& path) {
-    const fs::path target = Target(path);
+    const fs::path target(Target(path));
     const std::string prefix = target.filename().string() + kTempMark;
     std::error_code ec;
     fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();

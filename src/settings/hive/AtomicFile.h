@@ -16,6 +16,10 @@ public:
     // Removes path and flushes its folder; a missing file is fine. Returns 0 or the errno.
     static int Remove(const std::string& path);
 
+    // The file that Replace(path) writes: path itself, or the file a symbolic link there leads
+    // to. Whoever locks a file for writing locks beside this one, whatever path led to it.
+    static std::string Target(const std::string& path);
+
     // Deletes the temporaries that writers killed half-way left next to path. Only safe
     // while no other writer can be busy with path, that is under its lock.
     static void RemoveLeftovers(const std::string& path);

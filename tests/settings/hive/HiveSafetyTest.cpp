@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "HiveTestSupport.h"
+#include "settings/hive/FileLock.h"
 #include "settings/hive/RegFormat.h"
 
 namespace qm {
@@ -210,6 +211,29 @@ TEST(HiveSafety, ExternalEditsBetweenWritesAreKept) {
     EXPECT_EQ(test::QueryValue(fresh, freshKey, "Ours").data, Sz("FIRST"));
     EXPECT_EQ(test::QueryValue(fresh, freshKey, "Theirs").data, Dword(5));
     EXPECT_EQ(test::QueryValue(fresh, freshKey, "Later").data, Sz("second"));
+}
+
+// A hive reached through a symbolic link is locked beside the file really written, so a writer
+// through the link waits for one through the target instead of overwriting its save.
+TEST(HiveSafety, WritersThroughALinkAndItsTargetShareOneLock) {
+    test::TempHive hive;
+    test::WriteFile(hive.file, kGoodHive);
+    const std::string link = hive.dir.File("link.reg");
+    fs::create_symlink(hive.file, link);
+    std::future<LONG> written;
+    {
+        FileLock held(hive.file + ".lock");
+        ASSERT_TRUE(held.Held());
+        written = std::async(std::launch::async, [&] {
+            FileHiveRegistry reg(link, "");
+            return test::SetValue(reg, HKEY_LOCAL_MACHINE, "Root", REG_DWORD, Dword(1));
+        });
+        EXPECT_EQ(written.wait_for(std::chrono::milliseconds(300)), std::future_status::timeout)
+            << "written while the target was locked";
+    }
+    EXPECT_EQ(written.get(), ERROR_SUCCESS);
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_NE(test::ReadFile(hive.file).find("\"Root\"=dword:00000001"), std::string::npos);
 }
 
 // The state a writer saves: a counter and a block whose bytes follow from it, so that a file
