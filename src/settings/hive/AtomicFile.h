@@ -10,7 +10,8 @@ class AtomicFile {
 public:
     // Writes content to a temporary file in the same folder, flushes it to disk, renames it
     // over path and flushes the folder. The file keeps its permission bits (a new one gets
-    // 0644); a symbolic link is followed, so the link stays. Returns 0 or the errno.
+    // what the umask allows of 0666); a symbolic link is followed, so the link stays. Returns 0
+    // or the errno.
     static int Replace(const std::string& path, const std::string& content);
 
     // Removes path and flushes its folder; a missing file is fine. Returns 0 or the errno.

@@ -236,6 +236,35 @@ TEST(HiveSafety, WritersThroughALinkAndItsTargetShareOneLock) {
     EXPECT_NE(test::ReadFile(hive.file).find("\"Root\"=dword:00000001"), std::string::npos);
 }
 
+// New files, the hive and the autostart entry, get what the umask allows; a replaced file keeps
+// the mode it had.
+TEST(HiveSafety, NewFilesFollowTheUmaskAndReplacedOnesKeepTheirMode) {
+    for (const mode_t mask : {mode_t{022}, mode_t{077}, mode_t{002}}) {
+        SCOPED_TRACE(mask);
+        test::TempHive hive;
+        FileHiveRegistry reg = hive.Open();
+        const std::string entry = hive.autostart + "/Quillmotion.desktop";
+        const auto mode = [](const std::string& path) {
+            struct stat info {};
+            EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
+            return info.st_mode & 07777;
+        };
+        const mode_t before = ::umask(mask);
+        const HKEY run = test::CreateKey(reg, "Software\\Microsoft\\Windows\\CurrentVersion\\Run");
+        const LONG first = test::SetValue(reg, run, "Quillmotion", REG_SZ, Sz("/bin/true"));
+        ::umask(before);
+        ASSERT_EQ(first, ERROR_SUCCESS);
+        EXPECT_EQ(mode(hive.file), 0666 & ~mask);
+        EXPECT_EQ(mode(entry), 0666 & ~mask);
+
+        ::chmod(hive.file.c_str(), 0640);
+        ::chmod(entry.c_str(), 0640);
+        ASSERT_EQ(test::SetValue(reg, run, "Quillmotion", REG_SZ, Sz("/bin/false")), ERROR_SUCCESS);
+        EXPECT_EQ(mode(hive.file), 0640u);
+        EXPECT_EQ(mode(entry), 0640u);
+    }
+}
+
 // The state a writer saves: a counter and a block whose bytes follow from it, so that a file
 // mixing two saves would show.
 std::vector<unsigned char> State(std::uint32_t counter) {
