@@ -3,6 +3,7 @@
 
 #include "SettingsTool.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -114,6 +115,26 @@ int Report(std::ostream& err, const FileHiveRegistry& hive, const std::string& f
     return kFailed;
 }
 
+// A name longer than the registry allows would be written, but the whole tree could then no
+// longer be exported or listed: it is refused up front.
+std::string NameProblem(const std::string& key, const std::string& valueName) {
+    for (std::size_t start = 0; start <= key.size();) {
+        const std::size_t end = std::min(key.find('\\', start), key.size());
+        if (end - start > SettingsTree::kMaxKeyNameLength) {
+            return "a key name may have at most " + std::to_string(SettingsTree::kMaxKeyNameLength) +
+                   " characters; \"" + FromAnsi(key.substr(start, 20)) + "...\" has " +
+                   std::to_string(end - start);
+        }
+        start = end + 1;
+    }
+    if (valueName.size() > SettingsTree::kMaxValueNameLength) {
+        return "a value name may have at most " + std::to_string(SettingsTree::kMaxValueNameLength) +
+               " characters; \"" + FromAnsi(valueName.substr(0, 20)) + "...\" has " +
+               std::to_string(valueName.size());
+    }
+    return {};
+}
+
 }  // namespace
 
 int RunSettingsTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -223,6 +244,10 @@ int RunSettingsTool(const std::vector<std::string>& args, std::ostream& out, std
             return Usage(
                 err, "'set' takes a key, a value name, a type and the data: set Ports TestPorts REG_DWORD 1");
         }
+        const std::string problem = NameProblem(ansi[1], valueName(ansi[2]));
+        if (!problem.empty()) {
+            return Usage(err, problem);
+        }
         const std::optional<DWORD> type = SettingsTree::TypeFromName(args[3]);
         if (!type) {
             return Usage(
@@ -230,11 +255,11 @@ int RunSettingsTool(const std::vector<std::string>& args, std::ostream& out, std
                          "\" is not a type that can be set: REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ, REG_DWORD, "
                          "REG_DWORD_BIG_ENDIAN or REG_BINARY");
         }
-        std::string problem;
+        std::string error;
         const std::optional<SettingsTree::RegValue> value =
-            SettingsTree::ParseValue(*type, std::vector<std::string>(ansi.begin() + 4, ansi.end()), problem);
+            SettingsTree::ParseValue(*type, std::vector<std::string>(ansi.begin() + 4, ansi.end()), error);
         if (!value) {
-            return Usage(err, FromAnsi(problem));
+            return Usage(err, FromAnsi(error));
         }
         return Report(err, hive, file, SettingsTree::WriteValue(hive, ansi[1], valueName(ansi[2]), *value));
     }

@@ -169,7 +169,7 @@ Status ExportKey(RegistryApi& api, const std::string& path, bool recurse, std::s
     }
     text += "\n[HKEY_LOCAL_MACHINE\\" + path + "]\n";
     for (DWORD index = 0;; ++index) {
-        std::vector<char> name(16384);
+        std::vector<char> name(kMaxValueNameLength + 1);
         RegValue value;
         DWORD dataSize = 0;
         for (DWORD capacity = 1024;;) {
@@ -195,7 +195,7 @@ Status ExportKey(RegistryApi& api, const std::string& path, bool recurse, std::s
     }
     std::vector<std::string> subKeys;
     for (DWORD index = 0; recurse; ++index) {
-        char name[256] = {};
+        char name[kMaxKeyNameLength + 1] = {};
         DWORD nameSize = sizeof name;
         result = api.RegEnumKeyExA(key.Handle(), index, name, &nameSize);
         if (result == ERROR_NO_MORE_ITEMS) {

@@ -14,6 +14,11 @@ namespace qm {
 // functions (HKEY_LOCAL_MACHINE), so it serves any store.
 namespace SettingsTree {
 
+// The registry's limits on names, in characters: a key name (one part of a key path) and a
+// value name. A longer name could be stored here but not listed back.
+inline constexpr std::size_t kMaxKeyNameLength = 255;
+inline constexpr std::size_t kMaxValueNameLength = 16383;
+
 // One of the thirteen character codes an installation starts with.
 struct DefaultCode {
     const char* valueName;

@@ -154,6 +154,10 @@ TEST_F(SettingsTool, MapUnmapGetSetAndExport) {
     EXPECT_EQ(Stored(Base(), "Name"), (SettingsTree::RegValue{REG_SZ, Sz("caf\xE9")}));
     EXPECT_EQ(Tool({"get", "", "Name"}).out, "caf\xC3\xA9\n");
 
+    // The longest value name the registry allows is taken and exported.
+    EXPECT_EQ(Tool({"set", "", std::string(16383, 'v'), "REG_DWORD", "1"}).exit, 0);
+    EXPECT_EQ(Tool({"export"}).exit, 0);
+
     run = Tool({"get", "", "Nothing"});
     EXPECT_EQ(run.exit, 1);
     EXPECT_NE(run.err.find("not found"), std::string::npos) << run.err;
@@ -180,6 +184,9 @@ TEST_F(SettingsTool, BadArgumentsAreRefusedAndChangeNothing) {
         {"set", "Ports", "TestPorts", "REG_DWORD"},
         {"set", "", "Blob", "REG_BINARY", "0A,zz"},
         {"set", "", "Name", "REG_SZ", "\xE2\x82\xAC\xE2\x98\x83"},  // the snowman has no Windows-1252 byte
+        // Names past the registry's limits: the tree could no longer be exported.
+        {"set", "", std::string(16384, 'v'), "REG_DWORD", "1"},
+        {"set", "Ports\\" + std::string(256, 'k'), "X", "REG_DWORD", "1"},
     };
     for (const auto& args : bad) {
         const ToolRun run = Tool(args);
