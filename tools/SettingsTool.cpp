@@ -51,7 +51,8 @@ void PrintHelp(std::ostream& out) {
         << "REG_BINARY and hexadecimal bytes joined by commas (0A,FF,00).\n"
         << "\n"
         << "Character codes that init writes (control characters; 8, 9, 10 and 13 stay free\n"
-        << "because they are Backspace, Tab, line feed and Enter):\n";
+        << "because they are Backspace, Tab, line feed and Enter, and 17 and 19 because Xon/Xoff\n"
+        << "handshaking takes them off the line):\n";
     for (const SettingsTree::DefaultCode& code : SettingsTree::DefaultCodes()) {
         char line[128];
         std::snprintf(line, sizeof line, "  %-19s %3d  Ctrl+%c  %-15s %s\n", code.valueName, code.code,

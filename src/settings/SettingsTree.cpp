@@ -257,7 +257,7 @@ const std::vector<DefaultCode>& DefaultCodes() {
         {"LEFT_SCLICK_ASCII", kButtons, 14, "left single click"},
         {"LEFT_DCLICK_ASCII", kButtons, 15, "left double click"},
         {"RIGHT_SCLICK_ASCII", kButtons, 16, "right single click"},
-        {"RIGHT_DCLICK_ASCII", kButtons, 17, "right double click"},
+        {"RIGHT_DCLICK_ASCII", kButtons, 18, "right double click"},
     };
     return codes;
 }

@@ -73,7 +73,7 @@ TEST_F(Persistence, CodesAloneLoadWithEveryDefault) {
     EXPECT_EQ(record_.SW_ASCII(), 11);
     EXPECT_EQ(record_.STOP_ASCII(), 12);
     EXPECT_EQ(record_.LEFT_SCLICK_ASCII(), 14);
-    EXPECT_EQ(record_.RIGHT_DCLICK_ASCII(), 17);
+    EXPECT_EQ(record_.RIGHT_DCLICK_ASCII(), 18);
     EXPECT_EQ(record_.BouncyMouse(), 0);
     EXPECT_EQ(record_.BouncyMouseAngle(), 90);
     EXPECT_EQ(record_.TestPorts(), 0);

@@ -81,7 +81,7 @@ TEST_F(SettingsTool, InitOnAnEmptyHiveGivesATreeThatLoadsCompletely) {
         record.SE_ASCII(),          record.SW_ASCII(),          record.STOP_ASCII(),
         record.LEFT_SCLICK_ASCII(), record.LEFT_DCLICK_ASCII(), record.RIGHT_SCLICK_ASCII(),
         record.RIGHT_DCLICK_ASCII()};
-    EXPECT_EQ(codes, (std::vector<std::int32_t>{1, 2, 3, 4, 5, 6, 7, 11, 12, 14, 15, 16, 17}));
+    EXPECT_EQ(codes, (std::vector<std::int32_t>{1, 2, 3, 4, 5, 6, 7, 11, 12, 14, 15, 16, 18}));
     EXPECT_EQ(record.BouncyMouseAngle(), 90);
     EXPECT_EQ(record.BaudRate(), 2400);
     EXPECT_EQ(record.DataBits(), 8);
@@ -211,7 +211,7 @@ TEST_F(SettingsTool, BadArgumentsAreRefusedAndChangeNothing) {
     EXPECT_EQ(help.exit, 0);
     EXPECT_NE(help.out.find("N_ASCII               1  Ctrl+A"), std::string::npos) << help.out;
     EXPECT_NE(help.out.find("SW_ASCII             11  Ctrl+K"), std::string::npos);
-    EXPECT_NE(help.out.find("RIGHT_DCLICK_ASCII   17  Ctrl+Q"), std::string::npos);
+    EXPECT_NE(help.out.find("RIGHT_DCLICK_ASCII   18  Ctrl+R"), std::string::npos);
 }
 
 TEST_F(SettingsTool, ABrokenHiveIsReportedAndLeftAlone) {
