@@ -191,17 +191,23 @@ TEST_F(Persistence, AWriteThatFailsIsReportedAndTheRestAreStillSaved) {
 TEST_F(Persistence, RunEntryFollowsRunOnSystemStartup) {
     InstallTree();
     ASSERT_TRUE(settings_.GetSettings());
-    settings_.ProgramLocation("/opt/Quill Motion", "quillmotion");
+    // A Linux folder may hold what a command line quotes or expands.
+    const std::string folder = dir_.File("Quill \"Motion\" $HOME\\x");
+    std::filesystem::create_directory(folder);
+    test::WriteFile(folder + "/quillmotion", "");
+    settings_.ProgramLocation(folder, "quillmotion");
 
     record_.RunOnSystemStartup(1);
     ASSERT_TRUE(settings_.SetSettings());
     EXPECT_EQ(Stored(RunKey(), "Quillmotion"),
-              (SettingsTree::RegValue{REG_SZ, Sz("\"/opt/Quill Motion/quillmotion\"")}));
+              (SettingsTree::RegValue{REG_SZ, Sz("\"" + folder + "/quillmotion\"")}));
     EXPECT_EQ(Stored(Base(), "RunOnSystemStartup"), (SettingsTree::RegValue{REG_DWORD, Dword(1)}));
-    // The quotation marks keep the folder's blank inside the one program path that log-on starts.
+    // The entry starts that one program: quoted, with ", $ and \ escaped for the Exec line and the
+    // backslash escaped again for the entry file.
     EXPECT_NE(test::ReadFile(AutostartFolder() + "/Quillmotion.desktop")
-                  .find("Exec=\"/opt/Quill Motion/quillmotion\"\n"),
-              std::string::npos);
+                  .find("Exec=\"" + dir_.File(R"(Quill \\"Motion\\" \\$HOME\\\\x/quillmotion")") + "\n"),
+              std::string::npos)
+        << test::ReadFile(AutostartFolder() + "/Quillmotion.desktop");
 
     record_.RunOnSystemStartup(0);
     EXPECT_TRUE(settings_.SetSettings());
