@@ -163,29 +163,42 @@ TEST_F(Persistence, SaveWritesEverythingInOrderAndRoundsHalfToEven) {
 }
 
 TEST_F(Persistence, AWriteThatFailsIsReportedAndTheRestAreStillSaved) {
-    // A key missing: its value is lost, the key is not created, and the save says so.
+    // Keys missing: their values are lost, the keys are not created, and the save names them
+    // and the command that adds them.
     InstallTree();
     ASSERT_EQ(hive_.RegDeleteKeyA(HKEY_LOCAL_MACHINE, Base("Emulation")), ERROR_SUCCESS);
+    ASSERT_EQ(hive_.RegDeleteKeyA(HKEY_LOCAL_MACHINE, Base("Version")), ERROR_SUCCESS);
     ASSERT_TRUE(settings_.GetSettings());
     record_.StopBits(2);
     record_.ASCIISequence(1);
     EXPECT_FALSE(settings_.SetSettings());
+    EXPECT_EQ(
+        settings_.LastSaveProblem(),
+        "The settings tree lacks the keys HKEY_LOCAL_MACHINE\\Software\\Tallowmer\\Quillmotion\\Version and "
+        "HKEY_LOCAL_MACHINE\\Software\\Tallowmer\\Quillmotion\\Emulation, which Quillmotion does not create. "
+        "\"quillmotion-settings init\" adds them and changes no value that is already there.");
     EXPECT_FALSE(KeyExists(Base("Emulation")));
     EXPECT_EQ(Stored(Base("Ports\\LastPort"), "StopBits"), (SettingsTree::RegValue{REG_DWORD, Dword(2)}));
     EXPECT_TRUE(trace_.Contains("modSettings.SetSettings:Method Exit: "));
 
     // A store that refuses one write: false, and the writes after it still happen.
     MakeKey(Base("Emulation"));
+    MakeKey(Base("Version"));
     test::FaultyRegistry faulty(hive_);
     faulty.failSetValue["MovementDelay"] = ERROR_ACCESS_DENIED;
     modSettings saver(record_, faulty);
     record_.DataBits(7);
     EXPECT_FALSE(saver.SetSettings());
+    EXPECT_EQ(
+        saver.LastSaveProblem(),
+        "HKEY_LOCAL_MACHINE\\Software\\Tallowmer\\Quillmotion\\Mouse\\Movement\\MovementDelay could not be "
+        "saved.");
     EXPECT_EQ(Stored(Base("Ports\\LastPort"), "DataBits"), (SettingsTree::RegValue{REG_DWORD, Dword(7)}));
     EXPECT_EQ(Stored(Base("Emulation"), "ASCIISequence"), (SettingsTree::RegValue{REG_DWORD, Dword(1)}));
 
     faulty.failSetValue.clear();
     EXPECT_TRUE(saver.SetSettings());
+    EXPECT_EQ(saver.LastSaveProblem(), "");
 }
 
 TEST_F(Persistence, RunEntryFollowsRunOnSystemStartup) {
