@@ -3,6 +3,7 @@
 
 #include "SettingsTool.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -50,7 +51,8 @@ void PrintHelp(std::ostream& out) {
         << "REG_BINARY and hexadecimal bytes joined by commas (0A,FF,00).\n"
         << "\n"
         << "Character codes that init writes (control characters; 8, 9, 10 and 13 stay free\n"
-        << "because they are Backspace, Tab, line feed and Enter):\n";
+        << "because they are Backspace, Tab, line feed and Enter, and 17 and 19 because Xon/Xoff\n"
+        << "handshaking takes them off the line):\n";
     for (const SettingsTree::DefaultCode& code : SettingsTree::DefaultCodes()) {
         char line[128];
         std::snprintf(line, sizeof line, "  %-19s %3d  Ctrl+%c  %-15s %s\n", code.valueName, code.code,
@@ -112,6 +114,26 @@ int Report(std::ostream& err, const FileHiveRegistry& hive, const std::string& f
         err << "  (settings file " << file << ")\n";
     }
     return kFailed;
+}
+
+// A name longer than the registry allows would be written, but the whole tree could then no
+// longer be exported or listed: it is refused up front.
+std::string NameProblem(const std::string& key, const std::string& valueName) {
+    for (std::size_t start = 0; start <= key.size();) {
+        const std::size_t end = std::min(key.find('\\', start), key.size());
+        if (end - start > SettingsTree::kMaxKeyNameLength) {
+            return "a key name may have at most " + std::to_string(SettingsTree::kMaxKeyNameLength) +
+                   " characters; \"" + FromAnsi(key.substr(start, 20)) + "...\" has " +
+                   std::to_string(end - start);
+        }
+        start = end + 1;
+    }
+    if (valueName.size() > SettingsTree::kMaxValueNameLength) {
+        return "a value name may have at most " + std::to_string(SettingsTree::kMaxValueNameLength) +
+               " characters; \"" + FromAnsi(valueName.substr(0, 20)) + "...\" has " +
+               std::to_string(valueName.size());
+    }
+    return {};
 }
 
 }  // namespace
@@ -223,6 +245,10 @@ int RunSettingsTool(const std::vector<std::string>& args, std::ostream& out, std
             return Usage(
                 err, "'set' takes a key, a value name, a type and the data: set Ports TestPorts REG_DWORD 1");
         }
+        const std::string problem = NameProblem(ansi[1], valueName(ansi[2]));
+        if (!problem.empty()) {
+            return Usage(err, problem);
+        }
         const std::optional<DWORD> type = SettingsTree::TypeFromName(args[3]);
         if (!type) {
             return Usage(
@@ -230,11 +256,11 @@ int RunSettingsTool(const std::vector<std::string>& args, std::ostream& out, std
                          "\" is not a type that can be set: REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ, REG_DWORD, "
                          "REG_DWORD_BIG_ENDIAN or REG_BINARY");
         }
-        std::string problem;
+        std::string error;
         const std::optional<SettingsTree::RegValue> value =
-            SettingsTree::ParseValue(*type, std::vector<std::string>(ansi.begin() + 4, ansi.end()), problem);
+            SettingsTree::ParseValue(*type, std::vector<std::string>(ansi.begin() + 4, ansi.end()), error);
         if (!value) {
-            return Usage(err, FromAnsi(problem));
+            return Usage(err, FromAnsi(error));
         }
         return Report(err, hive, file, SettingsTree::WriteValue(hive, ansi[1], valueName(ansi[2]), *value));
     }

@@ -1,5 +1,13 @@
 #include "diag/Trace.h"
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#endif
+
 #include <cstdio>
 #include <ctime>
 #include <optional>
@@ -37,6 +45,32 @@ std::string TimeStamp() {
     return std::string(buffer, length);
 }
 
+#ifndef _WIN32
+// The log may hold every character typed through the device, passwords included: it is made
+// readable by its owner alone, and a symbolic link, FIFO or device put in its place is never
+// written through.
+bool AppendLine(const std::string& path, const std::string& line) {
+    const int fd = ::open(
+        path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        return false;
+    }
+    struct stat info {};
+    bool written = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    for (std::size_t done = 0; written && done < line.size();) {
+        const ssize_t n = ::write(fd, line.data() + done, line.size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        written = n > 0;
+        done += written ? static_cast<std::size_t>(n) : 0;
+    }
+    if (::close(fd) != 0) {
+        written = false;
+    }
+    return written;
+}
+#else
 bool AppendLine(const std::string& path, const std::string& line) {
     std::FILE* file = std::fopen(path.c_str(), "ab");
     if (file == nullptr) {
@@ -48,6 +82,7 @@ bool AppendLine(const std::string& path, const std::string& line) {
     }
     return written;
 }
+#endif
 
 }  // namespace
 

@@ -169,7 +169,7 @@ Status ExportKey(RegistryApi& api, const std::string& path, bool recurse, std::s
     }
     text += "\n[HKEY_LOCAL_MACHINE\\" + path + "]\n";
     for (DWORD index = 0;; ++index) {
-        std::vector<char> name(16384);
+        std::vector<char> name(kMaxValueNameLength + 1);
         RegValue value;
         DWORD dataSize = 0;
         for (DWORD capacity = 1024;;) {
@@ -195,7 +195,7 @@ Status ExportKey(RegistryApi& api, const std::string& path, bool recurse, std::s
     }
     std::vector<std::string> subKeys;
     for (DWORD index = 0; recurse; ++index) {
-        char name[256] = {};
+        char name[kMaxKeyNameLength + 1] = {};
         DWORD nameSize = sizeof name;
         result = api.RegEnumKeyExA(key.Handle(), index, name, &nameSize);
         if (result == ERROR_NO_MORE_ITEMS) {
@@ -257,7 +257,7 @@ const std::vector<DefaultCode>& DefaultCodes() {
         {"LEFT_SCLICK_ASCII", kButtons, 14, "left single click"},
         {"LEFT_DCLICK_ASCII", kButtons, 15, "left double click"},
         {"RIGHT_SCLICK_ASCII", kButtons, 16, "right single click"},
-        {"RIGHT_DCLICK_ASCII", kButtons, 17, "right double click"},
+        {"RIGHT_DCLICK_ASCII", kButtons, 18, "right double click"},
     };
     return codes;
 }

@@ -14,6 +14,11 @@ namespace qm {
 // functions (HKEY_LOCAL_MACHINE), so it serves any store.
 namespace SettingsTree {
 
+// The registry's limits on names, in characters: a key name (one part of a key path) and a
+// value name. A longer name could be stored here but not listed back.
+inline constexpr std::size_t kMaxKeyNameLength = 255;
+inline constexpr std::size_t kMaxValueNameLength = 16383;
+
 // One of the thirteen character codes an installation starts with.
 struct DefaultCode {
     const char* valueName;
@@ -22,7 +27,8 @@ struct DefaultCode {
     const char* meaning;
 };
 // Control characters from 1 to 26, leaving out 8, 9, 10 and 13 (Backspace, Tab, line feed and
-// Enter), which devices and people send as keys.
+// Enter), which devices and people send as keys, and 17 and 19 (XON and XOFF), which a line with
+// Xon/Xoff handshaking swallows.
 const std::vector<DefaultCode>& DefaultCodes();
 
 // A typed value as the registry holds it.

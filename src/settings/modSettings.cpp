@@ -1,5 +1,6 @@
 #include "settings/modSettings.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "diag/ProgramFolder.h"
@@ -114,9 +115,44 @@ bool modSettings::GetSettings() {
     }
 }
 
+std::string modSettings::DescribeFailures(const std::vector<FailedWrite>& failures) const {
+    if (failures.empty()) {
+        return {};
+    }
+    std::vector<std::string> missing;
+    for (const FailedWrite& failure : failures) {
+        HKEY key = 0;
+        const LONG opened = registry_.RegOpenKeyExA(HKEY_LOCAL_MACHINE, failure.key, 0, KEY_READ, &key);
+        if (opened == ERROR_SUCCESS) {
+            registry_.RegCloseKey(key);
+        } else if (opened == ERROR_FILE_NOT_FOUND &&
+                   std::find(missing.begin(), missing.end(), failure.key) == missing.end()) {
+            missing.push_back(failure.key);
+        }
+    }
+    if (!missing.empty()) {
+        std::string keys;
+        for (std::size_t i = 0; i < missing.size(); ++i) {
+            keys += (i == 0                    ? ""
+                     : i + 1 == missing.size() ? " and "
+                                               : ", ") +
+                    ("HKEY_LOCAL_MACHINE\\" + missing[i]);
+        }
+        const bool one = missing.size() == 1;
+        return std::string("The settings tree lacks the ") + (one ? "key " : "keys ") + keys +
+               ", which Quillmotion does not create. \"quillmotion-settings init\" adds " +
+               (one ? "it" : "them") + " and changes no value that is already there.";
+    }
+    const FailedWrite& first = failures.front();
+    const std::string value = first.valueName.empty() ? " (its unnamed value)" : "\\" + first.valueName;
+    return "HKEY_LOCAL_MACHINE\\" + first.key + value + " could not be saved" +
+           (first.reason.empty() ? std::string(".") : ": " + first.reason);
+}
+
 bool modSettings::SetSettings() {
     static constexpr std::string_view kMethod = "modSettings.SetSettings";
     Trace(kMethod, TraceEntry, "");
+    lastSaveProblem_.clear();
     try {
         const std::string productName = layout::kProductName;
         const std::string programPath = RunCommand(programFolder_ ? *programFolder_ : ProgramFolder(),
@@ -128,11 +164,19 @@ bool modSettings::SetSettings() {
         const std::string lastPort = "Ports\\LastPort";
 
         // A write that did not go through must not be reported as saved; the rest are still tried.
-        bool saved = true;
+        std::vector<FailedWrite> failures;
+        std::string baseKey = layout::kBaseKey;
+        const auto failed = [&](const std::string& key, const std::string& name) {
+            std::string path = baseKey + key;
+            while (!path.empty() && path.back() == '\\') {
+                path.pop_back();
+            }
+            failures.push_back({path, name, registry_.LastError()});
+        };
         const auto write = [&](const std::string& key, const std::string& name, const Variant& value,
                                DWORD type) {
             if (!s.SetRegistrySetting(key, name, value, type)) {
-                saved = false;
+                failed(key, name);
             }
         };
 
@@ -140,13 +184,13 @@ bool modSettings::SetSettings() {
         write("", "ConnectOnApplicationStartup", record_.ConnectOnApplicationStartup(), REG_DWORD);
         write("", "RunOnSystemStartup", record_.RunOnSystemStartup(), REG_DWORD);
 
-        s.RegistryBaseKey(layout::kRunKey);
+        s.RegistryBaseKey(baseKey = layout::kRunKey);
         if (record_.RunOnSystemStartup() == 1) {
             write("", productName, programPath, REG_SZ);
         } else if (!s.DeleteRegistrySetting("", productName)) {
-            saved = false;
+            failed("", productName);
         }
-        s.RegistryBaseKey(layout::kBaseKey);
+        s.RegistryBaseKey(baseKey = layout::kBaseKey);
 
         write(movement, "MovementIncrementX", record_.MovementIncrementX(), REG_DWORD);
         write(movement, "MovementIncrementY", record_.MovementIncrementY(), REG_DWORD);
@@ -182,10 +226,12 @@ bool modSettings::SetSettings() {
 
         write("Emulation", "ASCIISequence", record_.ASCIISequence(), REG_DWORD);
 
+        lastSaveProblem_ = DescribeFailures(failures);
         Trace(kMethod, TraceExit, "");
-        return saved;
+        return failures.empty();
     } catch (...) {
-        Trace(kMethod, TraceError, CurrentError().description);
+        lastSaveProblem_ = CurrentError().description;
+        Trace(kMethod, TraceError, lastSaveProblem_);
         return false;
     }
 }

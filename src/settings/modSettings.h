@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "settings/RegistryApi.h"
 #include "settings/SettingsRecord.h"
@@ -26,6 +27,11 @@ public:
     // True when every write went through. Every write is attempted, in order, even after one
     // has failed, so as much as possible is saved.
     bool SetSettings();
+    // Why the last SetSettings did not save everything, for the lines that follow "Not all
+    // properties were saved. Please try again": the keys of the tree that are missing (which the
+    // program may not create) and the command that adds them, else the first value that could
+    // not be written and the store's reason. Empty after a save that went through.
+    const std::string& LastSaveProblem() const { return lastSaveProblem_; }
     // Releases the registry object.
     void Terminate();
 
@@ -40,12 +46,20 @@ public:
 
 private:
     std::unique_ptr<clsSettings> NewSettingsObject();
+    // A write that did not go through: the key's full path, the value's name and the store's reason.
+    struct FailedWrite {
+        std::string key;
+        std::string valueName;
+        std::string reason;
+    };
+    std::string DescribeFailures(const std::vector<FailedWrite>& failures) const;
 
     SettingsRecord& record_;
     RegistryApi& registry_;
     std::unique_ptr<clsSettings> settings_;
     std::optional<std::string> programFolder_;
     std::optional<std::string> programFile_;
+    std::string lastSaveProblem_;
 };
 
 }  // namespace qm

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 #include <regex>
 
 #include "support/TempDir.h"
@@ -66,17 +67,32 @@ TEST(Trace, SwitchOffWritesNothing) {
     EXPECT_TRUE(test::ReadFile(capture.LogPath()).empty());
 }
 
-TEST(Trace, UnwritableLogIsSilentAndSkipsDebugger) {
+// The log may hold typed passwords: it is made for its owner alone, and whatever cannot be written
+// safely (a missing folder, a symbolic link put in its place) is skipped silently, debugger
+// output included, while the next report tries afresh.
+TEST(Trace, TheLogIsItsOwnersAloneAndNeverWrittenThroughALink) {
     test::TraceCapture capture;
-    test::TempDir dir;
-    modTrace::SetLogFile(dir.File("missing-folder/log.txt"));
+    const mode_t before = ::umask(022);
     Trace("a.b", TraceEntry, "");
-    EXPECT_TRUE(capture.Pieces().empty());
+    ::umask(before);
+    struct stat info {};
+    ASSERT_EQ(::stat(capture.LogPath().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
 
-    // The next report tries afresh: once the file can be written, tracing resumes.
+    test::TempDir dir;
+    test::WriteFile(dir.File("elsewhere"), "kept");
+    ASSERT_EQ(::symlink(dir.File("elsewhere").c_str(), dir.File("log.txt").c_str()), 0);
+    for (const std::string& path : {dir.File("missing-folder/log.txt"), dir.File("log.txt")}) {
+        const std::size_t pieces = capture.Pieces().size();
+        modTrace::SetLogFile(path);
+        Trace("a.b", TraceEntry, "");
+        EXPECT_EQ(capture.Pieces().size(), pieces) << path;
+    }
+    EXPECT_EQ(test::ReadFile(dir.File("elsewhere")), "kept");
+
     modTrace::SetLogFile(capture.LogPath());
     Trace("a.b", TraceExit, "");
-    EXPECT_EQ(capture.Pieces().size(), 2u);
+    EXPECT_EQ(capture.Reports().size(), 2u);
 }
 
 TEST(Trace, DeleteLogFileIgnoresAMissingFile) {

@@ -73,7 +73,7 @@ TEST_F(Persistence, CodesAloneLoadWithEveryDefault) {
     EXPECT_EQ(record_.SW_ASCII(), 11);
     EXPECT_EQ(record_.STOP_ASCII(), 12);
     EXPECT_EQ(record_.LEFT_SCLICK_ASCII(), 14);
-    EXPECT_EQ(record_.RIGHT_DCLICK_ASCII(), 17);
+    EXPECT_EQ(record_.RIGHT_DCLICK_ASCII(), 18);
     EXPECT_EQ(record_.BouncyMouse(), 0);
     EXPECT_EQ(record_.BouncyMouseAngle(), 90);
     EXPECT_EQ(record_.TestPorts(), 0);
@@ -163,45 +163,64 @@ TEST_F(Persistence, SaveWritesEverythingInOrderAndRoundsHalfToEven) {
 }
 
 TEST_F(Persistence, AWriteThatFailsIsReportedAndTheRestAreStillSaved) {
-    // A key missing: its value is lost, the key is not created, and the save says so.
+    // Keys missing: their values are lost, the keys are not created, and the save names them
+    // and the command that adds them.
     InstallTree();
     ASSERT_EQ(hive_.RegDeleteKeyA(HKEY_LOCAL_MACHINE, Base("Emulation")), ERROR_SUCCESS);
+    ASSERT_EQ(hive_.RegDeleteKeyA(HKEY_LOCAL_MACHINE, Base("Version")), ERROR_SUCCESS);
     ASSERT_TRUE(settings_.GetSettings());
     record_.StopBits(2);
     record_.ASCIISequence(1);
     EXPECT_FALSE(settings_.SetSettings());
+    EXPECT_EQ(
+        settings_.LastSaveProblem(),
+        "The settings tree lacks the keys HKEY_LOCAL_MACHINE\\Software\\Tallowmer\\Quillmotion\\Version and "
+        "HKEY_LOCAL_MACHINE\\Software\\Tallowmer\\Quillmotion\\Emulation, which Quillmotion does not create. "
+        "\"quillmotion-settings init\" adds them and changes no value that is already there.");
     EXPECT_FALSE(KeyExists(Base("Emulation")));
     EXPECT_EQ(Stored(Base("Ports\\LastPort"), "StopBits"), (SettingsTree::RegValue{REG_DWORD, Dword(2)}));
     EXPECT_TRUE(trace_.Contains("modSettings.SetSettings:Method Exit: "));
 
     // A store that refuses one write: false, and the writes after it still happen.
     MakeKey(Base("Emulation"));
+    MakeKey(Base("Version"));
     test::FaultyRegistry faulty(hive_);
     faulty.failSetValue["MovementDelay"] = ERROR_ACCESS_DENIED;
     modSettings saver(record_, faulty);
     record_.DataBits(7);
     EXPECT_FALSE(saver.SetSettings());
+    EXPECT_EQ(
+        saver.LastSaveProblem(),
+        "HKEY_LOCAL_MACHINE\\Software\\Tallowmer\\Quillmotion\\Mouse\\Movement\\MovementDelay could not be "
+        "saved.");
     EXPECT_EQ(Stored(Base("Ports\\LastPort"), "DataBits"), (SettingsTree::RegValue{REG_DWORD, Dword(7)}));
     EXPECT_EQ(Stored(Base("Emulation"), "ASCIISequence"), (SettingsTree::RegValue{REG_DWORD, Dword(1)}));
 
     faulty.failSetValue.clear();
     EXPECT_TRUE(saver.SetSettings());
+    EXPECT_EQ(saver.LastSaveProblem(), "");
 }
 
 TEST_F(Persistence, RunEntryFollowsRunOnSystemStartup) {
     InstallTree();
     ASSERT_TRUE(settings_.GetSettings());
-    settings_.ProgramLocation("/opt/Quill Motion", "quillmotion");
+    // A Linux folder may hold what a command line quotes or expands.
+    const std::string folder = dir_.File("Quill \"Motion\" $HOME\\x");
+    std::filesystem::create_directory(folder);
+    test::WriteFile(folder + "/quillmotion", "");
+    settings_.ProgramLocation(folder, "quillmotion");
 
     record_.RunOnSystemStartup(1);
     ASSERT_TRUE(settings_.SetSettings());
     EXPECT_EQ(Stored(RunKey(), "Quillmotion"),
-              (SettingsTree::RegValue{REG_SZ, Sz("\"/opt/Quill Motion/quillmotion\"")}));
+              (SettingsTree::RegValue{REG_SZ, Sz("\"" + folder + "/quillmotion\"")}));
     EXPECT_EQ(Stored(Base(), "RunOnSystemStartup"), (SettingsTree::RegValue{REG_DWORD, Dword(1)}));
-    // The quotation marks keep the folder's blank inside the one program path that log-on starts.
+    // The entry starts that one program: quoted, with ", $ and \ escaped for the Exec line and the
+    // backslash escaped again for the entry file.
     EXPECT_NE(test::ReadFile(AutostartFolder() + "/Quillmotion.desktop")
-                  .find("Exec=\"/opt/Quill Motion/quillmotion\"\n"),
-              std::string::npos);
+                  .find("Exec=\"" + dir_.File(R"(Quill \\"Motion\\" \\$HOME\\\\x/quillmotion")") + "\n"),
+              std::string::npos)
+        << test::ReadFile(AutostartFolder() + "/Quillmotion.desktop");
 
     record_.RunOnSystemStartup(0);
     EXPECT_TRUE(settings_.SetSettings());

@@ -81,7 +81,7 @@ TEST_F(SettingsTool, InitOnAnEmptyHiveGivesATreeThatLoadsCompletely) {
         record.SE_ASCII(),          record.SW_ASCII(),          record.STOP_ASCII(),
         record.LEFT_SCLICK_ASCII(), record.LEFT_DCLICK_ASCII(), record.RIGHT_SCLICK_ASCII(),
         record.RIGHT_DCLICK_ASCII()};
-    EXPECT_EQ(codes, (std::vector<std::int32_t>{1, 2, 3, 4, 5, 6, 7, 11, 12, 14, 15, 16, 17}));
+    EXPECT_EQ(codes, (std::vector<std::int32_t>{1, 2, 3, 4, 5, 6, 7, 11, 12, 14, 15, 16, 18}));
     EXPECT_EQ(record.BouncyMouseAngle(), 90);
     EXPECT_EQ(record.BaudRate(), 2400);
     EXPECT_EQ(record.DataBits(), 8);
@@ -154,6 +154,10 @@ TEST_F(SettingsTool, MapUnmapGetSetAndExport) {
     EXPECT_EQ(Stored(Base(), "Name"), (SettingsTree::RegValue{REG_SZ, Sz("caf\xE9")}));
     EXPECT_EQ(Tool({"get", "", "Name"}).out, "caf\xC3\xA9\n");
 
+    // The longest value name the registry allows is taken and exported.
+    EXPECT_EQ(Tool({"set", "", std::string(16383, 'v'), "REG_DWORD", "1"}).exit, 0);
+    EXPECT_EQ(Tool({"export"}).exit, 0);
+
     run = Tool({"get", "", "Nothing"});
     EXPECT_EQ(run.exit, 1);
     EXPECT_NE(run.err.find("not found"), std::string::npos) << run.err;
@@ -180,6 +184,9 @@ TEST_F(SettingsTool, BadArgumentsAreRefusedAndChangeNothing) {
         {"set", "Ports", "TestPorts", "REG_DWORD"},
         {"set", "", "Blob", "REG_BINARY", "0A,zz"},
         {"set", "", "Name", "REG_SZ", "\xE2\x82\xAC\xE2\x98\x83"},  // the snowman has no Windows-1252 byte
+        // Names past the registry's limits: the tree could no longer be exported.
+        {"set", "", std::string(16384, 'v'), "REG_DWORD", "1"},
+        {"set", "Ports\\" + std::string(256, 'k'), "X", "REG_DWORD", "1"},
     };
     for (const auto& args : bad) {
         const ToolRun run = Tool(args);
@@ -204,7 +211,7 @@ TEST_F(SettingsTool, BadArgumentsAreRefusedAndChangeNothing) {
     EXPECT_EQ(help.exit, 0);
     EXPECT_NE(help.out.find("N_ASCII               1  Ctrl+A"), std::string::npos) << help.out;
     EXPECT_NE(help.out.find("SW_ASCII             11  Ctrl+K"), std::string::npos);
-    EXPECT_NE(help.out.find("RIGHT_DCLICK_ASCII   17  Ctrl+Q"), std::string::npos);
+    EXPECT_NE(help.out.find("RIGHT_DCLICK_ASCII   18  Ctrl+R"), std::string::npos);
 }
 
 TEST_F(SettingsTool, ABrokenHiveIsReportedAndLeftAlone) {

@@ -5,8 +5,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 
 namespace qm {
 
@@ -41,32 +43,51 @@ int WriteAll(int fd, const std::string& content) {
     return 0;
 }
 
-// The file to replace: the target of a symbolic link, so that the link survives.
-fs::path Target(const std::string& path) {
+// A new file beside base, named base + kTempMark + six letters or digits. It is made with the
+// permissions the umask leaves of 0666, as any new file is. Returns the descriptor, or -1 with
+// errno set.
+int CreateTemporary(const std::string& base, std::string& name) {
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    thread_local std::mt19937_64 random(std::random_device{}() ^ static_cast<std::uint64_t>(::getpid()));
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = base + kTempMark;
+        for (int i = 0; i < 6; ++i) {
+            name += kLetters[random() % (sizeof kLetters - 1)];
+        }
+        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        if (fd >= 0 || errno != EEXIST) {
+            return fd;
+        }
+    }
+    return -1;  // errno is still EEXIST
+}
+
+}  // namespace
+
+// The target of a symbolic link, so that the link survives.
+std::string AtomicFile::Target(const std::string& path) {
     std::error_code ec;
     if (fs::is_symlink(path, ec)) {
         fs::path target = fs::canonical(path, ec);
         if (!ec) {
-            return target;
+            return target.string();
         }
     }
     return path;
 }
 
-}  // namespace
-
 int AtomicFile::Replace(const std::string& path, const std::string& content) {
-    const fs::path target = Target(path);
+    const fs::path target(Target(path));
     struct stat existing {};
-    const mode_t mode = ::stat(target.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644;
+    const bool replacing = ::stat(target.c_str(), &existing) == 0;
 
-    std::string temp = target.string() + kTempMark + "XXXXXX";
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    std::string temp;
+    const int fd = CreateTemporary(target.string(), temp);
     if (fd < 0) {
         return errno;
     }
     int error = WriteAll(fd, content);
-    if (error == 0 && ::fchmod(fd, mode) != 0) {
+    if (error == 0 && replacing && ::fchmod(fd, existing.st_mode & 07777) != 0) {
         error = errno;
     }
     if (error == 0 && ::fsync(fd) != 0) {
@@ -93,7 +114,7 @@ int AtomicFile::Remove(const std::string& path) {
 }
 
 void AtomicFile::RemoveLeftovers(const std::string& path) {
-    const fs::path target = Target(path);
+    const fs::path target(Target(path));
     const std::string prefix = target.filename().string() + kTempMark;
     std::error_code ec;
     fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();

@@ -2,8 +2,12 @@
 
 #include <sys/stat.h>
 
+#include <climits>
+
 #include <algorithm>
 #include <filesystem>
+#include <optional>
+#include <utility>
 
 #include "diag/Cp1252.h"
 #include "settings/hive/AtomicFile.h"
@@ -16,6 +20,11 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kEntryName = "Quillmotion.desktop";
+
+// The longest program path worth trying: the longest Linux path, and ".exe", which the Linux
+// name may lack.
+constexpr std::size_t kExe = 4;
+constexpr std::size_t kLongestProgram = PATH_MAX - 1 + kExe;
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
@@ -49,8 +58,12 @@ std::vector<std::string> ProgramNames(const std::string& path) {
 
 // A Windows program path as the Linux file it stands for: the first spelling that exists of
 // the path as written, with its last backslash (the one before the file name) as a slash, and
-// with every backslash as a slash; else the last of these.
-std::string LinuxPath(const std::string& path) {
+// with every backslash as a slash; else nothing.
+std::optional<std::string> ExistingSpelling(const std::string& path,
+                                            const AutostartMirror::FileTest& isFile) {
+    if (path.size() > kLongestProgram) {
+        return std::nullopt;  // no file has so long a path
+    }
     std::vector<std::string> spellings{path};
     const std::size_t last = path.rfind('\\');
     if (last != std::string::npos) {
@@ -63,12 +76,41 @@ std::string LinuxPath(const std::string& path) {
     }
     for (const std::string& spelling : spellings) {
         for (const std::string& name : ProgramNames(spelling)) {
-            if (IsFile(name)) {
+            if (isFile(name)) {
                 return name;
             }
         }
     }
-    return spellings.back();
+    return std::nullopt;
+}
+
+// The spelling that exists, else the one with every backslash as a slash.
+std::string LinuxPath(const std::string& path, const AutostartMirror::FileTest& isFile) {
+    if (std::optional<std::string> existing = ExistingSpelling(path, isFile)) {
+        return *existing;
+    }
+    std::string all = path;
+    std::replace(all.begin(), all.end(), '\\', '/');
+    return all;
+}
+
+// The first part of text, up to one of the marks, that names an existing file, and the mark's
+// position; nothing when none does. A path longer than the system takes, or with a longer file
+// or folder name, names nothing, and neither does any longer part: so the search ends there
+// and costs no more than the start of the line, however long the line is.
+std::optional<std::pair<std::string, std::size_t>> FirstExistingPart(
+    const std::string& text, char mark, const AutostartMirror::FileTest& isFile) {
+    std::size_t nameLength = 0;
+    for (std::size_t i = 0; i < text.size() && i <= kLongestProgram && nameLength <= NAME_MAX + kExe; ++i) {
+        const char c = text[i];
+        if ((c == mark || (mark == ' ' && IsBlank(c))) && i > 0) {
+            if (std::optional<std::string> existing = ExistingSpelling(text.substr(0, i), isFile)) {
+                return std::make_pair(std::move(*existing), i);
+            }
+        }
+        nameLength = c == '/' || c == '\\' ? 0 : nameLength + 1;
+    }
+    return std::nullopt;
 }
 
 // The arguments after the program, by the rules of the Windows C runtime: blanks separate,
@@ -171,29 +213,39 @@ std::string AutostartMirror::EntryPath() const {
 }
 
 std::vector<std::string> AutostartMirror::ProgramArguments(const std::string& commandLine) {
+    return ProgramArguments(commandLine, IsFile);
+}
+
+std::vector<std::string> AutostartMirror::ProgramArguments(const std::string& commandLine,
+                                                           const FileTest& isFile) {
     std::string line = Utf8FromCp1252(commandLine);
     line.erase(0, line.find_first_not_of(" \t"));
     std::string program;
     std::string rest;
     if (!line.empty() && line[0] == '"') {
-        const std::size_t close = line.find('"', 1);
-        program = line.substr(1, close == std::string::npos ? std::string::npos : close - 1);
-        rest = close == std::string::npos ? std::string() : line.substr(close + 1);
+        // A Linux folder may hold a quotation mark, which Windows paths never do: the program
+        // may then run on past the first closing mark.
+        const std::string quoted = line.substr(1);
+        if (auto existing = FirstExistingPart(quoted, '"', isFile)) {
+            program = std::move(existing->first);
+            rest = quoted.substr(existing->second + 1);
+        } else {
+            const std::size_t close = quoted.find('"');
+            program = LinuxPath(quoted.substr(0, close), isFile);
+            rest = close == std::string::npos ? std::string() : quoted.substr(close + 1);
+        }
     } else {
         while (!line.empty() && IsBlank(line.back())) {
             line.pop_back();
         }
-        program = line;
-        for (std::size_t blank = line.find_first_of(" \t"); blank != std::string::npos;
-             blank = line.find_first_of(" \t", blank + 1)) {
-            if (IsFile(LinuxPath(line.substr(0, blank)))) {
-                program = line.substr(0, blank);
-                rest = line.substr(blank);
-                break;
-            }
+        if (auto existing = FirstExistingPart(line, ' ', isFile)) {
+            program = std::move(existing->first);
+            rest = line.substr(existing->second);
+        } else {
+            program = LinuxPath(line, isFile);
         }
     }
-    std::vector<std::string> arguments{LinuxPath(program)};
+    std::vector<std::string> arguments{program};
     for (std::string& argument : SplitWindowsArguments(rest)) {
         arguments.push_back(std::move(argument));
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,7 +33,13 @@ public:
     // name or every backslash as a slash, and "X.exe" as "X" or "x", whichever names an
     // existing file first, so that the Windows-shaped value names the Linux program. The rest
     // of the line is split by the Windows argument rules.
+    // A quoted program runs, likewise, to the first closing quotation mark after which it names an
+    // existing file, else to the first one: a Linux folder may hold a quotation mark. However long
+    // the line, no more than its first PATH_MAX characters are ever tried as a program.
     static std::vector<std::string> ProgramArguments(const std::string& commandLine);
+    // The same, with isFile telling whether a path names an existing file.
+    using FileTest = std::function<bool(const std::string& path)>;
+    static std::vector<std::string> ProgramArguments(const std::string& commandLine, const FileTest& isFile);
 
     // The entry's text for a command line.
     static std::string EntryText(const std::string& commandLine);

@@ -9,7 +9,7 @@
 namespace qm {
 
 FileLock::FileLock(const std::string& lockPath) {
-    fd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    fd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);  // as the umask says
     if (fd_ < 0) {
         error_ = errno;
         return;

@@ -78,7 +78,8 @@ LONG HiveFile::Fail(LONG code, std::string message) {
 
 LONG HiveFile::Refresh() {
     problem_.clear();
-    const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without blocking: a FIFO or a device in the file's place must be refused, not waited on.
+    const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         if (errno != ENOENT) {
             return Fail(ERROR_CANTREAD,
@@ -140,7 +141,7 @@ LONG HiveFile::Refresh() {
 }
 
 LONG HiveFile::CheckWritable() {
-    const fs::path file(path_);
+    const fs::path file(AtomicFile::Target(path_));
     const fs::path folder = file.parent_path().empty() ? fs::path(".") : file.parent_path();
     std::error_code ec;
     if (!fs::exists(folder, ec)) {
@@ -174,7 +175,9 @@ LONG HiveFile::Modify(const Change& change) {
     if (result != ERROR_SUCCESS) {
         return result;
     }
-    FileLock lock(path_ + ".lock");
+    // Beside the file really written: writers that reach it through different paths (a
+    // symbolic link and its target) must take the same lock.
+    FileLock lock(AtomicFile::Target(path_) + ".lock");
     if (!lock.Held()) {
         return Fail(WriteErrorCode(lock.Error()),
                     "The settings file " + path_ + " cannot be locked: " + std::strerror(lock.Error()) + ".");

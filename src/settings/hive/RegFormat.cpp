@@ -227,7 +227,10 @@ public:
     explicit Reader(const std::string& rootName) : rootName_(rootName) {}
 
     HiveKey Read(const std::string& text) {
-        SplitLines(text);
+        // Editors that save as UTF-8 may put a byte-order mark before the header.
+        static const std::string kByteOrderMark = "\xEF\xBB\xBF";
+        SplitLines(text,
+                   text.compare(0, kByteOrderMark.size(), kByteOrderMark) == 0 ? kByteOrderMark.size() : 0);
         if (lines_.empty() || TrimRight(lines_[0]) != kHeader) {
             line_ = 0;
             throw ParseFailure{std::string("the file does not start with the line ") + kHeader};
@@ -252,8 +255,7 @@ public:
     std::size_t Line() const { return line_ + 1; }
 
 private:
-    void SplitLines(const std::string& text) {
-        std::size_t start = 0;
+    void SplitLines(const std::string& text, std::size_t start) {
         while (start < text.size()) {
             std::size_t end = text.find('\n', start);
             if (end == std::string::npos) {

@@ -33,10 +33,11 @@ class RegFormat {
 public:
     static std::string Write(const HiveKey& root, const std::string& rootName);
 
-    // The hive, or nothing when the text is not such a file: no header, a line that is not a
-    // section, value, comment or blank, control bytes, a section outside the root, or a text
-    // or hex list cut short, a key nested deeper than kMaxKeyDepth. Reading takes time in
-    // proportion to the text, however it is shaped.
+    // The hive, or nothing when the text is not such a file: no header (a UTF-8 byte-order
+    // mark before it is allowed), a line that is not a section, value, comment or blank,
+    // control bytes, a section outside the root, or a text or hex list cut short, a key nested
+    // deeper than kMaxKeyDepth. Reading takes time in proportion to the text, however it is
+    // shaped.
     static std::optional<HiveKey> Read(const std::string& text, const std::string& rootName,
                                        RegFormatError& error);
 };

@@ -1,14 +1,20 @@
 // The hive file under damage, permissions, other programs and sudden death.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <future>
 #include <random>
+#include <thread>
 
 #include "HiveTestSupport.h"
+#include "settings/hive/FileLock.h"
 #include "settings/hive/RegFormat.h"
 
 namespace qm {
@@ -106,13 +112,44 @@ TEST(HiveSafety, MissingFileIsEmptyAndTheFirstKeyCreatesFileAndFolders) {
     test::CreateKey(reg, "Software\\Tallowmer");
     EXPECT_EQ(test::ReadFile(file),
               "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software]\n\n[HKEY_LOCAL_MACHINE\\Software\\Tallowmer]\n\n");
+}
 
-    // A folder where the file should be cannot be read.
-    test::TempHive odd;
-    fs::create_directory(odd.file);
-    FileHiveRegistry broken = odd.Open();
-    EXPECT_EQ(broken.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_READ, &key), ERROR_CANTREAD);
-    EXPECT_NE(broken.LastError().find("not a regular file"), std::string::npos);
+// Something other than a file in the file's place is refused at once, without waiting for a
+// writer that may never come: a FIFO would otherwise hang the program at start.
+TEST(HiveSafety, AnythingButARegularFileIsRefusedWithoutBlocking) {
+    const struct {
+        const char* what;
+        int (*make)(const char* path);
+    } odd[] = {
+        {"folder", [](const char* path) { return ::mkdir(path, 0755); }},
+        {"FIFO", [](const char* path) { return ::mkfifo(path, 0644); }},
+    };
+    for (const auto& c : odd) {
+        SCOPED_TRACE(c.what);
+        test::TempHive hive;
+        ASSERT_EQ(c.make(hive.file.c_str()), 0);
+        // Should an open block, a writer comes after a while to free it, and says so.
+        std::promise<void> done;
+        std::future<void> finished = done.get_future();
+        std::atomic<bool> rescued{false};
+        std::thread rescuer([&] {
+            while (finished.wait_for(std::chrono::seconds(2)) == std::future_status::timeout) {
+                rescued = true;
+                ::close(::open(hive.file.c_str(), O_WRONLY | O_NONBLOCK));
+            }
+        });
+        FileHiveRegistry reg = hive.Open();
+        HKEY key = 0;
+        const LONG opened = reg.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_READ, &key);
+        const LONG written = test::SetValue(reg, HKEY_LOCAL_MACHINE, "Root", REG_DWORD, Dword(1));
+        done.set_value();
+        rescuer.join();
+        EXPECT_FALSE(rescued) << "opening the hive blocked";
+        EXPECT_EQ(opened, ERROR_CANTREAD);
+        EXPECT_EQ(written, ERROR_CANTREAD);
+        EXPECT_NE(reg.LastError().find(hive.file + " is not a regular file"), std::string::npos)
+            << reg.LastError();
+    }
 }
 
 // Read-only hives refuse changes, and neither the file nor what a reader sees changes.
@@ -174,6 +211,58 @@ TEST(HiveSafety, ExternalEditsBetweenWritesAreKept) {
     EXPECT_EQ(test::QueryValue(fresh, freshKey, "Ours").data, Sz("FIRST"));
     EXPECT_EQ(test::QueryValue(fresh, freshKey, "Theirs").data, Dword(5));
     EXPECT_EQ(test::QueryValue(fresh, freshKey, "Later").data, Sz("second"));
+}
+
+// A hive reached through a symbolic link is locked beside the file really written, so a writer
+// through the link waits for one through the target instead of overwriting its save.
+TEST(HiveSafety, WritersThroughALinkAndItsTargetShareOneLock) {
+    test::TempHive hive;
+    test::WriteFile(hive.file, kGoodHive);
+    const std::string link = hive.dir.File("link.reg");
+    fs::create_symlink(hive.file, link);
+    std::future<LONG> written;
+    {
+        FileLock held(hive.file + ".lock");
+        ASSERT_TRUE(held.Held());
+        written = std::async(std::launch::async, [&] {
+            FileHiveRegistry reg(link, "");
+            return test::SetValue(reg, HKEY_LOCAL_MACHINE, "Root", REG_DWORD, Dword(1));
+        });
+        EXPECT_EQ(written.wait_for(std::chrono::milliseconds(300)), std::future_status::timeout)
+            << "written while the target was locked";
+    }
+    EXPECT_EQ(written.get(), ERROR_SUCCESS);
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_NE(test::ReadFile(hive.file).find("\"Root\"=dword:00000001"), std::string::npos);
+}
+
+// New files, the hive and the autostart entry, get what the umask allows; a replaced file keeps
+// the mode it had.
+TEST(HiveSafety, NewFilesFollowTheUmaskAndReplacedOnesKeepTheirMode) {
+    for (const mode_t mask : {mode_t{022}, mode_t{077}, mode_t{002}}) {
+        SCOPED_TRACE(mask);
+        test::TempHive hive;
+        FileHiveRegistry reg = hive.Open();
+        const std::string entry = hive.autostart + "/Quillmotion.desktop";
+        const auto mode = [](const std::string& path) {
+            struct stat info {};
+            EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
+            return info.st_mode & 07777;
+        };
+        const mode_t before = ::umask(mask);
+        const HKEY run = test::CreateKey(reg, "Software\\Microsoft\\Windows\\CurrentVersion\\Run");
+        const LONG first = test::SetValue(reg, run, "Quillmotion", REG_SZ, Sz("/bin/true"));
+        ::umask(before);
+        ASSERT_EQ(first, ERROR_SUCCESS);
+        EXPECT_EQ(mode(hive.file), 0666 & ~mask);
+        EXPECT_EQ(mode(entry), 0666 & ~mask);
+
+        ::chmod(hive.file.c_str(), 0640);
+        ::chmod(entry.c_str(), 0640);
+        ASSERT_EQ(test::SetValue(reg, run, "Quillmotion", REG_SZ, Sz("/bin/false")), ERROR_SUCCESS);
+        EXPECT_EQ(mode(hive.file), 0640u);
+        EXPECT_EQ(mode(entry), 0640u);
+    }
 }
 
 // The state a writer saves: a counter and a block whose bytes follow from it, so that a file

@@ -97,7 +97,7 @@ TEST(HiveRoundTrip, EveryTypeComesBackFromTheFileAsWritten) {
 // Files written by hand or by the registry editor read as the editor reads them.
 TEST(RegFormat, ReadsWhatPeopleAndTheEditorWrite) {
     const std::string text =
-        "REGEDIT4\r\n"
+        "\xEF\xBB\xBFREGEDIT4\r\n"  // an editor saving as UTF-8 puts a byte-order mark first
         "\r\n"
         "; a comment\r\n"
         "[hkey_local_machine\\SOFTWARE\\Tallowmer]\r\n"
