@@ -13,7 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "diag/Cp1252.h"
 #include "diag/RaisedError.h"
+#include "input/KeystrokeInjection.h"
+#include "support/CoreOsVersions.h"
 #include "support/TraceCapture.h"
 #include "support/gui/XEventRecorder.h"
 #include "support/gui/XvfbFixture.h"
@@ -62,6 +65,11 @@ protected:
     void TypeUnicode(char16_t character) {
         Send({InputRecord::Key(0, KEYEVENTF_UNICODE, character),
               InputRecord::Key(0, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP, character)});
+    }
+
+    bool SetLayout(const std::string& layout) {
+        return std::system(
+                   ("setxkbmap -display " + xvfb_->Display() + " " + layout + " 2>/dev/null").c_str()) == 0;
     }
 
     // The events that arrive next, once there are count of them.
@@ -284,19 +292,63 @@ TEST_F(XTestInjectorTest, RecordsThatCannotBeDeliveredAreDroppedAndTraced) {
     EXPECT_EQ(errors, 6);
 }
 
-TEST_F(XTestInjectorTest, AltGrCharactersAnswerWithTheirKeyAndCtrlAlt) {
-    if (std::system(("setxkbmap -display " + xvfb_->Display() + " de 2>/dev/null").c_str()) != 0) {
-        GTEST_SKIP() << "setxkbmap cannot switch the layout here";
+// Moves the keys of Mod5 (the level-three shift) to Mod1, Alt's modifier: holding them for a
+// character would then be an Alt shortcut.
+void MoveLevelThreeToAlt(const std::string& name) {
+    Display* display = XOpenDisplay(name.c_str());
+    XModifierKeymap* map = XGetModifierMapping(display);
+    const std::vector<KeyCode> keys(map->modifiermap + Mod5MapIndex * map->max_keypermod,
+                                    map->modifiermap + (Mod5MapIndex + 1) * map->max_keypermod);
+    for (const KeyCode key : keys) {
+        if (key != 0) {
+            map = XInsertModifiermapEntry(XDeleteModifiermapEntry(map, key, Mod5MapIndex), key, Mod1MapIndex);
+        }
     }
-    // German layout: @ is AltGr+Q, ß has a key of its own, é is still missing.
-    const std::int16_t q = injector_->VkKeyScanA('q');
-    EXPECT_EQ(injector_->VkKeyScanA('@'), q | 0x600);
-    EXPECT_EQ(injector_->VkKeyScanA('\xDF') & 0xFF00, 0);  // ß
-    EXPECT_NE(injector_->VkKeyScanA('\xDF'), -1);
-    EXPECT_EQ(injector_->VkKeyScanA('Z') & 0x100, 0x100);
-    EXPECT_EQ(injector_->VkKeyScanA('\x80') & 0x600, 0x600);  // € is AltGr+E
-    Type('\xDF');
-    EXPECT_EQ(Next(2), (Events{"+ssharp", "-ssharp"}));
+    EXPECT_EQ(XSetModifierMapping(display, map), MappingSuccess);
+    XFreeModifiermap(map);
+    XCloseDisplay(display);
+}
+
+// The device may send any printable Windows-1252 character; each must arrive as itself, as an
+// application reads it, whatever layout the user runs and however often it is switched.
+TEST_F(XTestInjectorTest, EveryPrintableCharacterArrivesAsSentOnEveryLayoutAsItChanges) {
+    struct Layout {
+        const char* name;
+        bool levelThreeOnAlt;
+        int at;  // the modifier bits of the answer for "@": its key's, or -1 for a borrowed key
+    };
+    const clsOSInfo os = test::NewerInputPathOS();
+    KeystrokeInjection keys(*injector_, os);
+    for (const Layout layout : {Layout{"us", false, 0x1}, Layout{"de", false, 0x6}, Layout{"fr", false, 0x6},
+                                Layout{"gb", false, 0x1}, Layout{"es", false, 0x6}, Layout{"de", true, -1},
+                                Layout{"us", false, 0x1}}) {
+        SCOPED_TRACE(std::string(layout.name) + (layout.levelThreeOnAlt ? " with AltGr on Alt" : ""));
+        if (!SetLayout(layout.name)) {
+            GTEST_SKIP() << "setxkbmap cannot switch the layout here";
+        }
+        if (layout.levelThreeOnAlt) {
+            MoveLevelThreeToAlt(xvfb_->Display());
+        }
+        EXPECT_EQ(injector_->VkKeyScanA('@') >> 8, layout.at);
+        recorder_->Clear();
+        std::string wrong;
+        for (int code = 32; code <= 255; ++code) {
+            if (code == 127 || (code > 128 && code < 160)) {
+                continue;
+            }
+            const std::string sent = Utf8FromCp1252(std::string(1, static_cast<char>(code)));
+            const std::size_t before = recorder_->Text().size();
+            ASSERT_TRUE(keys.SendKeyCode(code));
+            recorder_->WaitUntil([&] { return recorder_->Text().size() >= before + sent.size(); },
+                                 std::chrono::milliseconds(500));
+            if (const std::string got = recorder_->Text().substr(before); got != sent) {
+                wrong += sent + "(" + got + ") ";
+            }
+        }
+        EXPECT_EQ(wrong, "");
+        EXPECT_TRUE(recorder_->WaitUntil([&] { return recorder_->Held().empty(); }, std::chrono::seconds(1)))
+            << recorder_->Held();
+    }
 }
 
 }  // namespace
