@@ -6,6 +6,10 @@
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <array>
 #include <cstdlib>
 #include <memory>
@@ -236,7 +240,7 @@ TEST_F(XTestInjectorTest, CharactersWithoutAKeyAreTypedOnABorrowedKey) {
     EXPECT_EQ(Next(2), (Events{"+b", "-b"}));
 }
 
-TEST_F(XTestInjectorTest, BorrowedKeysStayWhileInUseAndAreGivenBackAtTheEnd) {
+TEST_F(XTestInjectorTest, BorrowedKeysAndHeldKeysAreGivenBackAtTheEndOrAtTheNextStart) {
     Display* observer = XOpenDisplay(xvfb_->Display().c_str());
     ASSERT_NE(observer, nullptr);
     const auto keycodeOf = [observer](KeySym keysym) {
@@ -264,7 +268,34 @@ TEST_F(XTestInjectorTest, BorrowedKeysStayWhileInUseAndAreGivenBackAtTheEnd) {
     // Still there after the events: a client reading the layout late still reads é.
     EXPECT_NE(keycodeOf(XK_eacute), 0);
 
+    // A copy killed while it had a borrowed key: its binding stays behind.
+    const pid_t killed = ::fork();
+    if (killed == 0) {
+        XTestInjector copy(xvfb_->Display());
+        const InputRecord press = InputRecord::Key(0, KEYEVENTF_UNICODE, u'\u00F1');
+        copy.SendInput(std::span<const InputRecord>(&press, 1));
+        ::kill(::getpid(), SIGKILL);
+    }
+    ASSERT_GT(killed, 0);
+    ::waitpid(killed, nullptr, 0);
+    ASSERT_NE(keycodeOf(XK_ntilde), 0);
+    // Someone else's binding of a free keycode looks just like one, but is not ours to take.
+    KeySym thorn[2] = {XK_thorn, XK_thorn};
+    XChangeKeyboardMapping(observer, keycodeOf(XK_ntilde) - 1, 2, thorn, 1);
+    XSync(observer, False);
+
+    // The next start takes back only what the dead copy lent; a living copy keeps its own.
+    XTestInjector next(xvfb_->Display());
+    EXPECT_EQ(keycodeOf(XK_ntilde), 0);
+    EXPECT_NE(keycodeOf(XK_thorn), 0);
+    EXPECT_NE(keycodeOf(XK_eacute), 0);
+
+    // Keys, borrowed keys and buttons still held are let go, then the borrowed keys given back.
+    Send({InputRecord::Key(VK_SHIFT, 0), InputRecord::Key(0, KEYEVENTF_UNICODE, u'\u00E9'),
+          InputRecord::Key(VK_RMENU, KEYEVENTF_EXTENDEDKEY), InputRecord::Mouse(MOUSEEVENTF_LEFTDOWN)});
+    EXPECT_TRUE(recorder_->WaitUntil([&] { return !recorder_->Held().empty(); }));
     injector_.reset();
+    EXPECT_EQ(recorder_->Held(), "");
     EXPECT_EQ(keycodeOf(XK_eacute), 0);
     XCloseDisplay(observer);
 }
