@@ -5,6 +5,7 @@
 #include <poll.h>
 
 #include <clocale>
+#include <cstdio>
 #include <stdexcept>
 
 namespace qm::test {
@@ -99,7 +100,12 @@ void XEventRecorder::Record(XEvent& event) {
             char text[16];
             KeySym keysym = NoSymbol;
             XLookupString(&event.xkey, text, sizeof text, &keysym, nullptr);
-            const char* name = keysym != NoSymbol ? XKeysymToString(keysym) : nullptr;
+            // Xlib allocates the names of Unicode keysyms afresh each time and never frees them.
+            char unicode[16];
+            std::snprintf(unicode, sizeof unicode, "U%04lX", keysym & 0xFFFFFFul);
+            const char* name = keysym == NoSymbol    ? nullptr
+                               : keysym >= 0x1000100 ? unicode
+                                                     : XKeysymToString(keysym);
             events_.push_back(std::string(event.type == KeyPress ? "+" : "-") +
                               (name != nullptr ? name : "keycode" + std::to_string(event.xkey.keycode)));
             if (event.type == KeyPress) {
