@@ -14,6 +14,8 @@ namespace {
 
 constexpr const char* kSendKeyCode = "frmSerial.SendKeyCode";
 constexpr std::uint16_t kShiftFlag = 0x100;
+// Ctrl and Alt together: the layout's AltGr.
+constexpr std::uint16_t kAltGrFlags = 0x600;
 // The layout's answer when it has no key for the character.
 constexpr std::int16_t kNoKey = -1;
 
@@ -57,8 +59,14 @@ bool KeystrokeInjection::SendKeyCode(std::int32_t plngKeyCode) {
 
         const auto key = static_cast<std::uint16_t>(static_cast<std::uint16_t>(answer) & 0xFFu);
         const bool shift = (static_cast<std::uint16_t>(answer) & kShiftFlag) != 0;
-        std::array<InputRecord, 4> records{};
+        // Without AltGr the base key would type another character. AltGr goes around the whole
+        // sequence, so the key is pressed and released with it held.
+        const bool altGr = (static_cast<std::uint16_t>(answer) & kAltGrFlags) == kAltGrFlags;
+        std::array<InputRecord, 6> records{};
         std::size_t count = 0;
+        if (altGr) {
+            records[count++] = InputRecord::Key(VK_RMENU, KEYEVENTF_EXTENDEDKEY);
+        }
         if (shift) {
             // Shift is released before the key: the key press has already produced the character.
             records[count++] = InputRecord::Key(VK_SHIFT, 0);
@@ -68,6 +76,9 @@ bool KeystrokeInjection::SendKeyCode(std::int32_t plngKeyCode) {
         } else {
             records[count++] = InputRecord::Key(key, 0);
             records[count++] = InputRecord::Key(key, KEYEVENTF_KEYUP);
+        }
+        if (altGr) {
+            records[count++] = InputRecord::Key(VK_RMENU, KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP);
         }
 
         if (newerPath) {

@@ -8,7 +8,8 @@
 namespace qm {
 
 // Types one Windows-1252 character into whatever has the keyboard focus: the layout's key for
-// it, with Shift when the layout needs Shift (Ctrl and Alt are never pressed).
+// it, with Shift when the layout needs Shift and AltGr (right Alt) when it needs Ctrl and Alt
+// together. Ctrl or Alt alone are never pressed.
 class KeystrokeInjection {
 public:
     // Every reference must outlive the object.

@@ -17,12 +17,16 @@ inline constexpr std::uint32_t MOUSEEVENTF_LEFTUP = 0x0004;
 inline constexpr std::uint32_t MOUSEEVENTF_RIGHTDOWN = 0x0008;
 inline constexpr std::uint32_t MOUSEEVENTF_RIGHTUP = 0x0010;
 
+// Tells the right-hand key of a pair from the left one (right Alt from left Alt).
+inline constexpr std::uint32_t KEYEVENTF_EXTENDEDKEY = 0x0001;
 inline constexpr std::uint32_t KEYEVENTF_KEYUP = 0x0002;
 // The record's scan field carries a character rather than a key: used where the layout has
 // no key for the character, so it is typed as itself instead of as a wrong key.
 inline constexpr std::uint32_t KEYEVENTF_UNICODE = 0x0004;
 
 inline constexpr std::uint16_t VK_SHIFT = 16;
+// Right Alt: AltGr on the layouts that have one.
+inline constexpr std::uint16_t VK_RMENU = 0xA5;
 
 inline constexpr std::int32_t SM_CXSCREEN = 0;
 inline constexpr std::int32_t SM_CYSCREEN = 1;
@@ -87,9 +91,15 @@ public:
         SendInput(std::span<const InputRecord>(&record, 1));
     }
 
-    // Low byte: the key; bit 0x100: Shift must be held (0x200 Ctrl, 0x400 Alt). -1 (all bits
-    // set) when the layout has no key for the character. The character is Windows-1252.
+    // Low byte: the key; bit 0x100: Shift must be held (0x200 Ctrl, 0x400 Alt; both, 0x600, are
+    // AltGr). -1 (all bits set) when the layout has no key for the character. The character is
+    // Windows-1252.
     virtual std::int16_t VkKeyScanA(char character) = 0;
+
+    // Lets go of every key and button this injector has pressed and not yet released, so that
+    // nothing stays held on the desktop when the program stops. Nothing to do where the system
+    // does it itself.
+    virtual void ReleaseAll() {}
 
     virtual Point GetCursorPos() = 0;
     virtual std::int32_t GetSystemMetrics(std::int32_t index) = 0;

@@ -35,10 +35,13 @@ std::vector<Key> Keys(const std::vector<InputRecord>& records) {
 
 constexpr std::uint32_t UP = KEYEVENTF_KEYUP;
 
-TEST(KeystrokeInjection, KeyAndShiftOrderFromTheLayout) {
+constexpr std::uint32_t EXT = KEYEVENTF_EXTENDEDKEY;
+
+TEST(KeystrokeInjection, KeyShiftAndAltGrOrderFromTheLayout) {
     struct Case {
         std::int32_t code;
         std::vector<Key> keys;
+        std::int16_t answer = 0;  // the layout's answer where it is not the US one
     };
     const std::vector<Case> cases = {
         {'a', {{'A', 0}, {'A', UP}}},
@@ -49,43 +52,51 @@ TEST(KeystrokeInjection, KeyAndShiftOrderFromTheLayout) {
         {27, {{0x1B, 0}, {0x1B, UP}}},
         // Code 0 is looked up like any other: Ctrl+Shift+2, of which only Shift is kept.
         {0, {{VK_SHIFT, 0}, {'2', 0}, {VK_SHIFT, UP}, {'2', UP}}},
-        // Ctrl+A for code 1: Ctrl is never pressed.
+        // Ctrl+A for code 1: Ctrl alone is never pressed.
         {1, {{'A', 0}, {'A', UP}}},
+        // Ctrl and Alt together are AltGr: right Alt is held around the key, and Shift inside it.
+        {0xB5, {{VK_RMENU, EXT}, {'M', 0}, {'M', UP}, {VK_RMENU, EXT | UP}}, 0x064D},
+        {0xA7,
+         {{VK_RMENU, EXT}, {VK_SHIFT, 0}, {'5', 0}, {VK_SHIFT, UP}, {'5', UP}, {VK_RMENU, EXT | UP}},
+         0x0735},
     };
     const clsOSInfo os = test::NewerInputPathOS();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.code);
         RecordingInjector injector;
+        if (c.answer != 0) {
+            injector.SetKeyScan(static_cast<char>(c.code), c.answer);
+        }
         KeystrokeInjection keys(injector, os);
         ASSERT_TRUE(keys.SendKeyCode(c.code));
         ASSERT_EQ(injector.Calls().size(), 1u);  // one call, so nothing can come between
         EXPECT_EQ(injector.Calls()[0].path, RecordingInjector::Path::SendInput);
         EXPECT_EQ(Keys(injector.Calls()[0].records), c.keys);
     }
-
-    // AltGr characters: Ctrl and Alt are dropped, Shift is kept when asked for.
-    RecordingInjector injector;
-    injector.SetKeyScan('\xA7', 0x0735);  // Ctrl+Alt+Shift+5
-    injector.SetKeyScan('\xB5', 0x064D);  // Ctrl+Alt+M
-    KeystrokeInjection keys(injector, os);
-    ASSERT_TRUE(keys.SendKeyCode(0xA7));
-    ASSERT_TRUE(keys.SendKeyCode(0xB5));
-    EXPECT_EQ(Keys(injector.Records()),
-              (std::vector<Key>{{VK_SHIFT, 0}, {'5', 0}, {VK_SHIFT, UP}, {'5', UP}, {'M', 0}, {'M', UP}}));
 }
 
 TEST(KeystrokeInjection, LegacyPathMakesOneCallPerEventInTheSameOrder) {
     const clsOSInfo os = test::LegacyInputPathOS();
     RecordingInjector injector;
+    injector.SetKeyScan('@', 0x0651);  // AltGr+Q
     KeystrokeInjection keys(injector, os);
     ASSERT_TRUE(keys.SendKeyCode('Z'));
     ASSERT_TRUE(keys.SendKeyCode('z'));
-    ASSERT_EQ(injector.Calls().size(), 6u);
+    ASSERT_TRUE(keys.SendKeyCode('@'));
+    ASSERT_EQ(injector.Calls().size(), 10u);
     for (const auto& call : injector.Calls()) {
         EXPECT_EQ(call.path, RecordingInjector::Path::keybd_event);
     }
-    EXPECT_EQ(Keys(injector.Records()),
-              (std::vector<Key>{{VK_SHIFT, 0}, {'Z', 0}, {VK_SHIFT, UP}, {'Z', UP}, {'Z', 0}, {'Z', UP}}));
+    EXPECT_EQ(Keys(injector.Records()), (std::vector<Key>{{VK_SHIFT, 0},
+                                                          {'Z', 0},
+                                                          {VK_SHIFT, UP},
+                                                          {'Z', UP},
+                                                          {'Z', 0},
+                                                          {'Z', UP},
+                                                          {VK_RMENU, EXT},
+                                                          {'Q', 0},
+                                                          {'Q', UP},
+                                                          {VK_RMENU, EXT | UP}}));
 }
 
 TEST(KeystrokeInjection, CharacterWithoutAKeyIsTypedAsItself) {

@@ -68,7 +68,18 @@ void Win32Injector::keybd_event(std::uint8_t vk, std::uint32_t flags) {
 }
 
 std::int16_t Win32Injector::VkKeyScanA(char character) {
-    return calls_->VkKeyScanA(character);
+    const SHORT answer = calls_->VkKeyScanA(character);
+    // Only Shift and AltGr (Ctrl and Alt together) are held for a character. A printable one
+    // whose key needs Ctrl or Alt alone, or a modifier of the layout's own (Kana and the like),
+    // would come out as another character: answered as no key, it is typed as itself. The
+    // control characters keep their answer, whose key is the one meant (Enter for line feed).
+    const auto modifiers = static_cast<unsigned>(static_cast<std::uint16_t>(answer)) >> 8;
+    const auto code = static_cast<unsigned char>(character);
+    const bool printable = code >= 0x20 && code != 0x7F;
+    if (answer != -1 && printable && (modifiers & ~0x1u) != 0 && (modifiers & ~0x1u) != 0x6) {
+        return -1;
+    }
+    return answer;
 }
 
 Point Win32Injector::GetCursorPos() {

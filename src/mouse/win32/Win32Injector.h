@@ -11,7 +11,9 @@ struct Win32InputCalls;
 // Desktop input through SendInput, with mouse_event and keybd_event for the older path, and
 // VkKeyScanA, GetCursorPos and GetSystemMetrics for the questions. Each of our calls is one
 // system call with the records exactly as given; a character record (KEYEVENTF_UNICODE) stays
-// one, so the system types the character itself.
+// one, so the system types the character itself. Right Alt (VK_RMENU, an extended key) is AltGr
+// on the layouts that have one: the system adds the left Ctrl that goes with it. For printable
+// characters VkKeyScanA answers with Shift and AltGr only, the modifiers a keystroke holds.
 class Win32Injector final : public InputInjector {
 public:
     Win32Injector();  // the system's calls

@@ -15,6 +15,12 @@ namespace qm::x11 {
 // clients read the layout when they see the change notice, which can be after an immediate
 // restore, and would then read the key as nothing. Only keycodes still holding what was
 // put there are given back; one changed by someone else meanwhile is left alone.
+//
+// A copy of the program that is killed cannot give its keycodes back, so each copy keeps a
+// ledger of what it has lent on the display itself: a property of the root window, named after
+// the copy, which also owns a selection of that name while its connection lives. The server
+// drops the selection of a client that goes; a ledger whose selection has no owner is a dead
+// copy's, and a start gives back its keycodes that still hold exactly what it put there.
 class SpareKeycodes {
 public:
     explicit SpareKeycodes(Display* display);
@@ -42,8 +48,14 @@ private:
     static bool StillHolds(const KeyboardMapping& mapping, const Slot& slot);
     unsigned FreeKeycode(const KeyboardMapping& mapping) const;
     bool Map(unsigned keycode, Keysym keysym);
+    void Unmap(unsigned keycode);
+    void TakeBackLeftovers();
+    std::vector<Slot> ReadLedger(Atom ledger) const;
+    void WriteLedger();
 
     Display* display_;
+    Window ledgerOwner_ = 0;
+    Atom ledger_ = 0;
     int minKeycode_ = 0;
     int maxKeycode_ = 0;
     std::vector<Slot> slots_;

@@ -6,6 +6,7 @@
 #include <X11/keysym.h>
 
 #include <cstdio>
+#include <optional>
 
 #include "diag/Trace.h"
 #include "mouse/x11/AnsiKeysym.h"
@@ -28,19 +29,14 @@ std::string Hex(unsigned value) {
     return text;
 }
 
-// The flags of the Windows answer for a modifier state; AltGr is Ctrl+Alt there.
+// The flags of the Windows answer for the modifiers a key needs: Shift, and AltGr, which is
+// Ctrl+Alt there. The lookup offers no other modifier.
 std::uint16_t AnswerFlags(unsigned modifiers) {
     std::uint16_t flags = 0;
     if (modifiers & ShiftMask) {
         flags |= 0x100;
     }
-    if (modifiers & ControlMask) {
-        flags |= 0x200;
-    }
-    if (modifiers & Mod1Mask) {
-        flags |= 0x400;
-    }
-    if (modifiers & Mod5Mask) {
+    if (modifiers & ~static_cast<unsigned>(ShiftMask)) {
         flags |= 0x600;
     }
     return flags;
@@ -50,11 +46,56 @@ std::uint16_t AnswerFlags(unsigned modifiers) {
 
 XTestInjector::XTestInjector(const std::string& displayName)
     : display_(std::make_unique<x11::XDisplay>(displayName)),
-      spareKeycodes_(std::make_unique<x11::SpareKeycodes>(display_->Get())) {}
+      spareKeycodes_(std::make_unique<x11::SpareKeycodes>(display_->Get())) {
+    // Told of every change of the layout, so the one read last can be trusted until then.
+    Display* display = display_->Get();
+    int opcode = 0;
+    int errorBase = 0;
+    int major = XkbMajorVersion;
+    int minor = XkbMinorVersion;
+    if (XkbQueryExtension(display, &opcode, &xkbEventBase_, &errorBase, &major, &minor)) {
+        const unsigned long changes = XkbNewKeyboardNotifyMask | XkbMapNotifyMask;
+        XkbSelectEvents(display, XkbUseCoreKbd, changes, changes);
+    } else {
+        xkbEventBase_ = -1;
+    }
+}
 
 XTestInjector::~XTestInjector() {
+    ReleaseAll();
     // Give the borrowed keycodes back before the connection goes.
     spareKeycodes_.reset();
+}
+
+void XTestInjector::ReleaseAll() {
+    Display* display = display_->Get();
+    for (const unsigned keycode : heldKeys_) {
+        XTestFakeKeyEvent(display, keycode, False, CurrentTime);
+    }
+    for (const unsigned button : heldButtons_) {
+        XTestFakeButtonEvent(display, button, False, CurrentTime);
+    }
+    heldKeys_.clear();
+    heldButtons_.clear();
+    XSync(display, False);
+}
+
+void XTestInjector::FakeKey(unsigned keycode, bool press) {
+    XTestFakeKeyEvent(display_->Get(), keycode, press ? True : False, CurrentTime);
+    if (press) {
+        heldKeys_.insert(keycode);
+    } else {
+        heldKeys_.erase(keycode);
+    }
+}
+
+void XTestInjector::FakeButton(unsigned button, bool press) {
+    XTestFakeButtonEvent(display_->Get(), button, press ? True : False, CurrentTime);
+    if (press) {
+        heldButtons_.insert(button);
+    } else {
+        heldButtons_.erase(button);
+    }
 }
 
 const std::string& XTestInjector::DisplayName() const {
@@ -82,16 +123,16 @@ void XTestInjector::SendMouse(const MouseInput& mouse) {
     }
     // The order a single record's buttons take on Windows: left before right, down before up.
     if (mouse.dwFlags & MOUSEEVENTF_LEFTDOWN) {
-        XTestFakeButtonEvent(display, kLeftButton, True, CurrentTime);
+        FakeButton(kLeftButton, true);
     }
     if (mouse.dwFlags & MOUSEEVENTF_LEFTUP) {
-        XTestFakeButtonEvent(display, kLeftButton, False, CurrentTime);
+        FakeButton(kLeftButton, false);
     }
     if (mouse.dwFlags & MOUSEEVENTF_RIGHTDOWN) {
-        XTestFakeButtonEvent(display, kRightButton, True, CurrentTime);
+        FakeButton(kRightButton, true);
     }
     if (mouse.dwFlags & MOUSEEVENTF_RIGHTUP) {
-        XTestFakeButtonEvent(display, kRightButton, False, CurrentTime);
+        FakeButton(kRightButton, false);
     }
 }
 
@@ -105,7 +146,7 @@ void XTestInjector::SendKey(const KeyboardInput& key) {
         Trace(kSendInput, TraceError, "No X key for key " + std::to_string(key.wVk) + " - not sent");
         return;
     }
-    XTestFakeKeyEvent(display_->Get(), keycode, (key.dwFlags & KEYEVENTF_KEYUP) ? False : True, CurrentTime);
+    FakeKey(keycode, (key.dwFlags & KEYEVENTF_KEYUP) == 0);
 }
 
 void XTestInjector::SendCharacter(const KeyboardInput& key) {
@@ -118,19 +159,22 @@ void XTestInjector::SendCharacter(const KeyboardInput& key) {
                   (press ? ": no spare key could be bound" : ": it is not held") + " - not sent");
         return;
     }
-    XTestFakeKeyEvent(display_->Get(), keycode, press ? True : False, CurrentTime);
+    FakeKey(keycode, press);
 }
 
 unsigned XTestInjector::KeycodeForKey(std::uint16_t key) {
     Display* display = display_->Get();
-    if (key == VK_SHIFT) {
-        const std::optional<x11::KeyChoice> shift = x11::FindKey(display, {XK_Shift_L, XK_Shift_R});
-        return shift && shift->modifiers == 0 ? shift->keycode : 0;
+    if (key == VK_SHIFT || key == VK_RMENU) {
+        const std::optional<x11::KeyChoice> modifier =
+            key == VK_SHIFT
+                ? Layout().ModifierKey(group_, {XK_Shift_L, XK_Shift_R}, ~static_cast<unsigned>(ShiftMask))
+                : Layout().LevelThreeKey(group_);
+        return modifier ? modifier->keycode : 0;
     }
     if (key == kNoKeyByte) {
         return 0;
     }
-    const unsigned keycode = key == kKeycode16 ? 16u : key;
+    const unsigned keycode = key == kKeycode16 ? 16u : key == kKeycode165 ? 165u : key;
     int minKeycode = 0;
     int maxKeycode = 0;
     XDisplayKeycodes(display, &minKeycode, &maxKeycode);
@@ -142,14 +186,17 @@ unsigned XTestInjector::KeycodeForKey(std::uint16_t key) {
 }
 
 std::int16_t XTestInjector::VkKeyScanA(char character) {
-    const std::optional<x11::KeyChoice> choice = x11::FindKey(
-        display_->Get(), x11::KeysymsForAnsi(static_cast<unsigned char>(character)),
+    // A round trip: once it is answered, the notices of every change made before it are here.
+    group_ = x11::CurrentGroup(display_->Get());
+    const std::optional<x11::KeyChoice> choice = Layout().FindKey(
+        group_, x11::KeysymsForAnsi(static_cast<unsigned char>(character)),
         [this](unsigned keycode) { return keycode == kNoKeyByte || spareKeycodes_->Owns(keycode); });
     if (!choice) {
         return kNoKey;
     }
-    const std::uint16_t key =
-        choice->keycode == 16 ? kKeycode16 : static_cast<std::uint16_t>(choice->keycode);
+    const std::uint16_t key = choice->keycode == 16    ? kKeycode16
+                              : choice->keycode == 165 ? kKeycode165
+                                                       : static_cast<std::uint16_t>(choice->keycode);
     return static_cast<std::int16_t>(key | AnswerFlags(choice->modifiers));
 }
 
@@ -186,15 +233,26 @@ std::int32_t XTestInjector::GetSystemMetrics(std::int32_t index) {
     return static_cast<std::int32_t>(index == SM_CXSCREEN ? width : height);
 }
 
+const x11::KeyboardLayout& XTestInjector::Layout() {
+    DrainEvents();
+    if (!layout_) {
+        layout_ = std::make_unique<x11::KeyboardLayout>(display_->Get());
+    }
+    return *layout_;
+}
+
 void XTestInjector::DrainEvents() {
-    // Nothing is asked for, but layout changes are announced to every client; keep Xlib's
-    // copy current and the queue from growing.
+    // Only layout changes are asked for (the core notice comes to every client): keep Xlib's
+    // copy and ours current and the queue from growing.
     Display* display = display_->Get();
     while (XEventsQueued(display, QueuedAlready) > 0) {
         XEvent event;
         XNextEvent(display, &event);
         if (event.type == MappingNotify) {
             XRefreshKeyboardMapping(&event.xmapping);
+            layout_.reset();
+        } else if (xkbEventBase_ >= 0 && event.type == xkbEventBase_) {
+            layout_.reset();
         }
     }
 }

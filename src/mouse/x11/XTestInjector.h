@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <span>
 #include <string>
 
@@ -10,20 +11,28 @@
 namespace qm::x11 {
 class XDisplay;
 class SpareKeycodes;
+class KeyboardLayout;
 }  // namespace qm::x11
 
 namespace qm {
 
 // Desktop input on an X display through the XTest extension.
 //
-// The key byte of VkKeyScanA and of keyboard records is the X keycode (8-254), with two
+// The key byte of VkKeyScanA and of keyboard records is the X keycode (8-254), with these
 // exceptions because the records' numbers already mean something: VK_SHIFT (16) is the Shift
-// key, so keycode 16 itself travels as kKeycode16; and 255 is the key byte of the "no key"
-// answer (-1), which must press nothing, so keycode 255 is not used. Characters with no key
-// on the layout are typed through KEYEVENTF_UNICODE records on a borrowed spare keycode.
+// key and VK_RMENU (165) the layout's level-three shift (AltGr), so keycodes 16 and 165
+// themselves travel as kKeycode16 and kKeycode165; and 255 is the key byte of the "no key"
+// answer (-1), which must press nothing, so keycode 255 is not used. The answer offers Shift
+// and AltGr (0x600) only; a character the layout types only otherwise (Ctrl, Alt, a dead key)
+// has no key here. Characters with no key are typed through KEYEVENTF_UNICODE records on a
+// borrowed spare keycode.
+//
+// The layout is read again after the server announces a change, so a switch of layout while
+// the program runs is followed. Keys and buttons still held are let go when the object goes.
 class XTestInjector : public InputInjector {
 public:
     static constexpr std::uint16_t kKeycode16 = 7;
+    static constexpr std::uint16_t kKeycode165 = 6;
     static constexpr std::uint16_t kNoKeyByte = 255;
 
     // An empty name opens the display named by DISPLAY. Throws RaisedError when there is no
@@ -35,6 +44,7 @@ public:
 
     void SendInput(std::span<const InputRecord> records) override;
     std::int16_t VkKeyScanA(char character) override;
+    void ReleaseAll() override;
     Point GetCursorPos() override;
     std::int32_t GetSystemMetrics(std::int32_t index) override;
 
@@ -44,12 +54,20 @@ private:
     void SendMouse(const MouseInput& mouse);
     void SendKey(const KeyboardInput& key);
     void SendCharacter(const KeyboardInput& key);
+    void FakeKey(unsigned keycode, bool press);
+    void FakeButton(unsigned button, bool press);
     // The X keycode a record's key byte stands for, 0 if none.
     unsigned KeycodeForKey(std::uint16_t key);
+    const x11::KeyboardLayout& Layout();
     void DrainEvents();
 
     std::unique_ptr<x11::XDisplay> display_;
     std::unique_ptr<x11::SpareKeycodes> spareKeycodes_;
+    std::unique_ptr<x11::KeyboardLayout> layout_;  // null until needed and after a change
+    int group_ = 0;
+    int xkbEventBase_ = -1;
+    std::set<unsigned> heldKeys_;
+    std::set<unsigned> heldButtons_;
 };
 
 }  // namespace qm

@@ -6,6 +6,10 @@
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <array>
 #include <cstdlib>
 #include <memory>
@@ -13,7 +17,10 @@
 #include <string>
 #include <vector>
 
+#include "diag/Cp1252.h"
 #include "diag/RaisedError.h"
+#include "input/KeystrokeInjection.h"
+#include "support/CoreOsVersions.h"
 #include "support/TraceCapture.h"
 #include "support/gui/XEventRecorder.h"
 #include "support/gui/XvfbFixture.h"
@@ -62,6 +69,11 @@ protected:
     void TypeUnicode(char16_t character) {
         Send({InputRecord::Key(0, KEYEVENTF_UNICODE, character),
               InputRecord::Key(0, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP, character)});
+    }
+
+    bool SetLayout(const std::string& layout) {
+        return std::system(
+                   ("setxkbmap -display " + xvfb_->Display() + " " + layout + " 2>/dev/null").c_str()) == 0;
     }
 
     // The events that arrive next, once there are count of them.
@@ -228,7 +240,7 @@ TEST_F(XTestInjectorTest, CharactersWithoutAKeyAreTypedOnABorrowedKey) {
     EXPECT_EQ(Next(2), (Events{"+b", "-b"}));
 }
 
-TEST_F(XTestInjectorTest, BorrowedKeysStayWhileInUseAndAreGivenBackAtTheEnd) {
+TEST_F(XTestInjectorTest, BorrowedKeysAndHeldKeysAreGivenBackAtTheEndOrAtTheNextStart) {
     Display* observer = XOpenDisplay(xvfb_->Display().c_str());
     ASSERT_NE(observer, nullptr);
     const auto keycodeOf = [observer](KeySym keysym) {
@@ -256,7 +268,34 @@ TEST_F(XTestInjectorTest, BorrowedKeysStayWhileInUseAndAreGivenBackAtTheEnd) {
     // Still there after the events: a client reading the layout late still reads é.
     EXPECT_NE(keycodeOf(XK_eacute), 0);
 
+    // A copy killed while it had a borrowed key: its binding stays behind.
+    const pid_t killed = ::fork();
+    if (killed == 0) {
+        XTestInjector copy(xvfb_->Display());
+        const InputRecord press = InputRecord::Key(0, KEYEVENTF_UNICODE, u'\u00F1');
+        copy.SendInput(std::span<const InputRecord>(&press, 1));
+        ::kill(::getpid(), SIGKILL);
+    }
+    ASSERT_GT(killed, 0);
+    ::waitpid(killed, nullptr, 0);
+    ASSERT_NE(keycodeOf(XK_ntilde), 0);
+    // Someone else's binding of a free keycode looks just like one, but is not ours to take.
+    KeySym thorn[2] = {XK_thorn, XK_thorn};
+    XChangeKeyboardMapping(observer, keycodeOf(XK_ntilde) - 1, 2, thorn, 1);
+    XSync(observer, False);
+
+    // The next start takes back only what the dead copy lent; a living copy keeps its own.
+    XTestInjector next(xvfb_->Display());
+    EXPECT_EQ(keycodeOf(XK_ntilde), 0);
+    EXPECT_NE(keycodeOf(XK_thorn), 0);
+    EXPECT_NE(keycodeOf(XK_eacute), 0);
+
+    // Keys, borrowed keys and buttons still held are let go, then the borrowed keys given back.
+    Send({InputRecord::Key(VK_SHIFT, 0), InputRecord::Key(0, KEYEVENTF_UNICODE, u'\u00E9'),
+          InputRecord::Key(VK_RMENU, KEYEVENTF_EXTENDEDKEY), InputRecord::Mouse(MOUSEEVENTF_LEFTDOWN)});
+    EXPECT_TRUE(recorder_->WaitUntil([&] { return !recorder_->Held().empty(); }));
     injector_.reset();
+    EXPECT_EQ(recorder_->Held(), "");
     EXPECT_EQ(keycodeOf(XK_eacute), 0);
     XCloseDisplay(observer);
 }
@@ -284,19 +323,63 @@ TEST_F(XTestInjectorTest, RecordsThatCannotBeDeliveredAreDroppedAndTraced) {
     EXPECT_EQ(errors, 6);
 }
 
-TEST_F(XTestInjectorTest, AltGrCharactersAnswerWithTheirKeyAndCtrlAlt) {
-    if (std::system(("setxkbmap -display " + xvfb_->Display() + " de 2>/dev/null").c_str()) != 0) {
-        GTEST_SKIP() << "setxkbmap cannot switch the layout here";
+// Moves the keys of Mod5 (the level-three shift) to Mod1, Alt's modifier: holding them for a
+// character would then be an Alt shortcut.
+void MoveLevelThreeToAlt(const std::string& name) {
+    Display* display = XOpenDisplay(name.c_str());
+    XModifierKeymap* map = XGetModifierMapping(display);
+    const std::vector<KeyCode> keys(map->modifiermap + Mod5MapIndex * map->max_keypermod,
+                                    map->modifiermap + (Mod5MapIndex + 1) * map->max_keypermod);
+    for (const KeyCode key : keys) {
+        if (key != 0) {
+            map = XInsertModifiermapEntry(XDeleteModifiermapEntry(map, key, Mod5MapIndex), key, Mod1MapIndex);
+        }
     }
-    // German layout: @ is AltGr+Q, ß has a key of its own, é is still missing.
-    const std::int16_t q = injector_->VkKeyScanA('q');
-    EXPECT_EQ(injector_->VkKeyScanA('@'), q | 0x600);
-    EXPECT_EQ(injector_->VkKeyScanA('\xDF') & 0xFF00, 0);  // ß
-    EXPECT_NE(injector_->VkKeyScanA('\xDF'), -1);
-    EXPECT_EQ(injector_->VkKeyScanA('Z') & 0x100, 0x100);
-    EXPECT_EQ(injector_->VkKeyScanA('\x80') & 0x600, 0x600);  // € is AltGr+E
-    Type('\xDF');
-    EXPECT_EQ(Next(2), (Events{"+ssharp", "-ssharp"}));
+    EXPECT_EQ(XSetModifierMapping(display, map), MappingSuccess);
+    XFreeModifiermap(map);
+    XCloseDisplay(display);
+}
+
+// The device may send any printable Windows-1252 character; each must arrive as itself, as an
+// application reads it, whatever layout the user runs and however often it is switched.
+TEST_F(XTestInjectorTest, EveryPrintableCharacterArrivesAsSentOnEveryLayoutAsItChanges) {
+    struct Layout {
+        const char* name;
+        bool levelThreeOnAlt;
+        int at;  // the modifier bits of the answer for "@": its key's, or -1 for a borrowed key
+    };
+    const clsOSInfo os = test::NewerInputPathOS();
+    KeystrokeInjection keys(*injector_, os);
+    for (const Layout layout : {Layout{"us", false, 0x1}, Layout{"de", false, 0x6}, Layout{"fr", false, 0x6},
+                                Layout{"gb", false, 0x1}, Layout{"es", false, 0x6}, Layout{"de", true, -1},
+                                Layout{"us", false, 0x1}}) {
+        SCOPED_TRACE(std::string(layout.name) + (layout.levelThreeOnAlt ? " with AltGr on Alt" : ""));
+        if (!SetLayout(layout.name)) {
+            GTEST_SKIP() << "setxkbmap cannot switch the layout here";
+        }
+        if (layout.levelThreeOnAlt) {
+            MoveLevelThreeToAlt(xvfb_->Display());
+        }
+        EXPECT_EQ(injector_->VkKeyScanA('@') >> 8, layout.at);
+        recorder_->Clear();
+        std::string wrong;
+        for (int code = 32; code <= 255; ++code) {
+            if (code == 127 || (code > 128 && code < 160)) {
+                continue;
+            }
+            const std::string sent = Utf8FromCp1252(std::string(1, static_cast<char>(code)));
+            const std::size_t before = recorder_->Text().size();
+            ASSERT_TRUE(keys.SendKeyCode(code));
+            recorder_->WaitUntil([&] { return recorder_->Text().size() >= before + sent.size(); },
+                                 std::chrono::milliseconds(500));
+            if (const std::string got = recorder_->Text().substr(before); got != sent) {
+                wrong += sent + "(" + got + ") ";
+            }
+        }
+        EXPECT_EQ(wrong, "");
+        EXPECT_TRUE(recorder_->WaitUntil([&] { return recorder_->Held().empty(); }, std::chrono::seconds(1)))
+            << recorder_->Held();
+    }
 }
 
 }  // namespace

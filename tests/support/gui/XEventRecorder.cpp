@@ -4,6 +4,8 @@
 #include <X11/Xutil.h>
 #include <poll.h>
 
+#include <clocale>
+#include <cstdio>
 #include <stdexcept>
 
 namespace qm::test {
@@ -29,9 +31,30 @@ XEventRecorder::XEventRecorder(const std::string& display) {
     } while (event.type != MapNotify);
     XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
     XSync(display_, False);
+
+    // The input method decodes in the locale it is opened in; a UTF-8 one, whatever the process's.
+    const std::string previous = std::setlocale(LC_CTYPE, nullptr);
+    if (std::setlocale(LC_CTYPE, "C.UTF-8") != nullptr && XSupportsLocale()) {
+        XSetLocaleModifiers("@im=none");
+        inputMethod_ = XOpenIM(display_, nullptr, nullptr, nullptr);
+        if (inputMethod_ != nullptr) {
+            inputContext_ = XCreateIC(inputMethod_, XNInputStyle, XIMPreeditNothing | XIMStatusNothing,
+                                      XNClientWindow, window_, XNFocusWindow, window_, nullptr);
+        }
+    }
+    std::setlocale(LC_CTYPE, previous.c_str());
+    if (inputContext_ == nullptr) {
+        throw std::runtime_error("no UTF-8 input context on " + display);
+    }
 }
 
 XEventRecorder::~XEventRecorder() {
+    if (inputContext_ != nullptr) {
+        XDestroyIC(inputContext_);
+    }
+    if (inputMethod_ != nullptr) {
+        XCloseIM(inputMethod_);
+    }
     if (display_ != nullptr) {
         XCloseDisplay(display_);
     }
@@ -77,9 +100,23 @@ void XEventRecorder::Record(XEvent& event) {
             char text[16];
             KeySym keysym = NoSymbol;
             XLookupString(&event.xkey, text, sizeof text, &keysym, nullptr);
-            const char* name = keysym != NoSymbol ? XKeysymToString(keysym) : nullptr;
+            // Xlib allocates the names of Unicode keysyms afresh each time and never frees them.
+            char unicode[16];
+            std::snprintf(unicode, sizeof unicode, "U%04lX", keysym & 0xFFFFFFul);
+            const char* name = keysym == NoSymbol    ? nullptr
+                               : keysym >= 0x1000100 ? unicode
+                                                     : XKeysymToString(keysym);
             events_.push_back(std::string(event.type == KeyPress ? "+" : "-") +
                               (name != nullptr ? name : "keycode" + std::to_string(event.xkey.keycode)));
+            if (event.type == KeyPress) {
+                char utf8[32];
+                Status status = 0;
+                const int length =
+                    Xutf8LookupString(inputContext_, &event.xkey, utf8, sizeof utf8, nullptr, &status);
+                if (status == XLookupChars || status == XLookupBoth) {
+                    text_.append(utf8, static_cast<std::size_t>(length));
+                }
+            }
             break;
         }
         case ButtonPress:
@@ -103,6 +140,28 @@ std::pair<int, int> XEventRecorder::Pointer() {
     XQueryPointer(display_, DefaultRootWindow(display_), &root, &child, &rootX, &rootY, &windowX, &windowY,
                   &mask);
     return {rootX, rootY};
+}
+
+std::string XEventRecorder::Held() {
+    std::string held;
+    char keys[32];
+    XQueryKeymap(display_, keys);
+    for (int keycode = 0; keycode < 256; ++keycode) {
+        if (keys[keycode / 8] & (1 << (keycode % 8))) {
+            held += "keycode " + std::to_string(keycode) + " ";
+        }
+    }
+    Window root = 0;
+    Window child = 0;
+    int x = 0;
+    int y = 0;
+    unsigned mask = 0;
+    XQueryPointer(display_, DefaultRootWindow(display_), &root, &child, &x, &y, &x, &y, &mask);
+    // Modifiers and buttons; Lock and NumLock are states rather than keys held.
+    if (const unsigned pressed = mask & 0x1FFFu & ~(LockMask | Mod2Mask); pressed != 0) {
+        held += "mask " + std::to_string(pressed);
+    }
+    return held;
 }
 
 void XEventRecorder::WarpPointer(int x, int y) {

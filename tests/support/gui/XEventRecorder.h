@@ -7,6 +7,8 @@
 
 struct _XDisplay;
 union _XEvent;
+struct _XIM;
+struct _XIC;
 
 namespace qm::test {
 
@@ -15,7 +17,8 @@ namespace qm::test {
 // key translated with the layout of that moment (including the modifiers held).
 //
 // Events read as "+A" / "-a" (key press / release, the keysym name typed) and "+button1" /
-// "-button1".
+// "-button1". The text the key presses type is kept as well, read the way an application reads
+// it (Xutf8LookupString, no composing).
 class XEventRecorder {
 public:
     // Throws std::runtime_error when the display cannot be opened.
@@ -31,7 +34,15 @@ public:
     bool WaitForEvents(std::size_t count, std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
     const std::vector<std::string>& Events() const { return events_; }
-    void Clear() { events_.clear(); }
+    // UTF-8.
+    const std::string& Text() const { return text_; }
+    void Clear() {
+        events_.clear();
+        text_.clear();
+    }
+
+    // The keys and the modifiers or buttons held on the display now; empty when none is.
+    std::string Held();
 
     // The pointer as this client sees it, and a move of it (both waited for).
     std::pair<int, int> Pointer();
@@ -43,7 +54,10 @@ private:
 
     _XDisplay* display_ = nullptr;
     unsigned long window_ = 0;
+    _XIM* inputMethod_ = nullptr;
+    _XIC* inputContext_ = nullptr;
     std::vector<std::string> events_;
+    std::string text_;
 };
 
 }  // namespace qm::test
