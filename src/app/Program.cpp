@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include "app/Platform.h"
 #include "app/StartupSequence.h"
@@ -37,6 +38,17 @@ struct Program::Parts {
     QtTrayIcon tray{ApplicationIcon()};
     std::unique_ptr<frmSerial> window;
     std::unique_ptr<QSocketNotifier> exitRequests;
+
+    // The system asked the program to end. The request may be seen inside the road's
+    // pending-events call; the unload then waits until that call has unwound, so that the road's
+    // work in hand ends before the unload and the log ends with it.
+    void UnloadOnceUnwound() {
+        if (pump.Pumping()) {
+            QTimer::singleShot(0, window.get(), [this] { UnloadOnceUnwound(); });
+        } else {
+            window->Form_Unload();
+        }
+    }
 
     std::int16_t GetAvailablePorts(std::vector<PortListEntry>& rows) {
         portApi = std::make_unique<modPortAPI>(platform->ListPorts(), record);
@@ -79,6 +91,7 @@ int Program::Run(QApplication& app) {
     parts.settings = &p.record;
     parts.SetSettings = [&p] { return p.settings.SetSettings(); };
     parts.Terminate = [&p] { p.settings.Terminate(); };
+    parts.LastSaveProblem = [&p] { return p.settings.LastSaveProblem(); };
     parts.mscSerial = &p.serial;
     parts.tray = &p.tray;
     parts.road = p.road.get();
@@ -94,9 +107,9 @@ int Program::Run(QApplication& app) {
     const int exitRequests = p.platform->ExitRequests();
     if (exitRequests >= 0) {
         p.exitRequests = std::make_unique<QSocketNotifier>(exitRequests, QSocketNotifier::Read);
-        QObject::connect(p.exitRequests.get(), &QSocketNotifier::activated, &window, [&p, &window] {
+        QObject::connect(p.exitRequests.get(), &QSocketNotifier::activated, &window, [&p] {
             p.platform->TakeExitRequest();
-            window.Form_Unload();
+            p.UnloadOnceUnwound();
         });
     }
 

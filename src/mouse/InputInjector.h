@@ -103,10 +103,6 @@ public:
 
     virtual Point GetCursorPos() = 0;
     virtual std::int32_t GetSystemMetrics(std::int32_t index) = 0;
-
-    // Lets go of every button and key this injector pressed and has not released, so that the
-    // program leaves no input held when it ends. A backend that never holds input has nothing to do.
-    virtual void ReleaseAll() {}
 };
 
 }  // namespace qm

@@ -451,11 +451,20 @@ bool frmSerial::Reset() {
     }
 }
 
+void frmSerial::ShowNotAllSaved() {
+    // Trying again cannot help when the tree lacks a key the program may not create: the
+    // message says which, and what adds it.
+    const std::string problem = parts_.LastSaveProblem ? parts_.LastSaveProblem() : std::string();
+    MsgBox(this,
+           FromAnsi(problem.empty() ? std::string(kNotAllSaved) : kNotAllSaved + ("\r\n\r\n" + problem)),
+           MsgIcon::Exclamation);
+}
+
 void frmSerial::cmdOK_Click() {
     Trace(kOK, TraceEntry, "");
     try {
         if (dirty_ && !SetProperties()) {
-            MsgBox(this, QString::fromLatin1(kNotAllSaved), MsgIcon::Exclamation);
+            ShowNotAllSaved();
         }
         CheckDirty();
         MinimiseWindow();
@@ -483,7 +492,7 @@ void frmSerial::cmdApply_Click() {
         return;
     }
     if (!SetProperties()) {
-        MsgBox(this, QString::fromLatin1(kNotAllSaved), MsgIcon::Exclamation);
+        ShowNotAllSaved();
     }
     CheckDirty();
 }

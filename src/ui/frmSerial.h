@@ -62,13 +62,14 @@ class frmSerial : public QWidget {
 public:
     // What the window works with; every part must outlive the window.
     struct Parts {
-        SettingsRecord* settings = nullptr;  // the applied settings
-        std::function<bool()> SetSettings;   // saves the applied settings
-        std::function<void()> Terminate;     // releases the settings store at unload
-        SerialControl* mscSerial = nullptr;  // the serial control
-        TrayIcon* tray = nullptr;            // the notification-area icon
-        Road* road = nullptr;                // the road of a character
-        RegistryApi* registry = nullptr;     // what the About box reads; may be null
+        SettingsRecord* settings = nullptr;            // the applied settings
+        std::function<bool()> SetSettings;             // saves the applied settings
+        std::function<void()> Terminate;               // releases the settings store at unload
+        std::function<std::string()> LastSaveProblem;  // why the last save failed; may be empty
+        SerialControl* mscSerial = nullptr;            // the serial control
+        TrayIcon* tray = nullptr;                      // the notification-area icon
+        Road* road = nullptr;                          // the road of a character
+        RegistryApi* registry = nullptr;               // what the About box reads; may be null
     };
 
     explicit frmSerial(Parts parts, QWidget* parent = nullptr);
@@ -172,6 +173,7 @@ private:
     void SetReceivedBufferText(const std::string& text);
     void SetBytesReceivedText(const std::string& text);
     void ShowNormalInFront();
+    void ShowNotAllSaved();
 
     // Controls, found from outside by their object names, which are their fields' names.
     QTabWidget* sstMain = nullptr;

@@ -424,6 +424,13 @@ void FrmSerialTest::setPropertiesOrderAndFailures() {
         QCOMPARE(f.settings.DataBits(), 5);
         QCOMPARE(f.boxes.Texts(), QStringList{"Not all properties were saved.  Please try again"});
         QVERIFY(f.window->isVisible());
+        // When the store can say why, the message goes on with it.
+        f.problem = "The settings tree lacks the key Emulation.";
+        WindowFixture::Choose(f.Combo("cboDataBits"), "6");
+        QTest::mouseClick(f.Find<QPushButton>("cmdApply"), Qt::LeftButton);
+        QCOMPARE(f.boxes.Texts().back(),
+                 QStringLiteral("Not all properties were saved.  Please try again\r\n\r\n"
+                                "The settings tree lacks the key Emulation."));
     }
 }
 

@@ -90,6 +90,7 @@ struct WindowFixture {
     SettingsRecord settings;
     int saves = 0;
     bool saveResult = true;
+    std::string problem;
     int terminates = 0;
     ScriptedSerial serial;
     FakeTray tray;
@@ -109,6 +110,7 @@ struct WindowFixture {
             return saveResult;
         };
         parts.Terminate = [this] { ++terminates; };
+        parts.LastSaveProblem = [this] { return problem; };
         parts.mscSerial = &serial;
         parts.tray = &tray;
         parts.road = &road;

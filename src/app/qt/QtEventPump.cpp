@@ -13,7 +13,9 @@ namespace qm {
 // their order; the device's own clicks on the program's windows reach them the same way.
 void QtEventPump::DoEvents() {
     if (QCoreApplication::instance() != nullptr) {
+        ++depth_;
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        --depth_;
     }
 }
 
