@@ -5,7 +5,9 @@
 // gtest and the project's headers first: Xlib's None and Status macros would break them.
 #include <gtest/gtest.h>
 
+#include "diag/Cp1252.h"
 #include "ports/linux/DeviceOpenTest.h"
+#include "settings/RegistryApi.h"
 #include "support/gui/LaunchedProgram.h"
 #include "support/gui/XEventRecorder.h"
 
@@ -115,4 +117,45 @@ TEST(ProgramEndToEnd, StartsToTheTrayConnectsMovesTypesLosesItsDeviceAndExits) {
     EXPECT_NE(run.Log().find("frmSerial.OpenPort:: Opening Port COM7: - with settings : 2400,n,8,1"),
               std::string::npos);
     EXPECT_NE(log.back().find("frmSerial.Form_Unload:Method Exit"), std::string::npos) << log.back();
+}
+
+// Every printable Windows-1252 character, sent in ASCII Sequence Mode, arrives as itself on
+// every common layout, and after the layout changes while the program runs.
+TEST(ProgramEndToEnd, TypesEveryPrintableCharacterOnEveryLayout) {
+    QM_SKIP_WITHOUT_DESKTOP();
+    if (FindOnPath("setxkbmap").empty()) {
+        GTEST_SKIP() << "setxkbmap is not installed (scripts/deps installs it)";
+    }
+    LaunchedProgram run({.connectOnStart = true,
+                         .tracing = false,
+                         .movementDelay = 10,
+                         .values = {{"Emulation", "ASCIISequence", REG_DWORD, "1"}}});
+    XEventRecorder desktop(run.Display());
+    run.Start();
+    ASSERT_TRUE(run.WaitConnected()) << run.Output();
+    std::vector<unsigned char> printable;
+    for (int code = 32; code <= 255; ++code) {
+        if (code <= 126 || code == 128 || code >= 160) {
+            printable.push_back(static_cast<unsigned char>(code));
+        }
+    }
+    for (const char* layout : {"us", "de", "fr", "gb", "es", "us"}) {
+        ASSERT_EQ(std::system(("setxkbmap -display " + run.Display() + " " + layout).c_str()), 0);
+        std::string wrong;
+        for (const unsigned char code : printable) {
+            desktop.Clear();
+            const std::string digits = std::to_string(code);
+            run.Line().Write(
+                "\x1b"
+                "A" +
+                std::string(3 - digits.size(), '0') + digits);
+            const std::string expected = Utf8FromCp1252(std::string(1, static_cast<char>(code)));
+            if (!desktop.WaitUntil([&] { return desktop.Text().size() >= expected.size(); }, 2s) ||
+                desktop.Text() != expected) {
+                wrong += expected + "(" + desktop.Text() + ") ";
+            }
+        }
+        EXPECT_EQ(wrong, "") << "on the " << layout << " layout, sent(arrived)";
+        EXPECT_EQ(desktop.Held(), "") << "held after typing on the " << layout << " layout";
+    }
 }
