@@ -173,22 +173,16 @@ TEST(DeviceAlone, OpensUsesAndClosesTheWindowsAndMessageBoxes) {
     ASSERT_TRUE(icon.has_value());
     ASSERT_TRUE(device.MoveTo(looker.Centre(icon->first)));
     device.DoubleClick();
-    unsigned long window = 0;
-    ASSERT_TRUE(Eventually([&] {
-        window = looker.FindShown("Quillmotion : Properties");
-        return window != 0;
-    })) << "the Properties window did not come up";
+    const unsigned long window = looker.WaitShown("Quillmotion : Properties");
+    ASSERT_NE(window, 0u) << "the Properties window did not come up";
     const auto in = [&](unsigned long top, Spot spot) { return looker.ToRoot(top, spot.first, spot.second); };
 
     // "About...", clicked with more bytes behind the click in the same read: the box opens, the
     // pointer still answers, and the device closes the box with its OK button.
     ASSERT_TRUE(device.MoveTo(in(window, spots.about)));
     device.Send("\x0e\x0c\x0c");
-    unsigned long about = 0;
-    ASSERT_TRUE(Eventually([&] {
-        about = looker.FindShown("About Quillmotion");
-        return about != 0;
-    })) << "the About box did not open";
+    const unsigned long about = looker.WaitShown("About Quillmotion");
+    ASSERT_NE(about, 0u) << "the About box did not open";
     EXPECT_TRUE(device.PointerAnswers()) << "the device lost the pointer while the About box is open";
     ASSERT_TRUE(device.MoveTo(in(about, spots.aboutOK)));
     device.Click();
@@ -201,11 +195,8 @@ TEST(DeviceAlone, OpensUsesAndClosesTheWindowsAndMessageBoxes) {
     device.Click();
     ASSERT_TRUE(device.MoveTo(in(window, spots.northEast)));
     device.Click();
-    unsigned long editor = 0;
-    ASSERT_TRUE(Eventually([&] {
-        editor = looker.FindShown("Ascii Value : NE Mouse Movement");
-        return editor != 0;
-    })) << "the code editor did not open";
+    const unsigned long editor = looker.WaitShown("Ascii Value : NE Mouse Movement");
+    ASSERT_NE(editor, 0u) << "the code editor did not open";
     // The box opens holding the old code (5) with the cursor after it: a 0 makes it 50.
     std::this_thread::sleep_for(300ms);
     device.Send("0");
@@ -227,11 +218,8 @@ TEST(DeviceAlone, OpensUsesAndClosesTheWindowsAndMessageBoxes) {
     ASSERT_TRUE(device.MoveTo(in(window, spots.baudRate)));
     device.Click();
     device.Send("x");
-    unsigned long box = 0;
-    ASSERT_TRUE(Eventually([&] {
-        box = looker.FindShown("Quillmotion");
-        return box != 0;
-    })) << "no message box for the bad baud rate";
+    const unsigned long box = looker.WaitShown("Quillmotion");
+    ASSERT_NE(box, 0u) << "no message box for the bad baud rate";
     EXPECT_TRUE(device.PointerAnswers()) << "the device lost the pointer while the message box is open";
     ASSERT_TRUE(device.MoveTo(in(box, spots.boxOK)));
     device.Click();
@@ -269,8 +257,8 @@ TEST(DeviceAlone, EndsCleanlyFromEveryPathAtAnyMoment) {
         unsigned long window = 0;
         if (way == 0 || way == 2) {
             run.Xdotool(atIcon + " click --repeat 2 --delay 50 1");
-            ASSERT_TRUE(
-                Eventually([&] { return (window = looker.FindShown("Quillmotion : Properties")) != 0; }));
+            window = looker.WaitShown("Quillmotion : Properties");
+            ASSERT_NE(window, 0u);
         }
         // East and West in turn keep the pointer moving; the letters are typed.
         run.Line().Write("\x02q\x04q\x02qq\x04\x02");

@@ -59,15 +59,17 @@ TEST(ProgramEndToEnd, StartsToTheTrayConnectsMovesTypesLosesItsDeviceAndExits) {
     run.Line().Write(std::string(1, '\x0c'));
     EXPECT_TRUE(PointerRests(desktop)) << "the pointer did not stop";
 
-    // A plain character is typed into the window that has the focus.
+    // A left click where the pointer is, a plain character, and one typed with Shift, into the
+    // window that has the focus.
     desktop.Clear();
-    run.Line().Write("a");
-    EXPECT_TRUE(desktop.WaitUntil([&] {
-        const auto& events = desktop.Events();
-        return std::find(events.begin(), events.end(), "-a") != events.end();
-    })) << "no key a reached the desktop";
-    EXPECT_EQ(desktop.Events(), (std::vector<std::string>{"+a", "-a"}));
-    EXPECT_TRUE(Eventually([&] { return run.TrayTip() == connected + "3 bytes received"; }))
+    run.Line().Write(
+        "\x0e"
+        "aA");
+    const std::vector<std::string> expected = {"+button1", "-button1", "+a",       "-a",
+                                               "+Shift_L", "+A",       "-Shift_L", "-a"};
+    EXPECT_TRUE(desktop.WaitForEvents(expected.size())) << "the click and keys did not reach the desktop";
+    EXPECT_EQ(desktop.Events(), expected);
+    EXPECT_TRUE(Eventually([&] { return run.TrayTip() == connected + "5 bytes received"; }))
         << "the tip did not show the count";
 
     // While connected the line is held.

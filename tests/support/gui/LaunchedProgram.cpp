@@ -165,6 +165,12 @@ unsigned long Looker::FindShown(const std::string& name) {
     return found ? found->first : 0;
 }
 
+unsigned long Looker::WaitShown(const std::string& name) {
+    unsigned long window = 0;
+    Eventually([&] { return (window = FindShown(name)) != 0; });
+    return window;
+}
+
 bool Looker::Viewable(unsigned long window) {
     XWindowAttributes attributes{};
     return XGetWindowAttributes(display_, window, &attributes) != 0 && attributes.map_state == IsViewable;
@@ -184,7 +190,7 @@ std::pair<int, int> Looker::Centre(unsigned long window) {
     return ToRoot(window, attributes.width / 2, attributes.height / 2);
 }
 
-std::pair<int, int> Looker::Pointer() {
+std::pair<std::pair<int, int>, unsigned> Looker::QueryPointer() {
     Window root = 0;
     Window child = 0;
     int x = 0;
@@ -193,19 +199,15 @@ std::pair<int, int> Looker::Pointer() {
     int winY = 0;
     unsigned mask = 0;
     XQueryPointer(display_, DefaultRootWindow(display_), &root, &child, &x, &y, &winX, &winY, &mask);
-    return {x, y};
+    return {{x, y}, mask};
+}
+
+std::pair<int, int> Looker::Pointer() {
+    return QueryPointer().first;
 }
 
 unsigned Looker::ButtonsDown() {
-    Window root = 0;
-    Window child = 0;
-    int x = 0;
-    int y = 0;
-    int winX = 0;
-    int winY = 0;
-    unsigned mask = 0;
-    XQueryPointer(display_, DefaultRootWindow(display_), &root, &child, &x, &y, &winX, &winY, &mask);
-    return mask & (Button1Mask | Button2Mask | Button3Mask | Button4Mask | Button5Mask);
+    return QueryPointer().second & (Button1Mask | Button2Mask | Button3Mask | Button4Mask | Button5Mask);
 }
 
 int Looker::KeysDown() {

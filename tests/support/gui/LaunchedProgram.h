@@ -65,6 +65,8 @@ public:
     std::optional<std::pair<unsigned long, std::string>> FindNamed(const std::string& prefix);
     // The window on screen with this very name; 0 when there is none.
     unsigned long FindShown(const std::string& name);
+    // Waits for it (15 s); 0 when it did not come.
+    unsigned long WaitShown(const std::string& name);
     bool Viewable(unsigned long window);
     // A point of a window (its top left corner by default) in root coordinates.
     std::pair<int, int> ToRoot(unsigned long window, int x = 0, int y = 0);
@@ -77,6 +79,7 @@ public:
     void Close(unsigned long window);
 
 private:
+    std::pair<std::pair<int, int>, unsigned> QueryPointer();
     std::string NameOf(unsigned long window);
     std::optional<std::pair<unsigned long, std::string>> Search(
         unsigned long window, const std::function<bool(unsigned long, const std::string&)>& wanted);
