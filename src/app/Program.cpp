@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include "app/Platform.h"
+#include "app/SingleInstance.h"
 #include "app/StartupSequence.h"
 #include "app/qt/QtEventPump.h"
 #include "app/qt/QtTimer.h"
@@ -64,11 +65,17 @@ struct Program::Parts {
     }
 };
 
-Program::Program() : parts_(std::make_unique<Parts>()) {}
+Program::Program() = default;
 
 Program::~Program() = default;
 
 int Program::Run(QApplication& app) {
+    // Before anything is built: a second copy must touch neither the log, the port nor the settings.
+    instance_ = std::make_unique<SingleInstance>();
+    if (!instance_->Claim()) {
+        return 0;
+    }
+    parts_ = std::make_unique<Parts>();
     Parts& p = *parts_;
     app.setQuitOnLastWindowClosed(false);
     try {
@@ -103,6 +110,9 @@ int Program::Run(QApplication& app) {
     QObject::connect(&window, &frmSerial::unloaded, &app, &QApplication::quit, Qt::QueuedConnection);
     // A session that ends the program (log-off) still closes the port and releases the settings.
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, &frmSerial::Form_Unload);
+    // A later start of the program brings this copy's window to the front instead.
+    QObject::connect(instance_.get(), &SingleInstance::ShowRequested, &window,
+                     &frmSerial::mnuFileProperties_Click);
     // So does the system asking the program to end (a desktop session ending, kill, Ctrl+C).
     const int exitRequests = p.platform->ExitRequests();
     if (exitRequests >= 0) {

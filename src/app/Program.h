@@ -6,6 +6,8 @@ class QApplication;
 
 namespace qm {
 
+class SingleInstance;
+
 // The running program: the platform's parts (settings store, ports, desktop input), the serial
 // control, the movement timer and the pending-events call, the road of a character over them,
 // the tray icon, and the Properties window, built in that order and ended in the reverse, once
@@ -17,11 +19,13 @@ public:
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
-    // The process's exit status: 0 after an ordinary exit, 1 when start-up failed.
+    // The process's exit status: 0 after an ordinary exit, or when another copy runs and was
+    // asked to show its window; 1 when start-up failed.
     int Run(QApplication& app);
 
 private:
     struct Parts;
+    std::unique_ptr<SingleInstance> instance_;
     std::unique_ptr<Parts> parts_;
 };
 

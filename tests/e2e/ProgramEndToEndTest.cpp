@@ -76,6 +76,15 @@ TEST(ProgramEndToEnd, StartsToTheTrayConnectsMovesTypesLosesItsDeviceAndExits) {
     const std::vector<std::string> lockDirs = DefaultLockDirs();
     EXPECT_TRUE(LockFileHeld(run.DevicePath(), lockDirs)) << "the open port holds no lock file";
 
+    // Started again (from the menu, say) while it runs: the running copy shows its window and the
+    // new one ends at once, leaving the log, the port and the icon to the first.
+    const std::string logBefore = run.Log();
+    EXPECT_EQ(run.StartCopy()->WaitForExit(10s), std::optional<int>(0)) << "the second copy did not end";
+    EXPECT_NE(looker.WaitShown("Quillmotion : Properties"), 0u) << "the running copy did not show its window";
+    EXPECT_EQ(run.Log().substr(0, logBefore.size()), logBefore) << "the second copy touched the log";
+    EXPECT_TRUE(LockFileHeld(run.DevicePath(), lockDirs));
+    EXPECT_EQ(run.TrayTip(), connected + "5 bytes received");
+
     // The device goes away while the pointer moves: the movement stops, the tip says so, and the
     // program idles rather than spinning on a dead line.
     run.Line().Write(std::string(1, '\x02'));

@@ -349,7 +349,11 @@ void LaunchedProgram::Start() {
             throw std::runtime_error("trayer gave the display no notification area");
         }
     }
-    program_ = std::make_unique<Process>(
+    program_ = StartCopy();
+}
+
+std::unique_ptr<Process> LaunchedProgram::StartCopy() {
+    return std::make_unique<Process>(
         std::vector<std::string>{program_path_},
         std::vector<std::string>{"DISPLAY=" + Display(), "QUILLMOTION_HIVE=" + hive_, "QT_QPA_PLATFORM=xcb",
                                  "XDG_CONFIG_HOME=" + (dir_.Path() / "config").string(),

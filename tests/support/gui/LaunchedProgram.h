@@ -108,6 +108,8 @@ public:
 
     // Starts the program (again, after it ended), the first time with a notification area.
     void Start();
+    // One more copy of the program, started as Start does; its output replaces the first's.
+    std::unique_ptr<Process> StartCopy();
     Process& Program() { return *program_; }
     const std::string& Display() const { return xvfb_.Display(); }
     Looker& Desktop() { return looker_; }
