@@ -25,14 +25,20 @@ function(qm_test_dir name)
     add_executable(${name} ${_sources})
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
     target_link_libraries(${name} PRIVATE ${ARGN} GTest::gtest GTest::gmock GTest::gtest_main)
+    # The label says what a test needs: "unit" (fast, the default), "e2e" (the built program on
+    # a private display; a folder sets QM_TEST_LABEL), "windows" (the cross build under Wine).
+    set(_label unit)
+    if(DEFINED QM_TEST_LABEL)
+        set(_label ${QM_TEST_LABEL})
+    endif()
     if(CMAKE_CROSSCOMPILING)
         # The build machine cannot list the tests of a target program, so the whole executable is
         # one test, run through the emulator (Wine) that add_test puts in front of it.
         add_test(NAME ${name} COMMAND ${name})
-        set_tests_properties(${name} PROPERTIES ENVIRONMENT "QM_BIN_DIR=${CMAKE_BINARY_DIR}/bin")
+        set_tests_properties(${name} PROPERTIES ENVIRONMENT "QM_BIN_DIR=${CMAKE_BINARY_DIR}/bin" LABELS windows)
     else()
         gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-            PROPERTIES ENVIRONMENT "QM_BIN_DIR=${CMAKE_BINARY_DIR}/bin")
+            PROPERTIES ENVIRONMENT "QM_BIN_DIR=${CMAKE_BINARY_DIR}/bin" LABELS ${_label})
     endif()
 endfunction()
 
@@ -62,6 +68,6 @@ function(qm_qt_tests)
         target_link_libraries(${_target} PRIVATE ${ARGN} Qt6::Test)
         add_test(NAME ${_name} COMMAND ${_target})
         set_tests_properties(${_name} PROPERTIES
-            ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QM_BIN_DIR=${CMAKE_BINARY_DIR}/bin")
+            ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QM_BIN_DIR=${CMAKE_BINARY_DIR}/bin" LABELS widget)
     endforeach()
 endfunction()
