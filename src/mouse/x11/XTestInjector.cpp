@@ -154,9 +154,10 @@ void XTestInjector::SendCharacter(const KeyboardInput& key) {
     const bool press = (key.dwFlags & KEYEVENTF_KEYUP) == 0;
     const unsigned keycode = press ? spareKeycodes_->Bind(keysym) : spareKeycodes_->Bound(keysym);
     if (keycode == 0) {
-        Trace(kSendInput, TraceError,
-              "Cannot type U+" + Hex(key.wScan) +
-                  (press ? ": no spare key could be bound" : ": it is not held") + " - not sent");
+        const char* why = keysym == x11::kNoKeysym ? ": no key types it"
+                          : press                  ? ": no spare key could be bound"
+                                                   : ": it is not held";
+        Trace(kSendInput, TraceError, "Cannot type U+" + Hex(key.wScan) + why + " - not sent");
         return;
     }
     FakeKey(keycode, press);
