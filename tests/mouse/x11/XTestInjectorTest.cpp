@@ -20,6 +20,7 @@
 #include "diag/Cp1252.h"
 #include "diag/RaisedError.h"
 #include "input/KeystrokeInjection.h"
+#include "mouse/x11/PrimaryMonitor.h"
 #include "support/CoreOsVersions.h"
 #include "support/TraceCapture.h"
 #include "support/gui/XEventRecorder.h"
@@ -139,6 +140,28 @@ TEST_F(XTestInjectorTest, OpensTheNamedOrTheEnvironmentsDisplayAndSaysWhyNot) {
         ADD_FAILURE() << "opened a display that is not there";
     } catch (const RaisedError& error) {
         EXPECT_NE(error.Description().find(":31999"), std::string::npos) << error.Description();
+    }
+}
+
+// Xvfb has one monitor and no primary one, so the choice among several is tried on lists.
+TEST(PrimaryArea, IsThePrimaryMonitorElseTheWholeScreen) {
+    using x11::ScreenArea;
+    const ScreenArea root{0, 0, 4480, 1440};
+    const ScreenArea left{0, 0, 1920, 1080};
+    const ScreenArea right{1920, 0, 2560, 1440};
+    struct Case {
+        std::vector<x11::Monitor> monitors;
+        ScreenArea expected;
+    };
+    for (const Case& c : std::vector<Case>{
+             {{{left, false}, {right, true}}, right},
+             {{{left, true}, {right, false}}, left},
+             {{{left, false}, {right, false}}, root},
+             {{}, root},
+             {{{{1920, 0, 0, 0}, true}, {left, false}}, root},  // a primary that is switched off
+         }) {
+        const ScreenArea area = x11::PrimaryArea(c.monitors, root);
+        EXPECT_EQ(area, c.expected) << area.x << "," << area.y << " " << area.width << "x" << area.height;
     }
 }
 
