@@ -1,10 +1,10 @@
 #include "input/KeystrokeInjection.h"
 
 #include <array>
+#include <optional>
 #include <span>
 #include <string>
 
-#include "diag/Cp1252.h"
 #include "diag/RaisedError.h"
 #include "diag/Trace.h"
 #include "mouse/TrappedError.h"
@@ -18,6 +18,11 @@ constexpr std::uint16_t kShiftFlag = 0x100;
 constexpr std::uint16_t kAltGrFlags = 0x600;
 // The layout's answer when it has no key for the character.
 constexpr std::int16_t kNoKey = -1;
+
+// C0, DEL and C1: typed as themselves they would reach programs as keys that type nothing.
+bool IsControl(char32_t unicode) {
+    return unicode < 0x20 || (unicode >= 0x7F && unicode <= 0x9F);
+}
 
 }  // namespace
 
@@ -36,19 +41,21 @@ bool KeystrokeInjection::SendKeyCode(std::int32_t plngKeyCode) {
 
         if (answer == kNoKey) {
             // No key would give this character: pressing "key 255" with Shift would type nothing
-            // sensible, so the character goes out as itself.
-            if (newerPath) {
-                const auto unicode = static_cast<std::uint16_t>(Cp1252ToUnicode(byte));
+            // sensible, so the character goes out as itself. The older calls can only press
+            // keys; a control character without a key, or a byte that is no character of the
+            // code page, would reach the program as a key that types nothing.
+            const std::optional<char32_t> unicode = injector_.AnsiToUnicode(static_cast<char>(byte));
+            if (newerPath && unicode && !IsControl(*unicode) && *unicode <= 0xFFFF) {
+                const auto scan = static_cast<std::uint16_t>(*unicode);
                 const std::array<InputRecord, 2> records = {
-                    InputRecord::Key(0, KEYEVENTF_UNICODE, unicode),
-                    InputRecord::Key(0, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP, unicode),
+                    InputRecord::Key(0, KEYEVENTF_UNICODE, scan),
+                    InputRecord::Key(0, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP, scan),
                 };
                 injector_.SendInput(records);
                 Trace(kSendKeyCode, TraceMessage,
                       "No key on the keyboard layout for key code " + std::to_string(plngKeyCode) +
                           " - typed as a character");
             } else {
-                // The older calls can only press keys.
                 Trace(kSendKeyCode, TraceMessage,
                       "No key on the keyboard layout for key code " + std::to_string(plngKeyCode) +
                           " - not typed");

@@ -7,7 +7,7 @@
 
 namespace qm {
 
-// Types one Windows-1252 character into whatever has the keyboard focus: the layout's key for
+// Types one character of the ANSI code page into whatever has the keyboard focus: the layout's key for
 // it, with Shift when the layout needs Shift and AltGr (right Alt) when it needs Ctrl and Alt
 // together. Ctrl or Alt alone are never pressed.
 class KeystrokeInjection {
@@ -17,7 +17,8 @@ public:
 
     // plngKeyCode must lie from 0 to 255; anything else is an overflow and sends nothing.
     // A character the layout has no key for is typed as the character itself (newer input path
-    // only). True when the events were sent, false after a trapped error.
+    // only); a control character without a key is not typed. True when the events were sent or
+    // deliberately not, false after a trapped error.
     bool SendKeyCode(std::int32_t plngKeyCode);
 
 private:

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
+
+#include "diag/Cp1252.h"
 
 namespace qm {
 
@@ -93,8 +96,17 @@ public:
 
     // Low byte: the key; bit 0x100: Shift must be held (0x200 Ctrl, 0x400 Alt; both, 0x600, are
     // AltGr). -1 (all bits set) when the layout has no key for the character. The character is
-    // Windows-1252.
+    // in the ANSI code page. A control character answers with the key that makes it without
+    // Ctrl (Backspace for 8 and 127, Tab, Enter for 10 and 13, Escape) or -1: holding Ctrl is
+    // never offered, and its key alone would type a letter.
     virtual std::int16_t VkKeyScanA(char character) = 0;
+
+    // The character a byte stands for in the system's ANSI code page, for a keyboard record
+    // that types it as itself; nothing when the byte is no character on its own there (the lead
+    // byte of a double-byte code page). Windows-1252 unless the system has its own.
+    virtual std::optional<char32_t> AnsiToUnicode(char character) {
+        return Cp1252ToUnicode(static_cast<unsigned char>(character));
+    }
 
     // Lets go of every key and button this injector has pressed and not yet released, so that
     // nothing stays held on the desktop when the program stops. Nothing to do where the system

@@ -15,7 +15,6 @@ RecordingInjector::RecordingInjector(std::int32_t width, std::int32_t height)
 
 std::int16_t RecordingInjector::UsKeyScan(unsigned char c) {
     constexpr std::int16_t kShift = 0x100;
-    constexpr std::int16_t kCtrl = 0x200;
     if (c >= 'a' && c <= 'z') {
         return static_cast<std::int16_t>('A' + (c - 'a'));
     }
@@ -50,6 +49,7 @@ std::int16_t RecordingInjector::UsKeyScan(unsigned char c) {
             return static_cast<std::int16_t>(kShift | p.vk);
         }
     }
+    // The control characters with a key of their own; the others have none.
     switch (c) {
         case ' ':
             return 0x20;
@@ -59,26 +59,12 @@ std::int16_t RecordingInjector::UsKeyScan(unsigned char c) {
         case 27:  // Escape
             return static_cast<std::int16_t>(c);
         case 10:
-            return kCtrl | 0x0D;  // Ctrl+Enter
-        case 0:
-            return kCtrl | kShift | '2';  // Ctrl+@
-        case 0x1C:
-            return kCtrl | 0xDC;
-        case 0x1D:
-            return kCtrl | 0xDD;
-        case 0x1E:
-            return kCtrl | kShift | '6';  // Ctrl+^
-        case 0x1F:
-            return kCtrl | kShift | 0xBD;  // Ctrl+_
+            return 0x0D;
         case 0x7F:
-            return kCtrl | 0x08;  // Ctrl+Backspace
+            return 0x08;
         default:
-            break;
+            return -1;
     }
-    if (c >= 1 && c <= 26) {
-        return static_cast<std::int16_t>(kCtrl | ('A' + c - 1));
-    }
-    return -1;
 }
 
 void RecordingInjector::SendInput(std::span<const InputRecord> records) {

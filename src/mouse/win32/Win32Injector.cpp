@@ -16,6 +16,10 @@ Win32InputCalls Win32InputCalls::System() {
         ::keybd_event(vk, scan, flags, extraInfo);
     };
     calls.VkKeyScanA = [](CHAR character) { return ::VkKeyScanA(character); };
+    calls.MultiByteToWideChar = [](UINT codePage, DWORD flags, LPCCH text, int length, LPWSTR wide,
+                                   int wideLength) {
+        return ::MultiByteToWideChar(codePage, flags, text, length, wide, wideLength);
+    };
     calls.GetCursorPos = [](LPPOINT point) { return ::GetCursorPos(point); };
     calls.GetSystemMetrics = [](int index) { return ::GetSystemMetrics(index); };
     return calls;
@@ -68,18 +72,46 @@ void Win32Injector::keybd_event(std::uint8_t vk, std::uint32_t flags) {
 }
 
 std::int16_t Win32Injector::VkKeyScanA(char character) {
+    // The system answers for most control characters with Ctrl and a letter or bracket key,
+    // which without Ctrl types that letter. Only those with a key of their own are typed, and
+    // as that key: Backspace also for DEL (Ctrl+Backspace), Enter also for line feed
+    // (Ctrl+Enter). These virtual keys are the same on every layout.
+    switch (static_cast<unsigned char>(character)) {
+        case '\b':
+        case 0x7F:
+            return VK_BACK;
+        case '\t':
+            return VK_TAB;
+        case '\n':
+        case '\r':
+            return VK_RETURN;
+        case 0x1B:
+            return VK_ESCAPE;
+        default:
+            if (static_cast<unsigned char>(character) < 0x20) {
+                return -1;
+            }
+            break;
+    }
     const SHORT answer = calls_->VkKeyScanA(character);
     // Only Shift and AltGr (Ctrl and Alt together) are held for a character. A printable one
     // whose key needs Ctrl or Alt alone, or a modifier of the layout's own (Kana and the like),
-    // would come out as another character: answered as no key, it is typed as itself. The
-    // control characters keep their answer, whose key is the one meant (Enter for line feed).
+    // would come out as another character: answered as no key, it is typed as itself.
     const auto modifiers = static_cast<unsigned>(static_cast<std::uint16_t>(answer)) >> 8;
-    const auto code = static_cast<unsigned char>(character);
-    const bool printable = code >= 0x20 && code != 0x7F;
-    if (answer != -1 && printable && (modifiers & ~0x1u) != 0 && (modifiers & ~0x1u) != 0x6) {
+    if (answer != -1 && (modifiers & ~0x1u) != 0 && (modifiers & ~0x1u) != 0x6) {
         return -1;
     }
     return answer;
+}
+
+std::optional<char32_t> Win32Injector::AnsiToUnicode(char character) {
+    WCHAR wide[2] = {};
+    // One byte gives one UTF-16 unit in every ANSI code page, or none when it only begins a
+    // double-byte character.
+    if (calls_->MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, &character, 1, wide, 2) != 1) {
+        return std::nullopt;
+    }
+    return static_cast<char32_t>(wide[0]);
 }
 
 Point Win32Injector::GetCursorPos() {

@@ -49,6 +49,7 @@ Keysym KeysymForUnicode(char32_t codePoint) {
         case U'\n':
             return kReturn;
         case U'\b':
+        case U'\x7f':  // Ctrl+Backspace makes it on Windows; the key alone is the nearest
             return kBackSpace;
         case U'\t':
             return kTab;
@@ -59,6 +60,11 @@ Keysym KeysymForUnicode(char32_t codePoint) {
     }
     if ((codePoint >= 0x20 && codePoint <= 0x7e) || (codePoint >= 0xa0 && codePoint <= 0xff)) {
         return codePoint;
+    }
+    // The other controls, among them the bytes Windows-1252 leaves undefined, are made by no key:
+    // a keysym made up for one reaches applications as a key that types nothing.
+    if (codePoint < 0x20 || (codePoint >= 0x7f && codePoint <= 0x9f)) {
+        return kNoKeysym;
     }
     if ((codePoint >= 0xd800 && codePoint <= 0xdfff) || codePoint > 0x10ffff) {
         return kNoKeysym;
@@ -73,7 +79,11 @@ Keysym KeysymForUnicode(char32_t codePoint) {
 
 std::vector<Keysym> KeysymsForAnsi(unsigned char character) {
     const char32_t codePoint = Cp1252ToUnicode(character);
-    std::vector<Keysym> keysyms{KeysymForUnicode(codePoint)};
+    const Keysym keysym = KeysymForUnicode(codePoint);
+    if (keysym == kNoKeysym) {
+        return {};
+    }
+    std::vector<Keysym> keysyms{keysym};
     if (codePoint > 0xff && keysyms.front() != kUnicodeBase + codePoint) {
         keysyms.push_back(kUnicodeBase + codePoint);
     }

@@ -3,14 +3,17 @@
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
+#include <X11/extensions/Xrandr.h>
 #include <X11/keysym.h>
 
 #include <cstdio>
 #include <optional>
+#include <vector>
 
 #include "diag/Trace.h"
 #include "mouse/x11/AnsiKeysym.h"
 #include "mouse/x11/KeyLookup.h"
+#include "mouse/x11/PrimaryMonitor.h"
 #include "mouse/x11/SpareKeycodes.h"
 #include "mouse/x11/XDisplay.h"
 
@@ -58,6 +61,18 @@ XTestInjector::XTestInjector(const std::string& displayName)
         XkbSelectEvents(display, XkbUseCoreKbd, changes, changes);
     } else {
         xkbEventBase_ = -1;
+    }
+    // Told of every change of the screen's size, its outputs and its monitors.
+    int randrErrorBase = 0;
+    int randrMajor = 0;
+    int randrMinor = 0;
+    if (XRRQueryExtension(display, &randrEventBase_, &randrErrorBase) &&
+        XRRQueryVersion(display, &randrMajor, &randrMinor) &&
+        (randrMajor > 1 || (randrMajor == 1 && randrMinor >= 5))) {
+        XRRSelectInput(display, DefaultRootWindow(display),
+                       RRScreenChangeNotifyMask | RRCrtcChangeNotifyMask | RROutputChangeNotifyMask);
+    } else {
+        randrEventBase_ = -1;
     }
 }
 
@@ -154,9 +169,10 @@ void XTestInjector::SendCharacter(const KeyboardInput& key) {
     const bool press = (key.dwFlags & KEYEVENTF_KEYUP) == 0;
     const unsigned keycode = press ? spareKeycodes_->Bind(keysym) : spareKeycodes_->Bound(keysym);
     if (keycode == 0) {
-        Trace(kSendInput, TraceError,
-              "Cannot type U+" + Hex(key.wScan) +
-                  (press ? ": no spare key could be bound" : ": it is not held") + " - not sent");
+        const char* why = keysym == x11::kNoKeysym ? ": no key types it"
+                          : press                  ? ": no spare key could be bound"
+                                                   : ": it is not held";
+        Trace(kSendInput, TraceError, "Cannot type U+" + Hex(key.wScan) + why + " - not sent");
         return;
     }
     FakeKey(keycode, press);
@@ -211,15 +227,27 @@ Point XTestInjector::GetCursorPos() {
     unsigned mask = 0;
     XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &windowX, &windowY,
                   &mask);
-    return Point{rootX, rootY};
+    const x11::ScreenArea& primary = Primary();
+    return Point{rootX - primary.x, rootY - primary.y};
 }
 
 std::int32_t XTestInjector::GetSystemMetrics(std::int32_t index) {
     if (index != SM_CXSCREEN && index != SM_CYSCREEN) {
         return 0;
     }
-    // Asked each time: the screen may have been resized since the connection was opened.
+    const x11::ScreenArea& primary = Primary();
+    return index == SM_CXSCREEN ? primary.width : primary.height;
+}
+
+const x11::ScreenArea& XTestInjector::Primary() {
     Display* display = display_->Get();
+    // Without blocking: a change announced since the last request is in the queue after this.
+    XEventsQueued(display, QueuedAfterReading);
+    DrainEvents();
+    if (primary_) {
+        return *primary_;
+    }
+    const Window rootWindow = DefaultRootWindow(display);
     Window root = 0;
     int x = 0;
     int y = 0;
@@ -227,10 +255,23 @@ std::int32_t XTestInjector::GetSystemMetrics(std::int32_t index) {
     unsigned height = 0;
     unsigned border = 0;
     unsigned depth = 0;
-    if (!XGetGeometry(display, DefaultRootWindow(display), &root, &x, &y, &width, &height, &border, &depth)) {
-        return 0;
+    x11::ScreenArea screen;
+    if (XGetGeometry(display, rootWindow, &root, &x, &y, &width, &height, &border, &depth)) {
+        screen = {0, 0, static_cast<int>(width), static_cast<int>(height)};
     }
-    return static_cast<std::int32_t>(index == SM_CXSCREEN ? width : height);
+    std::vector<x11::Monitor> monitors;
+    if (randrEventBase_ >= 0) {
+        int count = 0;
+        if (XRRMonitorInfo* info = XRRGetMonitors(display, rootWindow, True, &count)) {
+            for (int i = 0; i < count; ++i) {
+                monitors.push_back(
+                    {{info[i].x, info[i].y, info[i].width, info[i].height}, info[i].primary != 0});
+            }
+            XRRFreeMonitors(info);
+        }
+    }
+    primary_ = std::make_unique<x11::ScreenArea>(x11::PrimaryArea(monitors, screen));
+    return *primary_;
 }
 
 const x11::KeyboardLayout& XTestInjector::Layout() {
@@ -242,8 +283,8 @@ const x11::KeyboardLayout& XTestInjector::Layout() {
 }
 
 void XTestInjector::DrainEvents() {
-    // Only layout changes are asked for (the core notice comes to every client): keep Xlib's
-    // copy and ours current and the queue from growing.
+    // Only changes of the layout and the screen are asked for (the core notice comes to every
+    // client): keep Xlib's copy and ours current and the queue from growing.
     Display* display = display_->Get();
     while (XEventsQueued(display, QueuedAlready) > 0) {
         XEvent event;
@@ -253,6 +294,10 @@ void XTestInjector::DrainEvents() {
             layout_.reset();
         } else if (xkbEventBase_ >= 0 && event.type == xkbEventBase_) {
             layout_.reset();
+        } else if (randrEventBase_ >= 0 && (event.type == randrEventBase_ + RRScreenChangeNotify ||
+                                            event.type == randrEventBase_ + RRNotify)) {
+            XRRUpdateConfiguration(&event);
+            primary_.reset();
         }
     }
 }

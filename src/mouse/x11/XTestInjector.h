@@ -12,6 +12,7 @@ namespace qm::x11 {
 class XDisplay;
 class SpareKeycodes;
 class KeyboardLayout;
+struct ScreenArea;
 }  // namespace qm::x11
 
 namespace qm {
@@ -29,6 +30,10 @@ namespace qm {
 //
 // The layout is read again after the server announces a change, so a switch of layout while
 // the program runs is followed. Keys and buttons still held are let go when the object goes.
+//
+// The screen of GetSystemMetrics is the primary monitor, as on Windows, and GetCursorPos counts
+// from its top-left corner, where Windows puts the origin; both are read again after RandR
+// announces a change of the screen or its monitors.
 class XTestInjector : public InputInjector {
 public:
     static constexpr std::uint16_t kKeycode16 = 7;
@@ -59,13 +64,16 @@ private:
     // The X keycode a record's key byte stands for, 0 if none.
     unsigned KeycodeForKey(std::uint16_t key);
     const x11::KeyboardLayout& Layout();
+    const x11::ScreenArea& Primary();
     void DrainEvents();
 
     std::unique_ptr<x11::XDisplay> display_;
     std::unique_ptr<x11::SpareKeycodes> spareKeycodes_;
     std::unique_ptr<x11::KeyboardLayout> layout_;  // null until needed and after a change
+    std::unique_ptr<x11::ScreenArea> primary_;     // the same
     int group_ = 0;
     int xkbEventBase_ = -1;
+    int randrEventBase_ = -1;  // -1 without RandR 1.5, which describes monitors
     std::set<unsigned> heldKeys_;
     std::set<unsigned> heldButtons_;
 };

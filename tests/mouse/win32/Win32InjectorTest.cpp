@@ -60,6 +60,14 @@ public:
             log.push_back("VkKeyScanA " + std::to_string(static_cast<unsigned char>(character)));
             return keyScan;
         };
+        calls.MultiByteToWideChar = [this](UINT codePage, DWORD flags, LPCCH text, int length, LPWSTR wide,
+                                           int wideLength) {
+            log.push_back("MultiByteToWideChar cp=" + std::to_string(codePage) + " flags=" +
+                          std::to_string(flags) + " " + std::to_string(static_cast<unsigned char>(*text)) +
+                          " length=" + std::to_string(length) + "/" + std::to_string(wideLength));
+            wide[0] = ansiChar;
+            return ansiChar == 0 ? 0 : 1;
+        };
         calls.GetCursorPos = [this](LPPOINT point) {
             log.push_back("GetCursorPos");
             *point = cursor;
@@ -74,6 +82,7 @@ public:
 
     std::vector<std::string> log;
     SHORT keyScan = 0;
+    WCHAR ansiChar = 0;  // the ANSI code page's character for every byte; 0: not one on its own
     POINT cursor{};
     BOOL cursorKnown = TRUE;
 };
@@ -107,9 +116,9 @@ TEST(Win32Injector, SendInputHandsOverTheRecordsInOneCallAsTheSystemsInputs) {
 TEST(Win32Injector, OlderCallsAndQuestionsPassStraightThrough) {
     RecordedSystem system;
     Win32Injector injector(system.Calls());
-    // Shift and AltGr (Ctrl+Alt) answers come back as they are, and "no key" too. A printable
-    // character that needs Ctrl or Alt alone or another modifier has no key to us; a control
-    // character keeps its key.
+    // Shift and AltGr (Ctrl+Alt) answers come back as they are, and "no key" too. A character
+    // that needs Ctrl or Alt alone or another modifier has no key to us. A control character has
+    // the key of its own or none, whatever the layout says (Ctrl+A for 1, Ctrl+Backspace for 127).
     struct Scan {
         char character;
         SHORT answer;
@@ -117,11 +126,16 @@ TEST(Win32Injector, OlderCallsAndQuestionsPassStraightThrough) {
     };
     for (const Scan scan :
          {Scan{'A', 0x141, 0x141}, Scan{'@', 0x651, 0x651}, Scan{'|', 0x7DC, 0x7DC}, Scan{'\xE9', -1, -1},
-          Scan{'x', 0x258, -1}, Scan{'y', 0x459, -1}, Scan{'z', 0x85A, -1}, Scan{'\x01', 0x241, 0x241}}) {
+          Scan{'x', 0x258, -1}, Scan{'y', 0x459, -1}, Scan{'z', 0x85A, -1}, Scan{'\x01', 0x241, -1},
+          Scan{'\0', 0x332, -1}, Scan{'\x7F', 0x208, VK_BACK}, Scan{'\n', 0x20D, VK_RETURN},
+          Scan{'\x1B', 0x2DB, VK_ESCAPE}, Scan{'\t', 0x009, VK_TAB}}) {
         system.keyScan = scan.answer;
-        EXPECT_EQ(injector.VkKeyScanA(scan.character), scan.expected) << static_cast<int>(scan.character);
-        EXPECT_EQ(system.log.back(),
-                  "VkKeyScanA " + std::to_string(static_cast<unsigned char>(scan.character)));
+        system.log.clear();
+        const auto code = static_cast<unsigned char>(scan.character);
+        EXPECT_EQ(injector.VkKeyScanA(scan.character), scan.expected) << static_cast<int>(code);
+        EXPECT_EQ(system.log, (code < 0x20 || code == 0x7F
+                                   ? std::vector<std::string>{}
+                                   : std::vector<std::string>{"VkKeyScanA " + std::to_string(code)}));
     }
     system.log.clear();
 
@@ -161,8 +175,14 @@ TEST(Win32Injector, KeystrokesAndClicksReachTheSystemOnEitherPath) {
     ClickEmulation clicks(injector, newer, pump);
     ASSERT_TRUE(keys.SendKeyCode('A'));
     ASSERT_TRUE(clicks.CLickMouse(1, 1));
-    system.keyScan = -1;  // no key for é: typed as the character
+    // No key for the byte 0xE9: typed as the character it is in the system's code page, here
+    // Windows-1251 (Cyrillic short i), and not as Windows-1252's é. A byte that only begins a
+    // double-byte character is not typed.
+    system.keyScan = -1;
+    system.ansiChar = 0x0439;
     ASSERT_TRUE(keys.SendKeyCode(0xE9));
+    system.ansiChar = 0;
+    ASSERT_TRUE(keys.SendKeyCode(0x81));
     system.keyScan = 0x651;  // "@" on a German layout: AltGr (right Alt, an extended key) + Q
     ASSERT_TRUE(keys.SendKeyCode('@'));
     EXPECT_EQ(system.log, (std::vector<std::string>{
@@ -178,9 +198,12 @@ TEST(Win32Injector, KeystrokesAndClicksReachTheSystemOnEitherPath) {
                               " | mouse type=0 dx=0 dy=0 data=0 flags=0x2 time=0 extra=0"
                               " | mouse type=0 dx=0 dy=0 data=0 flags=0x4 time=0 extra=0",
                               "VkKeyScanA 233",
+                              "MultiByteToWideChar cp=0 flags=8 233 length=1/2",
                               "SendInput count=2 size=40"
-                              " | key vk=0 scan=0xE9 flags=0x4 time=0 extra=0"
-                              " | key vk=0 scan=0xE9 flags=0x6 time=0 extra=0",
+                              " | key vk=0 scan=0x439 flags=0x4 time=0 extra=0"
+                              " | key vk=0 scan=0x439 flags=0x6 time=0 extra=0",
+                              "VkKeyScanA 129",
+                              "MultiByteToWideChar cp=0 flags=8 129 length=1/2",
                               "VkKeyScanA 64",
                               "SendInput count=4 size=40"
                               " | key vk=165 scan=0x0 flags=0x1 time=0 extra=0"
