@@ -255,6 +255,10 @@ void frmSerial::BuildMouseTab(QWidget* page) {
     fraMovement = MakeFrame(page, "fraMovement", "Movement:");
     auto* compassCodes = new CompassCodesPanel(fraMovement);
     compassCodes->SetWorkingCopy(&working_);
+    // The code editors warn of codes that Xon/Xoff handshaking would keep from the program.
+    const auto handshaking = [this] { return CodeEditorHandshaking(); };
+    compassCodes->SetHandshaking(handshaking);
+    buttonCodes->SetHandshaking(handshaking);
     auto* movement = new QVBoxLayout(fraMovement);
     movement->addWidget(compassCodes, 1);
     cmdMouseAdvanced = MakeButton(fraMovement, "cmdMouseAdvanced", "Advanced...");
@@ -278,6 +282,17 @@ void frmSerial::BuildMouseTab(QWidget* page) {
     auto* layout = new QHBoxLayout(page);
     layout->addWidget(fraButtons, 2);
     layout->addWidget(fraMovement, 3);
+}
+
+std::int32_t frmSerial::CodeEditorHandshaking() const {
+    // Xon/Xoff in any of the places a code must live with: the choice on the General tab (used at
+    // the next Connect), the applied setting (back after Cancel), and the port open now.
+    const SerialControl& serial = *parts_.mscSerial;
+    if (cboHandshaking->currentData().toInt() == comXOnXoff || parts_.settings->Handshaking() == "Xon/Xoff" ||
+        (serial.PortOpen() && serial.Handshaking() == comXOnXoff)) {
+        return comXOnXoff;
+    }
+    return cboHandshaking->currentData().toInt();
 }
 
 void frmSerial::BuildEmulationTab(QWidget* page) {
