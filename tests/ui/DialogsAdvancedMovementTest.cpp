@@ -188,6 +188,9 @@ private slots:
     void SpeedTestStepsByTheXTextAndResetsAt270() {
         ScriptedMessageBoxes boxes;
         Opened open(Tuning(10, 2, 2, 0, 90));
+        if (Child<QLabel>(&open.dialog, "lblSpeedTest")->width() > 330) {
+            QSKIP("large text stretches the strip; SpeedTestRunsTheStretchedStrip covers that");
+        }
         auto* timer = Child<QTimer>(&open.dialog, "tmrSpeedTest");
         QVERIFY(!timer->isActive());
         open.Box("txtMovementDelay")->setText(QStringLiteral("50"));
