@@ -29,26 +29,6 @@ std::vector<std::string_view> SplitFields(std::string_view text) {
     }
 }
 
-std::int32_t ParseBaudRate(std::string_view text, std::string_view field) {
-    if (field.empty()) {
-        Refuse(text, "the baud rate is missing");
-    }
-    std::int64_t value = 0;
-    for (const char c : field) {
-        if (c < '0' || c > '9') {
-            Refuse(text, "the baud rate is not a whole decimal number");
-        }
-        value = value * 10 + (c - '0');
-        if (value > std::numeric_limits<std::int32_t>::max()) {
-            Refuse(text, "the baud rate is too large");
-        }
-    }
-    if (value == 0) {
-        Refuse(text, "the baud rate must be above 0");
-    }
-    return static_cast<std::int32_t>(value);
-}
-
 Parity ParseParity(std::string_view text, std::string_view field) {
     // Upper-case letters mean the same and are common in hand-written settings.
     if (field.size() == 1) {
@@ -97,13 +77,37 @@ StopBits ParseStopBits(std::string_view text, std::string_view field) {
 
 }  // namespace
 
+std::optional<std::int32_t> ParseBaudRate(std::string_view text) {
+    if (text.empty()) {
+        return std::nullopt;
+    }
+    std::int64_t value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+        value = value * 10 + (c - '0');
+        if (value > std::numeric_limits<std::int32_t>::max()) {
+            return std::nullopt;
+        }
+    }
+    if (value == 0) {
+        return std::nullopt;
+    }
+    return static_cast<std::int32_t>(value);
+}
+
 LineSettings LineSettings::Parse(std::string_view text) {
     const std::vector<std::string_view> fields = SplitFields(text);
     if (fields.size() != 4) {
         Refuse(text, "expected baud rate, parity, data bits and stop bits separated by commas");
     }
     LineSettings settings;
-    settings.baudRate = ParseBaudRate(text, fields[0]);
+    const auto baudRate = ParseBaudRate(fields[0]);
+    if (!baudRate) {
+        Refuse(text, "the baud rate must be a whole decimal number from 1 to 2147483647");
+    }
+    settings.baudRate = *baudRate;
     settings.parity = ParseParity(text, fields[1]);
     settings.dataBits = ParseDataBits(text, fields[2]);
     settings.stopBits = ParseStopBits(text, fields[3]);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -24,5 +25,10 @@ struct LineSettings {
 
     friend bool operator==(const LineSettings&, const LineSettings&) = default;
 };
+
+// The baud rate as the serial control takes it: plain decimal digits for a whole number from 1
+// to the largest 32-bit value. Blanks, signs, points and exponents are refused (nothing), so a
+// box that checks its text with this keeps only rates the control will open with.
+std::optional<std::int32_t> ParseBaudRate(std::string_view text);
 
 }  // namespace qm

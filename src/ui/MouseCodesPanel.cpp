@@ -284,6 +284,7 @@ CompassCodesPanel::CompassCodesPanel(QWidget* parent) : QWidget(parent) {
     }
 
     auto* hint = new QLabel(tr("Click a point on the compass to edit its ASCII value."), this);
+    hint->setObjectName(QStringLiteral("lblCompassHint"));
     hint->setWordWrap(true);
     hint->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("Click a point on the")));
 
@@ -357,6 +358,9 @@ void CompassCodesPanel::EditPoint(const Point& point) {
     if (point.title != nullptr) {
         dialog->TitleText(QString::fromLatin1(point.title));
     }
+    if (handshaking_) {
+        dialog->Handshaking(handshaking_());
+    }
     dialog->exec();
     if (!self || !dialog) {
         return;
@@ -408,7 +412,15 @@ ButtonCodesPanel::ButtonCodesPanel(QWidget* parent) : QWidget(parent) {
     lblDClickASCII_ = addRow(2, tr("D Click ASCII Code:"), "lblDClickASCII");
     grid->setColumnStretch(1, 1);
 
+    // The picture gives no sign that it can be clicked until the mouse is over a button.
+    auto* hint = new QLabel(tr("Click a button on the mouse to edit its ASCII values."), this);
+    hint->setObjectName(QStringLiteral("lblMouseHint"));
+    hint->setWordWrap(true);
+    hint->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("Click a button on")));
+
     auto* side = new QVBoxLayout;
+    side->addWidget(hint);
+    side->addSpacing(fontMetrics().height());
     side->addLayout(grid);
     side->addStretch();
 
@@ -460,6 +472,9 @@ void ButtonCodesPanel::EditButton(const Button& button) {
     dialog->SClickASCIIValue(working_->*button.single);
     dialog->DClickASCIIValue(working_->*button.twice);
     dialog->TitleText(QString::fromLatin1(button.title));
+    if (handshaking_) {
+        dialog->Handshaking(handshaking_());
+    }
     dialog->exec();
     if (!self || !dialog) {
         return;

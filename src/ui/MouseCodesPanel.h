@@ -76,6 +76,8 @@ public:
 
     // The working copy whose codes are shown and edited; it must outlive the panel.
     void SetWorkingCopy(WorkingCopy* working) { working_ = working; }
+    // Asked as each dialog opens: the handshaking its codes will be received with.
+    void SetHandshaking(std::function<std::int32_t()> handshaking) { handshaking_ = std::move(handshaking); }
 
 public slots:
     // Empties the hover labels: for the mouse moving over the surrounding frame.
@@ -94,12 +96,13 @@ private:
     void EditPoint(const Point& point);
 
     WorkingCopy* working_ = nullptr;
+    std::function<std::int32_t()> handshaking_;
     QLabel* lblDirection_ = nullptr;
     QLabel* lblASCIICode_ = nullptr;
 };
 
 // The Mouse tab's "Buttons:" editor: the mouse picture `imgMouse` with the hotspots
-// `lblLeftButton` and `lblRightButton`, and `lblButtonName`, `lblSClickASCII` and
+// `lblLeftButton` and `lblRightButton`, a hint like the compass's, and `lblButtonName`, `lblSClickASCII` and
 // `lblDClickASCII` for the hovered button. A click opens `frmMouseClickASCIIValue` owned by the
 // window and writes both codes back; CodesEdited follows every dialog. The window places this
 // into its frame `fraButtons`.
@@ -109,6 +112,7 @@ public:
     explicit ButtonCodesPanel(QWidget* parent = nullptr);
 
     void SetWorkingCopy(WorkingCopy* working) { working_ = working; }
+    void SetHandshaking(std::function<std::int32_t()> handshaking) { handshaking_ = std::move(handshaking); }
 
 public slots:
     void ClearHover();
@@ -126,6 +130,7 @@ private:
     void EditButton(const Button& button);
 
     WorkingCopy* working_ = nullptr;
+    std::function<std::int32_t()> handshaking_;
     QLabel* lblButtonName_ = nullptr;
     QLabel* lblSClickASCII_ = nullptr;
     QLabel* lblDClickASCII_ = nullptr;

@@ -6,9 +6,12 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
+#include <QStringList>
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "ports/XonXoff.h"
+#include "ui/common/FixedDialog.h"
 #include "ui/common/MessageBoxService.h"
 #include "ui/common/TypedKeys.h"
 #include "ui/common/UpDownControl.h"
@@ -60,10 +63,7 @@ frmASCIIValue::frmASCIIValue(QWidget* parent) : QDialog(parent) {
     layout->addLayout(row);
     layout->addSpacing(8);
     layout->addLayout(buttons);
-    // Wide enough for the longest caption to show whole in the title bar.
-    layout->addStrut(fontMetrics().horizontalAdvance(QStringLiteral("Ascii Value : NW Mouse Movement")) +
-                     6 * fontMetrics().height());
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    MakeFixedDialog(this, layout);
 
     connect(OKButton_, &QPushButton::clicked, this, &frmASCIIValue::OKButton_Click);
     // The cancel button: Esc and the window's close button come here through reject() as well.
@@ -89,6 +89,36 @@ std::optional<std::int16_t> frmASCIIValue::ReadCode(const QString& text) {
     return static_cast<std::int16_t>(value);
 }
 
+void frmASCIIValue::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Selected, so that a new code typed at once replaces the old one instead of joining it.
+    txtASCIICode_->setFocus();
+    txtASCIICode_->selectAll();
+}
+
+void frmASCIIValue::WarnIfSwallowed(QWidget* parent, std::initializer_list<std::int16_t> codes,
+                                    std::int32_t handshaking) {
+    QStringList named;
+    for (const std::int16_t code : codes) {
+        if (SwallowedByHandshaking(code, handshaking)) {
+            named << QStringLiteral("%1 (%2)").arg(code).arg(
+                QString::fromStdString(FlowControlCodeName(code)));
+        }
+    }
+    if (named.isEmpty()) {
+        return;
+    }
+    MsgBox(
+        parent,
+        QStringLiteral("ASCII Code %1 will not reach Quillmotion while Xon/Xoff handshaking is chosen: the "
+                       "serial line keeps %2 and %3 for starting and stopping itself.\r\n\r\nChoose another "
+                       "code, or another handshaking on the General tab.")
+            .arg(named.join(QStringLiteral(" and ")))
+            .arg(kXonCode)
+            .arg(kXoffCode),
+        MsgIcon::Exclamation);
+}
+
 void frmASCIIValue::OKButton_Click() {
     const auto code = ReadCode(txtASCIICode_->text());
     if (!code) {
@@ -98,6 +128,8 @@ void frmASCIIValue::OKButton_Click() {
         txtASCIICode_->selectAll();
         return;
     }
+    // A warning only: the handshaking may still be changed before the device is used.
+    WarnIfSwallowed(this, {*code}, handshaking_);
     accept();
     ASCIIValue_ = *code;
 }

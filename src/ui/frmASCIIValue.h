@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 
 class QLineEdit;
@@ -24,14 +25,26 @@ public:
     // The caption becomes "Ascii Value : " and the title; without a title it is that alone.
     void TitleText(const QString& pstrTitle);
 
+    // The handshaking the code will be received with (the serial control's value): under Xon/Xoff,
+    // OK warns of a code the line keeps for itself, and still takes it.
+    void Handshaking(std::int32_t handshaking) { handshaking_ = handshaking; }
+
+    // The warning, for every code of codes the handshaking swallows (one message for them all).
+    static void WarnIfSwallowed(QWidget* parent, std::initializer_list<std::int16_t> codes,
+                                std::int32_t handshaking);
+
     // A whole number from 0 to 255, or nothing for any other text (empty, negative, fractional,
     // too large, not a number at all).
     static std::optional<std::int16_t> ReadCode(const QString& text);
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     void OKButton_Click();
 
     std::int16_t ASCIIValue_ = 0;
+    std::int32_t handshaking_ = 0;
     QLineEdit* txtASCIICode_ = nullptr;
     UpDownControl* updASCII_ = nullptr;
     QPushButton* OKButton_ = nullptr;

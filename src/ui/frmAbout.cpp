@@ -20,6 +20,7 @@
 #include "ui/AboutInfo.h"
 #include "ui/Pictures.h"
 #include "ui/common/Ansi.h"
+#include "ui/common/FixedDialog.h"
 #include "ui/common/MessageBoxService.h"
 
 namespace qm {
@@ -188,7 +189,7 @@ frmAbout::frmAbout(RegistryApi* registry, QWidget* parent)
     layout->addLayout(top);
     layout->addWidget(rule);
     layout->addLayout(bottom);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    MakeFixedDialog(this, layout);
 }
 
 LinkLabel* frmAbout::AddLink(QWidget* parent, const char* name, const char* address, const char* tip) {

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "ui/common/FixedDialog.h"
 #include "ui/common/MessageBoxService.h"
 #include "ui/common/TypedKeys.h"
 #include "ui/common/UpDownControl.h"
@@ -64,10 +65,7 @@ frmMouseClickASCIIValue::frmMouseClickASCIIValue(QWidget* parent) : QDialog(pare
     layout->addLayout(grid);
     layout->addSpacing(8);
     layout->addLayout(buttons);
-    // Wide enough for the longest caption to show whole in the title bar.
-    layout->addStrut(fontMetrics().horizontalAdvance(QStringLiteral("ASCII Values: Right Button")) +
-                     6 * fontMetrics().height());
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    MakeFixedDialog(this, layout);
 
     connect(OKButton_, &QPushButton::clicked, this, &frmMouseClickASCIIValue::OKButton_Click);
     connect(CancelButton_, &QPushButton::clicked, this, &QDialog::reject);
@@ -87,6 +85,13 @@ void frmMouseClickASCIIValue::DClickASCIIValue(std::int16_t pintASCIIValue) {
 
 void frmMouseClickASCIIValue::TitleText(const QString& pstrTitle) {
     setWindowTitle(QString::fromLatin1(kCaption) + pstrTitle);
+}
+
+void frmMouseClickASCIIValue::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Selected, so that a new code typed at once replaces the old one instead of joining it.
+    txtSClickASCIICode_->setFocus();
+    txtSClickASCIICode_->selectAll();
 }
 
 void frmMouseClickASCIIValue::keyPressEvent(QKeyEvent* event) {
@@ -115,6 +120,7 @@ void frmMouseClickASCIIValue::OKButton_Click() {
         txtDClickASCIICode_->selectAll();
         return;
     }
+    frmASCIIValue::WarnIfSwallowed(this, {*single, *twice}, handshaking_);
     accept();
     SClickASCIIValue_ = *single;
     DClickASCIIValue_ = *twice;

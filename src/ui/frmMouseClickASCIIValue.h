@@ -25,8 +25,11 @@ public:
     void DClickASCIIValue(std::int16_t pintASCIIValue);
     // The caption becomes "ASCII Values: " and the title.
     void TitleText(const QString& pstrTitle);
+    // As frmASCIIValue's: under Xon/Xoff, OK warns of codes the line keeps for itself.
+    void Handshaking(std::int32_t handshaking) { handshaking_ = handshaking; }
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
@@ -34,6 +37,7 @@ private:
 
     std::int16_t SClickASCIIValue_ = 0;
     std::int16_t DClickASCIIValue_ = 0;
+    std::int32_t handshaking_ = 0;
     QLineEdit* txtSClickASCIICode_ = nullptr;
     QLineEdit* txtDClickASCIICode_ = nullptr;
     QPushButton* OKButton_ = nullptr;

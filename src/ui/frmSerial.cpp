@@ -19,6 +19,7 @@
 #include "diag/Trace.h"
 #include "mouse/TrappedError.h"
 #include "mouse/ui/frmMouseMovementAdvanced.h"
+#include "ports/LineSettings.h"
 #include "ports/PortAPI.h"
 #include "ports/SerialControl.h"
 #include "road/Road.h"
@@ -254,6 +255,10 @@ void frmSerial::BuildMouseTab(QWidget* page) {
     fraMovement = MakeFrame(page, "fraMovement", "Movement:");
     auto* compassCodes = new CompassCodesPanel(fraMovement);
     compassCodes->SetWorkingCopy(&working_);
+    // The code editors warn of codes that Xon/Xoff handshaking would keep from the program.
+    const auto handshaking = [this] { return CodeEditorHandshaking(); };
+    compassCodes->SetHandshaking(handshaking);
+    buttonCodes->SetHandshaking(handshaking);
     auto* movement = new QVBoxLayout(fraMovement);
     movement->addWidget(compassCodes, 1);
     cmdMouseAdvanced = MakeButton(fraMovement, "cmdMouseAdvanced", "Advanced...");
@@ -277,6 +282,17 @@ void frmSerial::BuildMouseTab(QWidget* page) {
     auto* layout = new QHBoxLayout(page);
     layout->addWidget(fraButtons, 2);
     layout->addWidget(fraMovement, 3);
+}
+
+std::int32_t frmSerial::CodeEditorHandshaking() const {
+    // Xon/Xoff in any of the places a code must live with: the choice on the General tab (used at
+    // the next Connect), the applied setting (back after Cancel), and the port open now.
+    const SerialControl& serial = *parts_.mscSerial;
+    if (cboHandshaking->currentData().toInt() == comXOnXoff || parts_.settings->Handshaking() == "Xon/Xoff" ||
+        (serial.PortOpen() && serial.Handshaking() == comXOnXoff)) {
+        return comXOnXoff;
+    }
+    return cboHandshaking->currentData().toInt();
 }
 
 void frmSerial::BuildEmulationTab(QWidget* page) {
@@ -353,7 +369,12 @@ bool frmSerial::SetProperties() {
     try {
         SettingsRecord& s = *parts_.settings;
         const WorkingCopy& w = working_;
-        s.BaudRate(ToWholeNumber(ToAnsi(cboBaudRate->currentText())));
+        // Only a rate the serial control takes is saved, so what Apply keeps, Connect opens with.
+        const auto baudRate = ParseBaudRate(ToAnsi(cboBaudRate->currentText()));
+        if (!baudRate) {
+            err::RaiseTypeMismatch("frmSerial");
+        }
+        s.BaudRate(*baudRate);
         s.ConnectOnApplicationStartup(w.ConnectOnApplicationStartup);
         s.RunOnSystemStartup(w.RunOnSystemStartup);
         s.DataBits(ToWholeNumber(ToAnsi(cboDataBits->currentText())));
@@ -630,9 +651,9 @@ void frmSerial::MscSerial_OnClosedByDevice(const std::string& reason) {
 }
 
 void frmSerial::cboBaudRate_Change() {
-    const std::string rate = ToAnsi(cboBaudRate->currentText());
-    // A pasted "-5" is a number, but no port runs at a negative rate: it would be saved as one.
-    if (!IsNumeric(rate) || ToDouble(rate) < 0) {
+    // The serial control's own rule: a text it would refuse at Connect is refused here, before
+    // Apply can save it (a pasted " 9600", "1e3" or "9600.5" is a number, but no rate it opens with).
+    if (!ParseBaudRate(ToAnsi(cboBaudRate->currentText()))) {
         MsgBox(this, QStringLiteral("Baud Rate must be a numeric value.  Please re-enter"),
                MsgIcon::Exclamation);
         cboBaudRate->setEditText(QString::number(parts_.settings->BaudRate()));

@@ -165,6 +165,8 @@ private:
     void BuildGeneralTab(QWidget* page);
     void BuildDiagnosticsTab(QWidget* page);
     void BuildMouseTab(QWidget* page);
+    // The handshaking the code editors warn for (the serial control's value).
+    std::int32_t CodeEditorHandshaking() const;
     void BuildEmulationTab(QWidget* page);
     void WireHandlers();
     // Sets a drop-down list to one of its items; any other text is an error, as it always was.

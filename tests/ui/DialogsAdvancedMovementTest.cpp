@@ -188,6 +188,9 @@ private slots:
     void SpeedTestStepsByTheXTextAndResetsAt270() {
         ScriptedMessageBoxes boxes;
         Opened open(Tuning(10, 2, 2, 0, 90));
+        if (Child<QLabel>(&open.dialog, "lblSpeedTest")->width() > 330) {
+            QSKIP("large text stretches the strip; SpeedTestRunsTheStretchedStrip covers that");
+        }
         auto* timer = Child<QTimer>(&open.dialog, "tmrSpeedTest");
         QVERIFY(!timer->isActive());
         open.Box("txtMovementDelay")->setText(QStringLiteral("50"));
@@ -219,6 +222,33 @@ private slots:
         QCOMPARE(timer->interval(), 25);
         QCOMPARE(open.CursorLeft(), 29);
         QVERIFY(boxes.All().empty());
+    }
+
+    // Larger text stretches the strip: the test runs it to as near its right end as at the
+    // strip's smallest width, instead of stopping at a fixed point part way along.
+    void SpeedTestRunsTheStretchedStrip() {
+        const QFont normal = QApplication::font();
+        int gaps[2] = {};
+        for (int scale : {1, 2}) {
+            QFont font = normal;
+            font.setPointSizeF(normal.pointSizeF() * scale);
+            QApplication::setFont(font);
+            Opened open(Tuning(50, 10, 10, 0, 90));
+            QApplication::setFont(normal);
+            open.Press("cmdTest");
+            int furthest = 0;
+            for (int tick = 0; tick < 1000 && open.CursorShown(); ++tick) {
+                furthest = std::max(furthest, open.CursorLeft());
+                open.Tick();
+            }
+            QVERIFY(!open.CursorShown());
+            gaps[scale - 1] = Child<QLabel>(&open.dialog, "lblSpeedTest")->geometry().right() - furthest;
+            QVERIFY2(scale == 1 || Child<QLabel>(&open.dialog, "lblSpeedTest")->width() > 330,
+                     "not stretched");
+        }
+        QVERIFY2(
+            gaps[1] <= gaps[0] + 10,
+            qPrintable(QStringLiteral("%1 px short, %2 at the smallest width").arg(gaps[1]).arg(gaps[0])));
     }
 
     void ADelayOfZeroShowsTheCursorButNeverMovesIt() {

@@ -13,6 +13,7 @@
 
 #include "DialogScreenshots.h"
 #include "ScriptedMessageBoxes.h"
+#include "ports/SerialControl.h"
 #include "ui/MouseCodesPanel.h"
 #include "ui/PendingState.h"
 #include "ui/common/UpDownControl.h"
@@ -111,6 +112,9 @@ private slots:
         QCOMPARE(lblDirection->text(), QStringLiteral("South West"));
         QCOMPARE(lblASCIICode->text(), QStringLiteral("200"));
 
+        // The mouse picture says it can be clicked, as the compass does.
+        QVERIFY(Child<QLabel>(buttons, "lblMouseHint") &&
+                Child<QLabel>(buttons, "lblMouseHint")->isVisible());
         auto* imgMouse = Child<QWidget>(buttons, "imgMouse");
         auto* lblButtonName = Child<QLabel>(buttons, "lblButtonName");
         auto* lblSClickASCII = Child<QLabel>(buttons, "lblSClickASCII");
@@ -149,6 +153,7 @@ private slots:
         layout->addWidget(buttons);
         compass->SetWorkingCopy(&working);
         buttons->SetWorkingCopy(&working);
+        compass->SetHandshaking([] { return qm::comXOnXoff; });
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QSignalSpy compassEdits(compass, &qm::CompassCodesPanel::CodesEdited);
@@ -161,13 +166,16 @@ private slots:
             shown = Child<QLineEdit>(dialog, "txtASCIICode")->text();
             QVERIFY(dialog->parentWidget() == &window);
             qm::test::SaveScreenshot(dialog, QStringLiteral("frmASCIIValue"));
-            TypeInto(Child<QLineEdit>(dialog, "txtASCIICode"), QStringLiteral("66"));
+            TypeInto(Child<QLineEdit>(dialog, "txtASCIICode"), QStringLiteral("17"));
             Child<QPushButton>(dialog, "OKButton")->click();
         });
         QTest::mouseClick(Child<QWidget>(compass, "lblNE"), Qt::LeftButton);
         QCOMPARE(caption, QStringLiteral("Ascii Value : NE Mouse Movement"));
         QCOMPARE(shown, QStringLiteral("57"));
-        QCOMPARE(working.NE_ASCII, qint16(66));
+        // The panel's handshaking reaches the dialog, which warns and still takes the code.
+        QCOMPARE(working.NE_ASCII, qint16(17));
+        QCOMPARE(boxes.Texts().size(), 1);
+        boxes.Clear();
         QCOMPARE(compassEdits.count(), 1);
 
         // Stop sets no title; Cancel hands back the code unchanged, and the window still re-checks.
@@ -200,6 +208,107 @@ private slots:
         QCOMPARE(working.RIGHT_DCLICK_ASCII, qint16(255));
         QCOMPARE(buttonEdits.count(), 1);
         QVERIFY(boxes.All().empty());
+    }
+
+    void CodeDialogsFitTheirCaptionAndOpenReadyToType_data() {
+        QTest::addColumn<bool>("pair");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("N") << false << "N Mouse Movement";
+        QTest::newRow("NW") << false << "NW Mouse Movement";
+        QTest::newRow("Stop") << false << QString();
+        QTest::newRow("Left") << true << "Left Button";
+        QTest::newRow("Right") << true << "Right Button";
+    }
+
+    // The title bar has its own font, here twice the dialog's; the caption must fit beside the
+    // buttons, no maximise button is offered, and the code shown is selected so typing replaces it.
+    void CodeDialogsFitTheirCaptionAndOpenReadyToType() {
+        QFETCH(bool, pair);
+        QFETCH(QString, title);
+        const QFont normal = QApplication::font("QMdiSubWindowTitleBar");
+        QFont big = QApplication::font();
+        big.setPointSizeF(big.pointSizeF() * 2);
+        QApplication::setFont(big, "QMdiSubWindowTitleBar");
+        qm::frmASCIIValue single;
+        qm::frmMouseClickASCIIValue twin;
+        QDialog* dialog = pair ? static_cast<QDialog*>(&twin) : &single;
+        single.ASCIIValue(65);
+        twin.SClickASCIIValue(65);
+        twin.DClickASCIIValue(66);
+        if (!title.isEmpty()) {
+            pair ? twin.TitleText(title) : single.TitleText(title);
+        }
+        dialog->show();
+        dialog->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        QApplication::setFont(normal, "QMdiSubWindowTitleBar");
+
+        big.setBold(true);
+        const QFontMetrics bar(big);
+        QVERIFY2(dialog->width() >= bar.horizontalAdvance(dialog->windowTitle()) + 3 * bar.height(),
+                 qPrintable(QStringLiteral("%1 px").arg(dialog->width())));
+        QVERIFY(!(dialog->windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(dialog->windowFlags() & Qt::MSWindowsFixedSizeDialogHint);
+        QVERIFY(dialog->windowFlags() & Qt::WindowCloseButtonHint);
+
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("7"));
+        Child<QPushButton>(dialog, "OKButton")->click();
+        QCOMPARE(pair ? twin.SClickASCIIValue() : single.ASCIIValue(), qint16(7));
+        QCOMPARE(twin.DClickASCIIValue(), qint16(66));
+    }
+
+    void CodeDialogsWarnOfCodesXonXoffKeepsAndTakeThem_data() {
+        QTest::addColumn<bool>("pair");
+        QTest::addColumn<int>("handshaking");
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("second");
+        QTest::addColumn<QString>("named");  // empty: no warning
+        QTest::newRow("XON") << false << qm::comXOnXoff << "17"
+                             << ""
+                             << "17 (XON) will";
+        QTest::newRow("XOFF") << false << qm::comXOnXoff << "19"
+                              << ""
+                              << "19 (XOFF) will";
+        QTest::newRow("other code") << false << qm::comXOnXoff << "18"
+                                    << ""
+                                    << "";
+        QTest::newRow("no handshaking") << false << qm::comNone << "17"
+                                        << ""
+                                        << "";
+        QTest::newRow("both clicks") << true << qm::comXOnXoff << "19"
+                                     << "17"
+                                     << "19 (XOFF) and 17 (XON)";
+        QTest::newRow("hardware") << true << qm::comRTS << "19"
+                                  << "17"
+                                  << "";
+    }
+
+    void CodeDialogsWarnOfCodesXonXoffKeepsAndTakeThem() {
+        QFETCH(bool, pair);
+        QFETCH(int, handshaking);
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        QFETCH(QString, named);
+        ScriptedMessageBoxes boxes;
+        qm::frmASCIIValue single;
+        qm::frmMouseClickASCIIValue twin;
+        QDialog* dialog = pair ? static_cast<QDialog*>(&twin) : &single;
+        single.Handshaking(handshaking);
+        twin.Handshaking(handshaking);
+        dialog->show();
+        Child<QLineEdit>(dialog, pair ? "txtSClickASCIICode" : "txtASCIICode")->setText(first);
+        if (pair) {
+            Child<QLineEdit>(dialog, "txtDClickASCIICode")->setText(second);
+        }
+        Child<QPushButton>(dialog, "OKButton")->click();
+        QCOMPARE(dialog->result(), int(QDialog::Accepted));
+        QCOMPARE(QString::number(pair ? twin.SClickASCIIValue() : single.ASCIIValue()), first);
+        QCOMPARE(boxes.Texts().size(), named.isEmpty() ? 0 : 1);
+        if (!named.isEmpty()) {
+            QVERIFY2(boxes.Texts().front().contains(named) && boxes.Texts().front().contains("Xon/Xoff"),
+                     qPrintable(boxes.Texts().front()));
+            QCOMPARE(boxes.All().front().icon, MsgIcon::Exclamation);
+        }
     }
 
     void SingleCodeDialogChecksTheRangeAndKeepsTheTextOnRefusal() {

@@ -16,10 +16,12 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QValidator>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
 
+#include "ui/common/FixedDialog.h"
 #include "ui/common/MessageBoxService.h"
 #include "ui/common/TypedKeys.h"
 #include "ui/common/UpDownControl.h"
@@ -152,7 +154,7 @@ frmMouseMovementAdvanced::frmMouseMovementAdvanced(QWidget* parent) : QDialog(pa
     lblSpeedTest_->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     lblSpeedTest_->setBackgroundRole(QPalette::Base);
     lblSpeedTest_->setAutoFillBackground(true);
-    lblSpeedTest_->setMinimumSize(static_cast<int>(kCursorEnd) + 60, fontMetrics().height() * 2);
+    lblSpeedTest_->setMinimumSize(kStripWidth, fontMetrics().height() * 2);
     lblSpeedTest_->setAccessibleName(tr("Speed test"));
     cmdTest_ = new QPushButton(tr("Test Speed"), this);
     cmdTest_->setObjectName(QStringLiteral("cmdTest"));
@@ -175,7 +177,7 @@ frmMouseMovementAdvanced::frmMouseMovementAdvanced(QWidget* parent) : QDialog(pa
     layout->addWidget(lblSpeedTest_);
     layout->addSpacing(4);
     layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    MakeFixedDialog(this, layout);
 
     // Not in the layout: the test places it by its left edge in the dialog's own coordinates.
     imgCursor_ = new QLabel(this);
@@ -312,7 +314,7 @@ void frmMouseMovementAdvanced::cmdTest_Click() {
 }
 
 void frmMouseMovementAdvanced::tmrSpeedTest_Timer() {
-    if (cursorLeft_ < kCursorEnd) {
+    if (cursorLeft_ < CursorEnd()) {
         const auto step = ParseNumber(txtXIncrement_->text());
         if (!step) {
             // The box was emptied during the test: end it before saying so, or the ticks run on.
@@ -326,6 +328,12 @@ void frmMouseMovementAdvanced::tmrSpeedTest_Timer() {
     } else {
         EndSpeedTest();
     }
+}
+
+double frmMouseMovementAdvanced::CursorEnd() const {
+    // Larger text stretches the strip; the run stretches with it, so that it ends as near the
+    // strip's right end as at the strip's own width.
+    return kCursorEnd + std::max(0, lblSpeedTest_->width() - kStripWidth);
 }
 
 void frmMouseMovementAdvanced::EndSpeedTest() {

@@ -74,6 +74,8 @@ private:
     void SetSpeedTestTimer(int interval, bool enabled);
     void EndSpeedTest();
     void PlaceCursor();
+    // Where a test ends: the left edge the cursor must reach, in the dialog's coordinates.
+    double CursorEnd() const;
     // The box's text as a whole number, or a message naming the box and nothing.
     std::optional<double> ReadNumber(QLineEdit* box, const QString& name);
 
@@ -100,6 +102,8 @@ private:
 
     static constexpr double kCursorStart = 19.0;
     static constexpr double kCursorEnd = 270.0;
+    // The strip's width at its smallest, where a test ends at kCursorEnd.
+    static constexpr int kStripWidth = static_cast<int>(kCursorEnd) + 60;
 };
 
 }  // namespace qm

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "ui/common/FixedDialog.h"
 #include "ui/common/MessageBoxService.h"
 
 namespace qm {
@@ -43,7 +44,7 @@ frmStartupOptions::frmStartupOptions(QWidget* parent) : QDialog(parent) {
     layout->addWidget(chkStartOnSystemStartup_);
     layout->addSpacing(fontMetrics().height() / 2);
     layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    MakeFixedDialog(this, layout);
 
     connect(chkStartOnSystemStartup_, &QCheckBox::clicked, this,
             &frmStartupOptions::chkStartOnSystemStartup_Click);
