@@ -22,6 +22,7 @@
 #include "ports/LineSettings.h"
 #include "ports/PortAPI.h"
 #include "ports/SerialControl.h"
+#include "ports/XonXoff.h"
 #include "road/Road.h"
 #include "settings/SettingsRecord.h"
 #include "settings/ui/frmStartupOptions.h"
@@ -621,8 +622,31 @@ void frmSerial::cmdOpenPort_Click() {
         MsgBox(this, QStringLiteral("Could not open specified port"), MsgIcon::Exclamation);
     } else {
         SetConnectedButtons(true);
+        WarnOfSwallowedCodes();
     }
     UpdateTrayIconInfo();
+}
+
+void frmSerial::WarnOfSwallowedCodes() {
+    // Once a run: the user has been told, and may have a device that never sends those codes.
+    const std::vector<XonXoffConflict> conflicts =
+        XonXoffConflicts(*parts_.settings, parts_.mscSerial->Handshaking());
+    if (conflicts.empty() || xonXoffWarned_) {
+        return;
+    }
+    xonXoffWarned_ = true;
+    std::string text =
+        "With Xon/Xoff handshaking the line keeps codes 17 (XON) and 19 (XOFF) for itself, so "
+        "these actions can never happen:";
+    for (const XonXoffConflict& conflict : conflicts) {
+        const std::string line = std::string(conflict.action) + " (" + conflict.setting + ") is code " +
+                                 std::to_string(conflict.code) + " (" + FlowControlCodeName(conflict.code) +
+                                 ")";
+        Trace(kOpenPort, TraceMessage, "Swallowed by Xon/Xoff handshaking: " + line);
+        text += "\r\n" + line;
+    }
+    text += "\r\n\r\nChoose other codes on the Mouse tab, or other handshaking on the General tab.";
+    MsgBox(this, FromAnsi(text), MsgIcon::Exclamation);
 }
 
 void frmSerial::cmdClosePort_Click() {

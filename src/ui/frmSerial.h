@@ -176,6 +176,8 @@ private:
     void SetBytesReceivedText(const std::string& text);
     void ShowNormalInFront();
     void ShowNotAllSaved();
+    // After a connect: tells once a run which actions the handshaking keeps from arriving.
+    void WarnOfSwallowedCodes();
 
     // Controls, found from outside by their object names, which are their fields' names.
     QTabWidget* sstMain = nullptr;
@@ -209,6 +211,7 @@ private:
     WorkingCopy working_;
     bool dirty_ = false;
     bool unloaded_ = false;
+    bool xonXoffWarned_ = false;
     std::optional<std::string> missingSavedPort_;
     std::vector<PortListEntry> ports_;
 

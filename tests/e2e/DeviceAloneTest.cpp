@@ -197,9 +197,9 @@ TEST(DeviceAlone, OpensUsesAndClosesTheWindowsAndMessageBoxes) {
     device.Click();
     const unsigned long editor = looker.WaitShown("Ascii Value : NE Mouse Movement");
     ASSERT_NE(editor, 0u) << "the code editor did not open";
-    // The box opens holding the old code (5) with the cursor after it: a 0 makes it 50.
+    // The box opens with the old code selected: the new one replaces it.
     std::this_thread::sleep_for(300ms);
-    device.Send("0");
+    device.Send("50");
     ASSERT_TRUE(device.MoveTo(in(editor, spots.codeOK)));
     device.Click();
     EXPECT_TRUE(Eventually([&] { return !looker.Viewable(editor); })) << "the code editor did not close";

@@ -587,6 +587,16 @@ void FrmSerialTest::openPortAndTrayTip() {
         f.serial.SetPortOpen(false);
     }
 
+    // Xon/Xoff with a code of 17 (the right double click here): said once, on the first connect.
+    WindowFixture::Choose(f.Combo("cboHandshaking"), "Xon/Xoff");
+    f.boxes.Clear();
+    for (int connect = 0; connect < 2; ++connect) {
+        QTest::mouseClick(f.Find<QPushButton>("cmdOpenPort"), Qt::LeftButton);
+        QTest::mouseClick(f.Find<QPushButton>("cmdClosePort"), Qt::LeftButton);
+    }
+    QCOMPARE(f.boxes.Texts().size(), 1);
+    QVERIFY(f.boxes.Texts().front().contains("right double click (RIGHT_DCLICK_ASCII) is code 17 (XON)"));
+
     // A port that does not open: the message, the buttons as they were, the tip unchanged.
     f.serial.FailOpen(true);
     f.boxes.Clear();
