@@ -140,6 +140,14 @@ public:
                std::abs(now.second - target.second) <= 2 * kNear;
     }
 
+    bool ClickAt(Spot target) {
+        if (!MoveTo(target)) {
+            return false;
+        }
+        Click();
+        return true;
+    }
+
     // The pointer answers the device: East moves it, Stop stops it.
     bool PointerAnswers() {
         const Spot before = looker_.Pointer();
@@ -184,27 +192,22 @@ TEST(DeviceAlone, OpensUsesAndClosesTheWindowsAndMessageBoxes) {
     const unsigned long about = looker.WaitShown("About Quillmotion");
     ASSERT_NE(about, 0u) << "the About box did not open";
     EXPECT_TRUE(device.PointerAnswers()) << "the device lost the pointer while the About box is open";
-    ASSERT_TRUE(device.MoveTo(in(about, spots.aboutOK)));
-    device.Click();
+    ASSERT_TRUE(device.ClickAt(in(about, spots.aboutOK)));
     EXPECT_TRUE(Eventually([&] { return !looker.Viewable(about); })) << "the About box did not close";
     EXPECT_TRUE(device.PointerAnswers());
 
     // The North East code's editor on the Mouse tab: the device types the new code and confirms
     // it, then applies it.
-    ASSERT_TRUE(device.MoveTo(in(window, spots.mouseTab)));
-    device.Click();
-    ASSERT_TRUE(device.MoveTo(in(window, spots.northEast)));
-    device.Click();
+    ASSERT_TRUE(device.ClickAt(in(window, spots.mouseTab)));
+    ASSERT_TRUE(device.ClickAt(in(window, spots.northEast)));
     const unsigned long editor = looker.WaitShown("Ascii Value : NE Mouse Movement");
     ASSERT_NE(editor, 0u) << "the code editor did not open";
     // The box opens with the old code selected: the new one replaces it.
     std::this_thread::sleep_for(300ms);
     device.Send("50");
-    ASSERT_TRUE(device.MoveTo(in(editor, spots.codeOK)));
-    device.Click();
+    ASSERT_TRUE(device.ClickAt(in(editor, spots.codeOK)));
     EXPECT_TRUE(Eventually([&] { return !looker.Viewable(editor); })) << "the code editor did not close";
-    ASSERT_TRUE(device.MoveTo(in(window, spots.apply)));
-    device.Click();
+    ASSERT_TRUE(device.ClickAt(in(window, spots.apply)));
     EXPECT_TRUE(Eventually([&] {
         FileHiveRegistry registry(run.Hive(), std::string());
         SettingsTree::RegValue value;
@@ -213,16 +216,13 @@ TEST(DeviceAlone, OpensUsesAndClosesTheWindowsAndMessageBoxes) {
     })) << "the new North East code was not applied";
 
     // A message box (a baud rate that is not a number) is cleared with the device.
-    ASSERT_TRUE(device.MoveTo(in(window, spots.generalTab)));
-    device.Click();
-    ASSERT_TRUE(device.MoveTo(in(window, spots.baudRate)));
-    device.Click();
+    ASSERT_TRUE(device.ClickAt(in(window, spots.generalTab)));
+    ASSERT_TRUE(device.ClickAt(in(window, spots.baudRate)));
     device.Send("x");
     const unsigned long box = looker.WaitShown("Quillmotion");
     ASSERT_NE(box, 0u) << "no message box for the bad baud rate";
     EXPECT_TRUE(device.PointerAnswers()) << "the device lost the pointer while the message box is open";
-    ASSERT_TRUE(device.MoveTo(in(box, spots.boxOK)));
-    device.Click();
+    ASSERT_TRUE(device.ClickAt(in(box, spots.boxOK)));
     EXPECT_TRUE(Eventually([&] { return !looker.Viewable(box); })) << "the message box did not close";
 
     ::kill(run.Program().Pid(), SIGTERM);
