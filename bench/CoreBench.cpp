@@ -22,13 +22,13 @@
 #include "mouse/ClickEmulation.h"
 #include "mouse/EventPump.h"
 #include "mouse/MovementEngine.h"
-#include "mouse/RecordingInjector.h"
 #include "mouse/Timer.h"
 #include "ports/SerialControl.h"
 #include "settings/SettingsRecord.h"
 #include "settings/SettingsTree.h"
 #include "settings/hive/FileHiveRegistry.h"
 #include "settings/modSettings.h"
+#include "support/fakes/RecordingInjector.h"
 
 namespace qm {
 namespace {

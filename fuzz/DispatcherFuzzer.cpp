@@ -21,11 +21,11 @@
 #include "mouse/ClickEmulation.h"
 #include "mouse/EventPump.h"
 #include "mouse/MovementEngine.h"
-#include "mouse/RecordingInjector.h"
 #include "ports/SerialControl.h"
 #include "settings/SettingsRecord.h"
 #include "support/CoreManualTimer.h"
 #include "support/CoreOsVersions.h"
+#include "support/fakes/RecordingInjector.h"
 
 namespace {
 

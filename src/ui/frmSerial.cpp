@@ -18,14 +18,12 @@
 #include "diag/RaisedError.h"
 #include "diag/Trace.h"
 #include "mouse/TrappedError.h"
-#include "mouse/ui/frmMouseMovementAdvanced.h"
 #include "ports/LineSettings.h"
 #include "ports/PortAPI.h"
 #include "ports/SerialControl.h"
 #include "ports/XonXoff.h"
 #include "road/Road.h"
 #include "settings/SettingsRecord.h"
-#include "settings/ui/frmStartupOptions.h"
 #include "ui/CharacterTranslationTool.h"
 #include "ui/MouseCodesPanel.h"
 #include "ui/Pictures.h"
@@ -35,6 +33,8 @@
 #include "ui/common/Ansi.h"
 #include "ui/common/MessageBoxService.h"
 #include "ui/frmAbout.h"
+#include "ui/frmMouseMovementAdvanced.h"
+#include "ui/frmStartupOptions.h"
 
 namespace qm {
 namespace {

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "diag/Cp1252.h"
-#include "ports/linux/DeviceOpenTest.h"
+#include "ports/linux/DeviceLocks.h"
 #include "settings/RegistryApi.h"
 #include "support/gui/LaunchedProgram.h"
 #include "support/gui/XEventRecorder.h"

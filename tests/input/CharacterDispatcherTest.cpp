@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "mouse/RecordingInjector.h"
 #include "support/CoreManualTimer.h"
 #include "support/CoreOsVersions.h"
 #include "support/CoreScriptedPump.h"
 #include "support/CoreScriptedSerial.h"
 #include "support/TraceCapture.h"
+#include "support/fakes/RecordingInjector.h"
 
 namespace qm {
 namespace {

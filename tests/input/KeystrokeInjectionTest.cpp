@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "mouse/RecordingInjector.h"
 #include "support/CoreOsVersions.h"
 #include "support/TraceCapture.h"
+#include "support/fakes/RecordingInjector.h"
 
 namespace qm {
 namespace {

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "mouse/RecordingInjector.h"
 #include "support/CoreOsVersions.h"
 #include "support/CoreScriptedPump.h"
 #include "support/TraceCapture.h"
+#include "support/fakes/RecordingInjector.h"
 
 namespace qm {
 namespace {

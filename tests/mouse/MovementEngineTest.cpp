@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "diag/RaisedError.h"
-#include "mouse/RecordingInjector.h"
 #include "support/CoreManualTimer.h"
 #include "support/CoreOsVersions.h"
 #include "support/CoreScriptedPump.h"
 #include "support/TraceCapture.h"
+#include "support/fakes/RecordingInjector.h"
 
 namespace qm {
 namespace {

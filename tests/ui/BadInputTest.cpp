@@ -12,12 +12,12 @@
 #include <optional>
 #include <vector>
 
-#include "mouse/ui/frmMouseMovementAdvanced.h"
 #include "ports/LineSettings.h"
 #include "ui/CharacterTranslationTool.h"
 #include "ui/WindowFixture.h"
 #include "ui/frmASCIIValue.h"
 #include "ui/frmMouseClickASCIIValue.h"
+#include "ui/frmMouseMovementAdvanced.h"
 
 using qm::MsgIcon;
 using qm::MsgResult;

@@ -13,8 +13,8 @@
 
 #include "DialogScreenshots.h"
 #include "ScriptedMessageBoxes.h"
-#include "mouse/ui/frmMouseMovementAdvanced.h"
 #include "ui/common/UpDownControl.h"
+#include "ui/frmMouseMovementAdvanced.h"
 
 using qm::frmMouseMovementAdvanced;
 using qm::MsgButtons;

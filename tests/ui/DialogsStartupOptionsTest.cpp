@@ -6,7 +6,7 @@
 
 #include "DialogScreenshots.h"
 #include "ScriptedMessageBoxes.h"
-#include "settings/ui/frmStartupOptions.h"
+#include "ui/frmStartupOptions.h"
 
 using qm::frmStartupOptions;
 using qm::MsgButtons;

@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "mouse/RecordingInjector.h"
 #include "road/Road.h"
 #include "settings/SettingsRecord.h"
 #include "support/CoreManualTimer.h"
 #include "support/CoreOsVersions.h"
 #include "support/CoreScriptedPump.h"
 #include "support/CoreScriptedSerial.h"
+#include "support/fakes/RecordingInjector.h"
 #include "ui/PortOptionsFrame.h"
 #include "ui/ScriptedMessageBoxes.h"
 #include "ui/TrayIcon.h"

@@ -7,7 +7,7 @@
 #include "diag/Cp1252.h"
 #include "diag/Trace.h"
 #include "ports/PortDevices.h"
-#include "ports/linux/DeviceOpenTest.h"
+#include "ports/linux/DeviceLocks.h"
 #include "settings/CaughtError.h"
 
 namespace qm {

@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "ports/linux/DeviceOpenTest.h"
+#include "ports/linux/DeviceLocks.h"
 #include "ports/linux/Pty.h"
 #include "support/TempDir.h"
 

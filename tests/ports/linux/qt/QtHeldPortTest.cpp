@@ -7,7 +7,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "ports/linux/DeviceOpenTest.h"
+#include "ports/linux/DeviceLocks.h"
 
 class QtHeldPortTest : public QObject {
     Q_OBJECT

@@ -1,4 +1,4 @@
-#include "ports/linux/DeviceOpenTest.h"
+#include "ports/linux/DeviceLocks.h"
 
 #include <fcntl.h>
 #include <signal.h>

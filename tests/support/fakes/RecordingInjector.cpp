@@ -1,4 +1,4 @@
-#include "mouse/RecordingInjector.h"
+#include "support/fakes/RecordingInjector.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "mouse/ui/frmMouseMovementAdvanced.h"
+#include "ui/frmMouseMovementAdvanced.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

@@ -1,4 +1,4 @@
-#include "settings/ui/frmStartupOptions.h"
+#include "ui/frmStartupOptions.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
