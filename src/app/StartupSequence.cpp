@@ -1,7 +1,7 @@
 #include "app/StartupSequence.h"
 
+#include "diag/CaughtError.h"
 #include "diag/Trace.h"
-#include "mouse/TrappedError.h"
 #include "settings/SettingsRecord.h"
 #include "ui/common/Ansi.h"
 #include "ui/common/MessageBoxService.h"

@@ -2,9 +2,9 @@
 
 #include <utility>
 
+#include "diag/CaughtError.h"
 #include "diag/RaisedError.h"
 #include "diag/Trace.h"
-#include "mouse/TrappedError.h"
 
 namespace qm {
 namespace {

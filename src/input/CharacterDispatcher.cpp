@@ -3,10 +3,10 @@
 #include <limits>
 #include <utility>
 
+#include "diag/CaughtError.h"
 #include "diag/RaisedError.h"
 #include "diag/Trace.h"
 #include "mouse/Rounding.h"
-#include "mouse/TrappedError.h"
 
 namespace qm {
 namespace {

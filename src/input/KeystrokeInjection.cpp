@@ -5,9 +5,9 @@
 #include <span>
 #include <string>
 
+#include "diag/CaughtError.h"
 #include "diag/RaisedError.h"
 #include "diag/Trace.h"
-#include "mouse/TrappedError.h"
 
 namespace qm {
 namespace {

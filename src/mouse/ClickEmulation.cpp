@@ -3,9 +3,9 @@
 #include <array>
 #include <span>
 
+#include "diag/CaughtError.h"
 #include "diag/RaisedError.h"
 #include "diag/Trace.h"
-#include "mouse/TrappedError.h"
 
 namespace qm {
 namespace {

@@ -2,10 +2,10 @@
 
 #include <utility>
 
+#include "diag/CaughtError.h"
 #include "diag/RaisedError.h"
 #include "diag/Trace.h"
 #include "mouse/Rounding.h"
-#include "mouse/TrappedError.h"
 
 namespace qm {
 namespace {

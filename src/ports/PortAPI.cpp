@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <limits>
 
+#include "diag/CaughtError.h"
 #include "diag/RaisedError.h"
 #include "diag/Trace.h"
-#include "settings/CaughtError.h"
 
 namespace qm {
 namespace {

@@ -2,9 +2,9 @@
 
 #include <array>
 
+#include "diag/CaughtError.h"
 #include "diag/RaisedError.h"
 #include "diag/Trace.h"
-#include "settings/CaughtError.h"
 
 namespace qm {
 namespace {

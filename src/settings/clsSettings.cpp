@@ -1,8 +1,8 @@
 #include "settings/clsSettings.h"
 
+#include "diag/CaughtError.h"
 #include "diag/RaisedError.h"
 #include "diag/Trace.h"
-#include "settings/CaughtError.h"
 
 namespace qm {
 

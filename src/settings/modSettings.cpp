@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "diag/CaughtError.h"
 #include "diag/ProgramFolder.h"
 #include "diag/Trace.h"
-#include "settings/CaughtError.h"
 #include "settings/SettingsLayout.h"
 
 namespace qm {

@@ -14,10 +14,10 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "diag/CaughtError.h"
 #include "diag/OSInfo.h"
 #include "diag/RaisedError.h"
 #include "diag/Trace.h"
-#include "mouse/TrappedError.h"
 #include "ports/LineSettings.h"
 #include "ports/PortAPI.h"
 #include "ports/SerialControl.h"
@@ -60,19 +60,6 @@ constexpr const char* kNotAllSaved = "Not all properties were saved.  Please try
 
 const char* BoolText(bool value) {
     return value ? "True" : "False";
-}
-
-// What an error handler traces for OpenPort: number, source and description.
-std::string TrappedErrorReport() {
-    try {
-        throw;
-    } catch (const RaisedError& error) {
-        return std::to_string(error.Number()) + ":" + error.Source() + ":" + error.Description();
-    } catch (const std::exception& error) {
-        return std::string("0::") + error.what();
-    } catch (...) {
-        return "0::Unknown error";
-    }
 }
 
 [[noreturn]] void RaiseObjectNotSet() {

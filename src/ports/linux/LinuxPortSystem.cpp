@@ -4,11 +4,11 @@
 
 #include <utility>
 
+#include "diag/CaughtError.h"
 #include "diag/Cp1252.h"
 #include "diag/Trace.h"
 #include "ports/PortDevices.h"
 #include "ports/linux/DeviceLocks.h"
-#include "settings/CaughtError.h"
 
 namespace qm {
 namespace {

@@ -1,4 +1,4 @@
-#include "settings/CaughtError.h"
+#include "diag/CaughtError.h"
 
 #include <exception>
 #include <new>
@@ -19,6 +19,15 @@ CaughtError CurrentError() {
     } catch (...) {
         return {err::InvalidProcedureCall, {}, "Invalid procedure call or argument"};
     }
+}
+
+std::string TrappedErrorDescription() {
+    return CurrentError().description;
+}
+
+std::string TrappedErrorReport() {
+    const CaughtError error = CurrentError();
+    return std::to_string(error.number) + ":" + error.source + ":" + error.description;
 }
 
 }  // namespace qm

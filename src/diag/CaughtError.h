@@ -16,4 +16,8 @@ struct CaughtError {
 
 CaughtError CurrentError();
 
+// What an error handler traces: the description alone, or "number:source:description".
+std::string TrappedErrorDescription();
+std::string TrappedErrorReport();
+
 }  // namespace qm
