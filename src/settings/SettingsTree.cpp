@@ -11,10 +11,6 @@
 namespace qm::SettingsTree {
 namespace {
 
-const char* const kMovement = "Mouse\\Movement";
-const char* const kButtons = "Mouse\\Buttons";
-const char* const kLastPort = "Ports\\LastPort";
-
 // The base key without its trailing separator, as a section header names it.
 std::string BasePath() {
     std::string base = layout::kBaseKey;
@@ -243,64 +239,53 @@ std::optional<std::uint32_t> ParseDword(const std::string& text) {
 
 }  // namespace
 
+using layout::Default;
+
 const std::vector<DefaultCode>& DefaultCodes() {
-    static const std::vector<DefaultCode> codes = {
-        {"N_ASCII", kMovement, 1, "move North"},
-        {"E_ASCII", kMovement, 2, "move East"},
-        {"S_ASCII", kMovement, 3, "move South"},
-        {"W_ASCII", kMovement, 4, "move West"},
-        {"NE_ASCII", kMovement, 5, "move North East"},
-        {"NW_ASCII", kMovement, 6, "move North West"},
-        {"SE_ASCII", kMovement, 7, "move South East"},
-        {"SW_ASCII", kMovement, 11, "move South West"},
-        {"STOP_ASCII", kMovement, 12, "stop moving"},
-        {"LEFT_SCLICK_ASCII", kButtons, 14, "left single click"},
-        {"LEFT_DCLICK_ASCII", kButtons, 15, "left double click"},
-        {"RIGHT_SCLICK_ASCII", kButtons, 16, "right single click"},
-        {"RIGHT_DCLICK_ASCII", kButtons, 18, "right double click"},
-    };
+    static const std::vector<DefaultCode> codes = [] {
+        std::vector<DefaultCode> found;
+        for (const layout::Setting& setting : layout::Settings()) {
+            if (setting.fallback.value.IsMissing()) {
+                found.push_back({setting.valueName, setting.key, setting.fallback.installedCode,
+                                 setting.fallback.meaning});
+            }
+        }
+        return found;
+    }();
     return codes;
 }
 
 std::vector<DefaultSetting> DefaultSettings() {
-    std::vector<DefaultSetting> settings = {
-        {"", "TracingEnabled", Dword(0)},
-        {"Version", "", Text("1.00")},
-        {"", "ConnectOnApplicationStartup", Dword(0)},
-        {"", "RunOnSystemStartup", Dword(0)},
-        {kMovement, "MovementIncrementX", Dword(2)},
-        {kMovement, "MovementIncrementY", Dword(2)},
-        {kMovement, "MovementDelay", Dword(2)},
-    };
-    const auto code = [&](const DefaultCode& c) {
-        settings.push_back({c.key, c.valueName, Dword(static_cast<std::uint32_t>(c.code))});
-    };
-    for (std::size_t i = 0; i < 9; ++i) {
-        code(DefaultCodes()[i]);
+    std::vector<DefaultSetting> settings;
+    for (const layout::Setting& setting : layout::Settings()) {
+        const Default& fallback = setting.fallback;
+        const RegValue value =
+            fallback.value.IsMissing() ? Dword(static_cast<std::uint32_t>(fallback.installedCode))
+            : layout::IsText(setting)  ? Text(fallback.value.ToText())
+                                       : Dword(static_cast<std::uint32_t>(fallback.value.ToLong()));
+        settings.push_back({setting.key, setting.valueName, value});
     }
-    settings.push_back({kMovement, "BouncyMouse", Dword(0)});
-    settings.push_back({kMovement, "BouncyMouseAngle", Dword(90)});
-    for (std::size_t i = 9; i < DefaultCodes().size(); ++i) {
-        code(DefaultCodes()[i]);
-    }
-    settings.push_back({"Ports", "TestPorts", Dword(0)});
-    settings.push_back({kLastPort, "BaudRate", Dword(2400)});
-    settings.push_back({kLastPort, "DataBits", Dword(8)});
-    settings.push_back({kLastPort, "FlowControl", Text("None")});
-    settings.push_back({kLastPort, "Handshaking", Text("None")});
-    settings.push_back({kLastPort, "Parity", Text("None")});
-    settings.push_back({kLastPort, "PortName", Text("COM1:")});
-    settings.push_back({kLastPort, "StopBits", Dword(1)});
-    settings.push_back({"Emulation", "ASCIISequence", Dword(0)});
     return settings;
 }
 
 std::vector<std::string> TreeKeys() {
     std::vector<std::string> keys = {BasePath()};
-    for (const char* key :
-         {"Version", "Mouse", kMovement, kButtons, "Ports", kLastPort, layout::kDevicesKey, "Emulation"}) {
-        keys.push_back(FullPath(key));
+    const auto add = [&](const std::string& path) {
+        if (std::find(keys.begin(), keys.end(), path) == keys.end()) {
+            keys.push_back(path);
+        }
+    };
+    for (const layout::Setting& setting : layout::Settings()) {
+        const std::string key = setting.key;
+        // Each key's parents first, so that the tree is made from the top.
+        for (std::size_t at = key.find('\\'); at != std::string::npos; at = key.find('\\', at + 1)) {
+            add(FullPath(key.substr(0, at)));
+        }
+        if (!key.empty()) {
+            add(FullPath(key));
+        }
     }
+    add(FullPath(layout::kDevicesKey));
     keys.emplace_back(layout::kRunKey);
     return keys;
 }
