@@ -13,6 +13,7 @@
 #include <string>
 #include <utility>
 
+#include "SettingsTree.h"
 #include "diag/DebugOutput.h"
 #include "diag/OSInfo.h"
 #include "diag/Trace.h"
@@ -26,7 +27,6 @@
 #include "mouse/Timer.h"
 #include "ports/SerialControl.h"
 #include "settings/SettingsRecord.h"
-#include "settings/SettingsTree.h"
 #include "settings/hive/FileHiveRegistry.h"
 #include "settings/modSettings.h"
 

@@ -1,4 +1,4 @@
-#include "settings/SettingsTree.h"
+#include "SettingsTree.h"
 
 #include <algorithm>
 #include <charconv>
