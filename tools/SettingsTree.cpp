@@ -3,13 +3,15 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
-#include <cstdio>
 
 #include "settings/SettingsLayout.h"
 #include "settings/clsRegistry.h"
+#include "settings/hive/RegFormat.h"
 
 namespace qm::SettingsTree {
 namespace {
+
+const std::string kRootName = "HKEY_LOCAL_MACHINE\\";
 
 // The base key without its trailing separator, as a section header names it.
 std::string BasePath() {
@@ -112,50 +114,7 @@ LONG Query(RegistryApi& api, HKEY key, const std::string& name, RegValue& value)
 }
 
 // ------------------------------------------------------------------------------------------
-// The REGEDIT4 form.
-
-std::string Quoted(const std::string& text) {
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '\\' || c == '"') {
-            out += '\\';
-        }
-        out += c;
-    }
-    return out + "\"";
-}
-
-std::string HexList(const std::vector<unsigned char>& data) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string out;
-    for (std::size_t i = 0; i < data.size(); ++i) {
-        if (i > 0) {
-            out += ',';
-        }
-        out += kDigits[data[i] >> 4];
-        out += kDigits[data[i] & 0x0F];
-    }
-    return out;
-}
-
-std::string ValueLine(const std::string& name, const RegValue& value) {
-    std::string line = name.empty() ? "@=" : Quoted(name) + "=";
-    const auto& data = value.data;
-    const bool plainText = value.type == REG_SZ && !data.empty() && data.back() == 0 &&
-                           std::find(data.begin(), data.end() - 1, 0) == data.end() - 1;
-    if (plainText) {
-        return line + Quoted(std::string(data.begin(), data.end() - 1));
-    }
-    if (value.type == REG_DWORD && data.size() == 4) {
-        char buffer[16];
-        std::snprintf(buffer, sizeof buffer, "dword:%08x", static_cast<unsigned>(DwordOf(value)));
-        return line + buffer;
-    }
-    if (value.type == REG_BINARY) {
-        return line + "hex:" + HexList(data);
-    }
-    return line + "hex(" + std::to_string(value.type) + "):" + HexList(data);
-}
+// The REGEDIT4 form, written by the file store's own writer so that an export always reads back.
 
 Status ExportKey(RegistryApi& api, const std::string& path, bool recurse, std::string& text) {
     Key key(api);
@@ -163,7 +122,7 @@ Status ExportKey(RegistryApi& api, const std::string& path, bool recurse, std::s
     if (result != ERROR_SUCCESS) {
         return Failed(result, "open key " + path);
     }
-    text += "\n[HKEY_LOCAL_MACHINE\\" + path + "]\n";
+    std::vector<HiveValue> values;
     for (DWORD index = 0;; ++index) {
         std::vector<char> name(kMaxValueNameLength + 1);
         RegValue value;
@@ -187,8 +146,9 @@ Status ExportKey(RegistryApi& api, const std::string& path, bool recurse, std::s
             return Failed(result, "list the values of " + path);
         }
         value.data.resize(dataSize);
-        text += ValueLine(std::string(name.begin(), name.end()), value) + "\n";
+        values.push_back({std::string(name.begin(), name.end()), value.type, std::move(value.data)});
     }
+    text += RegFormat::Section(kRootName + path, values);
     std::vector<std::string> subKeys;
     for (DWORD index = 0; recurse; ++index) {
         char name[kMaxKeyNameLength + 1] = {};
@@ -435,7 +395,7 @@ Status WriteValue(RegistryApi& api, const std::string& key, const std::string& v
 }
 
 Status Export(RegistryApi& api, std::string& text) {
-    text = "REGEDIT4\n";
+    text = RegFormat::Header();
     Status status = ExportKey(api, BasePath(), true, text);
     if (!status.Ok()) {
         return status;
@@ -449,14 +409,15 @@ Status Export(RegistryApi& api, std::string& text) {
     if (result != ERROR_SUCCESS) {
         return Failed(result, "open key " + std::string(layout::kRunKey));
     }
-    text += "\n[HKEY_LOCAL_MACHINE\\" + std::string(layout::kRunKey) + "]\n";
+    std::vector<HiveValue> entries;
     RegValue entry;
     result = Query(api, run.Handle(), layout::kProductName, entry);
     if (result == ERROR_SUCCESS) {
-        text += ValueLine(layout::kProductName, entry) + "\n";
+        entries.push_back({layout::kProductName, entry.type, std::move(entry.data)});
     } else if (result != ERROR_FILE_NOT_FOUND) {
         return Failed(result, "read the Run entry");
     }
+    text += RegFormat::Section(kRootName + layout::kRunKey, entries);
     result = run.Close();
     if (result != ERROR_SUCCESS) {
         return Failed(result, "close key " + std::string(layout::kRunKey));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "HiveTestSupport.h"
+#include "SettingsTree.h"
 
 namespace qm {
 namespace {
@@ -14,7 +15,8 @@ using test::Sz;
 const std::string kRoot = "HKEY_LOCAL_MACHINE";
 
 // Every value type, and the shapes of data that a plain line cannot carry, survive a save and
-// a fresh program reading the file: same names, types, bytes and order.
+// a fresh program reading the file, and the settings tool's export read back: same names, types,
+// bytes and order.
 TEST(HiveRoundTrip, EveryTypeComesBackFromTheFileAsWritten) {
     test::TempHive hive;
     std::vector<unsigned char> longBinary;
@@ -53,6 +55,15 @@ TEST(HiveRoundTrip, EveryTypeComesBackFromTheFileAsWritten) {
         }
         test::CreateKey(reg, "Software\\Tallowmer\\Quillmotion\\Empty Key");
         EXPECT_EQ(reg.RegCloseKey(key), ERROR_SUCCESS);
+
+        std::string exported;
+        ASSERT_TRUE(SettingsTree::Export(reg, exported).Ok());
+        RegFormatError error;
+        const std::optional<HiveKey> tree = RegFormat::Read(exported, kRoot, error);
+        ASSERT_TRUE(tree) << "line " << error.line << ": " << error.reason << "\n" << exported;
+        const HiveKey* settings = tree->Find(SplitKeyPath("Software\\Tallowmer\\Quillmotion"));
+        ASSERT_NE(settings, nullptr);
+        EXPECT_EQ(settings->Values(), values);
     }
 
     const std::string text = test::ReadFile(hive.file);
