@@ -13,6 +13,7 @@
 #include <string>
 #include <utility>
 
+#include "SettingsTree.h"
 #include "diag/DebugOutput.h"
 #include "diag/OSInfo.h"
 #include "diag/Trace.h"
@@ -25,7 +26,6 @@
 #include "mouse/Timer.h"
 #include "ports/SerialControl.h"
 #include "settings/SettingsRecord.h"
-#include "settings/SettingsTree.h"
 #include "settings/hive/FileHiveRegistry.h"
 #include "settings/modSettings.h"
 #include "support/fakes/RecordingInjector.h"

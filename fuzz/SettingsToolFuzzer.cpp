@@ -19,8 +19,8 @@
 #include <vector>
 
 #include "SettingsTool.h"
+#include "SettingsTree.h"
 #include "diag/Cp1252.h"
-#include "settings/SettingsTree.h"
 #include "settings/hive/FileHiveRegistry.h"
 #include "settings/hive/RegFormat.h"
 

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "SettingsTree.h"
 #include "diag/Cp1252.h"
 #include "settings/SettingsLayout.h"
-#include "settings/SettingsTree.h"
 #include "settings/hive/FileHiveRegistry.h"
 
 namespace qm {

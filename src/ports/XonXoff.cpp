@@ -1,6 +1,7 @@
 #include "ports/XonXoff.h"
 
 #include "ports/SerialControl.h"
+#include "settings/SettingsLayout.h"
 #include "settings/SettingsRecord.h"
 
 namespace qm {
@@ -20,26 +21,15 @@ std::string FlowControlCodeName(std::int32_t code) {
 }
 
 std::vector<XonXoffConflict> XonXoffConflicts(const SettingsRecord& settings, std::int32_t handshaking) {
-    const SettingsRecord& s = settings;
-    const XonXoffConflict all[] = {
-        {"N_ASCII", "move north", s.N_ASCII()},
-        {"S_ASCII", "move south", s.S_ASCII()},
-        {"W_ASCII", "move west", s.W_ASCII()},
-        {"E_ASCII", "move east", s.E_ASCII()},
-        {"NE_ASCII", "move north east", s.NE_ASCII()},
-        {"NW_ASCII", "move north west", s.NW_ASCII()},
-        {"SW_ASCII", "move south west", s.SW_ASCII()},
-        {"SE_ASCII", "move south east", s.SE_ASCII()},
-        {"STOP_ASCII", "stop", s.STOP_ASCII()},
-        {"LEFT_SCLICK_ASCII", "left click", s.LEFT_SCLICK_ASCII()},
-        {"LEFT_DCLICK_ASCII", "left double click", s.LEFT_DCLICK_ASCII()},
-        {"RIGHT_SCLICK_ASCII", "right click", s.RIGHT_SCLICK_ASCII()},
-        {"RIGHT_DCLICK_ASCII", "right double click", s.RIGHT_DCLICK_ASCII()},
-    };
     std::vector<XonXoffConflict> conflicts;
-    for (const XonXoffConflict& action : all) {
-        if (SwallowedByHandshaking(action.code, handshaking)) {
-            conflicts.push_back(action);
+    for (const layout::Setting& setting : layout::Settings()) {
+        // The action codes are the settings without a default.
+        if (!setting.fallback.value.IsMissing()) {
+            continue;
+        }
+        const std::int32_t code = layout::Value(setting, settings).ToLong();
+        if (SwallowedByHandshaking(code, handshaking)) {
+            conflicts.push_back({setting.valueName, setting.fallback.meaning, code});
         }
     }
     return conflicts;

@@ -25,8 +25,8 @@ struct XonXoffConflict {
     std::int32_t code;
 };
 
-// The configured actions whose codes the handshaking swallows, in the order the dispatcher
-// compares them; empty for any handshaking but Xon/Xoff.
+// The configured actions whose codes the handshaking swallows, in the settings' layout order;
+// empty for any handshaking but Xon/Xoff.
 std::vector<XonXoffConflict> XonXoffConflicts(const SettingsRecord& settings, std::int32_t handshaking);
 
 }  // namespace qm

@@ -1,6 +1,18 @@
 #pragma once
 
-namespace qm::layout {
+#include <cstdint>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "settings/RegistryApi.h"
+#include "settings/Variant.h"
+
+namespace qm {
+
+class SettingsRecord;
+
+namespace layout {
 
 // Where the settings live: every setting's key is this base key followed by its key name.
 inline constexpr const char* kBaseKey = "Software\\Tallowmer\\Quillmotion\\";
@@ -11,4 +23,50 @@ inline constexpr const char* kProductName = "Quillmotion";
 // Below the base key: the device map that gives each COM name its device.
 inline constexpr const char* kDevicesKey = "Ports\\Devices";
 
-}  // namespace qm::layout
+// The type a setting is saved as when saving leaves it alone: it is set in the registry only.
+inline constexpr DWORD kNeverSaved = REG_NONE;
+
+// What loading takes when a value is absent or unreadable. A character code has none, so that
+// loading fails without it; an installation starts it at a code of its own.
+struct Default {
+    Default(int number) : value(static_cast<std::int16_t>(number)) {}
+    Default(const char* text) : value(text) {}
+    Variant value;  // missing: loading fails
+    std::int16_t installedCode = 0;
+    const char* meaning = "";
+};
+inline Default Code(std::int16_t installed, const char* meaning) {
+    Default none(0);
+    none.value = Variant::Missing();
+    none.installedCode = installed;
+    none.meaning = meaning;
+    return none;
+}
+
+// The record's variable that holds a setting. Its type is the type loading converts to
+// (16-bit, 32-bit, float or text).
+using Field = std::variant<std::int16_t SettingsRecord::*, std::int32_t SettingsRecord::*,
+                           float SettingsRecord::*, std::string SettingsRecord::*>;
+
+struct Setting {
+    const char* key;        // below the base key; "" is the base key itself
+    const char* valueName;  // "" is the key's unnamed value
+    DWORD savedAs;          // REG_SZ, REG_DWORD or kNeverSaved
+    Default fallback;
+    Field field;
+};
+
+// Every setting, in the order loading reads them and saving writes them: the one place that
+// names a setting's key, value, type and default.
+const std::vector<Setting>& Settings();
+
+// Converts a value read from the registry to the setting's type and stores it; raises as the
+// conversion does (type mismatch, overflow, invalid use of null).
+void Load(const Setting& setting, SettingsRecord& record, const Variant& value);
+// The setting's value as saving writes it.
+Variant Value(const Setting& setting, const SettingsRecord& record);
+// True for a setting held as text.
+bool IsText(const Setting& setting);
+
+}  // namespace layout
+}  // namespace qm

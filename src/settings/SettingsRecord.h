@@ -2,8 +2,15 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace qm {
+
+class SettingsRecord;
+namespace layout {
+struct Setting;
+const std::vector<Setting>& Settings();
+}  // namespace layout
 
 // The one in-memory copy of everything the program remembers between runs. Each setting is
 // named after the registry value that stores it and is reached only through its accessors.
@@ -94,6 +101,9 @@ public:
     void LoadTracingEnabled(std::int16_t value) { TracingEnabled_ = value; }
 
 private:
+    // The settings layout names each setting's variable, so that loading and saving follow it.
+    friend const std::vector<layout::Setting>& layout::Settings();
+
     static std::int16_t Narrow(std::int32_t value);
 
     std::string Version_;

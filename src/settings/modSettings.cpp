@@ -9,13 +9,6 @@
 #include "settings/SettingsLayout.h"
 
 namespace qm {
-namespace {
-
-constexpr std::int16_t Int(std::int16_t value) {
-    return value;
-}
-
-}  // namespace
 
 modSettings::modSettings(SettingsRecord& record, RegistryApi& registry)
     : record_(record), registry_(registry) {}
@@ -62,50 +55,11 @@ bool modSettings::GetSettings() {
     try {
         settings_ = NewSettingsObject();
         clsSettings& s = *settings_;
-        const std::string movement = "Mouse\\Movement";
-        const std::string buttons = "Mouse\\Buttons";
-        const std::string lastPort = "Ports\\LastPort";
-
-        record_.LoadTracingEnabled(s.GetRegistrySetting("", "TracingEnabled", Int(0)).ToInteger());
-        record_.SetStoredVersion(s.GetRegistrySetting("Version", "", "1.00").ToText());
-        record_.ConnectOnApplicationStartup(
-            s.GetRegistrySetting("", "ConnectOnApplicationStartup", Int(0)).ToInteger());
-        record_.RunOnSystemStartup(s.GetRegistrySetting("", "RunOnSystemStartup", Int(0)).ToInteger());
-
-        record_.MovementIncrementX(s.GetRegistrySetting(movement, "MovementIncrementX", Int(2)).ToSingle());
-        record_.MovementIncrementY(s.GetRegistrySetting(movement, "MovementIncrementY", Int(2)).ToSingle());
-        record_.MovementDelay(s.GetRegistrySetting(movement, "MovementDelay", Int(2)).ToSingle());
-
         // The codes have no default: a missing one comes back null, and converting it stops the load.
-        record_.N_ASCII(s.GetRegistrySetting(movement, "N_ASCII").ToInteger());
-        record_.E_ASCII(s.GetRegistrySetting(movement, "E_ASCII").ToInteger());
-        record_.S_ASCII(s.GetRegistrySetting(movement, "S_ASCII").ToInteger());
-        record_.W_ASCII(s.GetRegistrySetting(movement, "W_ASCII").ToInteger());
-        record_.NE_ASCII(s.GetRegistrySetting(movement, "NE_ASCII").ToInteger());
-        record_.NW_ASCII(s.GetRegistrySetting(movement, "NW_ASCII").ToInteger());
-        record_.SE_ASCII(s.GetRegistrySetting(movement, "SE_ASCII").ToInteger());
-        record_.SW_ASCII(s.GetRegistrySetting(movement, "SW_ASCII").ToInteger());
-        record_.STOP_ASCII(s.GetRegistrySetting(movement, "STOP_ASCII").ToInteger());
-
-        record_.BouncyMouse(s.GetRegistrySetting(movement, "BouncyMouse", Int(0)).ToInteger());
-        record_.BouncyMouseAngle(s.GetRegistrySetting(movement, "BouncyMouseAngle", Int(90)).ToInteger());
-
-        record_.LEFT_SCLICK_ASCII(s.GetRegistrySetting(buttons, "LEFT_SCLICK_ASCII").ToInteger());
-        record_.LEFT_DCLICK_ASCII(s.GetRegistrySetting(buttons, "LEFT_DCLICK_ASCII").ToInteger());
-        record_.RIGHT_SCLICK_ASCII(s.GetRegistrySetting(buttons, "RIGHT_SCLICK_ASCII").ToInteger());
-        record_.RIGHT_DCLICK_ASCII(s.GetRegistrySetting(buttons, "RIGHT_DCLICK_ASCII").ToInteger());
-
-        record_.TestPorts(s.GetRegistrySetting("Ports", "TestPorts", Int(0)).ToInteger());
-
-        record_.BaudRate(s.GetRegistrySetting(lastPort, "BaudRate", Int(2400)).ToLong());
-        record_.DataBits(s.GetRegistrySetting(lastPort, "DataBits", Int(8)).ToLong());
-        record_.FlowControl(s.GetRegistrySetting(lastPort, "FlowControl", "None").ToText());
-        record_.Handshaking(s.GetRegistrySetting(lastPort, "Handshaking", "None").ToText());
-        record_.Parity(s.GetRegistrySetting(lastPort, "Parity", "None").ToText());
-        record_.PortName(s.GetRegistrySetting(lastPort, "PortName", "COM1:").ToText());
-        record_.StopBits(s.GetRegistrySetting(lastPort, "StopBits", Int(1)).ToLong());
-
-        record_.ASCIISequence(s.GetRegistrySetting("Emulation", "ASCIISequence", Int(0)).ToInteger());
+        for (const layout::Setting& setting : layout::Settings()) {
+            layout::Load(setting, record_,
+                         s.GetRegistrySetting(setting.key, setting.valueName, setting.fallback.value));
+        }
 
         Trace(kMethod, TraceExit, "");
         return true;
@@ -159,9 +113,6 @@ bool modSettings::SetSettings() {
                                                    programFile_ ? *programFile_ : ProgramFileName());
         settings_ = NewSettingsObject();
         clsSettings& s = *settings_;
-        const std::string movement = "Mouse\\Movement";
-        const std::string buttons = "Mouse\\Buttons";
-        const std::string lastPort = "Ports\\LastPort";
 
         // A write that did not go through must not be reported as saved; the rest are still tried.
         std::vector<FailedWrite> failures;
@@ -180,51 +131,23 @@ bool modSettings::SetSettings() {
             }
         };
 
-        write("Version", "", record_.StoredVersion(), REG_SZ);
-        write("", "ConnectOnApplicationStartup", record_.ConnectOnApplicationStartup(), REG_DWORD);
-        write("", "RunOnSystemStartup", record_.RunOnSystemStartup(), REG_DWORD);
-
-        s.RegistryBaseKey(baseKey = layout::kRunKey);
-        if (record_.RunOnSystemStartup() == 1) {
-            write("", productName, programPath, REG_SZ);
-        } else if (!s.DeleteRegistrySetting("", productName)) {
-            failed("", productName);
+        for (const layout::Setting& setting : layout::Settings()) {
+            if (setting.savedAs == layout::kNeverSaved) {
+                continue;
+            }
+            write(setting.key, setting.valueName, layout::Value(setting, record_), setting.savedAs);
+            // The Run entry follows its setting at once, before the subkeys' values.
+            if (std::string_view(setting.valueName) != "RunOnSystemStartup") {
+                continue;
+            }
+            s.RegistryBaseKey(baseKey = layout::kRunKey);
+            if (record_.RunOnSystemStartup() == 1) {
+                write("", productName, programPath, REG_SZ);
+            } else if (!s.DeleteRegistrySetting("", productName)) {
+                failed("", productName);
+            }
+            s.RegistryBaseKey(baseKey = layout::kBaseKey);
         }
-        s.RegistryBaseKey(baseKey = layout::kBaseKey);
-
-        write(movement, "MovementIncrementX", record_.MovementIncrementX(), REG_DWORD);
-        write(movement, "MovementIncrementY", record_.MovementIncrementY(), REG_DWORD);
-        write(movement, "MovementDelay", record_.MovementDelay(), REG_DWORD);
-
-        write(movement, "N_ASCII", record_.N_ASCII(), REG_DWORD);
-        write(movement, "E_ASCII", record_.E_ASCII(), REG_DWORD);
-        write(movement, "S_ASCII", record_.S_ASCII(), REG_DWORD);
-        write(movement, "W_ASCII", record_.W_ASCII(), REG_DWORD);
-        write(movement, "NE_ASCII", record_.NE_ASCII(), REG_DWORD);
-        write(movement, "NW_ASCII", record_.NW_ASCII(), REG_DWORD);
-        write(movement, "SE_ASCII", record_.SE_ASCII(), REG_DWORD);
-        write(movement, "SW_ASCII", record_.SW_ASCII(), REG_DWORD);
-        write(movement, "STOP_ASCII", record_.STOP_ASCII(), REG_DWORD);
-
-        write(movement, "BouncyMouse", record_.BouncyMouse(), REG_DWORD);
-        write(movement, "BouncyMouseAngle", record_.BouncyMouseAngle(), REG_DWORD);
-
-        write(buttons, "LEFT_SCLICK_ASCII", record_.LEFT_SCLICK_ASCII(), REG_DWORD);
-        write(buttons, "LEFT_DCLICK_ASCII", record_.LEFT_DCLICK_ASCII(), REG_DWORD);
-        write(buttons, "RIGHT_SCLICK_ASCII", record_.RIGHT_SCLICK_ASCII(), REG_DWORD);
-        write(buttons, "RIGHT_DCLICK_ASCII", record_.RIGHT_DCLICK_ASCII(), REG_DWORD);
-
-        write("Ports", "TestPorts", record_.TestPorts(), REG_DWORD);
-
-        write(lastPort, "BaudRate", record_.BaudRate(), REG_DWORD);
-        write(lastPort, "DataBits", record_.DataBits(), REG_DWORD);
-        write(lastPort, "FlowControl", record_.StoredFlowControl(), REG_SZ);
-        write(lastPort, "Handshaking", record_.Handshaking(), REG_SZ);
-        write(lastPort, "Parity", record_.Parity(), REG_SZ);
-        write(lastPort, "PortName", record_.PortName(), REG_SZ);
-        write(lastPort, "StopBits", record_.StopBits(), REG_DWORD);
-
-        write("Emulation", "ASCIISequence", record_.ASCIISequence(), REG_DWORD);
 
         lastSaveProblem_ = DescribeFailures(failures);
         Trace(kMethod, TraceExit, "");

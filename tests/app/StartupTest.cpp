@@ -6,13 +6,13 @@
 #include <QTest>
 #include <set>
 
+#include "SettingsTree.h"
 #include "app/StartupSequence.h"
 #include "app/linux/LinuxPlatform.h"
 #include "ports/PortAPI.h"
 #include "ports/PortSystem.h"
 #include "ports/qt/QtSerialControl.h"
 #include "road/Road.h"
-#include "settings/SettingsTree.h"
 #include "settings/hive/FileHiveRegistry.h"
 #include "settings/modSettings.h"
 #include "support/TempDir.h"

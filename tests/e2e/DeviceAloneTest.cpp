@@ -13,7 +13,7 @@
 #include <QTabWidget>
 #include <QTest>
 
-#include "settings/SettingsTree.h"
+#include "SettingsTree.h"
 #include "settings/hive/FileHiveRegistry.h"
 #include "support/gui/LaunchedProgram.h"
 #include "ui/WindowFixture.h"

@@ -41,7 +41,7 @@ TEST(XonXoffTest, NamesEachActionWhoseCodeXonXoffHandshakingSwallows) {
             EXPECT_TRUE(XonXoffConflicts(s, comRTS).empty()) << name;
         }
     }
-    // Neighbouring codes are received; several conflicts come in the dispatcher's order.
+    // Neighbouring codes are received; several conflicts come in the settings' order.
     SettingsRecord s;
     s.N_ASCII(18);
     s.S_ASCII(20);

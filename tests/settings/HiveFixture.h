@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "SettingsTree.h"
 #include "settings/RegistryApi.h"
 #include "settings/SettingsLayout.h"
-#include "settings/SettingsTree.h"
 #include "settings/hive/FileHiveRegistry.h"
 #include "support/TempDir.h"
 

@@ -83,11 +83,7 @@ std::string ValueLine(const HiveValue& value) {
 
 void WriteKey(const HiveKey& key, const std::string& path, bool isRoot, std::string& out) {
     if (!isRoot || !key.Values().empty()) {
-        out += "[" + path + "]\n";
-        for (const HiveValue& value : key.Values()) {
-            out += ValueLine(value) + "\n";
-        }
-        out += "\n";
+        out += RegFormat::Section(path, key.Values());
     }
     for (const HiveKey& sub : key.SubKeys()) {
         WriteKey(sub, path + "\\" + sub.Name(), false, out);
@@ -404,9 +400,21 @@ private:
 }  // namespace
 
 std::string RegFormat::Write(const HiveKey& root, const std::string& rootName) {
-    std::string out = std::string(kHeader) + "\n\n";
+    std::string out = Header();
     WriteKey(root, rootName, true, out);
     return out;
+}
+
+std::string RegFormat::Header() {
+    return std::string(kHeader) + "\n\n";
+}
+
+std::string RegFormat::Section(const std::string& path, const std::vector<HiveValue>& values) {
+    std::string out = "[" + path + "]\n";
+    for (const HiveValue& value : values) {
+        out += ValueLine(value) + "\n";
+    }
+    return out + "\n";
 }
 
 std::optional<HiveKey> RegFormat::Read(const std::string& text, const std::string& rootName,

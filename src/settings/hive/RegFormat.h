@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "settings/hive/HiveKey.h"
 
@@ -32,6 +33,11 @@ struct RegFormatError {
 class RegFormat {
 public:
     static std::string Write(const HiveKey& root, const std::string& rootName);
+    // The parts of such a text, for a writer that walks its keys itself: the header line with
+    // the blank line after it, and one key's section (the [path] line, a line per value and a
+    // blank line). Any data, whatever its bytes, reads back as it was given.
+    static std::string Header();
+    static std::string Section(const std::string& path, const std::vector<HiveValue>& values);
 
     // The hive, or nothing when the text is not such a file: no header (a UTF-8 byte-order
     // mark before it is allowed), a line that is not a section, value, comment or blank,

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "settings/SettingsTree.h"
+#include "SettingsTree.h"
 #include "settings/hive/FileHiveRegistry.h"
 
 #include <signal.h>

@@ -26,9 +26,7 @@ struct DefaultCode {
     std::int32_t code;
     const char* meaning;
 };
-// Control characters from 1 to 26, leaving out 8, 9, 10 and 13 (Backspace, Tab, line feed and
-// Enter), which devices and people send as keys, and 17 and 19 (XON and XOFF), which a line with
-// Xon/Xoff handshaking swallows.
+// The settings without a loading default, in layout order, with the codes the layout gives them.
 const std::vector<DefaultCode>& DefaultCodes();
 
 // A typed value as the registry holds it.

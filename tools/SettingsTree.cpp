@@ -1,19 +1,17 @@
-#include "settings/SettingsTree.h"
+#include "SettingsTree.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
-#include <cstdio>
 
 #include "settings/SettingsLayout.h"
 #include "settings/clsRegistry.h"
+#include "settings/hive/RegFormat.h"
 
 namespace qm::SettingsTree {
 namespace {
 
-const char* const kMovement = "Mouse\\Movement";
-const char* const kButtons = "Mouse\\Buttons";
-const char* const kLastPort = "Ports\\LastPort";
+const std::string kRootName = "HKEY_LOCAL_MACHINE\\";
 
 // The base key without its trailing separator, as a section header names it.
 std::string BasePath() {
@@ -116,50 +114,7 @@ LONG Query(RegistryApi& api, HKEY key, const std::string& name, RegValue& value)
 }
 
 // ------------------------------------------------------------------------------------------
-// The REGEDIT4 form.
-
-std::string Quoted(const std::string& text) {
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '\\' || c == '"') {
-            out += '\\';
-        }
-        out += c;
-    }
-    return out + "\"";
-}
-
-std::string HexList(const std::vector<unsigned char>& data) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string out;
-    for (std::size_t i = 0; i < data.size(); ++i) {
-        if (i > 0) {
-            out += ',';
-        }
-        out += kDigits[data[i] >> 4];
-        out += kDigits[data[i] & 0x0F];
-    }
-    return out;
-}
-
-std::string ValueLine(const std::string& name, const RegValue& value) {
-    std::string line = name.empty() ? "@=" : Quoted(name) + "=";
-    const auto& data = value.data;
-    const bool plainText = value.type == REG_SZ && !data.empty() && data.back() == 0 &&
-                           std::find(data.begin(), data.end() - 1, 0) == data.end() - 1;
-    if (plainText) {
-        return line + Quoted(std::string(data.begin(), data.end() - 1));
-    }
-    if (value.type == REG_DWORD && data.size() == 4) {
-        char buffer[16];
-        std::snprintf(buffer, sizeof buffer, "dword:%08x", static_cast<unsigned>(DwordOf(value)));
-        return line + buffer;
-    }
-    if (value.type == REG_BINARY) {
-        return line + "hex:" + HexList(data);
-    }
-    return line + "hex(" + std::to_string(value.type) + "):" + HexList(data);
-}
+// The REGEDIT4 form, written by the file store's own writer so that an export always reads back.
 
 Status ExportKey(RegistryApi& api, const std::string& path, bool recurse, std::string& text) {
     Key key(api);
@@ -167,7 +122,7 @@ Status ExportKey(RegistryApi& api, const std::string& path, bool recurse, std::s
     if (result != ERROR_SUCCESS) {
         return Failed(result, "open key " + path);
     }
-    text += "\n[HKEY_LOCAL_MACHINE\\" + path + "]\n";
+    std::vector<HiveValue> values;
     for (DWORD index = 0;; ++index) {
         std::vector<char> name(kMaxValueNameLength + 1);
         RegValue value;
@@ -191,8 +146,9 @@ Status ExportKey(RegistryApi& api, const std::string& path, bool recurse, std::s
             return Failed(result, "list the values of " + path);
         }
         value.data.resize(dataSize);
-        text += ValueLine(std::string(name.begin(), name.end()), value) + "\n";
+        values.push_back({std::string(name.begin(), name.end()), value.type, std::move(value.data)});
     }
+    text += RegFormat::Section(kRootName + path, values);
     std::vector<std::string> subKeys;
     for (DWORD index = 0; recurse; ++index) {
         char name[kMaxKeyNameLength + 1] = {};
@@ -243,64 +199,53 @@ std::optional<std::uint32_t> ParseDword(const std::string& text) {
 
 }  // namespace
 
+using layout::Default;
+
 const std::vector<DefaultCode>& DefaultCodes() {
-    static const std::vector<DefaultCode> codes = {
-        {"N_ASCII", kMovement, 1, "move North"},
-        {"E_ASCII", kMovement, 2, "move East"},
-        {"S_ASCII", kMovement, 3, "move South"},
-        {"W_ASCII", kMovement, 4, "move West"},
-        {"NE_ASCII", kMovement, 5, "move North East"},
-        {"NW_ASCII", kMovement, 6, "move North West"},
-        {"SE_ASCII", kMovement, 7, "move South East"},
-        {"SW_ASCII", kMovement, 11, "move South West"},
-        {"STOP_ASCII", kMovement, 12, "stop moving"},
-        {"LEFT_SCLICK_ASCII", kButtons, 14, "left single click"},
-        {"LEFT_DCLICK_ASCII", kButtons, 15, "left double click"},
-        {"RIGHT_SCLICK_ASCII", kButtons, 16, "right single click"},
-        {"RIGHT_DCLICK_ASCII", kButtons, 18, "right double click"},
-    };
+    static const std::vector<DefaultCode> codes = [] {
+        std::vector<DefaultCode> found;
+        for (const layout::Setting& setting : layout::Settings()) {
+            if (setting.fallback.value.IsMissing()) {
+                found.push_back({setting.valueName, setting.key, setting.fallback.installedCode,
+                                 setting.fallback.meaning});
+            }
+        }
+        return found;
+    }();
     return codes;
 }
 
 std::vector<DefaultSetting> DefaultSettings() {
-    std::vector<DefaultSetting> settings = {
-        {"", "TracingEnabled", Dword(0)},
-        {"Version", "", Text("1.00")},
-        {"", "ConnectOnApplicationStartup", Dword(0)},
-        {"", "RunOnSystemStartup", Dword(0)},
-        {kMovement, "MovementIncrementX", Dword(2)},
-        {kMovement, "MovementIncrementY", Dword(2)},
-        {kMovement, "MovementDelay", Dword(2)},
-    };
-    const auto code = [&](const DefaultCode& c) {
-        settings.push_back({c.key, c.valueName, Dword(static_cast<std::uint32_t>(c.code))});
-    };
-    for (std::size_t i = 0; i < 9; ++i) {
-        code(DefaultCodes()[i]);
+    std::vector<DefaultSetting> settings;
+    for (const layout::Setting& setting : layout::Settings()) {
+        const Default& fallback = setting.fallback;
+        const RegValue value =
+            fallback.value.IsMissing() ? Dword(static_cast<std::uint32_t>(fallback.installedCode))
+            : layout::IsText(setting)  ? Text(fallback.value.ToText())
+                                       : Dword(static_cast<std::uint32_t>(fallback.value.ToLong()));
+        settings.push_back({setting.key, setting.valueName, value});
     }
-    settings.push_back({kMovement, "BouncyMouse", Dword(0)});
-    settings.push_back({kMovement, "BouncyMouseAngle", Dword(90)});
-    for (std::size_t i = 9; i < DefaultCodes().size(); ++i) {
-        code(DefaultCodes()[i]);
-    }
-    settings.push_back({"Ports", "TestPorts", Dword(0)});
-    settings.push_back({kLastPort, "BaudRate", Dword(2400)});
-    settings.push_back({kLastPort, "DataBits", Dword(8)});
-    settings.push_back({kLastPort, "FlowControl", Text("None")});
-    settings.push_back({kLastPort, "Handshaking", Text("None")});
-    settings.push_back({kLastPort, "Parity", Text("None")});
-    settings.push_back({kLastPort, "PortName", Text("COM1:")});
-    settings.push_back({kLastPort, "StopBits", Dword(1)});
-    settings.push_back({"Emulation", "ASCIISequence", Dword(0)});
     return settings;
 }
 
 std::vector<std::string> TreeKeys() {
     std::vector<std::string> keys = {BasePath()};
-    for (const char* key :
-         {"Version", "Mouse", kMovement, kButtons, "Ports", kLastPort, layout::kDevicesKey, "Emulation"}) {
-        keys.push_back(FullPath(key));
+    const auto add = [&](const std::string& path) {
+        if (std::find(keys.begin(), keys.end(), path) == keys.end()) {
+            keys.push_back(path);
+        }
+    };
+    for (const layout::Setting& setting : layout::Settings()) {
+        const std::string key = setting.key;
+        // Each key's parents first, so that the tree is made from the top.
+        for (std::size_t at = key.find('\\'); at != std::string::npos; at = key.find('\\', at + 1)) {
+            add(FullPath(key.substr(0, at)));
+        }
+        if (!key.empty()) {
+            add(FullPath(key));
+        }
     }
+    add(FullPath(layout::kDevicesKey));
     keys.emplace_back(layout::kRunKey);
     return keys;
 }
@@ -450,7 +395,7 @@ Status WriteValue(RegistryApi& api, const std::string& key, const std::string& v
 }
 
 Status Export(RegistryApi& api, std::string& text) {
-    text = "REGEDIT4\n";
+    text = RegFormat::Header();
     Status status = ExportKey(api, BasePath(), true, text);
     if (!status.Ok()) {
         return status;
@@ -464,14 +409,15 @@ Status Export(RegistryApi& api, std::string& text) {
     if (result != ERROR_SUCCESS) {
         return Failed(result, "open key " + std::string(layout::kRunKey));
     }
-    text += "\n[HKEY_LOCAL_MACHINE\\" + std::string(layout::kRunKey) + "]\n";
+    std::vector<HiveValue> entries;
     RegValue entry;
     result = Query(api, run.Handle(), layout::kProductName, entry);
     if (result == ERROR_SUCCESS) {
-        text += ValueLine(layout::kProductName, entry) + "\n";
+        entries.push_back({layout::kProductName, entry.type, std::move(entry.data)});
     } else if (result != ERROR_FILE_NOT_FOUND) {
         return Failed(result, "read the Run entry");
     }
+    text += RegFormat::Section(kRootName + layout::kRunKey, entries);
     result = run.Close();
     if (result != ERROR_SUCCESS) {
         return Failed(result, "close key " + std::string(layout::kRunKey));

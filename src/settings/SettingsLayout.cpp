@@ -1,0 +1,71 @@
+#include "settings/SettingsLayout.h"
+
+#include "settings/SettingsRecord.h"
+
+namespace qm::layout {
+
+const std::vector<Setting>& Settings() {
+    using R = SettingsRecord;
+    const char* const movement = "Mouse\\Movement";
+    const char* const buttons = "Mouse\\Buttons";
+    const char* const lastPort = "Ports\\LastPort";
+    // The codes an installation starts with are control characters from 1 to 26, leaving out 8,
+    // 9, 10 and 13 (Backspace, Tab, line feed and Enter), which devices and people send as keys,
+    // and 17 and 19 (XON and XOFF), which a line with Xon/Xoff handshaking swallows.
+    static const std::vector<Setting> settings = {
+        {"", "TracingEnabled", kNeverSaved, 0, &R::TracingEnabled_},
+        {"Version", "", REG_SZ, "1.00", &R::Version_},
+        {"", "ConnectOnApplicationStartup", REG_DWORD, 0, &R::ConnectOnApplicationStartup_},
+        {"", "RunOnSystemStartup", REG_DWORD, 0, &R::RunOnSystemStartup_},
+        {movement, "MovementIncrementX", REG_DWORD, 2, &R::MovementIncrementX_},
+        {movement, "MovementIncrementY", REG_DWORD, 2, &R::MovementIncrementY_},
+        {movement, "MovementDelay", REG_DWORD, 2, &R::MovementDelay_},
+        {movement, "N_ASCII", REG_DWORD, Code(1, "move North"), &R::N_ASCII_},
+        {movement, "E_ASCII", REG_DWORD, Code(2, "move East"), &R::E_ASCII_},
+        {movement, "S_ASCII", REG_DWORD, Code(3, "move South"), &R::S_ASCII_},
+        {movement, "W_ASCII", REG_DWORD, Code(4, "move West"), &R::W_ASCII_},
+        {movement, "NE_ASCII", REG_DWORD, Code(5, "move North East"), &R::NE_ASCII_},
+        {movement, "NW_ASCII", REG_DWORD, Code(6, "move North West"), &R::NW_ASCII_},
+        {movement, "SE_ASCII", REG_DWORD, Code(7, "move South East"), &R::SE_ASCII_},
+        {movement, "SW_ASCII", REG_DWORD, Code(11, "move South West"), &R::SW_ASCII_},
+        {movement, "STOP_ASCII", REG_DWORD, Code(12, "stop moving"), &R::STOP_ASCII_},
+        {movement, "BouncyMouse", REG_DWORD, 0, &R::BouncyMouse_},
+        {movement, "BouncyMouseAngle", REG_DWORD, 90, &R::BouncyMouseAngle_},
+        {buttons, "LEFT_SCLICK_ASCII", REG_DWORD, Code(14, "left single click"), &R::LEFT_SCLICK_ASCII_},
+        {buttons, "LEFT_DCLICK_ASCII", REG_DWORD, Code(15, "left double click"), &R::LEFT_DCLICK_ASCII_},
+        {buttons, "RIGHT_SCLICK_ASCII", REG_DWORD, Code(16, "right single click"), &R::RIGHT_SCLICK_ASCII_},
+        {buttons, "RIGHT_DCLICK_ASCII", REG_DWORD, Code(18, "right double click"), &R::RIGHT_DCLICK_ASCII_},
+        {"Ports", "TestPorts", REG_DWORD, 0, &R::TestPorts_},
+        {lastPort, "BaudRate", REG_DWORD, 2400, &R::BaudRate_},
+        {lastPort, "DataBits", REG_DWORD, 8, &R::DataBits_},
+        {lastPort, "FlowControl", REG_SZ, "None", &R::FlowControl_},
+        {lastPort, "Handshaking", REG_SZ, "None", &R::Handshaking_},
+        {lastPort, "Parity", REG_SZ, "None", &R::Parity_},
+        {lastPort, "PortName", REG_SZ, "COM1:", &R::PortName_},
+        {lastPort, "StopBits", REG_DWORD, 1, &R::StopBits_},
+        {"Emulation", "ASCIISequence", REG_DWORD, 0, &R::ASCIISequence_},
+    };
+    return settings;
+}
+
+void Load(const Setting& setting, SettingsRecord& record, const Variant& value) {
+    struct Converter {
+        SettingsRecord& record;
+        const Variant& value;
+        void operator()(std::int16_t SettingsRecord::*field) const { record.*field = value.ToInteger(); }
+        void operator()(std::int32_t SettingsRecord::*field) const { record.*field = value.ToLong(); }
+        void operator()(float SettingsRecord::*field) const { record.*field = value.ToSingle(); }
+        void operator()(std::string SettingsRecord::*field) const { record.*field = value.ToText(); }
+    };
+    std::visit(Converter{record, value}, setting.field);
+}
+
+Variant Value(const Setting& setting, const SettingsRecord& record) {
+    return std::visit([&](auto field) { return Variant(record.*field); }, setting.field);
+}
+
+bool IsText(const Setting& setting) {
+    return std::holds_alternative<std::string SettingsRecord::*>(setting.field);
+}
+
+}  // namespace qm::layout
