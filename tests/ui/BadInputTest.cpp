@@ -14,6 +14,7 @@
 
 #include "ports/LineSettings.h"
 #include "ui/CharacterTranslationTool.h"
+#include "ui/Child.h"
 #include "ui/WindowFixture.h"
 #include "ui/frmASCIIValue.h"
 #include "ui/frmMouseClickASCIIValue.h"
@@ -22,6 +23,8 @@
 using qm::MsgIcon;
 using qm::MsgResult;
 using qm::test::ScriptedMessageBoxes;
+
+using qm::test::Child;
 
 namespace {
 
@@ -67,15 +70,6 @@ void Enter(QLineEdit* box, const QString& text, Way way) {
             c.isLetterOrNumber() && c.unicode() < 128 ? Qt::Key(c.toUpper().unicode()) : Qt::Key_unknown;
         QTest::sendKeyEvent(QTest::Click, box, key, QString(c), Qt::NoModifier);
     }
-}
-
-template <typename T>
-T* Child(QWidget* parent, const char* name) {
-    auto* child = parent->findChild<T*>(QString::fromLatin1(name));
-    if (child == nullptr) {
-        qFatal("no child %s", name);
-    }
-    return child;
 }
 
 // A code box: what the box holds after the input (nothing: the given text stays), and whether OK

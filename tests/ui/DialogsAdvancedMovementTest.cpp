@@ -13,6 +13,7 @@
 
 #include "DialogScreenshots.h"
 #include "ScriptedMessageBoxes.h"
+#include "ui/Child.h"
 #include "ui/common/UpDownControl.h"
 #include "ui/frmMouseMovementAdvanced.h"
 
@@ -22,20 +23,13 @@ using qm::MsgIcon;
 using qm::MsgResult;
 using qm::test::ScriptedMessageBoxes;
 
+using qm::test::Child;
+
 namespace {
 
 const QString kQuestion = QStringLiteral(
     "X and Y increment values are not the same - this will result in erratic movement behaviour\r\n\r\n"
     "Are you sure you want to continue");
-
-template <typename T>
-T* Child(QWidget* parent, const char* name) {
-    auto* child = parent->findChild<T*>(QString::fromLatin1(name));
-    if (child == nullptr) {
-        qFatal("no child %s", name);
-    }
-    return child;
-}
 
 struct Opened {
     explicit Opened(qm::MovementTuning t) {

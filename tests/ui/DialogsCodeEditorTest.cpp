@@ -14,6 +14,7 @@
 #include "DialogScreenshots.h"
 #include "ScriptedMessageBoxes.h"
 #include "ports/SerialControl.h"
+#include "ui/Child.h"
 #include "ui/MouseCodesPanel.h"
 #include "ui/PendingState.h"
 #include "ui/common/UpDownControl.h"
@@ -23,16 +24,13 @@
 using qm::MsgIcon;
 using qm::test::ScriptedMessageBoxes;
 
+using qm::test::Child;
+
 namespace {
 
 const QString kRangeMessage = QStringLiteral("ASCII Code must be a whole number between 0 and 255)");
 const QString kSingleMessage =
     QStringLiteral("Single Click ASCII Code must be a whole number between 0 and 255)");
-
-template <typename T>
-T* Child(QWidget* parent, const char* name) {
-    return parent->findChild<T*>(QString::fromLatin1(name));
-}
 
 // Runs body against the modal dialog once it is up, and makes sure it goes away again, so a
 // failing check never leaves the test waiting on a dialog.

@@ -6,6 +6,7 @@
 
 #include "DialogScreenshots.h"
 #include "ScriptedMessageBoxes.h"
+#include "ui/Child.h"
 #include "ui/frmStartupOptions.h"
 
 using qm::frmStartupOptions;
@@ -13,6 +14,8 @@ using qm::MsgButtons;
 using qm::MsgIcon;
 using qm::MsgResult;
 using qm::test::ScriptedMessageBoxes;
+
+using qm::test::Child;
 
 namespace {
 
@@ -25,15 +28,6 @@ const QString kQuestion = QStringLiteral(
     "Are you sure you want to continue?");
 const QString kRestart =
     QStringLiteral("This change will take effect the next time you restart your computer");
-
-template <typename T>
-T* Child(QWidget* parent, const char* name) {
-    auto* child = parent->findChild<T*>(QString::fromLatin1(name));
-    if (child == nullptr) {
-        qFatal("no child %s", name);
-    }
-    return child;
-}
 
 void Open(frmStartupOptions& dialog, int run, int connect, int check) {
     dialog.RunOnSystemStartup(run);
