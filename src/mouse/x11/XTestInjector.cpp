@@ -201,7 +201,6 @@ void XTestInjector::SendCharacter(const KeyboardInput& key) {
 }
 
 unsigned XTestInjector::KeycodeForKey(std::uint16_t key) {
-    Display* display = display_->Get();
     if (key == VK_SHIFT || key == VK_RMENU) {
         const std::optional<x11::KeyChoice> modifier =
             key == VK_SHIFT
