@@ -13,7 +13,7 @@
 // The harness first: Xlib's None and Status macros would break the project's headers.
 #include "support/gui/LaunchedProgram.h"
 
-#include "settings/SettingsTree.h"
+#include "SettingsTree.h"
 #include "settings/hive/FileHiveRegistry.h"
 
 #include <unistd.h>
