@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QMenu>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QWidget>
 
 #include "ui/common/Ansi.h"
@@ -63,7 +64,15 @@ bool QtTrayIcon::Modify(const std::string& tip) {
         return false;
     }
     tip_ = tip;
-    ShowTip();
+    // Every character received changes the tip (its count): the icon takes the latest text once
+    // the event loop turns, not a round of window traffic per character.
+    if (!tipShowing_) {
+        tipShowing_ = true;
+        QTimer::singleShot(0, this, [this] {
+            tipShowing_ = false;
+            ShowTip();
+        });
+    }
     return true;
 }
 

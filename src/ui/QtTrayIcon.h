@@ -35,6 +35,7 @@ private:
     QAction* properties_ = nullptr;
     QSystemTrayIcon* icon_ = nullptr;
     bool added_ = false;
+    bool tipShowing_ = false;  // a turn of the event loop will show tip_
     std::string tip_;
 };
 

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "diag/CaughtError.h"
@@ -175,6 +176,7 @@ void frmSerial::BuildGeneralTab(QWidget* page) {
     txtBytesReceived->setReadOnly(true);
     txtBytesReceived->setAlignment(Qt::AlignRight);
     txtBytesReceived->setMaximumWidth(110);
+    txtBytesReceived->installEventFilter(this);
     lblBytesReceived->setBuddy(txtBytesReceived);
     cmdResetBytesReceived = MakeButton(page, "cmdResetBytesReceived", "Reset");
 
@@ -221,6 +223,7 @@ void frmSerial::BuildDiagnosticsTab(QWidget* page) {
     txtReceivedBuffer->setReadOnly(true);
     txtReceivedBuffer->setFont(QFont(QStringLiteral("monospace")));
     txtReceivedBuffer->setLineWrapMode(QPlainTextEdit::NoWrap);
+    txtReceivedBuffer->installEventFilter(this);
     auto* received = new QVBoxLayout(fraReceived);
     received->addWidget(lblMostRecent);
     received->addWidget(txtReceivedBuffer, 1);
@@ -712,11 +715,36 @@ void frmSerial::SetReceivedBufferText(const std::string& text) {
     if (shown.endsWith(QLatin1Char('\n'))) {
         shown.chop(1);
     }
-    txtReceivedBuffer->setPlainText(shown);
+    receivedText_ = std::move(shown);
+    ShowReceivedLater();
 }
 
 void frmSerial::SetBytesReceivedText(const std::string& text) {
-    txtBytesReceived->setText(FromAnsi(text));
+    bytesReceivedText_ = FromAnsi(text);
+    ShowReceivedLater();
+}
+
+void frmSerial::ShowReceivedLater() {
+    // Every character changes both boxes: replaced per character they would cost more than the
+    // character's own work, and nobody reads them faster than the window is drawn.
+    if (!receivedShowing_) {
+        receivedShowing_ = true;
+        QTimer::singleShot(0, this, [this] {
+            receivedShowing_ = false;
+            ShowReceived();
+        });
+    }
+}
+
+void frmSerial::ShowReceived() {
+    if (receivedText_ && txtReceivedBuffer->isVisible()) {
+        txtReceivedBuffer->setPlainText(*receivedText_);
+        receivedText_.reset();
+    }
+    if (bytesReceivedText_ && txtBytesReceived->isVisible()) {
+        txtBytesReceived->setText(*bytesReceivedText_);
+        bytesReceivedText_.reset();
+    }
 }
 
 void frmSerial::cmdResetBytesReceived_Click() {
@@ -915,7 +943,9 @@ void frmSerial::cmdMouseAdvanced_Click() {
 }
 
 bool frmSerial::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseMove) {
+    if (event->type() == QEvent::Show && (watched == txtReceivedBuffer || watched == txtBytesReceived)) {
+        ShowReceived();
+    } else if (event->type() == QEvent::MouseMove) {
         if (watched == fraMovement) {
             emit MovementFrameHovered();
         } else if (watched == fraButtons) {

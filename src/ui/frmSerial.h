@@ -174,6 +174,10 @@ private:
     void SetConnectedButtons(bool connected);
     void SetReceivedBufferText(const std::string& text);
     void SetBytesReceivedText(const std::string& text);
+    // The received list and the count are shown once the event loop turns, with the latest
+    // texts, and only in boxes that are on screen (a hidden box takes them when it is shown).
+    void ShowReceivedLater();
+    void ShowReceived();
     void ShowNormalInFront();
     void ShowNotAllSaved();
     // After a connect: tells once a run which actions the handshaking keeps from arriving.
@@ -216,6 +220,11 @@ private:
     std::vector<PortListEntry> ports_;
 
     frmAbout* about_ = nullptr;  // while the About box is open
+
+    // The texts for the received list and the count, until their boxes show them.
+    std::optional<QString> receivedText_;
+    std::optional<QString> bytesReceivedText_;
+    bool receivedShowing_ = false;  // a turn of the event loop will show them
 };
 
 }  // namespace qm

@@ -62,8 +62,9 @@ void QtTrayIconTest::tipKeepsItsLinesAndNeedsTheIcon() {
     QVERIFY(tray.Modify(connected));
     // The whole text, past the old 64-character field, one line per line.
     QCOMPARE(tray.Tip(), connected);
-    QCOMPARE(icon->toolTip(),
-             QStringLiteral("Quillmotion Enabled\nConnected to COM7: at 2400\n12 bytes received"));
+    // The icon shows it once the event loop turns.
+    QTRY_COMPARE(icon->toolTip(),
+                 QStringLiteral("Quillmotion Enabled\nConnected to COM7: at 2400\n12 bytes received"));
     tray.Delete();
     QVERIFY(!icon->isVisible());
     QVERIFY(!tray.Modify("Quillmotion Enabled\r\nNot Connected"));

@@ -2,6 +2,7 @@
 
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/XKBproto.h>
 #include <X11/extensions/XTest.h>
 #include <X11/extensions/Xrandr.h>
 #include <X11/keysym.h>
@@ -45,6 +46,16 @@ std::uint16_t AnswerFlags(unsigned modifiers) {
     return flags;
 }
 
+// The server announces a new keyboard each time the core keyboard takes its keys from another
+// of its devices (the XTest device among them, after every key we send), naming a map request
+// it did not receive. A real change of the layout comes as a map notice or with the request
+// that made it, so such a notice with the same key range leaves the layout as it was.
+bool SameKeysOnAnotherDevice(const XkbNewKeyboardNotifyEvent& notice, int xkbOpcode) {
+    return notice.xkb_type == XkbNewKeyboardNotify && notice.req_major == xkbOpcode &&
+           notice.req_minor == X_kbSetMap && notice.min_key_code == notice.old_min_key_code &&
+           notice.max_key_code == notice.old_max_key_code;
+}
+
 }  // namespace
 
 XTestInjector::XTestInjector(const std::string& displayName)
@@ -52,13 +63,24 @@ XTestInjector::XTestInjector(const std::string& displayName)
       spareKeycodes_(std::make_unique<x11::SpareKeycodes>(display_->Get())) {
     // Told of every change of the layout, so the one read last can be trusted until then.
     Display* display = display_->Get();
+    int minKeycode = 0;
+    int maxKeycode = 0;
+    XDisplayKeycodes(display, &minKeycode, &maxKeycode);
+    minKeycode_ = static_cast<unsigned>(minKeycode);
+    maxKeycode_ = static_cast<unsigned>(maxKeycode);
     int opcode = 0;
     int errorBase = 0;
     int major = XkbMajorVersion;
     int minor = XkbMinorVersion;
     if (XkbQueryExtension(display, &opcode, &xkbEventBase_, &errorBase, &major, &minor)) {
+        xkbOpcode_ = opcode;
         const unsigned long changes = XkbNewKeyboardNotifyMask | XkbMapNotifyMask;
         XkbSelectEvents(display, XkbUseCoreKbd, changes, changes);
+        // The group is followed from its notices, not asked for per key: a key must not wait for
+        // the server. Only group changes are asked for, so that the modifiers pressed here for
+        // Shift and AltGr cause no traffic back.
+        XkbSelectEventDetails(display, XkbUseCoreKbd, XkbStateNotify, XkbGroupStateMask, XkbGroupStateMask);
+        group_ = x11::CurrentGroup(display);
     } else {
         xkbEventBase_ = -1;
     }
@@ -179,7 +201,6 @@ void XTestInjector::SendCharacter(const KeyboardInput& key) {
 }
 
 unsigned XTestInjector::KeycodeForKey(std::uint16_t key) {
-    Display* display = display_->Get();
     if (key == VK_SHIFT || key == VK_RMENU) {
         const std::optional<x11::KeyChoice> modifier =
             key == VK_SHIFT
@@ -191,19 +212,17 @@ unsigned XTestInjector::KeycodeForKey(std::uint16_t key) {
         return 0;
     }
     const unsigned keycode = key == kKeycode16 ? 16u : key == kKeycode165 ? 165u : key;
-    int minKeycode = 0;
-    int maxKeycode = 0;
-    XDisplayKeycodes(display, &minKeycode, &maxKeycode);
-    // XTest ends the program over a keycode outside the server's range.
-    if (keycode < static_cast<unsigned>(minKeycode) || keycode > static_cast<unsigned>(maxKeycode)) {
+    // XTest ends the program over a keycode outside the server's range. The range is kept from
+    // the notices: asking Xlib for it would first reload Xlib's own copy of the layout, a round
+    // trip, after every notice of a new keyboard.
+    if (keycode < minKeycode_ || keycode > maxKeycode_) {
         return 0;
     }
     return keycode;
 }
 
 std::int16_t XTestInjector::VkKeyScanA(char character) {
-    // A round trip: once it is answered, the notices of every change made before it are here.
-    group_ = x11::CurrentGroup(display_->Get());
+    // Notices already sent are read without waiting (see Layout), the group among them.
     const std::optional<x11::KeyChoice> choice = Layout().FindKey(
         group_, x11::KeysymsForAnsi(static_cast<unsigned char>(character)),
         [this](unsigned keycode) { return keycode == kNoKeyByte || spareKeycodes_->Owns(keycode); });
@@ -241,9 +260,7 @@ std::int32_t XTestInjector::GetSystemMetrics(std::int32_t index) {
 
 const x11::ScreenArea& XTestInjector::Primary() {
     Display* display = display_->Get();
-    // Without blocking: a change announced since the last request is in the queue after this.
-    XEventsQueued(display, QueuedAfterReading);
-    DrainEvents();
+    TakeNotices();
     if (primary_) {
         return *primary_;
     }
@@ -275,11 +292,18 @@ const x11::ScreenArea& XTestInjector::Primary() {
 }
 
 const x11::KeyboardLayout& XTestInjector::Layout() {
-    DrainEvents();
+    TakeNotices();
     if (!layout_) {
         layout_ = std::make_unique<x11::KeyboardLayout>(display_->Get());
     }
     return *layout_;
+}
+
+void XTestInjector::TakeNotices() {
+    // Without blocking: the notices the server has sent so far are read and applied. A change
+    // another client has completed (its own request answered) has been announced by then.
+    XEventsQueued(display_->Get(), QueuedAfterReading);
+    DrainEvents();
 }
 
 void XTestInjector::DrainEvents() {
@@ -293,7 +317,16 @@ void XTestInjector::DrainEvents() {
             XRefreshKeyboardMapping(&event.xmapping);
             layout_.reset();
         } else if (xkbEventBase_ >= 0 && event.type == xkbEventBase_) {
-            layout_.reset();
+            const auto& xkb = reinterpret_cast<const XkbEvent&>(event);
+            if (xkb.any.xkb_type == XkbStateNotify) {
+                group_ = xkb.state.group;
+            } else if (!SameKeysOnAnotherDevice(xkb.new_kbd, xkbOpcode_)) {
+                layout_.reset();
+                if (xkb.any.xkb_type == XkbNewKeyboardNotify) {
+                    minKeycode_ = static_cast<unsigned>(xkb.new_kbd.min_key_code);
+                    maxKeycode_ = static_cast<unsigned>(xkb.new_kbd.max_key_code);
+                }
+            }
         } else if (randrEventBase_ >= 0 && (event.type == randrEventBase_ + RRScreenChangeNotify ||
                                             event.type == randrEventBase_ + RRNotify)) {
             XRRUpdateConfiguration(&event);

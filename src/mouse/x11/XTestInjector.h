@@ -28,8 +28,10 @@ namespace qm {
 // has no key here. Characters with no key are typed through KEYEVENTF_UNICODE records on a
 // borrowed spare keycode.
 //
-// The layout is read again after the server announces a change, so a switch of layout while
-// the program runs is followed. Keys and buttons still held are let go when the object goes.
+// The layout is read again after the server announces a change, and the group is kept from the
+// server's notices, so a switch of layout while the program runs is followed without asking
+// the server anything on the way from a character to its key. Keys and buttons still held are let go when the
+// object goes.
 //
 // The screen of GetSystemMetrics is the primary monitor, as on Windows, and GetCursorPos counts
 // from its top-left corner, where Windows puts the origin; both are read again after RandR
@@ -65,13 +67,18 @@ private:
     unsigned KeycodeForKey(std::uint16_t key);
     const x11::KeyboardLayout& Layout();
     const x11::ScreenArea& Primary();
+    // Reads what the server has announced so far, without waiting, and applies it.
+    void TakeNotices();
     void DrainEvents();
 
     std::unique_ptr<x11::XDisplay> display_;
     std::unique_ptr<x11::SpareKeycodes> spareKeycodes_;
     std::unique_ptr<x11::KeyboardLayout> layout_;  // null until needed and after a change
     std::unique_ptr<x11::ScreenArea> primary_;     // the same
-    int group_ = 0;
+    int group_ = 0;                                // the keyboard's group, as its last notice said
+    unsigned minKeycode_ = 0;                      // the server's range of keycodes
+    unsigned maxKeycode_ = 0;
+    int xkbOpcode_ = -1;
     int xkbEventBase_ = -1;
     int randrEventBase_ = -1;  // -1 without RandR 1.5, which describes monitors
     std::set<unsigned> heldKeys_;

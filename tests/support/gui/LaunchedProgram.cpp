@@ -313,7 +313,7 @@ LaunchedProgram::LaunchedProgram(const LaunchOptions& options)
       program_path_(dir_.File("quillmotion")),
       devicePath_(dir_.File("switch-device")),
       line_(std::make_unique<PtyPair>()),
-      xvfb_(1024, 768),
+      xvfb_(options.screenWidth, options.screenHeight),
       looker_(xvfb_.Display()) {
     fs::copy_file(fs::path(std::getenv("QM_BIN_DIR")) / "quillmotion", program_path_);
     fs::create_directories(dir_.Path() / "config");

@@ -91,6 +91,8 @@ struct LaunchOptions {
     bool connectOnStart = true;
     bool tracing = true;
     int movementDelay = 10;
+    int screenWidth = 1024;
+    int screenHeight = 768;
     // Further values: key, name, REG_ type, data as the settings tool reads it.
     std::vector<std::tuple<std::string, std::string, unsigned, std::string>> values;
 };
