@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "ports/FakeRegistry.h"
+#include "support/FakeRegistry.h"
 
 namespace qm {
 namespace {

@@ -13,78 +13,17 @@
 
 #include "DialogScreenshots.h"
 #include "ScriptedMessageBoxes.h"
+#include "support/FakeRegistry.h"
 #include "ui/AboutInfo.h"
 #include "ui/frmAbout.h"
 
 using namespace qm;
+using qm::test::FakeRegistry;
 using qm::test::ScriptedMessageBoxes;
 
 namespace {
 
 const QString kUnavailable = QStringLiteral("System Information Is Unavailable At This Time");
-
-// A registry of a few values under HKEY_LOCAL_MACHINE that remembers the access each open asked for.
-class FakeRegistry final : public RegistryApi {
-public:
-    struct Value {
-        DWORD type;
-        std::string data;
-    };
-    std::map<std::string, std::map<std::string, Value>> keys;
-    std::vector<REGSAM> asked;
-    int open = 0;
-
-    LONG RegOpenKeyExA(HKEY root, const std::string& subKey, DWORD, REGSAM desired, HKEY* result) override {
-        asked.push_back(desired);
-        if (root != HKEY_LOCAL_MACHINE || keys.count(subKey) == 0) {
-            return ERROR_FILE_NOT_FOUND;
-        }
-        handles_[++next_] = subKey;
-        ++open;
-        *result = next_;
-        return ERROR_SUCCESS;
-    }
-    LONG RegQueryValueExA(HKEY key, const std::string& name, DWORD* type, unsigned char* data,
-                          DWORD* size) override {
-        const auto& values = keys.at(handles_.at(key));
-        const auto found = values.find(name);
-        if (found == values.end()) {
-            return ERROR_FILE_NOT_FOUND;
-        }
-        const auto& value = found->second;
-        if (value.data.size() > *size) {
-            *size = static_cast<DWORD>(value.data.size());
-            return ERROR_MORE_DATA;
-        }
-        std::memcpy(data, value.data.data(), value.data.size());
-        *size = static_cast<DWORD>(value.data.size());
-        *type = value.type;
-        return ERROR_SUCCESS;
-    }
-    LONG RegCloseKey(HKEY key) override {
-        handles_.erase(key);
-        --open;
-        return ERROR_SUCCESS;
-    }
-    LONG RegSetValueExA(HKEY, const std::string&, DWORD, const unsigned char*, DWORD) override {
-        return ERROR_ACCESS_DENIED;
-    }
-    LONG RegCreateKeyExA(HKEY, const std::string&, const std::string&, DWORD, REGSAM, HKEY*,
-                         DWORD*) override {
-        return ERROR_ACCESS_DENIED;
-    }
-    LONG RegDeleteKeyA(HKEY, const std::string&) override { return ERROR_ACCESS_DENIED; }
-    LONG RegDeleteValueA(HKEY, const std::string&) override { return ERROR_ACCESS_DENIED; }
-    LONG RegEnumKeyExA(HKEY, DWORD, char*, DWORD*) override { return ERROR_NO_MORE_ITEMS; }
-    LONG RegEnumValueA(HKEY, DWORD, char*, DWORD*, DWORD*, unsigned char*, DWORD*) override {
-        return ERROR_NO_MORE_ITEMS;
-    }
-    DWORD ExpandEnvironmentStringsA(const std::string&, char*, DWORD) override { return 0; }
-
-private:
-    std::map<HKEY, std::string> handles_;
-    HKEY next_ = 100;
-};
 
 std::string Text(const char* text) {
     return std::string(text) + '\0';
@@ -193,10 +132,10 @@ private slots:
 
     void GetKeyValueAsksOnlyToReadAndReadsTextAndNumbers() {
         FakeRegistry registry;
-        registry.keys["SOFTWARE\\Test"] = {{"Text", {REG_SZ, Text("C:\\Tools\\info.exe")}},
-                                           {"Bare", {REG_SZ, "no terminator"}},
-                                           {"Number", {REG_DWORD, std::string("\x2a\x01\x00\x00", 4)}},
-                                           {"Expand", {REG_EXPAND_SZ, Text("%TEMP%")}}};
+        registry.AddValue("SOFTWARE\\Test", "Text", REG_SZ, Text("C:\\Tools\\info.exe"));
+        registry.AddValue("SOFTWARE\\Test", "Bare", REG_SZ, "no terminator");
+        registry.AddValue("SOFTWARE\\Test", "Number", REG_DWORD, std::string("\x2a\x01\x00\x00", 4));
+        registry.AddValue("SOFTWARE\\Test", "Expand", REG_EXPAND_SZ, Text("%TEMP%"));
         frmAbout about(&registry);
         std::string value = "before";
         QVERIFY(about.GetKeyValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Test", "Text", value));
@@ -213,7 +152,7 @@ private slots:
         value = "x";
         QVERIFY(!about.GetKeyValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Nothing", "Text", value));
         QCOMPARE(value, std::string());
-        QCOMPARE(registry.open, 0);  // every key opened was closed again
+        QCOMPARE(registry.OpenKeys(), std::size_t{0});  // every key opened was closed again
         for (REGSAM mask : registry.asked) {
             QCOMPARE(mask & (KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_CREATE_LINK), REGSAM{0});
             QVERIFY(mask & KEY_QUERY_VALUE);
@@ -255,8 +194,8 @@ private slots:
 
         // The registry's program comes first; one that will not start is reported.
         started.clear();
-        registry.keys["SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"] = {
-            {"PATH", {REG_SZ, Text("/opt/msinfo/run")}}};
+        registry.AddValue("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH", REG_SZ,
+                          Text("/opt/msinfo/run"));
         about.StartSysInfo();
         QCOMPARE(started, QStringList{QStringLiteral("/opt/msinfo/run")});
         startWorks = false;

@@ -7,7 +7,7 @@
 
 #include <filesystem>
 
-#include "ports/FakeRegistry.h"
+#include "support/FakeRegistry.h"
 #include "ports/PortAPI.h"
 #include "ports/PortDevices.h"
 #include "ports/linux/Pty.h"

@@ -11,8 +11,9 @@
 
 namespace qm::test {
 
-// Keys of HKEY_LOCAL_MACHINE holding values, with the Win32 rules for enumeration: sizes in
-// bytes, ERROR_MORE_DATA when a buffer is short (the data size reported, the name's not).
+// Keys of HKEY_LOCAL_MACHINE holding values, read-only, with the Win32 rules for reading and
+// enumerating: sizes in bytes, ERROR_MORE_DATA when a buffer is short (the data size reported,
+// the name's not). It remembers every open and the access it asked for.
 class FakeRegistry : public RegistryApi {
 public:
     struct Value {
@@ -32,6 +33,10 @@ public:
         std::memcpy(data.data(), &value, 4);
         keys_[key].push_back({name, REG_DWORD, data});
     }
+    // Data as stored, NUL or not.
+    void AddValue(const std::string& key, const std::string& name, DWORD type, const std::string& data) {
+        keys_[key].push_back({name, type, std::vector<unsigned char>(data.begin(), data.end())});
+    }
     void AddKey(const std::string& key) { keys_[key]; }
     void FailEnumerationAt(DWORD index, LONG result) {
         failIndex_ = index;
@@ -40,9 +45,11 @@ public:
 
     std::size_t OpenKeys() const { return open_.size(); }
     std::vector<std::string> opened;  // "root\\subkey" of every open asked for
+    std::vector<REGSAM> asked;        // the access each open asked for
 
-    LONG RegOpenKeyExA(HKEY key, const std::string& subKey, DWORD, REGSAM, HKEY* result) override {
+    LONG RegOpenKeyExA(HKEY key, const std::string& subKey, DWORD, REGSAM desired, HKEY* result) override {
         opened.push_back(std::to_string(key) + "\\" + subKey);
+        asked.push_back(desired);
         if (key != HKEY_LOCAL_MACHINE || keys_.count(subKey) == 0) {
             return ERROR_FILE_NOT_FOUND;
         }
@@ -101,10 +108,34 @@ public:
     }
     std::map<std::string, std::string> environment;
 
-    // Not used by the code under test.
-    LONG RegQueryValueExA(HKEY, const std::string&, DWORD*, unsigned char*, DWORD*) override {
-        return ERROR_ACCESS_DENIED;
+    LONG RegQueryValueExA(HKEY key, const std::string& name, DWORD* type, unsigned char* data,
+                          DWORD* size) override {
+        const auto handle = open_.find(key);
+        if (handle == open_.end()) {
+            return ERROR_INVALID_HANDLE;
+        }
+        for (const Value& value : keys_[handle->second]) {
+            if (value.name != name) {
+                continue;
+            }
+            const auto needed = static_cast<DWORD>(value.data.size());
+            if (type != nullptr) {
+                *type = value.type;
+            }
+            if (data != nullptr && needed > *size) {
+                *size = needed;
+                return ERROR_MORE_DATA;
+            }
+            if (data != nullptr) {
+                std::copy(value.data.begin(), value.data.end(), data);
+            }
+            *size = needed;
+            return ERROR_SUCCESS;
+        }
+        return ERROR_FILE_NOT_FOUND;
     }
+
+    // Not used by the code under test.
     LONG RegSetValueExA(HKEY, const std::string&, DWORD, const unsigned char*, DWORD) override {
         return ERROR_ACCESS_DENIED;
     }
