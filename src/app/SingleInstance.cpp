@@ -30,7 +30,7 @@ bool SingleInstance::Claim() {
     lock_ = std::make_unique<QLockFile>(base + QStringLiteral(".lock"));
     // A lock left by a copy that died is taken over at once; a live copy's never ages out.
     lock_->setStaleLockTime(0);
-    if (!lock_->tryLock(0)) {
+    if (!lock_->tryLock(0) && lock_->error() == QLockFile::LockFailedError) {
         // The running copy may still be starting and not yet listening: give it a moment.
         for (int attempt = 0; attempt < 10; ++attempt) {
             QLocalSocket socket;
@@ -45,6 +45,8 @@ bool SingleInstance::Claim() {
         }
         return false;
     }
+    // Here this copy holds the lock, or the lock could not be made at all (a runtime folder it
+    // may not write): better two copies than a user locked out of the program.
     // The socket of a copy that died is in the way of a new one.
     QLocalServer::removeServer(base + QStringLiteral(".socket"));
     server_.setSocketOptions(QLocalServer::UserAccessOption);
