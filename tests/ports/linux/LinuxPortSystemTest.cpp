@@ -7,10 +7,10 @@
 
 #include <filesystem>
 
-#include "support/FakeRegistry.h"
 #include "ports/PortAPI.h"
 #include "ports/PortDevices.h"
 #include "ports/linux/Pty.h"
+#include "support/FakeRegistry.h"
 #include "support/TempDir.h"
 #include "support/TraceCapture.h"
 
