@@ -5,6 +5,7 @@
 #include "diag/CaughtError.h"
 #include "diag/RaisedError.h"
 #include "diag/Trace.h"
+#include "diag/Traced.h"
 
 namespace qm {
 namespace {
@@ -46,8 +47,7 @@ void AsciiSequenceDecoder::PassOn(std::int16_t code) {
 }
 
 void AsciiSequenceDecoder::ProcessASCIISequenceCharacter(std::int16_t code) {
-    Trace(kProcess, TraceEntry, "");
-    try {
+    Traced(kProcess, [&] {
         switch (stage_) {
             case 0:
                 if (code == kEsc) {
@@ -103,10 +103,7 @@ void AsciiSequenceDecoder::ProcessASCIISequenceCharacter(std::int16_t code) {
                 ResetASCIISequence();
                 break;
         }
-        Trace(kProcess, TraceExit, "");
-    } catch (...) {
-        Trace(kProcess, TraceError, TrappedErrorDescription());
-    }
+    });
 }
 
 }  // namespace qm

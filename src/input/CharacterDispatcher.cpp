@@ -6,6 +6,7 @@
 #include "diag/CaughtError.h"
 #include "diag/RaisedError.h"
 #include "diag/Trace.h"
+#include "diag/Traced.h"
 #include "mouse/Rounding.h"
 
 namespace qm {
@@ -57,8 +58,7 @@ std::string CharacterDispatcher::FormatCode(std::int32_t code) {
 }
 
 void CharacterDispatcher::MscSerial_OnComm() {
-    Trace(kOnComm, TraceEntry, "");
-    try {
+    Traced(kOnComm, [&] {
         if (serial_.CommEvent() == comEvReceive) {
             PendingInput input;
             input.text = serial_.Input();
@@ -84,10 +84,7 @@ void CharacterDispatcher::MscSerial_OnComm() {
                 }
             }
         }
-        Trace(kOnComm, TraceExit, "");
-    } catch (...) {
-        Trace(kOnComm, TraceError, TrappedErrorDescription());
-    }
+    });
 }
 
 void CharacterDispatcher::DropPendingInput() {
@@ -163,8 +160,7 @@ bool CharacterDispatcher::ProcessCharacter(std::int16_t code) {
 }
 
 bool CharacterDispatcher::UpdateBytesReceived() {
-    Trace(kUpdateBytesReceived, TraceEntry, "");
-    try {
+    return Traced(kUpdateBytesReceived, false, [&] {
         if (bytesReceived_ == std::numeric_limits<std::int32_t>::max()) {
             err::RaiseOverflow("frmSerial");
         }
@@ -175,27 +171,18 @@ bool CharacterDispatcher::UpdateBytesReceived() {
         if (view_.UpdateTrayIconInfo) {
             view_.UpdateTrayIconInfo();
         }
-        Trace(kUpdateBytesReceived, TraceExit, "");
         return true;
-    } catch (...) {
-        Trace(kUpdateBytesReceived, TraceError, TrappedErrorDescription());
-        return false;
-    }
+    });
 }
 
 bool CharacterDispatcher::ResetBytesReceived() {
-    Trace(kResetBytesReceived, TraceEntry, "");
-    try {
+    return Traced(kResetBytesReceived, false, [&] {
         bytesReceived_ = 0;
         if (view_.SetBytesReceivedText) {
             view_.SetBytesReceivedText("0");
         }
-        Trace(kResetBytesReceived, TraceExit, "");
         return true;
-    } catch (...) {
-        Trace(kResetBytesReceived, TraceError, TrappedErrorDescription());
-        return false;
-    }
+    });
 }
 
 }  // namespace qm

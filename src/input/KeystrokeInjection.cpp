@@ -8,6 +8,7 @@
 #include "diag/CaughtError.h"
 #include "diag/RaisedError.h"
 #include "diag/Trace.h"
+#include "diag/Traced.h"
 
 namespace qm {
 namespace {
@@ -30,8 +31,7 @@ KeystrokeInjection::KeystrokeInjection(InputInjector& injector, const clsOSInfo&
     : injector_(injector), osInfo_(osInfo) {}
 
 bool KeystrokeInjection::SendKeyCode(std::int32_t plngKeyCode) {
-    Trace(kSendKeyCode, TraceEntry, "");
-    try {
+    return Traced(kSendKeyCode, false, [&] {
         if (plngKeyCode < 0 || plngKeyCode > 255) {
             err::RaiseOverflow("frmSerial");
         }
@@ -60,7 +60,6 @@ bool KeystrokeInjection::SendKeyCode(std::int32_t plngKeyCode) {
                       "No key on the keyboard layout for key code " + std::to_string(plngKeyCode) +
                           " - not typed");
             }
-            Trace(kSendKeyCode, TraceExit, "");
             return true;
         }
 
@@ -95,12 +94,8 @@ bool KeystrokeInjection::SendKeyCode(std::int32_t plngKeyCode) {
                 injector_.keybd_event(static_cast<std::uint8_t>(records[i].ki.wVk), records[i].ki.dwFlags);
             }
         }
-        Trace(kSendKeyCode, TraceExit, "");
         return true;
-    } catch (...) {
-        Trace(kSendKeyCode, TraceError, TrappedErrorDescription());
-        return false;
-    }
+    });
 }
 
 }  // namespace qm

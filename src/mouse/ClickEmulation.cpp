@@ -6,6 +6,7 @@
 #include "diag/CaughtError.h"
 #include "diag/RaisedError.h"
 #include "diag/Trace.h"
+#include "diag/Traced.h"
 
 namespace qm {
 namespace {
@@ -36,8 +37,7 @@ ClickEmulation::ClickEmulation(InputInjector& injector, const clsOSInfo& osInfo,
     : injector_(injector), osInfo_(osInfo), pump_(pump) {}
 
 bool ClickEmulation::CLickMouse(std::int32_t button, std::int32_t doubleClick) {
-    Trace(kCLickMouse, TraceEntry, "");
-    try {
+    return Traced(kCLickMouse, false, [&] {
         pump_.DoEvents();
         const ButtonFlags flags = FlagsFor(button);
         const std::size_t count = doubleClick == 1 ? 4 : 2;
@@ -52,12 +52,8 @@ bool ClickEmulation::CLickMouse(std::int32_t button, std::int32_t doubleClick) {
                 injector_.mouse_event(i % 2 == 0 ? flags.down : flags.up, 0, 0);
             }
         }
-        Trace(kCLickMouse, TraceExit, "");
         return true;
-    } catch (...) {
-        Trace(kCLickMouse, TraceError, TrappedErrorDescription());
-        return false;
-    }
+    });
 }
 
 }  // namespace qm

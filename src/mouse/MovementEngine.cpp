@@ -5,6 +5,7 @@
 #include "diag/CaughtError.h"
 #include "diag/RaisedError.h"
 #include "diag/Trace.h"
+#include "diag/Traced.h"
 #include "mouse/Rounding.h"
 
 namespace qm {
@@ -54,14 +55,12 @@ bool MovementEngine::MoveMouse(std::int32_t x, std::int32_t y) {
 }
 
 bool MovementEngine::Move(std::int32_t x, std::int32_t y, bool forCode) {
-    Trace(kMoveMouse, TraceEntry, "");
-    try {
+    return Traced(kMoveMouse, false, [&] {
         const std::uint64_t generation = forCode ? ++generation_ : generation_;
         pump_.DoEvents();
         if (generation_ != generation) {
             // A newer code (or a stop) ran while events were pending; its step and timer stand,
             // and this older step is not made at all.
-            Trace(kMoveMouse, TraceExit, "");
             return true;
         }
         if (osInfo_.IsWin98() || osInfo_.IsWin2K()) {
@@ -75,17 +74,12 @@ bool MovementEngine::Move(std::int32_t x, std::int32_t y, bool forCode) {
         const MovementWorkingValues working = working_ ? working_() : MovementWorkingValues{};
         timer_.SetInterval(TimerInterval(working.MovementDelay));
         timer_.SetEnabled(true);
-        Trace(kMoveMouse, TraceExit, "");
         return true;
-    } catch (...) {
-        Trace(kMoveMouse, TraceError, TrappedErrorDescription());
-        return false;
-    }
+    });
 }
 
 bool MovementEngine::StopMouse() {
-    Trace(kStopMouse, TraceEntry, "");
-    try {
+    return Traced(kStopMouse, false, [&] {
         const std::uint64_t generation = ++generation_;
         pump_.DoEvents();
         if (generation_ == generation) {
@@ -93,12 +87,8 @@ bool MovementEngine::StopMouse() {
             stepY_ = 0;
             timer_.SetEnabled(false);
         }
-        Trace(kStopMouse, TraceExit, "");
         return true;
-    } catch (...) {
-        Trace(kStopMouse, TraceError, TrappedErrorDescription());
-        return false;
-    }
+    });
 }
 
 void MovementEngine::tmrMouseMovement_Timer() {

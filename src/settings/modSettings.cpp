@@ -6,6 +6,7 @@
 #include "diag/CaughtError.h"
 #include "diag/ProgramFolder.h"
 #include "diag/Trace.h"
+#include "diag/Traced.h"
 #include "settings/SettingsLayout.h"
 
 namespace qm {
@@ -51,8 +52,7 @@ std::unique_ptr<clsSettings> modSettings::NewSettingsObject() {
 
 bool modSettings::GetSettings() {
     static constexpr std::string_view kMethod = "modSettings.GetSettings";
-    Trace(kMethod, TraceEntry, "");
-    try {
+    return Traced(kMethod, false, [&] {
         settings_ = NewSettingsObject();
         clsSettings& s = *settings_;
         // The codes have no default: a missing one comes back null, and converting it stops the load.
@@ -61,12 +61,8 @@ bool modSettings::GetSettings() {
                          s.GetRegistrySetting(setting.key, setting.valueName, setting.fallback.value));
         }
 
-        Trace(kMethod, TraceExit, "");
         return true;
-    } catch (...) {
-        Trace(kMethod, TraceError, CurrentError().description);
-        return false;
-    }
+    });
 }
 
 std::string modSettings::DescribeFailures(const std::vector<FailedWrite>& failures) const {

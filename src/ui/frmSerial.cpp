@@ -19,6 +19,7 @@
 #include "diag/OSInfo.h"
 #include "diag/RaisedError.h"
 #include "diag/Trace.h"
+#include "diag/Traced.h"
 #include "ports/LineSettings.h"
 #include "ports/PortAPI.h"
 #include "ports/SerialControl.h"
@@ -356,8 +357,7 @@ void frmSerial::CheckDirty() {
 }
 
 bool frmSerial::SetProperties() {
-    Trace(kSetProperties, TraceEntry, "");
-    try {
+    return Traced(kSetProperties, false, [&] {
         SettingsRecord& s = *parts_.settings;
         const WorkingCopy& w = working_;
         // Only a rate the serial control takes is saved, so what Apply keeps, Connect opens with.
@@ -399,12 +399,8 @@ bool frmSerial::SetProperties() {
         s.RIGHT_SCLICK_ASCII(w.RIGHT_SCLICK_ASCII);
         s.ASCIISequence(static_cast<std::int16_t>(chkASCIISequenceEmulation->isChecked() ? 1 : 0));
         const bool saved = parts_.SetSettings ? parts_.SetSettings() : false;
-        Trace(kSetProperties, TraceExit, "");
         return saved;
-    } catch (...) {
-        Trace(kSetProperties, TraceError, TrappedErrorDescription());
-        return false;
-    }
+    });
 }
 
 bool frmSerial::Reset() {
@@ -473,30 +469,22 @@ void frmSerial::ShowNotAllSaved() {
 }
 
 void frmSerial::cmdOK_Click() {
-    Trace(kOK, TraceEntry, "");
-    try {
+    Traced(kOK, [&] {
         if (dirty_ && !SetProperties()) {
             ShowNotAllSaved();
         }
         CheckDirty();
         MinimiseWindow();
-        Trace(kOK, TraceExit, "");
-    } catch (...) {
-        Trace(kOK, TraceError, TrappedErrorDescription());
-    }
+    });
 }
 
 void frmSerial::cmdCancel_Click() {
-    Trace(kCancel, TraceEntry, "");
-    try {
+    Traced(kCancel, [&] {
         if (!Reset()) {
             MsgBox(this, QStringLiteral("Failed to reset to last saved properties"), MsgIcon::Exclamation);
         }
         MinimiseWindow();
-        Trace(kCancel, TraceExit, "");
-    } catch (...) {
-        Trace(kCancel, TraceError, TrappedErrorDescription());
-    }
+    });
 }
 
 void frmSerial::cmdApply_Click() {
@@ -512,19 +500,14 @@ void frmSerial::cmdApply_Click() {
 // --- Ports ---------------------------------------------------------------------------------------
 
 bool frmSerial::LoadPortsList() {
-    Trace(kLoadPortsList, TraceEntry, "");
-    try {
+    return Traced(kLoadPortsList, false, [&] {
         Trace(kLoadPortsList, TraceMessage, "Included port count = " + std::to_string(ports_.size()));
         lvwPort->clear();
         for (const PortListEntry& port : ports_) {
             lvwPort->AddRow(port.Name, port.Device, port.InUse ? 2 : 0);
         }
-        Trace(kLoadPortsList, TraceExit, "");
         return true;
-    } catch (...) {
-        Trace(kLoadPortsList, TraceError, TrappedErrorDescription());
-        return false;
-    }
+    });
 }
 
 std::int16_t frmSerial::GetComPortNumberFromName(const std::string& portName) {
@@ -549,8 +532,7 @@ void frmSerial::SetListText(QComboBox* list, const std::string& text) {
 }
 
 bool frmSerial::ShowPortSettings() {
-    Trace(kShowPortSettings, TraceEntry, "");
-    try {
+    return Traced(kShowPortSettings, false, [&] {
         const SettingsRecord& s = *parts_.settings;
         const std::string baudRate = std::to_string(s.BaudRate());
         cboBaudRate->setEditText(FromAnsi(baudRate));
@@ -567,17 +549,12 @@ bool frmSerial::ShowPortSettings() {
         Trace(kShowPortSettings, TraceMessage, "Set Handshaking to " + s.Handshaking());
         working_.TestPorts = s.TestPorts();
         Trace(kShowPortSettings, TraceMessage, "Set TestPorts to " + std::to_string(s.TestPorts()));
-        Trace(kShowPortSettings, TraceExit, "");
         return true;
-    } catch (...) {
-        Trace(kShowPortSettings, TraceError, TrappedErrorDescription());
-        return false;
-    }
+    });
 }
 
 bool frmSerial::OpenPort() {
-    Trace(kOpenPort, TraceEntry, "");
-    try {
+    return Traced<ErrorReport::Full>(kOpenPort, false, [&] {
         SerialControl& serial = *parts_.mscSerial;
         if (!serial.PortOpen()) {
             QTreeWidgetItem* port = lvwPort->SelectedItem();
@@ -594,12 +571,8 @@ bool frmSerial::OpenPort() {
                   "Opening Port " + parts_.settings->PortName() + " - " + "with settings : " + settings);
             serial.SetPortOpen(true);
         }
-        Trace(kOpenPort, TraceExit, "");
         return true;
-    } catch (...) {
-        Trace(kOpenPort, TraceError, TrappedErrorReport());
-        return false;
-    }
+    });
 }
 
 void frmSerial::SetConnectedButtons(bool connected) {
@@ -758,29 +731,19 @@ bool frmSerial::ShellTrayAdd() {
 }
 
 bool frmSerial::InitialiseSysTray() {
-    Trace(kInitialiseSysTray, TraceEntry, "");
-    try {
+    return Traced(kInitialiseSysTray, false, [&] {
         // The window needs no hook of its own: the icon reports its clicks itself. Without a
         // notification area the icon waits for one and the program runs on without it.
         ShellTrayAdd();
-        Trace(kInitialiseSysTray, TraceExit, "");
         return true;
-    } catch (...) {
-        Trace(kInitialiseSysTray, TraceError, TrappedErrorDescription());
-        return false;
-    }
+    });
 }
 
 bool frmSerial::ShellTrayModify(const std::string& tip) {
-    Trace(kShellTrayModify, TraceEntry, "");
-    try {
+    return Traced(kShellTrayModify, false, [&] {
         const bool modified = parts_.tray != nullptr && parts_.tray->Modify(tip);
-        Trace(kShellTrayModify, TraceExit, "");
         return modified;
-    } catch (...) {
-        Trace(kShellTrayModify, TraceError, TrappedErrorDescription());
-        return false;
-    }
+    });
 }
 
 void frmSerial::ShellTrayDelete() {
@@ -803,15 +766,10 @@ std::string frmSerial::TrayTipText() const {
 }
 
 bool frmSerial::UpdateTrayIconInfo() {
-    Trace(kUpdateTrayIconInfo, TraceEntry, "");
-    try {
+    return Traced(kUpdateTrayIconInfo, false, [&] {
         const bool modified = ShellTrayModify(TrayTipText());
-        Trace(kUpdateTrayIconInfo, TraceExit, "");
         return modified;
-    } catch (...) {
-        Trace(kUpdateTrayIconInfo, TraceError, TrappedErrorDescription());
-        return false;
-    }
+    });
 }
 
 void frmSerial::CreateOSInfo() {
