@@ -7,8 +7,8 @@
 
 #include "input/AsciiSequenceDecoder.h"
 #include "input/KeystrokeInjection.h"
+#include "loop/EventPump.h"
 #include "mouse/ClickEmulation.h"
-#include "mouse/EventPump.h"
 #include "mouse/MovementEngine.h"
 #include "ports/SerialControl.h"
 #include "settings/SettingsRecord.h"

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "diag/OSInfo.h"
-#include "mouse/EventPump.h"
+#include "loop/EventPump.h"
 #include "mouse/InputInjector.h"
 
 namespace qm {

@@ -4,9 +4,9 @@
 #include <functional>
 
 #include "diag/OSInfo.h"
-#include "mouse/EventPump.h"
+#include "loop/EventPump.h"
+#include "loop/Timer.h"
 #include "mouse/InputInjector.h"
-#include "mouse/Timer.h"
 #include "settings/SettingsRecord.h"
 
 namespace qm {

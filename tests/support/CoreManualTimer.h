@@ -4,7 +4,7 @@
 #include <functional>
 #include <utility>
 
-#include "mouse/Timer.h"
+#include "loop/Timer.h"
 
 namespace qm::test {
 

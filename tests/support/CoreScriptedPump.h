@@ -4,7 +4,7 @@
 #include <functional>
 #include <utility>
 
-#include "mouse/EventPump.h"
+#include "loop/EventPump.h"
 
 namespace qm::test {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mouse/EventPump.h"
+#include "loop/EventPump.h"
 
 namespace qm {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "mouse/Timer.h"
+#include "loop/Timer.h"
 
 namespace qm {
 
