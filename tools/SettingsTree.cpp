@@ -167,7 +167,7 @@ Status ExportKey(RegistryApi& api, const std::string& path, bool recurse, std::s
         return Failed(result, "close key " + path);
     }
     for (const std::string& subKey : subKeys) {
-        Status status = ExportKey(api, path + "\\" + subKey, true, text);
+        Status status = ExportKey(api, std::string(path).append("\\").append(subKey), true, text);
         if (!status.Ok()) {
             return status;
         }

@@ -1,6 +1,7 @@
 #include "ports/PortDevices.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -14,7 +15,7 @@ constexpr DWORD kLargestData = 1u << 20;
 
 // Text data up to its first NUL.
 std::string Text(const std::vector<unsigned char>& data, DWORD size) {
-    const auto end = data.begin() + std::min<std::size_t>(size, data.size());
+    const auto end = data.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(size, data.size()));
     return std::string(data.begin(), std::find(data.begin(), end, 0));
 }
 

@@ -60,9 +60,9 @@ public:
     // Raised on the UI thread after the control closed the port by itself because the device
     // vanished or could no longer be read; PortOpen reads false by then. A control whose line
     // cannot fail that way never raises it.
-    virtual void SetOnClosedByDevice(std::function<void(const std::string& reason)> onClosed) {
-        static_cast<void>(onClosed);
-    }
+    // By value, because the controls that can raise it keep the callback (moved in).
+    // NOLINTNEXTLINE(performance-unnecessary-value-param)
+    virtual void SetOnClosedByDevice(std::function<void(const std::string& reason)> /*onClosed*/) {}
 };
 
 }  // namespace qm

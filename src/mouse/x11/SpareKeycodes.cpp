@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -50,7 +51,9 @@ public:
     }
 
 private:
-    const KeySym* Entry(int keycode) const { return keysyms_ + (keycode - first_) * perKeycode_; }
+    const KeySym* Entry(int keycode) const {
+        return keysyms_ + static_cast<std::ptrdiff_t>(keycode - first_) * perKeycode_;
+    }
 
     int first_;
     int count_ = 0;

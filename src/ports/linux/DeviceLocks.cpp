@@ -102,7 +102,7 @@ bool LockFileHeld(const std::string& devicePath, const std::vector<std::string>&
     std::set<std::string> names{LockFileName(devicePath), LockFileName(ResolveDevicePath(devicePath))};
     for (const std::string& dir : lockDirs) {
         for (const std::string& name : names) {
-            if (LockFileLive(dir + "/" + name)) {
+            if (LockFileLive(std::string(dir).append("/").append(name))) {
                 return true;
             }
         }
