@@ -54,6 +54,10 @@ struct Setting {
     DWORD savedAs;          // REG_SZ, REG_DWORD or kNeverSaved
     Default fallback;
     Field field;
+    // A setting that trees made before it existed do not have. Installing writes none, and
+    // saving writes it only while it differs from its default and removes it otherwise, so a
+    // tree that never had it keeps exactly the values it had.
+    bool optional = false;
 };
 
 // Every setting, in the order loading reads them and saving writes them: the one place that
@@ -67,6 +71,8 @@ void Load(const Setting& setting, SettingsRecord& record, const Variant& value);
 Variant Value(const Setting& setting, const SettingsRecord& record);
 // True for a setting held as text.
 bool IsText(const Setting& setting);
+// True when the record holds the setting's default (an optional setting is then not stored).
+bool HoldsDefault(const Setting& setting, const SettingsRecord& record);
 
 }  // namespace layout
 }  // namespace qm

@@ -135,6 +135,13 @@ bool modSettings::SetSettings() {
             if (setting.savedAs == layout::kNeverSaved) {
                 continue;
             }
+            if (setting.optional && layout::HoldsDefault(setting, record_)) {
+                // Absent means the default: a tree that never had the value keeps not having it.
+                if (!s.DeleteRegistrySetting(setting.key, setting.valueName)) {
+                    failed(setting.key, setting.valueName);
+                }
+                continue;
+            }
             write(setting.key, setting.valueName, layout::Value(setting, record_), setting.savedAs);
             // The Run entry follows its setting at once, before the subkeys' values.
             if (std::string_view(setting.valueName) != "RunOnSystemStartup") {
