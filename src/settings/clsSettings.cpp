@@ -9,7 +9,7 @@ namespace qm {
 clsSettings::clsSettings(RegistryApi& api) : registry_(std::make_unique<clsRegistry>(api)) {}
 
 Variant clsSettings::GetRegistrySetting(const std::string& pstrKeyName, const std::string& pstrValueName,
-                                        const Variant& pvarDefaultValue) {
+                                        const Variant& pvarDefaultValue, const char* defaultNote) {
     static constexpr std::string_view kMethod = "clsSettings.GetRegistrySetting";
     Trace(kMethod, TraceEntry, "");
     try {
@@ -22,7 +22,7 @@ Variant clsSettings::GetRegistrySetting(const std::string& pstrKeyName, const st
         }
         if (!pvarDefaultValue.IsMissing()) {
             Trace(kMethod, TraceMessage,
-                  "Default Value taken for KeyName - " + pstrKeyName + "\\" + pstrValueName);
+                  std::string(defaultNote) + " for KeyName - " + pstrKeyName + "\\" + pstrValueName);
             Trace(kMethod, TraceExit, "");
             return pvarDefaultValue;
         }

@@ -58,7 +58,8 @@ bool modSettings::GetSettings() {
         // The codes have no default: a missing one comes back null, and converting it stops the load.
         for (const layout::Setting& setting : layout::Settings()) {
             layout::Load(setting, record_,
-                         s.GetRegistrySetting(setting.key, setting.valueName, setting.fallback.value));
+                         s.GetRegistrySetting(setting.key, setting.valueName, setting.fallback.value,
+                                              setting.optional ? "Not set, its default taken" : "Default Value taken"));
         }
 
         Trace(kMethod, TraceExit, "");

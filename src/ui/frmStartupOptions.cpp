@@ -28,7 +28,7 @@ frmStartupOptions::frmStartupOptions(QWidget* parent) : QDialog(parent) {
     chkTestPorts_->setObjectName(QStringLiteral("chkTestPorts"));
     chkStartOnSystemStartup_ = new QCheckBox(tr("Run on System Startup"), this);
     chkStartOnSystemStartup_->setObjectName(QStringLiteral("chkStartOnSystemStartup"));
-    chkReconnect_ = new QCheckBox(tr("Connect again by itself when the device comes back"), this);
+    chkReconnect_ = new QCheckBox(tr("Reconnect when the device comes back"), this);
     chkReconnect_->setObjectName(QStringLiteral("chkReconnect"));
 
     auto* OKButton = new QPushButton(tr("OK"), this);
