@@ -11,110 +11,82 @@
 #include <X11/Xlib.h>
 
 #include <algorithm>
-#include <chrono>
 #include <functional>
 #include <thread>
 
 using namespace std::chrono_literals;
-using namespace qm;
 using namespace qm::test;
+using qm::REG_DWORD;
 
 namespace {
 
-// A full-screen window that records button presses and releases ("+2", "-2") and the pointer's
-// motions with the buttons held during each.
-class PointerWatch {
-public:
-    struct Motion {
-        int x;
-        unsigned state;
-    };
-
-    explicit PointerWatch(const std::string& display) : display_(XOpenDisplay(display.c_str())) {
-        const Window root = DefaultRootWindow(display_);
+// A full-screen window on top that records button presses and releases ("+2", "-2") and each
+// motion's horizontal step with the buttons held during it.
+struct PointerWatch {
+    explicit PointerWatch(const std::string& name) : display(XOpenDisplay(name.c_str())) {
         XSetWindowAttributes attributes{};
         attributes.override_redirect = True;
-        attributes.event_mask = ButtonPressMask | ButtonReleaseMask | PointerMotionMask | StructureNotifyMask;
-        window_ = XCreateWindow(display_, root, 0, 0, static_cast<unsigned>(DisplayWidth(display_, 0)),
-                                static_cast<unsigned>(DisplayHeight(display_, 0)), 0, CopyFromParent,
-                                InputOutput, CopyFromParent, CWOverrideRedirect | CWEventMask, &attributes);
-        XMapRaised(display_, window_);
-        XEvent event;
-        XWindowEvent(display_, window_, StructureNotifyMask, &event);
+        attributes.event_mask = ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
+        const Window window = XCreateWindow(
+            display, DefaultRootWindow(display), 0, 0, static_cast<unsigned>(DisplayWidth(display, 0)),
+            static_cast<unsigned>(DisplayHeight(display, 0)), 0, CopyFromParent, InputOutput, CopyFromParent,
+            CWOverrideRedirect | CWEventMask, &attributes);
+        XMapRaised(display, window);  // no window manager: mapped at once
+        XSync(display, False);
     }
-    ~PointerWatch() { XCloseDisplay(display_); }
+    ~PointerWatch() { XCloseDisplay(display); }
 
-    void Warp(int x, int y) {
-        XWarpPointer(display_, 0, DefaultRootWindow(display_), 0, 0, 0, 0, x, y);
-        XSync(display_, False);
-        Read(50ms);
-        Clear();
-    }
-    // Reads events for a while; until done() holds when given.
-    bool Read(std::chrono::milliseconds time, const std::function<bool()>& done = {}) {
-        const auto end = std::chrono::steady_clock::now() + time;
-        while (std::chrono::steady_clock::now() < end) {
-            while (XPending(display_) > 0) {
-                XEvent event;
-                XNextEvent(display_, &event);
-                if (event.type == ButtonPress || event.type == ButtonRelease) {
-                    buttons_.push_back((event.type == ButtonPress ? "+" : "-") +
-                                       std::to_string(event.xbutton.button));
-                } else if (event.type == MotionNotify) {
-                    motions_.push_back({event.xmotion.x_root, event.xmotion.state});
-                }
+    // Takes in the events that have arrived.
+    void Drain() {
+        for (XEvent event; XPending(display) > 0;) {
+            XNextEvent(display, &event);
+            if (event.type == ButtonPress || event.type == ButtonRelease) {
+                buttons.push_back((event.type == ButtonPress ? "+" : "-") +
+                                  std::to_string(event.xbutton.button));
+            } else if (event.type == MotionNotify) {
+                motions.push_back({event.xmotion.x_root - x, event.xmotion.state});
+                x = event.xmotion.x_root;
             }
-            if (done && done()) {
-                return true;
-            }
-            std::this_thread::sleep_for(5ms);
         }
-        return !done;
     }
-    bool WaitButtons(std::size_t count) {
-        return Read(5s, [&] { return buttons_.size() >= count; });
+    bool Until(const std::function<bool()>& done) {
+        return Eventually([&] { return Drain(), done(); }, 5s);
     }
-    // The distances between the last motions (after the given number of them has come).
-    std::vector<int> LastSteps(std::size_t count) {
-        motions_.clear();
-        Read(5s, [&] { return motions_.size() > count; });
-        std::vector<int> steps;
-        for (std::size_t i = 1; i < motions_.size(); ++i) {
-            steps.push_back(motions_[i].x - motions_[i - 1].x);
-        }
-        return steps;
+    void For(std::chrono::milliseconds time) {
+        std::this_thread::sleep_for(time);
+        Drain();
     }
-    void Clear() {
-        buttons_.clear();
-        motions_.clear();
+    void WarpAndClear(int toX, int toY) {
+        XWarpPointer(display, 0, DefaultRootWindow(display), 0, 0, 0, 0, toX, toY);
+        XSync(display, False);
+        For(50ms);
+        x = toX;
+        buttons.clear();
+        motions.clear();
     }
-    const std::vector<std::string>& Buttons() const { return buttons_; }
-    const std::vector<Motion>& Motions() const { return motions_; }
-
-private:
-    Display* display_;
-    Window window_ = 0;
-    std::vector<std::string> buttons_;
-    std::vector<Motion> motions_;
+    Display* display;
+    std::vector<std::string> buttons;
+    std::vector<std::pair<int, unsigned>> motions;
+    int x = 0;
 };
 
-const std::string kLock = "\x14", kMiddle = "\x15", kUp = "\x16", kDown = "\x17", kLeft = "\x18",
-                  kRight = "\x19", kFaster = "\x1a", kSlower = "\x1c", kEast = "\x02", kStop = "\x0c";
-
-LaunchOptions MoreCodes(std::vector<std::tuple<std::string, std::string, unsigned, std::string>> more = {}) {
-    LaunchOptions options{
-        .connectOnStart = true, .tracing = false, .movementDelay = 10, .reconnect = true, .values = {}};
-    options.values = {{"Mouse\\Buttons", "LEFT_LOCK_ASCII", REG_DWORD, "20"},
-                      {"Mouse\\Buttons", "MIDDLE_SCLICK_ASCII", REG_DWORD, "21"},
-                      {"Mouse\\Buttons", "WHEEL_UP_ASCII", REG_DWORD, "22"},
-                      {"Mouse\\Buttons", "WHEEL_DOWN_ASCII", REG_DWORD, "23"},
-                      {"Mouse\\Buttons", "WHEEL_LEFT_ASCII", REG_DWORD, "24"},
-                      {"Mouse\\Buttons", "WHEEL_RIGHT_ASCII", REG_DWORD, "25"},
-                      {"Mouse\\Movement", "FASTER_ASCII", REG_DWORD, "26"},
-                      {"Mouse\\Movement", "SLOWER_ASCII", REG_DWORD, "28"}};
-    options.values.insert(options.values.end(), more.begin(), more.end());
-    return options;
+// Codes 20 to 25 lock, middle, up, down, left, right; 26 faster, 28 slower.
+LaunchOptions MoreCodes(
+    std::vector<std::tuple<std::string, std::string, unsigned, std::string>> values = {}) {
+    int code = 20;
+    for (const char* name :
+         {"LEFT_LOCK", "MIDDLE_SCLICK", "WHEEL_UP", "WHEEL_DOWN", "WHEEL_LEFT", "WHEEL_RIGHT"}) {
+        values.emplace_back("Mouse\\Buttons", std::string(name) + "_ASCII", REG_DWORD,
+                            std::to_string(code++));
+    }
+    values.emplace_back("Mouse\\Movement", "FASTER_ASCII", REG_DWORD, "26");
+    values.emplace_back("Mouse\\Movement", "SLOWER_ASCII", REG_DWORD, "28");
+    return {
+        .connectOnStart = true, .tracing = false, .movementDelay = 10, .reconnect = true, .values = values};
 }
+
+const std::string kEast = "\x02", kStop = "\x0c", kLock = "\x14", kMiddle = "\x15", kFaster = "\x1a",
+                  kSlower = "\x1c";
 
 }  // namespace
 
@@ -124,66 +96,58 @@ TEST(MoreCodes, DragWheelMiddleSpeedLevelsAndReconnecting) {
     PointerWatch watch(run.Display());
     run.Start();
     ASSERT_TRUE(run.WaitConnected()) << run.Output();
-    const std::string connected = "Quillmotion Enabled\nConnected to COM7: at 2400\n";
+    const auto tipHas = [&](const std::string& text) {
+        return Eventually([&] { return run.TrayTip().find(text) != std::string::npos; });
+    };
 
-    // Lock, East, Stop, lock: a drag. The button stays down through the stop.
-    watch.Warp(100, 400);
+    // Lock, East, Stop, lock: a drag; the button stays down through the stop.
+    watch.WarpAndClear(100, 400);
     run.Line().Write(kLock + kEast);
-    ASSERT_TRUE(watch.Read(5s, [&] { return watch.Motions().size() > 5; }));
-    EXPECT_TRUE(
-        Eventually([&] { return run.TrayTip().find("\nLeft button held down") != std::string::npos; }));
+    ASSERT_TRUE(watch.Until([&] { return watch.motions.size() > 5; }));
+    EXPECT_TRUE(tipHas("\nLeft button held down"));
     run.Line().Write(kStop);
-    watch.Read(200ms);
+    watch.For(200ms);
     run.Line().Write(kLock);
-    ASSERT_TRUE(watch.WaitButtons(2));
-    EXPECT_EQ(watch.Buttons(), (std::vector<std::string>{"+1", "-1"}));
-    for (const PointerWatch::Motion& motion : watch.Motions()) {
-        EXPECT_NE(motion.state & Button1Mask, 0u) << "a motion of the drag without the left button";
-    }
+    ASSERT_TRUE(watch.Until([&] { return watch.buttons.size() >= 2; }));
+    EXPECT_EQ(watch.buttons, (std::vector<std::string>{"+1", "-1"}));
+    EXPECT_TRUE(std::all_of(watch.motions.begin(), watch.motions.end(), [](const auto& motion) {
+        return (motion.second & Button1Mask) != 0;
+    })) << "a motion of the drag without the left button";
 
-    // The wheels one notch each, then the middle button.
-    watch.Clear();
-    run.Line().Write(kUp + kDown + kLeft + kRight + kMiddle);
-    ASSERT_TRUE(watch.WaitButtons(10));
-    EXPECT_EQ(watch.Buttons(),
+    // The wheels one notch each (up, down, left, right), then the middle button.
+    watch.WarpAndClear(100, 400);
+    run.Line().Write("\x16\x17\x18\x19" + kMiddle);
+    ASSERT_TRUE(watch.Until([&] { return watch.buttons.size() >= 10; }));
+    EXPECT_EQ(watch.buttons,
               (std::vector<std::string>{"+4", "-4", "+5", "-5", "+6", "-6", "+7", "-7", "+2", "-2"}));
 
-    // Faster twice and slower three times change the step of a running movement: 2, 4, 8, then 1.
-    watch.Warp(100, 500);
-    run.Line().Write(kEast);
-    for (const auto& [code, step] : std::vector<std::pair<std::string, int>>{
-             {"", 2}, {kFaster, 4}, {kFaster, 8}, {kSlower + kSlower + kSlower, 1}}) {
-        if (step == 1) {
-            run.Line().Write(kStop);
-            watch.Warp(100, 500);
-            run.Line().Write(code + kEast);
-        } else {
-            run.Line().Write(code);
-        }
-        watch.Read(100ms);
-        const std::vector<int> steps = watch.LastSteps(10);
-        ASSERT_FALSE(steps.empty());
-        EXPECT_EQ(steps.back(), step) << "after " << code.size() << " speed codes";
+    // A running movement's step: 2, after faster 4, after faster again 8; slower three times: 1.
+    watch.WarpAndClear(100, 500);
+    for (const auto& [codes, step] : std::vector<std::pair<std::string, int>>{
+             {kEast, 2}, {kFaster, 4}, {kFaster, 8}, {kSlower + kSlower + kSlower, 1}}) {
+        run.Line().Write(codes);
+        watch.For(100ms);
+        watch.motions.clear();
+        watch.Until([&] { return watch.motions.size() > 10; });
+        EXPECT_EQ(watch.motions.back().first, step) << "after " << codes.size() << " codes";
     }
     run.Line().Write(kStop);
-    EXPECT_TRUE(Eventually([&] { return run.TrayTip().find("\nSpeed: half") != std::string::npos; }));
+    EXPECT_TRUE(tipHas("\nSpeed: half"));
 
     // Unplugged: the tip waits for the port. Plugged in again at the same path: connected within
     // two seconds with no window on screen, and the device's bytes work again.
     run.Line().CloseFarEnd();
-    EXPECT_TRUE(Eventually([&] {
-        return run.TrayTip().rfind("Quillmotion Enabled\nWaiting for COM7: to come back", 0) == 0;
-    })) << run.TrayTip();
+    EXPECT_TRUE(tipHas("\nWaiting for COM7: to come back")) << run.TrayTip();
     run.ReplaceLine();
     const auto plugged = std::chrono::steady_clock::now();
-    ASSERT_TRUE(Eventually([&] { return run.TrayTip().rfind(connected, 0) == 0; }, 5s)) << run.TrayTip();
+    ASSERT_TRUE(tipHas("\nConnected to COM7: at 2400\n")) << run.TrayTip();
     EXPECT_LT(std::chrono::steady_clock::now() - plugged, 2s);
     const auto window = run.Desktop().FindNamed("Quillmotion : Properties");
     EXPECT_TRUE(!window || !run.Desktop().Viewable(window->first)) << "a window came up on reconnecting";
-    watch.Clear();
+    watch.WarpAndClear(100, 400);
     run.Line().Write(kMiddle);
-    ASSERT_TRUE(watch.WaitButtons(2));
-    EXPECT_EQ(watch.Buttons(), (std::vector<std::string>{"+2", "-2"}));
+    ASSERT_TRUE(watch.Until([&] { return watch.buttons.size() >= 2; }));
+    EXPECT_EQ(watch.buttons, (std::vector<std::string>{"+2", "-2"}));
 }
 
 TEST(MoreCodes, AccelerationGrowsTheStepToTheMaximumWithinTheSetTime) {
@@ -194,17 +158,14 @@ TEST(MoreCodes, AccelerationGrowsTheStepToTheMaximumWithinTheSetTime) {
     PointerWatch watch(run.Display());
     run.Start();
     ASSERT_TRUE(run.WaitConnected()) << run.Output();
-    watch.Warp(20, 400);
+    watch.WarpAndClear(20, 400);
     run.Line().Write(kEast);
-    watch.Read(800ms);
+    watch.For(800ms);
     run.Line().Write(kStop);
-    const std::vector<PointerWatch::Motion> motions = watch.Motions();
-    ASSERT_GT(motions.size(), 10u);
-    EXPECT_EQ(motions.front().x - 20, 2) << "a movement starts at the increments";
-    std::vector<int> steps;
-    for (std::size_t i = 1; i < motions.size(); ++i) {
-        steps.push_back(motions[i].x - motions[i - 1].x);
-    }
-    EXPECT_TRUE(std::is_sorted(steps.begin(), steps.end())) << "the steps did not only grow";
-    EXPECT_EQ(steps.back(), 8) << "the step 300 ms after the set time";
+    ASSERT_GT(watch.motions.size(), 10u);
+    EXPECT_EQ(watch.motions.front().first, 2) << "a movement starts at the increments";
+    EXPECT_TRUE(std::is_sorted(watch.motions.begin(), watch.motions.end(), [](const auto& a, const auto& b) {
+        return a.first < b.first;
+    })) << "the steps did not only grow";
+    EXPECT_EQ(watch.motions.back().first, 8) << "the step 300 ms after the set time";
 }
