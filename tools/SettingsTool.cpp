@@ -64,10 +64,12 @@ void PrintHelp(std::ostream& out) {
     for (const layout::Setting& setting : layout::Settings()) {
         if (setting.optional) {
             char line[128];
-            std::snprintf(line, sizeof line, "  %-22s %-15s default %s\n", setting.valueName,
+            std::snprintf(line, sizeof line, "  %-22s %-15s default %-5s %s", setting.valueName,
                           *setting.key != '\0' ? setting.key : "(base key)",
-                          setting.fallback.value.ToText().c_str());
-            out << line;
+                          setting.fallback.value.ToText().c_str(), setting.fallback.meaning);
+            std::string text = line;
+            text.erase(text.find_last_not_of(' ') + 1);
+            out << text << "\n";
         }
     }
     out << "\n"

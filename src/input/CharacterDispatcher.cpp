@@ -148,12 +148,9 @@ bool CharacterDispatcher::ProcessCharacter(std::int16_t code) {
             clicks_.CLickMouse(2, 0);
         } else if (code == s.RIGHT_DCLICK_ASCII()) {
             clicks_.CLickMouse(2, 1);
-        } else if (!MatchOptional(code)) {
-            if (code >= 0 && code <= 255) {
-                keys_.SendKeyCode(code);
-            }
+        } else if (!MatchOptional(code) && code >= 0 && code <= 255) {
+            keys_.SendKeyCode(code);
         }
-
         pump_.DoEvents();
         UpdateBytesReceived();
         Trace(kProcessCharacter, TraceExit, "");

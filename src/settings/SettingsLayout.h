@@ -35,6 +35,12 @@ struct Default {
     std::int16_t installedCode = 0;
     const char* meaning = "";
 };
+// A code added after the thirteen: none (-1) until one is set.
+inline Default OptionalCode(const char* meaning) {
+    Default none(-1);
+    none.meaning = meaning;
+    return none;
+}
 inline Default Code(std::int16_t installed, const char* meaning) {
     Default none(0);
     none.value = Variant::Missing();

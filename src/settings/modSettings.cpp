@@ -58,8 +58,9 @@ bool modSettings::GetSettings() {
         // The codes have no default: a missing one comes back null, and converting it stops the load.
         for (const layout::Setting& setting : layout::Settings()) {
             layout::Load(setting, record_,
-                         s.GetRegistrySetting(setting.key, setting.valueName, setting.fallback.value,
-                                              setting.optional ? "Not set, its default taken" : "Default Value taken"));
+                         s.GetRegistrySetting(
+                             setting.key, setting.valueName, setting.fallback.value,
+                             setting.optional ? "Not set, its default taken" : "Default Value taken"));
         }
 
         Trace(kMethod, TraceExit, "");
