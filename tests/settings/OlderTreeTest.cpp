@@ -32,7 +32,6 @@ TEST(OlderTree, LoadsWithTheAddedValuesAtTheirDefaultsAndSavesUnchanged) {
     SettingsRecord record;
     modSettings settings(record, hive);
     ASSERT_TRUE(settings.GetSettings());
-    EXPECT_EQ(record.RIGHT_DCLICK_ASCII(), 18);
     for (const layout::Setting& setting : layout::Settings()) {
         EXPECT_TRUE(!setting.optional || layout::HoldsDefault(setting, record)) << setting.valueName;
     }

@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
-#include <functional>
+#include <tuple>
 #include <vector>
 
 #include "DialogScreenshots.h"
@@ -16,45 +16,28 @@
 using namespace qm;
 using namespace qm::test;
 
-namespace {
-
-using Applied = std::function<std::int32_t(const SettingsRecord&)>;
-
-// One edit in a dialog the window opens: a text for a box (a check box is clicked), the message
-// OK shows (the dialog then stays open), and the window's state and the setting after Apply.
-struct Edit {
-    const char* opener;
-    const char* control;
-    const char* typed;
-    const char* message;
-    bool dirty;
-    Applied applied;
-    int expected;
-};
-
-}  // namespace
-
 class DialogsMoreCodesTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // One edit in a dialog the window opens: a text for a box (a check box is clicked), the
+    // message OK shows (the dialog then stays open), and the window's state and the setting
+    // after Apply.
     void editsBecomePendingAndApply() {
-        const Applied lock = [](const SettingsRecord& s) { return s.LEFT_LOCK_ASCII(); };
-        const Applied faster = [](const SettingsRecord& s) { return s.FASTER_ASCII(); };
-        const char* const more = "cmdMoreCodes";
         const QString range = QStringLiteral(" ASCII Code must be a whole number between 0 and 255)");
-        const std::vector<Edit> edits = {
-            {more, "txtLeftLock", "20", "", true, lock, 20},
-            {more, "txtFaster", "", "", false, faster, -1},  // an empty box is no code
-            {more, "txtFaster", "256", "Faster", false, faster, -1},
-            {more, "txtLeftLock", "x", "Left Button Lock", false, lock, -1},  // pasted past the key filter
-            {"cmdMouseAdvanced", "chkAcceleration", "", "", true,
-             [](const SettingsRecord& s) { return s.Acceleration(); }, 1},
-            {"cmdStartupOptions", "chkReconnect", "", "", true,
-             [](const SettingsRecord& s) { return s.ReconnectAutomatically(); }, 1},
-        };
-        for (const Edit& edit : edits) {
-            const QString row = QStringLiteral("%1 %2 \"%3\"").arg(edit.opener, edit.control, edit.typed);
+        const char* const more = "cmdMoreCodes";
+        using A = AddedValues;
+        using Edit =
+            std::tuple<const char*, const char*, const char*, const char*, bool, std::int16_t A::*, int>;
+        for (const auto& [opener, control, typed, message, dirty, field, expected] : std::vector<Edit>{
+                 {more, "txtLeftLock", "20", "", true, &A::LEFT_LOCK_ASCII, 20},
+                 {more, "txtFaster", "", "", false, &A::FASTER_ASCII, -1},  // an empty box is no code
+                 {more, "txtFaster", "256", "Faster", false, &A::FASTER_ASCII, -1},
+                 {more, "txtLeftLock", "x", "Left Button Lock", false, &A::LEFT_LOCK_ASCII, -1},  // pasted
+                 {"cmdMouseAdvanced", "chkAcceleration", "", "", true, &A::Acceleration, 1},
+                 {"cmdStartupOptions", "chkReconnect", "", "", true, &A::ReconnectAutomatically, 1},
+             }) {
+            const QString row = QStringLiteral("%1 %2 \"%3\"").arg(opener, control, typed);
             WindowFixture f;
             // As a tree without the acceleration values loads.
             f.settings.AccelerationMaximum(4);
@@ -65,10 +48,10 @@ private slots:
             QTimer::singleShot(0, [&] {
                 QWidget* dialog = QApplication::activeModalWidget();
                 SaveScreenshot(dialog, dialog->objectName());
-                if (auto* box = dialog->findChild<QLineEdit*>(edit.control)) {
-                    box->setText(QString::fromLatin1(edit.typed));
+                if (auto* box = dialog->findChild<QLineEdit*>(control)) {
+                    box->setText(QString::fromLatin1(typed));
                 } else {
-                    QTest::mouseClick(dialog->findChild<QCheckBox*>(edit.control), Qt::LeftButton);
+                    QTest::mouseClick(dialog->findChild<QCheckBox*>(control), Qt::LeftButton);
                 }
                 QTest::mouseClick(dialog->findChild<QPushButton*>("OKButton"), Qt::LeftButton);
                 shown = f.boxes.Texts();
@@ -76,12 +59,12 @@ private slots:
                     dialog->findChild<QPushButton*>("CancelButton")->click();
                 }
             });
-            f.Find<QPushButton>(edit.opener)->click();
-            const QStringList message = *edit.message ? QStringList{edit.message + range} : QStringList();
-            QVERIFY2(shown == message, qPrintable(row + ": " + shown.join(QLatin1Char('|'))));
-            QVERIFY2(f.window->Dirty() == edit.dirty, qPrintable(row));
+            f.Find<QPushButton>(opener)->click();
+            const QStringList wanted = *message ? QStringList{message + range} : QStringList();
+            QVERIFY2(shown == wanted, qPrintable(row + ": " + shown.join(QLatin1Char('|'))));
+            QVERIFY2(f.window->Dirty() == dirty, qPrintable(row));
             f.Find<QPushButton>("cmdApply")->click();
-            QVERIFY2(edit.applied(f.settings) == edit.expected, qPrintable(row));
+            QVERIFY2(AddedValues::From(f.settings).*field == expected, qPrintable(row));
         }
     }
 };
