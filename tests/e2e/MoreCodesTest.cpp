@@ -117,12 +117,13 @@ TEST(MoreCodes, DragWheelMiddleSpeedLevelsAccelerationAndReconnecting) {
         return (motion.second & Button1Mask) != 0;
     })) << "a motion of the drag without the left button";
 
-    // The wheels one notch each (up, down, left, right), then the middle button.
+    // A left click while the lock holds the button lets it go first; the wheels one notch each
+    // (up, down, left, right); the middle button.
     watch.WarpAndClear(100, 400);
-    run.Line().Write("\x16\x17\x18\x19" + kMiddle);
-    ASSERT_TRUE(watch.Until([&] { return watch.buttons.size() >= 10; }));
-    EXPECT_EQ(watch.buttons,
-              (std::vector<std::string>{"+4", "-4", "+5", "-5", "+6", "-6", "+7", "-7", "+2", "-2"}));
+    run.Line().Write(kLock + "\x0e\x16\x17\x18\x19" + kMiddle);
+    ASSERT_TRUE(watch.Until([&] { return watch.buttons.size() >= 14; }));
+    EXPECT_EQ(watch.buttons, (std::vector<std::string>{"+1", "-1", "+1", "-1", "+4", "-4", "+5", "-5", "+6",
+                                                       "-6", "+7", "-7", "+2", "-2"}));
 
     // A movement starts at the increments (2) and doubles within the set time; then faster,
     // faster again and slower three times change the running movement's step.
