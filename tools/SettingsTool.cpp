@@ -60,6 +60,19 @@ void PrintHelp(std::ostream& out) {
         out << line;
     }
     out << "\n"
+        << "Values init leaves out; absent, each takes its default (a code of -1 is no code):\n";
+    for (const layout::Setting& setting : layout::Settings()) {
+        if (setting.optional) {
+            char line[128];
+            std::snprintf(line, sizeof line, "  %-22s %-15s default %-5s %s", setting.valueName,
+                          *setting.key != '\0' ? setting.key : "(base key)",
+                          setting.fallback.value.ToText().c_str(), setting.fallback.meaning);
+            std::string text = line;
+            text.erase(text.find_last_not_of(' ') + 1);
+            out << text << "\n";
+        }
+    }
+    out << "\n"
         << "Exit status: 0 done; 1 the settings store failed or the value is not there; 2 bad arguments.\n";
 }
 

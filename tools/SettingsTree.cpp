@@ -218,6 +218,9 @@ const std::vector<DefaultCode>& DefaultCodes() {
 std::vector<DefaultSetting> DefaultSettings() {
     std::vector<DefaultSetting> settings;
     for (const layout::Setting& setting : layout::Settings()) {
+        if (setting.optional) {
+            continue;  // absent is its default; a tree is installed as it always was
+        }
         const Default& fallback = setting.fallback;
         const RegValue value =
             fallback.value.IsMissing() ? Dword(static_cast<std::uint32_t>(fallback.installedCode))

@@ -34,9 +34,10 @@ struct Program::Parts {
     QtSerialControl serial{[this](std::int16_t port) { return platform->DeviceForPort(port); }};
     std::unique_ptr<InputInjector> injector;
     QtTimer tmrMouseMovement;
+    QtTimer tmrReconnect;
     QtEventPump pump;
     std::unique_ptr<Road> road;
-    QtTrayIcon tray{ApplicationIcon()};
+    QtTrayIcon tray{ApplicationIcon(), HeldButtonIcon()};
     std::unique_ptr<frmSerial> window;
     std::unique_ptr<QSocketNotifier> exitRequests;
 
@@ -92,6 +93,7 @@ int Program::Run(QApplication& app) {
     road.injector = p.injector.get();
     road.tmrMouseMovement = &p.tmrMouseMovement;
     road.pump = &p.pump;
+    road.tmrReconnect = &p.tmrReconnect;
     p.road = std::make_unique<Road>(road);
 
     frmSerial::Parts parts;

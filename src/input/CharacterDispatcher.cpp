@@ -145,10 +145,9 @@ bool CharacterDispatcher::ProcessCharacter(std::int16_t code) {
             clicks_.CLickMouse(2, 0);
         } else if (code == s.RIGHT_DCLICK_ASCII()) {
             clicks_.CLickMouse(2, 1);
-        } else if (code >= 0 && code <= 255) {
+        } else if (!MatchOptional(code) && code >= 0 && code <= 255) {
             keys_.SendKeyCode(code);
         }
-
         pump_.DoEvents();
         UpdateBytesReceived();
         Trace(kProcessCharacter, TraceExit, "");
@@ -157,6 +156,35 @@ bool CharacterDispatcher::ProcessCharacter(std::int16_t code) {
         Trace(kProcessCharacter, TraceError, TrappedErrorDescription());
         return false;
     }
+}
+
+// The codes beyond the thirteen, after them so that the thirteen keep their order. An unset
+// code (-1) matches nothing: a character code is never negative.
+bool CharacterDispatcher::MatchOptional(std::int16_t code) {
+    const SettingsRecord& s = settings_;
+    if (code == SettingsRecord::kNoCode) {
+        return false;
+    }
+    if (code == s.LEFT_LOCK_ASCII()) {
+        clicks_.ToggleLeftLock();
+    } else if (code == s.MIDDLE_SCLICK_ASCII()) {
+        clicks_.MiddleClick();
+    } else if (code == s.WHEEL_UP_ASCII()) {
+        clicks_.TurnWheel(ClickEmulation::WheelTurn::Up);
+    } else if (code == s.WHEEL_DOWN_ASCII()) {
+        clicks_.TurnWheel(ClickEmulation::WheelTurn::Down);
+    } else if (code == s.WHEEL_LEFT_ASCII()) {
+        clicks_.TurnWheel(ClickEmulation::WheelTurn::Left);
+    } else if (code == s.WHEEL_RIGHT_ASCII()) {
+        clicks_.TurnWheel(ClickEmulation::WheelTurn::Right);
+    } else if (code == s.FASTER_ASCII()) {
+        movement_.Faster();
+    } else if (code == s.SLOWER_ASCII()) {
+        movement_.Slower();
+    } else {
+        return false;
+    }
+    return true;
 }
 
 bool CharacterDispatcher::UpdateBytesReceived() {

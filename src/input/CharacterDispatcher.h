@@ -73,6 +73,8 @@ private:
         bool sequenceMode = false;
     };
     void WorkThrough(const PendingInput& input);
+    // Starts the action of one of the optional codes; false when none is the code.
+    bool MatchOptional(std::int16_t code);
 
     const SettingsRecord& settings_;
     SerialControl& serial_;

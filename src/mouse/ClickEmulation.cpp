@@ -1,5 +1,6 @@
 #include "mouse/ClickEmulation.h"
 
+#include <algorithm>
 #include <array>
 #include <span>
 
@@ -12,6 +13,9 @@ namespace qm {
 namespace {
 
 constexpr const char* kCLickMouse = "frmSerial.CLickMouse";
+constexpr const char* kMiddleClick = "frmSerial.MiddleClick";
+constexpr const char* kTurnWheel = "frmSerial.TurnWheel";
+constexpr const char* kToggleLeftLock = "frmSerial.ToggleLeftLock";
 
 struct ButtonFlags {
     std::uint32_t down;
@@ -41,6 +45,7 @@ bool ClickEmulation::CLickMouse(std::int32_t button, std::int32_t doubleClick) {
         pump_.DoEvents();
         const ButtonFlags flags = FlagsFor(button);
         const std::size_t count = doubleClick == 1 ? 4 : 2;
+        ReleaseLeftLock();
         if (osInfo_.IsWin98() || osInfo_.IsWin2K()) {
             std::array<InputRecord, 4> records{};
             for (std::size_t i = 0; i < count; ++i) {
@@ -54,6 +59,76 @@ bool ClickEmulation::CLickMouse(std::int32_t button, std::int32_t doubleClick) {
         }
         return true;
     });
+}
+
+void ClickEmulation::Send(std::span<const std::uint32_t> flags, std::uint32_t data) {
+    if (osInfo_.IsWin98() || osInfo_.IsWin2K()) {
+        std::array<InputRecord, 2> records{};
+        for (std::size_t i = 0; i < flags.size() && i < records.size(); ++i) {
+            records[i] = InputRecord::Mouse(flags[i], 0, 0, data);
+        }
+        injector_.SendInput(
+            std::span<const InputRecord>(records.data(), std::min(flags.size(), records.size())));
+    } else {
+        for (const std::uint32_t flag : flags) {
+            injector_.mouse_event(flag, 0, 0, data);
+        }
+    }
+}
+
+bool ClickEmulation::MiddleClick() {
+    Trace(kMiddleClick, TraceEntry, "");
+    try {
+        pump_.DoEvents();
+        ReleaseLeftLock();
+        const std::array<std::uint32_t, 2> flags = {MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP};
+        Send(flags);
+        Trace(kMiddleClick, TraceExit, "");
+        return true;
+    } catch (...) {
+        Trace(kMiddleClick, TraceError, TrappedErrorDescription());
+        return false;
+    }
+}
+
+bool ClickEmulation::TurnWheel(WheelTurn turn) {
+    Trace(kTurnWheel, TraceEntry, "");
+    try {
+        pump_.DoEvents();
+        const bool vertical = turn == WheelTurn::Up || turn == WheelTurn::Down;
+        const bool positive = turn == WheelTurn::Up || turn == WheelTurn::Right;
+        const std::array<std::uint32_t, 1> flags = {vertical ? MOUSEEVENTF_WHEEL : MOUSEEVENTF_HWHEEL};
+        Send(flags, static_cast<std::uint32_t>(positive ? WHEEL_DELTA : -WHEEL_DELTA));
+        Trace(kTurnWheel, TraceExit, "");
+        return true;
+    } catch (...) {
+        Trace(kTurnWheel, TraceError, TrappedErrorDescription());
+        return false;
+    }
+}
+
+bool ClickEmulation::ToggleLeftLock() {
+    Trace(kToggleLeftLock, TraceEntry, "");
+    try {
+        pump_.DoEvents();
+        // Decided after the pending events: a nested toggle has already had its turn.
+        const std::array<std::uint32_t, 1> flags = {leftLocked_ ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_LEFTDOWN};
+        leftLocked_ = !leftLocked_;
+        Send(flags);
+        Trace(kToggleLeftLock, TraceExit, "");
+        return true;
+    } catch (...) {
+        Trace(kToggleLeftLock, TraceError, TrappedErrorDescription());
+        return false;
+    }
+}
+
+void ClickEmulation::ReleaseLeftLock() {
+    if (leftLocked_) {
+        leftLocked_ = false;
+        const std::array<std::uint32_t, 1> flags = {MOUSEEVENTF_LEFTUP};
+        Send(flags);
+    }
 }
 
 }  // namespace qm

@@ -19,6 +19,13 @@ inline constexpr std::uint32_t MOUSEEVENTF_LEFTDOWN = 0x0002;
 inline constexpr std::uint32_t MOUSEEVENTF_LEFTUP = 0x0004;
 inline constexpr std::uint32_t MOUSEEVENTF_RIGHTDOWN = 0x0008;
 inline constexpr std::uint32_t MOUSEEVENTF_RIGHTUP = 0x0010;
+inline constexpr std::uint32_t MOUSEEVENTF_MIDDLEDOWN = 0x0020;
+inline constexpr std::uint32_t MOUSEEVENTF_MIDDLEUP = 0x0040;
+// The wheels: mouseData holds the signed distance in WHEEL_DELTA units, away from the user
+// (up) or to the right positive.
+inline constexpr std::uint32_t MOUSEEVENTF_WHEEL = 0x0800;
+inline constexpr std::uint32_t MOUSEEVENTF_HWHEEL = 0x1000;
+inline constexpr std::int32_t WHEEL_DELTA = 120;
 
 // Tells the right-hand key of a pair from the left one (right Alt from left Alt).
 inline constexpr std::uint32_t KEYEVENTF_EXTENDEDKEY = 0x0001;
@@ -52,11 +59,13 @@ struct InputRecord {
     MouseInput mi{};
     KeyboardInput ki{};
 
-    static InputRecord Mouse(std::uint32_t flags, std::int32_t dx = 0, std::int32_t dy = 0) {
+    static InputRecord Mouse(std::uint32_t flags, std::int32_t dx = 0, std::int32_t dy = 0,
+                             std::uint32_t data = 0) {
         InputRecord r;
         r.type = INPUT_MOUSE;
         r.mi.dx = dx;
         r.mi.dy = dy;
+        r.mi.mouseData = data;
         r.mi.dwFlags = flags;
         return r;
     }
@@ -85,8 +94,9 @@ public:
     virtual void SendInput(std::span<const InputRecord> records) = 0;
 
     // The older calls, one event each. A system with a single input path sends one record.
-    virtual void mouse_event(std::uint32_t flags, std::int32_t dx, std::int32_t dy) {
-        const InputRecord record = InputRecord::Mouse(flags, dx, dy);
+    // data: the wheel's distance, as in a record's mouseData.
+    virtual void mouse_event(std::uint32_t flags, std::int32_t dx, std::int32_t dy, std::uint32_t data = 0) {
+        const InputRecord record = InputRecord::Mouse(flags, dx, dy, data);
         SendInput(std::span<const InputRecord>(&record, 1));
     }
     virtual void keybd_event(std::uint8_t vk, std::uint32_t flags) {

@@ -1,5 +1,9 @@
 #include "mouse/MovementEngine.h"
 
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cmath>
 #include <utility>
 
 #include "diag/CaughtError.h"
@@ -21,6 +25,14 @@ constexpr std::int32_t kLargestInterval = 65535;
 constexpr std::int32_t kInvalidPropertyValue = 380;
 // The right and bottom limits of the bounce lie this far inside the screen.
 constexpr std::int32_t kEdgeMargin = 10;
+// The speed levels; the second is normal.
+constexpr std::array<float, 4> kSpeedFactors = {0.5F, 1.0F, 2.0F, 4.0F};
+
+std::int64_t SteadyMilliseconds() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 
 }  // namespace
 
@@ -31,7 +43,8 @@ MovementEngine::MovementEngine(InputInjector& injector, const clsOSInfo& osInfo,
       timer_(tmrMouseMovement),
       pump_(pump),
       settings_(settings),
-      working_(std::move(working)) {
+      working_(std::move(working)),
+      now_(SteadyMilliseconds) {
     timer_.SetEnabled(false);
     timer_.SetInterval(kStartInterval);
     timer_.SetOnTick([this] { tmrMouseMovement_Timer(); });
@@ -63,11 +76,17 @@ bool MovementEngine::Move(std::int32_t x, std::int32_t y, bool forCode) {
             // and this older step is not made at all.
             return true;
         }
+        if (forCode) {
+            movementStart_ = now_();
+        }
+        const float factor = SpeedFactor() * AccelerationFactor();
+        const std::int32_t moveX = Scaled(x, factor);
+        const std::int32_t moveY = Scaled(y, factor);
         if (osInfo_.IsWin98() || osInfo_.IsWin2K()) {
-            const InputRecord record = InputRecord::Mouse(MOUSEEVENTF_MOVE, x, y);
+            const InputRecord record = InputRecord::Mouse(MOUSEEVENTF_MOVE, moveX, moveY);
             injector_.SendInput(std::span<const InputRecord>(&record, 1));
         } else {
-            injector_.mouse_event(MOUSEEVENTF_MOVE, x, y);
+            injector_.mouse_event(MOUSEEVENTF_MOVE, moveX, moveY);
         }
         stepX_ = x;
         stepY_ = y;
@@ -76,6 +95,40 @@ bool MovementEngine::Move(std::int32_t x, std::int32_t y, bool forCode) {
         timer_.SetEnabled(true);
         return true;
     });
+}
+
+void MovementEngine::Faster() {
+    speedLevel_ = std::min(speedLevel_ + 1, kSpeedFactors.size() - 1);
+}
+
+void MovementEngine::Slower() {
+    speedLevel_ = speedLevel_ == 0 ? 0 : speedLevel_ - 1;
+}
+
+float MovementEngine::SpeedFactor() const {
+    return kSpeedFactors[speedLevel_];
+}
+
+float MovementEngine::AccelerationFactor() const {
+    if (settings_.Acceleration() != 1) {
+        return 1.0F;
+    }
+    // Grows in a straight line from the increments to the maximum, then stays there.
+    const float maximum = std::max<float>(1.0F, settings_.AccelerationMaximum());
+    const std::int32_t time = settings_.AccelerationTime();
+    const double elapsed = static_cast<double>(now_() - movementStart_);
+    const double share = time <= 0 ? 1.0 : std::clamp(elapsed / time, 0.0, 1.0);
+    return static_cast<float>(1.0 + (maximum - 1.0) * share);
+}
+
+// A step keeps its direction and at least one pixel, however slow the level.
+std::int32_t MovementEngine::Scaled(std::int32_t step, float factor) const {
+    if (factor == 1.0F || step == 0) {
+        return step;
+    }
+    const std::int32_t size = std::max<std::int32_t>(
+        1, RoundToInt32(std::abs(static_cast<double>(step)) * static_cast<double>(factor)));
+    return step < 0 ? -size : size;
 }
 
 bool MovementEngine::StopMouse() {

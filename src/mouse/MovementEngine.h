@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 
@@ -49,12 +50,24 @@ public:
     std::int32_t StepX() const { return stepX_; }
     std::int32_t StepY() const { return stepY_; }
 
+    // Speed levels: half, normal, double and four times the step, normal at start. A change acts
+    // on the next step of a movement already running, and lasts until changed again.
+    void Faster();
+    void Slower();
+    // The present level's factor (1 is normal).
+    float SpeedFactor() const;
+    // With Acceleration on, the factor the running movement has grown to (1 without).
+    float AccelerationFactor() const;
+    // Milliseconds from a fixed point; a steady clock unless a test gives its own.
+    void SetClock(std::function<std::int64_t()> now) { now_ = std::move(now); }
+
     // The timer interval for a working delay: rounded halves to even, 0 to 65535 ms. Raises
     // Overflow when the delay does not fit a whole number and "Invalid property value" otherwise.
     static std::int32_t TimerInterval(float movementDelay);
 
 private:
     bool Move(std::int32_t x, std::int32_t y, bool forCode);
+    std::int32_t Scaled(std::int32_t step, float factor) const;
     void Bounce();
 
     InputInjector& injector_;
@@ -64,8 +77,13 @@ private:
     const SettingsRecord& settings_;
     WorkingValuesSource working_;
 
+    // The step the directions set (and the bounce turns); the step made is this times the
+    // speed level and the acceleration.
     std::int32_t stepX_ = 0;
     std::int32_t stepY_ = 0;
+    std::size_t speedLevel_ = 1;
+    std::function<std::int64_t()> now_;
+    std::int64_t movementStart_ = 0;  // when the running movement's direction was given
     // Bumped by every MoveMouse and StopMouse; a call that finds it moved on after its
     // pending-events call has been overtaken by a newer one.
     std::uint64_t generation_ = 0;

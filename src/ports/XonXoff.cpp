@@ -23,8 +23,8 @@ std::string FlowControlCodeName(std::int32_t code) {
 std::vector<XonXoffConflict> XonXoffConflicts(const SettingsRecord& settings, std::int32_t handshaking) {
     std::vector<XonXoffConflict> conflicts;
     for (const layout::Setting& setting : layout::Settings()) {
-        // The action codes are the settings without a default.
-        if (!setting.fallback.value.IsMissing()) {
+        // The action codes are the settings with a meaning; an optional one may be unset (-1).
+        if (*setting.fallback.meaning == '\0') {
             continue;
         }
         const std::int32_t code = layout::Value(setting, settings).ToLong();

@@ -1,20 +1,37 @@
 #include "road/Road.h"
 
 #include "diag/OSInfo.h"
+#include "diag/Trace.h"
 #include "input/AsciiSequenceDecoder.h"
 #include "input/KeystrokeInjection.h"
 #include "mouse/ClickEmulation.h"
+#include "mouse/Timer.h"
+#include "ports/SerialControl.h"
+#include "settings/SettingsRecord.h"
 
 namespace qm {
 namespace {
 
 const std::string kNoCharacters;
+constexpr const char* kReconnect = "Road.Reconnect";
+constexpr std::int32_t kReconnectInterval = 1000;
 
 }  // namespace
 
-Road::Road(Parts parts) : parts_(parts) {}
+Road::Road(Parts parts) : parts_(parts) {
+    if (parts_.tmrReconnect != nullptr) {
+        parts_.tmrReconnect->SetEnabled(false);
+        parts_.tmrReconnect->SetInterval(kReconnectInterval);
+        parts_.tmrReconnect->SetOnTick([this] { TryReconnect(); });
+    }
+}
 
-Road::~Road() = default;
+Road::~Road() {
+    if (parts_.tmrReconnect != nullptr) {
+        parts_.tmrReconnect->SetEnabled(false);
+        parts_.tmrReconnect->SetOnTick(nullptr);
+    }
+}
 
 void Road::CreateOSInfo() {
     if (osInfo_) {
@@ -74,17 +91,70 @@ bool Road::ResetBytesReceived() {
 }
 
 void Road::PortClosed() {
+    StopReconnecting();
     if (dispatcher_) {
         dispatcher_->DropPendingInput();
+    }
+    if (clicks_) {
+        // Nothing may stay held once the device that would let it go is gone.
+        clicks_->ReleaseLeftLock();
     }
     if (movement_) {
         movement_->StopMouse();
     }
 }
 
+void Road::DeviceVanished() {
+    PortClosed();
+    if (parts_.tmrReconnect != nullptr && parts_.settings->ReconnectAutomatically() == 1) {
+        Trace(kReconnect, TraceMessage, "Waiting for the port to come back");
+        reconnecting_ = true;
+        parts_.tmrReconnect->SetEnabled(true);
+    }
+}
+
+void Road::StopReconnecting() {
+    reconnecting_ = false;
+    if (parts_.tmrReconnect != nullptr) {
+        parts_.tmrReconnect->SetEnabled(false);
+    }
+}
+
+void Road::TryReconnect() {
+    SerialControl& serial = *parts_.mscSerial;
+    if (!serial.PortOpen()) {
+        try {
+            // The control keeps the port and line settings it was opened with.
+            serial.SetPortOpen(true);
+        } catch (...) {
+            // Still gone: no message, the next tick tries again.
+            return;
+        }
+    }
+    if (serial.PortOpen()) {
+        Trace(kReconnect, TraceMessage, "Port open again");
+        StopReconnecting();
+        if (onReconnected_) {
+            onReconnected_();
+        }
+    }
+}
+
+bool Road::LeftButtonLocked() const {
+    return clicks_ && clicks_->LeftLocked();
+}
+
+float Road::SpeedFactor() const {
+    return movement_ ? movement_->SpeedFactor() : 1.0F;
+}
+
 void Road::Shutdown() {
+    StopReconnecting();
     if (dispatcher_) {
         dispatcher_->DropPendingInput();
+    }
+    if (clicks_) {
+        clicks_->ReleaseLeftLock();
     }
     parts_.injector->ReleaseAll();
 }

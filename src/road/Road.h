@@ -38,6 +38,8 @@ public:
         Timer* tmrMouseMovement = nullptr;
         EventPump* pump = nullptr;
         OsVersionSource* osVersion = nullptr;  // nullptr: the running system
+        // Paces the attempts to open a vanished device's port again; nullptr: no attempts.
+        Timer* tmrReconnect = nullptr;
     };
 
     // Every part must outlive the road.
@@ -69,12 +71,29 @@ public:
     // and every button and key the program holds is let go.
     void Shutdown();
 
+    // The serial control closed the port itself because its device went away: as PortClosed,
+    // and then, while ReconnectAutomatically is 1, the same port is opened again about once a
+    // second, silently, until it opens or the user disconnects (PortClosed).
+    void DeviceVanished();
+    bool Reconnecting() const { return reconnecting_; }
+    // Told when an attempt has opened the port again.
+    void SetOnReconnected(std::function<void()> onReconnected) { onReconnected_ = std::move(onReconnected); }
+
+    // What the tray shows: the left button held by its lock, and the speed level's factor.
+    bool LeftButtonLocked() const;
+    float SpeedFactor() const;
+
     // The parts, for start-up, tests and benchmarks; null before CreateOSInfo.
     CharacterDispatcher* Dispatcher() const { return dispatcher_.get(); }
     MovementEngine* Movement() const { return movement_.get(); }
 
 private:
+    void StopReconnecting();
+    void TryReconnect();
+
     Parts parts_;
+    bool reconnecting_ = false;
+    std::function<void()> onReconnected_;
     DispatcherView view_;
     MovementEngine::WorkingValuesSource working_;
 

@@ -44,6 +44,20 @@ const std::vector<Setting>& Settings() {
         {lastPort, "PortName", REG_SZ, "COM1:", &R::PortName_},
         {lastPort, "StopBits", REG_DWORD, 1, &R::StopBits_},
         {"Emulation", "ASCIISequence", REG_DWORD, 0, &R::ASCIISequence_},
+        // Added later, each off or at its default while absent; matched after the thirteen codes.
+        {buttons, "LEFT_LOCK_ASCII", REG_DWORD, OptionalCode("left button lock"), &R::LEFT_LOCK_ASCII_, true},
+        {buttons, "MIDDLE_SCLICK_ASCII", REG_DWORD, OptionalCode("middle click"), &R::MIDDLE_SCLICK_ASCII_,
+         true},
+        {buttons, "WHEEL_UP_ASCII", REG_DWORD, OptionalCode("wheel up"), &R::WHEEL_UP_ASCII_, true},
+        {buttons, "WHEEL_DOWN_ASCII", REG_DWORD, OptionalCode("wheel down"), &R::WHEEL_DOWN_ASCII_, true},
+        {buttons, "WHEEL_LEFT_ASCII", REG_DWORD, OptionalCode("wheel left"), &R::WHEEL_LEFT_ASCII_, true},
+        {buttons, "WHEEL_RIGHT_ASCII", REG_DWORD, OptionalCode("wheel right"), &R::WHEEL_RIGHT_ASCII_, true},
+        {movement, "FASTER_ASCII", REG_DWORD, OptionalCode("faster"), &R::FASTER_ASCII_, true},
+        {movement, "SLOWER_ASCII", REG_DWORD, OptionalCode("slower"), &R::SLOWER_ASCII_, true},
+        {movement, "Acceleration", REG_DWORD, 0, &R::Acceleration_, true},
+        {movement, "AccelerationMaximum", REG_DWORD, 4, &R::AccelerationMaximum_, true},
+        {movement, "AccelerationTime", REG_DWORD, 1000, &R::AccelerationTime_, true},
+        {"", "ReconnectAutomatically", REG_DWORD, 1, &R::ReconnectAutomatically_, true},
     };
     return settings;
 }
@@ -62,6 +76,15 @@ void Load(const Setting& setting, SettingsRecord& record, const Variant& value) 
 
 Variant Value(const Setting& setting, const SettingsRecord& record) {
     return std::visit([&](auto field) { return Variant(record.*field); }, setting.field);
+}
+
+bool HoldsDefault(const Setting& setting, const SettingsRecord& record) {
+    const Variant& fallback = setting.fallback.value;
+    if (fallback.IsMissing()) {
+        return false;
+    }
+    const Variant value = Value(setting, record);
+    return IsText(setting) ? value.ToText() == fallback.ToText() : value.ToSingle() == fallback.ToSingle();
 }
 
 bool IsText(const Setting& setting) {

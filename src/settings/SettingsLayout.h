@@ -35,6 +35,12 @@ struct Default {
     std::int16_t installedCode = 0;
     const char* meaning = "";
 };
+// A code added after the thirteen: none (-1) until one is set.
+inline Default OptionalCode(const char* meaning) {
+    Default none(-1);
+    none.meaning = meaning;
+    return none;
+}
 inline Default Code(std::int16_t installed, const char* meaning) {
     Default none(0);
     none.value = Variant::Missing();
@@ -54,6 +60,10 @@ struct Setting {
     DWORD savedAs;          // REG_SZ, REG_DWORD or kNeverSaved
     Default fallback;
     Field field;
+    // A setting that trees made before it existed do not have. Installing writes none, and
+    // saving writes it only while it differs from its default and removes it otherwise, so a
+    // tree that never had it keeps exactly the values it had.
+    bool optional = false;
 };
 
 // Every setting, in the order loading reads them and saving writes them: the one place that
@@ -67,6 +77,8 @@ void Load(const Setting& setting, SettingsRecord& record, const Variant& value);
 Variant Value(const Setting& setting, const SettingsRecord& record);
 // True for a setting held as text.
 bool IsText(const Setting& setting);
+// True when the record holds the setting's default (an optional setting is then not stored).
+bool HoldsDefault(const Setting& setting, const SettingsRecord& record);
 
 }  // namespace layout
 }  // namespace qm

@@ -16,7 +16,8 @@ const std::vector<Setting>& Settings();
 // named after the registry value that stores it and is reached only through its accessors.
 // Write accessors store and nothing more: no saving, tracing or notifying.
 //
-// Before the settings are loaded every number is 0 and every text is empty.
+// Before the settings are loaded every number is 0 and every text is empty, except the codes
+// added after the thirteen, which have no code (kNoCode) until one is set.
 class SettingsRecord {
 public:
     // Read at load and written back unchanged at save; only persistence touches it.
@@ -97,6 +98,38 @@ public:
     std::int16_t ASCIISequence() const { return ASCIISequence_; }
     void ASCIISequence(std::int16_t value) { ASCIISequence_ = value; }
 
+    // The codes beyond the thirteen, each kNoCode (off) until one is set.
+    static constexpr std::int16_t kNoCode = -1;
+    std::int16_t LEFT_LOCK_ASCII() const { return LEFT_LOCK_ASCII_; }
+    void LEFT_LOCK_ASCII(std::int16_t value) { LEFT_LOCK_ASCII_ = value; }
+    std::int16_t MIDDLE_SCLICK_ASCII() const { return MIDDLE_SCLICK_ASCII_; }
+    void MIDDLE_SCLICK_ASCII(std::int16_t value) { MIDDLE_SCLICK_ASCII_ = value; }
+    std::int16_t WHEEL_UP_ASCII() const { return WHEEL_UP_ASCII_; }
+    void WHEEL_UP_ASCII(std::int16_t value) { WHEEL_UP_ASCII_ = value; }
+    std::int16_t WHEEL_DOWN_ASCII() const { return WHEEL_DOWN_ASCII_; }
+    void WHEEL_DOWN_ASCII(std::int16_t value) { WHEEL_DOWN_ASCII_ = value; }
+    std::int16_t WHEEL_LEFT_ASCII() const { return WHEEL_LEFT_ASCII_; }
+    void WHEEL_LEFT_ASCII(std::int16_t value) { WHEEL_LEFT_ASCII_ = value; }
+    std::int16_t WHEEL_RIGHT_ASCII() const { return WHEEL_RIGHT_ASCII_; }
+    void WHEEL_RIGHT_ASCII(std::int16_t value) { WHEEL_RIGHT_ASCII_ = value; }
+    std::int16_t FASTER_ASCII() const { return FASTER_ASCII_; }
+    void FASTER_ASCII(std::int16_t value) { FASTER_ASCII_ = value; }
+    std::int16_t SLOWER_ASCII() const { return SLOWER_ASCII_; }
+    void SLOWER_ASCII(std::int16_t value) { SLOWER_ASCII_ = value; }
+
+    // Acceleration: 1 = a movement grows from the increments to AccelerationMaximum times them
+    // over AccelerationTime milliseconds.
+    std::int16_t Acceleration() const { return Acceleration_; }
+    void Acceleration(std::int16_t value) { Acceleration_ = value; }
+    std::int16_t AccelerationMaximum() const { return AccelerationMaximum_; }
+    void AccelerationMaximum(std::int16_t value) { AccelerationMaximum_ = value; }
+    std::int32_t AccelerationTime() const { return AccelerationTime_; }
+    void AccelerationTime(std::int32_t value) { AccelerationTime_ = value; }
+
+    // 1 = when the open port's device vanishes, the port is opened again once it is back.
+    std::int16_t ReconnectAutomatically() const { return ReconnectAutomatically_; }
+    void ReconnectAutomatically(std::int16_t value) { ReconnectAutomatically_ = value; }
+
     // Loading sets the registry-only setting; nothing else may.
     void LoadTracingEnabled(std::int16_t value) { TracingEnabled_ = value; }
 
@@ -137,6 +170,18 @@ private:
     std::int16_t TestPorts_ = 0;
     std::int16_t RunOnSystemStartup_ = 0;
     std::int16_t ASCIISequence_ = 0;
+    std::int16_t LEFT_LOCK_ASCII_ = kNoCode;
+    std::int16_t MIDDLE_SCLICK_ASCII_ = kNoCode;
+    std::int16_t WHEEL_UP_ASCII_ = kNoCode;
+    std::int16_t WHEEL_DOWN_ASCII_ = kNoCode;
+    std::int16_t WHEEL_LEFT_ASCII_ = kNoCode;
+    std::int16_t WHEEL_RIGHT_ASCII_ = kNoCode;
+    std::int16_t FASTER_ASCII_ = kNoCode;
+    std::int16_t SLOWER_ASCII_ = kNoCode;
+    std::int16_t Acceleration_ = 0;
+    std::int16_t AccelerationMaximum_ = 0;
+    std::int32_t AccelerationTime_ = 0;
+    std::int16_t ReconnectAutomatically_ = 0;
 };
 
 }  // namespace qm

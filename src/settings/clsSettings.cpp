@@ -10,7 +10,7 @@ namespace qm {
 clsSettings::clsSettings(RegistryApi& api) : registry_(std::make_unique<clsRegistry>(api)) {}
 
 Variant clsSettings::GetRegistrySetting(const std::string& pstrKeyName, const std::string& pstrValueName,
-                                        const Variant& pvarDefaultValue) {
+                                        const Variant& pvarDefaultValue, const char* defaultNote) {
     static constexpr std::string_view kMethod = "clsSettings.GetRegistrySetting";
     return Traced<ErrorReport::Full>(kMethod, Variant::Null(), [&]() -> Variant {
         Variant value = registry_->getValue(RegistryHive_, RegistryBaseKey_ + pstrKeyName, pstrValueName);
@@ -21,7 +21,7 @@ Variant clsSettings::GetRegistrySetting(const std::string& pstrKeyName, const st
         }
         if (!pvarDefaultValue.IsMissing()) {
             Trace(kMethod, TraceMessage,
-                  "Default Value taken for KeyName - " + pstrKeyName + "\\" + pstrValueName);
+                  std::string(defaultNote) + " for KeyName - " + pstrKeyName + "\\" + pstrValueName);
             return pvarDefaultValue;
         }
         throw RaisedError(err::MissingSetting, std::string(kMethod),

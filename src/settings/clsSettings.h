@@ -19,8 +19,11 @@ public:
 
     // The value, or the default when the value is absent or unreadable. With no default a
     // missing value comes back as null after a TraceError report; no error ever escapes.
+    // defaultNote begins the report of a default taken: a value that trees may lack by design
+    // says so rather than looking like one that went missing.
     Variant GetRegistrySetting(const std::string& pstrKeyName, const std::string& pstrValueName,
-                               const Variant& pvarDefaultValue = Variant::Missing());
+                               const Variant& pvarDefaultValue = Variant::Missing(),
+                               const char* defaultNote = "Default Value taken");
     void RegistryHive(HKEY penuRegistryHive) { RegistryHive_ = penuRegistryHive; }
     void RegistryBaseKey(std::string pstrRegistryBaseKey) {
         RegistryBaseKey_ = std::move(pstrRegistryBaseKey);

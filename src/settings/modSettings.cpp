@@ -58,7 +58,9 @@ bool modSettings::GetSettings() {
         // The codes have no default: a missing one comes back null, and converting it stops the load.
         for (const layout::Setting& setting : layout::Settings()) {
             layout::Load(setting, record_,
-                         s.GetRegistrySetting(setting.key, setting.valueName, setting.fallback.value));
+                         s.GetRegistrySetting(
+                             setting.key, setting.valueName, setting.fallback.value,
+                             setting.optional ? "Not set, its default taken" : "Default Value taken"));
         }
 
         return true;
@@ -129,6 +131,13 @@ bool modSettings::SetSettings() {
 
         for (const layout::Setting& setting : layout::Settings()) {
             if (setting.savedAs == layout::kNeverSaved) {
+                continue;
+            }
+            if (setting.optional && layout::HoldsDefault(setting, record_)) {
+                // Absent means the default: a tree that never had the value keeps not having it.
+                if (!s.DeleteRegistrySetting(setting.key, setting.valueName)) {
+                    failed(setting.key, setting.valueName);
+                }
                 continue;
             }
             write(setting.key, setting.valueName, layout::Value(setting, record_), setting.savedAs);

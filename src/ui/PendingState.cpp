@@ -6,6 +6,27 @@
 
 namespace qm {
 
+AddedValues AddedValues::From(const SettingsRecord& s) {
+    return {s.LEFT_LOCK_ASCII(),  s.MIDDLE_SCLICK_ASCII(), s.WHEEL_UP_ASCII(),   s.WHEEL_DOWN_ASCII(),
+            s.WHEEL_LEFT_ASCII(), s.WHEEL_RIGHT_ASCII(),   s.FASTER_ASCII(),     s.SLOWER_ASCII(),
+            s.Acceleration(),     s.AccelerationMaximum(), s.AccelerationTime(), s.ReconnectAutomatically()};
+}
+
+void AddedValues::To(SettingsRecord& s) const {
+    s.LEFT_LOCK_ASCII(LEFT_LOCK_ASCII);
+    s.MIDDLE_SCLICK_ASCII(MIDDLE_SCLICK_ASCII);
+    s.WHEEL_UP_ASCII(WHEEL_UP_ASCII);
+    s.WHEEL_DOWN_ASCII(WHEEL_DOWN_ASCII);
+    s.WHEEL_LEFT_ASCII(WHEEL_LEFT_ASCII);
+    s.WHEEL_RIGHT_ASCII(WHEEL_RIGHT_ASCII);
+    s.FASTER_ASCII(FASTER_ASCII);
+    s.SLOWER_ASCII(SLOWER_ASCII);
+    s.Acceleration(Acceleration);
+    s.AccelerationMaximum(AccelerationMaximum);
+    s.AccelerationTime(AccelerationTime);
+    s.ReconnectAutomatically(ReconnectAutomatically);
+}
+
 bool PendingDiffers(const PendingControls& controls, const WorkingCopy& working,
                     const SettingsRecord& settings) {
     // Every comparison is made before the answer is given, so a bad text is reported even when
@@ -43,6 +64,8 @@ bool PendingDiffers(const PendingControls& controls, const WorkingCopy& working,
     differs |= working.ConnectOnApplicationStartup != settings.ConnectOnApplicationStartup();
     differs |= working.RunOnSystemStartup != settings.RunOnSystemStartup();
     differs |= working.TestPorts != settings.TestPorts();
+
+    differs |= working.Added != AddedValues::From(settings);
 
     differs |= controls.ASCIISequence != settings.ASCIISequence();
     return differs;

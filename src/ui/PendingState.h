@@ -8,6 +8,45 @@ namespace qm {
 
 class SettingsRecord;
 
+// The settings added after the written ones, pending as the others are: the optional codes
+// ("More codes..."), acceleration ("Advanced...") and reconnecting ("Startup..."). A code of -1
+// is no code.
+struct AddedValues {
+    std::int16_t LEFT_LOCK_ASCII = -1;
+    std::int16_t MIDDLE_SCLICK_ASCII = -1;
+    std::int16_t WHEEL_UP_ASCII = -1;
+    std::int16_t WHEEL_DOWN_ASCII = -1;
+    std::int16_t WHEEL_LEFT_ASCII = -1;
+    std::int16_t WHEEL_RIGHT_ASCII = -1;
+    std::int16_t FASTER_ASCII = -1;
+    std::int16_t SLOWER_ASCII = -1;
+    std::int16_t Acceleration = 0;
+    std::int16_t AccelerationMaximum = 0;
+    std::int32_t AccelerationTime = 0;
+    std::int16_t ReconnectAutomatically = 0;
+
+    static AddedValues From(const SettingsRecord& settings);
+    void To(SettingsRecord& settings) const;
+    bool operator==(const AddedValues&) const = default;
+};
+
+// The optional codes in the order "More codes..." lists them: the action's name and its field.
+struct AddedCode {
+    const char* name;
+    const char* boxName;
+    std::int16_t AddedValues::*field;
+};
+inline constexpr AddedCode kAddedCodes[] = {
+    {"Left Button Lock", "txtLeftLock", &AddedValues::LEFT_LOCK_ASCII},
+    {"Middle Click", "txtMiddleClick", &AddedValues::MIDDLE_SCLICK_ASCII},
+    {"Wheel Up", "txtWheelUp", &AddedValues::WHEEL_UP_ASCII},
+    {"Wheel Down", "txtWheelDown", &AddedValues::WHEEL_DOWN_ASCII},
+    {"Wheel Left", "txtWheelLeft", &AddedValues::WHEEL_LEFT_ASCII},
+    {"Wheel Right", "txtWheelRight", &AddedValues::WHEEL_RIGHT_ASCII},
+    {"Faster", "txtFaster", &AddedValues::FASTER_ASCII},
+    {"Slower", "txtSlower", &AddedValues::SLOWER_ASCII},
+};
+
 // The Properties window's working copy: the settings edited through its dialogs, under the
 // settings' own names and types. The movement engine reads the live delay and bounce angle
 // from here; everything else waits for Apply or OK.
@@ -33,6 +72,7 @@ struct WorkingCopy {
     std::int16_t ConnectOnApplicationStartup = 0;
     std::int16_t RunOnSystemStartup = 0;
     std::int16_t TestPorts = 0;
+    AddedValues Added;
 };
 
 // What the window's own controls hold: the line-setting texts, the selected port (none when

@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPen>
+#include <algorithm>
 
 namespace qm {
 namespace {
@@ -35,7 +36,38 @@ QPixmap IconAt(int size) {
     return pixmap;
 }
 
+// The program's picture with a mouse in the lower left corner whose left button is filled in:
+// the left button is held down.
+QPixmap HeldIconAt(int size) {
+    QPixmap pixmap = IconAt(size);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const qreal s = size;
+    const QRectF body(s * 0.06, s * 0.40, s * 0.36, s * 0.54);
+    painter.setPen(QPen(QColor(0x10, 0x30, 0x60), std::max<qreal>(1.0, s / 24.0)));
+    painter.setBrush(Qt::white);
+    painter.drawRoundedRect(body, s * 0.16, s * 0.16);
+    QPainterPath left;
+    left.moveTo(body.center().x(), body.top());
+    left.lineTo(body.center().x(), body.top() + body.height() * 0.45);
+    left.lineTo(body.left(), body.top() + body.height() * 0.45);
+    left.lineTo(body.left(), body.top() + s * 0.16);
+    left.quadTo(body.left(), body.top(), body.left() + s * 0.16, body.top());
+    left.closeSubpath();
+    painter.setBrush(QColor(0xf0, 0x8c, 0x00));
+    painter.drawPath(left);
+    return pixmap;
+}
+
 }  // namespace
+
+QIcon HeldButtonIcon() {
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 48, 64}) {
+        icon.addPixmap(HeldIconAt(size));
+    }
+    return icon;
+}
 
 QIcon ApplicationIcon() {
     QIcon icon;

@@ -11,8 +11,8 @@
 
 namespace qm {
 
-QtTrayIcon::QtTrayIcon(const QIcon& icon, QObject* parent)
-    : QObject(parent), menu_(std::make_unique<QMenu>(QStringLiteral("&File"))) {
+QtTrayIcon::QtTrayIcon(const QIcon& icon, const QIcon& held, QObject* parent)
+    : QObject(parent), normal_(icon), held_(held), menu_(std::make_unique<QMenu>(QStringLiteral("&File"))) {
     menu_->setObjectName(QStringLiteral("mnuFile"));
     exit_ = menu_->addAction(QStringLiteral("&Exit"));
     exit_->setObjectName(QStringLiteral("mnuFileExit"));
@@ -38,6 +38,13 @@ QtTrayIcon::QtTrayIcon(const QIcon& icon, QObject* parent)
             OnDoubleClick();
         }
     });
+}
+
+void QtTrayIcon::ShowButtonHeld(bool held) {
+    if (held != ButtonHeldShown() && !held_.isNull()) {
+        icon_->setIcon(held ? held_ : normal_);
+    }
+    TrayIcon::ShowButtonHeld(held);
 }
 
 QtTrayIcon::~QtTrayIcon() {

@@ -16,7 +16,8 @@ namespace qm {
 class QtTrayIcon final : public QObject, public TrayIcon {
     Q_OBJECT
 public:
-    explicit QtTrayIcon(const QIcon& icon, QObject* parent = nullptr);
+    // held: the picture shown while a button is held down (none: the icon stays as it is).
+    explicit QtTrayIcon(const QIcon& icon, const QIcon& held = {}, QObject* parent = nullptr);
     ~QtTrayIcon() override;
 
     bool AreaAvailable() const override;
@@ -24,12 +25,15 @@ public:
     bool Modify(const std::string& tip) override;
     void Delete() override;
     std::string Tip() const override { return tip_; }
+    void ShowButtonHeld(bool held) override;
 
     QMenu* mnuFile() const { return menu_.get(); }
 
 private:
     void ShowTip();
 
+    QIcon normal_;
+    QIcon held_;
     std::unique_ptr<QMenu> menu_;
     QAction* exit_ = nullptr;
     QAction* properties_ = nullptr;

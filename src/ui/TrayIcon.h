@@ -30,9 +30,16 @@ public:
     // The tip as last set, CR LF and all.
     virtual std::string Tip() const = 0;
 
+    // The held-button picture instead of the program's own while held is true.
+    virtual void ShowButtonHeld(bool held) { buttonHeld_ = held; }
+    bool ButtonHeldShown() const { return buttonHeld_; }
+
     std::function<void()> OnDoubleClick;
     std::function<void()> OnExit;
     std::function<void()> OnProperties;
+
+private:
+    bool buttonHeld_ = false;
 };
 
 }  // namespace qm

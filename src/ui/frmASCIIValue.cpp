@@ -98,6 +98,11 @@ void frmASCIIValue::showEvent(QShowEvent* event) {
 
 void frmASCIIValue::WarnIfSwallowed(QWidget* parent, std::initializer_list<std::int16_t> codes,
                                     std::int32_t handshaking) {
+    WarnIfSwallowed(parent, std::vector<std::int16_t>(codes), handshaking);
+}
+
+void frmASCIIValue::WarnIfSwallowed(QWidget* parent, const std::vector<std::int16_t>& codes,
+                                    std::int32_t handshaking) {
     QStringList named;
     for (const std::int16_t code : codes) {
         if (SwallowedByHandshaking(code, handshaking)) {

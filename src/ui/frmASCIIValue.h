@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
+#include <vector>
 
 class QLineEdit;
 class QPushButton;
@@ -31,6 +32,8 @@ public:
 
     // The warning, for every code of codes the handshaking swallows (one message for them all).
     static void WarnIfSwallowed(QWidget* parent, std::initializer_list<std::int16_t> codes,
+                                std::int32_t handshaking);
+    static void WarnIfSwallowed(QWidget* parent, const std::vector<std::int16_t>& codes,
                                 std::int32_t handshaking);
 
     // A whole number from 0 to 255, or nothing for any other text (empty, negative, fractional,

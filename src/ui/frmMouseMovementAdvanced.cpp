@@ -33,6 +33,8 @@ namespace {
 const char* const kDelayName = "Movement Delay";
 const char* const kXName = "X Increment";
 const char* const kYName = "Y Increment";
+const char* const kTopName = "Top Speed";
+const char* const kTimeName = "Time to Top Speed";
 
 // The pointer arrow that slides along the speed-test strip, drawn for the font's size.
 QPixmap CursorPicture(int height) {
@@ -83,15 +85,15 @@ private:
 
 QLineEdit* AddValueRow(QDialog* dialog, QGridLayout* grid, int row, const QString& caption,
                        const char* boxName, const char* upDownName, int min, int max, int step,
-                       const QString& unit) {
+                       const QString& unit, int maxLength = 3) {
     auto* label = new QLabel(caption, dialog);
     auto* box = new QLineEdit(dialog);
     box->setObjectName(QString::fromLatin1(boxName));
     box->setAccessibleName(caption.chopped(1));
-    box->setFixedWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 12);
+    box->setFixedWidth(box->fontMetrics().horizontalAdvance(QString(maxLength + 2, QLatin1Char('0'))) + 12);
     label->setBuddy(box);
     // A pasted "-5" or "1e3" would otherwise reach OK as a negative or oversized value.
-    box->setValidator(new ValueTextValidator(3, box));
+    box->setValidator(new ValueTextValidator(maxLength, box));
     AcceptDigitsOnly(box);
     auto* upDown = new UpDownControl(dialog);
     upDown->setObjectName(QString::fromLatin1(upDownName));
@@ -149,6 +151,18 @@ frmMouseMovementAdvanced::frmMouseMovementAdvanced(QWidget* parent) : QDialog(pa
     bouncy->addWidget(optBouncyMouse90Degrees_);
     bouncy->addWidget(optBouncyMouse180Degrees_);
 
+    auto* fraAcceleration = new QGroupBox(tr("Acceleration"), this);
+    fraAcceleration->setObjectName(QStringLiteral("fraAcceleration"));
+    chkAcceleration_ = new QCheckBox(tr("Speed up while moving"), fraAcceleration);
+    chkAcceleration_->setObjectName(QStringLiteral("chkAcceleration"));
+    auto* acceleration = new QGridLayout(fraAcceleration);
+    acceleration->addWidget(chkAcceleration_, 0, 0, 1, 4);
+    txtAccelerationMaximum_ = AddValueRow(this, acceleration, 1, tr("Top Speed:"), "txtAccelerationMaximum",
+                                          "updAccelerationMaximum", 2, 10, 1, tr("(x increments)"));
+    txtAccelerationTime_ = AddValueRow(this, acceleration, 2, tr("Time to Top Speed:"), "txtAccelerationTime",
+                                       "updAccelerationTime", 100, 5000, 100, tr("(ms)"), 4);
+    acceleration->setColumnStretch(3, 1);
+
     lblSpeedTest_ = new QLabel(this);
     lblSpeedTest_->setObjectName(QStringLiteral("lblSpeedTest"));
     lblSpeedTest_->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
@@ -174,6 +188,7 @@ frmMouseMovementAdvanced::frmMouseMovementAdvanced(QWidget* parent) : QDialog(pa
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(values);
     layout->addWidget(fraBouncyMouse);
+    layout->addWidget(fraAcceleration);
     layout->addWidget(lblSpeedTest_);
     layout->addSpacing(4);
     layout->addLayout(buttons);
@@ -204,6 +219,30 @@ frmMouseMovementAdvanced::frmMouseMovementAdvanced(QWidget* parent) : QDialog(pa
     MovementIncrementY(MovementIncrementY_);
     BouncyMouse(BouncyMouse_);
     BouncyMouseAngle(BouncyMouseAngle_);
+    Acceleration(Acceleration_);
+    AccelerationMaximum(AccelerationMaximum_);
+    AccelerationTime(AccelerationTime_);
+    connect(chkAcceleration_, &QCheckBox::toggled, this, [this](bool on) {
+        txtAccelerationMaximum_->setEnabled(on);
+        txtAccelerationTime_->setEnabled(on);
+    });
+}
+
+void frmMouseMovementAdvanced::Acceleration(std::int16_t value) {
+    Acceleration_ = value;
+    chkAcceleration_->setChecked(value == 1);
+    txtAccelerationMaximum_->setEnabled(value == 1);
+    txtAccelerationTime_->setEnabled(value == 1);
+}
+
+void frmMouseMovementAdvanced::AccelerationMaximum(std::int16_t value) {
+    AccelerationMaximum_ = value;
+    txtAccelerationMaximum_->setText(QString::number(value));
+}
+
+void frmMouseMovementAdvanced::AccelerationTime(std::int32_t value) {
+    AccelerationTime_ = value;
+    txtAccelerationTime_->setText(QString::number(value));
 }
 
 QString frmMouseMovementAdvanced::FormatValue(float value) {
@@ -253,6 +292,9 @@ bool frmMouseMovementAdvanced::Edit(QWidget* owner, MovementTuning& tuning) {
     dialog->MovementIncrementY(tuning.MovementIncrementY);
     dialog->BouncyMouse(tuning.BouncyMouse);
     dialog->BouncyMouseAngle(tuning.BouncyMouseAngle);
+    dialog->Acceleration(tuning.Acceleration);
+    dialog->AccelerationMaximum(tuning.AccelerationMaximum);
+    dialog->AccelerationTime(tuning.AccelerationTime);
     dialog->exec();
     if (!dialog) {
         return false;  // the owner went away while the dialog was open
@@ -263,6 +305,9 @@ bool frmMouseMovementAdvanced::Edit(QWidget* owner, MovementTuning& tuning) {
     tuning.MovementIncrementY = dialog->MovementIncrementY();
     tuning.BouncyMouse = dialog->BouncyMouse();
     tuning.BouncyMouseAngle = dialog->BouncyMouseAngle();
+    tuning.Acceleration = dialog->Acceleration();
+    tuning.AccelerationMaximum = dialog->AccelerationMaximum();
+    tuning.AccelerationTime = dialog->AccelerationTime();
     delete dialog;
     return tuning.MovementDelay != before.MovementDelay ||
            tuning.MovementIncrementX != before.MovementIncrementX ||
@@ -388,6 +433,29 @@ void frmMouseMovementAdvanced::OKButton_Click() {
     if (!y) {
         return;
     }
+    // Acceleration's values are read only while it is on: off, they are kept as they were.
+    const bool accelerate = chkAcceleration_->isChecked();
+    std::optional<double> top = AccelerationMaximum_;
+    std::optional<double> time = AccelerationTime_;
+    if (accelerate) {
+        top = ReadNumber(txtAccelerationMaximum_, QString::fromLatin1(kTopName));
+        if (!top) {
+            return;
+        }
+        if (*top < 1 || *top > 100) {
+            MsgBox(this,
+                   QStringLiteral("%1 must be a whole number between 1 and 100")
+                       .arg(QString::fromLatin1(kTopName)),
+                   MsgIcon::Exclamation);
+            txtAccelerationMaximum_->setFocus();
+            txtAccelerationMaximum_->selectAll();
+            return;
+        }
+        time = ReadNumber(txtAccelerationTime_, QString::fromLatin1(kTimeName));
+        if (!time) {
+            return;
+        }
+    }
     if (txtXIncrement_->text() != txtYIncrement_->text()) {
         const auto answer =
             MsgBox(this,
@@ -411,6 +479,9 @@ void frmMouseMovementAdvanced::OKButton_Click() {
         BouncyMouse_ = bouncy;
         BouncyMouseAngle_ = selectedAngle_;
     }
+    Acceleration_ = accelerate ? 1 : 0;
+    AccelerationMaximum_ = static_cast<std::int16_t>(std::nearbyint(*top));
+    AccelerationTime_ = static_cast<std::int32_t>(std::nearbyint(*time));
 }
 
 }  // namespace qm

@@ -15,13 +15,16 @@ namespace qm {
 
 class UpDownControl;
 
-// The five values the dialog edits, with the working copy's names and types.
+// The values the dialog edits, with the working copy's names and types.
 struct MovementTuning {
     float MovementDelay = 0;
     float MovementIncrementX = 0;
     float MovementIncrementY = 0;
     std::int16_t BouncyMouse = 0;
     std::int16_t BouncyMouseAngle = 0;
+    std::int16_t Acceleration = 0;
+    std::int16_t AccelerationMaximum = 0;
+    std::int32_t AccelerationTime = 0;
 };
 
 // "Mouse Movement : Advanced": the movement delay, the X and Y increments and the bouncy-mouse
@@ -44,6 +47,15 @@ public:
     void BouncyMouse(std::int16_t value);
     std::int16_t BouncyMouseAngle() const { return BouncyMouseAngle_; }
     void BouncyMouseAngle(std::int16_t value);
+
+    // Acceleration: on (1) or off, the top speed as a multiple of the increments, and the
+    // milliseconds a movement takes to reach it. OK stores them as it stores the others.
+    std::int16_t Acceleration() const { return Acceleration_; }
+    void Acceleration(std::int16_t value);
+    std::int16_t AccelerationMaximum() const { return AccelerationMaximum_; }
+    void AccelerationMaximum(std::int16_t value);
+    std::int32_t AccelerationTime() const { return AccelerationTime_; }
+    void AccelerationTime(std::int32_t value);
 
     // The angle the option buttons have chosen while the dialog is open.
     std::int16_t SelectedAngle() const { return selectedAngle_; }
@@ -85,11 +97,17 @@ private:
     std::int16_t BouncyMouse_ = 0;
     std::int16_t BouncyMouseAngle_ = 0;
     std::int16_t selectedAngle_ = 0;
+    std::int16_t Acceleration_ = 0;
+    std::int16_t AccelerationMaximum_ = 0;
+    std::int32_t AccelerationTime_ = 0;
 
     QLineEdit* txtMovementDelay_ = nullptr;
     QLineEdit* txtXIncrement_ = nullptr;
     QLineEdit* txtYIncrement_ = nullptr;
     QCheckBox* chkBouncyMouseEnabled_ = nullptr;
+    QCheckBox* chkAcceleration_ = nullptr;
+    QLineEdit* txtAccelerationMaximum_ = nullptr;
+    QLineEdit* txtAccelerationTime_ = nullptr;
     QRadioButton* optBouncyMouse90Degrees_ = nullptr;
     QRadioButton* optBouncyMouse180Degrees_ = nullptr;
     QPushButton* cmdTest_ = nullptr;

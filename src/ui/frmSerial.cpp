@@ -35,6 +35,7 @@
 #include "ui/common/Ansi.h"
 #include "ui/common/MessageBoxService.h"
 #include "ui/frmAbout.h"
+#include "ui/frmMoreCodes.h"
 #include "ui/frmMouseMovementAdvanced.h"
 #include "ui/frmStartupOptions.h"
 
@@ -138,6 +139,10 @@ frmSerial::frmSerial(Parts parts, QWidget* parent) : QWidget(parent), parts_(std
     });
     parts_.mscSerial->SetOnClosedByDevice(
         [this](const std::string& reason) { MscSerial_OnClosedByDevice(reason); });
+    parts_.road->SetOnReconnected([this] {
+        SetConnectedButtons(true);
+        UpdateTrayIconInfo();
+    });
 
     if (parts_.tray != nullptr) {
         parts_.tray->OnDoubleClick = [this] { RestoreFromTray(); };
@@ -150,6 +155,7 @@ frmSerial::~frmSerial() {
     parts_.road->SetView({});
     parts_.road->SetWorkingValues(nullptr);
     parts_.mscSerial->SetOnClosedByDevice(nullptr);
+    parts_.road->SetOnReconnected(nullptr);
     if (parts_.tray != nullptr) {
         parts_.tray->OnDoubleClick = nullptr;
         parts_.tray->OnExit = nullptr;
@@ -243,6 +249,12 @@ void frmSerial::BuildMouseTab(QWidget* page) {
     buttonCodes->SetWorkingCopy(&working_);
     auto* buttons = new QVBoxLayout(fraButtons);
     buttons->addWidget(buttonCodes);
+    cmdMoreCodes = MakeButton(fraButtons, "cmdMoreCodes", "More codes...");
+    auto* more = new QHBoxLayout;
+    more->addStretch(1);
+    more->addWidget(cmdMoreCodes);
+    buttons->addStretch(1);
+    buttons->addLayout(more);
 
     fraMovement = MakeFrame(page, "fraMovement", "Movement:");
     auto* compassCodes = new CompassCodesPanel(fraMovement);
@@ -310,6 +322,7 @@ void frmSerial::WireHandlers() {
     connect(cmdStartupOptions, &QPushButton::clicked, this, &frmSerial::cmdStartupOptions_Click);
     connect(cmdAbout, &QPushButton::clicked, this, &frmSerial::cmdAbout_Click);
     connect(cmdMouseAdvanced, &QPushButton::clicked, this, &frmSerial::cmdMouseAdvanced_Click);
+    connect(cmdMoreCodes, &QPushButton::clicked, this, &frmSerial::cmdMoreCodes_Click);
 
     // The baud rate's text changes when typed and when set from code; choosing an item is a click.
     connect(cboBaudRate, &QComboBox::editTextChanged, this, &frmSerial::cboBaudRate_Change);
@@ -398,6 +411,7 @@ bool frmSerial::SetProperties() {
         s.LEFT_SCLICK_ASCII(w.LEFT_SCLICK_ASCII);
         s.RIGHT_SCLICK_ASCII(w.RIGHT_SCLICK_ASCII);
         s.ASCIISequence(static_cast<std::int16_t>(chkASCIISequenceEmulation->isChecked() ? 1 : 0));
+        w.Added.To(s);
         const bool saved = parts_.SetSettings ? parts_.SetSettings() : false;
         return saved;
     });
@@ -445,6 +459,7 @@ bool frmSerial::Reset() {
         chkASCIISequenceEmulation->setChecked(s.ASCIISequence() == 1);
         w.BouncyMouse = s.BouncyMouse();
         w.BouncyMouseAngle = s.BouncyMouseAngle();
+        w.Added = AddedValues::From(s);
         CheckDirty();
 
         if (missingSavedPort_) {
@@ -614,7 +629,11 @@ void frmSerial::WarnOfSwallowedCodes() {
 
 void frmSerial::cmdClosePort_Click() {
     SerialControl& serial = *parts_.mscSerial;
-    if (serial.PortOpen()) {
+    if (!serial.PortOpen() && parts_.road->Reconnecting()) {
+        // Waiting for a vanished device: Disconnect ends the wait.
+        parts_.road->PortClosed();
+        SetConnectedButtons(false);
+    } else if (serial.PortOpen()) {
         // A device that has gone may refuse the close; the buttons then follow what the control
         // says rather than what was asked, and the movement stops either way.
         try {
@@ -632,8 +651,9 @@ void frmSerial::MscSerial_OnClosedByDevice(const std::string& reason) {
     // Nothing more will arrive: the buttons, the movement and the tip say so at once, and the
     // user can connect again when the device is back.
     Trace(kClosedByDevice, TraceMessage, "Port closed by the device: " + reason);
-    SetConnectedButtons(parts_.mscSerial->PortOpen());
-    parts_.road->PortClosed();
+    parts_.road->DeviceVanished();
+    // While the road waits for the device, Disconnect stays there to end the wait.
+    SetConnectedButtons(parts_.mscSerial->PortOpen() || parts_.road->Reconnecting());
     UpdateTrayIconInfo();
 }
 
@@ -759,14 +779,27 @@ std::string frmSerial::TrayTipText() const {
         tip += "Connected to COM" + std::to_string(serial.CommPort()) + ": at " +
                std::to_string(parts_.settings->BaudRate()) + "\r\n" + std::to_string(BytesReceived()) +
                " bytes received";
+    } else if (parts_.road->Reconnecting()) {
+        tip += "Waiting for COM" + std::to_string(serial.CommPort()) + ": to come back";
     } else {
         tip += "Not Connected";
+    }
+    if (parts_.road->LeftButtonLocked()) {
+        tip += "\r\nLeft button held down";
+    }
+    const float speed = parts_.road->SpeedFactor();
+    if (speed != 1.0F) {
+        tip += speed < 1.0F ? "\r\nSpeed: half"
+                            : "\r\nSpeed: " + std::to_string(static_cast<int>(speed)) + " times";
     }
     return tip;
 }
 
 bool frmSerial::UpdateTrayIconInfo() {
     return Traced(kUpdateTrayIconInfo, false, [&] {
+        if (parts_.tray != nullptr) {
+            parts_.tray->ShowButtonHeld(parts_.road->LeftButtonLocked());
+        }
         const bool modified = ShellTrayModify(TrayTipText());
         return modified;
     });
@@ -871,11 +904,13 @@ void frmSerial::cmdStartupOptions_Click() {
     dialog.RunOnSystemStartup(working_.RunOnSystemStartup);
     dialog.ConnectOnStartup(working_.ConnectOnApplicationStartup);
     dialog.CheckPortsOnStartup(working_.TestPorts);
+    dialog.ReconnectAutomatically(working_.Added.ReconnectAutomatically);
     dialog.exec();
     // The dialog hands back check-box values, 0 or 1.
     working_.RunOnSystemStartup = static_cast<std::int16_t>(dialog.RunOnSystemStartup());
     working_.ConnectOnApplicationStartup = static_cast<std::int16_t>(dialog.ConnectOnStartup());
     working_.TestPorts = static_cast<std::int16_t>(dialog.CheckPortsOnStartup());
+    working_.Added.ReconnectAutomatically = static_cast<std::int16_t>(dialog.ReconnectAutomatically());
     CheckDirty();
 }
 
@@ -888,8 +923,14 @@ void frmSerial::cmdAbout_Click() {
 }
 
 void frmSerial::cmdMouseAdvanced_Click() {
-    MovementTuning tuning{working_.MovementDelay, working_.MovementIncrementX, working_.MovementIncrementY,
-                          working_.BouncyMouse, working_.BouncyMouseAngle};
+    MovementTuning tuning{working_.MovementDelay,
+                          working_.MovementIncrementX,
+                          working_.MovementIncrementY,
+                          working_.BouncyMouse,
+                          working_.BouncyMouseAngle,
+                          working_.Added.Acceleration,
+                          working_.Added.AccelerationMaximum,
+                          working_.Added.AccelerationTime};
     frmMouseMovementAdvanced::Edit(this, tuning);
     // The movement engine reads the working delay and angle at each step, so they act at once.
     working_.MovementDelay = tuning.MovementDelay;
@@ -897,6 +938,18 @@ void frmSerial::cmdMouseAdvanced_Click() {
     working_.MovementIncrementY = tuning.MovementIncrementY;
     working_.BouncyMouse = tuning.BouncyMouse;
     working_.BouncyMouseAngle = tuning.BouncyMouseAngle;
+    working_.Added.Acceleration = tuning.Acceleration;
+    working_.Added.AccelerationMaximum = tuning.AccelerationMaximum;
+    working_.Added.AccelerationTime = tuning.AccelerationTime;
+    CheckDirty();
+}
+
+void frmSerial::cmdMoreCodes_Click() {
+    frmMoreCodes dialog(this);
+    dialog.Codes(working_.Added);
+    dialog.Handshaking(CodeEditorHandshaking());
+    dialog.exec();
+    working_.Added = dialog.Codes();
     CheckDirty();
 }
 

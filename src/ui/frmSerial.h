@@ -147,6 +147,7 @@ public slots:
     void cmdStartupOptions_Click();
     void cmdAbout_Click();
     void cmdMouseAdvanced_Click();
+    void cmdMoreCodes_Click();
 
 signals:
     // The window has unloaded: the program ends.
@@ -205,6 +206,7 @@ private:
     QGroupBox* fraButtons = nullptr;
     QGroupBox* fraMovement = nullptr;
     QPushButton* cmdMouseAdvanced = nullptr;
+    QPushButton* cmdMoreCodes = nullptr;
     QGroupBox* fraDeviceEmulation = nullptr;
     QCheckBox* chkASCIISequenceEmulation = nullptr;
     QPushButton* cmdOK = nullptr;

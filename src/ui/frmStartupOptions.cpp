@@ -28,6 +28,8 @@ frmStartupOptions::frmStartupOptions(QWidget* parent) : QDialog(parent) {
     chkTestPorts_->setObjectName(QStringLiteral("chkTestPorts"));
     chkStartOnSystemStartup_ = new QCheckBox(tr("Run on System Startup"), this);
     chkStartOnSystemStartup_->setObjectName(QStringLiteral("chkStartOnSystemStartup"));
+    chkReconnect_ = new QCheckBox(tr("Reconnect when the device comes back"), this);
+    chkReconnect_->setObjectName(QStringLiteral("chkReconnect"));
 
     auto* OKButton = new QPushButton(tr("OK"), this);
     OKButton->setObjectName(QStringLiteral("OKButton"));
@@ -42,6 +44,7 @@ frmStartupOptions::frmStartupOptions(QWidget* parent) : QDialog(parent) {
     layout->addWidget(chkAutoConnect_);
     layout->addWidget(chkTestPorts_);
     layout->addWidget(chkStartOnSystemStartup_);
+    layout->addWidget(chkReconnect_);
     layout->addSpacing(fontMetrics().height() / 2);
     layout->addLayout(buttons);
     MakeFixedDialog(this, layout);
@@ -69,6 +72,11 @@ void frmStartupOptions::CheckPortsOnStartup(std::int32_t pintCheckPortsOnStartup
 void frmStartupOptions::ConnectOnStartup(std::int32_t pintConnectOnStartup) {
     connectOnStartup_ = pintConnectOnStartup;
     chkAutoConnect_->setChecked(connectOnStartup_ == 1);
+}
+
+void frmStartupOptions::ReconnectAutomatically(std::int32_t value) {
+    reconnect_ = value;
+    chkReconnect_->setChecked(reconnect_ == 1);
 }
 
 void frmStartupOptions::chkStartOnSystemStartup_Click(bool checked) {
@@ -101,6 +109,10 @@ void frmStartupOptions::OKButton_Click() {
         checkPortsOnStartup_ = ValueOf(chkTestPorts_);
         runOnStartup_ = ValueOf(chkStartOnSystemStartup_);
         connectOnStartup_ = ValueOf(chkAutoConnect_);
+    }
+    if (ValueOf(chkReconnect_) != reconnect_) {
+        dirty_ = true;
+        reconnect_ = ValueOf(chkReconnect_);
     }
     accept();
 }

@@ -23,6 +23,9 @@ public:
     std::int32_t CheckPortsOnStartup() const { return checkPortsOnStartup_; }
     std::int32_t RunOnSystemStartup() const { return runOnStartup_; }
     bool Dirty() const { return dirty_; }
+    // 1: a port whose device vanished is opened again by itself once the device is back.
+    void ReconnectAutomatically(std::int32_t value);
+    std::int32_t ReconnectAutomatically() const { return reconnect_; }
 
 private:
     void chkStartOnSystemStartup_Click(bool checked);
@@ -32,11 +35,13 @@ private:
     std::int32_t runOnStartup_ = 0;
     std::int32_t checkPortsOnStartup_ = 0;
     std::int32_t connectOnStartup_ = 0;
+    std::int32_t reconnect_ = 0;
     bool dirty_ = false;
 
     QCheckBox* chkAutoConnect_ = nullptr;
     QCheckBox* chkTestPorts_ = nullptr;
     QCheckBox* chkStartOnSystemStartup_ = nullptr;
+    QCheckBox* chkReconnect_ = nullptr;
 };
 
 }  // namespace qm

@@ -61,10 +61,11 @@ void Win32Injector::SendInput(std::span<const InputRecord> records) {
     calls_->SendInput(static_cast<UINT>(inputs.size()), inputs.data(), static_cast<int>(sizeof(INPUT)));
 }
 
-void Win32Injector::mouse_event(std::uint32_t flags, std::int32_t dx, std::int32_t dy) {
-    // The older call takes the relative distances as DWORDs holding the signed values.
+void Win32Injector::mouse_event(std::uint32_t flags, std::int32_t dx, std::int32_t dy, std::uint32_t data) {
+    // The older call takes the relative distances as DWORDs holding the signed values, and the
+    // wheel's distance the same way.
     calls_->mouse_event(flags, static_cast<DWORD>(static_cast<std::uint32_t>(dx)),
-                        static_cast<DWORD>(static_cast<std::uint32_t>(dy)), 0, 0);
+                        static_cast<DWORD>(static_cast<std::uint32_t>(dy)), static_cast<DWORD>(data), 0);
 }
 
 void Win32Injector::keybd_event(std::uint8_t vk, std::uint32_t flags) {

@@ -26,7 +26,7 @@ public:
     Win32Injector& operator=(const Win32Injector&) = delete;
 
     void SendInput(std::span<const InputRecord> records) override;
-    void mouse_event(std::uint32_t flags, std::int32_t dx, std::int32_t dy) override;
+    void mouse_event(std::uint32_t flags, std::int32_t dx, std::int32_t dy, std::uint32_t data = 0) override;
     void keybd_event(std::uint8_t vk, std::uint32_t flags) override;
     std::int16_t VkKeyScanA(char character) override;
     // The system's ANSI code page (CP_ACP), not always Windows-1252.

@@ -8,6 +8,7 @@
 #include <X11/keysym.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <vector>
 
@@ -25,7 +26,13 @@ namespace {
 constexpr const char* kSendInput = "XTestInjector.SendInput";
 constexpr std::int16_t kNoKey = -1;
 constexpr unsigned kLeftButton = 1;
+constexpr unsigned kMiddleButton = 2;
 constexpr unsigned kRightButton = 3;
+// X has no wheel: each notch is a click of a button of its own.
+constexpr unsigned kWheelUp = 4;
+constexpr unsigned kWheelDown = 5;
+constexpr unsigned kWheelLeft = 6;
+constexpr unsigned kWheelRight = 7;
 
 std::string Hex(unsigned value) {
     char text[16];
@@ -170,6 +177,27 @@ void XTestInjector::SendMouse(const MouseInput& mouse) {
     }
     if (mouse.dwFlags & MOUSEEVENTF_RIGHTUP) {
         FakeButton(kRightButton, false);
+    }
+    if (mouse.dwFlags & MOUSEEVENTF_MIDDLEDOWN) {
+        FakeButton(kMiddleButton, true);
+    }
+    if (mouse.dwFlags & MOUSEEVENTF_MIDDLEUP) {
+        FakeButton(kMiddleButton, false);
+    }
+    const auto wheel = [this](std::uint32_t data, unsigned positive, unsigned negative) {
+        // Whole notches only; a part of one is dropped, as the wheel's buttons cannot carry it.
+        const std::int32_t distance = static_cast<std::int32_t>(data);
+        const unsigned button = distance > 0 ? positive : negative;
+        for (std::int32_t notch = 0; notch < std::abs(distance / WHEEL_DELTA); ++notch) {
+            FakeButton(button, true);
+            FakeButton(button, false);
+        }
+    };
+    if (mouse.dwFlags & MOUSEEVENTF_WHEEL) {
+        wheel(mouse.mouseData, kWheelUp, kWheelDown);
+    }
+    if (mouse.dwFlags & MOUSEEVENTF_HWHEEL) {
+        wheel(mouse.mouseData, kWheelRight, kWheelLeft);
     }
 }
 

@@ -71,8 +71,9 @@ void RecordingInjector::SendInput(std::span<const InputRecord> records) {
     Record(Path::SendInput, records);
 }
 
-void RecordingInjector::mouse_event(std::uint32_t flags, std::int32_t dx, std::int32_t dy) {
-    const InputRecord record = InputRecord::Mouse(flags, dx, dy);
+void RecordingInjector::mouse_event(std::uint32_t flags, std::int32_t dx, std::int32_t dy,
+                                    std::uint32_t data) {
+    const InputRecord record = InputRecord::Mouse(flags, dx, dy, data);
     Record(Path::mouse_event, std::span<const InputRecord>(&record, 1));
 }
 

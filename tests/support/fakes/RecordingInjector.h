@@ -26,7 +26,7 @@ public:
     explicit RecordingInjector(std::int32_t width = 1024, std::int32_t height = 768);
 
     void SendInput(std::span<const InputRecord> records) override;
-    void mouse_event(std::uint32_t flags, std::int32_t dx, std::int32_t dy) override;
+    void mouse_event(std::uint32_t flags, std::int32_t dx, std::int32_t dy, std::uint32_t data = 0) override;
     void keybd_event(std::uint8_t vk, std::uint32_t flags) override;
     std::int16_t VkKeyScanA(char character) override;
     Point GetCursorPos() override { return position_; }

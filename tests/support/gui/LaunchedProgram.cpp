@@ -326,6 +326,7 @@ LaunchedProgram::LaunchedProgram(const LaunchOptions& options)
         }
         SetValue(registry, "", "ConnectOnApplicationStartup", REG_DWORD, options.connectOnStart ? "1" : "0");
         SetValue(registry, "", "TracingEnabled", REG_DWORD, options.tracing ? "1" : "0");
+        SetValue(registry, "", "ReconnectAutomatically", REG_DWORD, options.reconnect ? "1" : "0");
         SetValue(registry, "Ports\\LastPort", "PortName", REG_SZ, "COM7:");
         SetValue(registry, "Mouse\\Movement", "MovementDelay", REG_DWORD,
                  std::to_string(options.movementDelay));

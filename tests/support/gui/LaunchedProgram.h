@@ -91,6 +91,8 @@ struct LaunchOptions {
     bool connectOnStart = true;
     bool tracing = true;
     int movementDelay = 10;
+    // Off unless asked for, so that a lost device stays lost and the user's own reconnect is seen.
+    bool reconnect = false;
     int screenWidth = 1024;
     int screenHeight = 768;
     // Further values: key, name, REG_ type, data as the settings tool reads it.

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QDialog>
+#include <cstdint>
+#include <vector>
+
+#include "ui/PendingState.h"
+
+class QLineEdit;
+
+namespace qm {
+
+// "More Codes": the codes of the actions beyond the thirteen (the left button lock, the middle
+// click, the four wheel directions, faster and slower), each 0 to 255 or none (an empty box).
+// The caller sets Codes, runs exec() with the main window as parent, and reads Codes back
+// whatever the outcome: OK stores the typed codes, Cancel and Esc leave those given.
+class frmMoreCodes : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmMoreCodes(QWidget* parent = nullptr);
+
+    // Only the codes of values are read and written; its other fields are left as they are.
+    void Codes(const AddedValues& values);
+    const AddedValues& Codes() const { return values_; }
+    // As the other code editors: under Xon/Xoff, OK warns of codes the line keeps for itself.
+    void Handshaking(std::int32_t handshaking) { handshaking_ = handshaking; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void OKButton_Click();
+
+    AddedValues values_;
+    std::int32_t handshaking_ = 0;
+    std::vector<QLineEdit*> boxes_;  // in the order of kAddedCodes
+};
+
+}  // namespace qm
