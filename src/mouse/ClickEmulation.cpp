@@ -77,50 +77,35 @@ void ClickEmulation::Send(std::span<const std::uint32_t> flags, std::uint32_t da
 }
 
 bool ClickEmulation::MiddleClick() {
-    Trace(kMiddleClick, TraceEntry, "");
-    try {
+    return Traced(kMiddleClick, false, [&] {
         pump_.DoEvents();
         ReleaseLeftLock();
         const std::array<std::uint32_t, 2> flags = {MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP};
         Send(flags);
-        Trace(kMiddleClick, TraceExit, "");
         return true;
-    } catch (...) {
-        Trace(kMiddleClick, TraceError, TrappedErrorDescription());
-        return false;
-    }
+    });
 }
 
 bool ClickEmulation::TurnWheel(WheelTurn turn) {
-    Trace(kTurnWheel, TraceEntry, "");
-    try {
+    return Traced(kTurnWheel, false, [&] {
         pump_.DoEvents();
         const bool vertical = turn == WheelTurn::Up || turn == WheelTurn::Down;
         const bool positive = turn == WheelTurn::Up || turn == WheelTurn::Right;
         const std::array<std::uint32_t, 1> flags = {vertical ? MOUSEEVENTF_WHEEL : MOUSEEVENTF_HWHEEL};
         Send(flags, static_cast<std::uint32_t>(positive ? WHEEL_DELTA : -WHEEL_DELTA));
-        Trace(kTurnWheel, TraceExit, "");
         return true;
-    } catch (...) {
-        Trace(kTurnWheel, TraceError, TrappedErrorDescription());
-        return false;
-    }
+    });
 }
 
 bool ClickEmulation::ToggleLeftLock() {
-    Trace(kToggleLeftLock, TraceEntry, "");
-    try {
+    return Traced(kToggleLeftLock, false, [&] {
         pump_.DoEvents();
         // Decided after the pending events: a nested toggle has already had its turn.
         const std::array<std::uint32_t, 1> flags = {leftLocked_ ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_LEFTDOWN};
         leftLocked_ = !leftLocked_;
         Send(flags);
-        Trace(kToggleLeftLock, TraceExit, "");
         return true;
-    } catch (...) {
-        Trace(kToggleLeftLock, TraceError, TrappedErrorDescription());
-        return false;
-    }
+    });
 }
 
 void ClickEmulation::ReleaseLeftLock() {

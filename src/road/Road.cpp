@@ -4,8 +4,8 @@
 #include "diag/Trace.h"
 #include "input/AsciiSequenceDecoder.h"
 #include "input/KeystrokeInjection.h"
+#include "loop/Timer.h"
 #include "mouse/ClickEmulation.h"
-#include "mouse/Timer.h"
 #include "ports/SerialControl.h"
 #include "settings/SettingsRecord.h"
 
