@@ -81,23 +81,17 @@ struct BoxRow {
     bool refused;
 };
 
+// A code box has no length limit: the range check refuses a long number. Blanks around a whole
+// number are not part of it.
 const std::vector<BoxRow> kCodeRows = {
-    {Way::Typed, "", "", true},
-    {Way::Typed, kFifty, kFifty, true},  // no length limit: the range check refuses it
-    {Way::Typed, "-5", "5", false},
-    {Way::Typed, "abc", std::nullopt, false},
-    {Way::Typed, "1e3", "13", false},
-    {Way::Typed, " 7 ", "7", false},
-    {Way::Pasted, "", "", true},
-    {Way::Pasted, kFifty, kFifty, true},
-    {Way::Pasted, "-5", "-5", true},
-    {Way::Pasted, "abc", "abc", true},
-    {Way::Pasted, "1e3", "1e3", true},
-    {Way::Pasted, " 7 ", " 7 ", false},  // blanks around a whole number are not part of it
-    {Way::Pasted, "256", "256", true},
-    {Way::Pasted, "1.5", "1.5", true},
-    {Way::Pasted, "255", "255", false},
-    {Way::Pasted, "0", "0", false},
+    {Way::Typed, "", "", true},         {Way::Typed, kFifty, kFifty, true},
+    {Way::Typed, "-5", "5", false},     {Way::Typed, "abc", std::nullopt, false},
+    {Way::Typed, "1e3", "13", false},   {Way::Typed, " 7 ", "7", false},
+    {Way::Pasted, "", "", true},        {Way::Pasted, kFifty, kFifty, true},
+    {Way::Pasted, "-5", "-5", true},    {Way::Pasted, "abc", "abc", true},
+    {Way::Pasted, "1e3", "1e3", true},  {Way::Pasted, " 7 ", " 7 ", false},
+    {Way::Pasted, "256", "256", true},  {Way::Pasted, "1.5", "1.5", true},
+    {Way::Pasted, "255", "255", false}, {Way::Pasted, "0", "0", false},
 };
 
 // The movement boxes have a length limit of three and take no text the keys could not type.
@@ -135,20 +129,20 @@ QStringList Times(int count, const QString& text) {
 }
 
 // From "65", "41", "A". The decimal box converts once it is full, in Windows-1252.
+// Every third digit of a long number fills the box with a code over 255, which is refused and
+// cleared. A paste is cut to the length limit; like any paste it converts at the next key release.
 const std::vector<TranslationRow> kDecimalRows = {
     {Way::Typed, "66", "66", "41", "A", {}},
     {Way::Typed, "128", "128", "80", QString(QChar(0x20AC)), {}},
     {Way::Typed, "255", "255", "FF", QString(QChar(0xFF)), {}},
     {Way::Typed, "256", "", "41", "A", {kTooLarge}},
     {Way::Typed, "", "", "41", "A", {}},
-    // Every third digit fills the box with a code over 255, which is refused and cleared.
     {Way::Typed, kFifty, "99", "41", "A", Times(16, kTooLarge)},
     {Way::Typed, "-5", "5", "41", "A", {kDecimalMessage}},
     {Way::Typed, "abc", "65", "41", "A", Times(3, kDecimalMessage)},
     {Way::Typed, "1e3", "13", "41", "A", {kDecimalMessage}},
     {Way::Typed, " 7 ", "7", "41", "A", Times(2, kDecimalMessage)},
     {Way::Pasted, "", "", "41", "A", {}},
-    // Cut to the length limit; like any paste it converts at the next key release.
     {Way::Pasted, kFifty, "999", "41", "A", {}},
     {Way::Pasted, "-5", "65", "41", "A", {kDecimalMessage}},
     {Way::Pasted, "abc", "65", "41", "A", {kDecimalMessage}},
@@ -217,9 +211,11 @@ const QString kDelayBox = QStringLiteral("txtMovementDelay");
 
 // One row per box and input, so that each fails on its own.
 template <typename Row>
-void AddRows(const QStringList& boxes, const std::vector<Row>& rows) {
-    QTest::addColumn<QString>("box");
-    QTest::addColumn<int>("row");
+void AddRows(const QStringList& boxes, const std::vector<Row>& rows, bool columns = true) {
+    if (columns) {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<int>("row");
+    }
     for (const QString& box : boxes) {
         for (std::size_t i = 0; i < rows.size(); ++i) {
             QTest::newRow(Label(qPrintable(box), rows[i].way, rows[i].input).constData())
@@ -317,18 +313,9 @@ private slots:
     }
 
     void TranslationBoxes_data() {
-        QTest::addColumn<QString>("box");
-        QTest::addColumn<int>("row");
-        const std::pair<const char*, const std::vector<TranslationRow>*> boxes[] = {
-            {"txtASCIIDecimalCharacter", &kDecimalRows},
-            {"txtASCIIHexCharacter", &kHexRows},
-            {"txtDisplayCharacter", &kDisplayRows}};
-        for (const auto& [box, rows] : boxes) {
-            for (std::size_t i = 0; i < rows->size(); ++i) {
-                QTest::newRow(Label(box, (*rows)[i].way, (*rows)[i].input).constData())
-                    << QString::fromLatin1(box) << static_cast<int>(i);
-            }
-        }
+        AddRows({"txtASCIIDecimalCharacter"}, kDecimalRows);
+        AddRows({"txtASCIIHexCharacter"}, kHexRows, false);
+        AddRows({"txtDisplayCharacter"}, kDisplayRows, false);
     }
     void TranslationBoxes() {
         QFETCH(QString, box);
@@ -374,13 +361,7 @@ private slots:
         }
     }
 
-    void BaudRateBox_data() {
-        QTest::addColumn<int>("row");
-        for (std::size_t i = 0; i < kBaudRows.size(); ++i) {
-            QTest::newRow(Label("cboBaudRate", kBaudRows[i].way, kBaudRows[i].input).constData())
-                << static_cast<int>(i);
-        }
-    }
+    void BaudRateBox_data() { AddRows({"cboBaudRate"}, kBaudRows); }
     void BaudRateBox() {
         QFETCH(int, row);
         const BaudRow& input = kBaudRows[static_cast<std::size_t>(row)];
