@@ -358,6 +358,8 @@ private slots:
             display->selectAll();
             QTest::keyClick(display, Qt::Key_Backspace);
             QCOMPARE(decimal->text() + hex->text() + display->text(), QStringLiteral("88"));
+            QTest::keyClick(display, Qt::Key_Shift);  // a key with no character converts nothing
+            QCOMPARE(decimal->text() + hex->text() + display->text(), QStringLiteral("88"));
         }
     }
 
