@@ -230,13 +230,13 @@ void FrmSerialTest::setPropertiesOrderAndFailures() {
         f.settings.FlowControl("Xon/Xoff");
         QVERIFY(f.window->SetProperties());
         QCOMPARE(f.saves, 1);
-        std::string saved;  // in the settings' own order
+        QString saved;  // in the settings' own order
         for (const layout::Setting& setting : layout::Settings()) {
-            saved += layout::Value(setting, f.settings).ToText() + " ";
+            saved += QString::fromStdString(layout::Value(setting, f.settings).ToText()) + " ";
         }
         QCOMPARE(saved,
-                 std::string("0 1.00 1 1 4 5 25 30 33 35 34 31 32 37 36 38 1 180 40 41 42 43 1 9600 7 None "
-                             "Hardware Space COM3: 2 1 "));
+                 QString("0 1.00 1 1 4 5 25 30 33 35 34 31 32 37 36 38 1 180 40 41 42 43 1 9600 7 None "
+                         "Hardware Space COM3: 2 1 "));
         f.window->CheckDirty();
         QVERIFY(!f.window->Dirty());
     }

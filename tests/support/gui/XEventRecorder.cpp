@@ -32,17 +32,15 @@ std::optional<std::pair<unsigned long, std::string>> Looker::FindNamed(const std
                   [&](unsigned long, const std::string& name) { return name.rfind(prefix, 0) == 0; });
 }
 
-unsigned long Looker::FindShown(const std::string& name) {
-    const auto found = Search(DefaultRootWindow(display_), [&](unsigned long window, const std::string& its) {
-        return its == name && Viewable(window);
+unsigned long Looker::WaitShown(const std::string& name) {
+    std::optional<std::pair<unsigned long, std::string>> found;
+    Eventually([&] {
+        found = Search(DefaultRootWindow(display_), [&](unsigned long window, const std::string& its) {
+            return its == name && Viewable(window);
+        });
+        return found.has_value();
     });
     return found ? found->first : 0;
-}
-
-unsigned long Looker::WaitShown(const std::string& name) {
-    unsigned long window = 0;
-    Eventually([&] { return (window = FindShown(name)) != 0; });
-    return window;
 }
 
 bool Looker::Viewable(unsigned long window) {

@@ -25,9 +25,7 @@ public:
     bool TrayManagerPresent();
     // The first window whose name begins with prefix, with its name.
     std::optional<std::pair<unsigned long, std::string>> FindNamed(const std::string& prefix);
-    // The window on screen with this very name; 0 when there is none.
-    unsigned long FindShown(const std::string& name);
-    // Waits for it (15 s); 0 when it did not come.
+    // Waits (15 s) for the window on screen with this very name; 0 when it did not come.
     unsigned long WaitShown(const std::string& name);
     bool Viewable(unsigned long window);
     // A point of a window (its top left corner by default) in root coordinates.
