@@ -394,6 +394,11 @@ void FrmSerialTest::openPortAndTrayTip() {
     QCOMPARE(f.tray.Tip(),
              std::string("Quillmotion Enabled\r\nConnected to COM3: at 2400\r\n0 bytes received"));
 
+    // Connect again: already open, nothing is touched.
+    WindowFixture::Choose(f.Combo("cboParity"), "Even");
+    Click(f, "cmdOpenPort");
+    QCOMPARE(f.serial.Settings(), std::string("9600,m,8,1"));
+
     // Disconnect stops the movement too.
     f.road.Movement()->MoveMouse(2, 0);
     QVERIFY(f.timer.Enabled());
