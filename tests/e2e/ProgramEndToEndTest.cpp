@@ -1,6 +1,6 @@
 // The built program end to end, as its user has it: started to the tray and connected, the
-// device moves, stops, types, then goes away in the middle of a movement and comes back, and
-// Exit from the tray menu ends the program with the port released and the log complete.
+// device moves, stops, types, then goes away in the middle of a movement, and Exit from the tray
+// menu ends the program with the port released and the log complete.
 
 // gtest and the project's headers first: Xlib's None and Status macros would break them.
 #include <gtest/gtest.h>

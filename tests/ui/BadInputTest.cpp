@@ -72,39 +72,30 @@ void Enter(QLineEdit* box, const QString& text, Way way) {
     }
 }
 
-// A code box: what the box holds after the input (nothing: the given text stays), and whether OK
-// refuses it. A value OK takes is the number the box shows.
-struct CodeRow {
+// A code or movement box: what the box holds after the input (nothing: the given text stays),
+// and whether OK refuses it. A value OK takes is the number the box shows.
+struct BoxRow {
     Way way;
     QString input;
     std::optional<QString> after;
     bool refused;
 };
 
-const std::vector<CodeRow> kCodeRows = {
-    {Way::Typed, "", "", true},
-    {Way::Typed, kFifty, kFifty, true},  // no length limit: the range check refuses it
-    {Way::Typed, "-5", "5", false},
-    {Way::Typed, "abc", std::nullopt, false},
-    {Way::Typed, "1e3", "13", false},
-    {Way::Typed, " 7 ", "7", false},
-    {Way::Pasted, "", "", true},
-    {Way::Pasted, kFifty, kFifty, true},
-    {Way::Pasted, "-5", "-5", true},
-    {Way::Pasted, "abc", "abc", true},
-    {Way::Pasted, "1e3", "1e3", true},
-    {Way::Pasted, " 7 ", " 7 ", false},  // blanks around a whole number are not part of it
+// A code box has no length limit: the range check refuses a long number. Blanks around a whole
+// number are not part of it.
+const std::vector<BoxRow> kCodeRows = {
+    {Way::Typed, "", "", true},         {Way::Typed, kFifty, kFifty, true},
+    {Way::Typed, "-5", "5", false},     {Way::Typed, "abc", std::nullopt, false},
+    {Way::Typed, "1e3", "13", false},   {Way::Typed, " 7 ", "7", false},
+    {Way::Pasted, "", "", true},        {Way::Pasted, kFifty, kFifty, true},
+    {Way::Pasted, "-5", "-5", true},    {Way::Pasted, "abc", "abc", true},
+    {Way::Pasted, "1e3", "1e3", true},  {Way::Pasted, " 7 ", " 7 ", false},
+    {Way::Pasted, "256", "256", true},  {Way::Pasted, "1.5", "1.5", true},
+    {Way::Pasted, "255", "255", false}, {Way::Pasted, "0", "0", false},
 };
 
-// A movement box: the same, plus the length limit of three and no text the keys could not type.
-struct MovementRow {
-    Way way;
-    QString input;
-    std::optional<QString> after;
-    bool refused;
-};
-
-const std::vector<MovementRow> kMovementRows = {
+// The movement boxes have a length limit of three and take no text the keys could not type.
+const std::vector<BoxRow> kMovementRows = {
     {Way::Typed, "", "", true},
     {Way::Typed, kFifty, "999", false},
     {Way::Typed, "-5", "5", false},
@@ -137,17 +128,21 @@ QStringList Times(int count, const QString& text) {
     return list;
 }
 
-// From "65", "41", "A".
+// From "65", "41", "A". The decimal box converts once it is full, in Windows-1252.
+// Every third digit of a long number fills the box with a code over 255, which is refused and
+// cleared. A paste is cut to the length limit; like any paste it converts at the next key release.
 const std::vector<TranslationRow> kDecimalRows = {
+    {Way::Typed, "66", "66", "41", "A", {}},
+    {Way::Typed, "128", "128", "80", QString(QChar(0x20AC)), {}},
+    {Way::Typed, "255", "255", "FF", QString(QChar(0xFF)), {}},
+    {Way::Typed, "256", "", "41", "A", {kTooLarge}},
     {Way::Typed, "", "", "41", "A", {}},
-    // Every third digit fills the box with a code over 255, which is refused and cleared.
     {Way::Typed, kFifty, "99", "41", "A", Times(16, kTooLarge)},
     {Way::Typed, "-5", "5", "41", "A", {kDecimalMessage}},
     {Way::Typed, "abc", "65", "41", "A", Times(3, kDecimalMessage)},
     {Way::Typed, "1e3", "13", "41", "A", {kDecimalMessage}},
     {Way::Typed, " 7 ", "7", "41", "A", Times(2, kDecimalMessage)},
     {Way::Pasted, "", "", "41", "A", {}},
-    // Cut to the length limit; like any paste it converts at the next key release.
     {Way::Pasted, kFifty, "999", "41", "A", {}},
     {Way::Pasted, "-5", "65", "41", "A", {kDecimalMessage}},
     {Way::Pasted, "abc", "65", "41", "A", {kDecimalMessage}},
@@ -156,6 +151,9 @@ const std::vector<TranslationRow> kDecimalRows = {
 };
 
 const std::vector<TranslationRow> kHexRows = {
+    {Way::Typed, "20", "32", "20", " ", {}},
+    {Way::Typed, "ff", "255", "ff", QString(QChar(0xFF)), {}},
+    {Way::Typed, "F", "65", "41", "A", {kHexMessage}},
     {Way::Typed, "", "65", "", "A", {}},
     {Way::Typed, kFifty, "153", "99", QString(QChar(0x2122)), {}},
     {Way::Typed, "-5", "65", "5", "A", {kHexMessage}},
@@ -172,12 +170,19 @@ const std::vector<TranslationRow> kHexRows = {
 
 // Any character goes in the display box; a typed one shows its code in the other two at once.
 const std::vector<TranslationRow> kDisplayRows = {
-    {Way::Typed, "", "65", "41", "", {}},      {Way::Typed, kFifty, "57", "39", "9", {}},
-    {Way::Typed, "-5", "53", "35", "5", {}},   {Way::Typed, "abc", "99", "63", "c", {}},
-    {Way::Typed, "1e3", "51", "33", "3", {}},  {Way::Typed, " 7 ", "32", "20", " ", {}},
-    {Way::Pasted, "", "65", "41", "", {}},     {Way::Pasted, kFifty, "65", "41", "9", {}},
-    {Way::Pasted, "-5", "65", "41", "-", {}},  {Way::Pasted, "abc", "65", "41", "a", {}},
-    {Way::Pasted, "1e3", "65", "41", "1", {}}, {Way::Pasted, " 7 ", "65", "41", " ", {}},
+    {Way::Typed, QString(QChar(0x20AC)), "128", "80", QString(QChar(0x20AC)), {}},
+    {Way::Typed, "", "65", "41", "", {}},
+    {Way::Typed, kFifty, "57", "39", "9", {}},
+    {Way::Typed, "-5", "53", "35", "5", {}},
+    {Way::Typed, "abc", "99", "63", "c", {}},
+    {Way::Typed, "1e3", "51", "33", "3", {}},
+    {Way::Typed, " 7 ", "32", "20", " ", {}},
+    {Way::Pasted, "", "65", "41", "", {}},
+    {Way::Pasted, kFifty, "65", "41", "9", {}},
+    {Way::Pasted, "-5", "65", "41", "-", {}},
+    {Way::Pasted, "abc", "65", "41", "a", {}},
+    {Way::Pasted, "1e3", "65", "41", "1", {}},
+    {Way::Pasted, " 7 ", "65", "41", " ", {}},
 };
 
 // The baud rate box checks every change by the serial control's rule (whole decimal digits, 1 to
@@ -200,6 +205,25 @@ const std::vector<BaudRow> kBaudRows = {
     {Way::Pasted, "9600.5", "2400", 1}, {Way::Pasted, "0", "2400", 1},
 };
 
+const QString kCompassBox = QStringLiteral("txtASCIICode");
+const QString kSingleBox = QStringLiteral("txtSClickASCIICode");
+const QString kDelayBox = QStringLiteral("txtMovementDelay");
+
+// One row per box and input, so that each fails on its own.
+template <typename Row>
+void AddRows(const QStringList& boxes, const std::vector<Row>& rows, bool columns = true) {
+    if (columns) {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<int>("row");
+    }
+    for (const QString& box : boxes) {
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            QTest::newRow(Label(qPrintable(box), rows[i].way, rows[i].input).constData())
+                << box << static_cast<int>(i);
+        }
+    }
+}
+
 }  // namespace
 
 class BadInputTest : public QObject {
@@ -208,198 +232,156 @@ class BadInputTest : public QObject {
 private slots:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
 
-    void CompassCodeBoxRefusesOrKeepsOutBadText() {
-        for (const CodeRow& row : kCodeRows) {
-            const QByteArray label = Label("txtASCIICode", row.way, row.input);
-            ScriptedMessageBoxes boxes;
-            qm::frmASCIIValue dialog;
-            dialog.ASCIIValue(65);
-            dialog.show();
-            auto* box = Child<QLineEdit>(&dialog, "txtASCIICode");
-            Enter(box, row.input, row.way);
-            const QString after = row.after.value_or(QStringLiteral("65"));
-            QVERIFY2(box->text() == after, label.constData());
-            QVERIFY2(boxes.All().empty(), label.constData());
+    void CodeBoxes_data() { AddRows({kCompassBox, kSingleBox, "txtDClickASCIICode"}, kCodeRows); }
+    void CodeBoxes() {
+        QFETCH(QString, box);
+        QFETCH(int, row);
+        const BoxRow& input = kCodeRows[static_cast<std::size_t>(row)];
+        ScriptedMessageBoxes boxes;
+        qm::frmASCIIValue compass;
+        qm::frmMouseClickASCIIValue buttons;
+        QDialog* dialog = box == kCompassBox ? static_cast<QDialog*>(&compass) : &buttons;
+        compass.ASCIIValue(65);
+        buttons.SClickASCIIValue(65);
+        buttons.DClickASCIIValue(65);
+        dialog->show();
+        auto* edit = Child<QLineEdit>(dialog, qPrintable(box));
+        Enter(edit, input.input, input.way);
+        const QString after = input.after.value_or(QStringLiteral("65"));
+        QCOMPARE(edit->text(), after);
+        QVERIFY(boxes.All().empty());
 
+        Child<QPushButton>(dialog, "OKButton")->click();
+        QCOMPARE(dialog->isVisible(), input.refused);
+        const QString message = box == kCompassBox  ? kCodeMessage
+                                : box == kSingleBox ? kSingleMessage
+                                                    : kDoubleMessage;
+        QCOMPARE(boxes.Texts(), input.refused ? QStringList{message} : QStringList{});
+        if (input.refused) {
+            QCOMPARE(boxes.All().front().icon, MsgIcon::Exclamation);
+            QCOMPARE(boxes.All().front().title, QStringLiteral("Quillmotion"));
+            QCOMPARE(edit->text(), after);
+        }
+        const int value = input.refused ? 65 : after.trimmed().toInt();
+        QCOMPARE(compass.ASCIIValue(), qint16(box == kCompassBox ? value : 65));
+        QCOMPARE(buttons.SClickASCIIValue(), qint16(box == kSingleBox ? value : 65));
+        QCOMPARE(buttons.DClickASCIIValue(), qint16(box == "txtDClickASCIICode" ? value : 65));
+    }
+
+    void MovementBoxes_data() { AddRows({kDelayBox, "txtXIncrement", "txtYIncrement"}, kMovementRows); }
+    void MovementBoxes() {
+        QFETCH(QString, box);
+        QFETCH(int, row);
+        const BoxRow& input = kMovementRows[static_cast<std::size_t>(row)];
+        const QString message = QStringLiteral("Please enter a number for %1")
+                                    .arg(box == kDelayBox ? "Movement Delay" : box.mid(3, 1) + " Increment");
+        ScriptedMessageBoxes boxes;
+        qm::frmMouseMovementAdvanced dialog;
+        dialog.MovementDelay(20);
+        dialog.MovementIncrementX(3);
+        dialog.MovementIncrementY(3);
+        dialog.show();
+        auto* edit = Child<QLineEdit>(&dialog, qPrintable(box));
+        Enter(edit, input.input, input.way);
+        const QString after = input.after.value_or(box == kDelayBox ? "20" : "3");
+        QCOMPARE(edit->text(), after);
+        QVERIFY(boxes.All().empty());
+
+        if (input.refused) {
+            if (box != "txtYIncrement") {  // Test Speed checks these boxes as well as OK
+                Child<QPushButton>(&dialog, "cmdTest")->click();
+                QCOMPARE(boxes.Texts(), QStringList{message});
+                QVERIFY(!dialog.SpeedTestEnabled());
+                boxes.Clear();
+            }
             Child<QPushButton>(&dialog, "OKButton")->click();
-            if (row.refused) {
-                QVERIFY2(dialog.isVisible(), label.constData());
-                QVERIFY2(boxes.Texts() == QStringList{kCodeMessage}, label.constData());
-                QCOMPARE(boxes.All().front().icon, MsgIcon::Exclamation);
-                QVERIFY2(box->text() == after, label.constData());
-                QVERIFY2(dialog.ASCIIValue() == 65, label.constData());
-            } else {
-                QVERIFY2(!dialog.isVisible(), label.constData());
-                QVERIFY2(boxes.All().empty(), label.constData());
-                QVERIFY2(dialog.ASCIIValue() == after.trimmed().toInt(), label.constData());
+            QVERIFY(dialog.isVisible());
+            QCOMPARE(boxes.Texts(), QStringList{message});
+            QCOMPARE(boxes.All().front().icon, MsgIcon::Exclamation);
+        } else {
+            if (box != kDelayBox && after != QStringLiteral("3")) {
+                boxes.Answer(MsgResult::Yes);  // X and Y now differ: the user goes on
             }
+            Child<QPushButton>(&dialog, "OKButton")->click();
+            QVERIFY(!dialog.isVisible());
+            QVERIFY(boxes.PendingAnswers() == 0 && boxes.Unanswered() == 0);
         }
+        const float value = input.refused ? -1 : after.toFloat();
+        QCOMPARE(dialog.MovementDelay(), box == kDelayBox && value >= 0 ? value : 20.0f);
+        QCOMPARE(dialog.MovementIncrementX(), box == "txtXIncrement" && value >= 0 ? value : 3.0f);
+        QCOMPARE(dialog.MovementIncrementY(), box == "txtYIncrement" && value >= 0 ? value : 3.0f);
     }
 
-    void ButtonCodeBoxesRefuseOrKeepOutBadText() {
-        const struct {
-            const char* name;
-            QString message;
-        } boxesUnderTest[] = {{"txtSClickASCIICode", kSingleMessage}, {"txtDClickASCIICode", kDoubleMessage}};
-        for (const auto& under : boxesUnderTest) {
-            for (const CodeRow& row : kCodeRows) {
-                const QByteArray label = Label(under.name, row.way, row.input);
-                ScriptedMessageBoxes boxes;
-                qm::frmMouseClickASCIIValue dialog;
-                dialog.SClickASCIIValue(65);
-                dialog.DClickASCIIValue(65);
-                dialog.show();
-                auto* box = Child<QLineEdit>(&dialog, under.name);
-                Enter(box, row.input, row.way);
-                const QString after = row.after.value_or(QStringLiteral("65"));
-                QVERIFY2(box->text() == after, label.constData());
-                QVERIFY2(boxes.All().empty(), label.constData());
-
-                Child<QPushButton>(&dialog, "OKButton")->click();
-                const bool single = QByteArray(under.name) == "txtSClickASCIICode";
-                if (row.refused) {
-                    QVERIFY2(dialog.isVisible(), label.constData());
-                    QVERIFY2(boxes.Texts() == QStringList{under.message}, label.constData());
-                    QVERIFY2(dialog.SClickASCIIValue() == 65 && dialog.DClickASCIIValue() == 65,
-                             label.constData());
-                } else {
-                    QVERIFY2(!dialog.isVisible(), label.constData());
-                    QVERIFY2(boxes.All().empty(), label.constData());
-                    const int value = after.trimmed().toInt();
-                    QVERIFY2(dialog.SClickASCIIValue() == (single ? value : 65), label.constData());
-                    QVERIFY2(dialog.DClickASCIIValue() == (single ? 65 : value), label.constData());
-                }
-            }
-        }
+    void TranslationBoxes_data() {
+        AddRows({"txtASCIIDecimalCharacter"}, kDecimalRows);
+        AddRows({"txtASCIIHexCharacter"}, kHexRows, false);
+        AddRows({"txtDisplayCharacter"}, kDisplayRows, false);
     }
-
-    void MovementBoxesRefuseOrKeepOutBadText() {
-        const struct {
-            const char* name;
-            QString message;
-            bool readByTest;  // Test Speed checks this box as well as OK
-        } boxesUnderTest[] = {
-            {"txtMovementDelay", QStringLiteral("Please enter a number for Movement Delay"), true},
-            {"txtXIncrement", QStringLiteral("Please enter a number for X Increment"), true},
-            {"txtYIncrement", QStringLiteral("Please enter a number for Y Increment"), false},
-        };
-        for (const auto& under : boxesUnderTest) {
-            const QString given =
-                QByteArray(under.name) == "txtMovementDelay" ? QStringLiteral("20") : QStringLiteral("3");
-            for (const MovementRow& row : kMovementRows) {
-                const QByteArray label = Label(under.name, row.way, row.input);
-                ScriptedMessageBoxes boxes;
-                qm::frmMouseMovementAdvanced dialog;
-                dialog.MovementDelay(20);
-                dialog.MovementIncrementX(3);
-                dialog.MovementIncrementY(3);
-                dialog.show();
-                auto* box = Child<QLineEdit>(&dialog, under.name);
-                Enter(box, row.input, row.way);
-                const QString after = row.after.value_or(given);
-                QVERIFY2(box->text() == after, label.constData());
-                QVERIFY2(boxes.All().empty(), label.constData());
-
-                if (row.refused) {
-                    if (under.readByTest) {
-                        Child<QPushButton>(&dialog, "cmdTest")->click();
-                        QVERIFY2(boxes.Texts() == QStringList{under.message}, label.constData());
-                        QVERIFY2(!dialog.SpeedTestEnabled(), label.constData());
-                        boxes.Clear();
-                    }
-                    Child<QPushButton>(&dialog, "OKButton")->click();
-                    QVERIFY2(dialog.isVisible(), label.constData());
-                    QVERIFY2(boxes.Texts() == QStringList{under.message}, label.constData());
-                    QCOMPARE(boxes.All().front().icon, MsgIcon::Exclamation);
-                    QVERIFY2(dialog.MovementDelay() == 20.0f && dialog.MovementIncrementX() == 3.0f &&
-                                 dialog.MovementIncrementY() == 3.0f,
-                             label.constData());
-                    continue;
-                }
-                const bool delay = QByteArray(under.name) == "txtMovementDelay";
-                if (!delay && after != QStringLiteral("3")) {
-                    boxes.Answer(MsgResult::Yes);  // X and Y now differ: the user goes on
-                }
-                Child<QPushButton>(&dialog, "OKButton")->click();
-                QVERIFY2(!dialog.isVisible(), label.constData());
-                QVERIFY2(boxes.PendingAnswers() == 0 && boxes.Unanswered() == 0, label.constData());
-                for (const auto& shown : boxes.All()) {
-                    QVERIFY2(shown.icon == MsgIcon::Question, label.constData());
-                }
-                const float value = after.toFloat();
-                const QByteArray name(under.name);
-                QVERIFY2(dialog.MovementDelay() == (name == "txtMovementDelay" ? value : 20.0f),
-                         label.constData());
-                QVERIFY2(dialog.MovementIncrementX() == (name == "txtXIncrement" ? value : 3.0f),
-                         label.constData());
-                QVERIFY2(dialog.MovementIncrementY() == (name == "txtYIncrement" ? value : 3.0f),
-                         label.constData());
-            }
-        }
-    }
-
-    void TranslationBoxesRefuseOrKeepOutBadText() {
+    void TranslationBoxes() {
+        QFETCH(QString, box);
+        QFETCH(int, row);
+        const auto& rows = box.contains("Decimal") ? kDecimalRows
+                           : box.contains("Hex")   ? kHexRows
+                                                   : kDisplayRows;
+        const TranslationRow& input = rows[static_cast<std::size_t>(row)];
         QWidget window;
         auto* layout = new QVBoxLayout(&window);
-        auto* tool = new qm::CharacterTranslationTool(&window);
-        layout->addWidget(tool);
+        layout->addWidget(new qm::CharacterTranslationTool(&window));
         window.show();
         window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window));
-        QLineEdit* decimal = tool->txtASCIIDecimalCharacter();
-        QLineEdit* hex = tool->txtASCIIHexCharacter();
-        QLineEdit* display = tool->txtDisplayCharacter();
+        auto* decimal = Child<QLineEdit>(&window, "txtASCIIDecimalCharacter");
+        auto* hex = Child<QLineEdit>(&window, "txtASCIIHexCharacter");
+        auto* display = Child<QLineEdit>(&window, "txtDisplayCharacter");
+        decimal->setText(QStringLiteral("65"));
+        hex->setText(QStringLiteral("41"));
+        display->setText(QStringLiteral("A"));
+        ScriptedMessageBoxes boxes;
+        Enter(Child<QLineEdit>(&window, qPrintable(box)), input.input, input.way);
+        QCOMPARE(decimal->text(), input.decimal);
+        QCOMPARE(hex->text(), input.hex);
+        QCOMPARE(display->text(), input.display);
+        QCOMPARE(boxes.Texts(), input.messages);
+        for (const auto& shown : boxes.All()) {
+            QCOMPARE(shown.icon, MsgIcon::Exclamation);
+        }
 
-        const struct {
-            const char* name;
-            QLineEdit* box;
-            const std::vector<TranslationRow>* rows;
-        } boxesUnderTest[] = {{"txtASCIIDecimalCharacter", decimal, &kDecimalRows},
-                              {"txtASCIIHexCharacter", hex, &kHexRows},
-                              {"txtDisplayCharacter", display, &kDisplayRows}};
-        for (const auto& under : boxesUnderTest) {
-            QCOMPARE(under.box->objectName(), QString::fromLatin1(under.name));
-            for (const TranslationRow& row : *under.rows) {
-                const QByteArray label = Label(under.name, row.way, row.input);
-                decimal->setText(QStringLiteral("65"));
-                hex->setText(QStringLiteral("41"));
-                display->setText(QStringLiteral("A"));
-                ScriptedMessageBoxes boxes;
-                Enter(under.box, row.input, row.way);
-                QVERIFY2(decimal->text() == row.decimal, qPrintable(label + " decimal " + decimal->text()));
-                QVERIFY2(hex->text() == row.hex, qPrintable(label + " hex " + hex->text()));
-                QVERIFY2(display->text() == row.display, label.constData());
-                QVERIFY2(boxes.Texts() == row.messages,
-                         qPrintable(label + " messages " + boxes.Texts().join(QLatin1Char('|'))));
-                for (const auto& shown : boxes.All()) {
-                    QVERIFY2(shown.icon == MsgIcon::Exclamation, label.constData());
-                }
-                QVERIFY2(window.isVisible(), label.constData());
-            }
+        // A key held in the display box shows its own code while it is down, the box's once it
+        // is released; Backspace over the character shows its own code and converts nothing.
+        if (box == QStringLiteral("txtDisplayCharacter") && row == 0) {
+            display->deselect();
+            display->end(false);
+            QTest::keyPress(display, Qt::Key_B, Qt::NoModifier);  // 'b'
+            QCOMPARE(decimal->text(), QStringLiteral("98"));
+            QTest::keyRelease(display, Qt::Key_B, Qt::NoModifier);
+            QCOMPARE(decimal->text(), QStringLiteral("128"));
+            display->selectAll();
+            QTest::keyClick(display, Qt::Key_Backspace);
+            QCOMPARE(decimal->text() + hex->text() + display->text(), QStringLiteral("88"));
+            QTest::keyClick(display, Qt::Key_Shift);  // a key with no character converts nothing
+            QCOMPARE(decimal->text() + hex->text() + display->text(), QStringLiteral("88"));
         }
     }
 
-    void BaudRateBoxRefusesTextThatIsNoRate() {
-        for (const BaudRow& row : kBaudRows) {
-            const QByteArray label = Label("cboBaudRate", row.way, row.input);
-            qm::test::WindowFixture f;
-            f.Show();
-            QLineEdit* edit = f.Combo("cboBaudRate")->lineEdit();
-            Enter(edit, row.input, row.way);
-            QVERIFY2(f.Combo("cboBaudRate")->currentText() == row.after,
-                     qPrintable(label + " -> " + f.Combo("cboBaudRate")->currentText()));
-            QVERIFY2(f.boxes.Texts() == Times(row.messages, kBaudMessage), label.constData());
-            QVERIFY2(f.Combo("cboBaudRate")->count() == 17, label.constData());  // nothing joins the list
+    void BaudRateBox_data() { AddRows({"cboBaudRate"}, kBaudRows); }
+    void BaudRateBox() {
+        QFETCH(int, row);
+        const BaudRow& input = kBaudRows[static_cast<std::size_t>(row)];
+        qm::test::WindowFixture f;
+        f.Show();
+        Enter(f.Combo("cboBaudRate")->lineEdit(), input.input, input.way);
+        QCOMPARE(f.Combo("cboBaudRate")->currentText(), input.after);
+        QCOMPARE(f.boxes.Texts(), Times(input.messages, kBaudMessage));
+        QCOMPARE(f.Combo("cboBaudRate")->count(), 17);  // nothing joins the list
 
-            f.boxes.Clear();
-            f.Find<QPushButton>("cmdApply")->click();
-            QVERIFY2(f.boxes.All().empty(), label.constData());
-            QVERIFY2(f.settings.BaudRate() == row.after.toInt(), label.constData());
-            // The settings text Connect builds from the box is one the serial control takes.
-            QVERIFY2(f.window->OpenPort(), label.constData());
-            QVERIFY_THROWS_NO_EXCEPTION(qm::LineSettings::Parse(f.serial.Settings()));
-            QVERIFY2(f.terminates == 0 && f.window->isVisible(), label.constData());
-        }
+        f.boxes.Clear();
+        f.Find<QPushButton>("cmdApply")->click();
+        QVERIFY(f.boxes.All().empty());
+        QCOMPARE(f.settings.BaudRate(), input.after.toInt());
+        // The settings text Connect builds from the box is one the serial control takes.
+        QVERIFY(f.window->OpenPort());
+        QVERIFY_THROWS_NO_EXCEPTION(qm::LineSettings::Parse(f.serial.Settings()));
+        QVERIFY(f.terminates == 0 && f.window->isVisible());
     }
 };
 

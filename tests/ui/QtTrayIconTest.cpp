@@ -22,13 +22,10 @@ void QtTrayIconTest::menuHoldsExitThenProperties() {
     QtTrayIcon tray(ApplicationIcon());
     QMenu* menu = tray.mnuFile();
     QCOMPARE(menu->objectName(), QStringLiteral("mnuFile"));
-    QCOMPARE(menu->title(), QStringLiteral("&File"));
     const QList<QAction*> actions = menu->actions();
     QCOMPARE(actions.size(), 2);
     QCOMPARE(actions[0]->objectName(), QStringLiteral("mnuFileExit"));
-    QCOMPARE(actions[0]->text(), QStringLiteral("&Exit"));
     QCOMPARE(actions[1]->objectName(), QStringLiteral("mnuFileProperties"));
-    QCOMPARE(actions[1]->text(), QStringLiteral("&Properties"));
 
     int exits = 0;
     int properties = 0;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "road/Road.h"
+#include "settings/SettingsLayout.h"
 #include "settings/SettingsRecord.h"
 #include "support/CoreManualTimer.h"
 #include "support/CoreOsVersions.h"
@@ -49,37 +50,12 @@ public:
     std::vector<std::string> tips;
 };
 
-// The settings an installation starts with, with the port list's first port saved.
+// The settings an installation starts with (COM1:, the port list's first port, saved).
 inline void FillDefaultSettings(SettingsRecord& s) {
-    s.ConnectOnApplicationStartup(0);
-    s.RunOnSystemStartup(0);
-    s.MovementIncrementX(2);
-    s.MovementIncrementY(2);
-    s.MovementDelay(2);
-    s.N_ASCII(1);
-    s.E_ASCII(2);
-    s.S_ASCII(3);
-    s.W_ASCII(4);
-    s.NE_ASCII(5);
-    s.NW_ASCII(6);
-    s.SE_ASCII(7);
-    s.SW_ASCII(11);
-    s.STOP_ASCII(12);
-    s.BouncyMouse(0);
-    s.BouncyMouseAngle(90);
-    s.LEFT_SCLICK_ASCII(14);
-    s.LEFT_DCLICK_ASCII(15);
-    s.RIGHT_SCLICK_ASCII(16);
-    s.RIGHT_DCLICK_ASCII(17);
-    s.TestPorts(0);
-    s.BaudRate(2400);
-    s.DataBits(8);
-    s.FlowControl("None");
-    s.Handshaking("None");
-    s.Parity("None");
-    s.PortName("COM1:");
-    s.StopBits(1);
-    s.ASCIISequence(0);
+    for (const layout::Setting& setting : layout::Settings()) {
+        const Variant& value = setting.fallback.value;
+        layout::Load(setting, s, value.IsMissing() ? Variant(setting.fallback.installedCode) : value);
+    }
 }
 
 // The main window over fakes of everything outside it: a scripted serial control, a desktop in
@@ -143,6 +119,17 @@ struct WindowFixture {
         const int index = combo->findText(text);
         combo->setCurrentIndex(index);
         emit combo->activated(index);
+    }
+
+    // The port, the enabled commands, the movement, the pending flag and the window, in a line.
+    QString State() const {
+        QString state = serial.PortOpen() ? "open" : "closed";
+        for (const char* command : {"cmdOpenPort", "cmdClosePort", "cmdApply"}) {
+            state += Find<QWidget>(command)->isEnabled() ? QString(" ") + (command + 3) : "";
+        }
+        state += timer.Enabled() ? " moving" : "";
+        state += window->Dirty() ? " dirty" : "";
+        return state + (window->isMinimized() ? " minimised" : "") + (window->isVisible() ? "" : " hidden");
     }
 
     PortListView* Ports() const { return Find<PortListView>("lvwPort"); }

@@ -7,84 +7,21 @@
 
 #include <sys/types.h>
 
-#include <chrono>
-#include <functional>
 #include <memory>
-#include <optional>
 #include <string>
-#include <utility>
+#include <tuple>
 #include <vector>
 
 #include "support/TempDir.h"
 #include "support/gui/PtyPair.h"
+#include "support/gui/XEventRecorder.h"
 #include "support/gui/XvfbFixture.h"
-
-struct _XDisplay;
 
 namespace qm::test {
 
-std::string FindOnPath(const std::string& program);
-// Polls the condition every 25 ms until it holds or the time is up; its last answer.
-bool Eventually(const std::function<bool()>& condition,
-                std::chrono::milliseconds timeout = std::chrono::seconds(15));
 std::vector<std::string> Lines(const std::string& text);
 // User and system CPU time a process has used so far.
 double CpuMilliseconds(pid_t pid);
-
-// A child process with environment additions, ended (SIGTERM, then SIGKILL) with the object.
-class Process {
-public:
-    // output: a file that takes the child's standard output and error ("" keeps the test's).
-    Process(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
-            const std::string& folder = {}, const std::string& output = {});
-    ~Process();
-    Process(const Process&) = delete;
-    Process& operator=(const Process&) = delete;
-
-    pid_t Pid() const { return pid_; }
-    bool Running();
-    // The exit status once the child has ended within the time (128 + signal when killed).
-    std::optional<int> WaitForExit(std::chrono::milliseconds timeout);
-
-private:
-    void Reap();
-    pid_t pid_ = -1;
-    std::optional<int> status_;
-};
-
-// A plain X client that looks at the display: windows by name, the pointer, and what is held.
-class Looker {
-public:
-    explicit Looker(const std::string& display);
-    ~Looker();
-    Looker(const Looker&) = delete;
-    Looker& operator=(const Looker&) = delete;
-
-    bool TrayManagerPresent();
-    // The first window whose name begins with prefix, with its name.
-    std::optional<std::pair<unsigned long, std::string>> FindNamed(const std::string& prefix);
-    // The window on screen with this very name; 0 when there is none.
-    unsigned long FindShown(const std::string& name);
-    // Waits for it (15 s); 0 when it did not come.
-    unsigned long WaitShown(const std::string& name);
-    bool Viewable(unsigned long window);
-    // A point of a window (its top left corner by default) in root coordinates.
-    std::pair<int, int> ToRoot(unsigned long window, int x = 0, int y = 0);
-    std::pair<int, int> Centre(unsigned long window);
-    std::pair<int, int> Pointer();
-    // Buttons and keys held down on the display now, as the server sees them.
-    unsigned ButtonsDown();
-    int KeysDown();
-    // Asks a top-level window to close, as a window manager's close button does.
-    void Close(unsigned long window);
-
-private:
-    std::pair<std::pair<int, int>, unsigned> QueryPointer();
-    std::string NameOf(unsigned long window);
-    std::optional<std::pair<unsigned long, std::string>> Search(
-        unsigned long window, const std::function<bool(unsigned long, const std::string&)>& wanted);
-    _XDisplay* display_;
-};
 
 // How the settings tree of a run differs from the one the settings tool makes.
 struct LaunchOptions {
@@ -118,11 +55,8 @@ public:
     const std::string& Display() const { return xvfb_.Display(); }
     Looker& Desktop() { return looker_; }
     PtyPair& Line() { return *line_; }
-    // The path the settings map COM7: to: a link to the pseudo-terminal of the moment.
+    // The path the settings map COM7: to: a link to the pseudo-terminal.
     const std::string& DevicePath() const { return devicePath_; }
-    // A new pseudo-terminal behind the same device path, as when the device is plugged in again.
-    void ReplaceLine();
-    TempDir& Folder() { return dir_; }
     const std::string& Hive() const { return hive_; }
     std::string Log() const;
     std::string Output() const;

@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <filesystem>
 #include <stdexcept>
 #include <thread>
 
@@ -63,6 +64,13 @@ bool PtyPair::WaitUntilWaiting(int count) const {
         }
         std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
+}
+
+void PtyPair::LinkAt(const std::string& link) const {
+    const std::string fresh = link + ".new";
+    std::filesystem::remove(fresh);
+    std::filesystem::create_symlink(devicePath_, fresh);
+    std::filesystem::rename(fresh, link);
 }
 
 void PtyPair::CloseFarEnd() {

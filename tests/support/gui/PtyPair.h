@@ -25,6 +25,9 @@ public:
     bool WaitUntilWaiting(int count) const;
     // The far end goes away, as a device that is unplugged.
     void CloseFarEnd();
+    // Points the symbolic link at this device, replacing what it pointed at in one step, as a
+    // device plugged in again under the same name.
+    void LinkAt(const std::string& link) const;
 
 private:
     int master_ = -1;

@@ -1,5 +1,6 @@
 #include "support/gui/XEventRecorder.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <poll.h>
@@ -8,13 +9,113 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "support/gui/XvfbFixture.h"
+
 namespace qm::test {
 
-XEventRecorder::XEventRecorder(const std::string& display) {
-    display_ = XOpenDisplay(display.c_str());
+Looker::Looker(const std::string& display) : display_(XOpenDisplay(display.c_str())) {
     if (display_ == nullptr) {
         throw std::runtime_error("cannot open X display " + display);
     }
+}
+
+Looker::~Looker() {
+    XCloseDisplay(display_);
+}
+
+bool Looker::TrayManagerPresent() {
+    return XGetSelectionOwner(display_, XInternAtom(display_, "_NET_SYSTEM_TRAY_S0", False)) != None;
+}
+
+std::optional<std::pair<unsigned long, std::string>> Looker::FindNamed(const std::string& prefix) {
+    return Search(DefaultRootWindow(display_),
+                  [&](unsigned long, const std::string& name) { return name.rfind(prefix, 0) == 0; });
+}
+
+unsigned long Looker::WaitShown(const std::string& name) {
+    std::optional<std::pair<unsigned long, std::string>> found;
+    Eventually([&] {
+        found = Search(DefaultRootWindow(display_), [&](unsigned long window, const std::string& its) {
+            return its == name && Viewable(window);
+        });
+        return found.has_value();
+    });
+    return found ? found->first : 0;
+}
+
+bool Looker::Viewable(unsigned long window) {
+    XWindowAttributes attributes{};
+    return XGetWindowAttributes(display_, window, &attributes) != 0 && attributes.map_state == IsViewable;
+}
+
+std::pair<int, int> Looker::ToRoot(unsigned long window, int x, int y) {
+    int rootX = 0;
+    int rootY = 0;
+    Window child = 0;
+    XTranslateCoordinates(display_, window, DefaultRootWindow(display_), x, y, &rootX, &rootY, &child);
+    return {rootX, rootY};
+}
+
+std::pair<int, int> Looker::Centre(unsigned long window) {
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(display_, window, &attributes);
+    return ToRoot(window, attributes.width / 2, attributes.height / 2);
+}
+
+void Looker::Close(unsigned long window) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display_, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display_, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display_, window, False, NoEventMask, &event);
+    XFlush(display_);
+}
+
+std::string Looker::NameOf(unsigned long window) {
+    // Qt names its windows in UTF-8 (_NET_WM_NAME).
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    std::string name;
+    if (XGetWindowProperty(display_, window, XInternAtom(display_, "_NET_WM_NAME", False), 0, 4096, False,
+                           XInternAtom(display_, "UTF8_STRING", False), &type, &format, &count, &after,
+                           &data) == Success &&
+        data != nullptr) {
+        name.assign(reinterpret_cast<char*>(data), count);
+        XFree(data);
+    }
+    return name;
+}
+
+std::optional<std::pair<unsigned long, std::string>> Looker::Search(
+    unsigned long window, const std::function<bool(unsigned long, const std::string&)>& wanted) {
+    const std::string name = NameOf(window);
+    if (!name.empty() && wanted(window, name)) {
+        return std::make_pair(window, name);
+    }
+    Window root = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    if (XQueryTree(display_, window, &root, &parent, &children, &count) == 0) {
+        return std::nullopt;
+    }
+    std::optional<std::pair<unsigned long, std::string>> found;
+    for (unsigned i = 0; i < count && !found; ++i) {
+        found = Search(children[i], wanted);
+    }
+    if (children != nullptr) {
+        XFree(children);
+    }
+    return found;
+}
+
+XEventRecorder::XEventRecorder(const std::string& display) : Looker(display) {
     const int screen = DefaultScreen(display_);
     XSetWindowAttributes attributes{};
     attributes.override_redirect = True;
@@ -54,9 +155,6 @@ XEventRecorder::~XEventRecorder() {
     }
     if (inputMethod_ != nullptr) {
         XCloseIM(inputMethod_);
-    }
-    if (display_ != nullptr) {
-        XCloseDisplay(display_);
     }
 }
 
@@ -129,7 +227,7 @@ void XEventRecorder::Record(XEvent& event) {
     }
 }
 
-std::pair<int, int> XEventRecorder::Pointer() {
+std::pair<int, int> Looker::Pointer() {
     Window root = 0;
     Window child = 0;
     int rootX = 0;
@@ -142,7 +240,7 @@ std::pair<int, int> XEventRecorder::Pointer() {
     return {rootX, rootY};
 }
 
-std::string XEventRecorder::Held() {
+std::string Looker::Held() {
     std::string held;
     char keys[32];
     XQueryKeymap(display_, keys);
@@ -164,7 +262,7 @@ std::string XEventRecorder::Held() {
     return held;
 }
 
-void XEventRecorder::WarpPointer(int x, int y) {
+void Looker::WarpPointer(int x, int y) {
     XWarpPointer(display_, None, DefaultRootWindow(display_), 0, 0, 0, 0, x, y);
     XSync(display_, False);
 }

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,42 @@ struct _XIC;
 
 namespace qm::test {
 
+// A plain X client that looks at the display: windows by name, the pointer, and what is held.
+class Looker {
+public:
+    // Throws std::runtime_error when the display cannot be opened.
+    explicit Looker(const std::string& display);
+    virtual ~Looker();
+    Looker(const Looker&) = delete;
+    Looker& operator=(const Looker&) = delete;
+
+    bool TrayManagerPresent();
+    // The first window whose name begins with prefix, with its name.
+    std::optional<std::pair<unsigned long, std::string>> FindNamed(const std::string& prefix);
+    // Waits (15 s) for the window on screen with this very name; 0 when it did not come.
+    unsigned long WaitShown(const std::string& name);
+    bool Viewable(unsigned long window);
+    // A point of a window (its top left corner by default) in root coordinates.
+    std::pair<int, int> ToRoot(unsigned long window, int x = 0, int y = 0);
+    std::pair<int, int> Centre(unsigned long window);
+    // Asks a top-level window to close, as a window manager's close button does.
+    void Close(unsigned long window);
+
+    // The keys and the modifiers or buttons held on the display now; empty when none is.
+    std::string Held();
+    // The pointer as this client sees it, and a move of it (both waited for).
+    std::pair<int, int> Pointer();
+    void WarpPointer(int x, int y);
+
+protected:
+    _XDisplay* display_;
+
+private:
+    std::string NameOf(unsigned long window);
+    std::optional<std::pair<unsigned long, std::string>> Search(
+        unsigned long window, const std::function<bool(unsigned long, const std::string&)>& wanted);
+};
+
 // A second X client that sees injected input the way an application does: a full-screen
 // window with the keyboard focus that records key and button events as they arrive, each
 // key translated with the layout of that moment (including the modifiers held).
@@ -19,13 +56,10 @@ namespace qm::test {
 // Events read as "+A" / "-a" (key press / release, the keysym name typed) and "+button1" /
 // "-button1". The text the key presses type is kept as well, read the way an application reads
 // it (Xutf8LookupString, no composing).
-class XEventRecorder {
+class XEventRecorder final : public Looker {
 public:
-    // Throws std::runtime_error when the display cannot be opened.
     explicit XEventRecorder(const std::string& display);
-    ~XEventRecorder();
-    XEventRecorder(const XEventRecorder&) = delete;
-    XEventRecorder& operator=(const XEventRecorder&) = delete;
+    ~XEventRecorder() override;
 
     // Reads events until done() holds or the timeout passes; returns done()'s last answer.
     bool WaitUntil(const std::function<bool()>& done,
@@ -41,18 +75,10 @@ public:
         text_.clear();
     }
 
-    // The keys and the modifiers or buttons held on the display now; empty when none is.
-    std::string Held();
-
-    // The pointer as this client sees it, and a move of it (both waited for).
-    std::pair<int, int> Pointer();
-    void WarpPointer(int x, int y);
-
 private:
     void Read();
     void Record(_XEvent& event);
 
-    _XDisplay* display_ = nullptr;
     unsigned long window_ = 0;
     _XIM* inputMethod_ = nullptr;
     _XIC* inputContext_ = nullptr;

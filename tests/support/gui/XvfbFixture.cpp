@@ -7,147 +7,127 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <sstream>
 #include <stdexcept>
 #include <thread>
-#include <vector>
+
+using namespace std::chrono_literals;
 
 namespace qm::test {
 
-namespace {
-
-constexpr auto kStartTimeout = std::chrono::seconds(30);
-constexpr auto kStopTimeout = std::chrono::seconds(5);
-
-// Reads the display number Xvfb writes once it is ready; "" if it never does.
-std::string ReadDisplayNumber(int fd, pid_t pid) {
-    std::string number;
-    const auto deadline = std::chrono::steady_clock::now() + kStartTimeout;
-    while (std::chrono::steady_clock::now() < deadline) {
-        pollfd waiting{fd, POLLIN, 0};
-        const int ready = ::poll(&waiting, 1, 100);
-        if (ready < 0 && errno != EINTR) {
-            return {};
-        }
-        if (ready > 0) {
-            char buffer[32];
-            const ssize_t got = ::read(fd, buffer, sizeof buffer);
-            if (got <= 0) {
-                return {};  // closed without a number: it failed to start
-            }
-            number.append(buffer, static_cast<std::size_t>(got));
-            if (number.find('\n') != std::string::npos) {
-                return number.substr(0, number.find('\n'));
-            }
-        }
-        int status = 0;
-        if (::waitpid(pid, &status, WNOHANG) == pid) {
-            return {};
-        }
-    }
-    return {};
-}
-
-}  // namespace
-
-std::string XvfbFixture::Program() {
+std::string FindOnPath(const std::string& program) {
     const char* path = std::getenv("PATH");
-    std::string folders = path != nullptr ? path : "/usr/bin:/bin";
-    std::size_t start = 0;
-    while (start <= folders.size()) {
-        const std::size_t colon = folders.find(':', start);
-        const std::string folder =
-            folders.substr(start, colon == std::string::npos ? std::string::npos : colon - start);
-        const std::string candidate = (folder.empty() ? "." : folder) + "/Xvfb";
+    std::stringstream folders(path != nullptr ? path : "/usr/bin:/bin");
+    std::string folder;
+    while (std::getline(folders, folder, ':')) {
+        const std::string candidate = (folder.empty() ? "." : folder) + "/" + program;
         if (::access(candidate.c_str(), X_OK) == 0) {
             return candidate;
         }
-        if (colon == std::string::npos) {
-            break;
-        }
-        start = colon + 1;
     }
     return {};
 }
 
-XvfbFixture::XvfbFixture(int width, int height) : width_(width), height_(height) {
-    const std::string program = Program();
-    if (program.empty()) {
-        throw std::runtime_error("Xvfb is not installed");
+bool Eventually(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+    const auto until = std::chrono::steady_clock::now() + timeout;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= until) {
+            return condition();
+        }
+        std::this_thread::sleep_for(25ms);
     }
-    int pipeFds[2];
-    if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
-        throw std::runtime_error("pipe failed");
-    }
-    const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
-    // The child's end of the pipe becomes descriptor 3, the number Xvfb is told to write to.
-    std::vector<std::string> arguments = {program,    "-displayfd", "3", "-nolisten", "tcp",
-                                          "-noreset", "-screen",    "0", screen};
-    std::vector<char*> argv;
-    for (std::string& argument : arguments) {
-        argv.push_back(argument.data());
-    }
-    argv.push_back(nullptr);
+    return true;
+}
 
+Process::Process(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
+                 const std::string& folder, const std::string& output, int keep) {
     const pid_t parent = ::getpid();
     pid_ = ::fork();
-    if (pid_ < 0) {
-        ::close(pipeFds[0]);
-        ::close(pipeFds[1]);
-        throw std::runtime_error("fork failed");
-    }
     if (pid_ == 0) {
-        // Only async-signal-safe calls here. The server goes when the test process does.
         ::prctl(PR_SET_PDEATHSIG, SIGTERM);
         if (::getppid() != parent) {
             ::_exit(127);
         }
-        if (pipeFds[1] == 3) {
-            ::fcntl(3, F_SETFD, 0);
-        } else {
-            ::dup2(pipeFds[1], 3);  // dup2 clears close-on-exec on the copy
+        if (keep >= 0) {
+            ::fcntl(keep, F_SETFD, 0);
         }
-        const int null = ::open("/dev/null", O_RDWR);
-        if (null >= 0) {
-            ::dup2(null, 0);
-            ::dup2(null, 1);
-            ::dup2(null, 2);
+        if (!output.empty() && std::freopen(output.c_str(), "w", stdout) != nullptr) {
+            ::dup2(::fileno(stdout), 2);
         }
+        for (const std::string& setting : environment) {
+            const std::size_t eq = setting.find('=');
+            ::setenv(setting.substr(0, eq).c_str(), setting.substr(eq + 1).c_str(), 1);
+        }
+        if (!folder.empty() && ::chdir(folder.c_str()) != 0) {
+            ::_exit(126);
+        }
+        std::vector<char*> argv;
+        for (const std::string& argument : arguments) {
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        }
+        argv.push_back(nullptr);
         ::execv(argv[0], argv.data());
         ::_exit(127);
     }
-    ::close(pipeFds[1]);
-    const std::string number = ReadDisplayNumber(pipeFds[0], pid_);
-    ::close(pipeFds[0]);
-    if (number.empty()) {
-        Stop();
+}
+
+Process::~Process() {
+    for (const int signal : {SIGTERM, SIGKILL}) {
+        if (Running()) {
+            ::kill(pid_, signal);
+            WaitForExit(5s);
+        }
+    }
+}
+
+bool Process::Running() {
+    int raw = 0;
+    if (pid_ > 0 && !status_ && ::waitpid(pid_, &raw, WNOHANG) == pid_) {
+        status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+    }
+    return pid_ > 0 && !status_;
+}
+
+std::optional<int> Process::WaitForExit(std::chrono::milliseconds timeout) {
+    const auto until = std::chrono::steady_clock::now() + timeout;
+    while (Running() && std::chrono::steady_clock::now() < until) {
+        std::this_thread::sleep_for(10ms);
+    }
+    return status_;
+}
+
+XvfbFixture::XvfbFixture(int width, int height) {
+    const std::string program = Program();
+    int ready[2];
+    if (program.empty() || ::pipe2(ready, O_CLOEXEC) != 0) {
+        throw std::runtime_error("Xvfb is not installed, or no pipe");
+    }
+    // Xvfb writes its display number to the pipe once it takes connections.
+    server_ = std::make_unique<Process>(
+        std::vector<std::string>{program, "-displayfd", std::to_string(ready[1]), "-nolisten", "tcp",
+                                 "-noreset", "-screen", "0",
+                                 std::to_string(width) + "x" + std::to_string(height) + "x24"},
+        std::vector<std::string>{}, std::string(), "/dev/null", ready[1]);
+    ::close(ready[1]);
+    std::string number;
+    Eventually(
+        [&] {
+            pollfd waiting{ready[0], POLLIN, 0};
+            char buffer[32];
+            ssize_t got = 0;
+            if (::poll(&waiting, 1, 0) > 0 && (got = ::read(ready[0], buffer, sizeof buffer)) > 0) {
+                number.append(buffer, static_cast<std::size_t>(got));
+            }
+            return number.find('\n') != std::string::npos || got < 0 || !server_->Running();
+        },
+        30s);
+    ::close(ready[0]);
+    if (number.find('\n') == std::string::npos) {
         throw std::runtime_error("Xvfb did not start");
     }
-    display_ = ":" + number;
-}
-
-XvfbFixture::~XvfbFixture() {
-    Stop();
-}
-
-void XvfbFixture::Stop() {
-    if (pid_ <= 0) {
-        return;
-    }
-    ::kill(pid_, SIGTERM);
-    const auto deadline = std::chrono::steady_clock::now() + kStopTimeout;
-    int status = 0;
-    while (::waitpid(pid_, &status, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, &status, 0);
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    pid_ = -1;
+    display_ = ":" + number.substr(0, number.find('\n'));
 }
 
 }  // namespace qm::test

@@ -1,0 +1,840 @@
+// The dialogs: "Mouse Movement : Advanced" (what OK stores and when, the X/Y question, the bounce
+// options, the speed test tick by tick), the Mouse tab's code editors (hover texts, the hotspots'
+// dialogs, the code dialogs' checks, key filters and Esc), "Startup Options:" (the run-at-log-on
+// question word for word) and the About box (version, links, the scrolling description and the
+// system information program). Bad text in every box is in BadInputTest.
+#include <QApplication>
+#include <QCheckBox>
+#include <QDesktopServices>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <QtTest>
+#include <cstring>
+#include <functional>
+#include <map>
+
+#include "ports/SerialControl.h"
+#include "support/FakeRegistry.h"
+#include "ui/AboutInfo.h"
+#include "ui/Child.h"
+#include "ui/MouseCodesPanel.h"
+#include "ui/PendingState.h"
+#include "ui/ScriptedMessageBoxes.h"
+#include "ui/common/UpDownControl.h"
+#include "ui/frmASCIIValue.h"
+#include "ui/frmAbout.h"
+#include "ui/frmMouseClickASCIIValue.h"
+#include "ui/frmMouseMovementAdvanced.h"
+#include "ui/frmStartupOptions.h"
+
+using namespace qm;
+using qm::test::Child;
+using qm::test::FakeRegistry;
+using qm::test::ScriptedMessageBoxes;
+
+namespace {
+
+const QString kUnavailable = QStringLiteral("System Information Is Unavailable At This Time");
+
+std::string Text(const char* text) {
+    return std::string(text) + '\0';
+}
+
+// Points PATH at one folder for as long as it lives.
+class PathOnly {
+public:
+    explicit PathOnly(const QString& folder) : saved_(qgetenv("PATH")) {
+        qputenv("PATH", folder.toLocal8Bit());
+    }
+    ~PathOnly() { qputenv("PATH", saved_); }
+
+private:
+    QByteArray saved_;
+};
+
+const QString kUnequalQuestion = QStringLiteral(
+    "X and Y increment values are not the same - this will result in erratic movement behaviour\r\n\r\n"
+    "Are you sure you want to continue");
+
+struct Opened {
+    explicit Opened(MovementTuning t) {
+        dialog.MovementDelay(t.MovementDelay);
+        dialog.MovementIncrementX(t.MovementIncrementX);
+        dialog.MovementIncrementY(t.MovementIncrementY);
+        dialog.BouncyMouse(t.BouncyMouse);
+        dialog.BouncyMouseAngle(t.BouncyMouseAngle);
+        dialog.show();
+    }
+    QLineEdit* Box(const char* name) { return Child<QLineEdit>(&dialog, name); }
+    void Press(const char* name) { Child<QAbstractButton>(&dialog, name)->click(); }
+    void Tick() { QMetaObject::invokeMethod(Child<QTimer>(&dialog, "tmrSpeedTest"), "timeout"); }
+    int CursorLeft() { return Child<QLabel>(&dialog, "imgCursor")->x(); }
+    bool CursorShown() { return Child<QLabel>(&dialog, "imgCursor")->isVisible(); }
+
+    frmMouseMovementAdvanced dialog;
+};
+
+MovementTuning Tuning(float delay, float x, float y, qint16 bouncy, qint16 angle) {
+    return {delay, x, y, bouncy, angle};
+}
+
+const QString kSingleMessage =
+    QStringLiteral("Single Click ASCII Code must be a whole number between 0 and 255)");
+
+// Runs body against the modal dialog once it is up, and makes sure it goes away again, so a
+// failing check never leaves the test waiting on a dialog.
+template <typename Dialog>
+void WhenModal(std::function<void(Dialog*)> body) {
+    QTimer::singleShot(0, [body] {
+        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) {
+            return;
+        }
+        body(dialog);
+        if (dialog->isVisible()) {
+            dialog->reject();
+        }
+    });
+}
+
+// The mouse moving to a point of the widget, hit-tested by Qt as a real move would be.
+void HoverAt(QWidget* widget, QPointF fraction) {
+    QTest::mouseMove(widget, QPoint(static_cast<int>(fraction.x() * widget->width()),
+                                    static_cast<int>(fraction.y() * widget->height())));
+}
+
+// The Mouse tab's two panels over one working copy.
+struct Panels {
+    Panels() {
+        auto* layout = new QVBoxLayout(&window);
+        layout->addWidget(compass);
+        layout->addWidget(buttons);
+        compass->SetWorkingCopy(&working);
+        buttons->SetWorkingCopy(&working);
+        window.show();
+    }
+    WorkingCopy working;
+    QWidget window;
+    CompassCodesPanel* compass = new CompassCodesPanel(&window);
+    ButtonCodesPanel* buttons = new ButtonCodesPanel(&window);
+};
+
+void TypeInto(QLineEdit* box, const QString& text) {
+    box->selectAll();
+    QTest::keyClicks(box, text);
+}
+
+const QString kRunQuestion = QStringLiteral(
+    "This option will add the application to the system startup sequence.  \r\n"
+    "To fully use this feature, you should ensure that 'Connect on App Startup' is also selected.\r\n"
+    "This will start the application to enable log on via Quillmotion.\r\n"
+    "\r\n"
+    "NB: This should only be used when Port settings are known and will not change from logon to logon.\r\n"
+    "Are you sure you want to continue?");
+const QString kRestart =
+    QStringLiteral("This change will take effect the next time you restart your computer");
+
+}  // namespace
+
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void Open(const QUrl& url) { opened << url; }
+};
+
+class DialogsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+
+    void LinksTurnRedWhilePressedAndOpenTheirCaption() {
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "Open");
+        frmAbout about(nullptr);
+        about.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&about));
+        QCOMPARE(about.findChild<QLabel*>("lblVersion")->text(), QStringLiteral("Beta Version %1.%2.%3")
+                                                                     .arg(QM_VERSION_MAJOR)
+                                                                     .arg(QM_VERSION_MINOR)
+                                                                     .arg(QM_VERSION_PATCH));
+        const char* names[] = {"lblKelvayLink", "lblProductLink", "lblOstrandLink", "lblCompanyLink"};
+        for (const char* name : names) {
+            auto* link = about.findChild<LinkLabel*>(QString::fromLatin1(name));
+            QVERIFY2(link != nullptr, name);
+            QCOMPARE(link->TextColour(), QColor(Qt::blue));
+            QTest::mousePress(link, Qt::LeftButton);
+            QCOMPARE(link->TextColour(), QColor(Qt::red));
+            QTest::mouseRelease(link, Qt::LeftButton);
+            QCOMPARE(link->TextColour(), QColor(Qt::blue));
+            QCOMPARE(catcher.opened.back().toString(), link->text());
+        }
+        QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+        QCOMPARE(catcher.opened.size(), 4);
+        // Three links scroll with the description; the maker's sits outside it.
+        auto* container = about.findChild<QWidget*>("pctContainer");
+        QVERIFY(container->isAncestorOf(about.findChild<QWidget*>("lblOstrandLink")));
+        QVERIFY(!container->isAncestorOf(about.findChild<QWidget*>("lblCompanyLink")));
+        QVERIFY(about.findChild<QPushButton*>("cmdOK")->isDefault());
+        QTest::keyClick(&about, Qt::Key_Escape);
+        QVERIFY(!about.isVisible());
+    }
+
+    void ScrollBarSlidesTheDescription() {
+        frmAbout about(nullptr);
+        about.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&about));
+        auto* window = about.findChild<QFrame*>("pctDescription");
+        auto* container = about.findChild<QWidget*>("pctContainer");
+        auto* bar = about.findChild<QScrollBar*>("vscDescription");
+        QCOMPARE(bar->maximum(), container->height() - window->contentsRect().height());
+        QVERIFY(bar->maximum() > 0);  // the description is taller than its window
+        const int top = container->y();
+        bar->setValue(bar->maximum());
+        QCOMPARE(container->y(), top - bar->maximum());
+        QCOMPARE(container->geometry().bottom(), window->contentsRect().bottom());
+    }
+
+    void GetKeyValueAsksOnlyToReadAndReadsTextAndNumbers() {
+        FakeRegistry registry;
+        registry.AddValue("SOFTWARE\\Test", "Text", REG_SZ, Text("C:\\Tools\\info.exe"));
+        registry.AddValue("SOFTWARE\\Test", "Bare", REG_SZ, "no terminator");
+        registry.AddValue("SOFTWARE\\Test", "Number", REG_DWORD, std::string("\x2a\x01\x00\x00", 4));
+        registry.AddValue("SOFTWARE\\Test", "Expand", REG_EXPAND_SZ, Text("%TEMP%"));
+        frmAbout about(&registry);
+        // Text with or without its terminator, a number as the old code wrote it; a type it
+        // does not read leaves the value as it was, one that is not there empties it.
+        for (const auto& [name, found, read] : {std::tuple{"Text", true, "C:\\Tools\\info.exe"},
+                                                {"Bare", true, "no terminator"},
+                                                {"Number", true, "&h12A"},
+                                                {"Expand", true, "kept"},
+                                                {"Missing", false, ""}}) {
+            std::string value = "kept";
+            QCOMPARE(about.GetKeyValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Test", name, value), found);
+            QCOMPARE(value, std::string(read));
+        }
+        std::string value = "x";
+        QVERIFY(!about.GetKeyValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Nothing", "Text", value));
+        QCOMPARE(value, std::string());
+        QCOMPARE(registry.OpenKeys(), std::size_t{0});  // every key opened was closed again
+        for (REGSAM mask : registry.asked) {
+            QCOMPARE(mask & (KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_CREATE_LINK), REGSAM{0});
+            QVERIFY(mask & KEY_QUERY_VALUE);
+        }
+    }
+
+    void SysInfoStartsWhatTheRegistryNamesElseWhatPathHasElseSaysSo() {
+        ScriptedMessageBoxes boxes;
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        PathOnly path(folder.path());
+        FakeRegistry registry;
+        QStringList started;
+        bool startWorks = true;
+        frmAbout about(&registry);
+        about.SetProgramStarter([&](const QString& program) {
+            started << program;
+            return startWorks;
+        });
+
+        // Nothing in the registry, nothing on PATH.
+        about.StartSysInfo();
+        QVERIFY(started.isEmpty());
+        QCOMPARE(boxes.Texts(), QStringList{kUnavailable});
+        QCOMPARE(boxes.All().front().icon, MsgIcon::None);
+        QCOMPARE(boxes.All().front().buttons, MsgButtons::OK);
+
+        // A stand-in on PATH.
+        boxes.Clear();
+        const QString program = folder.filePath(QStringLiteral("hardinfo"));
+        QFile file(program);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\n");
+        file.close();
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        about.StartSysInfo();
+        QCOMPARE(started, QStringList{program});
+        QVERIFY(boxes.All().empty());
+
+        // The registry's program comes first; one that will not start is reported.
+        started.clear();
+        registry.AddValue("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH", REG_SZ,
+                          Text("/opt/msinfo/run"));
+        about.StartSysInfo();
+        QCOMPARE(started, QStringList{QStringLiteral("/opt/msinfo/run")});
+        startWorks = false;
+        about.StartSysInfo();
+        QCOMPARE(boxes.Texts(), QStringList{kUnavailable});
+    }
+
+    void MovementOkHandsBackOnlyRealChanges_data() {
+        QTest::addColumn<QString>("given");   // delay, X, Y, bouncy, angle
+        QTest::addColumn<QString>("shown");   // the three boxes, the tick and the angle chosen
+        QTest::addColumn<QString>("script");  // box=text sets a box; a name alone is clicked
+        QTest::addColumn<QString>("handed");
+        const auto row = [](const char* name, const char* given, const char* shown, const char* script,
+                            const char* handed) {
+            QTest::newRow(name) << given << shown << script << handed;
+        };
+        row("unchanged", "2.5 3 3 1 180", "2.5 3 3 on 180", "OKButton", "2.5 3 3 1 180");
+        row("equal increments", "10 2 2 0 90", "10 2 2 off 90", "txtXIncrement=3 txtYIncrement=3 OKButton",
+            "10 3 3 0 90");
+        // Ticked, 180 chosen, unticked again: the box is back as given, so nothing is stored.
+        row("angle while unticked", "10 2 2 0 90", "10 2 2 off 90",
+            "chkBouncyMouseEnabled optBouncyMouse180Degrees chkBouncyMouseEnabled OKButton", "10 2 2 0 90");
+        // Switching bouncy off with the angle changed: the box makes it a change, and the angle goes with it.
+        row("angle, then unticked", "10 2 2 1 90", "10 2 2 on 90",
+            "optBouncyMouse180Degrees chkBouncyMouseEnabled OKButton", "10 2 2 0 180");
+        // An angle of 45 opens as 90 but stays 45 until a click.
+        row("45 kept", "10 2 2 1 45", "10 2 2 on 90", "txtMovementDelay=20 OKButton", "20 2 2 1 45");
+        row("45 clicked", "10 2 2 1 45", "10 2 2 on 90", "optBouncyMouse90Degrees OKButton", "10 2 2 1 90");
+        row("Cancel", "10 2 2 0 90", "10 2 2 off 90",
+            "txtMovementDelay=300 chkBouncyMouseEnabled CancelButton", "10 2 2 0 90");
+    }
+
+    void MovementOkHandsBackOnlyRealChanges() {
+        QFETCH(QString, given);
+        QFETCH(QString, shown);
+        QFETCH(QString, script);
+        QFETCH(QString, handed);
+        ScriptedMessageBoxes boxes;
+        const QStringList v = given.split(' ');
+        Opened open(Tuning(v[0].toFloat(), v[1].toFloat(), v[2].toFloat(), qint16(v[3].toInt()),
+                           qint16(v[4].toInt())));
+        const auto checked = [&](const char* name) {
+            return Child<QAbstractButton>(&open.dialog, name)->isChecked();
+        };
+        QCOMPARE(
+            QStringList({open.Box("txtMovementDelay")->text(), open.Box("txtXIncrement")->text(),
+                         open.Box("txtYIncrement")->text(), checked("chkBouncyMouseEnabled") ? "on" : "off",
+                         checked("optBouncyMouse180Degrees") ? "180" : "90"})
+                .join(' '),
+            shown);
+        for (const QString& step : script.split(' ')) {
+            if (step.contains('=')) {
+                open.Box(qPrintable(step.section('=', 0, 0)))->setText(step.section('=', 1));
+            } else {
+                QTest::mouseClick(Child<QAbstractButton>(&open.dialog, qPrintable(step)), Qt::LeftButton);
+            }
+        }
+        QVERIFY(!open.dialog.isVisible());
+        QVERIFY(boxes.All().empty());
+        const frmMouseMovementAdvanced& d = open.dialog;
+        QCOMPARE(QStringLiteral("%1 %2 %3 %4 %5")
+                     .arg(d.MovementDelay())
+                     .arg(d.MovementIncrementX())
+                     .arg(d.MovementIncrementY())
+                     .arg(d.BouncyMouse())
+                     .arg(d.BouncyMouseAngle()),
+                 handed);
+    }
+
+    void ValuesShowAndReadBackInTheLocaleFormat() {
+        struct GermanLocale {
+            GermanLocale() { QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); }
+            ~GermanLocale() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+        } german;
+        ScriptedMessageBoxes boxes;
+        Opened open(Tuning(0.1f, 2.5f, 2.5f, 0, 90));
+        QCOMPARE(open.Box("txtMovementDelay")->text(), QStringLiteral("0,1"));
+        open.Press("OKButton");
+        QVERIFY(boxes.All().empty());
+        QVERIFY(!open.dialog.isVisible());
+        QCOMPARE(open.dialog.MovementDelay(), 0.1f);
+        QCOMPARE(open.dialog.MovementIncrementX(), 2.5f);
+    }
+
+    // Equal numbers, different texts: still asked.
+    void UnequalIncrementTextsAskFirstAndNoKeepsTheDialogOpen() {
+        ScriptedMessageBoxes boxes;
+        Opened open(Tuning(10, 2, 2, 0, 90));
+        open.Box("txtXIncrement")->setText(QStringLiteral("3"));
+        open.Box("txtYIncrement")->setText(QStringLiteral("03"));
+        boxes.Answer(MsgResult::No);
+        open.Press("OKButton");
+        QCOMPARE(boxes.Texts(), QStringList{kUnequalQuestion});
+        QCOMPARE(boxes.All().front().icon, MsgIcon::Question);
+        QCOMPARE(boxes.All().front().buttons, MsgButtons::YesNo);
+        QVERIFY(open.dialog.isVisible());
+        QCOMPARE(open.Box("txtYIncrement")->text(), QStringLiteral("03"));
+        QCOMPARE(open.dialog.MovementIncrementX(), 2.0f);
+
+        boxes.Answer(MsgResult::Yes);
+        open.Press("OKButton");
+        QVERIFY(!open.dialog.isVisible());
+        QCOMPARE(open.dialog.MovementIncrementX(), 3.0f);
+        QCOMPARE(open.dialog.MovementIncrementY(), 3.0f);
+        QCOMPARE(boxes.Unanswered(), 0);
+    }
+
+    void SpeedTestStepsByTheXTextAndResetsAt270() {
+        ScriptedMessageBoxes boxes;
+        Opened open(Tuning(10, 2, 2, 0, 90));
+        if (Child<QLabel>(&open.dialog, "lblSpeedTest")->width() > 330) {
+            QSKIP("large text stretches the strip; SpeedTestRunsTheStretchedStrip covers that");
+        }
+        auto* timer = Child<QTimer>(&open.dialog, "tmrSpeedTest");
+        QVERIFY(!timer->isActive());
+        open.Box("txtMovementDelay")->setText(QStringLiteral("50"));
+        open.Box("txtXIncrement")->setText(QStringLiteral("10"));
+        open.Press("cmdTest");
+        QCOMPARE(timer->interval(), 50);
+        QVERIFY(timer->isActive());
+        QVERIFY(open.CursorShown());
+        QCOMPARE(open.CursorLeft(), 19);
+        for (int tick = 1; tick <= 26; ++tick) {
+            open.Tick();
+            QCOMPARE(open.CursorLeft(), 19 + 10 * tick);
+            QVERIFY(open.CursorShown());
+        }
+        open.Tick();  // the left edge has reached 270
+        QCOMPARE(open.CursorLeft(), 19);
+        QVERIFY(!open.CursorShown());
+        QVERIFY(!timer->isActive());
+        QVERIFY(!open.dialog.SpeedTestEnabled());
+        // The Y increment plays no part, and the next test starts from the left again.
+        open.Box("txtYIncrement")->setText(QStringLiteral("7"));
+        open.Press("cmdTest");
+        open.Tick();
+        QCOMPARE(open.CursorLeft(), 29);
+        // Pressing it during a test only sets the interval again.
+        open.Box("txtMovementDelay")->setText(QStringLiteral("25"));
+        open.Press("cmdTest");
+        QCOMPARE(timer->interval(), 25);
+        QCOMPARE(open.CursorLeft(), 29);
+        QVERIFY(boxes.All().empty());
+    }
+
+    // Larger text stretches the strip: the test runs it to as near its right end as at the
+    // strip's smallest width, instead of stopping at a fixed point part way along.
+    void SpeedTestRunsTheStretchedStrip() {
+        const QFont normal = QApplication::font();
+        int gaps[2] = {};
+        for (int scale : {1, 2}) {
+            QFont font = normal;
+            font.setPointSizeF(normal.pointSizeF() * scale);
+            QApplication::setFont(font);
+            Opened open(Tuning(50, 10, 10, 0, 90));
+            QApplication::setFont(normal);
+            open.Press("cmdTest");
+            int furthest = 0;
+            for (int tick = 0; tick < 1000 && open.CursorShown(); ++tick) {
+                furthest = std::max(furthest, open.CursorLeft());
+                open.Tick();
+            }
+            QVERIFY(!open.CursorShown());
+            gaps[scale - 1] = Child<QLabel>(&open.dialog, "lblSpeedTest")->geometry().right() - furthest;
+            QVERIFY2(scale == 1 || Child<QLabel>(&open.dialog, "lblSpeedTest")->width() > 330,
+                     "not stretched");
+        }
+        QVERIFY2(
+            gaps[1] <= gaps[0] + 10,
+            qPrintable(QStringLiteral("%1 px short, %2 at the smallest width").arg(gaps[1]).arg(gaps[0])));
+    }
+
+    void ADelayOfZeroShowsTheCursorButNeverMovesIt() {
+        Opened open(Tuning(0, 5, 5, 0, 90));
+        open.Press("cmdTest");
+        QVERIFY(open.CursorShown());
+        QVERIFY(open.dialog.SpeedTestEnabled());
+        QCOMPARE(open.dialog.SpeedTestInterval(), 0);
+        QVERIFY(!Child<QTimer>(&open.dialog, "tmrSpeedTest")->isActive());
+    }
+
+    // Emptied boxes before OK or a test are in BadInputTest; the X increment emptied while a test
+    // runs ends the test, and the user is told why.
+    void XIncrementEmptiedDuringATestEndsIt() {
+        ScriptedMessageBoxes boxes;
+        Opened open(Tuning(50, 2, 2, 0, 90));
+        open.Press("cmdTest");
+        open.Tick();
+        open.Box("txtXIncrement")->clear();
+        open.Tick();
+        QVERIFY(!open.dialog.SpeedTestEnabled());
+        QVERIFY(!open.CursorShown());
+        QCOMPARE(boxes.Texts(), QStringList{"Please enter a number for X Increment"});
+        QVERIFY(open.dialog.isVisible());
+    }
+
+    void BoxesTakeThreeDigitsAndTheSpinsStepWithinTheirLimits() {
+        Opened open(Tuning(495, 9, 1, 0, 90));
+        // Each spin steps its own box and stops at its limit.
+        for (const auto& [spin, button, box, after] :
+             {std::tuple{"updDelay", "up", "txtMovementDelay", "500"},
+              {"updDelay", "up", "txtMovementDelay", "500"},
+              {"updXIncrement", "up", "txtXIncrement", "10"},
+              {"updXIncrement", "up", "txtXIncrement", "10"},
+              {"updYIncrement", "down", "txtYIncrement", "1"}}) {
+            QTest::mouseClick(Child<UpDownControl>(&open.dialog, spin)->findChild<QToolButton*>(button),
+                              Qt::LeftButton);
+            QCOMPARE(open.Box(box)->text(), QString::fromLatin1(after));
+        }
+        // A stored value longer than three characters is shown whole, not cut.
+        Opened stored(Tuning(1250, 2.25f, 2.25f, 0, 90));
+        QCOMPARE(stored.Box("txtMovementDelay")->text(), QStringLiteral("1250"));
+        QCOMPARE(stored.Box("txtXIncrement")->text(), QStringLiteral("2.25"));
+    }
+
+    void EditHandsBackWhatWasGivenOrChosen() {
+        ScriptedMessageBoxes boxes;
+        QWidget owner;
+        owner.show();
+        MovementTuning tuning = Tuning(10, 2, 2, 1, 90);
+        WhenModal<frmMouseMovementAdvanced>([](frmMouseMovementAdvanced* dialog) {
+            Child<QLineEdit>(dialog, "txtMovementDelay")->setText(QStringLiteral("300"));
+            Child<QPushButton>(dialog, "CancelButton")->click();
+        });
+        QVERIFY(!frmMouseMovementAdvanced::Edit(&owner, tuning));
+        QCOMPARE(tuning.MovementDelay, 10.0f);
+        WhenModal<frmMouseMovementAdvanced>([](frmMouseMovementAdvanced* dialog) {
+            Child<QLineEdit>(dialog, "txtYIncrement")->setText(QStringLiteral("4"));
+            Child<QLineEdit>(dialog, "txtXIncrement")->setText(QStringLiteral("4"));
+            Child<QRadioButton>(dialog, "optBouncyMouse180Degrees")->click();
+            Child<QPushButton>(dialog, "OKButton")->click();
+        });
+        QVERIFY(frmMouseMovementAdvanced::Edit(&owner, tuning));
+        QCOMPARE(QStringList(
+                     {QString::number(tuning.MovementDelay), QString::number(tuning.MovementIncrementX),
+                      QString::number(tuning.MovementIncrementY), QString::number(tuning.BouncyMouseAngle)}),
+                 QStringList({"10", "4", "4", "180"}));
+        QVERIFY(boxes.All().empty());
+    }
+
+    void HoverShowsTheWorkingCopyAndEmptiesOffTheHotspots_data() {
+        QTest::addColumn<QString>("picture");
+        QTest::addColumn<QPointF>("at");  // as a fraction of the picture
+        QTest::addColumn<QString>("texts");
+        QTest::newRow("North") << "imgCompass" << QPointF(0.5, 0.13) << "North 56";
+        QTest::newRow("South West") << "imgCompass" << QPointF(0.5 - 0.37 * 0.7071, 0.5 + 0.37 * 0.7071)
+                                    << "South West 200";
+        QTest::newRow("off the compass") << "imgCompass" << QPointF(0.03, 0.03) << " ";
+        QTest::newRow("Left") << "imgMouse" << QPointF(0.3, 0.3) << "Left 7 9";
+        QTest::newRow("Right") << "imgMouse" << QPointF(0.7, 0.3) << "Right 17 19";
+        QTest::newRow("off the buttons") << "imgMouse" << QPointF(0.5, 0.8) << "  ";
+    }
+
+    // The drawn compass's points and the mouse's buttons are where their hotspots are; the texts
+    // are the working copy's at the time of the hover.
+    void HoverShowsTheWorkingCopyAndEmptiesOffTheHotspots() {
+        QFETCH(QString, picture);
+        QFETCH(QPointF, at);
+        QFETCH(QString, texts);
+        Panels p;
+        p.working = {56, 57, 0, 0, 0, 0, 0, 0, 53, 7, 9, 17, 19};
+        QVERIFY(QTest::qWaitForWindowExposed(&p.window));
+        p.working.SW_ASCII = 200;
+        auto* image = Child<QWidget>(&p.window, qPrintable(picture));
+        HoverAt(image, {0.5, 0.5});  // Stop, or between the buttons
+        HoverAt(image, at);
+        QStringList shown;
+        for (const char* label :
+             {"lblDirection", "lblASCIICode", "lblButtonName", "lblSClickASCII", "lblDClickASCII"}) {
+            if (image->parentWidget()->isAncestorOf(Child<QLabel>(&p.window, label))) {
+                shown << Child<QLabel>(&p.window, label)->text();
+            }
+        }
+        QCOMPARE(shown.join(' '), texts);
+    }
+
+    void HotspotsEditTheWorkingCopyThroughTheirDialogs_data() {
+        QTest::addColumn<QString>("hotspot");
+        QTest::addColumn<QString>("seen");  // the dialog's title and its boxes
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("after");  // N, NE, STOP, right single and double click
+        QTest::addColumn<int>("warnings");
+        // The panel's handshaking (Xon/Xoff) reaches the dialog, which warns and still takes the code.
+        QTest::newRow("NE") << "lblNE"
+                            << "Ascii Value : NE Mouse Movement 57"
+                            << "17"
+                            << "OKButton"
+                            << "56 17 53 17 19" << 1;
+        // Stop sets no title; Cancel hands back the code unchanged, and the window still re-checks.
+        QTest::newRow("Stop") << "lblStop"
+                              << "Ascii Value :  53"
+                              << "99"
+                              << "CancelButton"
+                              << "56 57 53 17 19" << 0;
+        QTest::newRow("Right") << "lblRightButton"
+                               << "ASCII Values: Right Button 17 19"
+                               << "0 255"
+                               << "OKButton"
+                               << "56 57 53 0 255" << 0;
+    }
+
+    void HotspotsEditTheWorkingCopyThroughTheirDialogs() {
+        QFETCH(QString, hotspot);
+        QFETCH(QString, seen);
+        QFETCH(QString, typed);
+        QFETCH(QString, button);
+        QFETCH(QString, after);
+        QFETCH(int, warnings);
+        ScriptedMessageBoxes boxes;
+        Panels p;
+        p.working = {56, 57, 0, 0, 0, 0, 0, 0, 53, 7, 9, 17, 19};
+        p.compass->SetHandshaking([] { return comXOnXoff; });
+        QVERIFY(QTest::qWaitForWindowExposed(&p.window));
+        QSignalSpy compassEdits(p.compass, &CompassCodesPanel::CodesEdited);
+        QSignalSpy buttonEdits(p.buttons, &ButtonCodesPanel::CodesEdited);
+        QStringList shown;
+        WhenModal<QDialog>([&](QDialog* dialog) {
+            QVERIFY(dialog->parentWidget() == &p.window);
+            shown << dialog->windowTitle();
+            const QStringList codes = typed.split(' ');
+            const QList<QLineEdit*> edits = dialog->findChildren<QLineEdit*>(QRegularExpression("^txt"));
+            for (qsizetype i = 0; i < edits.size(); ++i) {
+                shown << edits[i]->text();
+                TypeInto(edits[i], codes.value(i));
+            }
+            Child<QPushButton>(dialog, qPrintable(button))->click();
+        });
+        QTest::mouseClick(Child<QWidget>(&p.window, qPrintable(hotspot)), Qt::LeftButton);
+        QCOMPARE(shown.join(' '), seen);
+        const WorkingCopy& w = p.working;
+        QCOMPARE(QStringLiteral("%1 %2 %3 %4 %5")
+                     .arg(w.N_ASCII)
+                     .arg(w.NE_ASCII)
+                     .arg(w.STOP_ASCII)
+                     .arg(w.RIGHT_SCLICK_ASCII)
+                     .arg(w.RIGHT_DCLICK_ASCII),
+                 after);
+        QCOMPARE(boxes.Texts().size(), warnings);
+        QCOMPARE(compassEdits.count() + buttonEdits.count(), 1);
+        QCOMPARE(buttonEdits.count(), hotspot == "lblRightButton" ? 1 : 0);
+    }
+
+    void CodeDialogsFitTheirCaptionAndOpenReadyToType_data() {
+        QTest::addColumn<bool>("pair");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("N") << false << "N Mouse Movement";
+        QTest::newRow("NW") << false << "NW Mouse Movement";
+        QTest::newRow("Stop") << false << QString();
+        QTest::newRow("Left") << true << "Left Button";
+        QTest::newRow("Right") << true << "Right Button";
+    }
+
+    // The title bar has its own font, here twice the dialog's; the caption must fit beside the
+    // buttons, no maximise button is offered, and the code shown is selected so typing replaces it.
+    void CodeDialogsFitTheirCaptionAndOpenReadyToType() {
+        QFETCH(bool, pair);
+        QFETCH(QString, title);
+        const QFont normal = QApplication::font("QMdiSubWindowTitleBar");
+        QFont big = QApplication::font();
+        big.setPointSizeF(big.pointSizeF() * 2);
+        QApplication::setFont(big, "QMdiSubWindowTitleBar");
+        frmASCIIValue single;
+        frmMouseClickASCIIValue twin;
+        QDialog* dialog = pair ? static_cast<QDialog*>(&twin) : &single;
+        single.ASCIIValue(65);
+        twin.SClickASCIIValue(65);
+        twin.DClickASCIIValue(66);
+        if (!title.isEmpty()) {
+            pair ? twin.TitleText(title) : single.TitleText(title);
+        }
+        dialog->show();
+        dialog->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        QApplication::setFont(normal, "QMdiSubWindowTitleBar");
+
+        big.setBold(true);
+        const QFontMetrics bar(big);
+        QVERIFY2(dialog->width() >= bar.horizontalAdvance(dialog->windowTitle()) + 3 * bar.height(),
+                 qPrintable(QStringLiteral("%1 px").arg(dialog->width())));
+        QVERIFY(!(dialog->windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(dialog->windowFlags() & Qt::MSWindowsFixedSizeDialogHint);
+        QVERIFY(dialog->windowFlags() & Qt::WindowCloseButtonHint);
+
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("7"));
+        Child<QPushButton>(dialog, "OKButton")->click();
+        QCOMPARE(pair ? twin.SClickASCIIValue() : single.ASCIIValue(), qint16(7));
+        QCOMPARE(twin.DClickASCIIValue(), qint16(66));
+    }
+
+    void CodeDialogsWarnOfCodesXonXoffKeepsAndTakeThem_data() {
+        QTest::addColumn<bool>("pair");
+        QTest::addColumn<int>("handshaking");
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("second");
+        QTest::addColumn<QString>("named");  // empty: no warning
+        const auto row = [](const char* name, bool pair, int handshaking, const char* codes,
+                            const char* named) {
+            const QStringList both = QString::fromLatin1(codes).split(' ');
+            QTest::newRow(name) << pair << handshaking << both.front() << both.back() << QString(named);
+        };
+        row("XON", false, comXOnXoff, "17", "17 (XON) will");
+        row("XOFF", false, comXOnXoff, "19", "19 (XOFF) will");
+        row("other code", false, comXOnXoff, "18", "");
+        row("no handshaking", false, comNone, "17", "");
+        row("both clicks", true, comXOnXoff, "19 17", "19 (XOFF) and 17 (XON)");
+        row("hardware", true, comRTS, "19 17", "");
+    }
+
+    void CodeDialogsWarnOfCodesXonXoffKeepsAndTakeThem() {
+        QFETCH(bool, pair);
+        QFETCH(int, handshaking);
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        QFETCH(QString, named);
+        ScriptedMessageBoxes boxes;
+        frmASCIIValue single;
+        frmMouseClickASCIIValue twin;
+        QDialog* dialog = pair ? static_cast<QDialog*>(&twin) : &single;
+        single.Handshaking(handshaking);
+        twin.Handshaking(handshaking);
+        dialog->show();
+        Child<QLineEdit>(dialog, pair ? "txtSClickASCIICode" : "txtASCIICode")->setText(first);
+        if (pair) {
+            Child<QLineEdit>(dialog, "txtDClickASCIICode")->setText(second);
+        }
+        Child<QPushButton>(dialog, "OKButton")->click();
+        QCOMPARE(dialog->result(), int(QDialog::Accepted));
+        QCOMPARE(QString::number(pair ? twin.SClickASCIIValue() : single.ASCIIValue()), first);
+        QCOMPARE(boxes.Texts().size(), named.isEmpty() ? 0 : 1);
+        if (!named.isEmpty()) {
+            QVERIFY2(boxes.Texts().front().contains(named) && boxes.Texts().front().contains("Xon/Xoff"),
+                     qPrintable(boxes.Texts().front()));
+            QCOMPARE(boxes.All().front().icon, MsgIcon::Exclamation);
+        }
+    }
+
+    void CodeBoxesTakeOnlyDigitsAndStepWithinTheRange() {
+        frmASCIIValue dialog;
+        dialog.ASCIIValue(254);
+        dialog.show();
+        auto* text = Child<QLineEdit>(&dialog, "txtASCIICode");
+        text->setFocus();
+        text->setCursorPosition(3);
+        // Typed bad text is in BadInputTest; Backspace and Ctrl+V are refused too.
+        QTest::keyClick(text, Qt::Key_Backspace);
+        QTest::keyClick(text, Qt::Key_V, Qt::ControlModifier);
+        QTest::keyClick(text, Qt::Key_Return);  // discarded too, so it does not press a button
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(text->text(), QStringLiteral("254"));
+
+        auto* updASCII = Child<UpDownControl>(&dialog, "updASCII");
+        for (const auto& [button, after] : {std::pair{"up", "255"}, {"up", "255"}, {"down", "254"}}) {
+            QTest::mouseClick(updASCII->findChild<QToolButton*>(button), Qt::LeftButton);
+            QCOMPARE(text->text(), QString::fromLatin1(after));
+        }
+        text->setText(QStringLiteral("0"));
+        QTest::mouseClick(updASCII->findChild<QToolButton*>("down"), Qt::LeftButton);
+        QCOMPARE(text->text(), QStringLiteral("0"));
+        QTest::keyClick(text, Qt::Key_Up);
+        QCOMPARE(text->text(), QStringLiteral("1"));
+    }
+
+    void EscCancelsTheCompassDialogButNotTheButtonDialog() {
+        ScriptedMessageBoxes boxes;
+        frmASCIIValue single;
+        single.ASCIIValue(40);
+        single.show();
+        auto* code = Child<QLineEdit>(&single, "txtASCIICode");
+        code->setText(QStringLiteral("41"));
+        QTest::keyClick(code, Qt::Key_Escape);
+        QVERIFY(!single.isVisible());
+        QCOMPARE(single.result(), int(QDialog::Rejected));
+        QCOMPARE(single.ASCIIValue(), qint16(40));
+
+        frmMouseClickASCIIValue pair;
+        pair.SClickASCIIValue(1);
+        pair.DClickASCIIValue(2);
+        pair.show();
+        auto* sText = Child<QLineEdit>(&pair, "txtSClickASCIICode");
+        auto* dText = Child<QLineEdit>(&pair, "txtDClickASCIICode");
+        QTest::keyClick(sText, Qt::Key_Escape);
+        QTest::keyClick(&pair, Qt::Key_Escape);
+        QVERIFY(pair.isVisible());
+
+        // Its checks: the single-click code first, then the double-click code.
+        sText->setText(QStringLiteral("300"));
+        dText->setText(QString());
+        Child<QPushButton>(&pair, "OKButton")->click();
+        QVERIFY(pair.isVisible());
+        QCOMPARE(boxes.Texts(), QStringList{kSingleMessage});
+        boxes.Clear();
+        sText->setText(QStringLiteral("3"));
+        Child<QPushButton>(&pair, "OKButton")->click();
+        QVERIFY(boxes.Texts().front().startsWith(QStringLiteral("Double Click")));
+
+        // Cancel hands back what was given.
+        dText->setText(QStringLiteral("4"));
+        Child<QPushButton>(&pair, "CancelButton")->click();
+        QVERIFY(!pair.isVisible());
+        QCOMPARE(QPoint(pair.SClickASCIIValue(), pair.DClickASCIIValue()), QPoint(1, 2));
+    }
+
+    void AnswersAndCommands_data() {
+        QTest::addColumn<int>("given");       // run, connect, check as three bits
+        QTest::addColumn<QString>("clicks");  // the boxes clicked: Run, Connect, Test ports
+        QTest::addColumn<int>("answer");      // to the question, when asked
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QStringList>("shown");
+        QTest::addColumn<bool>("dirty");
+        QTest::addColumn<int>("handed");  // what comes back, as given
+        QTest::newRow("unchanged") << 0b101 << "" << 0 << "OKButton" << QStringList{} << false << 0b101;
+        QTest::newRow("No unticks") << 0b010 << "R" << int(MsgResult::No) << "OKButton"
+                                    << QStringList{kRunQuestion} << false << 0b010;
+        // Unticking asks nothing.
+        QTest::newRow("Yes") << 0b010 << "RT" << int(MsgResult::Yes) << "OKButton"
+                             << QStringList{kRunQuestion, kRestart} << true << 0b111;
+        QTest::newRow("Cancel") << 0b001 << "RC" << int(MsgResult::Yes) << "CancelButton"
+                                << QStringList{kRunQuestion, kRestart} << false << 0b001;
+    }
+
+    void AnswersAndCommands() {
+        QFETCH(int, given);
+        QFETCH(QString, clicks);
+        QFETCH(int, answer);
+        QFETCH(QString, button);
+        QFETCH(QStringList, shown);
+        QFETCH(bool, dirty);
+        QFETCH(int, handed);
+        ScriptedMessageBoxes boxes;
+        frmStartupOptions dialog;
+        dialog.RunOnSystemStartup(given >> 2);
+        dialog.ConnectOnStartup((given >> 1) & 1);
+        dialog.CheckPortsOnStartup(given & 1);
+        dialog.show();
+        QCOMPARE(Child<QCheckBox>(&dialog, "chkStartOnSystemStartup")->isChecked(), (given >> 2) != 0);
+        QCOMPARE(Child<QCheckBox>(&dialog, "chkTestPorts")->isChecked(), (given & 1) != 0);
+        for (const QChar box : clicks) {
+            boxes.Answer(static_cast<MsgResult>(answer));
+            const char* name = box == 'R'   ? "chkStartOnSystemStartup"
+                               : box == 'C' ? "chkAutoConnect"
+                                            : "chkTestPorts";
+            QTest::mouseClick(Child<QCheckBox>(&dialog, name), Qt::LeftButton);
+        }
+        QCOMPARE(Child<QCheckBox>(&dialog, "chkStartOnSystemStartup")->isChecked(),
+                 clicks.contains('R') ? answer == int(MsgResult::Yes) : (given >> 2) != 0);
+        if (!shown.isEmpty()) {
+            QCOMPARE(boxes.All().front().icon, MsgIcon::Question);
+            QCOMPARE(boxes.All().front().buttons, MsgButtons::YesNo);
+            QCOMPARE(boxes.All().front().title, QStringLiteral("Quillmotion"));
+            QCOMPARE(boxes.All().back().icon, shown.size() > 1 ? MsgIcon::Information : MsgIcon::Question);
+        }
+        Child<QPushButton>(&dialog, qPrintable(button))->click();
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(boxes.Texts(), shown);
+        QCOMPARE(dialog.Dirty(), dirty);
+        QCOMPARE(
+            dialog.RunOnSystemStartup() << 2 | dialog.ConnectOnStartup() << 1 | dialog.CheckPortsOnStartup(),
+            handed);
+    }
+};
+
+QTEST_MAIN(DialogsTest)
+#include "DialogsTest.moc"
