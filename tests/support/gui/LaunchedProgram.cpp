@@ -126,6 +126,12 @@ std::unique_ptr<Process> LaunchedProgram::StartCopy() {
         dir_.Path().string(), dir_.File("program-output.txt"));
 }
 
+void LaunchedProgram::ReplaceLine() {
+    auto next = std::make_unique<PtyPair>();
+    next->LinkAt(devicePath_);
+    line_ = std::move(next);
+}
+
 std::string LaunchedProgram::Log() const {
     return ReadFile(dir_.File("log.txt"));
 }

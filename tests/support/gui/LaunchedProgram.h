@@ -55,6 +55,8 @@ public:
     const std::string& Display() const { return xvfb_.Display(); }
     Looker& Desktop() { return looker_; }
     PtyPair& Line() { return *line_; }
+    // The device plugged in again: a new pseudo-terminal behind the same path.
+    void ReplaceLine();
     // The path the settings map COM7: to: a link to the pseudo-terminal.
     const std::string& DevicePath() const { return devicePath_; }
     const std::string& Hive() const { return hive_; }
