@@ -2,6 +2,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -77,6 +78,12 @@ public:
     LONG RegCloseKey(HKEY key) override;
     DWORD ExpandEnvironmentStringsA(const std::string& source, char* destination, DWORD size) override;
 
+    // A batch gathers each hive's changes and replaces its file once at the end (see HiveFile).
+    // The autostart entry follows the Run value once the hive holding it is written.
+    void BeginBatch() override;
+    std::size_t HeldChanges() const override { return held_; }
+    std::vector<UnsavedChange> EndBatch() override;
+
 private:
     // What a handle stands for: a key path under a root, and the access it was opened with.
     struct OpenKey {
@@ -103,6 +110,19 @@ private:
     std::map<HKEY, OpenKey> handles_;
     HKEY nextHandle_ = 0x100;
     std::string lastError_;
+
+    // A change of the Run value waiting for its hive to be written.
+    struct HeldMirror {
+        std::size_t index = 0;
+        OpenKey open;
+        std::string valueName;
+        std::optional<HiveValue> value;
+    };
+    bool batch_ = false;
+    bool lastChangeHeld_ = false;
+    std::size_t held_ = 0;
+    std::map<HKEY, std::vector<std::size_t>> heldBy_;  // each hive's waiting changes
+    std::vector<HeldMirror> heldMirrors_;
 };
 
 }  // namespace qm
