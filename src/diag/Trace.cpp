@@ -24,6 +24,14 @@ struct TraceState {
     bool on = false;
     std::optional<std::string> logFile;
     DebugOutput* debug = nullptr;
+#ifndef _WIN32
+    // The log stays open between reports; it is opened again when the path no longer leads to
+    // the file held (removed, replaced, or another path set).
+    int fd = -1;
+    std::string openPath;
+    dev_t device = 0;
+    ino_t inode = 0;
+#endif
 };
 
 TraceState& State() {
@@ -46,27 +54,52 @@ std::string TimeStamp() {
 }
 
 #ifndef _WIN32
+void CloseLog(TraceState& state) {
+    if (state.fd >= 0) {
+        ::close(state.fd);
+        state.fd = -1;
+    }
+}
+
 // The log may hold every character typed through the device, passwords included: it is made
 // readable by its owner alone, and a symbolic link, FIFO or device put in its place is never
-// written through.
+// written through. Each line goes to the file with one write of its own, so a reader or a
+// crash sees whole lines; the file is kept open, and a cheap look at the path before each line
+// tells when someone removed or replaced it (or put a link there), so that it is opened anew.
 bool AppendLine(const std::string& path, const std::string& line) {
-    const int fd = ::open(
-        path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        return false;
-    }
+    TraceState& state = State();
     struct stat info {};
-    bool written = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    if (state.fd >= 0 && (state.openPath != path || ::lstat(path.c_str(), &info) != 0 ||
+                          info.st_dev != state.device || info.st_ino != state.inode)) {
+        CloseLog(state);
+    }
+    if (state.fd < 0) {
+        const int fd =
+            ::open(path.c_str(),
+                   O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600);
+        if (fd < 0) {
+            return false;
+        }
+        if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+            ::close(fd);
+            return false;
+        }
+        state.fd = fd;
+        state.openPath = path;
+        state.device = info.st_dev;
+        state.inode = info.st_ino;
+    }
+    bool written = true;
     for (std::size_t done = 0; written && done < line.size();) {
-        const ssize_t n = ::write(fd, line.data() + done, line.size() - done);
+        const ssize_t n = ::write(state.fd, line.data() + done, line.size() - done);
         if (n < 0 && errno == EINTR) {
             continue;
         }
         written = n > 0;
         done += written ? static_cast<std::size_t>(n) : 0;
     }
-    if (::close(fd) != 0) {
-        written = false;
+    if (!written) {
+        CloseLog(state);  // the next report tries afresh
     }
     return written;
 }
@@ -113,6 +146,11 @@ namespace modTrace {
 
 void TraceSwitch(bool on) {
     State().on = on;
+#ifndef _WIN32
+    if (!on) {
+        CloseLog(State());  // nothing is held while nothing is traced
+    }
+#endif
 }
 
 void SetLogFile(std::string path) {
@@ -128,6 +166,9 @@ const std::string& LogFile() {
 }
 
 void DeleteLogFile() {
+#ifndef _WIN32
+    CloseLog(State());
+#endif
     std::remove(LogFile().c_str());
 }
 
