@@ -31,6 +31,7 @@ struct TraceState {
     std::string openPath;
     dev_t device = 0;
     ino_t inode = 0;
+    std::time_t pathChecked = 0;
 #endif
 };
 
@@ -39,9 +40,15 @@ TraceState& State() {
     return state;
 }
 
-// "dd/mm/yyyy hh.nn.ss" in local time.
+// "dd/mm/yyyy hh.nn.ss" in local time. A busy line traces thousands of reports a second: the
+// text is made once per second.
 std::string TimeStamp() {
+    static std::time_t last = -1;
+    static std::string text;
     std::time_t now = std::time(nullptr);
+    if (now == last) {
+        return text;
+    }
     std::tm local{};
 #ifdef _WIN32
     localtime_s(&local, &now);
@@ -50,7 +57,9 @@ std::string TimeStamp() {
 #endif
     char buffer[32];
     std::size_t length = std::strftime(buffer, sizeof buffer, "%d/%m/%Y %H.%M.%S", &local);
-    return std::string(buffer, length);
+    text.assign(buffer, length);
+    last = now;
+    return text;
 }
 
 #ifndef _WIN32
@@ -64,15 +73,21 @@ void CloseLog(TraceState& state) {
 // The log may hold every character typed through the device, passwords included: it is made
 // readable by its owner alone, and a symbolic link, FIFO or device put in its place is never
 // written through. Each line goes to the file with one write of its own, so a reader or a
-// crash sees whole lines; the file is kept open, and a cheap look at the path before each line
-// tells when someone removed or replaced it (or put a link there), so that it is opened anew.
+// crash sees whole lines. The file is kept open: a file removed, or replaced by another, has no
+// name left, which the open file itself tells cheaply before each line; that the path leads
+// elsewhere (the file renamed away, a link put there) is looked up once a second, since a walk
+// along a long path costs more than the line. Either way the next line opens the path anew.
 bool AppendLine(const std::string& path, const std::string& line) {
     TraceState& state = State();
     struct stat info {};
-    if (state.fd >= 0 && (state.openPath != path || ::lstat(path.c_str(), &info) != 0 ||
-                          info.st_dev != state.device || info.st_ino != state.inode)) {
+    const std::time_t now = std::time(nullptr);
+    if (state.fd >= 0 &&
+        (state.openPath != path || ::fstat(state.fd, &info) != 0 || info.st_nlink == 0 ||
+         (now != state.pathChecked && (::lstat(path.c_str(), &info) != 0 || info.st_dev != state.device ||
+                                       info.st_ino != state.inode)))) {
         CloseLog(state);
     }
+    state.pathChecked = now;
     if (state.fd < 0) {
         const int fd =
             ::open(path.c_str(),

@@ -242,13 +242,22 @@ void QtSerialControl::OnReadyRead() {
     if (!PortOpen()) {
         return;
     }
-    inputTaken_ = false;
-    commEvent_ = comEvReceive;
-    if (onComm_) {
-        onComm_();
+    if (handling_) {
+        // Not nested inside the handler, which may pump events: each nested event would take
+        // another buffer's worth while the outer one works through its own, and a busy line
+        // would pile up in memory. The bytes wait in the bounded buffer, and then in the line.
+        return;
     }
-    // Qt does not announce bytes that arrive while the handler above is still running (it
-    // may pump events). Give them an event of their own, or they would wait for the next byte.
+    {
+        const QScopedValueRollback<bool> handling(handling_, true);
+        inputTaken_ = false;
+        commEvent_ = comEvReceive;
+        if (onComm_) {
+            onComm_();
+        }
+    }
+    // Bytes that arrived while the handler above was still running were not announced. Give
+    // them an event of their own, or they would wait for the next byte.
     if (inputTaken_ && PortOpen() && port_.bytesAvailable() > 0) {
         QMetaObject::invokeMethod(
             &port_,
