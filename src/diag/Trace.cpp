@@ -70,6 +70,19 @@ void CloseLog(TraceState& state) {
     }
 }
 
+// Whether the open file still has a name. Only the link count is asked for: a question about
+// its time stamps would make the file system note the time of every following write exactly,
+// which costs more than the write.
+bool Named(int fd) {
+#ifdef STATX_NLINK
+    struct statx info {};
+    return ::statx(fd, "", AT_EMPTY_PATH, STATX_NLINK, &info) == 0 && info.stx_nlink > 0;
+#else
+    struct stat info {};
+    return ::fstat(fd, &info) == 0 && info.st_nlink > 0;
+#endif
+}
+
 // The log may hold every character typed through the device, passwords included: it is made
 // readable by its owner alone, and a symbolic link, FIFO or device put in its place is never
 // written through. Each line goes to the file with one write of its own, so a reader or a
@@ -82,7 +95,7 @@ bool AppendLine(const std::string& path, const std::string& line) {
     struct stat info {};
     const std::time_t now = std::time(nullptr);
     if (state.fd >= 0 &&
-        (state.openPath != path || ::fstat(state.fd, &info) != 0 || info.st_nlink == 0 ||
+        (state.openPath != path || !Named(state.fd) ||
          (now != state.pathChecked && (::lstat(path.c_str(), &info) != 0 || info.st_dev != state.device ||
                                        info.st_ino != state.inode)))) {
         CloseLog(state);
