@@ -8,7 +8,8 @@ namespace qm {
 // list, the tray tip): at the next turn of the event loop after a pause, then at most once per
 // interval while the changes keep coming. The road lets events run after every character, so
 // "the next turn" alone would still mean a showing, and window traffic, per character on a
-// busy line; nobody reads the count faster than this anyway.
+// busy line. The interval is a frame of a 60 Hz screen: nobody reads the count faster, and a
+// switch's bytes, however quick, come further apart, so each of them is still shown at once.
 class ShowPace {
 public:
     // Milliseconds to wait before showing what changed now.
@@ -21,7 +22,7 @@ public:
     void Shown() { last_.start(); }
 
 private:
-    static constexpr qint64 kIntervalMs = 50;
+    static constexpr qint64 kIntervalMs = 16;
     QElapsedTimer last_;
 };
 
