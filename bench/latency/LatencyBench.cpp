@@ -463,8 +463,10 @@ void MeasureBurst() {
         "                                                       %zu keys typed meanwhile)\n",
         busy.rssKb, busy.peakRssKb, static_cast<double>(written) / 1024.0, keys);
     std::printf(
-        "  2 s after the device vanished                         %8ld KB  (keys typed more than 50 ms after it\n"
-        "                                                       went: %zu; %zu sent earlier were still on their way)\n",
+        "  2 s after the device vanished                         %8ld KB  (keys typed more than 50 ms after "
+        "it\n"
+        "                                                       went: %zu; %zu sent earlier were still on "
+        "their way)\n",
         closed.rssKb, after, inFlight);
     std::printf("  -> goal of at most 10 MB above idle: %s (%+.1f MB at the peak)\n",
                 busy.peakRssKb - idle.rssKb <= 10 * 1024 ? "met" : "NOT met",

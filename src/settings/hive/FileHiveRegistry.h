@@ -19,8 +19,8 @@ namespace qm {
 // HKEY_CLASSES_ROOT, HKEY_USERS and HKEY_CURRENT_CONFIG live beside it in files named
 // "<ROOT NAME>.reg" (HKEY_CURRENT_USER.reg, ...). Other predefined handles are invalid (6).
 // Every call reads the file again if it changed on disk; every change is saved at once,
-// atomically and under an advisory lock (a ".lock" file beside the hive). A missing file is an
-// empty hive.
+// atomically and under an advisory lock (a ".lock" file beside the hive), or, inside a batch,
+// together with the batch's other changes at its end. A missing file is an empty hive.
 //
 // Failures of the store itself:
 // - ERROR_BADDB (1009): the file does not parse, or is larger than 16 MB. Every call that reaches that hive
