@@ -21,8 +21,11 @@
 #include <poll.h>
 #include <signal.h>
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -38,6 +41,7 @@
 #include <vector>
 
 #include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
@@ -121,6 +125,52 @@ public:
         }
     }
 
+    // A key of the second client's own, pressed and released through the display server: every
+    // request the server took before it comes first. How many key presses arrived before the
+    // marker's, and how many after it within the time given.
+    std::pair<std::size_t, std::size_t> CountAroundMarker(Clock::duration timeout) {
+        const KeyCode marker = XKeysymToKeycode(display_, XStringToKeysym("F12"));
+        XTestFakeKeyEvent(display_, marker, True, 0);
+        XTestFakeKeyEvent(display_, marker, False, 0);
+        XFlush(display_);
+        std::size_t before = 0;
+        std::size_t after = 0;
+        bool seen = false;
+        const auto deadline = Clock::now() + timeout;
+        while (Clock::now() < deadline) {
+            while (XPending(display_) > 0) {
+                XEvent event;
+                XNextEvent(display_, &event);
+                if (event.type == KeyPress && event.xkey.keycode == marker) {
+                    seen = true;
+                } else if (event.type == KeyPress) {
+                    ++(seen ? after : before);
+                }
+            }
+            pollfd connection{ConnectionNumber(display_), POLLIN, 0};
+            ::poll(&connection, 1, 10);
+        }
+        return {before, after};
+    }
+
+    // Takes events off the connection until the time given; how many were of this type.
+    std::size_t CountUntil(int type, Clock::time_point until) {
+        std::size_t count = 0;
+        while (true) {
+            while (XPending(display_) > 0) {
+                XEvent event;
+                XNextEvent(display_, &event);
+                count += event.type == type ? 1 : 0;
+            }
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now());
+            if (left.count() <= 0) {
+                return count;
+            }
+            pollfd connection{ConnectionNumber(display_), POLLIN, 0};
+            ::poll(&connection, 1, static_cast<int>(left.count()) + 1);
+        }
+    }
+
 private:
     Display* display_;
     Window window_ = 0;
@@ -132,6 +182,7 @@ struct Usage {
     long voluntary = 0;
     long involuntary = 0;
     long rssKb = 0;
+    long peakRssKb = 0;
 };
 
 Usage UsageOf(pid_t pid) {
@@ -153,6 +204,7 @@ Usage UsageOf(pid_t pid) {
         usage.involuntary += field(task.path() / "status", "nonvoluntary_ctxt_switches");
     }
     usage.rssKb = field("/proc/" + std::to_string(pid) + "/status", "VmRSS");
+    usage.peakRssKb = field("/proc/" + std::to_string(pid) + "/status", "VmHWM");
     return usage;
 }
 
@@ -298,13 +350,127 @@ struct Run {
     Codes codes;
 };
 
-LaunchOptions Options(bool tracing, int movementDelay) {
+LaunchOptions Options(bool tracing, int movementDelay, bool sequenceMode = false) {
     LaunchOptions options;
     options.tracing = tracing;
     options.movementDelay = movementDelay;
     options.screenWidth = kScreenWidth;
     options.screenHeight = kScreenHeight;
+    if (sequenceMode) {
+        options.values.emplace_back("Emulation", "ASCIISequence", 4u /* REG_DWORD */, "1");
+    }
     return options;
+}
+
+// Writes the pattern to the line again and again, in pieces of at most 4 KB, until told to stop
+// or until limit bytes are written: the line takes what it can, and a full line blocks the
+// writer as a saturated serial line would hold its sender back.
+class LineWriter {
+public:
+    LineWriter(PtyPair& line, std::string pattern, std::size_t limit = SIZE_MAX)
+        : thread_([this, &line, pattern = std::move(pattern), limit] {
+              std::string block;
+              while (block.size() < 4096) {
+                  block += pattern;
+              }
+              block.resize(4096 - 4096 % pattern.size());
+              while (!stop_ && written_ < limit) {
+                  try {
+                      line.Write(std::string_view(block).substr(0, std::min(block.size(), limit - written_)));
+                  } catch (const std::exception&) {
+                      return;
+                  }
+                  written_ += std::min(block.size(), limit - written_.load());
+              }
+          }) {}
+    ~LineWriter() { Stop(); }
+    // Waits for the piece being written to go.
+    std::size_t Stop() {
+        stop_ = true;
+        if (thread_.joinable()) {
+            thread_.join();
+        }
+        return written_;
+    }
+    std::size_t Written() const { return written_; }
+
+private:
+    std::atomic<bool> stop_{false};
+    std::atomic<std::size_t> written_{0};
+    std::thread thread_;
+};
+
+// Typing from a line that never runs dry: keys counted as the second client takes them off its
+// connection, over a period after a warm-up; CPU of the program over the same period.
+void MeasureTyping(bool tracing, bool sequenceMode) {
+    Run run(Options(tracing, 2, sequenceMode));
+    // In ASCII Sequence Mode every 16th key comes as Esc A ddd: 20 line bytes for 16 keys.
+    const std::string pattern = sequenceMode ? std::string(
+                                                   "abcdefghijklmno\x1b"
+                                                   "A098")
+                                             : "abcdefghijklmnop";
+    const double lineBytesPerKey = sequenceMode ? 20.0 / 16.0 : 1.0;
+    const pid_t pid = run.launched.Program().Pid();
+    Desktop& desktop = run.desktop;
+    desktop.Drain();
+    LineWriter writer(run.launched.Line(), pattern);
+    desktop.CountUntil(KeyPress, Clock::now() + 1s);
+    const Usage before = UsageOf(pid);
+    const auto start = Clock::now();
+    const std::size_t keys = desktop.CountUntil(KeyPress, start + 4s);
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    const Usage after = UsageOf(pid);
+    writer.Stop();
+    const double keysPerSecond = static_cast<double>(keys) / seconds;
+    const double lineBytes = keysPerSecond * lineBytesPerKey;
+    // On a busy machine the program may get less than a core: its CPU time per line byte tells
+    // what it would manage with one to itself.
+    const double cpuUsPerByte = (after.cpuMs - before.cpuMs) * 1000.0 / (lineBytes * seconds);
+    std::printf(
+        "  %-32s %7.0f keys/s %7.0f line bytes/s  CPU %5.1f %% (%5.1f us per line byte)  -> goal of 11,520 "
+        "line "
+        "bytes/s %s\n",
+        sequenceMode ? (tracing ? "ASCII Sequence Mode, tracing on" : "ASCII Sequence Mode, tracing off")
+                     : (tracing ? "direct mode, tracing on" : "direct mode, tracing off"),
+        keysPerSecond, lineBytes, (after.cpuMs - before.cpuMs) / (seconds * 10.0), cpuUsPerByte,
+        lineBytes >= 11520 ? "met" : "NOT met");
+}
+
+// Memory while the line sends far more than can be typed: 50 MB offered as fast as the line takes
+// it, for 5 s; then the device goes away, and what was not typed by then must not be typed.
+void MeasureBurst() {
+    Run run(Options(false, 2));
+    const pid_t pid = run.launched.Program().Pid();
+    Desktop& desktop = run.desktop;
+    std::this_thread::sleep_for(1s);
+    desktop.Drain();
+    const Usage idle = UsageOf(pid);
+    constexpr std::size_t kBurst = std::size_t{50} << 20;
+    LineWriter writer(run.launched.Line(), "abcdefghijklmnop", kBurst);
+    const std::size_t keys = desktop.CountUntil(KeyPress, Clock::now() + 5s);
+    const Usage busy = UsageOf(pid);
+    run.launched.Line().CloseFarEnd();  // the device vanishes; the writer's next piece fails
+    const std::size_t written = writer.Stop();
+    // Keys the program sent before it saw the device go may still be on their way through the
+    // display server; a marker sent 50 ms later tells them from keys typed after that.
+    std::this_thread::sleep_for(50ms);
+    const auto [inFlight, after] = desktop.CountAroundMarker(2s);
+    const Usage closed = UsageOf(pid);
+    std::printf("  resident memory idle (connected, 1 s after start)    %8ld KB\n", idle.rssKb);
+    std::printf(
+        "  after 5 s of a 50 MB burst offered to the line        %8ld KB  (peak %ld KB; the line took %.1f "
+        "KB,\n"
+        "                                                       %zu keys typed meanwhile)\n",
+        busy.rssKb, busy.peakRssKb, static_cast<double>(written) / 1024.0, keys);
+    std::printf(
+        "  2 s after the device vanished                         %8ld KB  (keys typed more than 50 ms after "
+        "it\n"
+        "                                                       went: %zu; %zu sent earlier were still on "
+        "their way)\n",
+        closed.rssKb, after, inFlight);
+    std::printf("  -> goal of at most 10 MB above idle: %s (%+.1f MB at the peak)\n",
+                busy.peakRssKb - idle.rssKb <= 10 * 1024 ? "met" : "NOT met",
+                static_cast<double>(busy.peakRssKb - idle.rssKb) / 1024.0);
 }
 
 void MeasureAgainstFloor(const fs::path& floorProgram, bool tracing, int samples, Clock::duration spacing,
@@ -402,6 +568,27 @@ void MeasureMovement(int delay) {
                 static_cast<double>(after.involuntary - before.involuntary) / seconds, seen.size());
 }
 
+std::string LoadAverage() {
+    std::ifstream in("/proc/loadavg");
+    std::string one, five, fifteen;
+    in >> one >> five >> fifteen;
+    return one + " " + five + " " + fifteen;
+}
+
+void MeasureThroughput() {
+    std::printf(
+        "\n== Typing throughput through the display (the Release program on Xvfb; a saturated line: a "
+        "writer\n"
+        "   keeps the pseudo-terminal full; KeyPress events counted at the second client over 4 s after 1 s\n"
+        "   of warm-up; load average %s on %u cores, so the program may get less than a core)\n",
+        LoadAverage().c_str(), std::thread::hardware_concurrency());
+    MeasureTyping(false, false);
+    MeasureTyping(true, true);
+
+    std::printf("\n== Memory under a burst (tracing off; VmRSS and VmHWM from /proc/PID/status)\n");
+    MeasureBurst();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -412,11 +599,14 @@ int main(int argc, char** argv) {
     const fs::path binDir = fs::absolute(argv[1]);
     int samples = 300;
     int spacingMs = 30;
+    std::string part = "all";  // or "throughput": the typing and memory figures alone
     for (int i = 2; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--samples") == 0) {
             samples = std::atoi(argv[i + 1]);
         } else if (std::strcmp(argv[i], "--spacing") == 0) {
             spacingMs = std::atoi(argv[i + 1]);
+        } else if (std::strcmp(argv[i], "--part") == 0) {
+            part = argv[i + 1];
         }
     }
     if (!fs::exists(binDir / "quillmotion")) {
@@ -435,6 +625,10 @@ int main(int argc, char** argv) {
     ::setenv("QM_BIN_DIR", binDir.c_str(), 1);
     ::signal(SIGPIPE, SIG_IGN);
     try {
+        if (part == "throughput") {
+            MeasureThroughput();
+            return 0;
+        }
         std::printf("\n== Latency of a lone byte, against a one-process floor (Xvfb %dx%d, trayer)\n",
                     kScreenWidth, kScreenHeight);
         std::printf(
@@ -450,6 +644,7 @@ int main(int argc, char** argv) {
         MeasureAgainstFloor(floorProgram, true, samples, std::chrono::milliseconds(spacingMs), false);
 
         MeasureIdle();
+        MeasureThroughput();
 
         std::printf(
             "\n== Movement timing and cost while moving (tracing off; East for max(2 s, 60 steps))\n");

@@ -17,9 +17,20 @@ public:
         std::string text(piece);
         OutputDebugStringA(text.c_str());
 #else
-        std::fwrite(piece.data(), 1, piece.size(), stderr);
+        // Standard error is unbuffered: the pieces of a report, which always ends with its
+        // line break, go out together in one write.
+        pending_.append(piece);
+        if (!pending_.empty() && pending_.back() == '\n') {
+            std::fwrite(pending_.data(), 1, pending_.size(), stderr);
+            pending_.clear();
+        }
 #endif
     }
+
+private:
+#ifndef _WIN32
+    std::string pending_;
+#endif
 };
 
 }  // namespace

@@ -11,7 +11,8 @@ public:
     virtual void Write(std::string_view piece) = 0;
 };
 
-// Standard error on Linux; OutputDebugStringA on Windows.
+// Standard error on Linux, where the pieces of one report go out in one write; OutputDebugStringA
+// on Windows.
 DebugOutput& SystemDebugOutput();
 
 }  // namespace qm

@@ -24,6 +24,15 @@ struct TraceState {
     bool on = false;
     std::optional<std::string> logFile;
     DebugOutput* debug = nullptr;
+#ifndef _WIN32
+    // The log stays open between reports; it is opened again when the path no longer leads to
+    // the file held (removed, replaced, or another path set).
+    int fd = -1;
+    std::string openPath;
+    dev_t device = 0;
+    ino_t inode = 0;
+    std::time_t pathChecked = 0;
+#endif
 };
 
 TraceState& State() {
@@ -31,9 +40,15 @@ TraceState& State() {
     return state;
 }
 
-// "dd/mm/yyyy hh.nn.ss" in local time.
+// "dd/mm/yyyy hh.nn.ss" in local time. A busy line traces thousands of reports a second: the
+// text is made once per second.
 std::string TimeStamp() {
+    static std::time_t last = -1;
+    static std::string text;
     std::time_t now = std::time(nullptr);
+    if (now == last) {
+        return text;
+    }
     std::tm local{};
 #ifdef _WIN32
     localtime_s(&local, &now);
@@ -42,31 +57,77 @@ std::string TimeStamp() {
 #endif
     char buffer[32];
     std::size_t length = std::strftime(buffer, sizeof buffer, "%d/%m/%Y %H.%M.%S", &local);
-    return std::string(buffer, length);
+    text.assign(buffer, length);
+    last = now;
+    return text;
 }
 
 #ifndef _WIN32
+void CloseLog(TraceState& state) {
+    if (state.fd >= 0) {
+        ::close(state.fd);
+        state.fd = -1;
+    }
+}
+
+// Whether the open file still has a name. Only the link count is asked for: a question about
+// its time stamps would make the file system note the time of every following write exactly,
+// which costs more than the write.
+bool Named(int fd) {
+#ifdef STATX_NLINK
+    struct statx info {};
+    return ::statx(fd, "", AT_EMPTY_PATH, STATX_NLINK, &info) == 0 && info.stx_nlink > 0;
+#else
+    struct stat info {};
+    return ::fstat(fd, &info) == 0 && info.st_nlink > 0;
+#endif
+}
+
 // The log may hold every character typed through the device, passwords included: it is made
 // readable by its owner alone, and a symbolic link, FIFO or device put in its place is never
-// written through.
+// written through. Each line goes to the file with one write of its own, so a reader or a
+// crash sees whole lines. The file is kept open: a file removed, or replaced by another, has no
+// name left, which the open file itself tells cheaply before each line; that the path leads
+// elsewhere (the file renamed away, a link put there) is looked up once a second, since a walk
+// along a long path costs more than the line. Either way the next line opens the path anew.
 bool AppendLine(const std::string& path, const std::string& line) {
-    const int fd = ::open(
-        path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        return false;
-    }
+    TraceState& state = State();
     struct stat info {};
-    bool written = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    const std::time_t now = std::time(nullptr);
+    if (state.fd >= 0 &&
+        (state.openPath != path || !Named(state.fd) ||
+         (now != state.pathChecked && (::lstat(path.c_str(), &info) != 0 || info.st_dev != state.device ||
+                                       info.st_ino != state.inode)))) {
+        CloseLog(state);
+    }
+    state.pathChecked = now;
+    if (state.fd < 0) {
+        const int fd =
+            ::open(path.c_str(),
+                   O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600);
+        if (fd < 0) {
+            return false;
+        }
+        if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+            ::close(fd);
+            return false;
+        }
+        state.fd = fd;
+        state.openPath = path;
+        state.device = info.st_dev;
+        state.inode = info.st_ino;
+    }
+    bool written = true;
     for (std::size_t done = 0; written && done < line.size();) {
-        const ssize_t n = ::write(fd, line.data() + done, line.size() - done);
+        const ssize_t n = ::write(state.fd, line.data() + done, line.size() - done);
         if (n < 0 && errno == EINTR) {
             continue;
         }
         written = n > 0;
         done += written ? static_cast<std::size_t>(n) : 0;
     }
-    if (::close(fd) != 0) {
-        written = false;
+    if (!written) {
+        CloseLog(state);  // the next report tries afresh
     }
     return written;
 }
@@ -113,6 +174,11 @@ namespace modTrace {
 
 void TraceSwitch(bool on) {
     State().on = on;
+#ifndef _WIN32
+    if (!on) {
+        CloseLog(State());  // nothing is held while nothing is traced
+    }
+#endif
 }
 
 void SetLogFile(std::string path) {
@@ -128,6 +194,9 @@ const std::string& LogFile() {
 }
 
 void DeleteLogFile() {
+#ifndef _WIN32
+    CloseLog(State());
+#endif
     std::remove(LogFile().c_str());
 }
 

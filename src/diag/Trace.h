@@ -25,7 +25,8 @@ inline constexpr TraceLevel TraceMessage = TraceLevel::TraceMessage;
 // like every other text inside the core.
 //
 // When the switch is on, each report becomes one time-stamped line appended to the log file
-// (opened and closed per line, so other programs may read or delete it between reports) and
+// (written through at once; other programs may read, delete or replace the file between
+// reports, and the next report then starts a new one) and
 // the same report, without the stamp, goes to the debugger in pieces of at most 80 characters
 // followed by "\r\n". Any failure is silent: tracing must never disturb the caller.
 void Trace(std::string_view methodName, TraceLevel level, std::string_view message);

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace qm {
 
@@ -94,6 +96,43 @@ public:
     // that does not parse, cannot be read or cannot be written), for people to read; empty when
     // that call met no such problem. The result codes stay the only thing the program acts on.
     virtual std::string LastError() const { return {}; }
+
+    // Saving many values at once. Between BeginBatch and EndBatch a store may gather its changes
+    // and write them together: every call is still checked and answered at once, but a change it
+    // accepted may wait for EndBatch to be written. HeldChanges counts the waiting changes (0 at
+    // BeginBatch); EndBatch writes them and names, by that count as it stood before each one was
+    // made, those that could not be saved after all, in order. The Windows registry writes every
+    // change at once, so there a batch changes nothing.
+    struct UnsavedChange {
+        std::size_t index = 0;
+        LONG code = ERROR_SUCCESS;
+        std::string reason;  // as LastError would have told it
+    };
+    virtual void BeginBatch() {}
+    virtual std::size_t HeldChanges() const { return 0; }
+    virtual std::vector<UnsavedChange> EndBatch() { return {}; }
+};
+
+// A batch that ends with the scope at the latest, written whatever way the scope is left.
+class RegistryBatch {
+public:
+    explicit RegistryBatch(RegistryApi& registry) : registry_(registry) { registry_.BeginBatch(); }
+    ~RegistryBatch() {
+        if (open_) {
+            registry_.EndBatch();
+        }
+    }
+    RegistryBatch(const RegistryBatch&) = delete;
+    RegistryBatch& operator=(const RegistryBatch&) = delete;
+
+    std::vector<RegistryApi::UnsavedChange> End() {
+        open_ = false;
+        return registry_.EndBatch();
+    }
+
+private:
+    RegistryApi& registry_;
+    bool open_ = true;
 };
 
 }  // namespace qm

@@ -113,20 +113,30 @@ bool modSettings::SetSettings() {
         clsSettings& s = *settings_;
 
         // A write that did not go through must not be reported as saved; the rest are still tried.
-        std::vector<FailedWrite> failures;
+        // The store may hold the writes back and replace its file once at the end: a held write
+        // counts as saved only once that has happened.
+        RegistryBatch batch(registry_);
+        struct Outcome {
+            FailedWrite write;
+            bool failed = false;
+            std::size_t held = 0;  // its place in the batch, when it waits for the batch's end
+            bool waits = false;
+        };
+        std::vector<Outcome> outcomes;
         std::string baseKey = layout::kBaseKey;
-        const auto failed = [&](const std::string& key, const std::string& name) {
+        const auto note = [&](const std::string& key, const std::string& name, std::size_t heldBefore,
+                              bool saved) {
             std::string path = baseKey + key;
             while (!path.empty() && path.back() == '\\') {
                 path.pop_back();
             }
-            failures.push_back({path, name, registry_.LastError()});
+            const bool waits = saved && registry_.HeldChanges() != heldBefore;
+            outcomes.push_back({{path, name, saved ? "" : registry_.LastError()}, !saved, heldBefore, waits});
         };
         const auto write = [&](const std::string& key, const std::string& name, const Variant& value,
                                DWORD type) {
-            if (!s.SetRegistrySetting(key, name, value, type)) {
-                failed(key, name);
-            }
+            const std::size_t held = registry_.HeldChanges();
+            note(key, name, held, s.SetRegistrySetting(key, name, value, type));
         };
 
         for (const layout::Setting& setting : layout::Settings()) {
@@ -148,12 +158,27 @@ bool modSettings::SetSettings() {
             s.RegistryBaseKey(baseKey = layout::kRunKey);
             if (record_.RunOnSystemStartup() == 1) {
                 write("", productName, programPath, REG_SZ);
-            } else if (!s.DeleteRegistrySetting("", productName)) {
-                failed("", productName);
+            } else {
+                const std::size_t held = registry_.HeldChanges();
+                note("", productName, held, s.DeleteRegistrySetting("", productName));
             }
             s.RegistryBaseKey(baseKey = layout::kBaseKey);
         }
 
+        for (const RegistryApi::UnsavedChange& unsaved : batch.End()) {
+            for (Outcome& outcome : outcomes) {
+                if (outcome.waits && outcome.held == unsaved.index) {
+                    outcome.failed = true;
+                    outcome.write.reason = unsaved.reason;
+                }
+            }
+        }
+        std::vector<FailedWrite> failures;
+        for (const Outcome& outcome : outcomes) {
+            if (outcome.failed) {
+                failures.push_back(outcome.write);
+            }
+        }
         lastSaveProblem_ = DescribeFailures(failures);
         Trace(kMethod, TraceExit, "");
         return failures.empty();

@@ -72,11 +72,12 @@ bool QtTrayIcon::Modify(const std::string& tip) {
     }
     tip_ = tip;
     // Every character received changes the tip (its count): the icon takes the latest text once
-    // the event loop turns, not a round of window traffic per character.
+    // the event loop turns, paced, not a round of window traffic per character.
     if (!tipShowing_) {
         tipShowing_ = true;
-        QTimer::singleShot(0, this, [this] {
+        QTimer::singleShot(tipPace_.Delay(), this, [this] {
             tipShowing_ = false;
+            tipPace_.Shown();
             ShowTip();
         });
     }

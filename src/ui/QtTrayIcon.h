@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "ui/TrayIcon.h"
+#include "ui/common/ShowPace.h"
 
 class QMenu;
 class QAction;
@@ -40,6 +41,7 @@ private:
     QSystemTrayIcon* icon_ = nullptr;
     bool added_ = false;
     bool tipShowing_ = false;  // a turn of the event loop will show tip_
+    ShowPace tipPace_;
     std::string tip_;
 };
 

@@ -722,8 +722,9 @@ void frmSerial::ShowReceivedLater() {
     // character's own work, and nobody reads them faster than the window is drawn.
     if (!receivedShowing_) {
         receivedShowing_ = true;
-        QTimer::singleShot(0, this, [this] {
+        QTimer::singleShot(receivedPace_.Delay(), this, [this] {
             receivedShowing_ = false;
+            receivedPace_.Shown();
             ShowReceived();
         });
     }

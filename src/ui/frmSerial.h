@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ui/PendingState.h"
+#include "ui/common/ShowPace.h"
 
 class QCheckBox;
 class QComboBox;
@@ -227,6 +228,7 @@ private:
     std::optional<QString> receivedText_;
     std::optional<QString> bytesReceivedText_;
     bool receivedShowing_ = false;  // a turn of the event loop will show them
+    ShowPace receivedPace_;
 };
 
 }  // namespace qm

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <regex>
 
 #ifndef _WIN32
@@ -100,13 +101,25 @@ TEST(Trace, TheLogIsItsOwnersAloneAndNeverWrittenThroughALink) {
 }
 #endif
 
-TEST(Trace, DeleteLogFileIgnoresAMissingFile) {
+// A log removed or replaced by someone else between reports: the next report starts it anew.
+TEST(Trace, DeletedOrReplacedLogStartsAnew) {
     test::TraceCapture capture;
     modTrace::DeleteLogFile();  // nothing there yet
     Trace("a.b", TraceEntry, "");
     modTrace::DeleteLogFile();
     struct stat st {};
     EXPECT_NE(::stat(capture.LogPath().c_str(), &st), 0);
+    for (const bool replace : {false, true}) {
+        Trace("a.b", TraceEntry, "");
+        if (replace) {
+            test::WriteFile(capture.LogPath() + ".new", "");
+            std::rename((capture.LogPath() + ".new").c_str(), capture.LogPath().c_str());
+        } else {
+            std::remove(capture.LogPath().c_str());
+        }
+        Trace("a.c", TraceExit, "");
+        EXPECT_EQ(capture.Reports(), std::vector<std::string>{"a.c:Method Exit: "}) << replace;
+    }
 }
 
 }  // namespace

@@ -14,6 +14,13 @@ namespace qm {
 namespace {
 
 constexpr const char* kSource = "QtSerialControl";
+
+// What the control takes from the line before the program has worked through it. A device (or
+// anything else on the line) can send faster than input is typed: the rest waits in the
+// line, where flow control and the sender's own buffers hold it, not in this program's memory,
+// and nothing is left here to be typed once the port has closed. One receive event's input is
+// at most this much; at 115200 baud it is about a third of a second of bytes.
+constexpr qint64 kReadBufferSize = 4096;
 constexpr const char* kHungUp = "the device hung up";
 
 [[noreturn]] void Raise(std::int32_t number, const std::string& description) {
@@ -134,6 +141,8 @@ std::string QtSerialControl::Input() {
     if (!PortOpen()) {
         return {};
     }
+    // All that is waiting, which the bounded buffer keeps to kReadBufferSize; taking it lets the
+    // port read from the line again.
     const QByteArray bytes = port_.readAll();
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
@@ -153,6 +162,7 @@ void QtSerialControl::Open() {
     }
 
     port_.setPortName(QString::fromLocal8Bit(device.c_str()));
+    port_.setReadBufferSize(kReadBufferSize);
     {
         const QScopedValueRollback<bool> ownCall(ownCall_, true);
         if (!port_.open(QIODevice::ReadWrite)) {
@@ -178,6 +188,7 @@ void QtSerialControl::Close() {
     closing_ = false;
     // Restoring the settings of a device that has gone fails; that is no news to report.
     const QScopedValueRollback<bool> ownCall(ownCall_, true);
+    // Closing also discards what was read and not yet taken: nothing is typed after a close.
     port_.close();
     port_.clearError();
 }
@@ -231,13 +242,22 @@ void QtSerialControl::OnReadyRead() {
     if (!PortOpen()) {
         return;
     }
-    inputTaken_ = false;
-    commEvent_ = comEvReceive;
-    if (onComm_) {
-        onComm_();
+    if (handling_) {
+        // Not nested inside the handler, which may pump events: each nested event would take
+        // another buffer's worth while the outer one works through its own, and a busy line
+        // would pile up in memory. The bytes wait in the bounded buffer, and then in the line.
+        return;
     }
-    // Qt does not announce bytes that arrive while the handler above is still running (it
-    // may pump events). Give them an event of their own, or they would wait for the next byte.
+    {
+        const QScopedValueRollback<bool> handling(handling_, true);
+        inputTaken_ = false;
+        commEvent_ = comEvReceive;
+        if (onComm_) {
+            onComm_();
+        }
+    }
+    // Bytes that arrived while the handler above was still running were not announced. Give
+    // them an event of their own, or they would wait for the next byte.
     if (inputTaken_ && PortOpen() && port_.bytesAvailable() > 0) {
         QMetaObject::invokeMethod(
             &port_,

@@ -68,6 +68,7 @@ private:
     bool ownCall_ = false;  // errors Qt signals now belong to a call that reports them itself
     bool closing_ = false;
     bool inputTaken_ = false;
+    bool handling_ = false;  // a receive event's handler is running
     std::function<void()> onComm_;
     std::function<void(const std::string&)> onClosedByDevice_;
 };

@@ -1,5 +1,6 @@
 #include "settings/hive/FileHiveRegistry.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -136,7 +137,11 @@ FileHiveRegistry::FileHiveRegistry(std::string localMachineFile, std::string aut
     }
 }
 
-FileHiveRegistry::~FileHiveRegistry() = default;
+FileHiveRegistry::~FileHiveRegistry() {
+    if (batch_) {
+        EndBatch();
+    }
+}
 
 std::string FileHiveRegistry::DefaultLocalMachineFile() {
     const char* hive = std::getenv("QUILLMOTION_HIVE");
@@ -162,6 +167,9 @@ HiveFile& FileHiveRegistry::Hive(HKEY root) {
     std::unique_ptr<HiveFile>& hive = hives_[root];
     if (!hive) {
         hive = std::make_unique<HiveFile>(HiveFilePath(root), FindRoot(root)->name);
+        if (batch_) {
+            hive->BeginBatch();
+        }
     }
     return *hive;
 }
@@ -200,7 +208,62 @@ LONG FileHiveRegistry::Reach(HKEY key, REGSAM needed, OpenKey& open, const HiveK
 
 LONG FileHiveRegistry::Change(const OpenKey& open, const HiveFile::Change& change) {
     HiveFile& hive = Hive(open.root);
-    return Note(hive.Modify(change), hive);
+    const std::size_t before = hive.HeldChanges();
+    const LONG result = Note(hive.Modify(change), hive);
+    lastChangeHeld_ = hive.HeldChanges() != before;
+    if (lastChangeHeld_) {
+        heldBy_[open.root].push_back(held_++);
+    }
+    return result;
+}
+
+void FileHiveRegistry::BeginBatch() {
+    if (batch_) {
+        return;
+    }
+    batch_ = true;
+    held_ = 0;
+    for (auto& [root, hive] : hives_) {
+        hive->BeginBatch();
+    }
+}
+
+std::vector<RegistryApi::UnsavedChange> FileHiveRegistry::EndBatch() {
+    std::vector<UnsavedChange> unsaved;
+    if (!batch_) {
+        return unsaved;
+    }
+    batch_ = false;
+    lastChangeHeld_ = false;
+    for (auto& [root, hive] : hives_) {
+        const LONG code = hive->EndBatch();
+        if (code != ERROR_SUCCESS) {
+            for (const std::size_t index : heldBy_[root]) {
+                unsaved.push_back({index, code, hive->Problem()});
+            }
+        }
+    }
+    const std::vector<HeldMirror> mirrors = std::move(heldMirrors_);
+    heldMirrors_.clear();
+    heldBy_.clear();
+    held_ = 0;
+    for (const HeldMirror& mirror : mirrors) {
+        const bool saved = std::none_of(unsaved.begin(), unsaved.end(),
+                                        [&](const UnsavedChange& u) { return u.index == mirror.index; });
+        if (!saved) {
+            continue;
+        }
+        const LONG code = Mirror(mirror.open, mirror.valueName, mirror.value ? &*mirror.value : nullptr);
+        if (code != ERROR_SUCCESS) {
+            unsaved.push_back({mirror.index, code, lastError_});
+        }
+    }
+    std::sort(unsaved.begin(), unsaved.end(),
+              [](const UnsavedChange& a, const UnsavedChange& b) { return a.index < b.index; });
+    if (!unsaved.empty()) {
+        lastError_ = unsaved.front().reason;
+    }
+    return unsaved;
 }
 
 HKEY FileHiveRegistry::NewHandle(OpenKey open) {
@@ -214,6 +277,12 @@ HKEY FileHiveRegistry::NewHandle(OpenKey open) {
 
 LONG FileHiveRegistry::Mirror(const OpenKey& open, const std::string& valueName, const HiveValue* value) {
     if (!mirror_ || !IsRunKey(open.root, open.path) || !SameRegistryName(valueName, kRunValue)) {
+        return ERROR_SUCCESS;
+    }
+    if (batch_ && lastChangeHeld_) {
+        // The entry must not announce a value that the hive may yet fail to hold.
+        heldMirrors_.push_back(
+            {held_ - 1, open, valueName, value != nullptr ? std::optional<HiveValue>(*value) : std::nullopt});
         return ERROR_SUCCESS;
     }
     int error;

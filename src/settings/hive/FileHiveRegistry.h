@@ -2,6 +2,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,8 +19,8 @@ namespace qm {
 // HKEY_CLASSES_ROOT, HKEY_USERS and HKEY_CURRENT_CONFIG live beside it in files named
 // "<ROOT NAME>.reg" (HKEY_CURRENT_USER.reg, ...). Other predefined handles are invalid (6).
 // Every call reads the file again if it changed on disk; every change is saved at once,
-// atomically and under an advisory lock (a ".lock" file beside the hive). A missing file is an
-// empty hive.
+// atomically and under an advisory lock (a ".lock" file beside the hive), or, inside a batch,
+// together with the batch's other changes at its end. A missing file is an empty hive.
 //
 // Failures of the store itself:
 // - ERROR_BADDB (1009): the file does not parse, or is larger than 16 MB. Every call that reaches that hive
@@ -77,6 +78,12 @@ public:
     LONG RegCloseKey(HKEY key) override;
     DWORD ExpandEnvironmentStringsA(const std::string& source, char* destination, DWORD size) override;
 
+    // A batch gathers each hive's changes and replaces its file once at the end (see HiveFile).
+    // The autostart entry follows the Run value once the hive holding it is written.
+    void BeginBatch() override;
+    std::size_t HeldChanges() const override { return held_; }
+    std::vector<UnsavedChange> EndBatch() override;
+
 private:
     // What a handle stands for: a key path under a root, and the access it was opened with.
     struct OpenKey {
@@ -103,6 +110,19 @@ private:
     std::map<HKEY, OpenKey> handles_;
     HKEY nextHandle_ = 0x100;
     std::string lastError_;
+
+    // A change of the Run value waiting for its hive to be written.
+    struct HeldMirror {
+        std::size_t index = 0;
+        OpenKey open;
+        std::string valueName;
+        std::optional<HiveValue> value;
+    };
+    bool batch_ = false;
+    bool lastChangeHeld_ = false;
+    std::size_t held_ = 0;
+    std::map<HKEY, std::vector<std::size_t>> heldBy_;  // each hive's waiting changes
+    std::vector<HeldMirror> heldMirrors_;
 };
 
 }  // namespace qm

@@ -71,6 +71,8 @@ LONG HiveFile::WriteErrorCode(int error) {
 HiveFile::HiveFile(std::string path, std::string rootName)
     : path_(std::move(path)), rootName_(std::move(rootName)) {}
 
+HiveFile::~HiveFile() = default;
+
 LONG HiveFile::Fail(LONG code, std::string message) {
     problem_ = std::move(message);
     return code;
@@ -78,6 +80,9 @@ LONG HiveFile::Fail(LONG code, std::string message) {
 
 LONG HiveFile::Refresh() {
     problem_.clear();
+    if (batchLock_) {
+        return ERROR_SUCCESS;  // nobody else writes while the lock is ours; the tree holds the batch
+    }
     // Without blocking: a FIFO or a device in the file's place must be refused, not waited on.
     const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
@@ -159,6 +164,17 @@ LONG HiveFile::CheckWritable() {
 }
 
 LONG HiveFile::Modify(const Change& change) {
+    if (batchLock_) {
+        problem_.clear();
+        HiveKey updated = root_;
+        bool changed = false;
+        const LONG result = change(updated, changed);
+        if (result == ERROR_SUCCESS && changed) {
+            root_ = std::move(updated);
+            ++heldChanges_;
+        }
+        return result;
+    }
     LONG result = Refresh();
     if (result != ERROR_SUCCESS) {
         return result;
@@ -177,10 +193,10 @@ LONG HiveFile::Modify(const Change& change) {
     }
     // Beside the file really written: writers that reach it through different paths (a
     // symbolic link and its target) must take the same lock.
-    FileLock lock(AtomicFile::Target(path_) + ".lock");
-    if (!lock.Held()) {
-        return Fail(WriteErrorCode(lock.Error()),
-                    "The settings file " + path_ + " cannot be locked: " + std::strerror(lock.Error()) + ".");
+    auto lock = std::make_unique<FileLock>(AtomicFile::Target(path_) + ".lock");
+    if (!lock->Held()) {
+        return Fail(WriteErrorCode(lock->Error()), "The settings file " + path_ + " cannot be locked: " +
+                                                       std::strerror(lock->Error()) + ".");
     }
     // Read again whatever the file looks like: an edit made in place within the clock's
     // granularity keeps size and time stamps.
@@ -195,6 +211,30 @@ LONG HiveFile::Modify(const Change& change) {
     if (result != ERROR_SUCCESS || !changed) {
         return result;
     }
+    if (batch_) {
+        root_ = std::move(updated);
+        ++heldChanges_;
+        batchLock_ = std::move(lock);
+        return ERROR_SUCCESS;
+    }
+    return Save(std::move(updated));
+}
+
+LONG HiveFile::EndBatch() {
+    batch_ = false;
+    heldChanges_ = 0;
+    if (!batchLock_) {
+        return ERROR_SUCCESS;
+    }
+    const std::unique_ptr<FileLock> lock = std::move(batchLock_);
+    const LONG result = Save(root_);
+    if (result != ERROR_SUCCESS) {
+        loaded_ = false;  // the tree holds what the file does not: read the file again
+    }
+    return result;
+}
+
+LONG HiveFile::Save(HiveKey updated) {
     const std::string text = RegFormat::Write(updated, rootName_);
     if (text.size() > kLargestHive) {
         // It would be refused when read back: keep the file as it is.

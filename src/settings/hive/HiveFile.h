@@ -4,12 +4,15 @@
 
 #include <ctime>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "settings/RegistryApi.h"
 #include "settings/hive/HiveKey.h"
 
 namespace qm {
+
+class FileLock;
 
 // One root key's hive, kept in one REGEDIT4 file. The tree is read again whenever the file
 // changed on disk, so what another program saved is seen at once. A change is made by
@@ -23,6 +26,9 @@ namespace qm {
 class HiveFile {
 public:
     HiveFile(std::string path, std::string rootName);
+    ~HiveFile();
+    HiveFile(const HiveFile&) = delete;
+    HiveFile& operator=(const HiveFile&) = delete;
 
     const std::string& Path() const { return path_; }
     const std::string& RootName() const { return rootName_; }
@@ -42,6 +48,15 @@ public:
     // once the file holds it. Besides the change's own codes: ERROR_BADDB, ERROR_CANTREAD,
     // ERROR_ACCESS_DENIED (read-only file or folder) and ERROR_CANTWRITE.
     LONG Modify(const Change& change);
+
+    // A batch: from BeginBatch on, a change is made under the lock as Modify makes it, but only in
+    // memory, and the lock is kept; EndBatch writes them all in one replace of the file (a crash
+    // leaves the old file or the new one) and lets the lock go. Reads in between see the changes.
+    // When that write fails, the tree is read from the file again and the failure's code returned.
+    void BeginBatch() { batch_ = true; }
+    LONG EndBatch();
+    // Changes made in memory since BeginBatch that wait for EndBatch.
+    std::size_t HeldChanges() const { return heldChanges_; }
 
     // The result code for a write that failed with an errno: ERROR_ACCESS_DENIED for a
     // permission or read-only file system, ERROR_CANTWRITE otherwise.
@@ -63,6 +78,8 @@ private:
 
     LONG Fail(LONG code, std::string message);
     LONG CheckWritable();
+    // Replaces the file with the tree; the tree becomes the one kept once the file holds it.
+    LONG Save(HiveKey updated);
 
     std::string path_;
     std::string rootName_;
@@ -72,6 +89,9 @@ private:
     LONG state_ = ERROR_SUCCESS;  // the code the file as last read gives (ERROR_BADDB when broken)
     std::string stateProblem_;    // and why
     std::string problem_;
+    bool batch_ = false;
+    std::unique_ptr<FileLock> batchLock_;  // held from a batch's first change to its end
+    std::size_t heldChanges_ = 0;
 };
 
 }  // namespace qm

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "diag/RaisedError.h"
@@ -126,6 +128,29 @@ TEST(QtSerialControlTest, BytesArrivingWhileTheHandlerPumpsEventsGetAnEventOfThe
     line.control.SetPortOpen(true);
     line.pty.Write("A");
     ASSERT_TRUE(QtWaitUntil([&] { return line.Received() == "AB"; })) << line.Received();
+}
+
+// However much the line sends while the program is busy, the control holds at most a few
+// kilobytes: the rest waits in the line, and all of it arrives in order.
+TEST(QtSerialControlTest, ABacklogWaitsInTheLine) {
+    Line line;
+    std::int64_t mostWaiting = 0;
+    line.control.SetOnComm([&] {
+        line.inputs.push_back(line.control.Input());
+        QtRunFor(std::chrono::milliseconds(line.inputs.size() == 1 ? 300 : 1));  // typing is slower
+        mostWaiting = std::max(mostWaiting, line.control.InBufferCount());
+    });
+    line.control.SetPortOpen(true);
+    std::string burst;
+    for (int i = 0; i < 65536; ++i) {
+        burst.push_back(static_cast<char>('a' + i % 26));
+    }
+    std::thread writer([&] { line.pty.Write(burst); });
+    const bool all = QtWaitUntil([&] { return line.Received().size() == burst.size(); });
+    all ? writer.join() : writer.detach();
+    ASSERT_TRUE(all) << line.Received().size();
+    EXPECT_EQ(line.Received(), burst);
+    EXPECT_LE(mostWaiting, 4096);
 }
 
 TEST(QtSerialControlTest, LineSettingsAreAppliedOrRefusedWithAnError) {

@@ -281,7 +281,7 @@ std::uint32_t CounterOf(const HiveValue& value) {
     return value.data == State(counter) ? counter : 0xFFFFFFFFu;
 }
 
-HiveValue SavedState(const std::string& file) {
+HiveValue SavedState(const std::string& file, const char* name = "State") {
     RegFormatError error;
     const std::optional<HiveKey> root = RegFormat::Read(test::ReadFile(file), "HKEY_LOCAL_MACHINE", error);
     if (!root) {
@@ -289,7 +289,7 @@ HiveValue SavedState(const std::string& file) {
         return {};
     }
     const HiveKey* key = root->Find({"Software", "Crash"});
-    const HiveValue* value = key != nullptr ? key->FindValue("State") : nullptr;
+    const HiveValue* value = key != nullptr ? key->FindValue(name) : nullptr;
     if (value == nullptr) {
         ADD_FAILURE() << "the state is gone";
         return {};
@@ -299,13 +299,17 @@ HiveValue SavedState(const std::string& file) {
 
 // A writer killed at any moment leaves the file parsing, and holding its last completed save
 // or the one it was making. Each child tells the parent once it completed a save of its own,
-// so every round must move the counter on.
-TEST(HiveSafety, KilledWritersLeaveTheOldOrTheNewFile) {
+// so every round must move the counter on. A batched save writes two values that must agree.
+class KilledWriters : public testing::TestWithParam<bool> {};
+
+TEST_P(KilledWriters, LeaveTheOldOrTheNewFile) {
+    const bool batched = GetParam();
     test::TempHive hive;
     {
         FileHiveRegistry reg(hive.file, "");
         const HKEY key = test::CreateKey(reg, "Software\\Crash");
         ASSERT_EQ(test::SetValue(reg, key, "State", REG_BINARY, State(0)), ERROR_SUCCESS);
+        ASSERT_EQ(test::SetValue(reg, key, "Twin", REG_BINARY, State(0)), ERROR_SUCCESS);
     }
     std::mt19937 random(20240611);
     std::uint32_t last = 0;
@@ -325,7 +329,12 @@ TEST(HiveSafety, KilledWritersLeaveTheOldOrTheNewFile) {
             }
             std::uint32_t counter = CounterOf(HiveValue{"State", REG_BINARY, current.data});
             for (bool first = true;; first = false) {
-                if (test::SetValue(reg, key, "State", REG_BINARY, State(++counter)) != ERROR_SUCCESS) {
+                if (batched) {
+                    reg.BeginBatch();
+                }
+                if (test::SetValue(reg, key, "State", REG_BINARY, State(++counter)) != ERROR_SUCCESS ||
+                    (batched && test::SetValue(reg, key, "Twin", REG_BINARY, State(counter)) != 0) ||
+                    !reg.EndBatch().empty()) {
                     ::_exit(3);
                 }
                 if (first && ::write(ready[1], "s", 1) != 1) {
@@ -348,6 +357,9 @@ TEST(HiveSafety, KilledWritersLeaveTheOldOrTheNewFile) {
         const std::uint32_t counter = CounterOf(saved);
         ASSERT_NE(counter, 0xFFFFFFFFu) << "round " << round << ": a mixed file";
         ASSERT_GT(counter, last) << "round " << round << ": a completed save was lost";
+        if (batched) {
+            ASSERT_EQ(CounterOf(SavedState(hive.file, "Twin")), counter) << "round " << round;
+        }
         last = counter;
     }
     // A later save clears what the killed writers left behind.
@@ -355,6 +367,8 @@ TEST(HiveSafety, KilledWritersLeaveTheOldOrTheNewFile) {
     ASSERT_EQ(test::SetValue(reg, HKEY_LOCAL_MACHINE, "Done", REG_DWORD, Dword(1)), ERROR_SUCCESS);
     EXPECT_TRUE(Leftovers(hive.dir.Path()).empty());
 }
+
+INSTANTIATE_TEST_SUITE_P(HiveSafety, KilledWriters, testing::Bool());
 
 }  // namespace
 }  // namespace qm
