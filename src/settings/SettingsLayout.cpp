@@ -91,4 +91,13 @@ bool IsText(const Setting& setting) {
     return std::holds_alternative<std::string SettingsRecord::*>(setting.field);
 }
 
+bool SameValues(const SettingsRecord& a, const SettingsRecord& b) {
+    for (const Setting& setting : Settings()) {
+        if (!std::visit([&](auto field) { return a.*field == b.*field; }, setting.field)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace qm::layout

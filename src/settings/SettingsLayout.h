@@ -79,6 +79,8 @@ Variant Value(const Setting& setting, const SettingsRecord& record);
 bool IsText(const Setting& setting);
 // True when the record holds the setting's default (an optional setting is then not stored).
 bool HoldsDefault(const Setting& setting, const SettingsRecord& record);
+// True when the two records hold the same value for every setting.
+bool SameValues(const SettingsRecord& a, const SettingsRecord& b);
 
 }  // namespace layout
 }  // namespace qm

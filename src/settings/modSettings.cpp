@@ -145,9 +145,9 @@ bool modSettings::SetSettings() {
             }
             if (setting.optional && layout::HoldsDefault(setting, record_)) {
                 // Absent means the default: a tree that never had the value keeps not having it.
-                if (!s.DeleteRegistrySetting(setting.key, setting.valueName)) {
-                    failed(setting.key, setting.valueName);
-                }
+                const std::size_t held = registry_.HeldChanges();
+                note(setting.key, setting.valueName, held,
+                     s.DeleteRegistrySetting(setting.key, setting.valueName));
                 continue;
             }
             write(setting.key, setting.valueName, layout::Value(setting, record_), setting.savedAs);

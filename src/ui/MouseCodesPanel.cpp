@@ -256,11 +256,18 @@ void DrawMouse(QPainter& painter, const QRectF& area) {
     painter.restore();
 }
 
+// A code's accessors in the working copy, whose settings are reached only through them.
+template <typename T>
+struct CodeAccess {
+    T (WorkingCopy::*get)() const;
+    void (WorkingCopy::*set)(T);
+};
+
 // ---- CompassCodesPanel ----
 
 struct CompassCodesPanel::Point {
     const char* object;
-    std::int16_t WorkingCopy::*code;
+    CodeAccess<std::int16_t> code;
     const char* title;  // none for Stop: its dialog keeps the bare caption
     const char* name;
     double degrees;  // below zero: the centre
@@ -318,16 +325,16 @@ CompassCodesPanel::CompassCodesPanel(QWidget* parent) : QWidget(parent) {
 
 const CompassCodesPanel::Point* CompassCodesPanel::Points() {
     static const CompassCodesPanel::Point points[] = {
-        {"lblN", &WorkingCopy::N_ASCII, "N Mouse Movement", "North", 0.0},
-        {"lblNE", &WorkingCopy::NE_ASCII, "NE Mouse Movement", "North East", 45.0},
-        {"lblE", &WorkingCopy::E_ASCII, "E Mouse Movement", "East", 90.0},
-        {"lblSE", &WorkingCopy::SE_ASCII, "SE Mouse Movement", "South East", 135.0},
-        {"lblS", &WorkingCopy::S_ASCII, "S Mouse Movement", "South", 180.0},
-        {"lblSW", &WorkingCopy::SW_ASCII, "SW Mouse Movement", "South West", 225.0},
-        {"lblW", &WorkingCopy::W_ASCII, "W Mouse Movement", "West", 270.0},
-        {"lblNW", &WorkingCopy::NW_ASCII, "NW Mouse Movement", "North West", 315.0},
-        {"lblStop", &WorkingCopy::STOP_ASCII, nullptr, "Stop", -1.0},
-        {nullptr, nullptr, nullptr, nullptr, 0.0},
+        {"lblN", {&WorkingCopy::N_ASCII, &WorkingCopy::N_ASCII}, "N Mouse Movement", "North", 0.0},
+        {"lblNE", {&WorkingCopy::NE_ASCII, &WorkingCopy::NE_ASCII}, "NE Mouse Movement", "North East", 45.0},
+        {"lblE", {&WorkingCopy::E_ASCII, &WorkingCopy::E_ASCII}, "E Mouse Movement", "East", 90.0},
+        {"lblSE", {&WorkingCopy::SE_ASCII, &WorkingCopy::SE_ASCII}, "SE Mouse Movement", "South East", 135.0},
+        {"lblS", {&WorkingCopy::S_ASCII, &WorkingCopy::S_ASCII}, "S Mouse Movement", "South", 180.0},
+        {"lblSW", {&WorkingCopy::SW_ASCII, &WorkingCopy::SW_ASCII}, "SW Mouse Movement", "South West", 225.0},
+        {"lblW", {&WorkingCopy::W_ASCII, &WorkingCopy::W_ASCII}, "W Mouse Movement", "West", 270.0},
+        {"lblNW", {&WorkingCopy::NW_ASCII, &WorkingCopy::NW_ASCII}, "NW Mouse Movement", "North West", 315.0},
+        {"lblStop", {&WorkingCopy::STOP_ASCII, &WorkingCopy::STOP_ASCII}, nullptr, "Stop", -1.0},
+        {nullptr, {}, nullptr, nullptr, 0.0},
     };
     return points;
 }
@@ -344,7 +351,7 @@ void CompassCodesPanel::mouseMoveEvent(QMouseEvent* event) {
 
 void CompassCodesPanel::ShowPoint(const Point& point) {
     lblDirection_->setText(QString::fromLatin1(point.name));
-    lblASCIICode_->setText(working_ != nullptr ? QString::number(working_->*point.code) : QString());
+    lblASCIICode_->setText(working_ != nullptr ? QString::number((working_->*point.code.get)()) : QString());
 }
 
 void CompassCodesPanel::EditPoint(const Point& point) {
@@ -354,7 +361,7 @@ void CompassCodesPanel::EditPoint(const Point& point) {
     // The dialog belongs to the window; should the window go while it is open, nothing is read back.
     QPointer<CompassCodesPanel> self(this);
     QPointer<frmASCIIValue> dialog = new frmASCIIValue(window());
-    dialog->ASCIIValue(working_->*point.code);
+    dialog->ASCIIValue((working_->*point.code.get)());
     if (point.title != nullptr) {
         dialog->TitleText(QString::fromLatin1(point.title));
     }
@@ -365,7 +372,7 @@ void CompassCodesPanel::EditPoint(const Point& point) {
     if (!self || !dialog) {
         return;
     }
-    working_->*point.code = dialog->ASCIIValue();
+    (working_->*point.code.set)(dialog->ASCIIValue());
     delete dialog;
     emit CodesEdited();
 }
@@ -374,8 +381,8 @@ void CompassCodesPanel::EditPoint(const Point& point) {
 
 struct ButtonCodesPanel::Button {
     const char* object;
-    std::int16_t WorkingCopy::*single;
-    std::int16_t WorkingCopy::*twice;
+    CodeAccess<std::int32_t> single;
+    CodeAccess<std::int32_t> twice;
     const char* title;
     const char* name;
 };
@@ -433,9 +440,15 @@ ButtonCodesPanel::ButtonCodesPanel(QWidget* parent) : QWidget(parent) {
 
 const ButtonCodesPanel::Button* ButtonCodesPanel::Buttons() {
     static const ButtonCodesPanel::Button buttons[] = {
-        {"lblLeftButton", &WorkingCopy::LEFT_SCLICK_ASCII, &WorkingCopy::LEFT_DCLICK_ASCII, "Left Button",
+        {"lblLeftButton",
+         {&WorkingCopy::LEFT_SCLICK_ASCII, &WorkingCopy::LEFT_SCLICK_ASCII},
+         {&WorkingCopy::LEFT_DCLICK_ASCII, &WorkingCopy::LEFT_DCLICK_ASCII},
+         "Left Button",
          "Left"},
-        {"lblRightButton", &WorkingCopy::RIGHT_SCLICK_ASCII, &WorkingCopy::RIGHT_DCLICK_ASCII, "Right Button",
+        {"lblRightButton",
+         {&WorkingCopy::RIGHT_SCLICK_ASCII, &WorkingCopy::RIGHT_SCLICK_ASCII},
+         {&WorkingCopy::RIGHT_DCLICK_ASCII, &WorkingCopy::RIGHT_DCLICK_ASCII},
+         "Right Button",
          "Right"},
     };
     return buttons;
@@ -459,8 +472,8 @@ void ButtonCodesPanel::ShowButton(const Button& button) {
         lblDClickASCII_->clear();
         return;
     }
-    lblSClickASCII_->setText(QString::number(working_->*button.single));
-    lblDClickASCII_->setText(QString::number(working_->*button.twice));
+    lblSClickASCII_->setText(QString::number((working_->*button.single.get)()));
+    lblDClickASCII_->setText(QString::number((working_->*button.twice.get)()));
 }
 
 void ButtonCodesPanel::EditButton(const Button& button) {
@@ -469,8 +482,9 @@ void ButtonCodesPanel::EditButton(const Button& button) {
     }
     QPointer<ButtonCodesPanel> self(this);
     QPointer<frmMouseClickASCIIValue> dialog = new frmMouseClickASCIIValue(window());
-    dialog->SClickASCIIValue(working_->*button.single);
-    dialog->DClickASCIIValue(working_->*button.twice);
+    // The record keeps the click codes in 16 bits, so their widened values always narrow back.
+    dialog->SClickASCIIValue(static_cast<std::int16_t>((working_->*button.single.get)()));
+    dialog->DClickASCIIValue(static_cast<std::int16_t>((working_->*button.twice.get)()));
     dialog->TitleText(QString::fromLatin1(button.title));
     if (handshaking_) {
         dialog->Handshaking(handshaking_());
@@ -479,8 +493,8 @@ void ButtonCodesPanel::EditButton(const Button& button) {
     if (!self || !dialog) {
         return;
     }
-    working_->*button.single = dialog->SClickASCIIValue();
-    working_->*button.twice = dialog->DClickASCIIValue();
+    (working_->*button.single.set)(dialog->SClickASCIIValue());
+    (working_->*button.twice.set)(dialog->DClickASCIIValue());
     delete dialog;
     emit CodesEdited();
 }

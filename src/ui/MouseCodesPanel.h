@@ -10,7 +10,8 @@ class QPainter;
 
 namespace qm {
 
-struct WorkingCopy;
+class SettingsRecord;
+using WorkingCopy = SettingsRecord;
 
 // A captionless label laid over a picture: the picture shows through, and the label reports the
 // mouse moving over it and a left click on it.

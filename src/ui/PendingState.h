@@ -4,75 +4,33 @@
 #include <optional>
 #include <string>
 
+#include "settings/SettingsRecord.h"
+
 namespace qm {
 
-class SettingsRecord;
+// The Properties window's working copy is a whole settings record: Reset makes it a copy of the
+// settings, the dialogs edit it, and Apply stores it with the values of the window's own
+// controls on top. The movement engine reads the live delay and bounce angle from it;
+// everything else waits for Apply or OK.
+using WorkingCopy = SettingsRecord;
 
-// The settings added after the written ones, pending as the others are: the optional codes
-// ("More codes..."), acceleration ("Advanced...") and reconnecting ("Startup..."). A code of -1
-// is no code.
-struct AddedValues {
-    std::int16_t LEFT_LOCK_ASCII = -1;
-    std::int16_t MIDDLE_SCLICK_ASCII = -1;
-    std::int16_t WHEEL_UP_ASCII = -1;
-    std::int16_t WHEEL_DOWN_ASCII = -1;
-    std::int16_t WHEEL_LEFT_ASCII = -1;
-    std::int16_t WHEEL_RIGHT_ASCII = -1;
-    std::int16_t FASTER_ASCII = -1;
-    std::int16_t SLOWER_ASCII = -1;
-    std::int16_t Acceleration = 0;
-    std::int16_t AccelerationMaximum = 0;
-    std::int32_t AccelerationTime = 0;
-    std::int16_t ReconnectAutomatically = 0;
-
-    static AddedValues From(const SettingsRecord& settings);
-    void To(SettingsRecord& settings) const;
-    bool operator==(const AddedValues&) const = default;
-};
-
-// The optional codes in the order "More codes..." lists them: the action's name and its field.
+// The codes beyond the thirteen, in the order "More codes..." lists them.
 struct AddedCode {
     const char* name;
     const char* boxName;
-    std::int16_t AddedValues::*field;
+    std::int16_t (SettingsRecord::*get)() const;
+    void (SettingsRecord::*set)(std::int16_t);
 };
 inline constexpr AddedCode kAddedCodes[] = {
-    {"Left Button Lock", "txtLeftLock", &AddedValues::LEFT_LOCK_ASCII},
-    {"Middle Click", "txtMiddleClick", &AddedValues::MIDDLE_SCLICK_ASCII},
-    {"Wheel Up", "txtWheelUp", &AddedValues::WHEEL_UP_ASCII},
-    {"Wheel Down", "txtWheelDown", &AddedValues::WHEEL_DOWN_ASCII},
-    {"Wheel Left", "txtWheelLeft", &AddedValues::WHEEL_LEFT_ASCII},
-    {"Wheel Right", "txtWheelRight", &AddedValues::WHEEL_RIGHT_ASCII},
-    {"Faster", "txtFaster", &AddedValues::FASTER_ASCII},
-    {"Slower", "txtSlower", &AddedValues::SLOWER_ASCII},
-};
-
-// The Properties window's working copy: the settings edited through its dialogs, under the
-// settings' own names and types. The movement engine reads the live delay and bounce angle
-// from here; everything else waits for Apply or OK.
-struct WorkingCopy {
-    std::int16_t N_ASCII = 0;
-    std::int16_t NE_ASCII = 0;
-    std::int16_t NW_ASCII = 0;
-    std::int16_t E_ASCII = 0;
-    std::int16_t W_ASCII = 0;
-    std::int16_t S_ASCII = 0;
-    std::int16_t SW_ASCII = 0;
-    std::int16_t SE_ASCII = 0;
-    std::int16_t STOP_ASCII = 0;
-    std::int16_t LEFT_SCLICK_ASCII = 0;
-    std::int16_t LEFT_DCLICK_ASCII = 0;
-    std::int16_t RIGHT_SCLICK_ASCII = 0;
-    std::int16_t RIGHT_DCLICK_ASCII = 0;
-    std::int16_t BouncyMouse = 0;
-    std::int16_t BouncyMouseAngle = 0;
-    float MovementDelay = 0;
-    float MovementIncrementX = 0;
-    float MovementIncrementY = 0;
-    std::int16_t ConnectOnApplicationStartup = 0;
-    std::int16_t RunOnSystemStartup = 0;
-    std::int16_t TestPorts = 0;
-    AddedValues Added;
+    {"Left Button Lock", "txtLeftLock", &SettingsRecord::LEFT_LOCK_ASCII, &SettingsRecord::LEFT_LOCK_ASCII},
+    {"Middle Click", "txtMiddleClick", &SettingsRecord::MIDDLE_SCLICK_ASCII,
+     &SettingsRecord::MIDDLE_SCLICK_ASCII},
+    {"Wheel Up", "txtWheelUp", &SettingsRecord::WHEEL_UP_ASCII, &SettingsRecord::WHEEL_UP_ASCII},
+    {"Wheel Down", "txtWheelDown", &SettingsRecord::WHEEL_DOWN_ASCII, &SettingsRecord::WHEEL_DOWN_ASCII},
+    {"Wheel Left", "txtWheelLeft", &SettingsRecord::WHEEL_LEFT_ASCII, &SettingsRecord::WHEEL_LEFT_ASCII},
+    {"Wheel Right", "txtWheelRight", &SettingsRecord::WHEEL_RIGHT_ASCII, &SettingsRecord::WHEEL_RIGHT_ASCII},
+    {"Faster", "txtFaster", &SettingsRecord::FASTER_ASCII, &SettingsRecord::FASTER_ASCII},
+    {"Slower", "txtSlower", &SettingsRecord::SLOWER_ASCII, &SettingsRecord::SLOWER_ASCII},
 };
 
 // What the window's own controls hold: the line-setting texts, the selected port (none when

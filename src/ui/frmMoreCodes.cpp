@@ -69,10 +69,10 @@ frmMoreCodes::frmMoreCodes(QWidget* parent) : QDialog(parent) {
     Codes(values_);
 }
 
-void frmMoreCodes::Codes(const AddedValues& values) {
+void frmMoreCodes::Codes(const SettingsRecord& values) {
     values_ = values;
     for (std::size_t i = 0; i < boxes_.size(); ++i) {
-        const std::int16_t code = values_.*kAddedCodes[i].field;
+        const std::int16_t code = (values_.*kAddedCodes[i].get)();
         boxes_[i]->setText(code < 0 ? QString() : QString::number(code));
     }
 }
@@ -84,12 +84,12 @@ void frmMoreCodes::showEvent(QShowEvent* event) {
 }
 
 void frmMoreCodes::OKButton_Click() {
-    AddedValues typed = values_;
+    SettingsRecord typed = values_;
     std::vector<std::int16_t> codes;
     for (std::size_t i = 0; i < boxes_.size(); ++i) {
         QLineEdit* box = boxes_[i];
         if (box->text().trimmed().isEmpty()) {
-            typed.*kAddedCodes[i].field = -1;
+            (typed.*kAddedCodes[i].set)(SettingsRecord::kNoCode);
             continue;
         }
         const auto code = frmASCIIValue::ReadCode(box->text());
@@ -102,7 +102,7 @@ void frmMoreCodes::OKButton_Click() {
             box->selectAll();
             return;
         }
-        typed.*kAddedCodes[i].field = *code;
+        (typed.*kAddedCodes[i].set)(*code);
         codes.push_back(*code);
     }
     frmASCIIValue::WarnIfSwallowed(this, codes, handshaking_);

@@ -19,9 +19,9 @@ class frmMoreCodes : public QDialog {
 public:
     explicit frmMoreCodes(QWidget* parent = nullptr);
 
-    // Only the codes of values are read and written; its other fields are left as they are.
-    void Codes(const AddedValues& values);
-    const AddedValues& Codes() const { return values_; }
+    // Only the codes of values are read and written; its other settings are left as they are.
+    void Codes(const SettingsRecord& values);
+    const SettingsRecord& Codes() const { return values_; }
     // As the other code editors: under Xon/Xoff, OK warns of codes the line keeps for itself.
     void Handshaking(std::int32_t handshaking) { handshaking_ = handshaking; }
 
@@ -31,7 +31,7 @@ protected:
 private:
     void OKButton_Click();
 
-    AddedValues values_;
+    SettingsRecord values_;
     std::int32_t handshaking_ = 0;
     std::vector<QLineEdit*> boxes_;  // in the order of kAddedCodes
 };

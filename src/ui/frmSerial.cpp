@@ -135,7 +135,7 @@ frmSerial::frmSerial(Parts parts, QWidget* parent) : QWidget(parent), parts_(std
     view.UpdateTrayIconInfo = [this] { return UpdateTrayIconInfo(); };
     parts_.road->SetView(std::move(view));
     parts_.road->SetWorkingValues([this] {
-        return MovementWorkingValues{working_.MovementDelay, working_.BouncyMouseAngle};
+        return MovementWorkingValues{working_.MovementDelay(), working_.BouncyMouseAngle()};
     });
     parts_.mscSerial->SetOnClosedByDevice(
         [this](const std::string& reason) { MscSerial_OnClosedByDevice(reason); });
@@ -372,46 +372,36 @@ void frmSerial::CheckDirty() {
 bool frmSerial::SetProperties() {
     return Traced(kSetProperties, false, [&] {
         SettingsRecord& s = *parts_.settings;
-        const WorkingCopy& w = working_;
+        // Stored in this order: a control that cannot be read stops the rest, and what was stored
+        // before it stands.
         // Only a rate the serial control takes is saved, so what Apply keeps, Connect opens with.
         const auto baudRate = ParseBaudRate(ToAnsi(cboBaudRate->currentText()));
         if (!baudRate) {
             err::RaiseTypeMismatch("frmSerial");
         }
         s.BaudRate(*baudRate);
-        s.ConnectOnApplicationStartup(w.ConnectOnApplicationStartup);
-        s.RunOnSystemStartup(w.RunOnSystemStartup);
+        s.ConnectOnApplicationStartup(working_.ConnectOnApplicationStartup());
+        s.RunOnSystemStartup(working_.RunOnSystemStartup());
         s.DataBits(ToWholeNumber(ToAnsi(cboDataBits->currentText())));
         s.FlowControl("None");
         s.Handshaking(ToAnsi(cboHandshaking->currentText()));
-        s.TestPorts(w.TestPorts);
+        s.TestPorts(working_.TestPorts());
         QTreeWidgetItem* port = lvwPort->SelectedItem();
         if (port == nullptr) {
             RaiseObjectNotSet();
         }
-        s.PortName(ToAnsi(port->text(0)));
-        s.Parity(ToAnsi(cboParity->currentText()));
-        s.StopBits(StopBitsStored(ToAnsi(cboStopBits->currentText())));
-        s.W_ASCII(w.W_ASCII);
-        s.E_ASCII(w.E_ASCII);
-        s.N_ASCII(w.N_ASCII);
-        s.NW_ASCII(w.NW_ASCII);
-        s.NE_ASCII(w.NE_ASCII);
-        s.SE_ASCII(w.SE_ASCII);
-        s.SW_ASCII(w.SW_ASCII);
-        s.S_ASCII(w.S_ASCII);
-        s.STOP_ASCII(w.STOP_ASCII);
-        s.MovementIncrementX(w.MovementIncrementX);
-        s.MovementIncrementY(w.MovementIncrementY);
-        s.MovementDelay(w.MovementDelay);
-        s.BouncyMouse(w.BouncyMouse);
-        s.BouncyMouseAngle(w.BouncyMouseAngle);
-        s.LEFT_DCLICK_ASCII(w.LEFT_DCLICK_ASCII);
-        s.RIGHT_DCLICK_ASCII(w.RIGHT_DCLICK_ASCII);
-        s.LEFT_SCLICK_ASCII(w.LEFT_SCLICK_ASCII);
-        s.RIGHT_SCLICK_ASCII(w.RIGHT_SCLICK_ASCII);
-        s.ASCIISequence(static_cast<std::int16_t>(chkASCIISequenceEmulation->isChecked() ? 1 : 0));
-        w.Added.To(s);
+        // Then every other setting the dialogs edited, with the rest of the controls on top.
+        SettingsRecord next = working_;
+        next.BaudRate(s.BaudRate());
+        next.DataBits(s.DataBits());
+        next.FlowControl(s.StoredFlowControl());
+        next.Handshaking(s.Handshaking());
+        next.PortName(ToAnsi(port->text(0)));
+        next.Parity(ToAnsi(cboParity->currentText()));
+        next.StopBits(StopBitsStored(ToAnsi(cboStopBits->currentText())));
+        next.ASCIISequence(static_cast<std::int16_t>(chkASCIISequenceEmulation->isChecked() ? 1 : 0));
+        s = next;
+        working_ = next;
         const bool saved = parts_.SetSettings ? parts_.SetSettings() : false;
         return saved;
     });
@@ -421,25 +411,8 @@ bool frmSerial::Reset() {
     Trace(kReset, TraceEntry, "");
     try {
         const SettingsRecord& s = *parts_.settings;
-        WorkingCopy& w = working_;
         missingSavedPort_.reset();
-        w.N_ASCII = s.N_ASCII();
-        w.S_ASCII = s.S_ASCII();
-        w.W_ASCII = s.W_ASCII();
-        w.E_ASCII = s.E_ASCII();
-        w.NE_ASCII = s.NE_ASCII();
-        w.NW_ASCII = s.NW_ASCII();
-        w.SW_ASCII = s.SW_ASCII();
-        w.SE_ASCII = s.SE_ASCII();
-        w.STOP_ASCII = s.STOP_ASCII();
-        // The click codes are held in 16 bits, so their widened values always narrow back.
-        w.LEFT_DCLICK_ASCII = static_cast<std::int16_t>(s.LEFT_DCLICK_ASCII());
-        w.LEFT_SCLICK_ASCII = static_cast<std::int16_t>(s.LEFT_SCLICK_ASCII());
-        w.RIGHT_DCLICK_ASCII = static_cast<std::int16_t>(s.RIGHT_DCLICK_ASCII());
-        w.RIGHT_SCLICK_ASCII = static_cast<std::int16_t>(s.RIGHT_SCLICK_ASCII());
-        w.MovementDelay = s.MovementDelay();
-        w.MovementIncrementX = s.MovementIncrementX();
-        w.MovementIncrementY = s.MovementIncrementY();
+        working_ = s;
 
         if (!ShowPortSettings()) {
             MsgBox(this, QStringLiteral("Could not display Port Settings"), MsgIcon::Critical);
@@ -454,12 +427,7 @@ bool frmSerial::Reset() {
             missingSavedPort_ = s.PortName();
         }
 
-        w.ConnectOnApplicationStartup = static_cast<std::int16_t>(s.ConnectOnApplicationStartup());
-        w.RunOnSystemStartup = s.RunOnSystemStartup();
         chkASCIISequenceEmulation->setChecked(s.ASCIISequence() == 1);
-        w.BouncyMouse = s.BouncyMouse();
-        w.BouncyMouseAngle = s.BouncyMouseAngle();
-        w.Added = AddedValues::From(s);
         CheckDirty();
 
         if (missingSavedPort_) {
@@ -562,7 +530,7 @@ bool frmSerial::ShowPortSettings() {
         Trace(kShowPortSettings, TraceMessage, "Set StopBits to " + stopBits);
         SetListText(cboHandshaking, s.Handshaking());
         Trace(kShowPortSettings, TraceMessage, "Set Handshaking to " + s.Handshaking());
-        working_.TestPorts = s.TestPorts();
+        working_.TestPorts(s.TestPorts());
         Trace(kShowPortSettings, TraceMessage, "Set TestPorts to " + std::to_string(s.TestPorts()));
         return true;
     });
@@ -902,16 +870,16 @@ void frmSerial::Form_Unload() {
 
 void frmSerial::cmdStartupOptions_Click() {
     frmStartupOptions dialog(this);
-    dialog.RunOnSystemStartup(working_.RunOnSystemStartup);
-    dialog.ConnectOnStartup(working_.ConnectOnApplicationStartup);
-    dialog.CheckPortsOnStartup(working_.TestPorts);
-    dialog.ReconnectAutomatically(working_.Added.ReconnectAutomatically);
+    dialog.RunOnSystemStartup(working_.RunOnSystemStartup());
+    dialog.ConnectOnStartup(working_.ConnectOnApplicationStartup());
+    dialog.CheckPortsOnStartup(working_.TestPorts());
+    dialog.ReconnectAutomatically(working_.ReconnectAutomatically());
     dialog.exec();
     // The dialog hands back check-box values, 0 or 1.
-    working_.RunOnSystemStartup = static_cast<std::int16_t>(dialog.RunOnSystemStartup());
-    working_.ConnectOnApplicationStartup = static_cast<std::int16_t>(dialog.ConnectOnStartup());
-    working_.TestPorts = static_cast<std::int16_t>(dialog.CheckPortsOnStartup());
-    working_.Added.ReconnectAutomatically = static_cast<std::int16_t>(dialog.ReconnectAutomatically());
+    working_.RunOnSystemStartup(static_cast<std::int16_t>(dialog.RunOnSystemStartup()));
+    working_.ConnectOnApplicationStartup(static_cast<std::int16_t>(dialog.ConnectOnStartup()));
+    working_.TestPorts(static_cast<std::int16_t>(dialog.CheckPortsOnStartup()));
+    working_.ReconnectAutomatically(static_cast<std::int16_t>(dialog.ReconnectAutomatically()));
     CheckDirty();
 }
 
@@ -924,33 +892,29 @@ void frmSerial::cmdAbout_Click() {
 }
 
 void frmSerial::cmdMouseAdvanced_Click() {
-    MovementTuning tuning{working_.MovementDelay,
-                          working_.MovementIncrementX,
-                          working_.MovementIncrementY,
-                          working_.BouncyMouse,
-                          working_.BouncyMouseAngle,
-                          working_.Added.Acceleration,
-                          working_.Added.AccelerationMaximum,
-                          working_.Added.AccelerationTime};
+    MovementTuning tuning{working_.MovementDelay(),       working_.MovementIncrementX(),
+                          working_.MovementIncrementY(),  working_.BouncyMouse(),
+                          working_.BouncyMouseAngle(),    working_.Acceleration(),
+                          working_.AccelerationMaximum(), working_.AccelerationTime()};
     frmMouseMovementAdvanced::Edit(this, tuning);
     // The movement engine reads the working delay and angle at each step, so they act at once.
-    working_.MovementDelay = tuning.MovementDelay;
-    working_.MovementIncrementX = tuning.MovementIncrementX;
-    working_.MovementIncrementY = tuning.MovementIncrementY;
-    working_.BouncyMouse = tuning.BouncyMouse;
-    working_.BouncyMouseAngle = tuning.BouncyMouseAngle;
-    working_.Added.Acceleration = tuning.Acceleration;
-    working_.Added.AccelerationMaximum = tuning.AccelerationMaximum;
-    working_.Added.AccelerationTime = tuning.AccelerationTime;
+    working_.MovementDelay(tuning.MovementDelay);
+    working_.MovementIncrementX(tuning.MovementIncrementX);
+    working_.MovementIncrementY(tuning.MovementIncrementY);
+    working_.BouncyMouse(tuning.BouncyMouse);
+    working_.BouncyMouseAngle(tuning.BouncyMouseAngle);
+    working_.Acceleration(tuning.Acceleration);
+    working_.AccelerationMaximum(tuning.AccelerationMaximum);
+    working_.AccelerationTime(tuning.AccelerationTime);
     CheckDirty();
 }
 
 void frmSerial::cmdMoreCodes_Click() {
     frmMoreCodes dialog(this);
-    dialog.Codes(working_.Added);
+    dialog.Codes(working_);
     dialog.Handshaking(CodeEditorHandshaking());
     dialog.exec();
-    working_.Added = dialog.Codes();
+    working_ = dialog.Codes();
     CheckDirty();
 }
 

@@ -116,6 +116,17 @@ void HoverAt(QWidget* widget, QPointF fraction) {
 }
 
 // The Mouse tab's two panels over one working copy.
+// N 56, NE 57, Stop 53, left clicks 7 and 9, right clicks 17 and 19, every other code 0.
+void GiveCodes(WorkingCopy& w) {
+    w.N_ASCII(56);
+    w.NE_ASCII(57);
+    w.STOP_ASCII(53);
+    w.LEFT_SCLICK_ASCII(7);
+    w.LEFT_DCLICK_ASCII(9);
+    w.RIGHT_SCLICK_ASCII(17);
+    w.RIGHT_DCLICK_ASCII(19);
+}
+
 struct Panels {
     Panels() {
         auto* layout = new QVBoxLayout(&window);
@@ -534,9 +545,9 @@ private slots:
         QFETCH(QPointF, at);
         QFETCH(QString, texts);
         Panels p;
-        p.working = {56, 57, 0, 0, 0, 0, 0, 0, 53, 7, 9, 17, 19};
+        GiveCodes(p.working);
         QVERIFY(QTest::qWaitForWindowExposed(&p.window));
-        p.working.SW_ASCII = 200;
+        p.working.SW_ASCII(200);
         auto* image = Child<QWidget>(&p.window, qPrintable(picture));
         HoverAt(image, {0.5, 0.5});  // Stop, or between the buttons
         HoverAt(image, at);
@@ -585,7 +596,7 @@ private slots:
         QFETCH(int, warnings);
         ScriptedMessageBoxes boxes;
         Panels p;
-        p.working = {56, 57, 0, 0, 0, 0, 0, 0, 53, 7, 9, 17, 19};
+        GiveCodes(p.working);
         p.compass->SetHandshaking([] { return comXOnXoff; });
         QVERIFY(QTest::qWaitForWindowExposed(&p.window));
         QSignalSpy compassEdits(p.compass, &CompassCodesPanel::CodesEdited);
@@ -606,11 +617,11 @@ private slots:
         QCOMPARE(shown.join(' '), seen);
         const WorkingCopy& w = p.working;
         QCOMPARE(QStringLiteral("%1 %2 %3 %4 %5")
-                     .arg(w.N_ASCII)
-                     .arg(w.NE_ASCII)
-                     .arg(w.STOP_ASCII)
-                     .arg(w.RIGHT_SCLICK_ASCII)
-                     .arg(w.RIGHT_DCLICK_ASCII),
+                     .arg(w.N_ASCII())
+                     .arg(w.NE_ASCII())
+                     .arg(w.STOP_ASCII())
+                     .arg(w.RIGHT_SCLICK_ASCII())
+                     .arg(w.RIGHT_DCLICK_ASCII()),
                  after);
         QCOMPARE(boxes.Texts().size(), warnings);
         QCOMPARE(compassEdits.count() + buttonEdits.count(), 1);

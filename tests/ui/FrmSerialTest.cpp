@@ -58,13 +58,12 @@ const std::vector<Edit> kEdits = {
      [](WindowFixture& f, bool) {
          QTest::mouseClick(f.Find<QCheckBox>("chkASCIISequenceEmulation"), Qt::LeftButton);
      }},
-    {"code",
-     [](WindowFixture& f, bool on) { Working(f, [on](WorkingCopy& w) { w.N_ASCII = on ? 99 : 1; }); }},
+    {"code", [](WindowFixture& f, bool on) { Working(f, [on](WorkingCopy& w) { w.N_ASCII(on ? 99 : 1); }); }},
     {"increment", [](WindowFixture& f,
-                     bool on) { Working(f, [on](WorkingCopy& w) { w.MovementIncrementY = on ? 3 : 2; }); }},
+                     bool on) { Working(f, [on](WorkingCopy& w) { w.MovementIncrementY(on ? 3 : 2); }); }},
     {"run at log-on",
      [](WindowFixture& f, bool on) {
-         Working(f, [on](WorkingCopy& w) { w.RunOnSystemStartup = on ? 1 : 0; });
+         Working(f, [on](WorkingCopy& w) { w.RunOnSystemStartup(on ? 1 : 0); });
      }},
 };
 
@@ -194,7 +193,7 @@ void FrmSerialTest::commandsCommitOrDiscard() {
     f.Show();
     if (edited) {
         WindowFixture::Choose(f.Combo("cboParity"), "Mark");
-        f.window->Working().MovementDelay = 40;
+        f.window->Working().MovementDelay(40);
         f.ClickRow("COM3:");
     }
     if (command.isEmpty()) {
@@ -211,7 +210,7 @@ void FrmSerialTest::commandsCommitOrDiscard() {
     const bool kept = saves == 1 || !edited;
     QCOMPARE(f.settings.Parity(), std::string(saves == 1 ? "Mark" : "None"));
     QCOMPARE(f.Combo("cboParity")->currentText(), QString::fromStdString(f.settings.Parity()));
-    QCOMPARE(f.window->Working().MovementDelay, kept && edited ? 40.0f : 2.0f);
+    QCOMPARE(f.window->Working().MovementDelay(), kept && edited ? 40.0f : 2.0f);
     QCOMPARE(f.SelectedPort(), QString::fromStdString(f.settings.PortName()));
 }
 
@@ -226,7 +225,28 @@ void FrmSerialTest::setPropertiesOrderAndFailures() {
         WindowFixture::Choose(f.Combo("cboHandshaking"), "Hardware");
         f.ClickRow("COM3:");
         QTest::mouseClick(f.Find<QCheckBox>("chkASCIISequenceEmulation"), Qt::LeftButton);
-        f.window->Working() = {30, 31, 32, 33, 34, 35, 36, 37, 38, 40, 41, 42, 43, 1, 180, 25, 4, 5, 1, 1, 1};
+        WorkingCopy& w = f.window->Working();
+        w.N_ASCII(30);
+        w.NE_ASCII(31);
+        w.NW_ASCII(32);
+        w.E_ASCII(33);
+        w.W_ASCII(34);
+        w.S_ASCII(35);
+        w.SW_ASCII(36);
+        w.SE_ASCII(37);
+        w.STOP_ASCII(38);
+        w.LEFT_SCLICK_ASCII(40);
+        w.LEFT_DCLICK_ASCII(41);
+        w.RIGHT_SCLICK_ASCII(42);
+        w.RIGHT_DCLICK_ASCII(43);
+        w.BouncyMouse(1);
+        w.BouncyMouseAngle(180);
+        w.MovementDelay(25);
+        w.MovementIncrementX(4);
+        w.MovementIncrementY(5);
+        w.ConnectOnApplicationStartup(1);
+        w.RunOnSystemStartup(1);
+        w.TestPorts(1);
         f.settings.FlowControl("Xon/Xoff");
         QVERIFY(f.window->SetProperties());
         QCOMPARE(f.saves, 1);
@@ -236,7 +256,7 @@ void FrmSerialTest::setPropertiesOrderAndFailures() {
         }
         QCOMPARE(saved,
                  QString("0 1.00 1 1 4 5 25 30 33 35 34 31 32 37 36 38 1 180 40 41 42 43 1 9600 7 None "
-                         "Hardware Space COM3: 2 1 "));
+                         "Hardware Space COM3: 2 1 -1 -1 -1 -1 -1 -1 -1 -1 0 4 1000 1 "));
         f.window->CheckDirty();
         QVERIFY(!f.window->Dirty());
     }
@@ -244,7 +264,7 @@ void FrmSerialTest::setPropertiesOrderAndFailures() {
         TraceCapture trace;
         WindowFixture f;
         f.Show();
-        f.window->Working().ConnectOnApplicationStartup = 1;
+        f.window->Working().ConnectOnApplicationStartup(1);
         {
             const QSignalBlocker quiet(f.Combo("cboBaudRate"));
             f.Combo("cboBaudRate")->setEditText("fast");
@@ -259,8 +279,8 @@ void FrmSerialTest::setPropertiesOrderAndFailures() {
         WindowFixture f;
         f.Show();
         WindowFixture::Choose(f.Combo("cboHandshaking"), "Xon/Xoff");
-        f.window->Working().TestPorts = 1;
-        f.window->Working().N_ASCII = 50;
+        f.window->Working().TestPorts(1);
+        f.window->Working().N_ASCII(50);
         f.Ports()->SelectRow(nullptr);
         Click(f, "cmdOK");
         QCOMPARE(f.saves, 0);
@@ -299,13 +319,13 @@ void FrmSerialTest::resetAfterBadPortOrBadLineSetting() {
         f.settings.ConnectOnApplicationStartup(1);
         f.settings.BouncyMouseAngle(180);
         f.settings.ASCIISequence(1);
-        f.window->Working().BouncyMouseAngle = 45;
+        f.window->Working().BouncyMouseAngle(45);
         QVERIFY(!f.window->Reset());
         QCOMPARE(f.window->MissingSavedPort().value_or(""), std::string("COM9:"));
         QCOMPARE(f.SelectedPort(), QString());
         const WorkingCopy& w = f.window->Working();
-        QCOMPARE(w.ConnectOnApplicationStartup, std::int16_t{1});
-        QCOMPARE(w.BouncyMouseAngle, std::int16_t{180});
+        QCOMPARE(w.ConnectOnApplicationStartup(), std::int16_t{1});
+        QCOMPARE(w.BouncyMouseAngle(), std::int16_t{180});
         QVERIFY(f.Find<QCheckBox>("chkASCIISequenceEmulation")->isChecked());
         QVERIFY(trace.Contains("frmSerial.Reset:#Method Exit Error#: Element not found"));
         QVERIFY(!trace.Contains("frmSerial.Reset:Method Exit"));
@@ -464,7 +484,7 @@ void FrmSerialTest::receivedCharactersReachTheWindow() {
     QVERIFY(f.injector.RecordCount() >= 4);
 
     // The dispatcher uses the applied codes: an edit waiting for Apply does not count yet.
-    f.window->Working().N_ASCII = 'c';
+    f.window->Working().N_ASCII('c');
     f.window->CheckDirty();
     f.injector.Clear();
     f.serial.Deliver("c");
