@@ -113,8 +113,39 @@ public:
     // does it itself.
     virtual void ReleaseAll() {}
 
+    // Between these, a backend that queues its requests on a connection (X) may keep what
+    // SendInput gave it and send it all when the batch ends, in one write instead of one per
+    // call; the order of the records is kept. Batches nest: the outermost end sends. Nothing to
+    // do where each call reaches the desktop by itself.
+    virtual void BeginBatch() {}
+    virtual void EndBatch() {}
+
     virtual Point GetCursorPos() = 0;
     virtual std::int32_t GetSystemMetrics(std::int32_t index) = 0;
+};
+
+// A batch of the injector's input for the life of the object, or until End.
+class InputBatch {
+public:
+    explicit InputBatch(InputInjector* injector) : injector_(injector) {
+        if (injector_ != nullptr) {
+            injector_->BeginBatch();
+        }
+    }
+    ~InputBatch() { End(); }
+    InputBatch(const InputBatch&) = delete;
+    InputBatch& operator=(const InputBatch&) = delete;
+
+    void End() {
+        if (injector_ != nullptr) {
+            InputInjector* injector = injector_;
+            injector_ = nullptr;
+            injector->EndBatch();
+        }
+    }
+
+private:
+    InputInjector* injector_;
 };
 
 }  // namespace qm
