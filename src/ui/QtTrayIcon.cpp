@@ -64,11 +64,14 @@ bool QtTrayIcon::Modify(const std::string& tip) {
         return false;
     }
     tip_ = tip;
-    // Every character received changes the tip (its count): the icon takes the latest text once
-    // the event loop turns, not a round of window traffic per character.
+    // Every character received changes the tip (its count): the icon takes the latest text a
+    // moment later, not a round of window traffic per character. Not at the next turn of the
+    // event loop either: that is while the desktop is still taking in the event the character
+    // has just caused, and the traffic (two property changes, their notices back) would compete
+    // with it for the display server and the processor.
     if (!tipShowing_) {
         tipShowing_ = true;
-        QTimer::singleShot(0, this, [this] {
+        QTimer::singleShot(kTipDelayMs, this, [this] {
             tipShowing_ = false;
             ShowTip();
         });

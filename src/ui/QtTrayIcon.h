@@ -35,7 +35,10 @@ private:
     QAction* properties_ = nullptr;
     QSystemTrayIcon* icon_ = nullptr;
     bool added_ = false;
-    bool tipShowing_ = false;  // a turn of the event loop will show tip_
+    // How long after a change of the tip the icon shows it, with whatever changed meanwhile.
+    static constexpr int kTipDelayMs = 10;
+
+    bool tipShowing_ = false;  // the timer will show tip_
     std::string tip_;
 };
 

@@ -40,6 +40,9 @@
 namespace qm {
 namespace {
 
+// How long after a character the received list and the count show it (see ShowReceivedLater).
+constexpr int kShowReceivedDelayMs = 10;
+
 constexpr const char* kCheckDirty = "frmSerial.CheckDirty";
 constexpr const char* kSetProperties = "frmSerial.SetProperties";
 constexpr const char* kReset = "frmSerial.Reset";
@@ -709,27 +712,22 @@ void frmSerial::ClearReceivedBuffer() {
 }
 
 void frmSerial::SetReceivedBufferText(const std::string& text) {
-    // The list keeps CR LF between entries; the box shows one entry per line.
-    QString shown = FromAnsi(text);
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    if (shown.endsWith(QLatin1Char('\n'))) {
-        shown.chop(1);
-    }
-    receivedText_ = std::move(shown);
+    receivedText_ = text;
     ShowReceivedLater();
 }
 
 void frmSerial::SetBytesReceivedText(const std::string& text) {
-    bytesReceivedText_ = FromAnsi(text);
+    bytesReceivedText_ = text;
     ShowReceivedLater();
 }
 
 void frmSerial::ShowReceivedLater() {
     // Every character changes both boxes: replaced per character they would cost more than the
-    // character's own work, and nobody reads them faster than the window is drawn.
+    // character's own work, and nobody reads them faster than the window is drawn. They are
+    // shown a moment later, after the desktop has taken in the event the character caused.
     if (!receivedShowing_) {
         receivedShowing_ = true;
-        QTimer::singleShot(0, this, [this] {
+        QTimer::singleShot(kShowReceivedDelayMs, this, [this] {
             receivedShowing_ = false;
             ShowReceived();
         });
@@ -738,11 +736,17 @@ void frmSerial::ShowReceivedLater() {
 
 void frmSerial::ShowReceived() {
     if (receivedText_ && txtReceivedBuffer->isVisible()) {
-        txtReceivedBuffer->setPlainText(*receivedText_);
+        // The list keeps CR LF between entries; the box shows one entry per line.
+        QString shown = FromAnsi(*receivedText_);
+        shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        if (shown.endsWith(QLatin1Char('\n'))) {
+            shown.chop(1);
+        }
+        txtReceivedBuffer->setPlainText(shown);
         receivedText_.reset();
     }
     if (bytesReceivedText_ && txtBytesReceived->isVisible()) {
-        txtBytesReceived->setText(*bytesReceivedText_);
+        txtBytesReceived->setText(FromAnsi(*bytesReceivedText_));
         bytesReceivedText_.reset();
     }
 }

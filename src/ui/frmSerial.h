@@ -222,9 +222,10 @@ private:
     frmAbout* about_ = nullptr;  // while the About box is open
 
     // The texts for the received list and the count, until their boxes show them.
-    std::optional<QString> receivedText_;
-    std::optional<QString> bytesReceivedText_;
-    bool receivedShowing_ = false;  // a turn of the event loop will show them
+    // (ANSI, as the road reports them: converted only when shown.)
+    std::optional<std::string> receivedText_;
+    std::optional<std::string> bytesReceivedText_;
+    bool receivedShowing_ = false;  // the timer will show them
 };
 
 }  // namespace qm
