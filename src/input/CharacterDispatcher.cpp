@@ -127,6 +127,11 @@ void CharacterDispatcher::WorkThrough(const PendingInput& input) {
 
 bool CharacterDispatcher::ProcessCharacter(std::int16_t code) {
     try {
+        // The last character's action sends the input of the whole receive event with its own,
+        // at once: a lone byte's event waits for nothing else.
+        if (lastOfInput_ && batch_ != nullptr) {
+            batch_->End();
+        }
         receivedBuffer_ = FormatCode(code) + "\r\n" + receivedBuffer_.substr(0, kKeptListLength);
         if (view_.SetReceivedBufferText) {
             view_.SetReceivedBufferText(receivedBuffer_);
@@ -164,10 +169,6 @@ bool CharacterDispatcher::ProcessCharacter(std::int16_t code) {
             keys_.SendKeyCode(code);
         }
 
-        // A lone byte's event must not wait for the events its character lets run.
-        if (lastOfInput_ && batch_ != nullptr) {
-            batch_->End();
-        }
         pump_.DoEvents();
         UpdateBytesReceived();
         Trace(kProcessCharacter, TraceExit, "");

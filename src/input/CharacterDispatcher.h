@@ -31,8 +31,8 @@ struct DispatcherView {
 // counts each processed code and starts its action, the first match among the thirteen codes of
 // the applied settings, or a keystroke.
 //
-// The desktop input of one receive event goes out in one write, when the last character's action
-// has been made (before the events it lets run), where an injector is given for it.
+// The desktop input of one receive event goes out in one write, with the last character's action
+// (or after the last character, if that sends nothing), where an injector is given for it.
 //
 // Nested events: a receive event raised while an earlier one is still being worked through (its
 // actions let pending events run) does not jump the queue. Its input is read at once and worked

@@ -114,17 +114,19 @@ public:
     virtual void ReleaseAll() {}
 
     // Between these, a backend that queues its requests on a connection (X) may keep what
-    // SendInput gave it and send it all when the batch ends, in one write instead of one per
-    // call; the order of the records is kept. Batches nest: the outermost end sends. Nothing to
-    // do where each call reaches the desktop by itself.
+    // SendInput gave it, to send it in one write with what follows; the order of the records is
+    // kept. After the outermost end, the next SendInput sends what waits with its own records,
+    // and Flush sends it at once. Nothing to do where each call reaches the desktop by itself.
     virtual void BeginBatch() {}
     virtual void EndBatch() {}
+    virtual void Flush() {}
 
     virtual Point GetCursorPos() = 0;
     virtual std::int32_t GetSystemMetrics(std::int32_t index) = 0;
 };
 
-// A batch of the injector's input for the life of the object, or until End.
+// A batch of the injector's input (none without an injector): what it held is sent at the
+// latest when the object goes.
 class InputBatch {
 public:
     explicit InputBatch(InputInjector* injector) : injector_(injector) {
@@ -132,20 +134,26 @@ public:
             injector_->BeginBatch();
         }
     }
-    ~InputBatch() { End(); }
+    ~InputBatch() {
+        End();
+        if (injector_ != nullptr) {
+            injector_->Flush();
+        }
+    }
     InputBatch(const InputBatch&) = delete;
     InputBatch& operator=(const InputBatch&) = delete;
 
+    // Holds no longer: the next call sends what waits with its own records.
     void End() {
-        if (injector_ != nullptr) {
-            InputInjector* injector = injector_;
-            injector_ = nullptr;
-            injector->EndBatch();
+        if (injector_ != nullptr && !ended_) {
+            ended_ = true;
+            injector_->EndBatch();
         }
     }
 
 private:
     InputInjector* injector_;
+    bool ended_ = false;
 };
 
 }  // namespace qm

@@ -123,7 +123,13 @@ void XTestInjector::BeginBatch() {
 }
 
 void XTestInjector::EndBatch() {
-    if (batches_ > 0 && --batches_ == 0 && unsent_) {
+    if (batches_ > 0) {
+        --batches_;
+    }
+}
+
+void XTestInjector::Flush() {
+    if (unsent_) {
         Send();
     }
 }

@@ -37,7 +37,7 @@ namespace qm {
 // and group in force are kept until either changes. Keys and buttons still held are let go when
 // the object goes.
 //
-// Requests go to the server when SendInput returns, or, inside a batch, when the batch ends.
+// Requests go to the server when SendInput returns, except inside a batch.
 //
 // The screen of GetSystemMetrics is the primary monitor, as on Windows, and GetCursorPos counts
 // from its top-left corner, where Windows puts the origin; both are read again after RandR
@@ -60,6 +60,7 @@ public:
     void ReleaseAll() override;
     void BeginBatch() override;
     void EndBatch() override;
+    void Flush() override;
     Point GetCursorPos() override;
     std::int32_t GetSystemMetrics(std::int32_t index) override;
 
