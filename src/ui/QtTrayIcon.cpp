@@ -10,6 +10,12 @@
 #include "ui/common/Ansi.h"
 
 namespace qm {
+namespace {
+
+// How long after a change of the tip the icon shows it.
+constexpr int kTipDelayMs = 10;
+
+}  // namespace
 
 QtTrayIcon::QtTrayIcon(const QIcon& icon, QObject* parent)
     : QObject(parent), menu_(std::make_unique<QMenu>(QStringLiteral("&File"))) {
@@ -28,6 +34,11 @@ QtTrayIcon::QtTrayIcon(const QIcon& icon, QObject* parent)
             OnProperties();
         }
     });
+
+    tipTimer_ = new QTimer(this);
+    tipTimer_->setSingleShot(true);
+    tipTimer_->setInterval(kTipDelayMs);
+    connect(tipTimer_, &QTimer::timeout, this, [this] { ShowTip(); });
 
     icon_ = new QSystemTrayIcon(icon, this);
     icon_->setObjectName(QStringLiteral("trayIcon"));
@@ -69,12 +80,8 @@ bool QtTrayIcon::Modify(const std::string& tip) {
     // event loop either: that is while the desktop is still taking in the event the character
     // has just caused, and the traffic (two property changes, their notices back) would compete
     // with it for the display server and the processor.
-    if (!tipShowing_) {
-        tipShowing_ = true;
-        QTimer::singleShot(kTipDelayMs, this, [this] {
-            tipShowing_ = false;
-            ShowTip();
-        });
+    if (!tipTimer_->isActive()) {
+        tipTimer_->start();
     }
     return true;
 }

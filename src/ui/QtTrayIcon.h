@@ -7,6 +7,7 @@
 #include "ui/TrayIcon.h"
 
 class QMenu;
+class QTimer;
 class QAction;
 class QSystemTrayIcon;
 
@@ -35,10 +36,8 @@ private:
     QAction* properties_ = nullptr;
     QSystemTrayIcon* icon_ = nullptr;
     bool added_ = false;
-    // How long after a change of the tip the icon shows it, with whatever changed meanwhile.
-    static constexpr int kTipDelayMs = 10;
-
-    bool tipShowing_ = false;  // the timer will show tip_
+    // Shows tip_ a moment after it changed, with whatever changed meanwhile.
+    QTimer* tipTimer_ = nullptr;
     std::string tip_;
 };
 

@@ -89,6 +89,10 @@ frmSerial::frmSerial(Parts parts, QWidget* parent) : QWidget(parent), parts_(std
     setObjectName(QStringLiteral("frmSerial"));
     setWindowTitle(QStringLiteral("Quillmotion : Properties"));
     setWindowIcon(ApplicationIcon());
+    receivedTimer_ = new QTimer(this);
+    receivedTimer_->setSingleShot(true);
+    receivedTimer_->setInterval(kShowReceivedDelayMs);
+    connect(receivedTimer_, &QTimer::timeout, this, [this] { ShowReceived(); });
 
     sstMain = new QTabWidget(this);
     sstMain->setObjectName(QStringLiteral("sstMain"));
@@ -725,12 +729,8 @@ void frmSerial::ShowReceivedLater() {
     // Every character changes both boxes: replaced per character they would cost more than the
     // character's own work, and nobody reads them faster than the window is drawn. They are
     // shown a moment later, after the desktop has taken in the event the character caused.
-    if (!receivedShowing_) {
-        receivedShowing_ = true;
-        QTimer::singleShot(kShowReceivedDelayMs, this, [this] {
-            receivedShowing_ = false;
-            ShowReceived();
-        });
+    if (!receivedTimer_->isActive()) {
+        receivedTimer_->start();
     }
 }
 

@@ -19,6 +19,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
+class QTimer;
 class QTreeWidgetItem;
 class QVBoxLayout;
 
@@ -225,7 +226,7 @@ private:
     // (ANSI, as the road reports them: converted only when shown.)
     std::optional<std::string> receivedText_;
     std::optional<std::string> bytesReceivedText_;
-    bool receivedShowing_ = false;  // the timer will show them
+    QTimer* receivedTimer_ = nullptr;  // shows them a moment after they changed
 };
 
 }  // namespace qm
