@@ -106,14 +106,18 @@ XTestInjector::~XTestInjector() {
 
 void XTestInjector::ReleaseAll() {
     Display* display = display_->Get();
-    for (const unsigned keycode : heldKeys_) {
-        XTestFakeKeyEvent(display, keycode, False, CurrentTime);
+    for (unsigned keycode = 0; keycode < heldKeys_.size(); ++keycode) {
+        if (heldKeys_[keycode]) {
+            XTestFakeKeyEvent(display, keycode, False, CurrentTime);
+        }
     }
-    for (const unsigned button : heldButtons_) {
-        XTestFakeButtonEvent(display, button, False, CurrentTime);
+    for (unsigned button = 0; button < heldButtons_.size(); ++button) {
+        if (heldButtons_[button]) {
+            XTestFakeButtonEvent(display, button, False, CurrentTime);
+        }
     }
-    heldKeys_.clear();
-    heldButtons_.clear();
+    heldKeys_.reset();
+    heldButtons_.reset();
     unsent_ = false;
     XSync(display, False);
 }
@@ -142,20 +146,12 @@ void XTestInjector::Send() {
 
 void XTestInjector::FakeKey(unsigned keycode, bool press) {
     XTestFakeKeyEvent(display_->Get(), keycode, press ? True : False, CurrentTime);
-    if (press) {
-        heldKeys_.insert(keycode);
-    } else {
-        heldKeys_.erase(keycode);
-    }
+    heldKeys_[keycode] = press;
 }
 
 void XTestInjector::FakeButton(unsigned button, bool press) {
     XTestFakeButtonEvent(display_->Get(), button, press ? True : False, CurrentTime);
-    if (press) {
-        heldButtons_.insert(button);
-    } else {
-        heldButtons_.erase(button);
-    }
+    heldButtons_[button] = press;
 }
 
 const std::string& XTestInjector::DisplayName() const {

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <set>
 #include <span>
 #include <string>
 
@@ -102,8 +101,9 @@ private:
     std::optional<unsigned> levelThreeKeycode_;
     int batches_ = 0;      // batches begun and not yet ended
     bool unsent_ = false;  // requests wait in the connection's buffer
-    std::set<unsigned> heldKeys_;
-    std::set<unsigned> heldButtons_;
+    // By keycode and by button number (X has no higher ones): marked without allocating.
+    std::bitset<256> heldKeys_;
+    std::bitset<256> heldButtons_;
 };
 
 }  // namespace qm
