@@ -32,7 +32,8 @@ std::int32_t NegatedStep(float increment) {
 CharacterDispatcher::CharacterDispatcher(const SettingsRecord& settings, SerialControl& mscSerial,
                                          EventPump& pump, AsciiSequenceDecoder& decoder,
                                          MovementEngine& movement, ClickEmulation& clicks,
-                                         KeystrokeInjection& keys, DispatcherView view)
+                                         KeystrokeInjection& keys, DispatcherView view,
+                                         InputInjector* injector)
     : settings_(settings),
       serial_(mscSerial),
       pump_(pump),
@@ -40,7 +41,8 @@ CharacterDispatcher::CharacterDispatcher(const SettingsRecord& settings, SerialC
       movement_(movement),
       clicks_(clicks),
       keys_(keys),
-      view_(std::move(view)) {
+      view_(std::move(view)),
+      injector_(injector) {
     serial_.SetOnComm([this] { MscSerial_OnComm(); });
 }
 
@@ -94,11 +96,21 @@ void CharacterDispatcher::DropPendingInput() {
 
 void CharacterDispatcher::WorkThrough(const PendingInput& input) {
     const std::uint64_t generation = dropGeneration_;
-    for (const char character : input.text) {
+    InputBatch batch(injector_);
+    struct Current {
+        CharacterDispatcher& d;
+        Current(CharacterDispatcher& dispatcher, InputBatch& b) : d(dispatcher) { d.batch_ = &b; }
+        ~Current() {
+            d.batch_ = nullptr;
+            d.lastOfInput_ = false;
+        }
+    } current(*this, batch);
+    for (std::size_t i = 0; i < input.text.size(); ++i) {
         if (dropGeneration_ != generation) {
             return;
         }
-        const auto code = static_cast<std::int16_t>(static_cast<unsigned char>(character));
+        lastOfInput_ = i + 1 == input.text.size();
+        const auto code = static_cast<std::int16_t>(static_cast<unsigned char>(input.text[i]));
         if (code == 0 || code == 255) {
             continue;
         }
@@ -112,6 +124,11 @@ void CharacterDispatcher::WorkThrough(const PendingInput& input) {
 
 bool CharacterDispatcher::ProcessCharacter(std::int16_t code) {
     try {
+        // The last character's action sends the input of the whole receive event with its own,
+        // at once: a lone byte's event waits for nothing else.
+        if (lastOfInput_ && batch_ != nullptr) {
+            batch_->End();
+        }
         receivedBuffer_ = FormatCode(code) + "\r\n" + receivedBuffer_.substr(0, kKeptListLength);
         if (view_.SetReceivedBufferText) {
             view_.SetReceivedBufferText(receivedBuffer_);

@@ -9,6 +9,7 @@
 #include "input/KeystrokeInjection.h"
 #include "loop/EventPump.h"
 #include "mouse/ClickEmulation.h"
+#include "mouse/InputInjector.h"
 #include "mouse/MovementEngine.h"
 #include "ports/SerialControl.h"
 #include "settings/SettingsRecord.h"
@@ -30,16 +31,21 @@ struct DispatcherView {
 // counts each processed code and starts its action, the first match among the thirteen codes of
 // the applied settings, or a keystroke.
 //
+// The desktop input of one receive event goes out in one write, with the last character's action
+// (or after the last character, if that sends nothing), where an injector is given for it.
+//
 // Nested events: a receive event raised while an earlier one is still being worked through (its
 // actions let pending events run) does not jump the queue. Its input is read at once and worked
 // through, in arrival order, as soon as the earlier input is done; every character is listed,
 // acted on and counted exactly once, in the order it arrived.
 class CharacterDispatcher {
 public:
-    // Takes the serial control's OnComm for itself. Every reference must outlive the object.
+    // Takes the serial control's OnComm for itself. Every reference must outlive the object;
+    // injector, if given, is the one the actions use.
     CharacterDispatcher(const SettingsRecord& settings, SerialControl& mscSerial, EventPump& pump,
                         AsciiSequenceDecoder& decoder, MovementEngine& movement, ClickEmulation& clicks,
-                        KeystrokeInjection& keys, DispatcherView view = {});
+                        KeystrokeInjection& keys, DispatcherView view = {},
+                        InputInjector* injector = nullptr);
     ~CharacterDispatcher();
     CharacterDispatcher(const CharacterDispatcher&) = delete;
     CharacterDispatcher& operator=(const CharacterDispatcher&) = delete;
@@ -84,6 +90,7 @@ private:
     ClickEmulation& clicks_;
     KeystrokeInjection& keys_;
     DispatcherView view_;
+    InputInjector* injector_;
 
     std::string receivedBuffer_;
     std::int32_t bytesReceived_ = 0;
@@ -91,6 +98,10 @@ private:
     // out is already working through them.
     std::deque<PendingInput> pending_;
     bool workingThrough_ = false;
+    // The batch of the input being worked through, and whether its last character is the one
+    // being processed.
+    InputBatch* batch_ = nullptr;
+    bool lastOfInput_ = false;
     // Bumped when input is dropped; an input being worked through stops when it moves on.
     std::uint64_t dropGeneration_ = 0;
 };

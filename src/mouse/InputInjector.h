@@ -123,8 +123,47 @@ public:
     // does it itself.
     virtual void ReleaseAll() {}
 
+    // Between these, a backend that queues its requests on a connection (X) may keep what
+    // SendInput gave it, to send it in one write with what follows; the order of the records is
+    // kept. After the outermost end, the next SendInput sends what waits with its own records,
+    // and Flush sends it at once. Nothing to do where each call reaches the desktop by itself.
+    virtual void BeginBatch() {}
+    virtual void EndBatch() {}
+    virtual void Flush() {}
+
     virtual Point GetCursorPos() = 0;
     virtual std::int32_t GetSystemMetrics(std::int32_t index) = 0;
+};
+
+// A batch of the injector's input (none without an injector): what it held is sent at the
+// latest when the object goes.
+class InputBatch {
+public:
+    explicit InputBatch(InputInjector* injector) : injector_(injector) {
+        if (injector_ != nullptr) {
+            injector_->BeginBatch();
+        }
+    }
+    ~InputBatch() {
+        End();
+        if (injector_ != nullptr) {
+            injector_->Flush();
+        }
+    }
+    InputBatch(const InputBatch&) = delete;
+    InputBatch& operator=(const InputBatch&) = delete;
+
+    // Holds no longer: the next call sends what waits with its own records.
+    void End() {
+        if (injector_ != nullptr && !ended_) {
+            ended_ = true;
+            injector_->EndBatch();
+        }
+    }
+
+private:
+    InputInjector* injector_;
+    bool ended_ = false;
 };
 
 }  // namespace qm

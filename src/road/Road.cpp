@@ -59,8 +59,9 @@ void Road::CreateOSInfo() {
         }
     };
     view.UpdateTrayIconInfo = [this] { return view_.UpdateTrayIconInfo ? view_.UpdateTrayIconInfo() : true; };
-    dispatcher_ = std::make_unique<CharacterDispatcher>(*parts_.settings, *parts_.mscSerial, *parts_.pump,
-                                                        *decoder_, *movement_, *clicks_, *keys_, view);
+    dispatcher_ =
+        std::make_unique<CharacterDispatcher>(*parts_.settings, *parts_.mscSerial, *parts_.pump, *decoder_,
+                                              *movement_, *clicks_, *keys_, view, parts_.injector);
 }
 
 const std::string& Road::ReceivedBuffer() const {

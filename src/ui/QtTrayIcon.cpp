@@ -10,6 +10,12 @@
 #include "ui/common/Ansi.h"
 
 namespace qm {
+namespace {
+
+// How long after a change of the tip the icon shows it.
+constexpr int kTipDelayMs = 10;
+
+}  // namespace
 
 QtTrayIcon::QtTrayIcon(const QIcon& icon, const QIcon& held, QObject* parent)
     : QObject(parent), normal_(icon), held_(held), menu_(std::make_unique<QMenu>(QStringLiteral("&File"))) {
@@ -28,6 +34,11 @@ QtTrayIcon::QtTrayIcon(const QIcon& icon, const QIcon& held, QObject* parent)
             OnProperties();
         }
     });
+
+    tipTimer_ = new QTimer(this);
+    tipTimer_->setSingleShot(true);
+    tipTimer_->setInterval(kTipDelayMs);
+    connect(tipTimer_, &QTimer::timeout, this, [this] { ShowTip(); });
 
     icon_ = new QSystemTrayIcon(icon, this);
     icon_->setObjectName(QStringLiteral("trayIcon"));
@@ -71,15 +82,13 @@ bool QtTrayIcon::Modify(const std::string& tip) {
         return false;
     }
     tip_ = tip;
-    // Every character received changes the tip (its count): the icon takes the latest text once
-    // the event loop turns, paced, not a round of window traffic per character.
-    if (!tipShowing_) {
-        tipShowing_ = true;
-        QTimer::singleShot(tipPace_.Delay(), this, [this] {
-            tipShowing_ = false;
-            tipPace_.Shown();
-            ShowTip();
-        });
+    // Every character received changes the tip (its count): the icon takes the latest text a
+    // moment later, not a round of window traffic per character. Not at the next turn of the
+    // event loop either: that is while the desktop is still taking in the event the character
+    // has just caused, and the traffic (two property changes, their notices back) would compete
+    // with it for the display server and the processor.
+    if (!tipTimer_->isActive()) {
+        tipTimer_->start();
     }
     return true;
 }

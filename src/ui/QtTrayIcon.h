@@ -5,9 +5,9 @@
 #include <memory>
 
 #include "ui/TrayIcon.h"
-#include "ui/common/ShowPace.h"
 
 class QMenu;
+class QTimer;
 class QAction;
 class QSystemTrayIcon;
 
@@ -40,8 +40,8 @@ private:
     QAction* properties_ = nullptr;
     QSystemTrayIcon* icon_ = nullptr;
     bool added_ = false;
-    bool tipShowing_ = false;  // a turn of the event loop will show tip_
-    ShowPace tipPace_;
+    // Shows tip_ a moment after it changed, with whatever changed meanwhile.
+    QTimer* tipTimer_ = nullptr;
     std::string tip_;
 };
 

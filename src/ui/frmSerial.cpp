@@ -42,6 +42,9 @@
 namespace qm {
 namespace {
 
+// How long after a character the received list and the count show it (see ShowReceivedLater).
+constexpr int kShowReceivedDelayMs = 10;
+
 constexpr const char* kCheckDirty = "frmSerial.CheckDirty";
 constexpr const char* kSetProperties = "frmSerial.SetProperties";
 constexpr const char* kReset = "frmSerial.Reset";
@@ -88,6 +91,10 @@ frmSerial::frmSerial(Parts parts, QWidget* parent) : QWidget(parent), parts_(std
     setObjectName(QStringLiteral("frmSerial"));
     setWindowTitle(QStringLiteral("Quillmotion : Properties"));
     setWindowIcon(ApplicationIcon());
+    receivedTimer_ = new QTimer(this);
+    receivedTimer_->setSingleShot(true);
+    receivedTimer_->setInterval(kShowReceivedDelayMs);
+    connect(receivedTimer_, &QTimer::timeout, this, [this] { ShowReceived(); });
 
     sstMain = new QTabWidget(this);
     sstMain->setObjectName(QStringLiteral("sstMain"));
@@ -670,41 +677,37 @@ void frmSerial::ClearReceivedBuffer() {
 }
 
 void frmSerial::SetReceivedBufferText(const std::string& text) {
-    // The list keeps CR LF between entries; the box shows one entry per line.
-    QString shown = FromAnsi(text);
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    if (shown.endsWith(QLatin1Char('\n'))) {
-        shown.chop(1);
-    }
-    receivedText_ = std::move(shown);
+    receivedText_ = text;
     ShowReceivedLater();
 }
 
 void frmSerial::SetBytesReceivedText(const std::string& text) {
-    bytesReceivedText_ = FromAnsi(text);
+    bytesReceivedText_ = text;
     ShowReceivedLater();
 }
 
 void frmSerial::ShowReceivedLater() {
     // Every character changes both boxes: replaced per character they would cost more than the
-    // character's own work, and nobody reads them faster than the window is drawn.
-    if (!receivedShowing_) {
-        receivedShowing_ = true;
-        QTimer::singleShot(receivedPace_.Delay(), this, [this] {
-            receivedShowing_ = false;
-            receivedPace_.Shown();
-            ShowReceived();
-        });
+    // character's own work, and nobody reads them faster than the window is drawn. They are
+    // shown a moment later, after the desktop has taken in the event the character caused.
+    if (!receivedTimer_->isActive()) {
+        receivedTimer_->start();
     }
 }
 
 void frmSerial::ShowReceived() {
     if (receivedText_ && txtReceivedBuffer->isVisible()) {
-        txtReceivedBuffer->setPlainText(*receivedText_);
+        // The list keeps CR LF between entries; the box shows one entry per line.
+        QString shown = FromAnsi(*receivedText_);
+        shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        if (shown.endsWith(QLatin1Char('\n'))) {
+            shown.chop(1);
+        }
+        txtReceivedBuffer->setPlainText(shown);
         receivedText_.reset();
     }
     if (bytesReceivedText_ && txtBytesReceived->isVisible()) {
-        txtBytesReceived->setText(*bytesReceivedText_);
+        txtBytesReceived->setText(FromAnsi(*bytesReceivedText_));
         bytesReceivedText_.reset();
     }
 }

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "ui/PendingState.h"
-#include "ui/common/ShowPace.h"
 
 class QCheckBox;
 class QComboBox;
@@ -20,6 +19,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
+class QTimer;
 class QTreeWidgetItem;
 class QVBoxLayout;
 
@@ -225,10 +225,10 @@ private:
     frmAbout* about_ = nullptr;  // while the About box is open
 
     // The texts for the received list and the count, until their boxes show them.
-    std::optional<QString> receivedText_;
-    std::optional<QString> bytesReceivedText_;
-    bool receivedShowing_ = false;  // a turn of the event loop will show them
-    ShowPace receivedPace_;
+    // (ANSI, as the road reports them: converted only when shown.)
+    std::optional<std::string> receivedText_;
+    std::optional<std::string> bytesReceivedText_;
+    QTimer* receivedTimer_ = nullptr;  // shows them a moment after they changed
 };
 
 }  // namespace qm

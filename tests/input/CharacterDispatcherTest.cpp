@@ -114,8 +114,26 @@ protected:
                        [this] {
                            trayCounts.push_back(dispatcher.BytesReceived());
                            return true;
-                       }}};
+                       }},
+        &injector};
 };
+
+// One write per receive event, made with the last character's action: a lone byte's event
+// waits for nothing, and the events a character lets run find the input before it sent.
+TEST_F(Dispatch, EachReceiveEventReachesTheDesktopInOneWrite) {
+    std::vector<std::size_t> seen;
+    for (int call = 1; call <= 3; ++call) {
+        pump.PostAtCall(call, [&] { seen.push_back(injector.Delivered()); });
+    }
+    serial.Deliver("abc");
+    EXPECT_EQ(seen, (std::vector<std::size_t>{0, 0, 6}));
+    for (const std::string& input : {Byte(E), "d" + Byte(STOP), Byte(LSCLICK)}) {
+        const int before = injector.Writes();
+        serial.Deliver(input);
+        EXPECT_EQ(injector.Writes(), before + 1) << input;
+        EXPECT_EQ(injector.Delivered(), injector.RecordCount());
+    }
+}
 
 TEST_F(Dispatch, CharactersAreListedCountedAndTypedInOrder) {
     test::TraceCapture trace;

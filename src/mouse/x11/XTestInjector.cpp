@@ -113,33 +113,52 @@ XTestInjector::~XTestInjector() {
 
 void XTestInjector::ReleaseAll() {
     Display* display = display_->Get();
-    for (const unsigned keycode : heldKeys_) {
-        XTestFakeKeyEvent(display, keycode, False, CurrentTime);
+    for (unsigned keycode = 0; keycode < heldKeys_.size(); ++keycode) {
+        if (heldKeys_[keycode]) {
+            XTestFakeKeyEvent(display, keycode, False, CurrentTime);
+        }
     }
-    for (const unsigned button : heldButtons_) {
-        XTestFakeButtonEvent(display, button, False, CurrentTime);
+    for (unsigned button = 0; button < heldButtons_.size(); ++button) {
+        if (heldButtons_[button]) {
+            XTestFakeButtonEvent(display, button, False, CurrentTime);
+        }
     }
-    heldKeys_.clear();
-    heldButtons_.clear();
+    heldKeys_.reset();
+    heldButtons_.reset();
+    unsent_ = false;
     XSync(display, False);
+}
+
+void XTestInjector::BeginBatch() {
+    ++batches_;
+}
+
+void XTestInjector::EndBatch() {
+    if (batches_ > 0) {
+        --batches_;
+    }
+}
+
+void XTestInjector::Flush() {
+    if (unsent_) {
+        Send();
+    }
+}
+
+void XTestInjector::Send() {
+    unsent_ = false;
+    XFlush(display_->Get());
+    DrainEvents();
 }
 
 void XTestInjector::FakeKey(unsigned keycode, bool press) {
     XTestFakeKeyEvent(display_->Get(), keycode, press ? True : False, CurrentTime);
-    if (press) {
-        heldKeys_.insert(keycode);
-    } else {
-        heldKeys_.erase(keycode);
-    }
+    heldKeys_[keycode] = press;
 }
 
 void XTestInjector::FakeButton(unsigned button, bool press) {
     XTestFakeButtonEvent(display_->Get(), button, press ? True : False, CurrentTime);
-    if (press) {
-        heldButtons_.insert(button);
-    } else {
-        heldButtons_.erase(button);
-    }
+    heldButtons_[button] = press;
 }
 
 const std::string& XTestInjector::DisplayName() const {
@@ -156,8 +175,10 @@ void XTestInjector::SendInput(std::span<const InputRecord> records) {
             Trace(kSendInput, TraceError, "Unknown input record type " + std::to_string(record.type));
         }
     }
-    XFlush(display_->Get());
-    DrainEvents();
+    unsent_ = true;
+    if (batches_ == 0) {
+        Send();
+    }
 }
 
 void XTestInjector::SendMouse(const MouseInput& mouse) {
@@ -218,6 +239,10 @@ void XTestInjector::SendCharacter(const KeyboardInput& key) {
     const x11::Keysym keysym = x11::KeysymForUnicode(key.wScan);
     const bool press = (key.dwFlags & KEYEVENTF_KEYUP) == 0;
     const unsigned keycode = press ? spareKeycodes_->Bind(keysym) : spareKeycodes_->Bound(keysym);
+    if (press) {
+        // The keycodes lent out may have changed, and a lent keycode is no key of the layout's.
+        ForgetAnswers();
+    }
     if (keycode == 0) {
         const char* why = keysym == x11::kNoKeysym ? ": no key types it"
                           : press                  ? ": no spare key could be bound"
@@ -230,11 +255,7 @@ void XTestInjector::SendCharacter(const KeyboardInput& key) {
 
 unsigned XTestInjector::KeycodeForKey(std::uint16_t key) {
     if (key == VK_SHIFT || key == VK_RMENU) {
-        const std::optional<x11::KeyChoice> modifier =
-            key == VK_SHIFT
-                ? Layout().ModifierKey(group_, {XK_Shift_L, XK_Shift_R}, ~static_cast<unsigned>(ShiftMask))
-                : Layout().LevelThreeKey(group_);
-        return modifier ? modifier->keycode : 0;
+        return ModifierKeycode(key);
     }
     if (key == kNoKeyByte) {
         return 0;
@@ -249,18 +270,45 @@ unsigned XTestInjector::KeycodeForKey(std::uint16_t key) {
     return keycode;
 }
 
-std::int16_t XTestInjector::VkKeyScanA(char character) {
-    // Notices already sent are read without waiting (see Layout), the group among them.
-    const std::optional<x11::KeyChoice> choice = Layout().FindKey(
-        group_, x11::KeysymsForAnsi(static_cast<unsigned char>(character)),
-        [this](unsigned keycode) { return keycode == kNoKeyByte || spareKeycodes_->Owns(keycode); });
-    if (!choice) {
-        return kNoKey;
+unsigned XTestInjector::ModifierKeycode(std::uint16_t key) {
+    std::optional<unsigned>& kept = key == VK_SHIFT ? shiftKeycode_ : levelThreeKeycode_;
+    if (!kept) {
+        const std::optional<x11::KeyChoice> modifier =
+            key == VK_SHIFT
+                ? Layout().ModifierKey(group_, {XK_Shift_L, XK_Shift_R}, ~static_cast<unsigned>(ShiftMask))
+                : Layout().LevelThreeKey(group_);
+        kept = modifier ? modifier->keycode : 0u;
     }
-    const std::uint16_t key = choice->keycode == 16    ? kKeycode16
-                              : choice->keycode == 165 ? kKeycode165
-                                                       : static_cast<std::uint16_t>(choice->keycode);
-    return static_cast<std::int16_t>(key | AnswerFlags(choice->modifiers));
+    return *kept;
+}
+
+void XTestInjector::ForgetAnswers() {
+    answered_.reset();
+    shiftKeycode_.reset();
+    levelThreeKeycode_.reset();
+}
+
+std::int16_t XTestInjector::VkKeyScanA(char character) {
+    // Notices already sent are read without waiting, the group among them; what they change
+    // is looked up again.
+    TakeNotices();
+    const auto byte = static_cast<unsigned char>(character);
+    if (answered_[byte]) {
+        return answers_[byte];
+    }
+    const std::optional<x11::KeyChoice> choice = Layout().FindKey(
+        group_, x11::KeysymsForAnsi(byte),
+        [this](unsigned keycode) { return keycode == kNoKeyByte || spareKeycodes_->Owns(keycode); });
+    std::int16_t answer = kNoKey;
+    if (choice) {
+        const std::uint16_t key = choice->keycode == 16    ? kKeycode16
+                                  : choice->keycode == 165 ? kKeycode165
+                                                           : static_cast<std::uint16_t>(choice->keycode);
+        answer = static_cast<std::int16_t>(key | AnswerFlags(choice->modifiers));
+    }
+    answers_[byte] = answer;
+    answered_[byte] = true;
+    return answer;
 }
 
 Point XTestInjector::GetCursorPos() {
@@ -344,12 +392,17 @@ void XTestInjector::DrainEvents() {
         if (event.type == MappingNotify) {
             XRefreshKeyboardMapping(&event.xmapping);
             layout_.reset();
+            ForgetAnswers();
         } else if (xkbEventBase_ >= 0 && event.type == xkbEventBase_) {
             const auto& xkb = reinterpret_cast<const XkbEvent&>(event);
             if (xkb.any.xkb_type == XkbStateNotify) {
-                group_ = xkb.state.group;
+                if (group_ != xkb.state.group) {
+                    group_ = xkb.state.group;
+                    ForgetAnswers();
+                }
             } else if (!SameKeysOnAnotherDevice(xkb.new_kbd, xkbOpcode_)) {
                 layout_.reset();
+                ForgetAnswers();
                 if (xkb.any.xkb_type == XkbNewKeyboardNotify) {
                     minKeycode_ = static_cast<unsigned>(xkb.new_kbd.min_key_code);
                     maxKeycode_ = static_cast<unsigned>(xkb.new_kbd.max_key_code);

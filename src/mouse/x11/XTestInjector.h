@@ -1,8 +1,10 @@
 #pragma once
 
+#include <array>
+#include <bitset>
 #include <cstdint>
 #include <memory>
-#include <set>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -30,8 +32,11 @@ namespace qm {
 //
 // The layout is read again after the server announces a change, and the group is kept from the
 // server's notices, so a switch of layout while the program runs is followed without asking
-// the server anything on the way from a character to its key. Keys and buttons still held are let go when the
-// object goes.
+// the server anything on the way from a character to its key; the answers found for the layout
+// and group in force are kept until either changes. Keys and buttons still held are let go when
+// the object goes.
+//
+// Requests go to the server when SendInput returns, except inside a batch.
 //
 // The screen of GetSystemMetrics is the primary monitor, as on Windows, and GetCursorPos counts
 // from its top-left corner, where Windows puts the origin; both are read again after RandR
@@ -52,6 +57,9 @@ public:
     void SendInput(std::span<const InputRecord> records) override;
     std::int16_t VkKeyScanA(char character) override;
     void ReleaseAll() override;
+    void BeginBatch() override;
+    void EndBatch() override;
+    void Flush() override;
     Point GetCursorPos() override;
     std::int32_t GetSystemMetrics(std::int32_t index) override;
 
@@ -66,6 +74,10 @@ private:
     // The X keycode a record's key byte stands for, 0 if none.
     unsigned KeycodeForKey(std::uint16_t key);
     const x11::KeyboardLayout& Layout();
+    // The layout's key for Shift or for the level-three shift (AltGr), 0 if none.
+    unsigned ModifierKeycode(std::uint16_t key);
+    void ForgetAnswers();
+    void Send();
     const x11::ScreenArea& Primary();
     // Reads what the server has announced so far, without waiting, and applies it.
     void TakeNotices();
@@ -81,8 +93,17 @@ private:
     int xkbOpcode_ = -1;
     int xkbEventBase_ = -1;
     int randrEventBase_ = -1;  // -1 without RandR 1.5, which describes monitors
-    std::set<unsigned> heldKeys_;
-    std::set<unsigned> heldButtons_;
+    // VkKeyScanA's answers and the modifier keys for the layout and group in force, found as
+    // they are first asked for.
+    std::array<std::int16_t, 256> answers_{};
+    std::bitset<256> answered_;
+    std::optional<unsigned> shiftKeycode_;
+    std::optional<unsigned> levelThreeKeycode_;
+    int batches_ = 0;      // batches begun and not yet ended
+    bool unsent_ = false;  // requests wait in the connection's buffer
+    // By keycode and by button number (X has no higher ones): marked without allocating.
+    std::bitset<256> heldKeys_;
+    std::bitset<256> heldButtons_;
 };
 
 }  // namespace qm

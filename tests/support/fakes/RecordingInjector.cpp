@@ -119,6 +119,14 @@ void RecordingInjector::Clear() {
     calls_.clear();
     callCount_ = 0;
     recordCount_ = 0;
+    delivered_ = 0;
+}
+
+void RecordingInjector::Flush() {
+    if (delivered_ < recordCount_) {
+        ++writes_;
+        delivered_ = recordCount_;
+    }
 }
 
 void RecordingInjector::Record(Path path, std::span<const InputRecord> records) {
@@ -132,6 +140,9 @@ void RecordingInjector::Record(Path path, std::span<const InputRecord> records) 
     }
     if (keepCalls_) {
         calls_.push_back(Call{path, std::vector<InputRecord>(records.begin(), records.end())});
+    }
+    if (batches_ == 0) {
+        Flush();
     }
 }
 

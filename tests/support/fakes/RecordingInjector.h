@@ -46,6 +46,13 @@ public:
     std::vector<InputRecord> Records() const;
     std::size_t CallCount() const { return callCount_; }
     std::size_t RecordCount() const { return recordCount_; }
+    // Batches as a connection to X keeps them: the writes to the desktop so far, and how many
+    // records they carried.
+    void BeginBatch() override { ++batches_; }
+    void EndBatch() override { --batches_; }
+    void Flush() override;
+    int Writes() const { return writes_; }
+    std::size_t Delivered() const { return delivered_; }
     void Clear();
     // Off: only the counts and the pointer are kept, so a long benchmark does not grow memory.
     void SetKeepCalls(bool keep) { keepCalls_ = keep; }
@@ -62,6 +69,9 @@ private:
     std::size_t callCount_ = 0;
     std::size_t recordCount_ = 0;
     bool keepCalls_ = true;
+    int batches_ = 0;
+    int writes_ = 0;
+    std::size_t delivered_ = 0;
 };
 
 }  // namespace qm
