@@ -13,9 +13,10 @@ namespace {
 
 class DecoderTest : public ::testing::Test {
 protected:
+    // "^" stands for Esc.
     void Feed(const std::string& characters) {
         for (const char c : characters) {
-            decoder.ProcessASCIISequenceCharacter(static_cast<std::int16_t>(static_cast<unsigned char>(c)));
+            decoder.ProcessASCIISequenceCharacter(c == '^' ? 27 : static_cast<std::uint8_t>(c));
         }
     }
 
@@ -28,9 +29,7 @@ protected:
 
 TEST_F(DecoderTest, CompleteSequenceGivesOneCodeAndTracesEachStage) {
     test::TraceCapture trace;
-    const std::string sequence =
-        "\x1b"
-        "A065";
+    const std::string sequence = "^A065";
     const std::int32_t stages[] = {1, 2, 3, 4, 0};
     for (std::size_t i = 0; i < sequence.size(); ++i) {
         Feed(sequence.substr(i, 1));
@@ -63,19 +62,7 @@ TEST_F(DecoderTest, CompleteSequenceGivesOneCodeAndTracesEachStage) {
 
 TEST_F(DecoderTest, ValuesFromZeroToNineHundredNinetyNine) {
     test::TraceCapture trace;
-    Feed(
-        "\x1b"
-        "A007"
-        "\x1b"
-        "A255"
-        "\x1b"
-        "A000"
-        "\x1b"
-        "A300"
-        "\x1b"
-        "A999"
-        "\x1b"
-        "A256");
+    Feed("^A007^A255^A000^A300^A999^A256");
     EXPECT_EQ(passed, (std::vector<std::int16_t>{7, 255, 0, 300, 999, 256}));
     EXPECT_EQ(decoder.Stage(), 0);
     // Above 255 there is no character to show, so the value is shown in decimal.
@@ -92,48 +79,17 @@ TEST_F(DecoderTest, BrokenSequencesPassOnOnlyTheBreakingCharacter) {
     };
     const Case cases[] = {
         {"x", {'x'}, 0},
-        {"\x1b"
-         "B",
-         {'B'},
-         0},
-        {"\x1b"
-         "a",
-         {'a'},
-         0},  // upper case only
-        {"\x1b"
-         "Ax",
-         {'x'},
-         0},
-        {"\x1b"
-         "A1x",
-         {'x'},
-         0},
-        {"\x1b"
-         "A06x",
-         {'x'},
-         0},
-        {"\x1b"
-         "A06"
-         "\x1b",
-         {27},
-         0},  // an Esc breaking a sequence is passed on, not a new start
-        {"\x1b"
-         "A"
-         "\x1b",
-         {27},
-         0},
-        {"\x1b\x1b", {27}, 1},
-        {"\x1b\x1b"
-         "A066",
-         {27, 66},
-         0},
-        {"\x1b\x1b\x1b", {27, 27}, 1},
-        {"\x1b"
-         "A1x"
-         "\x1b"
-         "A049",
-         {'x', 49},
-         0},
+        {"^B", {'B'}, 0},
+        {"^a", {'a'}, 0},  // upper case only
+        {"^Ax", {'x'}, 0},
+        {"^A1x", {'x'}, 0},
+        {"^A06x", {'x'}, 0},
+        {"^A06^", {27}, 0},  // an Esc breaking a sequence is passed on, not a new start
+        {"^A^", {27}, 0},
+        {"^^", {27}, 1},
+        {"^^A066", {27, 66}, 0},
+        {"^^^", {27, 27}, 1},
+        {"^A1x^A049", {'x', 49}, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(std::string(c.input)));
@@ -147,13 +103,13 @@ TEST_F(DecoderTest, BrokenSequencesPassOnOnlyTheBreakingCharacter) {
 
 TEST_F(DecoderTest, PassOnAndEscapeMessages) {
     test::TraceCapture trace;
-    Feed("x\x1b\x1b");
+    Feed("x^^");
     EXPECT_TRUE(trace.Contains(":: ASCIISequence - Not in Sequence - processing ASCII 'x'"));
     EXPECT_TRUE(trace.Contains(":: ASCIISequence - Escaped - Sending ASCII 'Esc'"));
 }
 
 TEST_F(DecoderTest, LoneEscWaitsWithoutLimit) {
-    Feed("\x1b");
+    Feed("^");
     EXPECT_TRUE(passed.empty());
     EXPECT_EQ(decoder.Stage(), 1);
     Feed("A12");

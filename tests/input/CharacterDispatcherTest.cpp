@@ -256,18 +256,13 @@ TEST_F(Dispatch, SequenceModeListsAndCountsOnlyWhatTheDecoderPassesOn) {
 
     // A value above 255 is listed and counted, and does nothing.
     injector.Clear();
-    serial.Deliver(
-        "\x1b"
-        "A300");
+    serial.Deliver("\033A300");
     EXPECT_EQ(dispatcher.ReceivedBuffer(), "300\r\n065\r\n");
     EXPECT_EQ(dispatcher.BytesReceived(), 2);
     EXPECT_EQ(injector.CallCount(), 0u);
 
     // A sequence for a configured code starts its action; an escaped Esc is typed.
-    serial.Deliver(
-        "\x1b"
-        "A" +
-        std::to_string(N) + "\x1b\x1b");
+    serial.Deliver("\033A" + std::to_string(N) + "\033\033");
     EXPECT_EQ(Moves(), (std::vector<Step>{{0, -6}}));
     EXPECT_EQ(dispatcher.ReceivedBuffer().substr(0, 15), "027\r\n200\r\n300\r\n");
     EXPECT_EQ(Typed(), "\x1b");
@@ -277,9 +272,7 @@ TEST_F(Dispatch, SequenceModeListsAndCountsOnlyWhatTheDecoderPassesOn) {
     EXPECT_EQ(Typed(), "\x1bQ");
 
     // The half-way state survives switching the mode off and on again.
-    serial.Deliver(
-        "\x1b"
-        "A0");
+    serial.Deliver("\033A0");
     settings.ASCIISequence(0);
     serial.Deliver("7");
     EXPECT_EQ(dispatcher.ReceivedBuffer().substr(0, 5), "055\r\n");

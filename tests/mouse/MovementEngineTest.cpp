@@ -12,6 +12,7 @@
 #include "support/CoreManualTimer.h"
 #include "support/CoreOsVersions.h"
 #include "support/CoreScriptedPump.h"
+#include "support/Raised.h"
 #include "support/TraceCapture.h"
 #include "support/fakes/RecordingInjector.h"
 
@@ -126,22 +127,15 @@ TEST_F(MovementTest, IntervalRoundsHalvesToEvenWithinTheTimerLimits) {
         SCOPED_TRACE(c.delay);
         EXPECT_EQ(MovementEngine::TimerInterval(c.delay), c.interval);
     }
-    for (const float bad : {65536.0f, -1.0f, -0.6f}) {
-        try {
-            MovementEngine::TimerInterval(bad);
-            ADD_FAILURE() << bad << " was accepted";
-        } catch (const RaisedError& e) {
-            EXPECT_EQ(e.Description(), "Invalid property value");
-        }
-    }
-    for (const float bad :
-         {3e9f, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()}) {
-        try {
-            MovementEngine::TimerInterval(bad);
-            ADD_FAILURE() << bad << " was accepted";
-        } catch (const RaisedError& e) {
-            EXPECT_EQ(e.Number(), err::Overflow);
-        }
+    constexpr std::int32_t kInvalidPropertyValue = 380;
+    for (const auto& [bad, error] : std::vector<std::pair<float, std::int32_t>>{
+             {65536.0f, kInvalidPropertyValue},
+             {-1.0f, kInvalidPropertyValue},
+             {-0.6f, kInvalidPropertyValue},
+             {3e9f, err::Overflow},
+             {std::numeric_limits<float>::quiet_NaN(), err::Overflow},
+             {std::numeric_limits<float>::infinity(), err::Overflow}}) {
+        EXPECT_EQ(test::RaisedBy([&] { MovementEngine::TimerInterval(bad); }).number, error) << bad;
     }
 
     // The working delay is read at the moment of use, not when the movement started.

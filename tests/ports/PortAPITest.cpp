@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <optional>
 #include <set>
 #include <stdexcept>
@@ -117,26 +118,20 @@ TEST(GetAvailablePorts, KeepsOnlyComPortsAndTracesEachDecision) {
     EXPECT_EQ(Names(ports), (std::vector<std::string>{"com5:", "COM1A2:", "COM3:"}));
     EXPECT_TRUE(system.openCalls.empty()) << "TestPorts 0 opens nothing";
 
-    const std::vector<std::string> expected = {
-        kGet + ":Method Entry: ",
-        kGet + ":: Found port - LPT1:",
-        kGet + ":: NOT Including port - LPT1:",
-        kGet + ":: Found port - FILE:",
-        kGet + ":: NOT Including port - FILE:",
-        kGet + ":: Found port - com5:",
-        kGet + ":: Including port - com5: : InUse = False",
-        kGet + ":: Found port - COM1A2:",
-        kGet + ":: Including port - COM1A2: : InUse = False",
-        kGet + ":: Found port - Ne01:",
-        kGet + ":: NOT Including port - Ne01:",
-        kGet + ":: Found port - CO",
-        kGet + ":: NOT Including port - CO",
-        kGet + ":: Found port - ",
-        kGet + ":: NOT Including port - ",
-        kGet + ":: Found port - COM3:",
-        kGet + ":: Including port - COM3: : InUse = False",
-        kGet + ":Method Exit: ",
-    };
+    std::vector<std::string> expected = {kGet + ":Method Entry: "};
+    for (const auto& [name, kept] : std::vector<std::pair<std::string, bool>>{{"LPT1:", false},
+                                                                              {"FILE:", false},
+                                                                              {"com5:", true},
+                                                                              {"COM1A2:", true},
+                                                                              {"Ne01:", false},
+                                                                              {"CO", false},
+                                                                              {"", false},
+                                                                              {"COM3:", true}}) {
+        expected.push_back(kGet + ":: Found port - " + name);
+        expected.push_back(kGet + (kept ? ":: Including port - " + name + " : InUse = False"
+                                        : ":: NOT Including port - " + name));
+    }
+    expected.push_back(kGet + ":Method Exit: ");
     EXPECT_EQ(trace.Reports(), expected);
 
     // The size is asked for first with no buffer, then the records are fetched with exactly
@@ -204,51 +199,35 @@ TEST(GetAvailablePorts, TestPortsOneOpensEachComPortAndMarksTheHeldOne) {
 TEST(GetAvailablePorts, FailedOrEmptyEnumerationGivesNoPorts) {
     test::TraceCapture trace;
     SettingsRecord settings;
-    const std::vector<PortInfo> stale = {{"COM9:", true}};
-
-    {  // Nothing needed: no second call.
-        FakePortSystem system({"COM1:"});
-        system.neededOverride = 0;
+    const struct {
+        const char* what;
+        std::vector<std::string> names;
+        std::function<void(FakePortSystem&)> setUp;
+        std::vector<std::string> listed;
+    } cases[] = {
+        {"nothing needed", {"COM1:"}, [](FakePortSystem& s) { s.neededOverride = 0; }, {}},
+        {"the second call fails", {"COM1:", "COM2:"}, [](FakePortSystem& s) { s.failFill = true; }, {}},
+        {"a port appears between the calls: the buffer is now too small",
+         {"COM1:"},
+         [](FakePortSystem& s) {
+             s.neededOverride = EnumPortsBufferSize(s.ports);
+             s.ports.emplace_back().pPortName = "COM2:";
+         },
+         {}},
+        {"none of them serial", {"LPT1:", "LPT2:", "FILE:"}, [](FakePortSystem&) {}, {}},
+        {"more records claimed than there was room for",
+         {"COM1:", "COM2:"},
+         [](FakePortSystem& s) { s.returnedOverride = 1000; },
+         {"COM1:", "COM2:"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakePortSystem system(c.names);
+        c.setUp(system);
         modPortAPI api(system, settings);
-        std::vector<PortInfo> ports = stale;
-        EXPECT_EQ(api.GetAvailablePorts(ports), 0);
-        EXPECT_TRUE(ports.empty());
-        EXPECT_EQ(system.enumCalls.size(), 1u);
-    }
-    {  // The second call fails.
-        FakePortSystem system({"COM1:", "COM2:"});
-        system.failFill = true;
-        modPortAPI api(system, settings);
-        std::vector<PortInfo> ports = stale;
-        EXPECT_EQ(api.GetAvailablePorts(ports), 0);
-        EXPECT_TRUE(ports.empty());
-    }
-    {  // A port appears between the two calls: the buffer is now too small, so the call fails.
-        FakePortSystem system({"COM1:"});
-        system.neededOverride = EnumPortsBufferSize(system.ports);
-        PORT_INFO_2 extra;
-        extra.pPortName = "COM2:";
-        system.ports.push_back(extra);
-        modPortAPI api(system, settings);
-        std::vector<PortInfo> ports;
-        EXPECT_EQ(api.GetAvailablePorts(ports), 0);
-    }
-    {  // Ports, but none of them serial.
-        FakePortSystem system({"LPT1:", "LPT2:", "FILE:"});
-        modPortAPI api(system, settings);
-        std::vector<PortInfo> ports;
-        EXPECT_EQ(api.GetAvailablePorts(ports), 0);
-        EXPECT_TRUE(ports.empty());
-    }
-    {  // A system that claims more records than it had room for is not believed.
-        FakePortSystem system({"COM1:", "COM2:"});
-        system.returnedOverride = 1000;
-        modPortAPI api(system, settings);
-        std::vector<PortInfo> ports;
-        EXPECT_EQ(api.GetAvailablePorts(ports), 2);
-        ASSERT_EQ(ports.size(), 2u);
-        EXPECT_EQ(ports[0].Name, "COM1:");
-        EXPECT_EQ(ports[1].Name, "COM2:");
+        std::vector<PortInfo> ports = {{"COM9:", true}};
+        EXPECT_EQ(api.GetAvailablePorts(ports), static_cast<std::int16_t>(c.listed.size()));
+        EXPECT_EQ(Names(ports), c.listed);
     }
     EXPECT_FALSE(trace.Contains("#Method Exit Error#")) << "a failing enumeration is not an error";
 }

@@ -22,6 +22,7 @@
 #include "input/KeystrokeInjection.h"
 #include "mouse/x11/PrimaryMonitor.h"
 #include "support/CoreOsVersions.h"
+#include "support/Raised.h"
 #include "support/TraceCapture.h"
 #include "support/gui/XEventRecorder.h"
 #include "support/gui/XvfbFixture.h"
@@ -90,57 +91,21 @@ protected:
     std::unique_ptr<XTestInjector> injector_;
 };
 
-// Sets an environment variable for the life of the object.
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) {
-            old_ = old;
-        }
-        if (value != nullptr) {
-            ::setenv(name, value, 1);
-        } else {
-            ::unsetenv(name);
-        }
-    }
-    ~ScopedEnvironment() {
-        if (old_) {
-            ::setenv(name_, old_->c_str(), 1);
-        } else {
-            ::unsetenv(name_);
-        }
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
-
 TEST_F(XTestInjectorTest, OpensTheNamedOrTheEnvironmentsDisplayAndSaysWhyNot) {
     EXPECT_EQ(injector_->DisplayName(), xvfb_->Display());
     EXPECT_EQ(injector_->GetSystemMetrics(SM_CXSCREEN), kWidth);
     EXPECT_EQ(injector_->GetSystemMetrics(SM_CYSCREEN), kHeight);
     EXPECT_EQ(injector_->GetSystemMetrics(2), 0);
-    {
-        ScopedEnvironment display("DISPLAY", xvfb_->Display().c_str());
-        XTestInjector fromEnvironment;
-        EXPECT_EQ(fromEnvironment.DisplayName(), xvfb_->Display());
-    }
-    {
-        ScopedEnvironment display("DISPLAY", nullptr);
-        try {
-            XTestInjector none;
-            ADD_FAILURE() << "opened a display without DISPLAY";
-        } catch (const RaisedError& error) {
-            EXPECT_NE(error.Description().find("DISPLAY"), std::string::npos) << error.Description();
-        }
-    }
-    try {
-        XTestInjector missing(":31999");
-        ADD_FAILURE() << "opened a display that is not there";
-    } catch (const RaisedError& error) {
-        EXPECT_NE(error.Description().find(":31999"), std::string::npos) << error.Description();
-    }
+    const char* saved = std::getenv("DISPLAY");
+    const std::optional<std::string> old = saved ? std::optional<std::string>(saved) : std::nullopt;
+    ::setenv("DISPLAY", xvfb_->Display().c_str(), 1);
+    EXPECT_EQ(XTestInjector().DisplayName(), xvfb_->Display());
+    ::unsetenv("DISPLAY");
+    const test::Raised none = test::RaisedBy([] { XTestInjector(); });
+    old ? ::setenv("DISPLAY", old->c_str(), 1) : ::unsetenv("DISPLAY");
+    EXPECT_NE(none.description.find("DISPLAY"), std::string::npos) << none.description;
+    const test::Raised missing = test::RaisedBy([] { XTestInjector(":31999"); });
+    EXPECT_NE(missing.description.find(":31999"), std::string::npos) << missing.description;
 }
 
 // Xvfb has one monitor and no primary one, so the choice among several is tried on lists.

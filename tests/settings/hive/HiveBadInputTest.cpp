@@ -7,8 +7,8 @@
 #include <fstream>
 #include <string>
 
-#include "HiveTestSupport.h"
 #include "settings/hive/RegFormat.h"
+#include "support/HiveTest.h"
 
 namespace qm {
 namespace {
