@@ -43,6 +43,11 @@ inline HKEY CreateKey(RegistryApi& reg, const std::string& path, HKEY root = HKE
     EXPECT_EQ(reg.RegCreateKeyExA(root, path, "", 0, KEY_ALL_ACCESS, &key, nullptr), ERROR_SUCCESS) << path;
     return key;
 }
+inline HKEY OpenKey(RegistryApi& reg, const std::string& path, REGSAM access = KEY_READ) {
+    HKEY key = 0;
+    EXPECT_EQ(reg.RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, access, &key), ERROR_SUCCESS) << path;
+    return key;
+}
 inline LONG SetValue(RegistryApi& reg, HKEY key, const std::string& name, DWORD type,
                      const ByteVector& data) {
     return reg.RegSetValueExA(key, name, type, data.data(), static_cast<DWORD>(data.size()));

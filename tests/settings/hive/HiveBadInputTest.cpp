@@ -91,9 +91,7 @@ TEST(HiveBadInput, AChangeThatWouldOutgrowTheLimitIsRefused) {
     const std::vector<unsigned char> large(std::size_t{2} << 20, 0xCD);
     ASSERT_EQ(test::SetValue(reg, key, "Large", REG_BINARY, large), ERROR_SUCCESS);
     FileHiveRegistry fresh = hive.Open();
-    HKEY freshKey = 0;
-    ASSERT_EQ(fresh.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Big", 0, KEY_READ, &freshKey),
-              ERROR_SUCCESS);
+    const HKEY freshKey = test::OpenKey(fresh, "Software\\Big");
     EXPECT_EQ(test::QueryValue(fresh, freshKey, "Large").data, large);
 }
 

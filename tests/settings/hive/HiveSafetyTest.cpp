@@ -67,9 +67,7 @@ TEST(HiveSafety, ADamagedFileIsReportedAndNeverOverwritten) {
         test::TempHive hive;
         test::WriteFile(hive.file, kGoodHive);
         FileHiveRegistry reg = hive.Open();
-        HKEY early = 0;
-        ASSERT_EQ(reg.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_ALL_ACCESS, &early),
-                  ERROR_SUCCESS);
+        const HKEY early = test::OpenKey(reg, "Software", KEY_ALL_ACCESS);
 
         test::WriteFile(hive.file, damage.text);
         HKEY key = 0;
@@ -131,10 +129,8 @@ TEST(HiveSafety, ReadOnlyFileOrFolderRefusesWritesAndLosesNothing) {
         ::chmod(locked.c_str(), folderReadOnly ? 0555 : 0444);
 
         FileHiveRegistry reg = hive.Open();
-        HKEY key = 0;
-        ASSERT_EQ(reg.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Tallowmer\\Quillmotion\\Ports\\LastPort",
-                                    0, KEY_ALL_ACCESS, &key),
-                  ERROR_SUCCESS);
+        const HKEY key =
+            test::OpenKey(reg, "Software\\Tallowmer\\Quillmotion\\Ports\\LastPort", KEY_ALL_ACCESS);
         EXPECT_EQ(test::SetValue(reg, key, "PortName", REG_SZ, Sz("COM9:")), ERROR_ACCESS_DENIED);
         EXPECT_NE(reg.LastError().find("read-only"), std::string::npos) << reg.LastError();
         EXPECT_EQ(reg.RegDeleteValueA(key, "BaudRate"), ERROR_ACCESS_DENIED);
@@ -174,9 +170,7 @@ TEST(HiveSafety, ExternalEditsBetweenWritesAreKept) {
     ASSERT_EQ(test::SetValue(reg, key, "Later", REG_SZ, Sz("second")), ERROR_SUCCESS);
 
     FileHiveRegistry fresh = hive.Open();
-    HKEY freshKey = 0;
-    ASSERT_EQ(fresh.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Tallowmer", 0, KEY_READ, &freshKey),
-              ERROR_SUCCESS);
+    const HKEY freshKey = test::OpenKey(fresh, "Software\\Tallowmer");
     EXPECT_EQ(test::QueryValue(fresh, freshKey, "Ours").data, Sz("FIRST"));
     EXPECT_EQ(test::QueryValue(fresh, freshKey, "Theirs").data, Dword(5));
     EXPECT_EQ(test::QueryValue(fresh, freshKey, "Later").data, Sz("second"));
@@ -262,9 +256,7 @@ TEST(HiveSafety, AFullDiskDuringASaveLeavesTheOldFileWhole) {
     ::waitpid(child, &status, 0);
     EXPECT_EQ(status, 0) << "the check that failed: " << WEXITSTATUS(status);
     FileHiveRegistry fresh = hive.Open();
-    HKEY freshKey = 0;
-    ASSERT_EQ(fresh.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Quill", 0, KEY_READ, &freshKey),
-              ERROR_SUCCESS);
+    const HKEY freshKey = test::OpenKey(fresh, "Software\\Quill");
     EXPECT_EQ(test::QueryValue(fresh, freshKey, "Fits").data, Dword(1));
     EXPECT_EQ(test::QueryValue(fresh, freshKey, "New").code, ERROR_FILE_NOT_FOUND);
 }
@@ -433,9 +425,7 @@ TEST(HiveSafety, WritersAndAnEditorAtOnceNeverTearTheFileNorLoseChanges) {
     EXPECT_EQ(torn, 0) << "of " << reads << " reads; the first: " << firstTorn;
 
     FileHiveRegistry reg(hive.file, "");
-    HKEY key = 0;
-    ASSERT_EQ(reg.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Shared", 0, KEY_READ, &key), ERROR_SUCCESS)
-        << reg.LastError();
+    const HKEY key = test::OpenKey(reg, "Software\\Shared");
     for (int i = 0; i < kWrites; ++i) {
         for (const std::string name : {"W0_", "W1_", "E_"}) {
             EXPECT_EQ(test::QueryValue(reg, key, name + std::to_string(i)).code, ERROR_SUCCESS) << name << i;
