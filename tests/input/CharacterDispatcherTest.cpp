@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "settings/SettingsLayout.h"
 #include "support/CoreManualTimer.h"
 #include "support/CoreOsVersions.h"
 #include "support/CoreScriptedPump.h"
@@ -41,20 +42,18 @@ protected:
         working.MovementDelay = 20;
     }
 
+    // The codes in the matching order.
     void SetCodes(const std::int16_t (&c)[13]) {
-        settings.N_ASCII(c[0]);
-        settings.S_ASCII(c[1]);
-        settings.W_ASCII(c[2]);
-        settings.E_ASCII(c[3]);
-        settings.NE_ASCII(c[4]);
-        settings.NW_ASCII(c[5]);
-        settings.SW_ASCII(c[6]);
-        settings.SE_ASCII(c[7]);
-        settings.STOP_ASCII(c[8]);
-        settings.LEFT_SCLICK_ASCII(c[9]);
-        settings.LEFT_DCLICK_ASCII(c[10]);
-        settings.RIGHT_SCLICK_ASCII(c[11]);
-        settings.RIGHT_DCLICK_ASCII(c[12]);
+        const std::string names[] = {
+            "N",  "S",    "W",           "E",           "NE",           "NW",          "SW",
+            "SE", "STOP", "LEFT_SCLICK", "LEFT_DCLICK", "RIGHT_SCLICK", "RIGHT_DCLICK"};
+        for (std::size_t i = 0; i < 13; ++i) {
+            for (const layout::Setting& setting : layout::Settings()) {
+                if (setting.valueName == names[i] + "_ASCII") {
+                    layout::Load(setting, settings, Variant(c[i]));
+                }
+            }
+        }
     }
 
     std::vector<Step> Moves() const {

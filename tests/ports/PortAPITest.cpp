@@ -16,39 +16,21 @@ namespace {
 // A port system that answers from a list, records every call, and can be told to fail.
 class FakePortSystem : public PortSystem {
 public:
-    struct EnumCall {
-        bool buffer;
-        DWORD cbBuf;
-        std::string server;
-        DWORD level;
-    };
-    struct OpenCall {
-        std::string name;
-        DWORD access, share, disposition, attributes;
-        HANDLE templateFile;
-        bool zeroedSecurity;
-    };
-
-    explicit FakePortSystem(std::vector<std::string> names) {
+    explicit FakePortSystem(const std::vector<std::string>& names) {
         for (const std::string& name : names) {
-            PORT_INFO_2 port;
-            port.pPortName = name;
-            port.pMonitorName = "Local Port";
-            port.pDescription = "Local Port";
-            port.fPortType = PORT_TYPE_READ | PORT_TYPE_WRITE;
-            ports.push_back(port);
+            ports.emplace_back().pPortName = name;
+            ports.back().pMonitorName = ports.back().pDescription = "Local Port";
+            ports.back().fPortType = PORT_TYPE_READ | PORT_TYPE_WRITE;
         }
     }
 
     bool EnumPortsA(const std::string& pName, DWORD Level, PORT_INFO_2* pPorts, DWORD cbBuf, DWORD* pcbNeeded,
                     DWORD* pcReturned) override {
-        enumCalls.push_back({pPorts != nullptr, cbBuf, pName, Level});
-        if (pPorts != nullptr && failFill) {
-            *pcReturned = 0;
-            return false;
-        }
-        if (pPorts == nullptr && neededOverride) {
-            *pcbNeeded = *neededOverride;
+        // "buffer size@server level"
+        enumCalls.push_back((pPorts != nullptr ? "buffer " : "none ") + std::to_string(cbBuf) + "@" + pName +
+                            " " + std::to_string(Level));
+        if ((pPorts != nullptr && failFill) || (pPorts == nullptr && neededOverride)) {
+            *pcbNeeded = neededOverride.value_or(0);
             *pcReturned = 0;
             return false;
         }
@@ -59,22 +41,25 @@ public:
         return ok;
     }
 
-    HANDLE CreateFileA(const std::string& lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
-                       const SECURITY_ATTRIBUTES* security, DWORD dwCreationDisposition,
-                       DWORD dwFlagsAndAttributes, HANDLE hTemplateFile) override {
+    HANDLE CreateFileA(const std::string& name, DWORD access, DWORD share,
+                       const SECURITY_ATTRIBUTES* security, DWORD disposition, DWORD attributes,
+                       HANDLE templateFile) override {
         const bool zeroed = security != nullptr && security->nLength == 0 &&
                             security->lpSecurityDescriptor == nullptr && !security->bInheritHandle;
-        openCalls.push_back({lpFileName, dwDesiredAccess, dwShareMode, dwCreationDisposition,
-                             dwFlagsAndAttributes, hTemplateFile, zeroed});
+        opens.push_back(name);
+        shares.push_back(share);
+        // "access share disposition attributes template security"
+        openArguments.insert(std::to_string(access) + " " + std::to_string(share) + " " +
+                             std::to_string(disposition) + " " + std::to_string(attributes) + " " +
+                             std::to_string(templateFile) + (zeroed ? " zeroed" : " given"));
         if (throwOnOpen) {
             throw std::runtime_error("device driver fault");
         }
-        if (busy.count(lpFileName) != 0) {
+        if (busy.count(name) != 0) {
             return INVALID_HANDLE_VALUE;
         }
-        const HANDLE handle = nextHandle++;
-        openHandles.insert(handle);
-        return handle;
+        openHandles.insert(nextHandle);
+        return nextHandle++;
     }
 
     bool CloseHandle(HANDLE hObject) override {
@@ -89,8 +74,10 @@ public:
     bool failFill = false;
     bool throwOnOpen = false;
 
-    std::vector<EnumCall> enumCalls;
-    std::vector<OpenCall> openCalls;
+    std::vector<std::string> enumCalls;
+    std::vector<std::string> opens;
+    std::vector<DWORD> shares;
+    std::set<std::string> openArguments;
     std::vector<HANDLE> closed;
     std::set<HANDLE> openHandles;
     HANDLE nextHandle = 0;  // 0 is a valid handle: only INVALID_HANDLE_VALUE means failure
@@ -116,7 +103,7 @@ TEST(GetAvailablePorts, KeepsOnlyComPortsAndTracesEachDecision) {
 
     EXPECT_EQ(api.GetAvailablePorts(ports), 3);
     EXPECT_EQ(Names(ports), (std::vector<std::string>{"com5:", "COM1A2:", "COM3:"}));
-    EXPECT_TRUE(system.openCalls.empty()) << "TestPorts 0 opens nothing";
+    EXPECT_TRUE(system.opens.empty()) << "TestPorts 0 opens nothing";
 
     std::vector<std::string> expected = {kGet + ":Method Entry: "};
     for (const auto& [name, kept] : std::vector<std::pair<std::string, bool>>{{"LPT1:", false},
@@ -136,15 +123,9 @@ TEST(GetAvailablePorts, KeepsOnlyComPortsAndTracesEachDecision) {
 
     // The size is asked for first with no buffer, then the records are fetched with exactly
     // that size, from this machine at level 2.
-    ASSERT_EQ(system.enumCalls.size(), 2u);
-    EXPECT_FALSE(system.enumCalls[0].buffer);
-    EXPECT_EQ(system.enumCalls[0].cbBuf, 0u);
-    EXPECT_TRUE(system.enumCalls[1].buffer);
-    EXPECT_EQ(system.enumCalls[1].cbBuf, EnumPortsBufferSize(system.ports));
-    for (const auto& call : system.enumCalls) {
-        EXPECT_EQ(call.server, "");
-        EXPECT_EQ(call.level, 2u);
-    }
+    EXPECT_EQ(system.enumCalls,
+              (std::vector<std::string>{
+                  "none 0@ 2", "buffer " + std::to_string(EnumPortsBufferSize(system.ports)) + "@ 2"}));
 }
 
 TEST(GetAvailablePorts, TestPortsOneOpensEachComPortAndMarksTheHeldOne) {
@@ -161,18 +142,11 @@ TEST(GetAvailablePorts, TestPortsOneOpensEachComPortAndMarksTheHeldOne) {
 
     // Each COM port opened once, for read access with no rights asked, never the printer port;
     // every handle that came back closed at once.
-    ASSERT_EQ(system.openCalls.size(), 3u);
-    const std::vector<std::string> opened = {system.openCalls[0].name, system.openCalls[1].name,
-                                             system.openCalls[2].name};
-    EXPECT_EQ(opened, (std::vector<std::string>{"COM1:", "COM3:", "com4:"}));
-    for (const auto& call : system.openCalls) {
-        EXPECT_EQ(call.access, 0u);
-        EXPECT_EQ(call.share, FILE_SHARE_READ);
-        EXPECT_EQ(call.disposition, OPEN_EXISTING);
-        EXPECT_EQ(call.attributes, FILE_ATTRIBUTE_NORMAL);
-        EXPECT_EQ(call.templateFile, 0);
-        EXPECT_TRUE(call.zeroedSecurity);
-    }
+    EXPECT_EQ(system.opens, (std::vector<std::string>{"COM1:", "COM3:", "com4:"}));
+    EXPECT_EQ(
+        system.openArguments,
+        (std::set<std::string>{"0 " + std::to_string(FILE_SHARE_READ) + " " + std::to_string(OPEN_EXISTING) +
+                               " " + std::to_string(FILE_ATTRIBUTE_NORMAL) + " 0 zeroed"}));
     EXPECT_EQ(system.closed, (std::vector<HANDLE>{0, 1}));
     EXPECT_TRUE(system.openHandles.empty());
 
@@ -190,9 +164,9 @@ TEST(GetAvailablePorts, TestPortsOneOpensEachComPortAndMarksTheHeldOne) {
 
     // Only exactly 1 turns the test on.
     settings.TestPorts(2);
-    system.openCalls.clear();
+    system.opens.clear();
     EXPECT_EQ(api.GetAvailablePorts(ports), 3);
-    EXPECT_TRUE(system.openCalls.empty());
+    EXPECT_TRUE(system.opens.empty());
     EXPECT_EQ(Names(ports), (std::vector<std::string>{"COM1:", "COM3:", "com4:"}));
 }
 
@@ -268,9 +242,7 @@ TEST(COMAvailable, OpensWithTheShareModeAskedForAndTraces) {
 
     EXPECT_TRUE(api.COMAvailable("COM1:", true));
     EXPECT_FALSE(api.COMAvailable("COM2:", false));
-    ASSERT_EQ(system.openCalls.size(), 2u);
-    EXPECT_EQ(system.openCalls[0].share, FILE_SHARE_READ | FILE_SHARE_WRITE);
-    EXPECT_EQ(system.openCalls[1].share, FILE_SHARE_READ);
+    EXPECT_EQ(system.shares, (std::vector<DWORD>{FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_SHARE_READ}));
     EXPECT_EQ(system.closed.size(), 1u) << "a failed open has nothing to close";
 
     const std::vector<std::string> expected = {
