@@ -309,24 +309,6 @@ TEST_F(Dispatch, NestedReceiveEventsCountOnceInArrivalOrder) {
     EXPECT_TRUE(pump.Idle());
 }
 
-TEST_F(Dispatch, StopOrDirectionArrivingInsideATickWins) {
-    serial.Deliver(Byte(N));
-    injector.Clear();
-    pump.Post([&] { serial.Deliver(Byte(STOP)); });
-    ASSERT_TRUE(timer.Fire());
-    EXPECT_FALSE(timer.Enabled());
-    EXPECT_TRUE(Moves().empty());
-    EXPECT_EQ(dispatcher.BytesReceived(), 2);
-
-    serial.Deliver(Byte(N));
-    injector.Clear();
-    pump.Post([&] { serial.Deliver(Byte(SE)); });
-    ASSERT_TRUE(timer.Fire());
-    EXPECT_EQ(Moves(), (std::vector<Step>{{10, 6}}));
-    ASSERT_TRUE(timer.Fire());
-    EXPECT_EQ(Moves(), (std::vector<Step>{{10, 6}, {10, 6}}));
-}
-
 TEST_F(Dispatch, CountStopsAtTheLargestValueAndResets) {
     test::TraceCapture trace;
     dispatcher.SetBytesReceived(std::numeric_limits<std::int32_t>::max() - 1);
@@ -350,17 +332,13 @@ TEST_F(Dispatch, CountStopsAtTheLargestValueAndResets) {
     EXPECT_EQ(dispatcher.ReceivedBuffer(), "099\r\n098\r\n097\r\n");  // the list is never cleared
 }
 
-TEST_F(Dispatch, PartsLetGoOfTheControlsWhenDestroyed) {
-    test::ManualTimer otherTimer;
+TEST_F(Dispatch, LetsGoOfTheSerialControlWhenDestroyed) {
     test::ScriptedSerial otherSerial;
     {
-        MovementEngine m(injector, os, otherTimer, pump, settings, nullptr);
-        CharacterDispatcher d(settings, otherSerial, pump, decoder, m, clicks, keys);
+        CharacterDispatcher d(settings, otherSerial, pump, decoder, movement, clicks, keys);
         EXPECT_TRUE(otherSerial.HasCommHandler());
-        EXPECT_TRUE(otherTimer.HasTickHandler());
     }
     EXPECT_FALSE(otherSerial.HasCommHandler());
-    EXPECT_FALSE(otherTimer.HasTickHandler());
 }
 
 }  // namespace
