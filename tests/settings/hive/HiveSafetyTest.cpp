@@ -347,6 +347,7 @@ TEST(HiveSafety, KilledWritersLeaveTheOldOrTheNewFile) {
         last = counter;
     }
     // A later save clears what the killed writers left behind.
+    test::WriteFile(hive.file + ".tmp-abc123", "torn");
     FileHiveRegistry reg(hive.file, "");
     ASSERT_EQ(test::SetValue(reg, HKEY_LOCAL_MACHINE, "Done", REG_DWORD, Dword(1)), ERROR_SUCCESS);
     EXPECT_TRUE(Leftovers(hive.dir.Path()).empty());

@@ -74,6 +74,7 @@ TEST(Variant, ToWholeNumber) {
     }
     // Integers are 16 bits; 32767.5 rounds to the even 32768, out of range.
     EXPECT_EQ(Variant(std::int32_t{-32768}).ToInteger(), -32768);
+    EXPECT_EQ(Variant(-3.5f).ToInteger(), -4);
     for (const Variant& wide : {Variant(std::int32_t{32768}), Variant(std::int32_t{-32769}), Variant("40000"),
                                 Variant("32767.5")}) {
         EXPECT_EQ(ErrorOf([&] { wide.ToInteger(); }), err::Overflow) << wide.ToText();
