@@ -190,31 +190,6 @@ TEST_F(Settings, WritesAndDeletesNeverCreateKeys) {
     EXPECT_FALSE(KeyExists(Base("No")));
 }
 
-TEST_F(Settings, FieldsStandInForALeftOutRootKey) {
-    clsRegistry registry(hive_);
-    registry.RootKey(HKEY_LOCAL_MACHINE);
-    registry.SubKey(Base("Emulation"));
-    registry.ValueName("ASCIISequence");
-    registry.ValueType(REG_DWORD);
-
-    EXPECT_FALSE(registry.SubKeyExists());
-    EXPECT_TRUE(registry.createKey());
-    EXPECT_TRUE(registry.SubKeyExists());
-    registry.Value(std::int16_t{1});
-    EXPECT_EQ(registry.Value(), Variant(std::int32_t{1}));
-    EXPECT_TRUE(registry.ValueNameExists());
-    EXPECT_EQ(registry.getValueNameType(), REG_DWORD);
-    EXPECT_EQ(registry.getValue(0, "ignored", "ignored"), Variant(std::int32_t{1}));
-    EXPECT_TRUE(registry.deleteValueName());
-    EXPECT_FALSE(registry.ValueNameExists());
-    EXPECT_TRUE(registry.Value().IsEmpty());
-
-    registry.SubKey(Base());
-    EXPECT_FALSE(registry.deleteKey(HKEY_LOCAL_MACHINE, Base("Nothing")));
-    EXPECT_TRUE(registry.deleteKey(HKEY_LOCAL_MACHINE, Base("Emulation")));
-    EXPECT_FALSE(KeyExists(Base("Emulation")));
-}
-
 TEST_F(Settings, EnumerationStopsAtTheFirstValueTooLong) {
     const std::string key = Base("Enum");
     Put(key, "First", REG_DWORD, Dword(1));
