@@ -229,22 +229,36 @@ TYPED_TEST_P(RegistryConformance, TextValuesCountTheirNul) {
     ASSERT_EQ(this->Set(key, "Nothing", REG_SZ, ""), ERROR_SUCCESS);
     EXPECT_EQ(this->Query(key, "Nothing", 255).Seen(), "0 0 ");
     EXPECT_EQ(this->Probe(key, "Nothing").type, REG_SZ);
+}
 
-    // Windows-1252 text comes back byte for byte; the other text types keep their type and bytes,
-    // and nothing is expanded on the way.
+// Every type keeps its type and bytes: Windows-1252 text byte for byte, and nothing expanded.
+TYPED_TEST_P(RegistryConformance, NumbersBinaryAndOverwrites) {
+    const HKEY key = this->Create("Numbers");
     const struct {
         const char* name;
         DWORD type;
         std::string data;
-    } kept[] = {{"Ansi \xE9", REG_SZ, std::string("Caf\xE9 \x80 \xFC\0", 9)},
-                {"Expand", REG_EXPAND_SZ, std::string("%PATH%\\x\0", 9)},
-                {"Multi", REG_MULTI_SZ, std::string("one\0two\0\0", 9)}};
-    for (const auto& value : kept) {
+    } values[] = {{"Ansi \xE9", REG_SZ, std::string("Caf\xE9 \x80 \xFC\0", 9)},
+                  {"Expand", REG_EXPAND_SZ, std::string("%PATH%\\x\0", 9)},
+                  {"Multi", REG_MULTI_SZ, std::string("one\0two\0\0", 9)},
+                  {"Dword", REG_DWORD, std::string("\x05\x00\x00\x00", 4)},
+                  {"Big", REG_DWORD_BIG_ENDIAN, std::string("\x00\x00\x01\x02", 4)},
+                  {"Binary", REG_BINARY, std::string("\x0A\xFF\x00\x10", 4)},
+                  {"NoBytes", REG_BINARY, ""},
+                  {"None", REG_NONE, "\x01"}};
+    for (const auto& value : values) {
         ASSERT_EQ(this->Set(key, value.name, value.type, value.data), ERROR_SUCCESS);
         const Queried q = this->Query(key, value.name, 255);
-        EXPECT_EQ(q.Seen(), "0 9 " + value.data) << value.name;
+        EXPECT_EQ(q.Seen(), "0 " + std::to_string(value.data.size()) + " " + value.data) << value.name;
         EXPECT_EQ(q.type, value.type) << value.name;
     }
+    EXPECT_EQ(this->Query(key, "Dword", 2).Seen(), "234 4 ");
+    // A write replaces the value whole, type included.
+    ASSERT_EQ(this->Set(key, "Dword", REG_SZ, std::string("5\0", 2)), ERROR_SUCCESS);
+    EXPECT_EQ(this->Probe(key, "Dword").type, REG_SZ);
+    DWORD type = 0;  // the type alone, with neither buffer nor size
+    EXPECT_EQ(this->Api().RegQueryValueExA(key, "Binary", &type, nullptr, nullptr), ERROR_SUCCESS);
+    EXPECT_EQ(type, REG_BINARY);
 }
 
 TYPED_TEST_P(RegistryConformance, TheProbeBufferHoldsAtMost255Bytes) {
@@ -258,37 +272,6 @@ TYPED_TEST_P(RegistryConformance, TheProbeBufferHoldsAtMost255Bytes) {
     EXPECT_EQ(this->Query(key, "Over", 255).Seen(), "234 256 ");
     EXPECT_EQ(this->Query(key, "Bytes", 255).Seen(), "234 256 ");
     EXPECT_EQ(this->Query(key, "Over", 256).Seen(), "0 256 " + over);
-}
-
-TYPED_TEST_P(RegistryConformance, NumbersBinaryAndOverwrites) {
-    const HKEY key = this->Create("Numbers");
-    const struct {
-        const char* name;
-        DWORD type;
-        std::string data;
-    } values[] = {{"Dword", REG_DWORD, std::string("\x05\x00\x00\x00", 4)},
-                  {"Big", REG_DWORD_BIG_ENDIAN, std::string("\x00\x00\x01\x02", 4)},
-                  {"Binary", REG_BINARY, std::string("\x0A\xFF\x00\x10", 4)},
-                  {"NoBytes", REG_BINARY, ""},
-                  {"None", REG_NONE, "\x01"}};
-    for (const auto& value : values) {
-        ASSERT_EQ(this->Set(key, value.name, value.type, value.data), ERROR_SUCCESS);
-        const Queried q = this->Query(key, value.name, 255);
-        EXPECT_EQ(q.Seen(), "0 " + std::to_string(value.data.size()) + " " + value.data) << value.name;
-        EXPECT_EQ(q.type, value.type) << value.name;
-    }
-    EXPECT_EQ(this->Query(key, "Dword", 2).Seen(), "234 4 ");
-
-    // A write replaces the value whole, type included.
-    ASSERT_EQ(this->Set(key, "Dword", REG_SZ, std::string("5\0", 2)), ERROR_SUCCESS);
-    const Queried q = this->Query(key, "Dword", 255);
-    EXPECT_EQ(q.type, REG_SZ);
-    EXPECT_EQ(q.data, std::string("5\0", 2));
-
-    // The type alone may be asked for.
-    DWORD type = 0;
-    EXPECT_EQ(this->Api().RegQueryValueExA(key, "Binary", &type, nullptr, nullptr), ERROR_SUCCESS);
-    EXPECT_EQ(type, REG_BINARY);
 }
 
 TYPED_TEST_P(RegistryConformance, MissingAndDefaultValues) {
