@@ -60,18 +60,7 @@ TEST_F(DecoderTest, CompleteSequenceGivesOneCodeAndTracesEachStage) {
     EXPECT_TRUE(trace.Contains("frmSerial.ResetASCIISequence:Method Exit: "));
 }
 
-TEST_F(DecoderTest, ValuesFromZeroToNineHundredNinetyNine) {
-    test::TraceCapture trace;
-    Feed("^A007^A255^A000^A300^A999^A256");
-    EXPECT_EQ(passed, (std::vector<std::int16_t>{7, 255, 0, 300, 999, 256}));
-    EXPECT_EQ(decoder.Stage(), 0);
-    // Above 255 there is no character to show, so the value is shown in decimal.
-    EXPECT_TRUE(trace.Contains(":: ASCIISequence Processing - ASCII '300'"));
-    EXPECT_TRUE(trace.Contains(":: ASCIISequence Processing - ASCII '999'"));
-    EXPECT_TRUE(trace.Contains(std::string(":: ASCIISequence Processing - ASCII '\xff'")));
-}
-
-TEST_F(DecoderTest, BrokenSequencesPassOnOnlyTheBreakingCharacter) {
+TEST_F(DecoderTest, SequencesGiveTheirValueAndBrokenOnesOnlyTheBreakingCharacter) {
     struct Case {
         const char* input;
         std::vector<std::int16_t> passed;
@@ -90,6 +79,8 @@ TEST_F(DecoderTest, BrokenSequencesPassOnOnlyTheBreakingCharacter) {
         {"^^A066", {27, 66}, 0},
         {"^^^", {27, 27}, 1},
         {"^A1x^A049", {'x', 49}, 0},
+        {"^A007^A255^A000^A300^A999^A256", {7, 255, 0, 300, 999, 256}, 0},
+        {"^A12", {}, 4},  // a lone Esc and what follows wait without limit
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(std::string(c.input)));
@@ -101,22 +92,13 @@ TEST_F(DecoderTest, BrokenSequencesPassOnOnlyTheBreakingCharacter) {
     }
 }
 
-TEST_F(DecoderTest, PassOnAndEscapeMessages) {
+// Above 255 there is no character to show, so the value is shown in decimal.
+TEST_F(DecoderTest, PassOnEscapeAndLargeValueMessages) {
     test::TraceCapture trace;
-    Feed("x^^");
+    Feed("x^^^A300");
     EXPECT_TRUE(trace.Contains(":: ASCIISequence - Not in Sequence - processing ASCII 'x'"));
     EXPECT_TRUE(trace.Contains(":: ASCIISequence - Escaped - Sending ASCII 'Esc'"));
-}
-
-TEST_F(DecoderTest, LoneEscWaitsWithoutLimit) {
-    Feed("^");
-    EXPECT_TRUE(passed.empty());
-    EXPECT_EQ(decoder.Stage(), 1);
-    Feed("A12");
-    EXPECT_EQ(decoder.Stage(), 4);
-    EXPECT_EQ(decoder.Digits(), "12");
-    Feed("3");
-    EXPECT_EQ(passed, (std::vector<std::int16_t>{123}));
+    EXPECT_TRUE(trace.Contains(":: ASCIISequence Processing - ASCII '300'"));
 }
 
 }  // namespace
