@@ -147,15 +147,7 @@ protected:
         if (api_->RegOpenKeyExA(root, path, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) {
             return;
         }
-        std::vector<std::string> children;
-        for (DWORD index = 0;; ++index) {
-            char name[256];
-            DWORD size = sizeof name;
-            if (api_->RegEnumKeyExA(key, index, name, &size) != ERROR_SUCCESS) {
-                break;
-            }
-            children.emplace_back(name, size);
-        }
+        const std::vector<std::string> children = SubKeys(key);
         api_->RegCloseKey(key);
         for (const std::string& child : children) {
             DeleteTree(root, path + "\\" + child);
