@@ -125,53 +125,56 @@ TEST_F(Settings, ProbeLimitAndEmptyTexts) {
     EXPECT_TRUE(trace_.Contains("clsRegistry.GetValue:: Error : 5 : Invalid procedure call or argument"));
 }
 
+// Each type written from a Variant as stored, and read back: binary as text both ways, floats
+// rounded half to even into a DWORD, big-endian most significant byte first; a value that does
+// not convert writes nothing.
 TEST_F(Settings, ValueTypesReadAndWritten) {
     const std::string key = Base("Values");
     MakeKey(key);
     clsRegistry registry(hive_);
     const HKEY hklm = HKEY_LOCAL_MACHINE;
-
-    // Binary data as text, both ways; a part that is no byte writes nothing.
-    EXPECT_TRUE(registry.setValue(hklm, key, "Blob", "0A,ff", REG_BINARY));
-    EXPECT_EQ(Stored(key, "Blob"), Value(REG_BINARY, {0x0A, 0xFF}));
-    EXPECT_EQ(registry.getValue(hklm, key, "Blob"), Variant("0A,FF"));
+    const struct {
+        const char* name;
+        Variant written;
+        DWORD type;
+        test::Read stored;
+        Variant read;
+    } cases[] = {
+        {"Blob", "0A,ff", REG_BINARY, Value(REG_BINARY, {0x0A, 0xFF}), "0A,FF"},
+        {"Half", 2.5f, REG_DWORD, Value(REG_DWORD, Dword(2)), std::int32_t{2}},
+        {"Half", 3.5f, REG_DWORD, Value(REG_DWORD, Dword(4)), std::int32_t{4}},
+        {"Negative", std::int16_t{-2}, REG_DWORD, Value(REG_DWORD, Dword(0xFFFFFFFEu)), std::int32_t{-2}},
+        {"Big", std::int32_t{0x01020304}, REG_DWORD_BIG_ENDIAN, Value(REG_DWORD_BIG_ENDIAN, {1, 2, 3, 4}),
+         std::int32_t{0x01020304}},
+        {"Port", "COM3:", REG_SZ, Value(REG_SZ, Sz("COM3:")), "COM3:"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_TRUE(registry.setValue(hklm, key, c.name, c.written, c.type)) << c.name;
+        EXPECT_EQ(Stored(key, c.name), c.stored) << c.name;
+        EXPECT_EQ(registry.getValue(hklm, key, c.name), c.read) << c.name;
+    }
     EXPECT_TRUE(trace_.Contains("clsRegistry.GetValue:: Type is REG_BINARY"));
-    for (const char* bad : {"0B,zz", "", "100"}) {
-        EXPECT_FALSE(registry.setValue(hklm, key, "Blob", bad, REG_BINARY)) << bad;
+    for (const auto& [bad, type] : std::vector<std::pair<Variant, DWORD>>{{"0B,zz", REG_BINARY},
+                                                                          {"", REG_BINARY},
+                                                                          {"100", REG_BINARY},
+                                                                          {"fast", REG_DWORD},
+                                                                          {Variant::Null(), REG_SZ}}) {
+        EXPECT_FALSE(registry.setValue(hklm, key, "Blob", bad, type)) << bad.ToText();
     }
     EXPECT_EQ(Stored(key, "Blob"), Value(REG_BINARY, {0x0A, 0xFF}));
 
-    // Floats round half to even on their way into a DWORD.
-    EXPECT_TRUE(registry.setValue(hklm, key, "Half", 2.5f, REG_DWORD));
-    EXPECT_EQ(Stored(key, "Half"), Value(REG_DWORD, Dword(2)));
-    EXPECT_TRUE(registry.setValue(hklm, key, "Half", 3.5f, REG_DWORD));
-    EXPECT_EQ(Stored(key, "Half"), Value(REG_DWORD, Dword(4)));
-    EXPECT_TRUE(registry.setValue(hklm, key, "Negative", std::int16_t{-2}, REG_DWORD));
-    EXPECT_EQ(registry.getValue(hklm, key, "Negative"), Variant(std::int32_t{-2}));
-    // Values that do not convert make the write fail.
-    EXPECT_FALSE(registry.setValue(hklm, key, "Bad", "fast", REG_DWORD));
-    EXPECT_FALSE(registry.setValue(hklm, key, "Bad", Variant::Null(), REG_SZ));
-    EXPECT_EQ(Stored(key, "Bad").code, ERROR_FILE_NOT_FOUND);
-
-    // Big-endian: stored most significant byte first, read back as the same number.
-    EXPECT_TRUE(registry.setValue(hklm, key, "Big", std::int32_t{0x01020304}, REG_DWORD_BIG_ENDIAN));
-    EXPECT_EQ(Stored(key, "Big"), Value(REG_DWORD_BIG_ENDIAN, {1, 2, 3, 4}));
+    // Stored big-endian is read without the trace of its value; expandable texts come back
+    // expanded, traced as stored; a multi-string keeps the NULs between its strings.
     Put(key, "BigStored", REG_DWORD_BIG_ENDIAN, {0, 0, 1, 0x2C});
     trace_.Clear();
     EXPECT_EQ(registry.getValue(hklm, key, "BigStored"), Variant(std::int32_t{300}));
     EXPECT_FALSE(trace_.Contains("Value is"));
-
-    // Texts keep their NUL; expandable texts come back expanded, traced as stored; a
-    // multi-string keeps the NULs between its strings.
-    EXPECT_TRUE(registry.setValue(hklm, key, "Port", "COM3:", REG_SZ));
-    EXPECT_EQ(Stored(key, "Port"), Value(REG_SZ, Sz("COM3:")));
     ::setenv("QM_SETTINGS_TEST_FOLDER", "/opt/quill", 1);
     Put(key, "Path", REG_EXPAND_SZ, Sz("%QM_SETTINGS_TEST_FOLDER%/log"));
     EXPECT_EQ(registry.getValue(hklm, key, "Path"), Variant("/opt/quill/log"));
     EXPECT_TRUE(trace_.Contains("Value is %QM_SETTINGS_TEST_FOLDER%/log"));
     Put(key, "Multi", REG_MULTI_SZ, {'a', 0, 'b', 0, 0});
     EXPECT_EQ(registry.getValue(hklm, key, "Multi"), Variant(std::string("a\0b\0", 4)));
-
     EXPECT_EQ(registry.getValueNameType(hklm, key, "Big"), REG_DWORD_BIG_ENDIAN);
     EXPECT_EQ(registry.getValueNameType(hklm, key, "Nothing"), REG_NONE);
 }
