@@ -164,6 +164,15 @@ TEST_F(XTestInjectorTest, LineControlsAndBorrowedKeysArriveAsThemselves) {
           InputRecord::Key(0, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP, u'\u00E9')});
     EXPECT_EQ(Next(4), (Events{"+Shift_L", "+eacute", "-Shift_L", "-eacute"}));
     EXPECT_EQ(injector_->VkKeyScanA('\xE9'), -1) << "a borrowed key is not the layout's own";
+    // The other controls and the bytes Windows-1252 leaves undefined are not typed at all, rather
+    // than as keys that type nothing: only the key after them arrives.
+    const clsOSInfo os = test::NewerInputPathOS();
+    KeystrokeInjection keys(*injector_, os);
+    for (const int code : {0, 1, 0x1F, 0x81, 0x8D, 0x8F, 0x90, 0x9D}) {
+        ASSERT_TRUE(keys.SendKeyCode(code));
+    }
+    Type('b');
+    EXPECT_EQ(Next(2), (Events{"+b", "-b"}));
 }
 
 TEST_F(XTestInjectorTest, BorrowedKeysAndHeldKeysAreGivenBackAtTheEndOrAtTheNextStart) {
