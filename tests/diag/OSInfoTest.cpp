@@ -2,26 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include "support/CoreOsVersions.h"
 
 namespace qm {
 namespace {
 
-class FixedVersion : public OsVersionSource {
-public:
-    FixedVersion(std::uint32_t platform, std::uint32_t major, std::uint32_t minor, std::uint32_t build,
-                 const char* csd) {
-        record_.dwPlatformId = platform;
-        record_.dwMajorVersion = major;
-        record_.dwMinorVersion = minor;
-        record_.dwBuildNumber = build;
-        std::memcpy(record_.szCSDVersion, csd, std::strlen(csd));
-    }
-    OsVersionRecord GetVersionExA() override { return record_; }
-
-private:
-    OsVersionRecord record_;
-};
+using FixedVersion = test::FixedOsVersion;
 
 TEST(OSInfo, WindowsFamiliesChooseTheInputPath) {
     struct Case {

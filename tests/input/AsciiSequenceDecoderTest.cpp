@@ -13,9 +13,10 @@ namespace {
 
 class DecoderTest : public ::testing::Test {
 protected:
+    // "^" stands for Esc.
     void Feed(const std::string& characters) {
         for (const char c : characters) {
-            decoder.ProcessASCIISequenceCharacter(static_cast<std::int16_t>(static_cast<unsigned char>(c)));
+            decoder.ProcessASCIISequenceCharacter(c == '^' ? 27 : static_cast<std::uint8_t>(c));
         }
     }
 
@@ -28,9 +29,7 @@ protected:
 
 TEST_F(DecoderTest, CompleteSequenceGivesOneCodeAndTracesEachStage) {
     test::TraceCapture trace;
-    const std::string sequence =
-        "\x1b"
-        "A065";
+    const std::string sequence = "^A065";
     const std::int32_t stages[] = {1, 2, 3, 4, 0};
     for (std::size_t i = 0; i < sequence.size(); ++i) {
         Feed(sequence.substr(i, 1));
@@ -61,30 +60,7 @@ TEST_F(DecoderTest, CompleteSequenceGivesOneCodeAndTracesEachStage) {
     EXPECT_TRUE(trace.Contains("frmSerial.ResetASCIISequence:Method Exit: "));
 }
 
-TEST_F(DecoderTest, ValuesFromZeroToNineHundredNinetyNine) {
-    test::TraceCapture trace;
-    Feed(
-        "\x1b"
-        "A007"
-        "\x1b"
-        "A255"
-        "\x1b"
-        "A000"
-        "\x1b"
-        "A300"
-        "\x1b"
-        "A999"
-        "\x1b"
-        "A256");
-    EXPECT_EQ(passed, (std::vector<std::int16_t>{7, 255, 0, 300, 999, 256}));
-    EXPECT_EQ(decoder.Stage(), 0);
-    // Above 255 there is no character to show, so the value is shown in decimal.
-    EXPECT_TRUE(trace.Contains(":: ASCIISequence Processing - ASCII '300'"));
-    EXPECT_TRUE(trace.Contains(":: ASCIISequence Processing - ASCII '999'"));
-    EXPECT_TRUE(trace.Contains(std::string(":: ASCIISequence Processing - ASCII '\xff'")));
-}
-
-TEST_F(DecoderTest, BrokenSequencesPassOnOnlyTheBreakingCharacter) {
+TEST_F(DecoderTest, SequencesGiveTheirValueAndBrokenOnesOnlyTheBreakingCharacter) {
     struct Case {
         const char* input;
         std::vector<std::int16_t> passed;
@@ -92,48 +68,19 @@ TEST_F(DecoderTest, BrokenSequencesPassOnOnlyTheBreakingCharacter) {
     };
     const Case cases[] = {
         {"x", {'x'}, 0},
-        {"\x1b"
-         "B",
-         {'B'},
-         0},
-        {"\x1b"
-         "a",
-         {'a'},
-         0},  // upper case only
-        {"\x1b"
-         "Ax",
-         {'x'},
-         0},
-        {"\x1b"
-         "A1x",
-         {'x'},
-         0},
-        {"\x1b"
-         "A06x",
-         {'x'},
-         0},
-        {"\x1b"
-         "A06"
-         "\x1b",
-         {27},
-         0},  // an Esc breaking a sequence is passed on, not a new start
-        {"\x1b"
-         "A"
-         "\x1b",
-         {27},
-         0},
-        {"\x1b\x1b", {27}, 1},
-        {"\x1b\x1b"
-         "A066",
-         {27, 66},
-         0},
-        {"\x1b\x1b\x1b", {27, 27}, 1},
-        {"\x1b"
-         "A1x"
-         "\x1b"
-         "A049",
-         {'x', 49},
-         0},
+        {"^B", {'B'}, 0},
+        {"^a", {'a'}, 0},  // upper case only
+        {"^Ax", {'x'}, 0},
+        {"^A1x", {'x'}, 0},
+        {"^A06x", {'x'}, 0},
+        {"^A06^", {27}, 0},  // an Esc breaking a sequence is passed on, not a new start
+        {"^A^", {27}, 0},
+        {"^^", {27}, 1},
+        {"^^A066", {27, 66}, 0},
+        {"^^^", {27, 27}, 1},
+        {"^A1x^A049", {'x', 49}, 0},
+        {"^A007^A255^A000^A300^A999^A256", {7, 255, 0, 300, 999, 256}, 0},
+        {"^A12", {}, 4},  // a lone Esc and what follows wait without limit
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(std::string(c.input)));
@@ -145,22 +92,13 @@ TEST_F(DecoderTest, BrokenSequencesPassOnOnlyTheBreakingCharacter) {
     }
 }
 
-TEST_F(DecoderTest, PassOnAndEscapeMessages) {
+// Above 255 there is no character to show, so the value is shown in decimal.
+TEST_F(DecoderTest, PassOnEscapeAndLargeValueMessages) {
     test::TraceCapture trace;
-    Feed("x\x1b\x1b");
+    Feed("x^^^A300");
     EXPECT_TRUE(trace.Contains(":: ASCIISequence - Not in Sequence - processing ASCII 'x'"));
     EXPECT_TRUE(trace.Contains(":: ASCIISequence - Escaped - Sending ASCII 'Esc'"));
-}
-
-TEST_F(DecoderTest, LoneEscWaitsWithoutLimit) {
-    Feed("\x1b");
-    EXPECT_TRUE(passed.empty());
-    EXPECT_EQ(decoder.Stage(), 1);
-    Feed("A12");
-    EXPECT_EQ(decoder.Stage(), 4);
-    EXPECT_EQ(decoder.Digits(), "12");
-    Feed("3");
-    EXPECT_EQ(passed, (std::vector<std::int16_t>{123}));
+    EXPECT_TRUE(trace.Contains(":: ASCIISequence Processing - ASCII '300'"));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "settings/SettingsLayout.h"
 #include "support/CoreManualTimer.h"
 #include "support/CoreOsVersions.h"
 #include "support/CoreScriptedPump.h"
@@ -41,20 +42,18 @@ protected:
         working.MovementDelay = 20;
     }
 
+    // The codes in the matching order.
     void SetCodes(const std::int16_t (&c)[13]) {
-        settings.N_ASCII(c[0]);
-        settings.S_ASCII(c[1]);
-        settings.W_ASCII(c[2]);
-        settings.E_ASCII(c[3]);
-        settings.NE_ASCII(c[4]);
-        settings.NW_ASCII(c[5]);
-        settings.SW_ASCII(c[6]);
-        settings.SE_ASCII(c[7]);
-        settings.STOP_ASCII(c[8]);
-        settings.LEFT_SCLICK_ASCII(c[9]);
-        settings.LEFT_DCLICK_ASCII(c[10]);
-        settings.RIGHT_SCLICK_ASCII(c[11]);
-        settings.RIGHT_DCLICK_ASCII(c[12]);
+        const std::string names[] = {
+            "N",  "S",    "W",           "E",           "NE",           "NW",          "SW",
+            "SE", "STOP", "LEFT_SCLICK", "LEFT_DCLICK", "RIGHT_SCLICK", "RIGHT_DCLICK"};
+        for (std::size_t i = 0; i < 13; ++i) {
+            for (const layout::Setting& setting : layout::Settings()) {
+                if (setting.valueName == names[i] + "_ASCII") {
+                    layout::Load(setting, settings, Variant(c[i]));
+                }
+            }
+        }
     }
 
     std::vector<Step> Moves() const {
@@ -155,41 +154,26 @@ TEST_F(Dispatch, CharactersAreListedCountedAndTypedInOrder) {
     EXPECT_EQ(dispatcher.ReceivedBuffer(), "102\r\n101\r\n100\r\n099\r\n098\r\n");
     EXPECT_EQ(bufferTexts.back(), dispatcher.ReceivedBuffer());
     EXPECT_EQ(dispatcher.BytesReceived(), 6);
-
-    // ProcessCharacter traces its exit only.
-    EXPECT_FALSE(trace.Contains("frmSerial.ProcessCharacter:Method Entry"));
-    EXPECT_TRUE(trace.Contains("frmSerial.ProcessCharacter:Method Exit: "));
-    EXPECT_TRUE(trace.Contains("frmSerial.MscSerial_OnComm:Method Entry: "));
-    EXPECT_TRUE(trace.Contains("frmSerial.UpdateBytesReceived:Method Exit: "));
+    EXPECT_FALSE(trace.Contains("frmSerial.ProcessCharacter:Method Entry")) << "its exit only";
 }
 
-TEST_F(Dispatch, BytesZeroAndTwoFiftyFiveAreDroppedInBothModes) {
+// Bytes 0 and 255 are dropped in both modes, and events other than a receive read nothing.
+TEST_F(Dispatch, DroppedBytesAndOtherEventsDoNothing) {
     for (const std::int16_t mode : {std::int16_t{0}, std::int16_t{1}}) {
-        SCOPED_TRACE(mode);
         settings.ASCIISequence(mode);
         injector.Clear();
-        const std::int32_t before = dispatcher.BytesReceived();
-        const std::size_t shown = bufferTexts.size();
-        serial.Deliver(std::string("\0\xff", 2));
-        EXPECT_EQ(dispatcher.BytesReceived(), before);
-        EXPECT_EQ(bufferTexts.size(), shown);
-        EXPECT_EQ(injector.CallCount(), 0u);
         serial.Deliver(std::string("\0q\xff", 3));
-        EXPECT_EQ(dispatcher.BytesReceived(), before + 1);
-        EXPECT_EQ(dispatcher.ReceivedBuffer().substr(0, 5), "113\r\n");
+        EXPECT_EQ(dispatcher.BytesReceived(), mode + 1);
+        EXPECT_EQ(bufferTexts.size(), std::size_t(mode + 1));
         EXPECT_EQ(Typed(), "Q");
     }
-}
-
-TEST_F(Dispatch, OtherCommunicationEventsAreIgnored) {
     serial.Arrive("z");
     for (const std::int16_t event : {comEvSend, comEvCTS, comEvRing, comEventBreak, comEventRxParity}) {
         serial.Raise(event);
     }
-    EXPECT_EQ(serial.InputReads(), 0);
-    EXPECT_EQ(dispatcher.BytesReceived(), 0);
+    EXPECT_EQ(dispatcher.BytesReceived(), 2);
     serial.Raise(comEvReceive);
-    EXPECT_EQ(dispatcher.ReceivedBuffer(), "122\r\n");
+    EXPECT_EQ(dispatcher.ReceivedBuffer().substr(0, 5), "122\r\n");
 }
 
 // Each setting in turn shares its code with every setting after it: the earlier one must win.
@@ -224,32 +208,17 @@ TEST_F(Dispatch, FirstMatchInTheFixedOrderWins) {
     }
 }
 
-TEST_F(Dispatch, StepsRoundHalvesToEven) {
-    struct Case {
-        float x, y;
-        Step north, south, west, east;
-    };
-    const Case cases[] = {
-        {2.5f, 3.5f, {0, -4}, {0, 4}, {-2, 0}, {2, 0}},
-        {0.5f, 1.5f, {0, -2}, {0, 2}, {0, 0}, {0, 0}},
-        {-1.5f, 4.49f, {0, -4}, {0, 4}, {2, 0}, {-2, 0}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.x);
-        settings.MovementIncrementX(c.x);
-        settings.MovementIncrementY(c.y);
-        injector.Clear();
-        serial.Deliver(Byte(N) + Byte(S) + Byte(W) + Byte(E));
-        EXPECT_EQ(Moves(), (std::vector<Step>{c.north, c.south, c.west, c.east}));
-    }
-
-    // A step that does not fit abandons the character before it is counted.
+// Steps round half to even; one that does not fit abandons the character before it is counted.
+TEST_F(Dispatch, StepsRoundHalvesToEvenAndAnOverflowingOneIsDropped) {
+    settings.MovementIncrementX(-1.5f);
+    settings.MovementIncrementY(2.5f);
+    serial.Deliver(Byte(N) + Byte(W));
+    EXPECT_EQ(Moves(), (std::vector<Step>{{0, -2}, {2, 0}}));
     test::TraceCapture trace;
     settings.MovementIncrementX(3e9f);
-    const std::int32_t before = dispatcher.BytesReceived();
     serial.Deliver(Byte(E) + "k");
     EXPECT_TRUE(trace.Contains("frmSerial.ProcessCharacter:#Method Exit Error#: Overflow"));
-    EXPECT_EQ(dispatcher.BytesReceived(), before + 1);  // only the "k"
+    EXPECT_EQ(dispatcher.BytesReceived(), 3);  // not the E
     EXPECT_EQ(dispatcher.ReceivedBuffer().substr(0, 10), "107\r\n203\r\n");
 }
 
@@ -274,18 +243,13 @@ TEST_F(Dispatch, SequenceModeListsAndCountsOnlyWhatTheDecoderPassesOn) {
 
     // A value above 255 is listed and counted, and does nothing.
     injector.Clear();
-    serial.Deliver(
-        "\x1b"
-        "A300");
+    serial.Deliver("\033A300");
     EXPECT_EQ(dispatcher.ReceivedBuffer(), "300\r\n065\r\n");
     EXPECT_EQ(dispatcher.BytesReceived(), 2);
     EXPECT_EQ(injector.CallCount(), 0u);
 
     // A sequence for a configured code starts its action; an escaped Esc is typed.
-    serial.Deliver(
-        "\x1b"
-        "A" +
-        std::to_string(N) + "\x1b\x1b");
+    serial.Deliver("\033A" + std::to_string(N) + "\033\033");
     EXPECT_EQ(Moves(), (std::vector<Step>{{0, -6}}));
     EXPECT_EQ(dispatcher.ReceivedBuffer().substr(0, 15), "027\r\n200\r\n300\r\n");
     EXPECT_EQ(Typed(), "\x1b");
@@ -295,9 +259,7 @@ TEST_F(Dispatch, SequenceModeListsAndCountsOnlyWhatTheDecoderPassesOn) {
     EXPECT_EQ(Typed(), "\x1bQ");
 
     // The half-way state survives switching the mode off and on again.
-    serial.Deliver(
-        "\x1b"
-        "A0");
+    serial.Deliver("\033A0");
     settings.ASCIISequence(0);
     serial.Deliver("7");
     EXPECT_EQ(dispatcher.ReceivedBuffer().substr(0, 5), "055\r\n");
@@ -335,24 +297,6 @@ TEST_F(Dispatch, NestedReceiveEventsCountOnceInArrivalOrder) {
     EXPECT_TRUE(pump.Idle());
 }
 
-TEST_F(Dispatch, StopOrDirectionArrivingInsideATickWins) {
-    serial.Deliver(Byte(N));
-    injector.Clear();
-    pump.Post([&] { serial.Deliver(Byte(STOP)); });
-    ASSERT_TRUE(timer.Fire());
-    EXPECT_FALSE(timer.Enabled());
-    EXPECT_TRUE(Moves().empty());
-    EXPECT_EQ(dispatcher.BytesReceived(), 2);
-
-    serial.Deliver(Byte(N));
-    injector.Clear();
-    pump.Post([&] { serial.Deliver(Byte(SE)); });
-    ASSERT_TRUE(timer.Fire());
-    EXPECT_EQ(Moves(), (std::vector<Step>{{10, 6}}));
-    ASSERT_TRUE(timer.Fire());
-    EXPECT_EQ(Moves(), (std::vector<Step>{{10, 6}, {10, 6}}));
-}
-
 TEST_F(Dispatch, CountStopsAtTheLargestValueAndResets) {
     test::TraceCapture trace;
     dispatcher.SetBytesReceived(std::numeric_limits<std::int32_t>::max() - 1);
@@ -376,17 +320,13 @@ TEST_F(Dispatch, CountStopsAtTheLargestValueAndResets) {
     EXPECT_EQ(dispatcher.ReceivedBuffer(), "099\r\n098\r\n097\r\n");  // the list is never cleared
 }
 
-TEST_F(Dispatch, PartsLetGoOfTheControlsWhenDestroyed) {
-    test::ManualTimer otherTimer;
+TEST_F(Dispatch, LetsGoOfTheSerialControlWhenDestroyed) {
     test::ScriptedSerial otherSerial;
     {
-        MovementEngine m(injector, os, otherTimer, pump, settings, nullptr);
-        CharacterDispatcher d(settings, otherSerial, pump, decoder, m, clicks, keys);
+        CharacterDispatcher d(settings, otherSerial, pump, decoder, movement, clicks, keys);
         EXPECT_TRUE(otherSerial.HasCommHandler());
-        EXPECT_TRUE(otherTimer.HasTickHandler());
     }
     EXPECT_FALSE(otherSerial.HasCommHandler());
-    EXPECT_FALSE(otherTimer.HasTickHandler());
 }
 
 }  // namespace

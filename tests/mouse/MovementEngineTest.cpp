@@ -12,6 +12,7 @@
 #include "support/CoreManualTimer.h"
 #include "support/CoreOsVersions.h"
 #include "support/CoreScriptedPump.h"
+#include "support/Raised.h"
 #include "support/TraceCapture.h"
 #include "support/fakes/RecordingInjector.h"
 
@@ -58,62 +59,37 @@ protected:
 
 TEST_F(MovementTest, FirstStepAtOnceThenOnePerTickUntilStopped) {
     test::TraceCapture trace;
-    EXPECT_FALSE(timer.Enabled());
     EXPECT_EQ(timer.Interval(), 20);
-
     ASSERT_TRUE(engine->MoveMouse(3, -4));
-    ASSERT_EQ(injector.Calls().size(), 1u);
-    EXPECT_EQ(injector.Calls()[0].path, RecordingInjector::Path::SendInput);
-    ASSERT_EQ(injector.Calls()[0].records.size(), 1u);
-    const InputRecord& move = injector.Calls()[0].records[0];
-    EXPECT_EQ(move.type, INPUT_MOUSE);
-    EXPECT_EQ(move.mi.dwFlags, MOUSEEVENTF_MOVE);
-    EXPECT_EQ(move.mi.mouseData, 0u);
+    EXPECT_EQ(Moves(), (std::vector<Step>{{3, -4}}));
     EXPECT_TRUE(timer.Enabled());
     EXPECT_EQ(pump.Calls(), 1);
-
     ASSERT_TRUE(timer.Fire());
     ASSERT_TRUE(timer.Fire());
-    EXPECT_EQ(Moves(), (std::vector<Step>{{3, -4}, {3, -4}, {3, -4}}));
-
-    // A new direction replaces the old one without a stop in between.
-    ASSERT_TRUE(engine->MoveMouse(-7, 0));
+    ASSERT_TRUE(engine->MoveMouse(-7, 0));  // a new direction replaces the old one, no stop between
     ASSERT_TRUE(timer.Fire());
-    EXPECT_EQ(Moves().back(), (Step{-7, 0}));
-    EXPECT_EQ(Moves().size(), 5u);
-
+    EXPECT_EQ(Moves(), (std::vector<Step>{{3, -4}, {3, -4}, {3, -4}, {-7, 0}, {-7, 0}}));
     ASSERT_TRUE(engine->StopMouse());
     EXPECT_FALSE(timer.Enabled());
-    EXPECT_EQ(engine->StepX(), 0);
-    EXPECT_EQ(engine->StepY(), 0);
+    EXPECT_EQ((Step{engine->StepX(), engine->StepY()}), (Step{0, 0}));
     EXPECT_FALSE(timer.Fire());
     EXPECT_EQ(Moves().size(), 5u);
-
-    // The tick itself is silent; only the MoveMouse it makes is traced.
-    EXPECT_FALSE(trace.Contains("tmrMouseMovement_Timer"));
-    EXPECT_TRUE(trace.Contains("frmSerial.MoveMouse:Method Entry: "));
-    EXPECT_TRUE(trace.Contains("frmSerial.MoveMouse:Method Exit: "));
-    EXPECT_TRUE(trace.Contains("frmSerial.StopMouse:Method Exit: "));
+    EXPECT_FALSE(trace.Contains("tmrMouseMovement_Timer")) << "the tick itself is silent";
 }
 
 TEST_F(MovementTest, InputPathFollowsTheSystemVersion) {
-    clsOSInfo legacy = test::LegacyInputPathOS();
-    engine.reset();
-    engine = Make(legacy);
-    ASSERT_TRUE(engine->MoveMouse(2, 2));
-    ASSERT_TRUE(timer.Fire());
-    ASSERT_EQ(injector.Calls().size(), 2u);
-    for (const auto& call : injector.Calls()) {
-        EXPECT_EQ(call.path, RecordingInjector::Path::mouse_event);
+    const clsOSInfo legacy = test::LegacyInputPathOS();
+    const clsOSInfo win98 = test::Windows98OS();
+    for (const auto& [info, path] : {std::pair{&legacy, RecordingInjector::Path::mouse_event},
+                                     std::pair{&win98, RecordingInjector::Path::SendInput}}) {
+        engine.reset();
+        injector.Clear();
+        engine = Make(*info);
+        ASSERT_TRUE(engine->MoveMouse(2, 2));
+        ASSERT_TRUE(timer.Fire());
+        ASSERT_EQ(injector.Calls().size(), 2u);
+        EXPECT_EQ(injector.Calls()[1].path, path);
     }
-
-    injector.Clear();
-    clsOSInfo win98 = test::Windows98OS();
-    engine.reset();
-    engine = Make(win98);
-    ASSERT_TRUE(engine->MoveMouse(2, 2));
-    ASSERT_EQ(injector.Calls().size(), 1u);
-    EXPECT_EQ(injector.Calls()[0].path, RecordingInjector::Path::SendInput);
 }
 
 TEST_F(MovementTest, IntervalRoundsHalvesToEvenWithinTheTimerLimits) {
@@ -126,22 +102,15 @@ TEST_F(MovementTest, IntervalRoundsHalvesToEvenWithinTheTimerLimits) {
         SCOPED_TRACE(c.delay);
         EXPECT_EQ(MovementEngine::TimerInterval(c.delay), c.interval);
     }
-    for (const float bad : {65536.0f, -1.0f, -0.6f}) {
-        try {
-            MovementEngine::TimerInterval(bad);
-            ADD_FAILURE() << bad << " was accepted";
-        } catch (const RaisedError& e) {
-            EXPECT_EQ(e.Description(), "Invalid property value");
-        }
-    }
-    for (const float bad :
-         {3e9f, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()}) {
-        try {
-            MovementEngine::TimerInterval(bad);
-            ADD_FAILURE() << bad << " was accepted";
-        } catch (const RaisedError& e) {
-            EXPECT_EQ(e.Number(), err::Overflow);
-        }
+    constexpr std::int32_t kInvalidPropertyValue = 380;
+    for (const auto& [bad, error] : std::vector<std::pair<float, std::int32_t>>{
+             {65536.0f, kInvalidPropertyValue},
+             {-1.0f, kInvalidPropertyValue},
+             {-0.6f, kInvalidPropertyValue},
+             {3e9f, err::Overflow},
+             {std::numeric_limits<float>::quiet_NaN(), err::Overflow},
+             {std::numeric_limits<float>::infinity(), err::Overflow}}) {
+        EXPECT_EQ(test::RaisedBy([&] { MovementEngine::TimerInterval(bad); }).number, error) << bad;
     }
 
     // The working delay is read at the moment of use, not when the movement started.

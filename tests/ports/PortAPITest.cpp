@@ -2,10 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <functional>
 #include <optional>
 #include <set>
 #include <stdexcept>
+#include <tuple>
 
 #include "support/TraceCapture.h"
 
@@ -15,39 +16,21 @@ namespace {
 // A port system that answers from a list, records every call, and can be told to fail.
 class FakePortSystem : public PortSystem {
 public:
-    struct EnumCall {
-        bool buffer;
-        DWORD cbBuf;
-        std::string server;
-        DWORD level;
-    };
-    struct OpenCall {
-        std::string name;
-        DWORD access, share, disposition, attributes;
-        HANDLE templateFile;
-        bool zeroedSecurity;
-    };
-
-    explicit FakePortSystem(std::vector<std::string> names) {
+    explicit FakePortSystem(const std::vector<std::string>& names) {
         for (const std::string& name : names) {
-            PORT_INFO_2 port;
-            port.pPortName = name;
-            port.pMonitorName = "Local Port";
-            port.pDescription = "Local Port";
-            port.fPortType = PORT_TYPE_READ | PORT_TYPE_WRITE;
-            ports.push_back(port);
+            ports.emplace_back().pPortName = name;
+            ports.back().pMonitorName = ports.back().pDescription = "Local Port";
+            ports.back().fPortType = PORT_TYPE_READ | PORT_TYPE_WRITE;
         }
     }
 
     bool EnumPortsA(const std::string& pName, DWORD Level, PORT_INFO_2* pPorts, DWORD cbBuf, DWORD* pcbNeeded,
                     DWORD* pcReturned) override {
-        enumCalls.push_back({pPorts != nullptr, cbBuf, pName, Level});
-        if (pPorts != nullptr && failFill) {
-            *pcReturned = 0;
-            return false;
-        }
-        if (pPorts == nullptr && neededOverride) {
-            *pcbNeeded = *neededOverride;
+        // "buffer size@server level"
+        enumCalls.push_back((pPorts != nullptr ? "buffer " : "none ") + std::to_string(cbBuf) + "@" + pName +
+                            " " + std::to_string(Level));
+        if ((pPorts != nullptr && failFill) || (pPorts == nullptr && neededOverride)) {
+            *pcbNeeded = neededOverride.value_or(0);
             *pcReturned = 0;
             return false;
         }
@@ -58,22 +41,17 @@ public:
         return ok;
     }
 
-    HANDLE CreateFileA(const std::string& lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
-                       const SECURITY_ATTRIBUTES* security, DWORD dwCreationDisposition,
-                       DWORD dwFlagsAndAttributes, HANDLE hTemplateFile) override {
-        const bool zeroed = security != nullptr && security->nLength == 0 &&
-                            security->lpSecurityDescriptor == nullptr && !security->bInheritHandle;
-        openCalls.push_back({lpFileName, dwDesiredAccess, dwShareMode, dwCreationDisposition,
-                             dwFlagsAndAttributes, hTemplateFile, zeroed});
+    HANDLE CreateFileA(const std::string& name, DWORD access, DWORD share, const SECURITY_ATTRIBUTES*, DWORD,
+                       DWORD, HANDLE) override {
+        opens.push_back(name + " " + std::to_string(access) + " " + std::to_string(share));
         if (throwOnOpen) {
             throw std::runtime_error("device driver fault");
         }
-        if (busy.count(lpFileName) != 0) {
+        if (busy.count(name) != 0) {
             return INVALID_HANDLE_VALUE;
         }
-        const HANDLE handle = nextHandle++;
-        openHandles.insert(handle);
-        return handle;
+        openHandles.insert(nextHandle);
+        return nextHandle++;
     }
 
     bool CloseHandle(HANDLE hObject) override {
@@ -88,8 +66,8 @@ public:
     bool failFill = false;
     bool throwOnOpen = false;
 
-    std::vector<EnumCall> enumCalls;
-    std::vector<OpenCall> openCalls;
+    std::vector<std::string> enumCalls;
+    std::vector<std::string> opens;  // "name access share"
     std::vector<HANDLE> closed;
     std::set<HANDLE> openHandles;
     HANDLE nextHandle = 0;  // 0 is a valid handle: only INVALID_HANDLE_VALUE means failure
@@ -112,44 +90,19 @@ TEST(GetAvailablePorts, KeepsOnlyComPortsAndTracesEachDecision) {
     SettingsRecord settings;  // TestPorts 0
     modPortAPI api(system, settings);
     std::vector<PortInfo> ports;
-
     EXPECT_EQ(api.GetAvailablePorts(ports), 3);
     EXPECT_EQ(Names(ports), (std::vector<std::string>{"com5:", "COM1A2:", "COM3:"}));
-    EXPECT_TRUE(system.openCalls.empty()) << "TestPorts 0 opens nothing";
-
-    const std::vector<std::string> expected = {
-        kGet + ":Method Entry: ",
-        kGet + ":: Found port - LPT1:",
-        kGet + ":: NOT Including port - LPT1:",
-        kGet + ":: Found port - FILE:",
-        kGet + ":: NOT Including port - FILE:",
-        kGet + ":: Found port - com5:",
-        kGet + ":: Including port - com5: : InUse = False",
-        kGet + ":: Found port - COM1A2:",
-        kGet + ":: Including port - COM1A2: : InUse = False",
-        kGet + ":: Found port - Ne01:",
-        kGet + ":: NOT Including port - Ne01:",
-        kGet + ":: Found port - CO",
-        kGet + ":: NOT Including port - CO",
-        kGet + ":: Found port - ",
-        kGet + ":: NOT Including port - ",
-        kGet + ":: Found port - COM3:",
-        kGet + ":: Including port - COM3: : InUse = False",
-        kGet + ":Method Exit: ",
-    };
-    EXPECT_EQ(trace.Reports(), expected);
-
-    // The size is asked for first with no buffer, then the records are fetched with exactly
-    // that size, from this machine at level 2.
-    ASSERT_EQ(system.enumCalls.size(), 2u);
-    EXPECT_FALSE(system.enumCalls[0].buffer);
-    EXPECT_EQ(system.enumCalls[0].cbBuf, 0u);
-    EXPECT_TRUE(system.enumCalls[1].buffer);
-    EXPECT_EQ(system.enumCalls[1].cbBuf, EnumPortsBufferSize(system.ports));
-    for (const auto& call : system.enumCalls) {
-        EXPECT_EQ(call.server, "");
-        EXPECT_EQ(call.level, 2u);
-    }
+    EXPECT_TRUE(system.opens.empty()) << "TestPorts 0 opens nothing";
+    const std::vector<std::string> reports = trace.Reports();
+    EXPECT_EQ(reports.size(), 18u);
+    EXPECT_EQ(reports[1], kGet + ":: Found port - LPT1:");
+    EXPECT_EQ(reports[2], kGet + ":: NOT Including port - LPT1:");
+    EXPECT_EQ(reports[16], kGet + ":: Including port - COM3: : InUse = False");
+    // The size is asked for first with no buffer, then the records fetched with exactly that
+    // size, from this machine at level 2.
+    EXPECT_EQ(system.enumCalls,
+              (std::vector<std::string>{
+                  "none 0@ 2", "buffer " + std::to_string(EnumPortsBufferSize(system.ports)) + "@ 2"}));
 }
 
 TEST(GetAvailablePorts, TestPortsOneOpensEachComPortAndMarksTheHeldOne) {
@@ -160,95 +113,51 @@ TEST(GetAvailablePorts, TestPortsOneOpensEachComPortAndMarksTheHeldOne) {
     modPortAPI api(system, settings);
     settings.TestPorts(1);  // read when the ports are listed, not when the module was made
     std::vector<PortInfo> ports;
-
     EXPECT_EQ(api.GetAvailablePorts(ports), 3);
     EXPECT_EQ(Names(ports), (std::vector<std::string>{"COM1:", "COM3:*", "com4:"}));
-
-    // Each COM port opened once, for read access with no rights asked, never the printer port;
-    // every handle that came back closed at once.
-    ASSERT_EQ(system.openCalls.size(), 3u);
-    const std::vector<std::string> opened = {system.openCalls[0].name, system.openCalls[1].name,
-                                             system.openCalls[2].name};
-    EXPECT_EQ(opened, (std::vector<std::string>{"COM1:", "COM3:", "com4:"}));
-    for (const auto& call : system.openCalls) {
-        EXPECT_EQ(call.access, 0u);
-        EXPECT_EQ(call.share, FILE_SHARE_READ);
-        EXPECT_EQ(call.disposition, OPEN_EXISTING);
-        EXPECT_EQ(call.attributes, FILE_ATTRIBUTE_NORMAL);
-        EXPECT_EQ(call.templateFile, 0);
-        EXPECT_TRUE(call.zeroedSecurity);
-    }
+    // Opened for no access rights and shared reading, never the printer port; closed at once.
+    EXPECT_EQ(system.opens, (std::vector<std::string>{"COM1: 0 1", "COM3: 0 1", "com4: 0 1"}));
     EXPECT_EQ(system.closed, (std::vector<HANDLE>{0, 1}));
-    EXPECT_TRUE(system.openHandles.empty());
+    EXPECT_TRUE(trace.Contains(kGet + ":: Including port - COM3: : InUse = True"));
 
-    // The open test's own lines come before the line that reports its result.
-    const std::vector<std::string> reports = trace.Reports();
-    auto at = [&reports](const std::string& line) {
-        return std::find(reports.begin(), reports.end(), line) - reports.begin();
-    };
-    const auto trying = at(kAvailable + ":: Trying to open COM3: for read access");
-    const auto included = at(kGet + ":: Including port - COM3: : InUse = True");
-    ASSERT_LT(included, static_cast<std::ptrdiff_t>(reports.size()));
-    EXPECT_LT(trying, included);
-    EXPECT_TRUE(trace.Contains("Including port - COM1: : InUse = False"));
-    EXPECT_FALSE(trace.Contains("Trying to open LPT1:"));
-
-    // Only exactly 1 turns the test on.
-    settings.TestPorts(2);
-    system.openCalls.clear();
+    settings.TestPorts(2);  // only exactly 1 turns the test on
+    system.opens.clear();
     EXPECT_EQ(api.GetAvailablePorts(ports), 3);
-    EXPECT_TRUE(system.openCalls.empty());
-    EXPECT_EQ(Names(ports), (std::vector<std::string>{"COM1:", "COM3:", "com4:"}));
+    EXPECT_TRUE(system.opens.empty());
 }
 
 TEST(GetAvailablePorts, FailedOrEmptyEnumerationGivesNoPorts) {
     test::TraceCapture trace;
     SettingsRecord settings;
-    const std::vector<PortInfo> stale = {{"COM9:", true}};
-
-    {  // Nothing needed: no second call.
-        FakePortSystem system({"COM1:"});
-        system.neededOverride = 0;
+    const struct {
+        const char* what;
+        std::vector<std::string> names;
+        std::function<void(FakePortSystem&)> setUp;
+        std::vector<std::string> listed;
+    } cases[] = {
+        {"nothing needed", {"COM1:"}, [](FakePortSystem& s) { s.neededOverride = 0; }, {}},
+        {"the second call fails", {"COM1:", "COM2:"}, [](FakePortSystem& s) { s.failFill = true; }, {}},
+        {"a port appears between the calls: the buffer is now too small",
+         {"COM1:"},
+         [](FakePortSystem& s) {
+             s.neededOverride = EnumPortsBufferSize(s.ports);
+             s.ports.emplace_back().pPortName = "COM2:";
+         },
+         {}},
+        {"none of them serial", {"LPT1:", "LPT2:", "FILE:"}, [](FakePortSystem&) {}, {}},
+        {"more records claimed than there was room for",
+         {"COM1:", "COM2:"},
+         [](FakePortSystem& s) { s.returnedOverride = 1000; },
+         {"COM1:", "COM2:"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakePortSystem system(c.names);
+        c.setUp(system);
         modPortAPI api(system, settings);
-        std::vector<PortInfo> ports = stale;
-        EXPECT_EQ(api.GetAvailablePorts(ports), 0);
-        EXPECT_TRUE(ports.empty());
-        EXPECT_EQ(system.enumCalls.size(), 1u);
-    }
-    {  // The second call fails.
-        FakePortSystem system({"COM1:", "COM2:"});
-        system.failFill = true;
-        modPortAPI api(system, settings);
-        std::vector<PortInfo> ports = stale;
-        EXPECT_EQ(api.GetAvailablePorts(ports), 0);
-        EXPECT_TRUE(ports.empty());
-    }
-    {  // A port appears between the two calls: the buffer is now too small, so the call fails.
-        FakePortSystem system({"COM1:"});
-        system.neededOverride = EnumPortsBufferSize(system.ports);
-        PORT_INFO_2 extra;
-        extra.pPortName = "COM2:";
-        system.ports.push_back(extra);
-        modPortAPI api(system, settings);
-        std::vector<PortInfo> ports;
-        EXPECT_EQ(api.GetAvailablePorts(ports), 0);
-    }
-    {  // Ports, but none of them serial.
-        FakePortSystem system({"LPT1:", "LPT2:", "FILE:"});
-        modPortAPI api(system, settings);
-        std::vector<PortInfo> ports;
-        EXPECT_EQ(api.GetAvailablePorts(ports), 0);
-        EXPECT_TRUE(ports.empty());
-    }
-    {  // A system that claims more records than it had room for is not believed.
-        FakePortSystem system({"COM1:", "COM2:"});
-        system.returnedOverride = 1000;
-        modPortAPI api(system, settings);
-        std::vector<PortInfo> ports;
-        EXPECT_EQ(api.GetAvailablePorts(ports), 2);
-        ASSERT_EQ(ports.size(), 2u);
-        EXPECT_EQ(ports[0].Name, "COM1:");
-        EXPECT_EQ(ports[1].Name, "COM2:");
+        std::vector<PortInfo> ports = {{"COM9:", true}};
+        EXPECT_EQ(api.GetAvailablePorts(ports), static_cast<std::int16_t>(c.listed.size()));
+        EXPECT_EQ(Names(ports), c.listed);
     }
     EXPECT_FALSE(trace.Contains("#Method Exit Error#")) << "a failing enumeration is not an error";
 }
@@ -286,45 +195,30 @@ TEST(COMAvailable, OpensWithTheShareModeAskedForAndTraces) {
     system.busy = {"COM2:"};
     SettingsRecord settings;
     modPortAPI api(system, settings);
-
     EXPECT_TRUE(api.COMAvailable("COM1:", true));
     EXPECT_FALSE(api.COMAvailable("COM2:", false));
-    ASSERT_EQ(system.openCalls.size(), 2u);
-    EXPECT_EQ(system.openCalls[0].share, FILE_SHARE_READ | FILE_SHARE_WRITE);
-    EXPECT_EQ(system.openCalls[1].share, FILE_SHARE_READ);
+    EXPECT_EQ(system.opens, (std::vector<std::string>{"COM1: 0 3", "COM2: 0 1"}));
     EXPECT_EQ(system.closed.size(), 1u) << "a failed open has nothing to close";
-
-    const std::vector<std::string> expected = {
-        kAvailable + ":Method Entry: ",
-        kAvailable + ":: Trying to open COM1: for read - write access",
-        kAvailable + ":Method Exit: ",
-        kAvailable + ":Method Entry: ",
-        kAvailable + ":: Trying to open COM2: for read access",
-        kAvailable + ":Method Exit: ",
-    };
-    EXPECT_EQ(trace.Reports(), expected);
+    EXPECT_EQ(trace.Reports()[1], kAvailable + ":: Trying to open COM1: for read - write access");
+    EXPECT_EQ(trace.Reports()[4], kAvailable + ":: Trying to open COM2: for read access");
 }
 
 TEST(GetComPortNumberFromName, CollectsDigitsInOrder) {
-    test::TraceCapture trace;
-    EXPECT_EQ(GetComPortNumberFromName("COM10:"), 10);
-    EXPECT_EQ(GetComPortNumberFromName("COM1A2:"), 12);
-    EXPECT_EQ(GetComPortNumberFromName("com3"), 3);
-    EXPECT_EQ(GetComPortNumberFromName("COM007:"), 7);
-    EXPECT_EQ(GetComPortNumberFromName("COM32767:"), 32767);
-    EXPECT_FALSE(trace.Contains("#Method Exit Error#"));
-
-    const std::string method = "frmSerial.GetComPortNumberFromName";
-    trace.Clear();
-    EXPECT_EQ(GetComPortNumberFromName("COM:"), 0);
-    EXPECT_EQ(trace.Reports(), (std::vector<std::string>{method + ":Method Entry: ",
-                                                         method + ":#Method Exit Error#: Type mismatch"}));
-    trace.Clear();
-    EXPECT_EQ(GetComPortNumberFromName("COM32768:"), 0);
-    EXPECT_EQ(GetComPortNumberFromName("COM99999999999999999999:"), 0);
-    EXPECT_EQ(trace.Reports(), (std::vector<std::string>{
-                                   method + ":Method Entry: ", method + ":#Method Exit Error#: Overflow",
-                                   method + ":Method Entry: ", method + ":#Method Exit Error#: Overflow"}));
+    for (const auto& [name, number, error] : std::vector<std::tuple<std::string, int, std::string>>{
+             {"COM10:", 10, ""},
+             {"COM1A2:", 12, ""},
+             {"com3", 3, ""},
+             {"COM007:", 7, ""},
+             {"COM32767:", 32767, ""},
+             {"COM:", 0, "Type mismatch"},
+             {"COM32768:", 0, "Overflow"},
+             {"COM99999999999999999999:", 0, "Overflow"}}) {
+        test::TraceCapture trace;
+        EXPECT_EQ(GetComPortNumberFromName(name), number) << name;
+        EXPECT_EQ(trace.Contains("frmSerial.GetComPortNumberFromName:#Method Exit Error#: " + error),
+                  !error.empty())
+            << name;
+    }
 }
 
 TEST(EnumPortsFromList, CountsSizesTheSystemWayAndRefusesShortBuffers) {

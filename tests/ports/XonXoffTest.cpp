@@ -2,9 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <string>
 
 #include "ports/SerialControl.h"
+#include "settings/SettingsLayout.h"
 #include "settings/SettingsRecord.h"
 
 namespace qm {
@@ -13,34 +14,25 @@ namespace {
 // Each of the thirteen codes, given XON or XOFF alone, is named by its own setting; only Xon/Xoff
 // handshaking swallows them.
 TEST(XonXoffTest, NamesEachActionWhoseCodeXonXoffHandshakingSwallows) {
-    const std::pair<const char*, std::function<void(SettingsRecord&, std::int16_t)>> settings[] = {
-        {"N_ASCII", [](SettingsRecord& s, std::int16_t c) { s.N_ASCII(c); }},
-        {"S_ASCII", [](SettingsRecord& s, std::int16_t c) { s.S_ASCII(c); }},
-        {"W_ASCII", [](SettingsRecord& s, std::int16_t c) { s.W_ASCII(c); }},
-        {"E_ASCII", [](SettingsRecord& s, std::int16_t c) { s.E_ASCII(c); }},
-        {"NE_ASCII", [](SettingsRecord& s, std::int16_t c) { s.NE_ASCII(c); }},
-        {"NW_ASCII", [](SettingsRecord& s, std::int16_t c) { s.NW_ASCII(c); }},
-        {"SW_ASCII", [](SettingsRecord& s, std::int16_t c) { s.SW_ASCII(c); }},
-        {"SE_ASCII", [](SettingsRecord& s, std::int16_t c) { s.SE_ASCII(c); }},
-        {"STOP_ASCII", [](SettingsRecord& s, std::int16_t c) { s.STOP_ASCII(c); }},
-        {"LEFT_SCLICK_ASCII", [](SettingsRecord& s, std::int16_t c) { s.LEFT_SCLICK_ASCII(c); }},
-        {"LEFT_DCLICK_ASCII", [](SettingsRecord& s, std::int16_t c) { s.LEFT_DCLICK_ASCII(c); }},
-        {"RIGHT_SCLICK_ASCII", [](SettingsRecord& s, std::int16_t c) { s.RIGHT_SCLICK_ASCII(c); }},
-        {"RIGHT_DCLICK_ASCII", [](SettingsRecord& s, std::int16_t c) { s.RIGHT_DCLICK_ASCII(c); }},
-    };
-    for (const auto& [name, set] : settings) {
+    int codes = 0;
+    for (const layout::Setting& setting : layout::Settings()) {
+        if (std::string(setting.valueName).find("_ASCII") == std::string::npos) {
+            continue;
+        }
+        ++codes;
         for (const std::int16_t code : {kXonCode, kXoffCode}) {
             SettingsRecord s;
-            set(s, code);
+            layout::Load(setting, s, Variant(code));
             const auto conflicts = XonXoffConflicts(s, comXOnXoff);
-            ASSERT_EQ(conflicts.size(), 1u) << name;
-            EXPECT_STREQ(conflicts[0].setting, name);
-            EXPECT_EQ(conflicts[0].code, code) << name;
-            EXPECT_NE(std::string(conflicts[0].action), "") << name;
-            EXPECT_TRUE(XonXoffConflicts(s, comNone).empty()) << name;
-            EXPECT_TRUE(XonXoffConflicts(s, comRTS).empty()) << name;
+            ASSERT_EQ(conflicts.size(), 1u) << setting.valueName;
+            EXPECT_STREQ(conflicts[0].setting, setting.valueName);
+            EXPECT_EQ(conflicts[0].code, code) << setting.valueName;
+            EXPECT_NE(std::string(conflicts[0].action), "") << setting.valueName;
+            EXPECT_TRUE(XonXoffConflicts(s, comNone).empty()) << setting.valueName;
+            EXPECT_TRUE(XonXoffConflicts(s, comRTS).empty()) << setting.valueName;
         }
     }
+    EXPECT_EQ(codes, 21);  // the thirteen and the eight optional ones
     // Neighbouring codes are received; several conflicts come in the settings' order.
     SettingsRecord s;
     s.N_ASCII(18);

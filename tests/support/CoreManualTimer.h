@@ -12,15 +12,9 @@ namespace qm::test {
 // tick while disabled, and an interval of 0 never ticks.
 class ManualTimer : public Timer {
 public:
-    void SetInterval(std::int32_t milliseconds) override {
-        interval_ = milliseconds;
-        ++intervalWrites_;
-    }
+    void SetInterval(std::int32_t milliseconds) override { interval_ = milliseconds; }
     std::int32_t Interval() const override { return interval_; }
-    void SetEnabled(bool enabled) override {
-        enabled_ = enabled;
-        ++enabledWrites_;
-    }
+    void SetEnabled(bool enabled) override { enabled_ = enabled; }
     bool Enabled() const override { return enabled_; }
     void SetOnTick(std::function<void()> onTick) override { onTick_ = std::move(onTick); }
 
@@ -33,15 +27,11 @@ public:
         return true;
     }
     bool HasTickHandler() const { return static_cast<bool>(onTick_); }
-    int IntervalWrites() const { return intervalWrites_; }
-    int EnabledWrites() const { return enabledWrites_; }
 
 private:
     std::int32_t interval_ = 0;
     bool enabled_ = false;
     std::function<void()> onTick_;
-    int intervalWrites_ = 0;
-    int enabledWrites_ = 0;
 };
 
 }  // namespace qm::test

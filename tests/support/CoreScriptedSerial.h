@@ -54,7 +54,6 @@ public:
     void FailOpen(bool fail) { failOpen_ = fail; }
     bool HasCommHandler() const { return static_cast<bool>(onComm_); }
     int InputReads() const { return inputReads_; }
-    const std::string& Waiting() const { return buffer_; }
 
 private:
     std::int16_t commPort_ = 1;

@@ -5,17 +5,22 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "ports/PortAPI.h"
 #include "ports/PortDevices.h"
-#include "ports/linux/Pty.h"
-#include "support/FakeRegistry.h"
-#include "support/TempDir.h"
+#include "support/HiveTest.h"
 #include "support/TraceCapture.h"
+#include "support/gui/PtyPair.h"
 
 namespace qm {
 namespace {
+
+// The slave side held open, as another program holding the port would.
+int Hold(const test::PtyPair& pty) {
+    return ::open(pty.DevicePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+}
 
 std::size_t OpenDescriptors() {
     std::size_t count = 0;
@@ -27,15 +32,17 @@ std::size_t OpenDescriptors() {
 
 TEST(LinuxPortSystem, DiscoveryOverRealPseudoTerminals) {
     test::TempDir locks;
-    test::Pty free;
-    test::Pty held;
-    const DeviceMap map({{"COM7:", free.Path()}, {"COM8:", held.Path()}, {"COM9:", locks.File("gone")}}, {});
+    test::PtyPair free;
+    test::PtyPair held;
+    const int holder = Hold(held);
+    const DeviceMap map(
+        {{"COM7:", free.DevicePath()}, {"COM8:", held.DevicePath()}, {"COM9:", locks.File("gone")}}, {});
     LinuxPortSystem system(map, {locks.Path().string()});
     SettingsRecord settings;
     settings.TestPorts(1);
     modPortAPI api(system, settings);
 
-    ASSERT_EQ(::ioctl(held.Slave(), TIOCEXCL), 0);  // another program has COM8:
+    ASSERT_EQ(::ioctl(holder, TIOCEXCL), 0);  // another program has COM8:
     const std::size_t before = OpenDescriptors();
     std::vector<PortInfo> ports;
     ASSERT_EQ(api.GetAvailablePorts(ports), 3);
@@ -47,24 +54,21 @@ TEST(LinuxPortSystem, DiscoveryOverRealPseudoTerminals) {
     EXPECT_TRUE(ports[2].InUse) << "a listed port whose device is absent cannot be opened";
     EXPECT_EQ(OpenDescriptors(), before) << "every device opened was closed again";
 
-    ASSERT_EQ(::ioctl(held.Slave(), TIOCNXCL), 0);
+    ASSERT_EQ(::ioctl(holder, TIOCNXCL), 0);
     EXPECT_TRUE(api.COMAvailable("COM8:", true));
+    ::close(holder);
 }
 
 TEST(LinuxPortSystem, AnswersLikeTheSystemCalls) {
     test::TempDir locks;
-    test::Pty pty;
-    LinuxPortSystem system(DeviceMap({{"COM7:", pty.Path()}}, {}), {locks.Path().string()});
+    test::PtyPair pty;
+    LinuxPortSystem system(DeviceMap({{"COM7:", pty.DevicePath()}}, {}), {locks.Path().string()});
 
     DWORD needed = 0;
     DWORD returned = 0;
-    EXPECT_FALSE(system.EnumPortsA({}, 2, nullptr, 0, &needed, &returned));
-    std::vector<PORT_INFO_2> buffer(needed / kPortInfo2Size + 1);
-    ASSERT_TRUE(system.EnumPortsA({}, 2, buffer.data(), needed, &needed, &returned));
-    ASSERT_EQ(returned, 1u);
-    EXPECT_EQ(buffer[0].pPortName, "COM7:");
-    EXPECT_EQ(buffer[0].pDescription, pty.Path());
-    EXPECT_FALSE(system.EnumPortsA({}, 1, buffer.data(), needed, &needed, &returned));
+    std::vector<PORT_INFO_2> buffer(64);
+    ASSERT_TRUE(system.EnumPortsA({}, 2, buffer.data(), 64 * kPortInfo2Size, &needed, &returned));
+    EXPECT_EQ(buffer[0].pDescription, pty.DevicePath());
     EXPECT_FALSE(system.EnumPortsA("\\\\server", 2, buffer.data(), needed, &needed, &returned));
 
     const SECURITY_ATTRIBUTES security{};
@@ -81,8 +85,10 @@ TEST(LinuxPortSystem, AnswersLikeTheSystemCalls) {
               INVALID_HANDLE_VALUE);
 
     // Only its own handles: a descriptor it did not open is left alone.
-    EXPECT_FALSE(system.CloseHandle(pty.Master()));
-    EXPECT_NE(::fcntl(pty.Master(), F_GETFD), -1);
+    const int own = Hold(pty);
+    EXPECT_FALSE(system.CloseHandle(own));
+    EXPECT_NE(::fcntl(own, F_GETFD), -1);
+    ::close(own);
 }
 
 // A /dev, a sysfs and a by-id folder of our own making.
@@ -156,11 +162,38 @@ TEST(ScanSerialDevices, FindsSerialNodesAndOnlyRealUarts) {
                       }));
 }
 
-TEST(ScanSerialDevices, ThisMachinesDevicesExist) {
-    for (const SerialDevice& device : ScanSerialDevices()) {
-        EXPECT_TRUE(std::filesystem::exists(device.Path)) << device.Path;
-        EXPECT_EQ(device.Path.rfind("/dev/", 0), 0u) << device.Path;
+// The device map's entries as the settings store holds them: text values in order, expanded where
+// expandable, through buffers that must grow; the key closed again on every way out.
+TEST(ReadPortDevices, ReadsTextValuesInOrderAndClosesTheKey) {
+    test::TempHive hive;
+    FileHiveRegistry store = hive.Open();
+    test::FaultyRegistry registry(store);
+    std::vector<PortDevice> entries = {{"stale", "x"}};
+    EXPECT_EQ(ReadPortDevices(registry, entries), ERROR_FILE_NOT_FOUND);
+    EXPECT_TRUE(entries.empty());
+
+    const HKEY key = test::CreateKey(store, kPortDevicesKey);
+    const std::string longName = "COM" + std::string(300, '1');                  // past the first name buffer
+    const std::string longPath = "/dev/serial/by-id/" + std::string(2000, 'x');  // past the first data buffer
+    ::setenv("QM_PORTS_TEST_HOME", "/home/switch", 1);
+    test::SetValue(store, key, "COM7:", REG_SZ, test::Sz("/dev/pts/3"));
+    test::SetValue(store, key, "COM8:", REG_DWORD, test::Dword(8));  // not a device path
+    test::SetValue(store, key, longName, REG_SZ, test::Sz(longPath));
+    test::SetValue(store, key, "COM9:", REG_EXPAND_SZ, test::Sz("%QM_PORTS_TEST_HOME%/ttyV0"));
+    test::SetValue(store, key, "COM10:", REG_SZ, test::Bytes(std::string("/dev/ttyUSB0\0junk", 17)));
+    EXPECT_EQ(ReadPortDevices(registry, entries), ERROR_SUCCESS);
+    std::vector<std::string> lines;
+    for (const PortDevice& entry : entries) {
+        lines.push_back(entry.Name + "=" + entry.Device);
     }
+    EXPECT_EQ(lines, (std::vector<std::string>{"COM7:=/dev/pts/3", longName + "=" + longPath,
+                                               "COM9:=/home/switch/ttyV0", "COM10:=/dev/ttyUSB0"}));
+
+    registry.failEnumAt = 1;
+    EXPECT_EQ(ReadPortDevices(registry, entries), ERROR_CANTREAD);
+    EXPECT_TRUE(entries.empty());
+    EXPECT_EQ(registry.opened, 2);
+    EXPECT_EQ(registry.closed, 2);
 }
 
 TEST(BuildDeviceMap, SettingsFirstThenTheSystemAndATraceOfEach) {
@@ -169,17 +202,17 @@ TEST(BuildDeviceMap, SettingsFirstThenTheSystemAndATraceOfEach) {
     system.Node("ttyS0");
     system.UartType("ttyS0", "4");
     system.Node("ttyUSB0");
-    test::FakeRegistry registry;
-    registry.AddText(kPortDevicesKey, "COM7:", "/dev/pts/7");
-    registry.AddText(kPortDevicesKey, "LPT1:", "/dev/lp0");
-    registry.AddText(kPortDevicesKey, "COM1:", "/dev/caf\xE9");  // Windows-1252 in the settings
+    test::TempHive hive;
+    FileHiveRegistry store = hive.Open();
+    const HKEY key = test::CreateKey(store, kPortDevicesKey);
+    test::SetValue(store, key, "COM7:", REG_SZ, test::Sz("/dev/pts/7"));
+    test::SetValue(store, key, "LPT1:", REG_SZ, test::Sz("/dev/lp0"));
+    test::SetValue(store, key, "COM1:", REG_SZ, test::Sz("/dev/caf\xE9"));  // Windows-1252 in the settings
 
-    const DeviceMap map = BuildDeviceMap(registry, system.roots);
+    const DeviceMap map = BuildDeviceMap(store, system.roots);
     ASSERT_EQ(map.Entries().size(), 3u);
-    EXPECT_EQ(map.DeviceForPort(7), "/dev/pts/7");
     EXPECT_EQ(map.DeviceForPort(1), "/dev/caf\xC3\xA9") << "device paths are in the system's encoding";
     EXPECT_EQ(map.DeviceForPort(33), system.Dev("ttyUSB0"));
-
     const std::string method = "LinuxPortSystem.BuildDeviceMap";
     EXPECT_EQ(trace.Reports(), (std::vector<std::string>{
                                    method + ":Method Entry: ",
@@ -191,12 +224,9 @@ TEST(BuildDeviceMap, SettingsFirstThenTheSystemAndATraceOfEach) {
                                }));
 
     // A settings tree that cannot be read still leaves the system's own devices.
-    test::FakeRegistry broken;
-    broken.AddText(kPortDevicesKey, "COM7:", "/dev/pts/7");
-    broken.FailEnumerationAt(0, ERROR_BADDB);
+    test::WriteFile(hive.file, "damaged");
     trace.Clear();
-    const DeviceMap fallback = BuildDeviceMap(broken, system.roots);
-    EXPECT_EQ(fallback.Entries().size(), 2u);
+    EXPECT_EQ(BuildDeviceMap(store, system.roots).Entries().size(), 2u);
     EXPECT_TRUE(trace.Contains("Could not read port devices - error 1009"));
 }
 

@@ -10,8 +10,8 @@
 #include <cstring>
 
 #include "ports/linux/DeviceLocks.h"
-#include "ports/linux/Pty.h"
 #include "support/TempDir.h"
+#include "support/gui/PtyPair.h"
 
 namespace qm {
 namespace {
@@ -38,31 +38,34 @@ std::string Uucp(pid_t pid) {
 TEST(OpenIfFree, TellsAFreePtyFromAHeldOne) {
     test::TempDir locks;
     const std::vector<std::string> lockDirs = {locks.Path().string()};
-    test::Pty pty;
+    test::PtyPair pty;
+    const std::string path = pty.DevicePath();
+    const int slave = ::open(path.c_str(), O_RDWR | O_NOCTTY);  // as another program holds it
+    ASSERT_GE(slave, 0);
 
-    EXPECT_EQ(Verdict(pty.Path(), lockDirs), PortHold::Free);
+    EXPECT_EQ(Verdict(path, lockDirs), PortHold::Free);
 
     // Exclusive mode, as Qt Serial Port and most terminal programs set it. The kernel refuses
     // ordinary users with EBUSY and lets the superuser in; both must see the port as held.
-    ASSERT_EQ(::ioctl(pty.Slave(), TIOCEXCL), 0);
-    EXPECT_EQ(Verdict(pty.Path(), lockDirs), PortHold::Exclusive);
-    ASSERT_EQ(::ioctl(pty.Slave(), TIOCNXCL), 0);
-    EXPECT_EQ(Verdict(pty.Path(), lockDirs), PortHold::Free);
+    ASSERT_EQ(::ioctl(slave, TIOCEXCL), 0);
+    EXPECT_EQ(Verdict(path, lockDirs), PortHold::Exclusive);
+    ASSERT_EQ(::ioctl(slave, TIOCNXCL), 0);
+    EXPECT_EQ(Verdict(path, lockDirs), PortHold::Free);
 
     // An flock on the device, as picocom and some serial libraries take.
-    const int other = ::open(pty.Path().c_str(), O_RDWR | O_NOCTTY);
+    const int other = ::open(path.c_str(), O_RDWR | O_NOCTTY);
     ASSERT_GE(other, 0);
     ASSERT_EQ(::flock(other, LOCK_EX), 0);
-    EXPECT_EQ(Verdict(pty.Path(), lockDirs), PortHold::Flock);
+    EXPECT_EQ(Verdict(path, lockDirs), PortHold::Flock);
     ::close(other);
-    EXPECT_EQ(Verdict(pty.Path(), lockDirs), PortHold::Free);
+    EXPECT_EQ(Verdict(path, lockDirs), PortHold::Free);
 
     // The open test takes no lock and leaves no mode behind: a program can still have the port.
     int exclusive = 1;
-    ASSERT_EQ(::ioctl(pty.Slave(), TIOCGEXCL, &exclusive), 0);
+    ASSERT_EQ(::ioctl(slave, TIOCGEXCL, &exclusive), 0);
     EXPECT_EQ(exclusive, 0);
-    ASSERT_EQ(::flock(pty.Slave(), LOCK_EX | LOCK_NB), 0);
-    ::flock(pty.Slave(), LOCK_UN);
+    ASSERT_EQ(::flock(slave, LOCK_EX | LOCK_NB), 0);
+    ::flock(slave, LOCK_UN);
 
     const PortOpenResult absent = OpenIfFree(locks.File("ttyUSB99"), lockDirs);
     EXPECT_EQ(absent.hold, PortHold::CannotOpen);
@@ -76,31 +79,31 @@ TEST(OpenIfFree, TellsAFreePtyFromAHeldOne) {
     EXPECT_EQ(plain.hold, PortHold::CannotOpen);
     EXPECT_EQ(plain.error, ENOTTY);
     EXPECT_EQ(test::ReadFile(file), "data");
-    const PortOpenResult null = OpenIfFree("/dev/null", lockDirs);
-    EXPECT_EQ(null.hold, PortHold::CannotOpen);
-    EXPECT_EQ(null.error, ENOTTY);
+    EXPECT_EQ(OpenIfFree("/dev/null", lockDirs).error, ENOTTY);
+    ::close(slave);
 }
 
 TEST(OpenIfFree, LiveLockFilesHoldThePort) {
     test::TempDir empty;
     test::TempDir locks;
     const std::vector<std::string> lockDirs = {empty.Path().string(), locks.Path().string()};
-    test::Pty pty;
+    test::PtyPair pty;
+    const std::string path = pty.DevicePath();
 
     EXPECT_EQ(LockFileName("/dev/ttyUSB0"), "LCK..ttyUSB0");
     EXPECT_EQ(LockFileName("/dev/serial/by-id/usb-A"), "LCK..serial_by-id_usb-A");
     EXPECT_EQ(LockFileName("/tmp/x"), "LCK.._tmp_x");
-    const std::string lock = locks.File(LockFileName(pty.Path()));
-    ASSERT_EQ(LockFileName(pty.Path()).rfind("LCK..pts_", 0), 0u);
+    const std::string lock = locks.File(LockFileName(path));
+    ASSERT_EQ(LockFileName(path).rfind("LCK..pts_", 0), 0u);
 
     // A UUCP-style file naming a live process.
     test::WriteFile(lock, Uucp(::getpid()));
-    EXPECT_TRUE(LockFileHeld(pty.Path(), lockDirs));
-    EXPECT_EQ(Verdict(pty.Path(), lockDirs), PortHold::LockFile);
+    EXPECT_TRUE(LockFileHeld(path, lockDirs));
+    EXPECT_EQ(Verdict(path, lockDirs), PortHold::LockFile);
 
     // Reached through a link, the device still has the lock file of its real name.
     const std::string link = locks.File("switch-box");
-    ASSERT_EQ(::symlink(pty.Path().c_str(), link.c_str()), 0);
+    ASSERT_EQ(::symlink(path.c_str(), link.c_str()), 0);
     EXPECT_EQ(Verdict(link, lockDirs), PortHold::LockFile);
 
     // The process that left it has ended: a stale file does not hold the port.
@@ -111,23 +114,23 @@ TEST(OpenIfFree, LiveLockFilesHoldThePort) {
     ASSERT_GT(child, 0);
     ASSERT_EQ(::waitpid(child, nullptr, 0), child);
     test::WriteFile(lock, Uucp(child));
-    EXPECT_FALSE(LockFileHeld(pty.Path(), lockDirs));
-    EXPECT_EQ(Verdict(pty.Path(), lockDirs), PortHold::Free);
+    EXPECT_FALSE(LockFileHeld(path, lockDirs));
+    EXPECT_EQ(Verdict(path, lockDirs), PortHold::Free);
 
     // The old binary form.
     const std::int32_t self = ::getpid();
     test::WriteFile(lock, std::string(reinterpret_cast<const char*>(&self), sizeof self));
-    EXPECT_TRUE(LockFileHeld(pty.Path(), lockDirs));
+    EXPECT_TRUE(LockFileHeld(path, lockDirs));
 
     // A file its owner keeps flocked, whatever it says inside (Qt's lock files work this way).
     test::WriteFile(lock, "not a number\n");
-    EXPECT_FALSE(LockFileHeld(pty.Path(), lockDirs));
+    EXPECT_FALSE(LockFileHeld(path, lockDirs));
     const int holder = ::open(lock.c_str(), O_RDWR);
     ASSERT_GE(holder, 0);
     ASSERT_EQ(::flock(holder, LOCK_EX), 0);
-    EXPECT_TRUE(LockFileHeld(pty.Path(), lockDirs));
+    EXPECT_TRUE(LockFileHeld(path, lockDirs));
     ::close(holder);
-    EXPECT_FALSE(LockFileHeld(pty.Path(), lockDirs));
+    EXPECT_FALSE(LockFileHeld(path, lockDirs));
 }
 
 }  // namespace

@@ -28,6 +28,9 @@ struct Queried {
     DWORD type = 0xFFFF;
     DWORD size = 0;
     std::string data;  // the buffer's first `size` bytes after a success
+
+    // The code, the size and the data: what most checks compare at once.
+    std::string Seen() const { return std::to_string(code) + " " + std::to_string(size) + " " + data; }
 };
 
 template <class Backend>
@@ -144,15 +147,7 @@ protected:
         if (api_->RegOpenKeyExA(root, path, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) {
             return;
         }
-        std::vector<std::string> children;
-        for (DWORD index = 0;; ++index) {
-            char name[256];
-            DWORD size = sizeof name;
-            if (api_->RegEnumKeyExA(key, index, name, &size) != ERROR_SUCCESS) {
-                break;
-            }
-            children.emplace_back(name, size);
-        }
+        const std::vector<std::string> children = SubKeys(key);
         api_->RegCloseKey(key);
         for (const std::string& child : children) {
             DeleteTree(root, path + "\\" + child);
@@ -208,55 +203,54 @@ TYPED_TEST_P(RegistryConformance, OpeningAndCreatingKeys) {
 TYPED_TEST_P(RegistryConformance, TextValuesCountTheirNul) {
     const HKEY key = this->Create("Texts");
     ASSERT_EQ(this->Set(key, "Text", REG_SZ, std::string("hello\0", 6)), ERROR_SUCCESS);
-    Queried q = this->Probe(key, "Text");
-    EXPECT_EQ(q.code, ERROR_SUCCESS);
-    EXPECT_EQ(q.type, REG_SZ);
-    EXPECT_EQ(q.size, 6u) << "the size counts the NUL that was written";
-    q = this->Query(key, "Text", 6);
-    EXPECT_EQ(q.code, ERROR_SUCCESS);
-    EXPECT_EQ(q.data, std::string("hello\0", 6));
-    q = this->Query(key, "Text", 3);
-    EXPECT_EQ(q.code, ERROR_MORE_DATA);
-    EXPECT_EQ(q.size, 6u) << "a small buffer learns the size needed";
+    EXPECT_EQ(this->Probe(key, "Text").Seen(), "0 6 ") << "the size counts the NUL that was written";
+    EXPECT_EQ(this->Probe(key, "Text").type, REG_SZ);
+    EXPECT_EQ(this->Query(key, "Text", 6).Seen(), "0 6 " + std::string("hello\0", 6));
+    EXPECT_EQ(this->Query(key, "Text", 3).Seen(), "234 6 ") << "a small buffer learns the size needed";
 
     // Written without its NUL: stored with one all the same, as Windows does.
     ASSERT_EQ(this->Set(key, "Bare", REG_SZ, "abc"), ERROR_SUCCESS);
-    EXPECT_EQ(this->Probe(key, "Bare").size, 4u);
-    q = this->Query(key, "Bare", 10);
-    EXPECT_EQ(q.code, ERROR_SUCCESS);
-    EXPECT_EQ(q.data, std::string("abc\0", 4));
+    EXPECT_EQ(this->Query(key, "Bare", 10).Seen(), "0 4 " + std::string("abc\0", 4));
     EXPECT_EQ(this->Query(key, "Bare", 3).code, ERROR_MORE_DATA);
     ASSERT_EQ(this->Set(key, "BareMulti", REG_MULTI_SZ, std::string("a\0b", 3)), ERROR_SUCCESS);
     EXPECT_EQ(this->Query(key, "BareMulti", 10).data, std::string("a\0b\0", 4));
 
     // Empty texts are values too.
     ASSERT_EQ(this->Set(key, "Empty", REG_SZ, std::string("\0", 1)), ERROR_SUCCESS);
-    q = this->Query(key, "Empty", 255);
-    EXPECT_EQ(q.code, ERROR_SUCCESS);
-    EXPECT_EQ(q.size, 1u);
+    EXPECT_EQ(this->Query(key, "Empty", 255).Seen(), "0 1 " + std::string("\0", 1));
     ASSERT_EQ(this->Set(key, "Nothing", REG_SZ, ""), ERROR_SUCCESS);
-    q = this->Query(key, "Nothing", 255);
-    EXPECT_EQ(q.code, ERROR_SUCCESS);
-    EXPECT_EQ(q.type, REG_SZ);
-    EXPECT_EQ(q.size, 0u);
+    EXPECT_EQ(this->Query(key, "Nothing", 255).Seen(), "0 0 ");
+    EXPECT_EQ(this->Probe(key, "Nothing").type, REG_SZ);
+}
 
-    // Windows-1252 text comes back byte for byte.
-    const std::string ansi("Caf\xE9 \x80 \xFC\0", 9);
-    ASSERT_EQ(this->Set(key, "Ansi \xE9", REG_SZ, ansi), ERROR_SUCCESS);
-    q = this->Query(key, "Ansi \xE9", 255);
-    EXPECT_EQ(q.code, ERROR_SUCCESS);
-    EXPECT_EQ(q.data, ansi);
-
-    // The other text types keep their type and bytes; nothing is expanded on the way.
-    ASSERT_EQ(this->Set(key, "Expand", REG_EXPAND_SZ, std::string("%PATH%\\x\0", 9)), ERROR_SUCCESS);
-    q = this->Query(key, "Expand", 255);
-    EXPECT_EQ(q.type, REG_EXPAND_SZ);
-    EXPECT_EQ(q.data, std::string("%PATH%\\x\0", 9));
-    const std::string multi("one\0two\0\0", 9);
-    ASSERT_EQ(this->Set(key, "Multi", REG_MULTI_SZ, multi), ERROR_SUCCESS);
-    q = this->Query(key, "Multi", 255);
-    EXPECT_EQ(q.type, REG_MULTI_SZ);
-    EXPECT_EQ(q.data, multi);
+// Every type keeps its type and bytes: Windows-1252 text byte for byte, and nothing expanded.
+TYPED_TEST_P(RegistryConformance, NumbersBinaryAndOverwrites) {
+    const HKEY key = this->Create("Numbers");
+    const struct {
+        const char* name;
+        DWORD type;
+        std::string data;
+    } values[] = {{"Ansi \xE9", REG_SZ, std::string("Caf\xE9 \x80 \xFC\0", 9)},
+                  {"Expand", REG_EXPAND_SZ, std::string("%PATH%\\x\0", 9)},
+                  {"Multi", REG_MULTI_SZ, std::string("one\0two\0\0", 9)},
+                  {"Dword", REG_DWORD, std::string("\x05\x00\x00\x00", 4)},
+                  {"Big", REG_DWORD_BIG_ENDIAN, std::string("\x00\x00\x01\x02", 4)},
+                  {"Binary", REG_BINARY, std::string("\x0A\xFF\x00\x10", 4)},
+                  {"NoBytes", REG_BINARY, ""},
+                  {"None", REG_NONE, "\x01"}};
+    for (const auto& value : values) {
+        ASSERT_EQ(this->Set(key, value.name, value.type, value.data), ERROR_SUCCESS);
+        const Queried q = this->Query(key, value.name, 255);
+        EXPECT_EQ(q.Seen(), "0 " + std::to_string(value.data.size()) + " " + value.data) << value.name;
+        EXPECT_EQ(q.type, value.type) << value.name;
+    }
+    EXPECT_EQ(this->Query(key, "Dword", 2).Seen(), "234 4 ");
+    // A write replaces the value whole, type included.
+    ASSERT_EQ(this->Set(key, "Dword", REG_SZ, std::string("5\0", 2)), ERROR_SUCCESS);
+    EXPECT_EQ(this->Probe(key, "Dword").type, REG_SZ);
+    DWORD type = 0;  // the type alone, with neither buffer nor size
+    EXPECT_EQ(this->Api().RegQueryValueExA(key, "Binary", &type, nullptr, nullptr), ERROR_SUCCESS);
+    EXPECT_EQ(type, REG_BINARY);
 }
 
 TYPED_TEST_P(RegistryConformance, TheProbeBufferHoldsAtMost255Bytes) {
@@ -266,62 +260,10 @@ TYPED_TEST_P(RegistryConformance, TheProbeBufferHoldsAtMost255Bytes) {
     ASSERT_EQ(this->Set(key, "Fits", REG_SZ, fits), ERROR_SUCCESS);
     ASSERT_EQ(this->Set(key, "Over", REG_SZ, over), ERROR_SUCCESS);
     ASSERT_EQ(this->Set(key, "Bytes", REG_BINARY, std::string(256, '\x07')), ERROR_SUCCESS);
-
-    Queried q = this->Query(key, "Fits", 255);
-    EXPECT_EQ(q.code, ERROR_SUCCESS);
-    EXPECT_EQ(q.size, 255u);
-    EXPECT_EQ(q.data, fits);
-    q = this->Query(key, "Over", 255);
-    EXPECT_EQ(q.code, ERROR_MORE_DATA);
-    EXPECT_EQ(q.size, 256u);
-    q = this->Query(key, "Bytes", 255);
-    EXPECT_EQ(q.code, ERROR_MORE_DATA);
-    EXPECT_EQ(q.size, 256u);
-    q = this->Query(key, "Over", 256);
-    EXPECT_EQ(q.code, ERROR_SUCCESS);
-    EXPECT_EQ(q.data, over);
-}
-
-TYPED_TEST_P(RegistryConformance, NumbersBinaryAndOverwrites) {
-    const HKEY key = this->Create("Numbers");
-    const std::string five("\x05\x00\x00\x00", 4);
-    ASSERT_EQ(this->Set(key, "Dword", REG_DWORD, five), ERROR_SUCCESS);
-    Queried q = this->Query(key, "Dword", 255);
-    EXPECT_EQ(q.code, ERROR_SUCCESS);
-    EXPECT_EQ(q.type, REG_DWORD);
-    EXPECT_EQ(q.data, five);
-    q = this->Query(key, "Dword", 2);
-    EXPECT_EQ(q.code, ERROR_MORE_DATA);
-    EXPECT_EQ(q.size, 4u);
-
-    const std::string big("\x00\x00\x01\x02", 4);
-    ASSERT_EQ(this->Set(key, "Big", REG_DWORD_BIG_ENDIAN, big), ERROR_SUCCESS);
-    q = this->Query(key, "Big", 255);
-    EXPECT_EQ(q.type, REG_DWORD_BIG_ENDIAN);
-    EXPECT_EQ(q.data, big);
-
-    const std::string bytes("\x0A\xFF\x00\x10", 4);
-    ASSERT_EQ(this->Set(key, "Binary", REG_BINARY, bytes), ERROR_SUCCESS);
-    q = this->Query(key, "Binary", 255);
-    EXPECT_EQ(q.type, REG_BINARY);
-    EXPECT_EQ(q.data, bytes);
-    ASSERT_EQ(this->Set(key, "NoBytes", REG_BINARY, ""), ERROR_SUCCESS);
-    q = this->Query(key, "NoBytes", 255);
-    EXPECT_EQ(q.code, ERROR_SUCCESS);
-    EXPECT_EQ(q.size, 0u);
-    ASSERT_EQ(this->Set(key, "None", REG_NONE, "\x01"), ERROR_SUCCESS);
-    EXPECT_EQ(this->Probe(key, "None").type, REG_NONE);
-
-    // A write replaces the value whole, type included.
-    ASSERT_EQ(this->Set(key, "Dword", REG_SZ, std::string("5\0", 2)), ERROR_SUCCESS);
-    q = this->Query(key, "Dword", 255);
-    EXPECT_EQ(q.type, REG_SZ);
-    EXPECT_EQ(q.data, std::string("5\0", 2));
-
-    // The type alone may be asked for.
-    DWORD type = 0;
-    EXPECT_EQ(this->Api().RegQueryValueExA(key, "Binary", &type, nullptr, nullptr), ERROR_SUCCESS);
-    EXPECT_EQ(type, REG_BINARY);
+    EXPECT_EQ(this->Query(key, "Fits", 255).Seen(), "0 255 " + fits);
+    EXPECT_EQ(this->Query(key, "Over", 255).Seen(), "234 256 ");
+    EXPECT_EQ(this->Query(key, "Bytes", 255).Seen(), "234 256 ");
+    EXPECT_EQ(this->Query(key, "Over", 256).Seen(), "0 256 " + over);
 }
 
 TYPED_TEST_P(RegistryConformance, MissingAndDefaultValues) {

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "HiveTestSupport.h"
+#include "support/HiveTest.h"
 
 namespace qm {
 namespace {

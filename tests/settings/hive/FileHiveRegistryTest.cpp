@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "HiveTestSupport.h"
+#include "support/HiveTest.h"
 
 namespace qm {
 namespace {
@@ -28,6 +28,12 @@ TEST_F(FileHiveRegistryTest, ReadingMakesNoFileAndRootsAreHandlesOfTheirOwn) {
               ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(key, 0u);
     EXPECT_FALSE(std::filesystem::exists(hive.file)) << "reading never creates the file";
+    // The first key creates the file, and its folders.
+    const std::string deep = hive.dir.File("deep/er/HKEY_LOCAL_MACHINE.reg");
+    FileHiveRegistry deepReg(deep, "");
+    test::CreateKey(deepReg, "Software\\Tallowmer");
+    EXPECT_EQ(test::ReadFile(deep),
+              "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software]\n\n[HKEY_LOCAL_MACHINE\\Software\\Tallowmer]\n\n");
 
     const HKEY made = test::CreateKey(reg, "Software\\Tallowmer");
     EXPECT_EQ(reg.RegOpenKeyExA(made, "\\Leading", 0, KEY_READ, &key), ERROR_BAD_PATHNAME);

@@ -1,21 +1,22 @@
-// The hive file under damage, permissions, other programs and sudden death.
+// The hive file under damage, permissions, a full disk, other programs and sudden death.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <chrono>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <future>
 #include <random>
-#include <thread>
 
-#include "HiveTestSupport.h"
 #include "settings/hive/FileLock.h"
 #include "settings/hive/RegFormat.h"
+#include "support/HiveTest.h"
 
 namespace qm {
 namespace {
@@ -66,22 +67,14 @@ TEST(HiveSafety, ADamagedFileIsReportedAndNeverOverwritten) {
         test::TempHive hive;
         test::WriteFile(hive.file, kGoodHive);
         FileHiveRegistry reg = hive.Open();
-        HKEY early = 0;
-        ASSERT_EQ(reg.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_ALL_ACCESS, &early),
-                  ERROR_SUCCESS);
+        const HKEY early = test::OpenKey(reg, "Software", KEY_ALL_ACCESS);
 
         test::WriteFile(hive.file, damage.text);
         HKEY key = 0;
-        DWORD size = 0;
-        EXPECT_EQ(reg.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_READ, &key), ERROR_BADDB);
         EXPECT_EQ(reg.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Nowhere", 0, KEY_READ, &key), ERROR_BADDB)
             << "not 'missing': the tree is unknown";
-        EXPECT_EQ(
-            reg.RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\New", "", 0, KEY_ALL_ACCESS, &key, nullptr),
-            ERROR_BADDB);
-        EXPECT_EQ(reg.RegQueryValueExA(early, "PortName", nullptr, nullptr, &size), ERROR_BADDB);
+        EXPECT_EQ(test::QueryValue(reg, early, "PortName").code, ERROR_BADDB);
         EXPECT_EQ(test::SetValue(reg, early, "Added", REG_DWORD, Dword(1)), ERROR_BADDB);
-        EXPECT_EQ(test::SetValue(reg, HKEY_LOCAL_MACHINE, "Root", REG_DWORD, Dword(1)), ERROR_BADDB);
         EXPECT_EQ(reg.RegDeleteKeyA(early, "Tallowmer"), ERROR_BADDB);
         EXPECT_EQ(test::ReadFile(hive.file), damage.text);
         EXPECT_NE(reg.LastError().find(hive.file), std::string::npos) << reg.LastError();
@@ -98,57 +91,25 @@ TEST(HiveSafety, ADamagedFileIsReportedAndNeverOverwritten) {
     }
 }
 
-TEST(HiveSafety, MissingFileIsEmptyAndTheFirstKeyCreatesFileAndFolders) {
-    test::TempHive base;
-    const std::string file = base.dir.File("deep/er/HKEY_LOCAL_MACHINE.reg");
-    FileHiveRegistry reg(file, "");
-    HKEY key = 0;
-    EXPECT_EQ(reg.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
-    char name[16];
-    DWORD nameSize = sizeof name;
-    EXPECT_EQ(reg.RegEnumKeyExA(HKEY_LOCAL_MACHINE, 0, name, &nameSize), ERROR_NO_MORE_ITEMS);
-    EXPECT_FALSE(fs::exists(file));
-
-    test::CreateKey(reg, "Software\\Tallowmer");
-    EXPECT_EQ(test::ReadFile(file),
-              "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software]\n\n[HKEY_LOCAL_MACHINE\\Software\\Tallowmer]\n\n");
-}
-
 // Something other than a file in the file's place is refused at once, without waiting for a
 // writer that may never come: a FIFO would otherwise hang the program at start.
 TEST(HiveSafety, AnythingButARegularFileIsRefusedWithoutBlocking) {
-    const struct {
-        const char* what;
-        int (*make)(const char* path);
-    } odd[] = {
-        {"folder", [](const char* path) { return ::mkdir(path, 0755); }},
-        {"FIFO", [](const char* path) { return ::mkfifo(path, 0644); }},
-    };
-    for (const auto& c : odd) {
-        SCOPED_TRACE(c.what);
+    for (const bool fifo : {false, true}) {
+        SCOPED_TRACE(fifo ? "FIFO" : "folder");
         test::TempHive hive;
-        ASSERT_EQ(c.make(hive.file.c_str()), 0);
-        // Should an open block, a writer comes after a while to free it, and says so.
-        std::promise<void> done;
-        std::future<void> finished = done.get_future();
-        std::atomic<bool> rescued{false};
-        std::thread rescuer([&] {
-            while (finished.wait_for(std::chrono::seconds(2)) == std::future_status::timeout) {
-                rescued = true;
-                ::close(::open(hive.file.c_str(), O_WRONLY | O_NONBLOCK));
-            }
-        });
-        FileHiveRegistry reg = hive.Open();
-        HKEY key = 0;
-        const LONG opened = reg.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_READ, &key);
-        const LONG written = test::SetValue(reg, HKEY_LOCAL_MACHINE, "Root", REG_DWORD, Dword(1));
-        done.set_value();
-        rescuer.join();
-        EXPECT_FALSE(rescued) << "opening the hive blocked";
-        EXPECT_EQ(opened, ERROR_CANTREAD);
-        EXPECT_EQ(written, ERROR_CANTREAD);
-        EXPECT_NE(reg.LastError().find(hive.file + " is not a regular file"), std::string::npos)
-            << reg.LastError();
+        ASSERT_EQ(fifo ? ::mkfifo(hive.file.c_str(), 0644) : ::mkdir(hive.file.c_str(), 0755), 0);
+        EXPECT_EXIT(
+            {
+                ::alarm(5);  // a blocked open ends here, by the signal
+                FileHiveRegistry reg = hive.Open();
+                HKEY key = 0;
+                const bool refused =
+                    reg.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_READ, &key) == ERROR_CANTREAD &&
+                    test::SetValue(reg, HKEY_LOCAL_MACHINE, "Root", REG_DWORD, Dword(1)) == ERROR_CANTREAD &&
+                    reg.LastError().find(hive.file + " is not a regular file") != std::string::npos;
+                std::exit(refused ? 0 : 1);
+            },
+            ::testing::ExitedWithCode(0), "");
     }
 }
 
@@ -162,10 +123,8 @@ TEST(HiveSafety, ReadOnlyFileOrFolderRefusesWritesAndLosesNothing) {
         ::chmod(locked.c_str(), folderReadOnly ? 0555 : 0444);
 
         FileHiveRegistry reg = hive.Open();
-        HKEY key = 0;
-        ASSERT_EQ(reg.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Tallowmer\\Quillmotion\\Ports\\LastPort",
-                                    0, KEY_ALL_ACCESS, &key),
-                  ERROR_SUCCESS);
+        const HKEY key =
+            test::OpenKey(reg, "Software\\Tallowmer\\Quillmotion\\Ports\\LastPort", KEY_ALL_ACCESS);
         EXPECT_EQ(test::SetValue(reg, key, "PortName", REG_SZ, Sz("COM9:")), ERROR_ACCESS_DENIED);
         EXPECT_NE(reg.LastError().find("read-only"), std::string::npos) << reg.LastError();
         EXPECT_EQ(reg.RegDeleteValueA(key, "BaudRate"), ERROR_ACCESS_DENIED);
@@ -205,9 +164,7 @@ TEST(HiveSafety, ExternalEditsBetweenWritesAreKept) {
     ASSERT_EQ(test::SetValue(reg, key, "Later", REG_SZ, Sz("second")), ERROR_SUCCESS);
 
     FileHiveRegistry fresh = hive.Open();
-    HKEY freshKey = 0;
-    ASSERT_EQ(fresh.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Tallowmer", 0, KEY_READ, &freshKey),
-              ERROR_SUCCESS);
+    const HKEY freshKey = test::OpenKey(fresh, "Software\\Tallowmer");
     EXPECT_EQ(test::QueryValue(fresh, freshKey, "Ours").data, Sz("FIRST"));
     EXPECT_EQ(test::QueryValue(fresh, freshKey, "Theirs").data, Dword(5));
     EXPECT_EQ(test::QueryValue(fresh, freshKey, "Later").data, Sz("second"));
@@ -263,6 +220,39 @@ TEST(HiveSafety, NewFilesFollowTheUmaskAndReplacedOnesKeepTheirMode) {
         EXPECT_EQ(mode(hive.file), 0640u);
         EXPECT_EQ(mode(entry), 0640u);
     }
+}
+
+// A save the disk cannot take (a file size limit, as a quota gives: writes fail with EFBIG) fails
+// and says why; the file keeps every byte, no temporary is left, and the tree in memory did not
+// take the change. A change that still fits is saved.
+TEST(HiveSafety, AFullDiskDuringASaveLeavesTheOldFileWhole) {
+    test::TempHive hive;
+    FileHiveRegistry reg = hive.Open();
+    const HKEY key = test::CreateKey(reg, "Software\\Quill");
+    ASSERT_EQ(test::SetValue(reg, key, "Old", REG_BINARY, test::ByteVector(1000, 0x11)), ERROR_SUCCESS);
+    const std::string before = test::ReadFile(hive.file);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const rlimit fileSize{before.size() + 64, before.size() + 64};
+        ::signal(SIGXFSZ, SIG_IGN);
+        ::_exit(::setrlimit(RLIMIT_FSIZE, &fileSize) != 0 ? 1
+                : test::SetValue(reg, key, "New", REG_BINARY, test::ByteVector(16384, 0x5A)) !=
+                        ERROR_CANTWRITE
+                    ? 2
+                : reg.LastError().find(std::strerror(EFBIG)) == std::string::npos            ? 3
+                : test::ReadFile(hive.file) != before || !Leftovers(hive.dir.Path()).empty() ? 4
+                : test::QueryValue(reg, key, "New").code != ERROR_FILE_NOT_FOUND             ? 5
+                : test::SetValue(reg, key, "Fits", REG_DWORD, Dword(1)) != ERROR_SUCCESS     ? 6
+                                                                                             : 0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_EQ(status, 0) << "the check that failed: " << WEXITSTATUS(status);
+    FileHiveRegistry fresh = hive.Open();
+    const HKEY freshKey = test::OpenKey(fresh, "Software\\Quill");
+    EXPECT_EQ(test::QueryValue(fresh, freshKey, "Fits").data, Dword(1));
+    EXPECT_EQ(test::QueryValue(fresh, freshKey, "New").code, ERROR_FILE_NOT_FOUND);
 }
 
 // The state a writer saves: a counter and a block whose bytes follow from it, so that a file
@@ -363,12 +353,94 @@ TEST_P(KilledWriters, LeaveTheOldOrTheNewFile) {
         last = counter;
     }
     // A later save clears what the killed writers left behind.
+    test::WriteFile(hive.file + ".tmp-abc123", "torn");
     FileHiveRegistry reg(hive.file, "");
     ASSERT_EQ(test::SetValue(reg, HKEY_LOCAL_MACHINE, "Done", REG_DWORD, Dword(1)), ERROR_SUCCESS);
     EXPECT_TRUE(Leftovers(hive.dir.Path()).empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(HiveSafety, KilledWriters, testing::Bool());
+
+// Two programs save while a third edits the file the way a careful editor does (under the
+// hive's lock, replacing the file whole), and a fourth keeps reading it. Every read finds a
+// whole file, and every change of all three writers is in the file at the end.
+TEST(HiveSafety, WritersAndAnEditorAtOnceNeverTearTheFileNorLoseChanges) {
+    test::TempHive hive;
+    {
+        FileHiveRegistry reg(hive.file, "");
+        test::CreateKey(reg, "Software\\Shared");
+    }
+    constexpr int kWrites = 40;
+    std::vector<pid_t> children;
+    for (int writer = 0; writer < 2; ++writer) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            FileHiveRegistry reg(hive.file, "");
+            HKEY key = 0;
+            if (reg.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Shared", 0, KEY_ALL_ACCESS, &key) != 0) {
+                ::_exit(2);
+            }
+            for (int i = 0; i < kWrites; ++i) {
+                const std::string name = "W" + std::to_string(writer) + "_" + std::to_string(i);
+                if (test::SetValue(reg, key, name, REG_DWORD, Dword(static_cast<DWORD>(i))) !=
+                    ERROR_SUCCESS) {
+                    ::_exit(3);
+                }
+            }
+            ::_exit(0);
+        }
+        children.push_back(child);
+    }
+    const pid_t editor = ::fork();
+    ASSERT_GE(editor, 0);
+    if (editor == 0) {
+        for (int i = 0; i < kWrites; ++i) {
+            FileLock lock(hive.file + ".lock");
+            if (!lock.Held()) {
+                ::_exit(4);
+            }
+            const std::string text = test::ReadFile(hive.file) +
+                                     "\n[HKEY_LOCAL_MACHINE\\Software\\Shared]\n\"E_" + std::to_string(i) +
+                                     "\"=dword:00000001\n";
+            const std::string temp = hive.dir.File("edited");
+            test::WriteFile(temp, text);
+            if (::rename(temp.c_str(), hive.file.c_str()) != 0) {
+                ::_exit(5);
+            }
+        }
+        ::_exit(0);
+    }
+    children.push_back(editor);
+
+    int reads = 0;
+    int torn = 0;
+    std::string firstTorn;
+    for (std::size_t running = children.size(); running > 0;) {
+        RegFormatError error;
+        const std::string text = test::ReadFile(hive.file);
+        ++reads;
+        if (!RegFormat::Read(text, "HKEY_LOCAL_MACHINE", error)) {
+            if (torn++ == 0) {
+                firstTorn = "line " + std::to_string(error.line) + ": " + error.reason;
+            }
+        }
+        int status = 0;
+        while (running > 0 && ::waitpid(-1, &status, WNOHANG) > 0) {
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+            --running;
+        }
+    }
+    EXPECT_EQ(torn, 0) << "of " << reads << " reads; the first: " << firstTorn;
+
+    FileHiveRegistry reg(hive.file, "");
+    const HKEY key = test::OpenKey(reg, "Software\\Shared");
+    for (int i = 0; i < kWrites; ++i) {
+        for (const std::string name : {"W0_", "W1_", "E_"}) {
+            EXPECT_EQ(test::QueryValue(reg, key, name + std::to_string(i)).code, ERROR_SUCCESS) << name << i;
+        }
+    }
+}
 
 }  // namespace
 }  // namespace qm

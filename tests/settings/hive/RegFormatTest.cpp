@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "HiveTestSupport.h"
 #include "SettingsTree.h"
+#include "support/HiveTest.h"
 
 namespace qm {
 namespace {

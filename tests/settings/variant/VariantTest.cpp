@@ -3,20 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <functional>
 
-#include "diag/RaisedError.h"
+#include "support/Raised.h"
 
 namespace qm {
 namespace {
 
-std::int32_t ErrorOf(const std::function<void()>& conversion) {
-    try {
-        conversion();
-    } catch (const RaisedError& error) {
-        return error.Number();
-    }
-    return 0;
+template <class Call>
+std::int32_t ErrorOf(Call&& conversion) {
+    return test::RaisedBy(conversion).number;
 }
 
 TEST(Variant, EmptyNullAndMissingStayApart) {
@@ -42,54 +37,55 @@ TEST(Variant, EmptyNullAndMissingStayApart) {
     EXPECT_EQ(ErrorOf([&] { missing.ToLong(); }), err::TypeMismatch);
 }
 
-TEST(Variant, TextToNumber) {
-    EXPECT_EQ(Variant("5").ToInteger(), 5);
-    EXPECT_EQ(Variant(" -17 ").ToLong(), -17);
-    EXPECT_EQ(Variant("2400").ToLong(), 2400);
-    EXPECT_EQ(Variant("&HFF").ToLong(), 255);
-    EXPECT_EQ(Variant("&hff").ToInteger(), 255);
-    EXPECT_EQ(Variant("&O17").ToInteger(), 15);
-    EXPECT_EQ(Variant("1E3").ToLong(), 1000);
-    EXPECT_FLOAT_EQ(Variant("2.5").ToSingle(), 2.5f);
-    EXPECT_FLOAT_EQ(Variant(".5").ToSingle(), 0.5f);
-
+// Texts and floats to whole numbers: hexadecimal and octal forms, exponents, halves rounded to
+// even; what does not fit overflows.
+TEST(Variant, ToWholeNumber) {
+    const struct {
+        Variant value;
+        std::int32_t number;  // as a Long
+        std::int32_t error;   // 0: converts
+    } cases[] = {
+        {Variant("5"), 5, 0},
+        {Variant(" -17 "), -17, 0},
+        {Variant("&HFF"), 255, 0},
+        {Variant("&hff"), 255, 0},
+        {Variant("&O17"), 15, 0},
+        {Variant("1E3"), 1000, 0},
+        {Variant(2.5f), 2, 0},
+        {Variant(3.5f), 4, 0},
+        {Variant(-2.5f), -2, 0},
+        {Variant(-3.5f), -4, 0},
+        {Variant(2.6f), 3, 0},
+        {Variant("0.5"), 0, 0},
+        {Variant("1.5"), 2, 0},
+        {Variant("-2147483648"), INT32_MIN, 0},
+        {Variant("2147483648"), 0, err::Overflow},
+        {Variant(3e9f), 0, err::Overflow},
+        {Variant("1e400"), 0, err::Overflow},
+        {Variant("&H123456789"), 0, err::Overflow},
+        {Variant(std::string("1\0002", 3)), 0, err::TypeMismatch},  // a multi-string is no number
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value.ToText());
+        EXPECT_EQ(ErrorOf([&] { EXPECT_EQ(c.value.ToLong(), c.number); }), c.error);
+    }
     for (const char* bad : {"", " ", "abc", "5x", "1,5", "&H", "&Hzz", "--1", "1e", "."}) {
         EXPECT_EQ(ErrorOf([&] { Variant(bad).ToInteger(); }), err::TypeMismatch) << '"' << bad << '"';
     }
-    // The separators of a multi-string make it no number either.
-    EXPECT_EQ(ErrorOf([] { Variant(std::string("1\0002", 3)).ToLong(); }), err::TypeMismatch);
-}
-
-TEST(Variant, WholeNumbersRoundHalfToEven) {
-    EXPECT_EQ(Variant(2.5f).ToLong(), 2);
-    EXPECT_EQ(Variant(3.5f).ToLong(), 4);
-    EXPECT_EQ(Variant(-2.5f).ToLong(), -2);
-    EXPECT_EQ(Variant(-3.5f).ToInteger(), -4);
-    EXPECT_EQ(Variant(2.6f).ToInteger(), 3);
-    EXPECT_EQ(Variant(2.4f).ToInteger(), 2);
-    EXPECT_EQ(Variant("0.5").ToInteger(), 0);
-    EXPECT_EQ(Variant("1.5").ToInteger(), 2);
-}
-
-TEST(Variant, OutOfRangeOverflows) {
-    EXPECT_EQ(Variant(std::int32_t{32767}).ToInteger(), 32767);
+    // Integers are 16 bits; 32767.5 rounds to the even 32768, out of range.
     EXPECT_EQ(Variant(std::int32_t{-32768}).ToInteger(), -32768);
-    EXPECT_EQ(ErrorOf([] { Variant(std::int32_t{32768}).ToInteger(); }), err::Overflow);
-    EXPECT_EQ(ErrorOf([] { Variant(std::int32_t{-32769}).ToInteger(); }), err::Overflow);
-    EXPECT_EQ(ErrorOf([] { Variant("40000").ToInteger(); }), err::Overflow);
-    // 32767.5 rounds to the even 32768, out of range.
-    EXPECT_EQ(ErrorOf([] { Variant("32767.5").ToInteger(); }), err::Overflow);
-    EXPECT_EQ(ErrorOf([] { Variant("2147483648").ToLong(); }), err::Overflow);
-    EXPECT_EQ(Variant("-2147483648").ToLong(), INT32_MIN);
-    EXPECT_EQ(ErrorOf([] { Variant(3e9f).ToLong(); }), err::Overflow);
-    EXPECT_EQ(ErrorOf([] { Variant("1e39").ToSingle(); }), err::Overflow);
-    EXPECT_EQ(ErrorOf([] { Variant("1e400").ToLong(); }), err::Overflow);
-    EXPECT_FLOAT_EQ(Variant("1e-50").ToSingle(), 0.0f);
-    // A wide hexadecimal number overflows too.
-    EXPECT_EQ(ErrorOf([] { Variant("&H123456789").ToLong(); }), err::Overflow);
+    EXPECT_EQ(Variant(-3.5f).ToInteger(), -4);
+    for (const Variant& wide : {Variant(std::int32_t{32768}), Variant(std::int32_t{-32769}), Variant("40000"),
+                                Variant("32767.5")}) {
+        EXPECT_EQ(ErrorOf([&] { wide.ToInteger(); }), err::Overflow) << wide.ToText();
+    }
 }
 
-TEST(Variant, NumberToText) {
+TEST(Variant, SinglesAndText) {
+    EXPECT_FLOAT_EQ(Variant("2.5").ToSingle(), 2.5f);
+    EXPECT_FLOAT_EQ(Variant(".5").ToSingle(), 0.5f);
+    EXPECT_FLOAT_EQ(Variant("1e-50").ToSingle(), 0.0f);
+    EXPECT_EQ(ErrorOf([] { Variant("1e39").ToSingle(); }), err::Overflow);
     EXPECT_EQ(Variant(std::int16_t{-5}).ToText(), "-5");
     EXPECT_EQ(Variant(std::int32_t{2400}).ToText(), "2400");
     EXPECT_EQ(Variant(2.5f).ToText(), "2.5");

@@ -97,12 +97,6 @@ std::int32_t RecordingInjector::GetSystemMetrics(std::int32_t index) {
     }
 }
 
-void RecordingInjector::SetScreenSize(std::int32_t width, std::int32_t height) {
-    width_ = width;
-    height_ = height;
-    position_ = Clamp(position_.x, position_.y);
-}
-
 void RecordingInjector::SetKeyScan(char character, std::int16_t answer) {
     layout_[static_cast<unsigned char>(character)] = answer;
 }

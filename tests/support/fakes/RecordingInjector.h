@@ -34,7 +34,6 @@ public:
 
     // The desktop.
     void SetCursorPos(Point position) { position_ = Clamp(position.x, position.y); }
-    void SetScreenSize(std::int32_t width, std::int32_t height);
     // Changes the layout's answer for one character (-1: no key).
     void SetKeyScan(char character, std::int16_t answer);
     // The answer of the built-in US layout.

@@ -1,0 +1,450 @@
+// The settings as the program reads and writes them (clsRegistry, clsSettings, modSettings), on
+// the real file store.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+
+#include "SettingsTree.h"
+#include "diag/ProgramFolder.h"
+#include "diag/RaisedError.h"
+#include "settings/SettingsRecord.h"
+#include "settings/clsRegistry.h"
+#include "settings/clsSettings.h"
+#include "settings/modSettings.h"
+#include "support/HiveTest.h"
+#include "support/TraceCapture.h"
+
+namespace qm {
+namespace {
+
+using test::Dword;
+using test::Sz;
+using test::Value;
+
+std::string Joined(const std::vector<std::string>& items) {
+    std::string text;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        text += (i == 0 ? "" : ",") + items[i];
+    }
+    return text;
+}
+
+// Every setting of a record, in load order, as text: one comparison shows each that differs.
+std::string Record(const SettingsRecord& record) {
+    std::vector<std::string> values;
+    for (const layout::Setting& setting : layout::Settings()) {
+        values.push_back(layout::Value(setting, record).ToText());
+    }
+    return Joined(values);
+}
+
+class Settings : public test::HiveTest {
+protected:
+    clsSettings Cls() {
+        clsSettings settings(hive_);
+        settings.RegistryHive(HKEY_LOCAL_MACHINE);
+        settings.RegistryBaseKey(layout::kBaseKey);
+        return settings;
+    }
+    void PutCodes() {
+        for (const SettingsTree::DefaultCode& code : SettingsTree::DefaultCodes()) {
+            Put(Base(code.key), code.valueName, REG_DWORD, Dword(static_cast<DWORD>(code.code)));
+        }
+    }
+    void InstallTree() { ASSERT_TRUE(SettingsTree::EnsureTree(hive_).Ok()); }
+
+    test::TraceCapture trace_;
+    SettingsRecord record_;
+    modSettings settings_{record_, hive_};
+};
+
+TEST_F(Settings, SettingFoundDefaultTakenOrMissing) {
+    Put(Base("Mouse\\Movement"), "N_ASCII", REG_DWORD, Dword(7));
+    Put(Base("Mouse\\Movement"), "MovementIncrementX", REG_SZ, Sz("5"));
+    clsSettings settings = Cls();
+
+    EXPECT_EQ(settings.GetRegistrySetting("Mouse\\Movement", "N_ASCII"), Variant(std::int32_t{7}));
+    EXPECT_TRUE(trace_.Contains(
+        "clsSettings.GetRegistrySetting:: Value found for KeyName - Mouse\\Movement\\N_ASCII = 7"));
+    // A text "5" comes back as text; the caller's conversion makes it the number.
+    EXPECT_EQ(settings.GetRegistrySetting("Mouse\\Movement", "MovementIncrementX", std::int16_t{2}),
+              Variant("5"));
+
+    trace_.Clear();
+    EXPECT_EQ(settings.GetRegistrySetting("Mouse\\Movement", "BouncyMouseAngle", std::int16_t{90}),
+              Variant(std::int16_t{90}));
+    EXPECT_EQ(trace_.Reports(), (std::vector<std::string>{
+                                    "clsSettings.GetRegistrySetting:Method Entry: ",
+                                    "clsRegistry.GetValue:Method Entry: ",
+                                    "clsRegistry.GetValue:: Could not open Value - Error was : 2",
+                                    "clsRegistry.GetValue:#Method Exit Error#: ",
+                                    "clsSettings.GetRegistrySetting:: Default Value taken for KeyName - "
+                                    "Mouse\\Movement\\BouncyMouseAngle",
+                                    "clsSettings.GetRegistrySetting:Method Exit: ",
+                                }));
+
+    // No default: null, after the error report and without the exit report.
+    trace_.Clear();
+    EXPECT_TRUE(settings.GetRegistrySetting("Mouse\\Movement", "E_ASCII").IsNull());
+    EXPECT_EQ(
+        trace_.Reports().back(),
+        "clsSettings.GetRegistrySetting:#Method Exit Error#: -2147220504:clsSettings.GetRegistrySetting:"
+        "No Default Value specified for missing Registry Setting : Mouse\\Movement\\E_ASCII");
+
+    trace_.Clear();
+    EXPECT_EQ(settings.GetRegistrySetting("Emulation", "ASCIISequence", std::int16_t{0}),
+              Variant(std::int16_t{0}));
+    EXPECT_TRUE(trace_.Contains("clsRegistry.GetValue:: Could not open key - Error was : 2"));
+}
+
+TEST_F(Settings, ProbeLimitAndEmptyTexts) {
+    const std::string key = Base("Ports\\LastPort");
+    Put(key, "Long", REG_SZ, Sz(std::string(300, 'x')));
+    Put(key, "Fits", REG_SZ, Sz(std::string(254, 'y')));  // 255 bytes with its NUL
+    Put(key, "Empty", REG_SZ, Sz(""));
+    Put(key, "NoNul", REG_SZ, {});
+    clsSettings settings = Cls();
+    clsRegistry registry(hive_);
+
+    // 300 characters do not fit the probe: handled as absent.
+    EXPECT_EQ(settings.GetRegistrySetting("Ports\\LastPort", "Long", "None"), Variant("None"));
+    EXPECT_TRUE(trace_.Contains("clsRegistry.GetValue:: Could not open Value - Error was : 234"));
+    EXPECT_FALSE(registry.ValueNameExists(HKEY_LOCAL_MACHINE, key, "Long"));
+    EXPECT_TRUE(registry.ValueNameExists(HKEY_LOCAL_MACHINE, key, "Fits"));
+    EXPECT_EQ(registry.getValue(HKEY_LOCAL_MACHINE, key, "Fits"), Variant(std::string(254, 'y')));
+
+    // A stored empty text is a value: no default replaces it.
+    trace_.Clear();
+    EXPECT_EQ(settings.GetRegistrySetting("Ports\\LastPort", "Empty", "None"), Variant(""));
+    EXPECT_FALSE(trace_.Contains("Default Value taken"));
+
+    // A text without even its NUL cannot be read; the error is trapped and reported.
+    EXPECT_TRUE(registry.getValue(HKEY_LOCAL_MACHINE, key, "NoNul").IsEmpty());
+    EXPECT_TRUE(trace_.Contains("clsRegistry.GetValue:: Error : 5 : Invalid procedure call or argument"));
+}
+
+// Each type written from a Variant as stored, and read back: binary as text both ways, floats
+// rounded half to even into a DWORD, big-endian most significant byte first; a value that does
+// not convert writes nothing.
+TEST_F(Settings, ValueTypesReadAndWritten) {
+    const std::string key = Base("Values");
+    MakeKey(key);
+    clsRegistry registry(hive_);
+    const HKEY hklm = HKEY_LOCAL_MACHINE;
+    const struct {
+        const char* name;
+        Variant written;
+        DWORD type;
+        test::Read stored;
+        Variant read;
+    } cases[] = {
+        {"Blob", "0A,ff", REG_BINARY, Value(REG_BINARY, {0x0A, 0xFF}), "0A,FF"},
+        {"Half", 2.5f, REG_DWORD, Value(REG_DWORD, Dword(2)), std::int32_t{2}},
+        {"Half", 3.5f, REG_DWORD, Value(REG_DWORD, Dword(4)), std::int32_t{4}},
+        {"Negative", std::int16_t{-2}, REG_DWORD, Value(REG_DWORD, Dword(0xFFFFFFFEu)), std::int32_t{-2}},
+        {"Big", std::int32_t{0x01020304}, REG_DWORD_BIG_ENDIAN, Value(REG_DWORD_BIG_ENDIAN, {1, 2, 3, 4}),
+         std::int32_t{0x01020304}},
+        {"Port", "COM3:", REG_SZ, Value(REG_SZ, Sz("COM3:")), "COM3:"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_TRUE(registry.setValue(hklm, key, c.name, c.written, c.type)) << c.name;
+        EXPECT_EQ(Stored(key, c.name), c.stored) << c.name;
+        EXPECT_EQ(registry.getValue(hklm, key, c.name), c.read) << c.name;
+    }
+    EXPECT_TRUE(trace_.Contains("clsRegistry.GetValue:: Type is REG_BINARY"));
+    for (const auto& [bad, type] : std::vector<std::pair<Variant, DWORD>>{{"0B,zz", REG_BINARY},
+                                                                          {"", REG_BINARY},
+                                                                          {"100", REG_BINARY},
+                                                                          {"fast", REG_DWORD},
+                                                                          {Variant::Null(), REG_SZ}}) {
+        EXPECT_FALSE(registry.setValue(hklm, key, "Blob", bad, type)) << bad.ToText();
+    }
+    EXPECT_EQ(Stored(key, "Blob"), Value(REG_BINARY, {0x0A, 0xFF}));
+
+    // Stored big-endian is read without the trace of its value; expandable texts come back
+    // expanded, traced as stored; a multi-string keeps the NULs between its strings.
+    Put(key, "BigStored", REG_DWORD_BIG_ENDIAN, {0, 0, 1, 0x2C});
+    trace_.Clear();
+    EXPECT_EQ(registry.getValue(hklm, key, "BigStored"), Variant(std::int32_t{300}));
+    EXPECT_FALSE(trace_.Contains("Value is"));
+    ::setenv("QM_SETTINGS_TEST_FOLDER", "/opt/quill", 1);
+    Put(key, "Path", REG_EXPAND_SZ, Sz("%QM_SETTINGS_TEST_FOLDER%/log"));
+    EXPECT_EQ(registry.getValue(hklm, key, "Path"), Variant("/opt/quill/log"));
+    EXPECT_TRUE(trace_.Contains("Value is %QM_SETTINGS_TEST_FOLDER%/log"));
+    Put(key, "Multi", REG_MULTI_SZ, {'a', 0, 'b', 0, 0});
+    EXPECT_EQ(registry.getValue(hklm, key, "Multi"), Variant(std::string("a\0b\0", 4)));
+    EXPECT_EQ(registry.getValueNameType(hklm, key, "Big"), REG_DWORD_BIG_ENDIAN);
+    EXPECT_EQ(registry.getValueNameType(hklm, key, "Nothing"), REG_NONE);
+}
+
+TEST_F(Settings, WritesAndDeletesNeverCreateKeys) {
+    clsSettings settings = Cls();
+    EXPECT_FALSE(settings.SetRegistrySetting("Emulation", "ASCIISequence", std::int16_t{1}, REG_DWORD));
+    EXPECT_FALSE(KeyExists(Base()));
+    EXPECT_TRUE(trace_.Contains("clsSettings.SetRegistrySetting:Method Exit: "));
+
+    Put(Base("Ports\\Devices"), "COM7:", REG_SZ, Sz("/dev/ttyUSB0"));
+    EXPECT_TRUE(settings.DeleteRegistrySetting("Ports\\Devices", "COM7:"));
+    EXPECT_EQ(Stored(Base("Ports\\Devices"), "COM7:").code, ERROR_FILE_NOT_FOUND);
+    EXPECT_TRUE(settings.DeleteRegistrySetting("Ports\\Devices", "COM7:")) << "not there: still done";
+    EXPECT_TRUE(settings.DeleteRegistrySetting("No\\Such\\Key", "COM7:"));
+    EXPECT_FALSE(KeyExists(Base("No")));
+}
+
+TEST_F(Settings, EnumerationStopsAtTheFirstValueTooLong) {
+    const std::string key = Base("Enum");
+    Put(key, "First", REG_DWORD, Dword(1));
+    Put(key, "Second", REG_SZ, Sz("two"));
+    Put(key, "Long", REG_SZ, Sz(std::string(300, 'z')));
+    Put(key, "Third", REG_BINARY, {1, 2});
+    MakeKey(key + "\\B");
+    MakeKey(key + "\\A");
+    clsRegistry registry(hive_);
+
+    clsRegistry::ValueTable table{{"stale", Variant("x")}};
+    std::int32_t size = -1;
+    EXPECT_TRUE(registry.enumValues(table, size, HKEY_LOCAL_MACHINE, key));
+    EXPECT_EQ(size, 2);
+    EXPECT_EQ(table,
+              (clsRegistry::ValueTable{{"First", Variant(std::int32_t{1})}, {"Second", Variant("two")}}));
+    EXPECT_FALSE(registry.enumValues(table, size, HKEY_LOCAL_MACHINE, key + "\\Missing"));
+    EXPECT_EQ(size, 0);
+    EXPECT_TRUE(table.empty());
+
+    EXPECT_EQ(registry.enumSubKeys(HKEY_LOCAL_MACHINE, key), (std::vector<std::string>{"A", "B"}));
+    EXPECT_TRUE(registry.enumSubKeys(HKEY_LOCAL_MACHINE, key + "\\Missing").empty());
+}
+
+TEST_F(Settings, AFailedCloseLosesTheReadAndEveryKeyIsClosed) {
+    const std::string key = Base("Mouse\\Movement");
+    Put(key, "N_ASCII", REG_DWORD, Dword(1));
+    test::FaultyRegistry faulty(hive_);
+    clsRegistry registry(faulty);
+
+    faulty.failClose = ERROR_INVALID_HANDLE;
+    EXPECT_TRUE(registry.getValue(HKEY_LOCAL_MACHINE, key, "N_ASCII").IsEmpty());
+    EXPECT_TRUE(trace_.Contains("clsRegistry.GetValue:: Could not Close Key - Error was : 6"));
+    EXPECT_FALSE(registry.setValue(HKEY_LOCAL_MACHINE, key, "N_ASCII", std::int16_t{2}, REG_DWORD));
+    EXPECT_FALSE(registry.SubKeyExists(HKEY_LOCAL_MACHINE, key));
+    EXPECT_TRUE(registry.enumSubKeys(HKEY_LOCAL_MACHINE, Base("Mouse")).empty());
+
+    // Every path out closes what it opened: failed reads, failed conversions, failed writes.
+    faulty.failClose = ERROR_SUCCESS;
+    registry.getValue(HKEY_LOCAL_MACHINE, key, "Missing");
+    registry.setValue(HKEY_LOCAL_MACHINE, key, "Bad", "0A,zz", REG_BINARY);
+    registry.setValue(HKEY_LOCAL_MACHINE, key, "Bad", "fast", REG_DWORD);
+    faulty.failSetValue["N_ASCII"] = ERROR_ACCESS_DENIED;
+    EXPECT_FALSE(registry.setValue(HKEY_LOCAL_MACHINE, key, "N_ASCII", std::int16_t{3}, REG_DWORD));
+    registry.deleteValueName(HKEY_LOCAL_MACHINE, key, "Missing");
+    clsRegistry::ValueTable table;
+    std::int32_t size = 0;
+    registry.enumValues(table, size, HKEY_LOCAL_MACHINE, key);
+    EXPECT_GT(faulty.opened, 0);
+    EXPECT_EQ(faulty.opened, faulty.closed);
+    // The write before the failed close went through; the one refused did not.
+    EXPECT_EQ(Stored(key, "N_ASCII"), Value(REG_DWORD, Dword(2)));
+}
+
+TEST_F(Settings, EmptyRegistryStopsAtTheFirstCode) {
+    EXPECT_FALSE(settings_.GetSettings());
+    // Everything before N_ASCII took its default, and nothing after it was read.
+    EXPECT_EQ(Record(record_),
+              "0,1.00,0,0,2,2,2,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,,,,,0,0,-1,-1,-1,-1,-1,-1,-1,-1,0,0,0,0");
+    const std::vector<std::string> reports = trace_.Reports();
+    ASSERT_GE(reports.size(), 2u);
+    EXPECT_EQ(
+        reports[reports.size() - 2],
+        "clsSettings.GetRegistrySetting:#Method Exit Error#: -2147220504:clsSettings.GetRegistrySetting:"
+        "No Default Value specified for missing Registry Setting : Mouse\\Movement\\N_ASCII");
+    EXPECT_EQ(reports.back(), "modSettings.GetSettings:#Method Exit Error#: Invalid use of Null");
+    EXPECT_EQ(std::count_if(
+                  reports.begin(), reports.end(),
+                  [](const std::string& r) { return r.find("Default Value taken") != std::string::npos; }),
+              7);
+}
+
+TEST_F(Settings, CodesAloneLoadWithEveryDefault) {
+    PutCodes();
+    Put(Base("Mouse\\Movement"), "E_ASCII", REG_SZ, Sz("5"));  // a text that is a number loads as one
+    ASSERT_TRUE(settings_.GetSettings());
+    EXPECT_EQ(Record(record_),
+              "0,1.00,0,0,2,2,2,1,5,3,4,5,6,7,11,12,0,90,14,15,16,18,0,2400,8,None,None,None,COM1:,1,0,-1,-1,"
+              "-1,-1,-1,-1,-1,-1,0,4,1000,1");
+}
+
+// Values a hand edit or another program could leave: a code that is no number stops the load
+// with the conversion's error and reads nothing after it; a text too long for the settings'
+// buffer counts as absent and takes its default.
+TEST_F(Settings, WrongTypesAndOverlongTextsLoadOrFailCleanly) {
+    const struct {
+        const char* what;
+        DWORD type;
+        test::ByteVector data;
+        const char* error;
+    } broken[] = {
+        {"binary", REG_BINARY, {0x01, 0x00}, "Type mismatch"},
+        {"multi-string", REG_MULTI_SZ, {'1', 0, '2', 0, 0}, "Type mismatch"},
+        {"text that is no number", REG_SZ, Sz("north"), "Type mismatch"},
+        {"number too large", REG_SZ, Sz("99999"), "Overflow"},
+        {"dword too large", REG_DWORD, Dword(0x10000), "Overflow"},
+    };
+    InstallTree();
+    for (const auto& c : broken) {
+        SCOPED_TRACE(c.what);
+        Put(Base("Mouse\\Movement"), "S_ASCII", c.type, c.data);
+        Put(Base("Emulation"), "ASCIISequence", REG_DWORD, Dword(1));
+        trace_.Clear();
+        SettingsRecord record;
+        modSettings loader(record, hive_);
+        EXPECT_FALSE(loader.GetSettings());
+        EXPECT_TRUE(trace_.Contains(std::string("modSettings.GetSettings:#Method Exit Error#: ") + c.error));
+        EXPECT_EQ(record.N_ASCII(), 1) << "read before the broken value";
+        EXPECT_EQ(record.ASCIISequence(), 0) << "never reached";
+    }
+
+    Put(Base("Mouse\\Movement"), "S_ASCII", REG_DWORD, {7, 0});  // a short dword is still a number
+    Put(Base("Ports\\LastPort"), "PortName", REG_SZ, Sz(std::string(300, 'P')));
+    Put(Base("Version"), "", REG_SZ, Sz(std::string(300, '9')));
+    ASSERT_TRUE(settings_.GetSettings());
+    EXPECT_EQ(record_.S_ASCII(), 7);
+    EXPECT_EQ(record_.PortName(), "COM1:");
+    EXPECT_EQ(record_.StoredVersion(), "1.00");
+    EXPECT_EQ(record_.ASCIISequence(), 1);
+}
+
+TEST_F(Settings, SaveWritesEverythingInOrderAndRoundsHalfToEven) {
+    InstallTree();
+    ASSERT_TRUE(settings_.GetSettings());
+    record_.MovementIncrementX(2.5f);
+    record_.MovementIncrementY(3.5f);
+    record_.MovementDelay(7.0f);
+    record_.PortName("COM7:");
+    record_.StopBits(2);
+    record_.LEFT_SCLICK_ASCII(200);
+
+    test::FaultyRegistry recording(hive_);
+    modSettings saver(record_, recording);
+    saver.ProgramLocation(dir_.Path().string(), "quillmotion");
+    ASSERT_TRUE(saver.SetSettings());
+    EXPECT_EQ(
+        Joined(recording.valuesSet),
+        ",ConnectOnApplicationStartup,RunOnSystemStartup,MovementIncrementX,MovementIncrementY,"
+        "MovementDelay,N_ASCII,E_ASCII,S_ASCII,W_ASCII,NE_ASCII,NW_ASCII,SE_ASCII,SW_ASCII,STOP_ASCII,"
+        "BouncyMouse,BouncyMouseAngle,LEFT_SCLICK_ASCII,LEFT_DCLICK_ASCII,RIGHT_SCLICK_ASCII,"
+        "RIGHT_DCLICK_ASCII,TestPorts,BaudRate,DataBits,FlowControl,Handshaking,Parity,PortName,StopBits,"
+        "ASCIISequence");
+    EXPECT_EQ(recording.opened, recording.closed);
+    EXPECT_EQ(Stored(Base("Mouse\\Movement"), "MovementIncrementX"), Value(REG_DWORD, Dword(2)));
+    EXPECT_EQ(Stored(Base("Ports\\LastPort"), "PortName"), Value(REG_SZ, Sz("COM7:")));
+    EXPECT_EQ(Stored(Base("Version"), ""), Value(REG_SZ, Sz("1.00")));
+
+    SettingsRecord reloaded;
+    modSettings loader(reloaded, hive_);
+    ASSERT_TRUE(loader.GetSettings());
+    EXPECT_EQ(Record(reloaded),
+              "0,1.00,0,0,2,4,7,1,2,3,4,5,6,7,11,12,0,90,200,15,16,18,0,2400,8,None,None,None,COM7:,2,0,-1,-"
+              "1,-1,-1,-1,-1,-1,-1,0,4,1000,1");
+}
+
+TEST_F(Settings, AWriteThatFailsIsReportedAndTheRestAreStillSaved) {
+    // Keys missing: their values are lost, the keys are not created, and the save names them
+    // and the command that adds them.
+    InstallTree();
+    ASSERT_EQ(hive_.RegDeleteKeyA(HKEY_LOCAL_MACHINE, Base("Emulation")), ERROR_SUCCESS);
+    ASSERT_EQ(hive_.RegDeleteKeyA(HKEY_LOCAL_MACHINE, Base("Version")), ERROR_SUCCESS);
+    ASSERT_TRUE(settings_.GetSettings());
+    record_.StopBits(2);
+    record_.ASCIISequence(1);
+    EXPECT_FALSE(settings_.SetSettings());
+    EXPECT_EQ(
+        settings_.LastSaveProblem(),
+        "The settings tree lacks the keys HKEY_LOCAL_MACHINE\\Software\\Tallowmer\\Quillmotion\\Version and "
+        "HKEY_LOCAL_MACHINE\\Software\\Tallowmer\\Quillmotion\\Emulation, which Quillmotion does not create. "
+        "\"quillmotion-settings init\" adds them and changes no value that is already there.");
+    EXPECT_FALSE(KeyExists(Base("Emulation")));
+    EXPECT_EQ(Stored(Base("Ports\\LastPort"), "StopBits"), Value(REG_DWORD, Dword(2)));
+    EXPECT_TRUE(trace_.Contains("modSettings.SetSettings:Method Exit: "));
+
+    // A store that refuses one write: false, and the writes after it still happen.
+    MakeKey(Base("Emulation"));
+    MakeKey(Base("Version"));
+    test::FaultyRegistry faulty(hive_);
+    faulty.failSetValue["MovementDelay"] = ERROR_ACCESS_DENIED;
+    modSettings saver(record_, faulty);
+    record_.DataBits(7);
+    EXPECT_FALSE(saver.SetSettings());
+    EXPECT_EQ(
+        saver.LastSaveProblem(),
+        "HKEY_LOCAL_MACHINE\\Software\\Tallowmer\\Quillmotion\\Mouse\\Movement\\MovementDelay could not be "
+        "saved.");
+    EXPECT_EQ(Stored(Base("Ports\\LastPort"), "DataBits"), Value(REG_DWORD, Dword(7)));
+    EXPECT_EQ(Stored(Base("Emulation"), "ASCIISequence"), Value(REG_DWORD, Dword(1)));
+    faulty.failSetValue.clear();
+    EXPECT_TRUE(saver.SetSettings());
+    EXPECT_EQ(saver.LastSaveProblem(), "");
+}
+
+TEST_F(Settings, RunEntryFollowsRunOnSystemStartup) {
+    EXPECT_EQ(modSettings::RunCommand("/", "quillmotion"), "\"/quillmotion\"");
+    InstallTree();
+    ASSERT_TRUE(settings_.GetSettings());
+    // Unless told otherwise, the entry names the running program.
+    record_.RunOnSystemStartup(1);
+    ASSERT_TRUE(settings_.SetSettings());
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe").filename().string();
+    EXPECT_EQ(Stored(layout::kRunKey, "Quillmotion"),
+              Value(REG_SZ, Sz("\"" + ProgramFolderFile(self) + "\"")));
+
+    // A Linux folder may hold what a command line quotes or expands.
+    const std::string folder = dir_.File("Quill \"Motion\" $HOME\\x");
+    std::filesystem::create_directory(folder);
+    test::WriteFile(folder + "/quillmotion", "");
+    settings_.ProgramLocation(folder, "quillmotion");
+    ASSERT_TRUE(settings_.SetSettings());
+    EXPECT_EQ(Stored(layout::kRunKey, "Quillmotion"), Value(REG_SZ, Sz("\"" + folder + "/quillmotion\"")));
+    EXPECT_EQ(Stored(Base(), "RunOnSystemStartup"), Value(REG_DWORD, Dword(1)));
+    // The entry starts that one program: quoted, with ", $ and \ escaped for the Exec line and the
+    // backslash escaped again for the entry file.
+    const std::string entry = AutostartFolder() + "/Quillmotion.desktop";
+    EXPECT_NE(test::ReadFile(entry).find("Exec=\"" +
+                                         dir_.File(R"(Quill \\"Motion\\" \\$HOME\\\\x/quillmotion")") + "\n"),
+              std::string::npos)
+        << test::ReadFile(entry);
+
+    // Off (and only exactly 1 is on): the value and the entry go; already gone, still a clean save.
+    for (const std::int16_t off : {std::int16_t{0}, std::int16_t{0}, std::int16_t{2}}) {
+        record_.RunOnSystemStartup(off);
+        EXPECT_TRUE(settings_.SetSettings());
+        EXPECT_EQ(Stored(layout::kRunKey, "Quillmotion").code, ERROR_FILE_NOT_FOUND);
+        EXPECT_FALSE(std::filesystem::exists(entry));
+    }
+}
+
+TEST_F(Settings, TracingEnabledIsNeverSaved) {
+    InstallTree();
+    Put(Base(), "TracingEnabled", REG_DWORD, Dword(1));
+    ASSERT_TRUE(settings_.GetSettings());
+    EXPECT_EQ(record_.TracingEnabled(), 1);
+    // Switched off by hand while the program runs: the next save leaves it alone.
+    Put(Base(), "TracingEnabled", REG_DWORD, Dword(0));
+    ASSERT_TRUE(settings_.SetSettings());
+    EXPECT_EQ(Stored(Base(), "TracingEnabled"), Value(REG_DWORD, Dword(0)));
+}
+
+TEST_F(Settings, NarrowingAccessorsOverflowAndKeepTheOldValue) {
+    record_.LEFT_SCLICK_ASCII(65);
+    try {
+        record_.LEFT_SCLICK_ASCII(40000);
+        ADD_FAILURE() << "no overflow";
+    } catch (const RaisedError& error) {
+        EXPECT_EQ(error.Number(), err::Overflow);
+    }
+    EXPECT_EQ(record_.LEFT_SCLICK_ASCII(), 65);
+    EXPECT_THROW(record_.ConnectOnApplicationStartup(-32769), RaisedError);
+    EXPECT_NO_THROW(record_.RIGHT_DCLICK_ASCII(-32768));
+}
+
+}  // namespace
+}  // namespace qm
