@@ -24,6 +24,8 @@ public:
     bool Modify(const std::string& tip) override;
     void Delete() override;
     std::string Tip() const override { return tip_; }
+    // A line shown below the tip in the tooltip alone: the icon's window name stays the state.
+    void SetNote(const std::string& note) { note_ = note; }
 
     QMenu* mnuFile() const { return menu_.get(); }
 
@@ -37,6 +39,7 @@ private:
     bool added_ = false;
     bool tipShowing_ = false;  // a turn of the event loop will show tip_
     std::string tip_;
+    std::string note_;
 };
 
 }  // namespace qm
