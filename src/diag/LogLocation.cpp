@@ -28,7 +28,7 @@ std::string StateLogFile() {
 }
 
 std::string LogFileFor(const std::string& programFolder, const std::string& installedFolder) {
-    const std::string beside = (fs::path(programFolder) / "log.txt").string();
+    std::string beside = (fs::path(programFolder) / "log.txt").string();
 #ifdef _WIN32
     (void)installedFolder;
     return beside;
