@@ -43,6 +43,7 @@ void PrintHelp(std::ostream& out) {
         << "  get KEY VALUE               print the data of one value\n"
         << "  set KEY VALUE TYPE DATA...  write one value into an existing key\n"
         << "  --help                      show this text\n"
+        << "  --version                   show the version\n"
         << "\n"
         << "KEY is relative to the base key: \"\" is the base key itself, \"Mouse\\Movement\" a subkey.\n"
         << "VALUE \"@\" is the key's unnamed value.\n"
@@ -158,6 +159,11 @@ int RunSettingsTool(const std::vector<std::string>& args, std::ostream& out, std
     const std::string& command = args[0];
     if (command == "--help" || command == "-h" || command == "help") {
         PrintHelp(out);
+        return kDone;
+    }
+    if (command == "--version") {
+        out << kProgram << " " << QM_VERSION_MAJOR << "." << QM_VERSION_MINOR << "." << QM_VERSION_PATCH
+            << "\n";
         return kDone;
     }
     const auto expect = [&](std::size_t count, const char* form) -> bool {

@@ -4,6 +4,7 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include "app/CommandLine.h"
 #include "app/Platform.h"
 #include "app/SingleInstance.h"
 #include "app/StartupSequence.h"
@@ -130,6 +131,10 @@ int Program::Run(QApplication& app) {
     startup.SettingsStoreError = [&p] { return p.platform->SettingsStoreProblem(); };
     startup.settings = &p.record;
     startup.GetAvailablePorts = [&p](std::vector<PortListEntry>& rows) { return p.GetAvailablePorts(rows); };
+    if (InWaylandSession()) {
+        startup.sessionNote = kWaylandNote;
+        p.tray.SetNote(kWaylandNote);
+    }
     StartupSequence sequence(window, startup);
     if (!sequence.Form_Load()) {
         return 1;

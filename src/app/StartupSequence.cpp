@@ -28,6 +28,9 @@ bool StartupSequence::Form_Load() {
     modTrace::DeleteLogFile();
     Trace(kFormLoad, TraceEntry, "");
     Trace(kFormLoad, TraceMessage, "Deleting previous log file...");
+    if (!parts_.sessionNote.empty()) {
+        Trace(kFormLoad, TraceMessage, parts_.sessionNote);
+    }
     try {
         window_.ClearReceivedBuffer();
 

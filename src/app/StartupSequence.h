@@ -20,6 +20,8 @@ struct StartupParts {
     const SettingsRecord* settings = nullptr;
     // Fills the list with the system's COM ports and returns their count (modPortAPI).
     std::function<std::int16_t(std::vector<PortListEntry>&)> GetAvailablePorts;
+    // Something the user must know about this session, logged once after the first two lines.
+    std::string sessionNote;
 };
 
 // The main window's load handler: the program's start-up, step by step.

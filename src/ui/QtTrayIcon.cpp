@@ -101,7 +101,7 @@ void QtTrayIcon::Delete() {
 void QtTrayIcon::ShowTip() {
     QString text = FromAnsi(tip_);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    icon_->setToolTip(text);
+    icon_->setToolTip(note_.empty() ? text : text + QStringLiteral("\n\n") + FromAnsi(note_));
     // The icon's own window carries the tip as its name too, so that screen readers and other
     // assistive tools can read the state without hovering.
     for (QWidget* widget : QApplication::topLevelWidgets()) {

@@ -27,6 +27,8 @@ public:
     void Delete() override;
     std::string Tip() const override { return tip_; }
     void ShowButtonHeld(bool held) override;
+    // A line shown below the tip in the tooltip alone: the icon's window name stays the state.
+    void SetNote(const std::string& note) { note_ = note; }
 
     QMenu* mnuFile() const { return menu_.get(); }
 
@@ -43,6 +45,7 @@ private:
     // Shows tip_ a moment after it changed, with whatever changed meanwhile.
     QTimer* tipTimer_ = nullptr;
     std::string tip_;
+    std::string note_;
 };
 
 }  // namespace qm

@@ -23,6 +23,7 @@
 #include "ports/LineSettings.h"
 #include "ports/PortAPI.h"
 #include "ports/SerialControl.h"
+#include "ports/SerialErrors.h"
 #include "ports/XonXoff.h"
 #include "road/Road.h"
 #include "settings/SettingsRecord.h"
@@ -559,7 +560,16 @@ bool frmSerial::OpenPort() {
             serial.SetHandshaking(cboHandshaking->currentData().toInt());
             Trace(kOpenPort, TraceMessage,
                   "Opening Port " + parts_.settings->PortName() + " - " + "with settings : " + settings);
-            serial.SetPortOpen(true);
+            try {
+                serial.SetPortOpen(true);
+            } catch (const RaisedError& error) {
+                // The device itself refused: what it said (and what to do about a refused
+                // permission) is worth the user's reading.
+                if (error.Number() == comBadComm) {
+                    openProblem_ = error.Description();
+                }
+                throw;
+            }
         }
         return true;
     });
@@ -571,8 +581,10 @@ void frmSerial::SetConnectedButtons(bool connected) {
 }
 
 void frmSerial::cmdOpenPort_Click() {
+    openProblem_.clear();
     if (!OpenPort()) {
-        MsgBox(this, QStringLiteral("Could not open specified port"), MsgIcon::Exclamation);
+        const std::string problem = openProblem_.empty() ? std::string() : "\r\n\r\n" + openProblem_;
+        MsgBox(this, FromAnsi("Could not open specified port" + problem), MsgIcon::Exclamation);
     } else {
         SetConnectedButtons(true);
         WarnOfSwallowedCodes();

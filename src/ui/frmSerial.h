@@ -219,6 +219,8 @@ private:
     bool dirty_ = false;
     bool unloaded_ = false;
     bool xonXoffWarned_ = false;
+    // Why the device of the last failed connect would not open, for the user; empty otherwise.
+    std::string openProblem_;
     std::optional<std::string> missingSavedPort_;
     std::vector<PortListEntry> ports_;
 

@@ -6,6 +6,7 @@
 #include "diag/Cp1252.h"
 #include "diag/RaisedError.h"
 #include "diag/Trace.h"
+#include "ports/PermissionAdvice.h"
 #include "ports/SerialErrors.h"
 #include "ports/qt/HangupWatcher.h"
 
@@ -167,8 +168,11 @@ void QtSerialControl::Open() {
         const QScopedValueRollback<bool> ownCall(ownCall_, true);
         if (!port_.open(QIODevice::ReadWrite)) {
             const std::string why = Ansi(port_.errorString());
+            const bool refused = port_.error() == QSerialPort::PermissionError;
             port_.clearError();
-            Raise(comBadComm, "Could not open " + name + " (" + device + "): " + why);
+            const std::string advice = refused ? PermissionAdvice(device) : std::string();
+            Raise(comBadComm, "Could not open " + name + " (" + device + "): " + why +
+                                  (advice.empty() ? "" : "\r\n\r\n" + advice));
         }
     }
     try {
