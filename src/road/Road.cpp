@@ -123,6 +123,14 @@ void Road::StopReconnecting() {
 
 void Road::TryReconnect() {
     SerialControl& serial = *parts_.mscSerial;
+    if (parts_.settings->ReconnectAutomatically() != 1) {
+        Trace(kReconnect, TraceMessage, "No longer waiting: reconnecting is off");
+        StopReconnecting();
+        if (onWaitEnded_) {
+            onWaitEnded_();
+        }
+        return;
+    }
     if (!serial.PortOpen()) {
         try {
             // The control keeps the port and line settings it was opened with.
@@ -135,8 +143,8 @@ void Road::TryReconnect() {
     if (serial.PortOpen()) {
         Trace(kReconnect, TraceMessage, "Port open again");
         StopReconnecting();
-        if (onReconnected_) {
-            onReconnected_();
+        if (onWaitEnded_) {
+            onWaitEnded_();
         }
     }
 }

@@ -73,11 +73,13 @@ public:
 
     // The serial control closed the port itself because its device went away: as PortClosed,
     // and then, while ReconnectAutomatically is 1, the same port is opened again about once a
-    // second, silently, until it opens or the user disconnects (PortClosed).
+    // second, silently, until it opens, the user disconnects (PortClosed) or reconnecting is
+    // turned off.
     void DeviceVanished();
     bool Reconnecting() const { return reconnecting_; }
-    // Told when an attempt has opened the port again.
-    void SetOnReconnected(std::function<void()> onReconnected) { onReconnected_ = std::move(onReconnected); }
+    // Told when the waiting ends by itself: an attempt has opened the port again, or
+    // reconnecting was turned off meanwhile.
+    void SetOnWaitEnded(std::function<void()> onWaitEnded) { onWaitEnded_ = std::move(onWaitEnded); }
 
     // What the tray shows: the left button held by its lock, and the speed level's factor.
     bool LeftButtonLocked() const;
@@ -93,7 +95,7 @@ private:
 
     Parts parts_;
     bool reconnecting_ = false;
-    std::function<void()> onReconnected_;
+    std::function<void()> onWaitEnded_;
     DispatcherView view_;
     MovementEngine::WorkingValuesSource working_;
 

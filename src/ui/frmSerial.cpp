@@ -147,8 +147,8 @@ frmSerial::frmSerial(Parts parts, QWidget* parent) : QWidget(parent), parts_(std
     });
     parts_.mscSerial->SetOnClosedByDevice(
         [this](const std::string& reason) { MscSerial_OnClosedByDevice(reason); });
-    parts_.road->SetOnReconnected([this] {
-        SetConnectedButtons(true);
+    parts_.road->SetOnWaitEnded([this] {
+        SetConnectedButtons(parts_.mscSerial->PortOpen());
         UpdateTrayIconInfo();
     });
 
@@ -163,7 +163,7 @@ frmSerial::~frmSerial() {
     parts_.road->SetView({});
     parts_.road->SetWorkingValues(nullptr);
     parts_.mscSerial->SetOnClosedByDevice(nullptr);
-    parts_.road->SetOnReconnected(nullptr);
+    parts_.road->SetOnWaitEnded(nullptr);
     if (parts_.tray != nullptr) {
         parts_.tray->OnDoubleClick = nullptr;
         parts_.tray->OnExit = nullptr;
