@@ -55,6 +55,12 @@ public:
     const std::string& Display() const { return xvfb_.Display(); }
     Looker& Desktop() { return looker_; }
     PtyPair& Line() { return *line_; }
+    // A new device plugged in under the same path.
+    void ReplaceLine() {
+        auto next = std::make_unique<PtyPair>();
+        next->LinkAt(devicePath_);
+        line_ = std::move(next);
+    }
     // The path the settings map COM7: to: a link to the pseudo-terminal.
     const std::string& DevicePath() const { return devicePath_; }
     const std::string& Hive() const { return hive_; }
