@@ -10,7 +10,6 @@
 #include <tuple>
 #include <vector>
 
-#include "DialogScreenshots.h"
 #include "WindowFixture.h"
 
 using namespace qm;
@@ -47,7 +46,6 @@ private slots:
             QStringList shown;
             QTimer::singleShot(0, [&] {
                 QWidget* dialog = QApplication::activeModalWidget();
-                SaveScreenshot(dialog, dialog->objectName());
                 if (auto* box = dialog->findChild<QLineEdit*>(control)) {
                     box->setText(QString::fromLatin1(typed));
                 } else {

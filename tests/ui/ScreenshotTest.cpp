@@ -13,6 +13,7 @@
 #include "ui/WindowFixture.h"
 #include "ui/frmASCIIValue.h"
 #include "ui/frmAbout.h"
+#include "ui/frmMoreCodes.h"
 #include "ui/frmMouseClickASCIIValue.h"
 #include "ui/frmMouseMovementAdvanced.h"
 #include "ui/frmStartupOptions.h"
@@ -37,6 +38,7 @@ void Save(QWidget* widget, const QString& name) {
 const std::vector<std::pair<const char*, std::function<std::unique_ptr<QWidget>()>>> kDialogs = {
     {"frmAbout", [] { return std::make_unique<frmAbout>(nullptr); }},
     {"frmStartupOptions", [] { return std::make_unique<frmStartupOptions>(); }},
+    {"frmMoreCodes", [] { return std::make_unique<frmMoreCodes>(); }},
     {"frmMouseMovementAdvanced",
      [] {
          auto dialog = std::make_unique<frmMouseMovementAdvanced>();
