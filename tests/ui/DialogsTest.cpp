@@ -17,9 +17,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QtTest>
-#include <cstring>
 #include <functional>
-#include <map>
 
 #include "ports/SerialControl.h"
 #include "support/FakeRegistry.h"
@@ -43,10 +41,6 @@ using qm::test::ScriptedMessageBoxes;
 namespace {
 
 const QString kUnavailable = QStringLiteral("System Information Is Unavailable At This Time");
-
-std::string Text(const char* text) {
-    return std::string(text) + '\0';
-}
 
 const QString kUnequalQuestion = QStringLiteral(
     "X and Y increment values are not the same - this will result in erratic movement behaviour\r\n\r\n"
@@ -212,7 +206,7 @@ private slots:
         // The registry's program comes first; one that will not start is reported.
         started.clear();
         registry.AddValue("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH", REG_SZ,
-                          Text("/opt/msinfo/run"));
+                          std::string("/opt/msinfo/run") + '\0');
         about.StartSysInfo();
         QCOMPARE(started, QStringList{QStringLiteral("/opt/msinfo/run")});
         startWorks = false;
@@ -357,30 +351,22 @@ private slots:
         QCOMPARE(timer->interval(), 25);
         QCOMPARE(open.CursorLeft(), 29);
         QVERIFY(boxes.All().empty());
-    }
-
-    void ADelayOfZeroShowsTheCursorButNeverMovesIt() {
-        Opened open({0, 5, 5, 0, 90});
-        open.Press("cmdTest");
-        QVERIFY(open.CursorShown());
-        QVERIFY(open.dialog.SpeedTestEnabled());
-        QCOMPARE(open.dialog.SpeedTestInterval(), 0);
-        QVERIFY(!Child<QTimer>(&open.dialog, "tmrSpeedTest")->isActive());
-    }
-
-    // Emptied boxes before OK or a test are in BadInputTest; the X increment emptied while a test
-    // runs ends the test, and the user is told why.
-    void XIncrementEmptiedDuringATestEndsIt() {
-        ScriptedMessageBoxes boxes;
-        Opened open({50, 2, 2, 0, 90});
-        open.Press("cmdTest");
-        open.Tick();
+        // The X increment emptied during a test ends it, and the user is told why (emptied boxes
+        // before OK or a test are in BadInputTest).
         open.Box("txtXIncrement")->clear();
         open.Tick();
         QVERIFY(!open.dialog.SpeedTestEnabled());
         QVERIFY(!open.CursorShown());
         QCOMPARE(boxes.Texts(), QStringList{"Please enter a number for X Increment"});
         QVERIFY(open.dialog.isVisible());
+        // A delay of 0 shows the cursor but never moves it.
+        open.Box("txtXIncrement")->setText(QStringLiteral("5"));
+        open.Box("txtMovementDelay")->setText(QStringLiteral("0"));
+        open.Press("cmdTest");
+        QVERIFY(open.CursorShown());
+        QVERIFY(open.dialog.SpeedTestEnabled());
+        QCOMPARE(open.dialog.SpeedTestInterval(), 0);
+        QVERIFY(!timer->isActive());
     }
 
     void BoxesTakeThreeDigitsAndTheSpinsStepWithinTheirLimits() {
