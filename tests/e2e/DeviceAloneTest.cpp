@@ -40,7 +40,6 @@ using Spot = std::pair<int, int>;
 
 // Where the controls the user reaches for sit inside their windows.
 struct Spots {
-    QSize window;
     Spot generalTab, mouseTab, about, exit, baudRate, northEast, apply;
     Spot aboutOK, codeOK, boxOK;
 };
@@ -69,7 +68,6 @@ Spots Measure(const std::string& display) {
     QWidget& window = *f.window;
     f.Show();
     Expose(window);
-    spots.window = window.size();
     auto* tabs = f.Find<QTabWidget>("sstMain");
     const auto tab = [&](int index) {
         const QPoint centre = tabs->tabBar()->mapTo(&window, tabs->tabBar()->tabRect(index).center());
