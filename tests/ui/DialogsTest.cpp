@@ -213,6 +213,15 @@ private slots:
         about.StartSysInfo();
         QCOMPARE(boxes.Texts(), QStringList{kUnavailable});
         qputenv("PATH", path);
+
+        // A number reads as the old code wrote it; a value that is not there empties the text.
+        registry.AddValue("SOFTWARE\\Test", "Number", REG_DWORD, std::string("\x2a\x01\x00\x00", 4));
+        std::string value;
+        QVERIFY(about.GetKeyValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Test", "Number", value));
+        QCOMPARE(value, std::string("&h12A"));
+        QVERIFY(!about.GetKeyValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Test", "Missing", value));
+        QCOMPARE(value, std::string());
+        QCOMPARE(registry.OpenKeys(), std::size_t{0});  // every key opened was closed again
     }
 
     void MovementOkHandsBackOnlyRealChanges_data() {
