@@ -1,6 +1,7 @@
 // The built program end to end, as its user has it: started to the tray and connected, the
-// device moves, stops, types, then goes away in the middle of a movement, and Exit from the tray
-// menu ends the program with the port released and the log complete.
+// device moves, stops, clicks, types, drags, turns the wheels and changes speed, is unplugged in
+// the middle of a movement and plugged in again, and the program ends with the port released
+// and the log complete.
 
 // gtest and the project's headers first: Xlib's None and Status macros would break them.
 #include <gtest/gtest.h>
@@ -11,7 +12,10 @@
 #include "support/gui/LaunchedProgram.h"
 #include "support/gui/XEventRecorder.h"
 
+#include <X11/Xlib.h>
+
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <thread>
 
@@ -30,15 +34,45 @@ bool PointerRests(XEventRecorder& desktop) {
     });
 }
 
+// Codes 20 to 25 lock, middle, wheel up, down, left, right; 26 faster, 28 slower; acceleration
+// to twice the step over 150 ms; a device that comes back is reconnected.
+LaunchOptions MoreCodes() {
+    std::vector<std::tuple<std::string, std::string, unsigned, std::string>> values = {
+        {"Mouse\\Movement", "Acceleration", REG_DWORD, "1"},
+        {"Mouse\\Movement", "AccelerationMaximum", REG_DWORD, "2"},
+        {"Mouse\\Movement", "AccelerationTime", REG_DWORD, "150"}};
+    const char* const names[] = {"LEFT_LOCK",  "MIDDLE_SCLICK", "WHEEL_UP", "WHEEL_DOWN",
+                                 "WHEEL_LEFT", "WHEEL_RIGHT",   "FASTER",   "SLOWER"};
+    for (int i = 0; i < 8; ++i) {
+        values.emplace_back(i < 6 ? "Mouse\\Buttons" : "Mouse\\Movement", std::string(names[i]) + "_ASCII",
+                            REG_DWORD, std::to_string(i < 7 ? 20 + i : 28));
+    }
+    return {.reconnect = true, .values = values};
+}
+
+const std::string kEast = "\x02", kStop = "\x0c", kLock = "\x14", kMiddle = "\x15", kFaster = "\x1a",
+                  kSlower = "\x1c";
+
 }  // namespace
 
-TEST(ProgramEndToEnd, StartsToTheTrayConnectsMovesTypesLosesItsDeviceAndExits) {
+TEST(ProgramEndToEnd, FromTheTrayThroughEveryCodeAndAnUnplugToExit) {
     QM_SKIP_WITHOUT_DESKTOP();
-    LaunchedProgram run;
+    LaunchedProgram run(MoreCodes());
     XEventRecorder desktop(run.Display());
     desktop.WarpPointer(300, 400);
     Looker& looker = run.Desktop();
     run.Start();
+    const auto tipHas = [&](const std::string& text) {
+        return Eventually([&] { return run.TrayTip().find(text) != std::string::npos; });
+    };
+    const auto warpAndClear = [&](int x, int y) {
+        desktop.WarpPointer(x, y);
+        desktop.WaitUntil([] { return false; }, 50ms);
+        desktop.Clear();
+    };
+    const auto buttons = [&](std::size_t count) {
+        return desktop.WaitUntil([&] { return desktop.Events().size() >= count; }, 5s);
+    };
 
     // Started to the tray and connected: the icon says so, and the window is not on screen.
     const std::string connected = "Quillmotion Enabled\nConnected to COM7: at 2400\n";
@@ -47,16 +81,19 @@ TEST(ProgramEndToEnd, StartsToTheTrayConnectsMovesTypesLosesItsDeviceAndExits) {
     const auto icon = looker.FindNamed(connected);
     ASSERT_TRUE(icon.has_value());
     EXPECT_TRUE(looker.Viewable(icon->first));
-    const auto window = looker.FindNamed("Quillmotion : Properties");
-    EXPECT_TRUE(!window || !looker.Viewable(window->first)) << "the Properties window is on screen";
+    const auto windowShown = [&] {
+        const auto window = looker.FindNamed("Quillmotion : Properties");
+        return window && looker.Viewable(window->first);
+    };
+    EXPECT_FALSE(windowShown()) << "the Properties window is on screen";
 
-    // East (code 2): the pointer moves on by itself; Stop (code 12): it comes to rest.
+    // East: the pointer moves on by itself; Stop: it comes to rest.
     const auto start = desktop.Pointer();
-    run.Line().Write(std::string(1, '\x02'));
+    run.Line().Write(kEast);
     EXPECT_TRUE(Eventually([&] { return desktop.Pointer().first > start.first + 40; }))
         << "the pointer did not move east";
     EXPECT_EQ(desktop.Pointer().second, start.second);
-    run.Line().Write(std::string(1, '\x0c'));
+    run.Line().Write(kStop);
     EXPECT_TRUE(PointerRests(desktop)) << "the pointer did not stop";
 
     // A left click where the pointer is, a plain character, and one typed with Shift, into the
@@ -71,28 +108,61 @@ TEST(ProgramEndToEnd, StartsToTheTrayConnectsMovesTypesLosesItsDeviceAndExits) {
     EXPECT_EQ(desktop.Events(), expected);
     EXPECT_TRUE(Eventually([&] { return run.TrayTip() == connected + "5 bytes received"; }))
         << "the tip did not show the count";
-
-    // While connected the line is held.
     const std::vector<std::string> lockDirs = DefaultLockDirs();
     EXPECT_TRUE(LockFileHeld(run.DevicePath(), lockDirs)) << "the open port holds no lock file";
 
-    // Started again (from the menu, say) while it runs: the running copy shows its window and the
-    // new one ends at once, leaving the log, the port and the icon to the first.
-    const std::string logBefore = run.Log();
-    EXPECT_EQ(run.StartCopy()->WaitForExit(10s), std::optional<int>(0)) << "the second copy did not end";
-    EXPECT_NE(looker.WaitShown("Quillmotion : Properties"), 0u) << "the running copy did not show its window";
-    EXPECT_EQ(run.Log().substr(0, logBefore.size()), logBefore) << "the second copy touched the log";
-    EXPECT_TRUE(LockFileHeld(run.DevicePath(), lockDirs));
-    EXPECT_EQ(run.TrayTip(), connected + "5 bytes received");
+    // Lock, East, Stop, lock: a drag; the button stays down through the stop.
+    warpAndClear(100, 400);
+    run.Line().Write(kLock + kEast);
+    ASSERT_TRUE(desktop.WaitUntil([&] { return desktop.Motions().size() > 5; }, 5s));
+    EXPECT_TRUE(tipHas("\nLeft button held down"));
+    run.Line().Write(kStop);
+    desktop.WaitUntil([] { return false; }, 200ms);
+    EXPECT_EQ(desktop.Events(), std::vector<std::string>{"+button1"}) << "let go before the second lock";
+    run.Line().Write(kLock);
+    ASSERT_TRUE(buttons(2));
+    EXPECT_EQ(desktop.Events(), (std::vector<std::string>{"+button1", "-button1"}));
+    EXPECT_TRUE(std::all_of(desktop.Motions().begin(), desktop.Motions().end(), [](const auto& motion) {
+        return (motion.second & Button1Mask) != 0;
+    })) << "a motion of the drag without the left button";
 
-    // The device goes away while the pointer moves: the movement stops, the tip says so, and the
-    // program idles rather than spinning on a dead line.
-    run.Line().Write(std::string(1, '\x02'));
-    const auto moving = desktop.Pointer();
-    ASSERT_TRUE(Eventually([&] { return desktop.Pointer().first > moving.first + 20; }));
+    // A left click while the lock holds the button lets it go first; the wheels one notch each
+    // (up, down, left, right); the middle button.
+    warpAndClear(100, 400);
+    run.Line().Write(kLock + "\x0e\x16\x17\x18\x19" + kMiddle);
+    ASSERT_TRUE(buttons(14));
+    std::string pressed;
+    for (const std::string& event : desktop.Events()) {
+        pressed += event.substr(0, 1) + event.substr(7) + " ";
+    }
+    EXPECT_EQ(pressed, "+1 -1 +1 -1 +4 -4 +5 -5 +6 -6 +7 -7 +2 -2 ");
+
+    // A movement starts at the increments (2) and doubles within the set time; then faster,
+    // faster again and slower three times change the running movement's step.
+    warpAndClear(100, 500);
+    run.Line().Write(kEast);
+    ASSERT_TRUE(desktop.WaitUntil([&] { return !desktop.Motions().empty(); }, 5s));
+    EXPECT_EQ(desktop.Motions().front().first, 2);
+    for (const auto& [codes, step] : std::vector<std::pair<std::string, int>>{
+             {"", 4}, {kFaster, 8}, {kFaster, 16}, {kSlower + kSlower + kSlower, 2}}) {
+        run.Line().Write(codes);
+        desktop.WaitUntil([] { return false; }, 100ms);
+        desktop.Clear();
+        desktop.WaitUntil([&] { return desktop.Motions().size() > 10; }, 5s);
+        EXPECT_EQ(desktop.Motions().back().first, step) << "after " << codes.size() << " codes";
+    }
+    run.Line().Write(kStop);
+    EXPECT_TRUE(tipHas("\nSpeed: half"));
+
+    // Unplugged while the pointer moves with the button locked: the movement stops, the button is
+    // let go, the tip waits for the port, and the program idles.
+    warpAndClear(100, 400);
+    run.Line().Write(kLock + kEast);
+    ASSERT_TRUE(desktop.WaitUntil([&] { return desktop.Motions().size() > 5; }, 5s));
     run.Line().CloseFarEnd();
-    EXPECT_TRUE(Eventually([&] { return run.TrayTip() == "Quillmotion Enabled\nNot Connected"; }))
-        << "the tip did not turn to Not Connected";
+    EXPECT_TRUE(desktop.WaitUntil([&] { return desktop.Events().size() >= 2; }, 5s));
+    EXPECT_EQ(desktop.Events(), (std::vector<std::string>{"+button1", "-button1"}));
+    EXPECT_TRUE(tipHas("\nWaiting for COM7: to come back")) << run.TrayTip();
     EXPECT_TRUE(PointerRests(desktop)) << "the pointer kept moving after the device went away";
     const auto rest = desktop.Pointer();
     ASSERT_TRUE(run.Program().Running()) << "the program ended when its device went away";
@@ -101,25 +171,34 @@ TEST(ProgramEndToEnd, StartsToTheTrayConnectsMovesTypesLosesItsDeviceAndExits) {
     EXPECT_LT(CpuMilliseconds(run.Program().Pid()) - cpuBefore, 100.0) << "CPU time used in one second";
     EXPECT_EQ(desktop.Pointer(), rest) << "the pointer moved again";
 
-    // Exit from the icon's menu ends the program and releases the line.
-    const auto [x, y] = looker.Centre(looker.FindNamed("Quillmotion Enabled\n")->first);
-    ASSERT_EQ(run.Xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 3"), 0);
-    std::optional<int> status;
-    ASSERT_TRUE(Eventually(
-        [&] {
-            run.Xdotool("key e");
-            status = run.Program().WaitForExit(400ms);
-            return status.has_value();
-        },
-        20s))
-        << "Exit from the tray menu did not end the program";
-    EXPECT_EQ(*status, 0);
+    // Plugged in again at the same path: connected within two seconds with no window on screen,
+    // and the device's bytes work again.
+    run.ReplaceLine();
+    const auto plugged = std::chrono::steady_clock::now();
+    ASSERT_TRUE(tipHas("\nConnected to COM7: at 2400\n")) << run.TrayTip();
+    EXPECT_LT(std::chrono::steady_clock::now() - plugged, 2s);
+    EXPECT_FALSE(windowShown()) << "a window came up on reconnecting";
+    warpAndClear(100, 400);
+    run.Line().Write(kMiddle);
+    ASSERT_TRUE(buttons(2));
+    EXPECT_EQ(desktop.Events(), (std::vector<std::string>{"+button2", "-button2"}));
+
+    // Started again (from the menu, say) while it runs: the running copy shows its window and the
+    // new one ends at once, leaving the log, the port and the icon to the first.
+    const std::string logBefore = run.Log();
+    EXPECT_EQ(run.StartCopy()->WaitForExit(10s), std::optional<int>(0)) << "the second copy did not end";
+    EXPECT_NE(looker.WaitShown("Quillmotion : Properties"), 0u) << "the running copy did not show its window";
+    EXPECT_EQ(run.Log().substr(0, logBefore.size()), logBefore) << "the second copy touched the log";
+    EXPECT_TRUE(tipHas(connected));
+
+    // Ended (the ways to end it are the device-alone test's): the line is released, the log is
+    // complete from the load handler to the unload.
+    ::kill(run.Program().Pid(), SIGTERM);
+    EXPECT_EQ(run.Program().WaitForExit(10s), std::optional<int>(0));
     for (const std::string& folder : lockDirs) {
         EXPECT_FALSE(fs::exists(fs::path(folder) / LockFileName(run.DevicePath())))
             << "the port's lock file is left behind in " << folder;
     }
-
-    // The log beside the program: the load handler first, the unload at the end.
     const std::vector<std::string> log = Lines(run.Log());
     ASSERT_GE(log.size(), 3u);
     EXPECT_NE(log[0].find(" : frmSerial.Form_Load:Method Entry: "), std::string::npos) << log[0];

@@ -81,7 +81,6 @@ private slots:
     void commandsCommitOrDiscard();
     void setPropertiesOrderAndFailures();
     void resetAfterBadPortOrBadLineSetting();
-    void baudRateMustBeNumeric();
     void inUsePortCannotBeChosen();
     void openPortAndTrayTip();
     void receivedCharactersReachTheWindow();
@@ -338,36 +337,11 @@ void FrmSerialTest::resetAfterBadPortOrBadLineSetting() {
         QCOMPARE(f.boxes.All().front().icon, MsgIcon::Exclamation);
         QVERIFY(!f.window->isVisible());
     }
-    {  // A saved line setting that is none of its list's items.
-        WindowFixture f(false);
-        f.settings.Parity("Sometimes");
-        QVERIFY(!f.window->Reset());
-        QVERIFY(!f.window->MissingSavedPort());
-        QCOMPARE(f.boxes.Texts(), QStringList{"Could not display Port Settings"});
-        QCOMPARE(f.boxes.All().front().icon, MsgIcon::Critical);
-    }
     {  // A stored stop bits value that means nothing.
         WindowFixture f(false);
         f.settings.StopBits(3);
         QVERIFY(!f.window->ShowPortSettings());
     }
-}
-
-// Bad baud rate texts are in BadInputTest; here, what a refusal goes back to and what a good
-// rate outside the list does.
-void FrmSerialTest::baudRateMustBeNumeric() {
-    WindowFixture f;
-    f.Show();
-    TypeBaudRate(f, "19200");
-    TypeBaudRate(f, "");
-    QCOMPARE(f.boxes.Texts(), QStringList{"Baud Rate must be a numeric value.  Please re-enter"});
-    QCOMPARE(f.boxes.All().front().icon, MsgIcon::Exclamation);
-    QCOMPARE(f.Combo("cboBaudRate")->currentText(), QStringLiteral("2400"));  // the saved rate
-    QCOMPARE(f.State(), QString("closed OpenPort"));
-
-    TypeBaudRate(f, "31250");
-    QVERIFY(f.window->OpenPort());
-    QCOMPARE(f.serial.Settings(), std::string("31250,n,8,1"));
 }
 
 void FrmSerialTest::inUsePortCannotBeChosen() {
@@ -425,15 +399,6 @@ void FrmSerialTest::openPortAndTrayTip() {
     Click(f, "cmdClosePort");
     QCOMPARE(f.State(), QString("closed OpenPort Apply dirty"));
     QCOMPARE(f.tray.Tip(), std::string("Quillmotion Enabled\r\nNot Connected"));
-
-    // Handshaking item values: Xon/Xoff 1, Hardware (RTS/CTS) 2, None 0.
-    for (const auto& [name, value] :
-         {std::pair<const char*, std::int32_t>{"Xon/Xoff", 1}, {"Hardware", 2}, {"None", 0}}) {
-        WindowFixture::Choose(f.Combo("cboHandshaking"), name);
-        QVERIFY(f.window->OpenPort());
-        QCOMPARE(f.serial.Handshaking(), value);
-        f.serial.SetPortOpen(false);
-    }
 
     // Xon/Xoff with a code of 17 (the right double click here): said once, on the first connect.
     f.settings.RIGHT_DCLICK_ASCII(17);

@@ -8,6 +8,7 @@
 #include <clocale>
 #include <cstdio>
 #include <stdexcept>
+#include <tuple>
 
 #include "support/gui/XvfbFixture.h"
 
@@ -119,8 +120,8 @@ XEventRecorder::XEventRecorder(const std::string& display) : Looker(display) {
     const int screen = DefaultScreen(display_);
     XSetWindowAttributes attributes{};
     attributes.override_redirect = True;
-    attributes.event_mask =
-        KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask | StructureNotifyMask;
+    attributes.event_mask = KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
+                            PointerMotionMask | StructureNotifyMask;
     window_ = XCreateWindow(display_, RootWindow(display_, screen), 0, 0,
                             static_cast<unsigned>(DisplayWidth(display_, screen)),
                             static_cast<unsigned>(DisplayHeight(display_, screen)), 0, CopyFromParent,
@@ -222,22 +223,31 @@ void XEventRecorder::Record(XEvent& event) {
             events_.push_back(std::string(event.type == ButtonPress ? "+" : "-") + "button" +
                               std::to_string(event.xbutton.button));
             break;
+        case MotionNotify:
+            motions_.emplace_back(event.xmotion.x_root - x_, event.xmotion.state);
+            x_ = event.xmotion.x_root;
+            break;
         default:
             break;
     }
 }
 
-std::pair<int, int> Looker::Pointer() {
+// The pointer's place and the modifiers and buttons held.
+static std::tuple<int, int, unsigned> QueryPointer(Display* display) {
     Window root = 0;
     Window child = 0;
-    int rootX = 0;
-    int rootY = 0;
+    int x = 0;
+    int y = 0;
     int windowX = 0;
     int windowY = 0;
     unsigned mask = 0;
-    XQueryPointer(display_, DefaultRootWindow(display_), &root, &child, &rootX, &rootY, &windowX, &windowY,
-                  &mask);
-    return {rootX, rootY};
+    XQueryPointer(display, DefaultRootWindow(display), &root, &child, &x, &y, &windowX, &windowY, &mask);
+    return {x, y, mask};
+}
+
+std::pair<int, int> Looker::Pointer() {
+    const auto [x, y, mask] = QueryPointer(display_);
+    return {x, y};
 }
 
 std::string Looker::Held() {
@@ -249,14 +259,9 @@ std::string Looker::Held() {
             held += "keycode " + std::to_string(keycode) + " ";
         }
     }
-    Window root = 0;
-    Window child = 0;
-    int x = 0;
-    int y = 0;
-    unsigned mask = 0;
-    XQueryPointer(display_, DefaultRootWindow(display_), &root, &child, &x, &y, &x, &y, &mask);
     // Modifiers and buttons; Lock and NumLock are states rather than keys held.
-    if (const unsigned pressed = mask & 0x1FFFu & ~(LockMask | Mod2Mask); pressed != 0) {
+    if (const unsigned pressed = std::get<2>(QueryPointer(display_)) & 0x1FFFu & ~(LockMask | Mod2Mask);
+        pressed != 0) {
         held += "mask " + std::to_string(pressed);
     }
     return held;

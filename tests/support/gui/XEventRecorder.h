@@ -70,9 +70,14 @@ public:
     const std::vector<std::string>& Events() const { return events_; }
     // UTF-8.
     const std::string& Text() const { return text_; }
+    // Each pointer motion's horizontal step and the buttons held during it.
+    const std::vector<std::pair<int, unsigned>>& Motions() const { return motions_; }
     void Clear() {
+        Read();
         events_.clear();
         text_.clear();
+        motions_.clear();
+        x_ = Pointer().first;
     }
 
 private:
@@ -84,6 +89,8 @@ private:
     _XIC* inputContext_ = nullptr;
     std::vector<std::string> events_;
     std::string text_;
+    std::vector<std::pair<int, unsigned>> motions_;
+    int x_ = 0;
 };
 
 }  // namespace qm::test
