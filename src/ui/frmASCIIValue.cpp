@@ -11,6 +11,7 @@
 #include <cmath>
 
 #include "ports/XonXoff.h"
+#include "ui/common/DialogRows.h"
 #include "ui/common/FixedDialog.h"
 #include "ui/common/MessageBoxService.h"
 #include "ui/common/TypedKeys.h"
@@ -40,10 +41,9 @@ frmASCIIValue::frmASCIIValue(QWidget* parent) : QDialog(parent) {
     updASCII_->SetIncrement(1);
     updASCII_->SetBuddy(txtASCIICode_);
 
-    OKButton_ = new QPushButton(tr("OK"), this);
-    OKButton_->setObjectName(QStringLiteral("OKButton"));
-    CancelButton_ = new QPushButton(tr("Cancel"), this);
-    CancelButton_->setObjectName(QStringLiteral("CancelButton"));
+    const OkCancelRow buttons = AddOkCancel(this);
+    OKButton_ = buttons.ok;
+    CancelButton_ = buttons.cancel;
 
     auto* field = new QHBoxLayout;
     field->setSpacing(0);
@@ -54,15 +54,10 @@ frmASCIIValue::frmASCIIValue(QWidget* parent) : QDialog(parent) {
     row->addLayout(field);
     row->addStretch();
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OKButton_);
-    buttons->addWidget(CancelButton_);
-
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(row);
     layout->addSpacing(8);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.row);
     MakeFixedDialog(this, layout);
 
     connect(OKButton_, &QPushButton::clicked, this, &frmASCIIValue::OKButton_Click);

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "ui/common/DialogRows.h"
 #include "ui/common/FixedDialog.h"
 #include "ui/common/MessageBoxService.h"
 #include "ui/common/TypedKeys.h"
@@ -23,49 +24,23 @@ frmMoreCodes::frmMoreCodes(QWidget* parent) : QDialog(parent) {
     auto* grid = new QGridLayout;
     int row = 0;
     for (const AddedCode& code : kAddedCodes) {
-        const QString caption = QString::fromLatin1(code.name) + QLatin1Char(':');
-        auto* label = new QLabel(caption, this);
-        auto* box = new QLineEdit(this);
-        box->setObjectName(QString::fromLatin1(code.boxName));
-        box->setAccessibleName(QString::fromLatin1(code.name));
-        box->setMaximumWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 16);
-        label->setBuddy(box);
-        AcceptDigitsOnly(box);
-        auto* upDown = new UpDownControl(this);
-        upDown->setObjectName(QStringLiteral("updASCII"));
-        upDown->setProperty("Index", row);
-        upDown->SetRange(0, 255);
-        upDown->SetIncrement(1);
-        upDown->SetBuddy(box);
-        auto* field = new QHBoxLayout;
-        field->setSpacing(0);
-        field->addWidget(box);
-        field->addWidget(upDown);
-        field->addStretch();
-        grid->addWidget(label, row, 0);
-        grid->addLayout(field, row, 1);
+        QLineEdit* box =
+            AddCodeRow(this, grid, row, QString::fromLatin1(code.name) + QLatin1Char(':'), code.boxName);
         boxes_.push_back(box);
         ++row;
     }
 
-    auto* OKButton = new QPushButton(tr("OK"), this);
-    OKButton->setObjectName(QStringLiteral("OKButton"));
-    auto* CancelButton = new QPushButton(tr("Cancel"), this);
-    CancelButton->setObjectName(QStringLiteral("CancelButton"));
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OKButton);
-    buttons->addWidget(CancelButton);
+    const OkCancelRow buttons = AddOkCancel(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(hint);
     layout->addLayout(grid);
     layout->addSpacing(8);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.row);
     MakeFixedDialog(this, layout);
 
-    connect(OKButton, &QPushButton::clicked, this, &frmMoreCodes::OKButton_Click);
-    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(buttons.ok, &QPushButton::clicked, this, &frmMoreCodes::OKButton_Click);
+    connect(buttons.cancel, &QPushButton::clicked, this, &QDialog::reject);
     Codes(values_);
 }
 

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "ui/common/DialogRows.h"
 #include "ui/common/FixedDialog.h"
 #include "ui/common/MessageBoxService.h"
 #include "ui/common/TypedKeys.h"
@@ -19,29 +20,6 @@ namespace qm {
 namespace {
 const char* const kCaption = "ASCII Values: ";
 
-QLineEdit* AddCodeRow(QDialog* dialog, QGridLayout* grid, int row, const QString& caption, const char* name) {
-    auto* label = new QLabel(caption, dialog);
-    auto* box = new QLineEdit(dialog);
-    box->setObjectName(QString::fromLatin1(name));
-    box->setAccessibleName(caption.chopped(1));
-    box->setMaximumWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 16);
-    label->setBuddy(box);
-    AcceptDigitsOnly(box);
-    auto* upDown = new UpDownControl(dialog);
-    upDown->setObjectName(QStringLiteral("updASCII"));
-    upDown->setProperty("Index", row);
-    upDown->SetRange(0, 255);
-    upDown->SetIncrement(1);
-    upDown->SetBuddy(box);
-    auto* field = new QHBoxLayout;
-    field->setSpacing(0);
-    field->addWidget(box);
-    field->addWidget(upDown);
-    field->addStretch();
-    grid->addWidget(label, row, 0);
-    grid->addLayout(field, row, 1);
-    return box;
-}
 }  // namespace
 
 frmMouseClickASCIIValue::frmMouseClickASCIIValue(QWidget* parent) : QDialog(parent) {
@@ -52,19 +30,14 @@ frmMouseClickASCIIValue::frmMouseClickASCIIValue(QWidget* parent) : QDialog(pare
     txtSClickASCIICode_ = AddCodeRow(this, grid, 0, tr("S Click Code:"), "txtSClickASCIICode");
     txtDClickASCIICode_ = AddCodeRow(this, grid, 1, tr("D Click Code:"), "txtDClickASCIICode");
 
-    OKButton_ = new QPushButton(tr("OK"), this);
-    OKButton_->setObjectName(QStringLiteral("OKButton"));
-    CancelButton_ = new QPushButton(tr("Cancel"), this);
-    CancelButton_->setObjectName(QStringLiteral("CancelButton"));
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OKButton_);
-    buttons->addWidget(CancelButton_);
+    const OkCancelRow buttons = AddOkCancel(this);
+    OKButton_ = buttons.ok;
+    CancelButton_ = buttons.cancel;
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addSpacing(8);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.row);
     MakeFixedDialog(this, layout);
 
     connect(OKButton_, &QPushButton::clicked, this, &frmMouseClickASCIIValue::OKButton_Click);

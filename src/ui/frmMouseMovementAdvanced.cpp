@@ -21,6 +21,7 @@
 #include <cmath>
 #include <limits>
 
+#include "ui/common/DialogRows.h"
 #include "ui/common/FixedDialog.h"
 #include "ui/common/MessageBoxService.h"
 #include "ui/common/TypedKeys.h"
@@ -174,16 +175,8 @@ frmMouseMovementAdvanced::frmMouseMovementAdvanced(QWidget* parent) : QDialog(pa
     cmdTest_->setObjectName(QStringLiteral("cmdTest"));
     cmdTest_->setAutoDefault(false);
 
-    auto* OKButton = new QPushButton(tr("OK"), this);
-    OKButton->setObjectName(QStringLiteral("OKButton"));
-    auto* CancelButton = new QPushButton(tr("Cancel"), this);
-    CancelButton->setObjectName(QStringLiteral("CancelButton"));
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(cmdTest_);
-    buttons->addStretch();
-    buttons->addWidget(OKButton);
-    buttons->addWidget(CancelButton);
+    const OkCancelRow buttons = AddOkCancel(this);
+    buttons.row->insertWidget(0, cmdTest_);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(values);
@@ -191,7 +184,7 @@ frmMouseMovementAdvanced::frmMouseMovementAdvanced(QWidget* parent) : QDialog(pa
     layout->addWidget(fraAcceleration);
     layout->addWidget(lblSpeedTest_);
     layout->addSpacing(4);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.row);
     MakeFixedDialog(this, layout);
 
     // Not in the layout: the test places it by its left edge in the dialog's own coordinates.
@@ -211,8 +204,8 @@ frmMouseMovementAdvanced::frmMouseMovementAdvanced(QWidget* parent) : QDialog(pa
     connect(optBouncyMouse90Degrees_, &QRadioButton::clicked, this, [this] { selectedAngle_ = 90; });
     connect(optBouncyMouse180Degrees_, &QRadioButton::clicked, this, [this] { selectedAngle_ = 180; });
     connect(cmdTest_, &QPushButton::clicked, this, &frmMouseMovementAdvanced::cmdTest_Click);
-    connect(OKButton, &QPushButton::clicked, this, &frmMouseMovementAdvanced::OKButton_Click);
-    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(buttons.ok, &QPushButton::clicked, this, &frmMouseMovementAdvanced::OKButton_Click);
+    connect(buttons.cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     MovementDelay(MovementDelay_);
     MovementIncrementX(MovementIncrementX_);

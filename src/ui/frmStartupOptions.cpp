@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "ui/common/DialogRows.h"
 #include "ui/common/FixedDialog.h"
 #include "ui/common/MessageBoxService.h"
 
@@ -31,14 +32,7 @@ frmStartupOptions::frmStartupOptions(QWidget* parent) : QDialog(parent) {
     chkReconnect_ = new QCheckBox(tr("Reconnect when the device comes back"), this);
     chkReconnect_->setObjectName(QStringLiteral("chkReconnect"));
 
-    auto* OKButton = new QPushButton(tr("OK"), this);
-    OKButton->setObjectName(QStringLiteral("OKButton"));
-    auto* CancelButton = new QPushButton(tr("Cancel"), this);
-    CancelButton->setObjectName(QStringLiteral("CancelButton"));
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OKButton);
-    buttons->addWidget(CancelButton);
+    const OkCancelRow buttons = AddOkCancel(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(chkAutoConnect_);
@@ -46,13 +40,13 @@ frmStartupOptions::frmStartupOptions(QWidget* parent) : QDialog(parent) {
     layout->addWidget(chkStartOnSystemStartup_);
     layout->addWidget(chkReconnect_);
     layout->addSpacing(fontMetrics().height() / 2);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.row);
     MakeFixedDialog(this, layout);
 
     connect(chkStartOnSystemStartup_, &QCheckBox::clicked, this,
             &frmStartupOptions::chkStartOnSystemStartup_Click);
-    connect(OKButton, &QPushButton::clicked, this, &frmStartupOptions::OKButton_Click);
-    connect(CancelButton, &QPushButton::clicked, this, &frmStartupOptions::CancelButton_Click);
+    connect(buttons.ok, &QPushButton::clicked, this, &frmStartupOptions::OKButton_Click);
+    connect(buttons.cancel, &QPushButton::clicked, this, &frmStartupOptions::CancelButton_Click);
     // Esc and the window's close button cancel as well.
     connect(this, &QDialog::rejected, this, [this] { dirty_ = false; });
 }
