@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <regex>
 
 #ifndef _WIN32
@@ -113,7 +114,8 @@ TEST(Trace, DeletedOrReplacedLogStartsAnew) {
         Trace("a.b", TraceEntry, "");
         if (replace) {
             test::WriteFile(capture.LogPath() + ".new", "");
-            std::rename((capture.LogPath() + ".new").c_str(), capture.LogPath().c_str());
+            // std::filesystem::rename replaces an existing file on Windows too; std::rename does not.
+            std::filesystem::rename(capture.LogPath() + ".new", capture.LogPath());
         } else {
             std::remove(capture.LogPath().c_str());
         }
