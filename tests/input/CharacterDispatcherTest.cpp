@@ -25,11 +25,7 @@ std::string Byte(std::int16_t code) {
     return std::string(1, static_cast<char>(code));
 }
 
-struct Step {
-    std::int32_t x;
-    std::int32_t y;
-    bool operator==(const Step&) const = default;
-};
+using Step = RecordingInjector::Step;
 
 // The main window's parts, wired the way the window wires them, on a desktop in memory.
 class Dispatch : public ::testing::Test {
@@ -56,15 +52,8 @@ protected:
         }
     }
 
-    std::vector<Step> Moves() const {
-        std::vector<Step> moves;
-        for (const InputRecord& r : injector.Records()) {
-            if (r.type == INPUT_MOUSE && r.mi.dwFlags == MOUSEEVENTF_MOVE) {
-                moves.push_back({r.mi.dx, r.mi.dy});
-            }
-        }
-        return moves;
-    }
+    std::vector<Step> Moves() const { return injector.Moves(); }
+    std::vector<std::uint32_t> Buttons() const { return injector.Buttons(); }
     // The characters typed, from the key presses (Shift left out).
     std::string Typed() const {
         std::string typed;
@@ -74,15 +63,6 @@ protected:
             }
         }
         return typed;
-    }
-    std::vector<std::uint32_t> Buttons() const {
-        std::vector<std::uint32_t> buttons;
-        for (const InputRecord& r : injector.Records()) {
-            if (r.type == INPUT_MOUSE && r.mi.dwFlags != MOUSEEVENTF_MOVE) {
-                buttons.push_back(r.mi.dwFlags);
-            }
-        }
-        return buttons;
     }
 
     RecordingInjector injector;

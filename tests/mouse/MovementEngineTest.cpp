@@ -22,26 +22,13 @@ namespace {
 using test::ManualTimer;
 using test::ScriptedPump;
 
-struct Step {
-    std::int32_t x;
-    std::int32_t y;
-    bool operator==(const Step&) const = default;
-};
+using Step = RecordingInjector::Step;
 
 class MovementTest : public ::testing::Test {
 protected:
     MovementTest() { working.MovementDelay = 20; }
 
-    // The moves sent so far, oldest first.
-    std::vector<Step> Moves() const {
-        std::vector<Step> moves;
-        for (const InputRecord& r : injector.Records()) {
-            if (r.type == INPUT_MOUSE && r.mi.dwFlags == MOUSEEVENTF_MOVE) {
-                moves.push_back({r.mi.dx, r.mi.dy});
-            }
-        }
-        return moves;
-    }
+    std::vector<Step> Moves() const { return injector.Moves(); }
 
     RecordingInjector injector{1024, 768};
     clsOSInfo os = test::NewerInputPathOS();

@@ -109,6 +109,26 @@ std::vector<InputRecord> RecordingInjector::Records() const {
     return all;
 }
 
+std::vector<RecordingInjector::Step> RecordingInjector::Moves() const {
+    std::vector<Step> moves;
+    for (const InputRecord& r : Records()) {
+        if (r.type == INPUT_MOUSE && r.mi.dwFlags == MOUSEEVENTF_MOVE) {
+            moves.push_back({r.mi.dx, r.mi.dy});
+        }
+    }
+    return moves;
+}
+
+std::vector<std::uint32_t> RecordingInjector::Buttons() const {
+    std::vector<std::uint32_t> buttons;
+    for (const InputRecord& r : Records()) {
+        if (r.type == INPUT_MOUSE && r.mi.dwFlags != MOUSEEVENTF_MOVE) {
+            buttons.push_back(r.mi.dwFlags);
+        }
+    }
+    return buttons;
+}
+
 void RecordingInjector::Clear() {
     calls_.clear();
     callCount_ = 0;
