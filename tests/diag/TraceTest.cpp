@@ -35,13 +35,11 @@ TEST(Trace, LineFormatLevelsAndTimeStamp) {
     }
     EXPECT_EQ(lines, 5u);
     EXPECT_EQ(covered, text.size());
-    EXPECT_EQ(capture.Reports(), (std::vector<std::string>{
-                                     "modSettings.GetSettings:Method Entry: ",
-                                     "frmSerial.Form_Load:: Deleting previous log file...",
-                                     "clsRegistry.GetValue:#Method Exit Error#: ",
-                                     "x.y:Method Exit: done",
-                                     "x.z:: odd",
-                                 }));
+    EXPECT_EQ(
+        capture.Reports(),
+        (std::vector<std::string>{
+            "modSettings.GetSettings:Method Entry: ", "frmSerial.Form_Load:: Deleting previous log file...",
+            "clsRegistry.GetValue:#Method Exit Error#: ", "x.y:Method Exit: done", "x.z:: odd"}));
 }
 
 TEST(Trace, DebuggerGetsEightyCharacterPiecesThenCrLf) {

@@ -166,10 +166,9 @@ TEST_F(Dispatch, FirstMatchInTheFixedOrderWins) {
     const std::uint32_t LD = MOUSEEVENTF_LEFTDOWN, LU = MOUSEEVENTF_LEFTUP;
     const std::uint32_t RD = MOUSEEVENTF_RIGHTDOWN, RU = MOUSEEVENTF_RIGHTUP;
     const Expect expected[13] = {
-        {{{0, -6}}, {}},        {{{0, 6}}, {}},   {{{-10, 0}}, {}},       {{{10, 0}}, {}}, {{{10, -6}}, {}},
-        {{{-10, -6}}, {}},      {{{-10, 6}}, {}}, {{{10, 6}}, {}},        {{}, {}, true},  {{}, {LD, LU}},
-        {{}, {LD, LU, LD, LU}}, {{}, {RD, RU}},   {{}, {RD, RU, RD, RU}},
-    };
+        {{{0, -6}}, {}},        {{{0, 6}}, {}},   {{{-10, 0}}, {}},      {{{10, 0}}, {}}, {{{10, -6}}, {}},
+        {{{-10, -6}}, {}},      {{{-10, 6}}, {}}, {{{10, 6}}, {}},       {{}, {}, true},  {{}, {LD, LU}},
+        {{}, {LD, LU, LD, LU}}, {{}, {RD, RU}},   {{}, {RD, RU, RD, RU}}};
     for (int i = 0; i < 13; ++i) {
         SCOPED_TRACE(i);
         std::int16_t codes[13];

@@ -14,6 +14,7 @@
 #include "settings/clsSettings.h"
 #include "settings/modSettings.h"
 #include "support/HiveTest.h"
+#include "support/Raised.h"
 #include "support/TraceCapture.h"
 
 namespace qm {
@@ -75,15 +76,14 @@ TEST_F(Settings, SettingFoundDefaultTakenOrMissing) {
     trace_.Clear();
     EXPECT_EQ(settings.GetRegistrySetting("Mouse\\Movement", "BouncyMouseAngle", std::int16_t{90}),
               Variant(std::int16_t{90}));
-    EXPECT_EQ(trace_.Reports(), (std::vector<std::string>{
-                                    "clsSettings.GetRegistrySetting:Method Entry: ",
-                                    "clsRegistry.GetValue:Method Entry: ",
-                                    "clsRegistry.GetValue:: Could not open Value - Error was : 2",
-                                    "clsRegistry.GetValue:#Method Exit Error#: ",
-                                    "clsSettings.GetRegistrySetting:: Default Value taken for KeyName - "
-                                    "Mouse\\Movement\\BouncyMouseAngle",
-                                    "clsSettings.GetRegistrySetting:Method Exit: ",
-                                }));
+    EXPECT_EQ(trace_.Reports(),
+              (std::vector<std::string>{
+                  "clsSettings.GetRegistrySetting:Method Entry: ", "clsRegistry.GetValue:Method Entry: ",
+                  "clsRegistry.GetValue:: Could not open Value - Error was : 2",
+                  "clsRegistry.GetValue:#Method Exit Error#: ",
+                  "clsSettings.GetRegistrySetting:: Default Value taken for KeyName - "
+                  "Mouse\\Movement\\BouncyMouseAngle",
+                  "clsSettings.GetRegistrySetting:Method Exit: "}));
 
     // No default: null, after the error report and without the exit report.
     trace_.Clear();
@@ -144,8 +144,7 @@ TEST_F(Settings, ValueTypesReadAndWritten) {
         {"Negative", std::int16_t{-2}, REG_DWORD, Value(REG_DWORD, Dword(0xFFFFFFFEu)), std::int32_t{-2}},
         {"Big", std::int32_t{0x01020304}, REG_DWORD_BIG_ENDIAN, Value(REG_DWORD_BIG_ENDIAN, {1, 2, 3, 4}),
          std::int32_t{0x01020304}},
-        {"Port", "COM3:", REG_SZ, Value(REG_SZ, Sz("COM3:")), "COM3:"},
-    };
+        {"Port", "COM3:", REG_SZ, Value(REG_SZ, Sz("COM3:")), "COM3:"}};
     for (const auto& c : cases) {
         EXPECT_TRUE(registry.setValue(hklm, key, c.name, c.written, c.type)) << c.name;
         EXPECT_EQ(Stored(key, c.name), c.stored) << c.name;
@@ -257,13 +256,11 @@ TEST_F(Settings, WrongTypesAndOverlongTextsLoadOrFailCleanly) {
         DWORD type;
         test::ByteVector data;
         const char* error;
-    } broken[] = {
-        {"binary", REG_BINARY, {0x01, 0x00}, "Type mismatch"},
-        {"multi-string", REG_MULTI_SZ, {'1', 0, '2', 0, 0}, "Type mismatch"},
-        {"text that is no number", REG_SZ, Sz("north"), "Type mismatch"},
-        {"number too large", REG_SZ, Sz("99999"), "Overflow"},
-        {"dword too large", REG_DWORD, Dword(0x10000), "Overflow"},
-    };
+    } broken[] = {{"binary", REG_BINARY, {0x01, 0x00}, "Type mismatch"},
+                  {"multi-string", REG_MULTI_SZ, {'1', 0, '2', 0, 0}, "Type mismatch"},
+                  {"text that is no number", REG_SZ, Sz("north"), "Type mismatch"},
+                  {"number too large", REG_SZ, Sz("99999"), "Overflow"},
+                  {"dword too large", REG_DWORD, Dword(0x10000), "Overflow"}};
     InstallTree();
     for (const auto& c : broken) {
         SCOPED_TRACE(c.what);
@@ -409,12 +406,7 @@ TEST_F(Settings, TracingEnabledIsNeverSaved) {
 
 TEST_F(Settings, NarrowingAccessorsOverflowAndKeepTheOldValue) {
     record_.LEFT_SCLICK_ASCII(65);
-    try {
-        record_.LEFT_SCLICK_ASCII(40000);
-        ADD_FAILURE() << "no overflow";
-    } catch (const RaisedError& error) {
-        EXPECT_EQ(error.Number(), err::Overflow);
-    }
+    EXPECT_EQ(test::RaisedBy([&] { record_.LEFT_SCLICK_ASCII(40000); }).number, err::Overflow);
     EXPECT_EQ(record_.LEFT_SCLICK_ASCII(), 65);
     EXPECT_THROW(record_.ConnectOnApplicationStartup(-32769), RaisedError);
     EXPECT_NO_THROW(record_.RIGHT_DCLICK_ASCII(-32768));

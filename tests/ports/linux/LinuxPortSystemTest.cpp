@@ -206,14 +206,12 @@ TEST(BuildDeviceMap, SettingsFirstThenTheSystemAndATraceOfEach) {
     EXPECT_EQ(map.DeviceForPort(1), "/dev/caf\xC3\xA9") << "device paths are in the system's encoding";
     EXPECT_EQ(map.DeviceForPort(33), system.Dev("ttyUSB0"));
     const std::string method = "LinuxPortSystem.BuildDeviceMap";
-    EXPECT_EQ(trace.Reports(), (std::vector<std::string>{
-                                   method + ":Method Entry: ",
-                                   method + ":: Ignoring port device - LPT1: = /dev/lp0",
-                                   method + ":: Port device - COM7: = /dev/pts/7",
-                                   method + ":: Port device - COM1: = /dev/caf\xE9",
-                                   method + ":: Port device - COM33: = " + system.Dev("ttyUSB0"),
-                                   method + ":Method Exit: ",
-                               }));
+    EXPECT_EQ(
+        trace.Reports(),
+        (std::vector<std::string>{
+            method + ":Method Entry: ", method + ":: Ignoring port device - LPT1: = /dev/lp0",
+            method + ":: Port device - COM7: = /dev/pts/7", method + ":: Port device - COM1: = /dev/caf\xE9",
+            method + ":: Port device - COM33: = " + system.Dev("ttyUSB0"), method + ":Method Exit: "}));
 
     // A settings tree that cannot be read still leaves the system's own devices.
     test::WriteFile(hive.file, "damaged");

@@ -36,11 +36,10 @@ std::int16_t RecordingInjector::UsKeyScan(unsigned char c) {
         char shifted;
         std::int16_t vk;
     };
-    static constexpr Punctuation kPunctuation[] = {
-        {';', ':', 0xBA},  {'=', '+', 0xBB}, {',', '<', 0xBC},  {'-', '_', 0xBD},
-        {'.', '>', 0xBE},  {'/', '?', 0xBF}, {'`', '~', 0xC0},  {'[', '{', 0xDB},
-        {'\\', '|', 0xDC}, {']', '}', 0xDD}, {'\'', '"', 0xDE},
-    };
+    static constexpr Punctuation kPunctuation[] = {{';', ':', 0xBA}, {'=', '+', 0xBB}, {',', '<', 0xBC},
+                                                   {'-', '_', 0xBD}, {'.', '>', 0xBE}, {'/', '?', 0xBF},
+                                                   {'`', '~', 0xC0}, {'[', '{', 0xDB}, {'\\', '|', 0xDC},
+                                                   {']', '}', 0xDD}, {'\'', '"', 0xDE}};
     for (const Punctuation& p : kPunctuation) {
         if (c == static_cast<unsigned char>(p.plain)) {
             return p.vk;
