@@ -36,30 +36,22 @@ TEST(Trace, LineFormatLevelsAndTimeStamp) {
     }
     EXPECT_EQ(lines, 5u);
     EXPECT_EQ(covered, text.size());
-    EXPECT_EQ(capture.Reports(), (std::vector<std::string>{
-                                     "modSettings.GetSettings:Method Entry: ",
-                                     "frmSerial.Form_Load:: Deleting previous log file...",
-                                     "clsRegistry.GetValue:#Method Exit Error#: ",
-                                     "x.y:Method Exit: done",
-                                     "x.z:: odd",
-                                 }));
+    EXPECT_EQ(
+        capture.Reports(),
+        (std::vector<std::string>{
+            "modSettings.GetSettings:Method Entry: ", "frmSerial.Form_Load:: Deleting previous log file...",
+            "clsRegistry.GetValue:#Method Exit Error#: ", "x.y:Method Exit: done", "x.z:: odd"}));
 }
 
 TEST(Trace, DebuggerGetsEightyCharacterPiecesThenCrLf) {
     test::TraceCapture capture;
-    const std::string method = "m.n";  // the report starts "m.n:: ": six characters before the message
-    Trace(method, TraceMessage, std::string(74, 'a'));  // exactly 80
-    ASSERT_EQ(capture.Pieces().size(), 2u);
-    EXPECT_EQ(capture.Pieces()[0].size(), 80u);
-    EXPECT_EQ(capture.Pieces()[1], "\r\n");
-
+    // The report starts "m.n:: ": six characters before the message, so 74 fill exactly 80.
+    const std::string a74 = "m.n:: " + std::string(74, 'a');
+    Trace("m.n", TraceMessage, std::string(74, 'a'));
+    EXPECT_EQ(capture.Pieces(), (std::vector<std::string>{a74, "\r\n"}));
     capture.Clear();
-    Trace(method, TraceMessage, std::string(74, 'a') + std::string(81, 'b'));  // 161 characters
-    ASSERT_EQ(capture.Pieces().size(), 4u);
-    EXPECT_EQ(capture.Pieces()[0], "m.n:: " + std::string(74, 'a'));
-    EXPECT_EQ(capture.Pieces()[1], std::string(80, 'b'));
-    EXPECT_EQ(capture.Pieces()[2], "b");
-    EXPECT_EQ(capture.Pieces()[3], "\r\n");
+    Trace("m.n", TraceMessage, std::string(74, 'a') + std::string(81, 'b'));
+    EXPECT_EQ(capture.Pieces(), (std::vector<std::string>{a74, std::string(80, 'b'), "b", "\r\n"}));
     // In the file it is still one line.
     EXPECT_EQ(capture.Reports().size(), 1u);
 }

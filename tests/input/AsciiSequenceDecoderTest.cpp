@@ -48,14 +48,12 @@ TEST_F(DecoderTest, CompleteSequenceGivesOneCodeAndTracesEachStage) {
             messages.push_back(report.substr(prefix.size() + 1));
         }
     }
-    EXPECT_EQ(messages, (std::vector<std::string>{
-                            "ASCIISequence Sequence Stage 1 - ASCII 'Esc' Found",
-                            "ASCIISequence Sequence Stage 2 - ASCII 'A' Found",
-                            "ASCIISequence Sequence Stage 3 - ASCII '0' Found",
-                            "ASCIISequence Sequence Stage 4 - ASCII '6' Found",
-                            "ASCIISequence Sequence Stage 5 - ASCII '5' Found",
-                            "ASCIISequence Processing - ASCII 'A'",
-                        }));
+    EXPECT_EQ(messages, (std::vector<std::string>{"ASCIISequence Sequence Stage 1 - ASCII 'Esc' Found",
+                                                  "ASCIISequence Sequence Stage 2 - ASCII 'A' Found",
+                                                  "ASCIISequence Sequence Stage 3 - ASCII '0' Found",
+                                                  "ASCIISequence Sequence Stage 4 - ASCII '6' Found",
+                                                  "ASCIISequence Sequence Stage 5 - ASCII '5' Found",
+                                                  "ASCIISequence Processing - ASCII 'A'"}));
     EXPECT_TRUE(trace.Contains("frmSerial.ResetASCIISequence:Method Entry: "));
     EXPECT_TRUE(trace.Contains("frmSerial.ResetASCIISequence:Method Exit: "));
 }

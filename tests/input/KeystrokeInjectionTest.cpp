@@ -38,21 +38,17 @@ TEST(KeystrokeInjection, EachCodeReachesTheSystemAsItsKeysOrNotAtAll) {
     };
     const char* const kAsItself = " - typed as a character";
     const char* const kNotTyped = " - not typed";
-    for (const Case c : {
-             Case{'Z', true, 0, "k:16/0/0 k:90/0/0 k:16/2/0 k:90/2/0 ", ""},
-             Case{'@', true, 0x0651, "k:165/1/0 k:81/0/0 k:81/2/0 k:165/3/0 ", ""},  // AltGr+Q
-             Case{'a', false, 0x0241, "S:65/0/0 65/2/0 ", ""},                       // Ctrl alone: never
-             Case{0xE9, false, -1, "S:0/4/233 0/6/233 ", kAsItself},
-             Case{0x80, false, -1, "S:0/4/8364 0/6/8364 ", kAsItself},
-             Case{0x9C, false, -1, "S:0/4/339 0/6/339 ", kAsItself},
-             // Control characters without a key and C1 codes would type nothing; the older calls
-             // can only press keys.
-             Case{0, false, -1, "", kNotTyped},
-             Case{0x1F, false, -1, "", kNotTyped},
-             Case{0x81, false, -1, "", kNotTyped},
-             Case{0x9D, false, -1, "", kNotTyped},
-             Case{0xE9, true, -1, "", kNotTyped},
-         }) {
+    for (const Case c : {Case{'Z', true, 0, "k:16/0/0 k:90/0/0 k:16/2/0 k:90/2/0 ", ""},
+                         Case{'@', true, 0x0651, "k:165/1/0 k:81/0/0 k:81/2/0 k:165/3/0 ", ""},  // AltGr+Q
+                         Case{'a', false, 0x0241, "S:65/0/0 65/2/0 ", ""},  // Ctrl alone: never
+                         Case{0xE9, false, -1, "S:0/4/233 0/6/233 ", kAsItself},
+                         Case{0x80, false, -1, "S:0/4/8364 0/6/8364 ", kAsItself},
+                         Case{0x9C, false, -1, "S:0/4/339 0/6/339 ", kAsItself},
+                         // Control characters without a key and C1 codes would type nothing; the older calls
+                         // can only press keys.
+                         Case{0, false, -1, "", kNotTyped}, Case{0x1F, false, -1, "", kNotTyped},
+                         Case{0x81, false, -1, "", kNotTyped}, Case{0x9D, false, -1, "", kNotTyped},
+                         Case{0xE9, true, -1, "", kNotTyped}}) {
         SCOPED_TRACE(c.code);
         test::TraceCapture trace;
         RecordingInjector injector;

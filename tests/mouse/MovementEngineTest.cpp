@@ -22,26 +22,13 @@ namespace {
 using test::ManualTimer;
 using test::ScriptedPump;
 
-struct Step {
-    std::int32_t x;
-    std::int32_t y;
-    bool operator==(const Step&) const = default;
-};
+using Step = RecordingInjector::Step;
 
 class MovementTest : public ::testing::Test {
 protected:
     MovementTest() { working.MovementDelay = 20; }
 
-    // The moves sent so far, oldest first.
-    std::vector<Step> Moves() const {
-        std::vector<Step> moves;
-        for (const InputRecord& r : injector.Records()) {
-            if (r.type == INPUT_MOUSE && r.mi.dwFlags == MOUSEEVENTF_MOVE) {
-                moves.push_back({r.mi.dx, r.mi.dy});
-            }
-        }
-        return moves;
-    }
+    std::vector<Step> Moves() const { return injector.Moves(); }
 
     RecordingInjector injector{1024, 768};
     clsOSInfo os = test::NewerInputPathOS();
@@ -159,21 +146,19 @@ struct BounceCase {
 
 TEST_F(MovementTest, BounceRuleOnEveryEdgeAndCorner) {
     // 1024 x 768: the limits are 0 and 1014 across, 0 and 758 down.
-    const BounceCase cases[] = {
-        {"inside", {500, 300}, {5, 5}, {5, 5}, {5, 5}},
-        {"inside near the corner", {1, 1}, {-5, -5}, {-5, -5}, {-5, -5}},
-        {"just inside the right limit", {1013, 300}, {5, 5}, {5, 5}, {5, 5}},
-        {"right limit", {1014, 300}, {5, 5}, {-5, 5}, {-5, -5}},
-        {"beyond the right limit", {1023, 300}, {5, -5}, {-5, -5}, {-5, 5}},
-        {"left edge", {0, 300}, {-5, 5}, {5, 5}, {5, -5}},
-        {"top edge", {500, 0}, {5, -5}, {5, 5}, {-5, 5}},
-        {"bottom limit", {500, 758}, {5, 5}, {5, -5}, {-5, -5}},
-        {"top left corner", {0, 0}, {-5, -5}, {5, 5}, {5, 5}},
-        {"top right corner", {1014, 0}, {5, -5}, {-5, 5}, {-5, 5}},
-        {"bottom left corner", {0, 758}, {-5, 5}, {5, -5}, {5, -5}},
-        {"bottom right corner", {1020, 760}, {5, 5}, {-5, -5}, {-5, -5}},
-        {"north only at the left edge", {0, 300}, {0, -5}, {0, -5}, {0, 5}},
-    };
+    const BounceCase cases[] = {{"inside", {500, 300}, {5, 5}, {5, 5}, {5, 5}},
+                                {"inside near the corner", {1, 1}, {-5, -5}, {-5, -5}, {-5, -5}},
+                                {"just inside the right limit", {1013, 300}, {5, 5}, {5, 5}, {5, 5}},
+                                {"right limit", {1014, 300}, {5, 5}, {-5, 5}, {-5, -5}},
+                                {"beyond the right limit", {1023, 300}, {5, -5}, {-5, -5}, {-5, 5}},
+                                {"left edge", {0, 300}, {-5, 5}, {5, 5}, {5, -5}},
+                                {"top edge", {500, 0}, {5, -5}, {5, 5}, {-5, 5}},
+                                {"bottom limit", {500, 758}, {5, 5}, {5, -5}, {-5, -5}},
+                                {"top left corner", {0, 0}, {-5, -5}, {5, 5}, {5, 5}},
+                                {"top right corner", {1014, 0}, {5, -5}, {-5, 5}, {-5, 5}},
+                                {"bottom left corner", {0, 758}, {-5, 5}, {5, -5}, {5, -5}},
+                                {"bottom right corner", {1020, 760}, {5, 5}, {-5, -5}, {-5, -5}},
+                                {"north only at the left edge", {0, 300}, {0, -5}, {0, -5}, {0, 5}}};
     settings.BouncyMouse(1);
     for (const std::int16_t angle : {std::int16_t{90}, std::int16_t{180}, std::int16_t{45}}) {
         for (const BounceCase& c : cases) {

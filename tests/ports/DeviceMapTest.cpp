@@ -3,40 +3,39 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <sstream>
 
 namespace qm {
 namespace {
 
-std::vector<std::string> Listed(const DeviceMap& map) {
-    std::vector<std::string> lines;
+// "COMn:=device" for each entry, in order, space-separated.
+std::string Listed(const DeviceMap& map) {
+    std::string lines;
     for (const PortDevice& entry : map.Entries()) {
-        lines.push_back(entry.Name + "=" + entry.Device);
+        lines += (lines.empty() ? "" : " ") + entry.Name + "=" + entry.Device;
     }
     return lines;
 }
 
-std::vector<SerialDevice> Devices(std::initializer_list<SerialDevice> devices) {
+// Space-separated nodes under /dev, each optionally "=its by-id link".
+std::vector<SerialDevice> Devices(const std::string& nodes) {
+    std::vector<SerialDevice> devices;
+    std::istringstream words(nodes);
+    for (std::string word; words >> word;) {
+        const std::size_t link = word.find('=');
+        devices.push_back({"/dev/" + word.substr(0, link),
+                           link == std::string::npos ? "" : "/dev/serial/by-id/" + word.substr(link + 1)});
+    }
     return devices;
 }
 
 TEST(DeviceMap, ExplicitFirstThenFixedUartsThenOthersFrom33) {
     const DeviceMap map({{"COM7:", "/dev/pts/3"}, {"com2", "/dev/serial/by-id/usb-Switch_Box-if00"}},
-                        Devices({{"/dev/ttyUSB1", ""},
-                                 {"/dev/ttyS4", ""},
-                                 {"/dev/ttyACM0", ""},
-                                 {"/dev/ttyS0", ""},
-                                 {"/dev/ttyUSB0", ""},
-                                 {"/dev/rfcomm0", ""}}));
-    EXPECT_EQ(Listed(map), (std::vector<std::string>{
-                               "COM7:=/dev/pts/3",
-                               "COM2:=/dev/serial/by-id/usb-Switch_Box-if00",
-                               "COM1:=/dev/ttyS0",
-                               "COM5:=/dev/ttyS4",
-                               "COM33:=/dev/rfcomm0",
-                               "COM34:=/dev/ttyACM0",
-                               "COM35:=/dev/ttyUSB0",
-                               "COM36:=/dev/ttyUSB1",
-                           }));
+                        Devices("ttyUSB1 ttyS4 ttyACM0 ttyS0 ttyUSB0 rfcomm0"));
+    EXPECT_EQ(
+        Listed(map),
+        "COM7:=/dev/pts/3 COM2:=/dev/serial/by-id/usb-Switch_Box-if00 COM1:=/dev/ttyS0 COM5:=/dev/ttyS4 "
+        "COM33:=/dev/rfcomm0 COM34:=/dev/ttyACM0 COM35:=/dev/ttyUSB0 COM36:=/dev/ttyUSB1");
     EXPECT_EQ(map.DeviceForPort(7), "/dev/pts/3");
     EXPECT_EQ(map.DeviceForPort(5), "/dev/ttyS4");
     EXPECT_EQ(map.DeviceForPort(36), "/dev/ttyUSB1");
@@ -47,24 +46,13 @@ TEST(DeviceMap, ExplicitFirstThenFixedUartsThenOthersFrom33) {
 }
 
 TEST(DeviceMap, SameDevicesGiveTheSameNumbers) {
-    // Two adapters whose nodes swap on replugging keep their names through their by-id links.
-    const DeviceMap first({}, Devices({{"/dev/ttyUSB0", "/dev/serial/by-id/usb-A"},
-                                       {"/dev/ttyUSB1", "/dev/serial/by-id/usb-B"},
-                                       {"/dev/ttyUSB10", ""},
-                                       {"/dev/ttyUSB2", ""}}));
-    const DeviceMap replugged({}, Devices({{"/dev/ttyUSB2", ""},
-                                           {"/dev/ttyUSB10", ""},
-                                           {"/dev/ttyUSB1", "/dev/serial/by-id/usb-A"},
-                                           {"/dev/ttyUSB0", "/dev/serial/by-id/usb-B"}}));
-    // The linked adapters sort by their links, the others by their paths.
-    EXPECT_EQ(Listed(first), (std::vector<std::string>{"COM33:=/dev/ttyUSB0", "COM34:=/dev/ttyUSB1",
-                                                       "COM35:=/dev/ttyUSB2", "COM36:=/dev/ttyUSB10"}));
-    EXPECT_EQ(Listed(replugged), (std::vector<std::string>{"COM33:=/dev/ttyUSB1", "COM34:=/dev/ttyUSB0",
-                                                           "COM35:=/dev/ttyUSB2", "COM36:=/dev/ttyUSB10"}));
-
-    // A device listed twice is one port.
-    const DeviceMap twice({}, Devices({{"/dev/ttyACM0", ""}, {"/dev/ttyACM0", ""}}));
-    EXPECT_EQ(Listed(twice), (std::vector<std::string>{"COM33:=/dev/ttyACM0"}));
+    // Two adapters whose nodes swap on replugging keep their names through their by-id links;
+    // the linked adapters sort by their links, the others by their paths.
+    EXPECT_EQ(Listed(DeviceMap({}, Devices("ttyUSB0=usb-A ttyUSB1=usb-B ttyUSB10 ttyUSB2"))),
+              "COM33:=/dev/ttyUSB0 COM34:=/dev/ttyUSB1 COM35:=/dev/ttyUSB2 COM36:=/dev/ttyUSB10");
+    EXPECT_EQ(Listed(DeviceMap({}, Devices("ttyUSB2 ttyUSB10 ttyUSB1=usb-A ttyUSB0=usb-B"))),
+              "COM33:=/dev/ttyUSB1 COM34:=/dev/ttyUSB0 COM35:=/dev/ttyUSB2 COM36:=/dev/ttyUSB10");
+    EXPECT_EQ(Listed(DeviceMap({}, Devices("ttyACM0 ttyACM0"))), "COM33:=/dev/ttyACM0") << "listed twice";
 }
 
 TEST(DeviceMap, ExplicitEntriesWin) {
@@ -75,32 +63,28 @@ TEST(DeviceMap, ExplicitEntriesWin) {
     };
     const DeviceMap map(
         {{"COM1:", "/tmp/pty-link"}, {"COM33:", "/dev/pts/9"}, {"COM40:", "/dev/serial/by-id/usb-A"}},
-        Devices({{"/dev/ttyS0", ""}, {"/dev/ttyS1", ""}, {"/dev/ttyUSB0", ""}, {"/dev/ttyUSB1", ""}}),
-        resolve);
-    EXPECT_EQ(Listed(map), (std::vector<std::string>{"COM1:=/tmp/pty-link", "COM33:=/dev/pts/9",
-                                                     "COM40:=/dev/serial/by-id/usb-A", "COM2:=/dev/ttyS1",
-                                                     "COM34:=/dev/ttyUSB1"}));
+        Devices("ttyS0 ttyS1 ttyUSB0 ttyUSB1"), resolve);
+    EXPECT_EQ(Listed(map),
+              "COM1:=/tmp/pty-link COM33:=/dev/pts/9 COM40:=/dev/serial/by-id/usb-A COM2:=/dev/ttyS1 "
+              "COM34:=/dev/ttyUSB1");
     EXPECT_EQ(map.DeviceForPort(1), "/tmp/pty-link");
     EXPECT_EQ(map.DeviceForPort(40), "/dev/serial/by-id/usb-A");
 }
 
 TEST(DeviceMap, UnusableExplicitEntriesAreSetAside) {
-    const DeviceMap map({{"LPT1:", "/dev/lp0"},
-                         {"COM:", "/dev/pts/1"},
-                         {"COM0:", "/dev/pts/2"},
-                         {"COM40000:", "/dev/pts/3"},
-                         {"COM1A2:", "/dev/pts/4"},
-                         {"COM8:", ""},
-                         {"COM007:", "/dev/pts/5"},
-                         {"com7:", "/dev/pts/6"}},
-                        {});
-    EXPECT_EQ(Listed(map), (std::vector<std::string>{"COM7:=/dev/pts/5"}));
-    std::vector<std::string> ignored;
-    for (const PortDevice& entry : map.Ignored()) {
-        ignored.push_back(entry.Name);
+    std::vector<PortDevice> explicitEntries;
+    for (const std::string entry :
+         {"LPT1:=/dev/lp0", "COM:=/dev/pts/1", "COM0:=/dev/pts/2", "COM40000:=/dev/pts/3",
+          "COM1A2:=/dev/pts/4", "COM8:=", "COM007:=/dev/pts/5", "com7:=/dev/pts/6"}) {
+        explicitEntries.push_back({entry.substr(0, entry.find('=')), entry.substr(entry.find('=') + 1)});
     }
-    EXPECT_EQ(ignored,
-              (std::vector<std::string>{"LPT1:", "COM:", "COM0:", "COM40000:", "COM1A2:", "COM8:", "com7:"}));
+    const DeviceMap map(explicitEntries, {});
+    EXPECT_EQ(Listed(map), "COM7:=/dev/pts/5");
+    std::string ignored;
+    for (const PortDevice& entry : map.Ignored()) {
+        ignored += entry.Name + " ";
+    }
+    EXPECT_EQ(ignored, "LPT1: COM: COM0: COM40000: COM1A2: COM8: com7: ");
 }
 
 TEST(DeviceMap, ComPortNumbersAndNaturalOrder) {

@@ -29,8 +29,7 @@ TEST(LineSettingsTest, ReadsEveryFieldAndWritesTheCanonicalText) {
         {"75,N,4,1", 75, Parity::None, 4, StopBits::One, "75,n,4,1"},
         {"110,o,5,1.5", 110, Parity::Odd, 5, StopBits::OneAndHalf, "110,o,5,1.5"},
         // A rate not in the list goes through unchanged; whether it opens is the device's matter.
-        {"2147483647,n,8,1", 2147483647, Parity::None, 8, StopBits::One, "2147483647,n,8,1"},
-    };
+        {"2147483647,n,8,1", 2147483647, Parity::None, 8, StopBits::One, "2147483647,n,8,1"}};
     for (const auto& c : cases) {
         const LineSettings settings = LineSettings::Parse(c.text);
         EXPECT_EQ(settings.baudRate, c.baud) << c.text;

@@ -148,8 +148,7 @@ TEST(GetAvailablePorts, FailedOrEmptyEnumerationGivesNoPorts) {
         {"more records claimed than there was room for",
          {"COM1:", "COM2:"},
          [](FakePortSystem& s) { s.returnedOverride = 1000; },
-         {"COM1:", "COM2:"}},
-    };
+         {"COM1:", "COM2:"}}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         FakePortSystem system(c.names);

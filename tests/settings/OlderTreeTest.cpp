@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "settings/SettingsLayout.h"
 #include "settings/hive/FileHiveRegistry.h"
@@ -21,11 +19,7 @@ TEST(OlderTree, LoadsWithTheAddedValuesAtTheirDefaultsAndSavesUnchanged) {
     const std::string file = dir.File("HKEY_LOCAL_MACHINE.reg");
     std::filesystem::copy_file(std::filesystem::path(QM_SETTINGS_TEST_DATA) / "InitTreeBeforeMoreCodes.reg",
                                file);
-    const auto text = [&] {
-        std::ostringstream all;
-        all << std::ifstream(file).rdbuf();
-        return all.str();
-    };
+    const auto text = [&] { return test::ReadFile(file); };
     const std::string before = text();
 
     FileHiveRegistry hive(file, dir.File("autostart"));

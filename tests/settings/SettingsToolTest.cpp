@@ -114,8 +114,7 @@ TEST_F(SettingsTool, MapUnmapGetSetAndExport) {
         {"Big", "REG_DWORD_BIG_ENDIAN", "300", Value(REG_DWORD_BIG_ENDIAN, {0, 0, 1, 0x2C}), "300\n"},
         {"Home", "REG_EXPAND_SZ", "%HOME%\\x", Value(REG_EXPAND_SZ, Sz("%HOME%\\x")), ""},
         {"Name", "REG_SZ", "caf\xC3\xA9", Value(REG_SZ, Sz("caf\xE9")), "caf\xC3\xA9\n"},
-        {"@", "REG_SZ", "1.01", Value(REG_SZ, Sz("1.01")), "1.01\n"},
-    };
+        {"@", "REG_SZ", "1.01", Value(REG_SZ, Sz("1.01")), "1.01\n"}};
     for (const auto& c : typed) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(Tool({"set", "", c.name, c.type, c.text}).exit, 0);
@@ -155,8 +154,7 @@ TEST_F(SettingsTool, BadArgumentsAreRefusedAndChangeNothing) {
         {"set", "", "Name", "REG_SZ", "\xE2\x82\xAC\xE2\x98\x83"},  // the snowman has no Windows-1252 byte
         // Names past the registry's limits: the tree could no longer be exported.
         {"set", "", std::string(16384, 'v'), "REG_DWORD", "1"},
-        {"set", "Ports\\" + std::string(256, 'k'), "X", "REG_DWORD", "1"},
-    };
+        {"set", "Ports\\" + std::string(256, 'k'), "X", "REG_DWORD", "1"}};
     for (const auto& args : bad) {
         const ToolRun run = Tool(args);
         const std::string shown = args.empty() ? "" : args[0] + " " + (args.size() > 1 ? args[1] : "");

@@ -275,9 +275,10 @@ void MoveLevelThreeToAlt(const std::string& name) {
     XCloseDisplay(display);
 }
 
-// The device may send any printable Windows-1252 character; each must arrive as itself, as an
-// application reads it, whatever layout the user runs and however often it is switched.
-TEST_F(XTestInjectorTest, EveryPrintableCharacterArrivesAsSentOnEveryLayoutAsItChanges) {
+// Every printable character on every layout is the end-to-end run's; here what it cannot do: the
+// layout changed under a running injector, and AltGr's modifier moved to Alt, where holding it for
+// a character would be an Alt shortcut, so "@" must come from a borrowed key.
+TEST_F(XTestInjectorTest, EveryPrintableCharacterArrivesAsTheLayoutAndAltGrChange) {
     struct Layout {
         const char* name;
         bool levelThreeOnAlt;
@@ -285,9 +286,7 @@ TEST_F(XTestInjectorTest, EveryPrintableCharacterArrivesAsSentOnEveryLayoutAsItC
     };
     const clsOSInfo os = test::NewerInputPathOS();
     KeystrokeInjection keys(*injector_, os);
-    for (const Layout layout : {Layout{"us", false, 0x1}, Layout{"de", false, 0x6}, Layout{"fr", false, 0x6},
-                                Layout{"gb", false, 0x1}, Layout{"es", false, 0x6}, Layout{"de", true, -1},
-                                Layout{"us", false, 0x1}}) {
+    for (const Layout layout : {Layout{"de", false, 0x6}, Layout{"de", true, -1}, Layout{"us", false, 0x1}}) {
         SCOPED_TRACE(std::string(layout.name) + (layout.levelThreeOnAlt ? " with AltGr on Alt" : ""));
         if (!SetLayout(layout.name)) {
             GTEST_SKIP() << "setxkbmap cannot switch the layout here";

@@ -60,8 +60,7 @@ TEST(HiveSafety, ADamagedFileIsReportedAndNeverOverwritten) {
         {"bad header", "REGEDIT5\n\n[HKEY_LOCAL_MACHINE\\Software]\n", "REGEDIT4"},
         {"bad line", "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software]\nPortName=COM1:\n",
          "line 4: a line that is"},
-        {"empty", "", "line 1:"},
-    };
+        {"empty", "", "line 1:"}};
     for (const auto& damage : damages) {
         SCOPED_TRACE(damage.what);
         test::TempHive hive;

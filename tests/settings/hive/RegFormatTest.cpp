@@ -44,8 +44,7 @@ TEST(HiveRoundTrip, EveryTypeComesBackFromTheFileAsWritten) {
         {"Multi", REG_MULTI_SZ, Bytes(std::string("one\0two\0\0", 9))},
         {"Resources", REG_RESOURCE_LIST, {9, 8, 7}},
         {"OddType", 0x12345, {0x42}},
-        {"Quote\"And\\Backslash \xC9", REG_SZ, Sz("name escapes")},
-    };
+        {"Quote\"And\\Backslash \xC9", REG_SZ, Sz("name escapes")}};
     std::string exported;
     {
         FileHiveRegistry reg = hive.Open();
@@ -144,8 +143,7 @@ TEST(RegFormat, RejectsDamageWithTheLineAndTheReason) {
         {"REGEDIT4\n[HKEY_LOCAL_MACHINE\\A]\n\"V\" \"x\"\n", 3, "without \"=\""},
         {"REGEDIT4\n[HKEY_LOCAL_MACHINE\\A]\n\"V\"=12\n", 3, "neither \"text\""},
         {std::string("REGEDIT4\n[HKEY_LOCAL_MACHINE\\A]\n\"V\"=\"a") + '\0' + "b\"\n", 3,
-         "control byte 0x00"},
-    };
+         "control byte 0x00"}};
     for (const auto& c : cases) {
         RegFormatError error;
         EXPECT_FALSE(RegFormat::Read(c.text, kRoot, error)) << c.text;

@@ -36,11 +36,10 @@ std::int16_t RecordingInjector::UsKeyScan(unsigned char c) {
         char shifted;
         std::int16_t vk;
     };
-    static constexpr Punctuation kPunctuation[] = {
-        {';', ':', 0xBA},  {'=', '+', 0xBB}, {',', '<', 0xBC},  {'-', '_', 0xBD},
-        {'.', '>', 0xBE},  {'/', '?', 0xBF}, {'`', '~', 0xC0},  {'[', '{', 0xDB},
-        {'\\', '|', 0xDC}, {']', '}', 0xDD}, {'\'', '"', 0xDE},
-    };
+    static constexpr Punctuation kPunctuation[] = {{';', ':', 0xBA}, {'=', '+', 0xBB}, {',', '<', 0xBC},
+                                                   {'-', '_', 0xBD}, {'.', '>', 0xBE}, {'/', '?', 0xBF},
+                                                   {'`', '~', 0xC0}, {'[', '{', 0xDB}, {'\\', '|', 0xDC},
+                                                   {']', '}', 0xDD}, {'\'', '"', 0xDE}};
     for (const Punctuation& p : kPunctuation) {
         if (c == static_cast<unsigned char>(p.plain)) {
             return p.vk;
@@ -107,6 +106,26 @@ std::vector<InputRecord> RecordingInjector::Records() const {
         all.insert(all.end(), call.records.begin(), call.records.end());
     }
     return all;
+}
+
+std::vector<RecordingInjector::Step> RecordingInjector::Moves() const {
+    std::vector<Step> moves;
+    for (const InputRecord& r : Records()) {
+        if (r.type == INPUT_MOUSE && r.mi.dwFlags == MOUSEEVENTF_MOVE) {
+            moves.push_back({r.mi.dx, r.mi.dy});
+        }
+    }
+    return moves;
+}
+
+std::vector<std::uint32_t> RecordingInjector::Buttons() const {
+    std::vector<std::uint32_t> buttons;
+    for (const InputRecord& r : Records()) {
+        if (r.type == INPUT_MOUSE && r.mi.dwFlags != MOUSEEVENTF_MOVE) {
+            buttons.push_back(r.mi.dwFlags);
+        }
+    }
+    return buttons;
 }
 
 void RecordingInjector::Clear() {

@@ -18,6 +18,11 @@ class RecordingInjector final : public InputInjector {
 public:
     enum class Path { SendInput, mouse_event, keybd_event };
 
+    struct Step {
+        std::int32_t x;
+        std::int32_t y;
+        bool operator==(const Step&) const = default;
+    };
     struct Call {
         Path path = Path::SendInput;
         std::vector<InputRecord> records;  // one record for the older calls
@@ -43,6 +48,9 @@ public:
     const std::vector<Call>& Calls() const { return calls_; }
     // Every record of every call, in order.
     std::vector<InputRecord> Records() const;
+    // The relative moves, and the flags of the other mouse records.
+    std::vector<Step> Moves() const;
+    std::vector<std::uint32_t> Buttons() const;
     std::size_t CallCount() const { return callCount_; }
     std::size_t RecordCount() const { return recordCount_; }
     // Batches as a connection to X keeps them: the writes to the desktop so far, and how many
