@@ -42,11 +42,6 @@ struct Edit {
     std::function<void(WindowFixture&, bool on)> make;
 };
 
-void Working(WindowFixture& f, const std::function<void(WorkingCopy&)>& change) {
-    change(f.window->Working());
-    f.window->CheckDirty();
-}
-
 const std::vector<Edit> kEdits = {
     {"parity",
      [](WindowFixture& f, bool on) { WindowFixture::Choose(f.Combo("cboParity"), on ? "Even" : "None"); }},
@@ -57,13 +52,6 @@ const std::vector<Edit> kEdits = {
     {"sequence emulation",
      [](WindowFixture& f, bool) {
          QTest::mouseClick(f.Find<QCheckBox>("chkASCIISequenceEmulation"), Qt::LeftButton);
-     }},
-    {"code", [](WindowFixture& f, bool on) { Working(f, [on](WorkingCopy& w) { w.N_ASCII(on ? 99 : 1); }); }},
-    {"increment", [](WindowFixture& f,
-                     bool on) { Working(f, [on](WorkingCopy& w) { w.MovementIncrementY(on ? 3 : 2); }); }},
-    {"run at log-on",
-     [](WindowFixture& f, bool on) {
-         Working(f, [on](WorkingCopy& w) { w.RunOnSystemStartup(on ? 1 : 0); });
      }},
 };
 
@@ -127,9 +115,16 @@ void FrmSerialTest::controlsByName() {
 }
 
 void FrmSerialTest::eachPendingValueMakesTheWindowDirty_data() {
-    QTest::addColumn<int>("edit");
+    QTest::addColumn<int>("edit");  // a control's edit, or (negative) a setting the dialogs edit
     for (std::size_t i = 0; i < kEdits.size(); ++i) {
         QTest::newRow(kEdits[i].name) << static_cast<int>(i);
+    }
+    const std::vector<layout::Setting>& all = layout::Settings();
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        if (!layout::IsText(all[i]) &&
+            !QString("BaudRate DataBits StopBits ASCIISequence").contains(all[i].valueName)) {
+            QTest::newRow(all[i].valueName) << -1 - static_cast<int>(i);
+        }
     }
 }
 
@@ -138,9 +133,19 @@ void FrmSerialTest::eachPendingValueMakesTheWindowDirty() {
     QFETCH(int, edit);
     WindowFixture f;
     f.Show();
-    kEdits[static_cast<std::size_t>(edit)].make(f, true);
+    const auto make = [&](bool on) {
+        if (edit >= 0) {
+            kEdits[static_cast<std::size_t>(edit)].make(f, on);
+            return;
+        }
+        const layout::Setting& setting = layout::Settings()[static_cast<std::size_t>(-1 - edit)];
+        layout::Load(setting, f.window->Working(),
+                     on ? Variant(std::int16_t{99}) : layout::Value(setting, f.settings));
+        f.window->CheckDirty();
+    };
+    make(true);
     QCOMPARE(f.State(), QString("closed OpenPort Apply dirty"));
-    kEdits[static_cast<std::size_t>(edit)].make(f, false);
+    make(false);
     QCOMPARE(f.State(), QString("closed OpenPort"));
 }
 
@@ -224,28 +229,13 @@ void FrmSerialTest::setPropertiesOrderAndFailures() {
         WindowFixture::Choose(f.Combo("cboHandshaking"), "Hardware");
         f.ClickRow("COM3:");
         QTest::mouseClick(f.Find<QCheckBox>("chkASCIISequenceEmulation"), Qt::LeftButton);
-        WorkingCopy& w = f.window->Working();
-        w.N_ASCII(30);
-        w.NE_ASCII(31);
-        w.NW_ASCII(32);
-        w.E_ASCII(33);
-        w.W_ASCII(34);
-        w.S_ASCII(35);
-        w.SW_ASCII(36);
-        w.SE_ASCII(37);
-        w.STOP_ASCII(38);
-        w.LEFT_SCLICK_ASCII(40);
-        w.LEFT_DCLICK_ASCII(41);
-        w.RIGHT_SCLICK_ASCII(42);
-        w.RIGHT_DCLICK_ASCII(43);
-        w.BouncyMouse(1);
-        w.BouncyMouseAngle(180);
-        w.MovementDelay(25);
-        w.MovementIncrementX(4);
-        w.MovementIncrementY(5);
-        w.ConnectOnApplicationStartup(1);
-        w.RunOnSystemStartup(1);
-        w.TestPorts(1);
+        // Every other setting a value of its own; the controls' settings take the controls' values.
+        const std::vector<layout::Setting>& all = layout::Settings();
+        for (std::size_t i = 0; i < all.size(); ++i) {
+            if (!layout::IsText(all[i])) {
+                layout::Load(all[i], f.window->Working(), Variant(static_cast<std::int16_t>(30 + i)));
+            }
+        }
         f.settings.FlowControl("Xon/Xoff");
         QVERIFY(f.window->SetProperties());
         QCOMPARE(f.saves, 1);
@@ -254,8 +244,8 @@ void FrmSerialTest::setPropertiesOrderAndFailures() {
             saved += QString::fromStdString(layout::Value(setting, f.settings).ToText()) + " ";
         }
         QCOMPARE(saved,
-                 QString("0 1.00 1 1 4 5 25 30 33 35 34 31 32 37 36 38 1 180 40 41 42 43 1 9600 7 None "
-                         "Hardware Space COM3: 2 1 -1 -1 -1 -1 -1 -1 -1 -1 0 4 1000 1 "));
+                 QString("30 1.00 32 33 34 35 36 37 38 39 40 41 42 43 44 45 46 47 48 49 50 51 52 9600 7 None "
+                         "Hardware Space COM3: 2 1 61 62 63 64 65 66 67 68 69 70 71 72 "));
         f.window->CheckDirty();
         QVERIFY(!f.window->Dirty());
     }
