@@ -384,7 +384,7 @@ void FrmSerialTest::openPortAndTrayTip() {
     QCOMPARE(f.serial.Settings(), std::string("9600,m,8,1"));
 
     // Disconnect stops the movement too.
-    f.road.Movement()->MoveMouse(2, 0);
+    f.road->Movement()->MoveMouse(2, 0);
     QVERIFY(f.timer.Enabled());
     Click(f, "cmdClosePort");
     QCOMPARE(f.State(), QString("closed OpenPort Apply dirty"));

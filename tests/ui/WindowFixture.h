@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QTest>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -74,23 +75,15 @@ struct WindowFixture {
     ManualTimer timer;
     ScriptedPump pump;
     FixedOsVersion os{VER_PLATFORM_WIN32_NT, 5, 1};
-    Road road{{&settings, &serial, &injector, &timer, &pump, &os}};
+    std::unique_ptr<Road> road;
     std::unique_ptr<frmSerial> window;
 
+    struct Unbuilt {};
+    explicit WindowFixture(Unbuilt) {}
     explicit WindowFixture(bool reset = true) {
         FillDefaultSettings(settings);
-        frmSerial::Parts parts;
-        parts.settings = &settings;
-        parts.SetSettings = [this] {
-            ++saves;
-            return saveResult;
-        };
-        parts.Terminate = [this] { ++terminates; };
-        parts.LastSaveProblem = [this] { return problem; };
-        parts.mscSerial = &serial;
-        parts.tray = &tray;
-        parts.road = &road;
-        window = std::make_unique<frmSerial>(parts);
+        Build(
+            serial, [this] { return ++saves, saveResult; }, [this] { ++terminates; });
         window->Ports() = {
             {"COM1:", false, "/dev/ttyS0"}, {"COM3:", false, "/dev/ttyS2"}, {"COM4:", true, "/dev/ttyUSB0"}};
         window->LoadPortsList();
@@ -99,6 +92,21 @@ struct WindowFixture {
         if (reset) {
             window->Reset();
         }
+    }
+
+    // A new window over the settings, the given serial control and store, and the fakes here.
+    void Build(SerialControl& control, std::function<bool()> save, std::function<void()> terminate) {
+        window.reset();
+        road = std::make_unique<Road>(Road::Parts{&settings, &control, &injector, &timer, &pump, &os});
+        frmSerial::Parts parts;
+        parts.settings = &settings;
+        parts.SetSettings = std::move(save);
+        parts.Terminate = std::move(terminate);
+        parts.LastSaveProblem = [this] { return problem; };
+        parts.mscSerial = &control;
+        parts.tray = &tray;
+        parts.road = road.get();
+        window = std::make_unique<frmSerial>(parts);
     }
 
     // Shows the window and checks the pending state against the settings, as start-up leaves it.
