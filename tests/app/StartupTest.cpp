@@ -68,8 +68,6 @@ struct StartupFixture : WindowFixture {
         return SettingsTree::ValueText(value);
     }
 
-    void Click(const char* name) const { QTest::mouseClick(Widget(name), Qt::LeftButton); }
-
     bool Load(SerialControl* control = nullptr) {
         Build(
             control != nullptr ? *control : serial, [this] { return store->SetSettings(); },
@@ -215,8 +213,7 @@ void StartupTest::missingSavedPortIsMendedByApply() {
     f.Set("PortName=COM9: ConnectOnApplicationStartup=1");
     QVERIFY(f.Load());
     f.window->show();
-    QTest::mouseClick(f.Ports()->viewport(), Qt::LeftButton, {},
-                      f.Ports()->visualItemRect(f.Ports()->FindKey("COM7:")).center());
+    f.ClickRow("COM7:");
     f.Click("cmdApply");
     QCOMPARE(f.Get("Ports\\LastPort", "PortName"), std::string("COM7:"));
     QCOMPARE(f.Get("", "ConnectOnApplicationStartup"), std::string("1"));

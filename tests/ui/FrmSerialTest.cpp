@@ -20,20 +20,8 @@ using namespace qm::test;
 
 namespace {
 
-void Click(const WindowFixture& f, const char* button) {
-    QTest::mouseClick(f.Find<QPushButton>(button), Qt::LeftButton);
-}
-
-// Types into the baud rate's box the way the user does: everything selected, then the keys.
 void TypeBaudRate(const WindowFixture& f, const QString& text) {
-    QLineEdit* edit = f.Combo("cboBaudRate")->lineEdit();
-    edit->setFocus();
-    edit->selectAll();
-    if (text.isEmpty()) {
-        QTest::keyClick(edit, Qt::Key_Delete);
-    } else {
-        QTest::keyClicks(edit, text);
-    }
+    Enter(f.Combo("cboBaudRate")->lineEdit(), text, Typed);
 }
 
 // One kind of pending value: made different from its setting (on), then the same again.
@@ -206,7 +194,7 @@ void FrmSerialTest::commandsCommitOrDiscard() {
         f.Combo("cboDataBits")->setFocus();
         QTest::keyClick(f.Combo("cboDataBits"), Qt::Key_Escape);
     } else {
-        Click(f, command.toLatin1().constData());
+        f.Click(command.toLatin1().constData());
     }
     QCOMPARE(f.saves, saves);
     QCOMPARE(f.State(), QString(shown ? "closed OpenPort" : "closed OpenPort minimised hidden"));
@@ -271,7 +259,7 @@ void FrmSerialTest::setPropertiesOrderAndFailures() {
         f.window->Working().TestPorts(1);
         f.window->Working().N_ASCII(50);
         f.Ports()->SelectRow(nullptr);
-        Click(f, "cmdOK");
+        f.Click("cmdOK");
         QCOMPARE(f.saves, 0);
         QCOMPARE(f.settings.Handshaking(), std::string("Xon/Xoff"));
         QCOMPARE(f.settings.TestPorts(), std::int16_t{1});
@@ -285,7 +273,7 @@ void FrmSerialTest::setPropertiesOrderAndFailures() {
         f.Show();
         f.saveResult = false;
         WindowFixture::Choose(f.Combo("cboDataBits"), "5");
-        Click(f, "cmdApply");
+        f.Click("cmdApply");
         QCOMPARE(f.saves, 1);
         QCOMPARE(f.settings.DataBits(), 5);
         QCOMPARE(f.boxes.Texts(), QStringList{"Not all properties were saved.  Please try again"});
@@ -293,7 +281,7 @@ void FrmSerialTest::setPropertiesOrderAndFailures() {
         // When the store can say why, the message goes on with it.
         f.problem = "The settings tree lacks the key Emulation.";
         WindowFixture::Choose(f.Combo("cboDataBits"), "6");
-        Click(f, "cmdApply");
+        f.Click("cmdApply");
         QCOMPARE(f.boxes.Texts().back(),
                  QStringLiteral("Not all properties were saved.  Please try again\r\n\r\n"
                                 "The settings tree lacks the key Emulation."));
@@ -322,7 +310,7 @@ void FrmSerialTest::resetAfterBadPortOrBadLineSetting() {
 
         // Cancel reports it and still hides the window.
         f.Show();
-        Click(f, "cmdCancel");
+        f.Click("cmdCancel");
         QCOMPARE(f.boxes.Texts(), QStringList{"Failed to reset to last saved properties"});
         QCOMPARE(f.boxes.All().front().icon, MsgIcon::Exclamation);
         QVERIFY(!f.window->isVisible());
@@ -368,7 +356,7 @@ void FrmSerialTest::openPortAndTrayTip() {
     TypeBaudRate(f, "9600");
     WindowFixture::Choose(f.Combo("cboParity"), "Mark");
     WindowFixture::Choose(f.Combo("cboHandshaking"), "Hardware");
-    Click(f, "cmdOpenPort");
+    f.Click("cmdOpenPort");
     QCOMPARE(f.State(), QString("open ClosePort Apply dirty"));
     QCOMPARE(f.serial.CommPort(), std::int16_t{3});
     QCOMPARE(f.serial.Settings(), std::string("9600,m,8,1"));
@@ -380,13 +368,13 @@ void FrmSerialTest::openPortAndTrayTip() {
 
     // Connect again: already open, nothing is touched.
     WindowFixture::Choose(f.Combo("cboParity"), "Even");
-    Click(f, "cmdOpenPort");
+    f.Click("cmdOpenPort");
     QCOMPARE(f.serial.Settings(), std::string("9600,m,8,1"));
 
     // Disconnect stops the movement too.
     f.road->Movement()->MoveMouse(2, 0);
     QVERIFY(f.timer.Enabled());
-    Click(f, "cmdClosePort");
+    f.Click("cmdClosePort");
     QCOMPARE(f.State(), QString("closed OpenPort Apply dirty"));
     QCOMPARE(f.tray.Tip(), std::string("Quillmotion Enabled\r\nNot Connected"));
 
@@ -395,8 +383,8 @@ void FrmSerialTest::openPortAndTrayTip() {
     WindowFixture::Choose(f.Combo("cboHandshaking"), "Xon/Xoff");
     f.boxes.Clear();
     for (int connect = 0; connect < 2; ++connect) {
-        Click(f, "cmdOpenPort");
-        Click(f, "cmdClosePort");
+        f.Click("cmdOpenPort");
+        f.Click("cmdClosePort");
     }
     QCOMPARE(f.boxes.Texts().size(), 1);
     QVERIFY(f.boxes.Texts().front().contains("right double click (RIGHT_DCLICK_ASCII) is code 17 (XON)"));
@@ -404,7 +392,7 @@ void FrmSerialTest::openPortAndTrayTip() {
     // A port that does not open: the message, the buttons as they were, the tip unchanged.
     f.serial.FailOpen(true);
     f.boxes.Clear();
-    Click(f, "cmdOpenPort");
+    f.Click("cmdOpenPort");
     QCOMPARE(f.boxes.Texts(), QStringList{"Could not open specified port"});
     QCOMPARE(f.boxes.All().front().icon, MsgIcon::Exclamation);
     QCOMPARE(f.State(), QString("closed OpenPort Apply dirty"));
@@ -415,7 +403,7 @@ void FrmSerialTest::openPortAndTrayTip() {
 void FrmSerialTest::receivedCharactersReachTheWindow() {
     WindowFixture f;
     f.Show();
-    Click(f, "cmdOpenPort");
+    f.Click("cmdOpenPort");
     f.serial.Deliver("ab");
     QCOMPARE(f.window->ReceivedBuffer(), std::string("098\r\n097\r\n"));
     // The boxes show the latest texts once the event loop turns; a box on a hidden page, once
@@ -444,13 +432,13 @@ void FrmSerialTest::receivedCharactersReachTheWindow() {
     f.injector.Clear();
     f.serial.Deliver("c");
     QVERIFY(!f.timer.Enabled());
-    Click(f, "cmdApply");
+    f.Click("cmdApply");
     f.serial.Deliver("c");
     QVERIFY(f.timer.Enabled());
     f.serial.Deliver(std::string(1, '\x0c'));
     QVERIFY(!f.timer.Enabled());
 
-    Click(f, "cmdResetBytesReceived");
+    f.Click("cmdResetBytesReceived");
     QTRY_COMPARE(f.Find<QLineEdit>("txtBytesReceived")->text(), QStringLiteral("0"));
     // The tip keeps its count until the next character.
     QCOMPARE(f.tray.Tip(),
@@ -474,7 +462,7 @@ void FrmSerialTest::minimiseAndRestore() {
         f.Show();
         f.window->MinimiseWindow();
         QCOMPARE(f.State(), QString("closed OpenPort minimised"));
-        Click(f, "cmdOK");
+        f.Click("cmdOK");
         QCOMPARE(f.State(), QString("closed OpenPort minimised"));
         // The tip is kept all the same, for an area that starts later.
         QVERIFY(f.window->UpdateTrayIconInfo());
@@ -484,7 +472,7 @@ void FrmSerialTest::minimiseAndRestore() {
 void FrmSerialTest::unloadClosesThePortOnce() {
     WindowFixture f;
     f.Show();
-    Click(f, "cmdOpenPort");
+    f.Click("cmdOpenPort");
     f.serial.Deliver(std::string(1, '\x02'));  // East: the pointer moves on
     QVERIFY(f.timer.Enabled());
     QSignalSpy unloaded(f.window.get(), &frmSerial::unloaded);
@@ -504,7 +492,7 @@ void FrmSerialTest::unloadClosesThePortOnce() {
        // rest of its input is dropped, and nothing is destroyed under the calls on the stack.
         WindowFixture g;
         g.Show();
-        Click(g, "cmdOpenPort");
+        g.Click("cmdOpenPort");
         g.pump.PostAtCall(1, [&g] { g.tray.OnExit(); });
         g.serial.Deliver("\x02xyz");
         QVERIFY(g.window->IsUnloaded());

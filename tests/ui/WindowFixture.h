@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 #include <functional>
 #include <memory>
@@ -50,6 +53,30 @@ public:
     int deletes = 0;
     std::vector<std::string> tips;
 };
+
+enum Way { Typed, Pasted };
+
+// Puts text into the box the way a user does, over the whole of what it holds: key by key (each
+// with its own character, so '-' and ' ' arrive as typed), or by pasting the clipboard. Empty
+// typed text is the Delete key.
+inline void Enter(QLineEdit* box, const QString& text, Way way) {
+    box->setFocus();
+    box->selectAll();
+    if (way == Pasted) {
+        QApplication::clipboard()->setText(text);
+        box->paste();
+        return;
+    }
+    if (text.isEmpty()) {
+        QTest::keyClick(box, Qt::Key_Delete);
+        return;
+    }
+    for (QChar c : text) {
+        const auto key =
+            c.isLetterOrNumber() && c.unicode() < 128 ? Qt::Key(c.toUpper().unicode()) : Qt::Key_unknown;
+        QTest::sendKeyEvent(QTest::Click, box, key, QString(c), Qt::NoModifier);
+    }
+}
 
 // The settings an installation starts with (COM1:, the port list's first port, saved).
 inline void FillDefaultSettings(SettingsRecord& s) {
@@ -121,6 +148,7 @@ struct WindowFixture {
     }
     QComboBox* Combo(const char* name) const { return Find<QComboBox>(name); }
     QWidget* Widget(const char* name) const { return Find<QWidget>(name); }
+    void Click(const char* button) const { QTest::mouseClick(Find<QPushButton>(button), Qt::LeftButton); }
 
     // Chooses an item of a drop-down list the way the user does.
     static void Choose(QComboBox* combo, const QString& text) {
