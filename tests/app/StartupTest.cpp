@@ -259,7 +259,7 @@ void StartupTest::stopBitsSurviveARestart() {
     for (const char* stopBits : {"1.5", "2"}) {
         QVERIFY(f.Load());
         f.window->show();
-        WindowFixture::Choose(f.Combo("cboStopBits"), stopBits);
+        f.Choose("cboStopBits", stopBits);
         f.Click("cmdApply");
         QCOMPARE(f.Get("Ports\\LastPort", "StopBits"), std::string(stopBits[1] == '.' ? "15" : stopBits));
         f.window->Form_Unload();

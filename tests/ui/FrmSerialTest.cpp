@@ -31,10 +31,8 @@ struct Edit {
 };
 
 const std::vector<Edit> kEdits = {
-    {"parity",
-     [](WindowFixture& f, bool on) { WindowFixture::Choose(f.Combo("cboParity"), on ? "Even" : "None"); }},
-    {"stop bits",
-     [](WindowFixture& f, bool on) { WindowFixture::Choose(f.Combo("cboStopBits"), on ? "1.5" : "1"); }},
+    {"parity", [](WindowFixture& f, bool on) { f.Choose("cboParity", on ? "Even" : "None"); }},
+    {"stop bits", [](WindowFixture& f, bool on) { f.Choose("cboStopBits", on ? "1.5" : "1"); }},
     {"baud rate", [](WindowFixture& f, bool on) { TypeBaudRate(f, on ? "9600" : "2400"); }},
     {"port", [](WindowFixture& f, bool on) { f.ClickRow(on ? "COM3:" : "COM1:"); }},
     {"sequence emulation",
@@ -143,19 +141,19 @@ void FrmSerialTest::dirtyCheckSkippedOrFailed() {
     // Start-up resets before the window is first shown: nothing is compared then.
     QVERIFY(trace.Contains("frmSerial.CheckDirty:: Not Checking as form is not visible"));
     f.Show();
-    WindowFixture::Choose(f.Combo("cboParity"), "Odd");
+    f.Choose("cboParity", "Odd");
 
     // Hidden, a change back is not seen: the state at hiding stands until shown again.
     f.window->hide();
-    WindowFixture::Choose(f.Combo("cboParity"), "None");
+    f.Choose("cboParity", "None");
     QCOMPARE(f.State(), QString("closed OpenPort Apply dirty hidden"));
     f.Show();
     QCOMPARE(f.State(), QString("closed OpenPort"));
 
     // A pending state that cannot be read (no port selected) leaves the flag as it was.
-    WindowFixture::Choose(f.Combo("cboHandshaking"), "Hardware");
+    f.Choose("cboHandshaking", "Hardware");
     f.Ports()->SelectRow(nullptr);
-    WindowFixture::Choose(f.Combo("cboHandshaking"), "None");
+    f.Choose("cboHandshaking", "None");
     QCOMPARE(f.State(), QString("closed OpenPort Apply dirty"));
     QVERIFY(trace.Contains(
         "frmSerial.CheckDirty:#Method Exit Error#: Object variable or With block variable not set"));
@@ -184,7 +182,7 @@ void FrmSerialTest::commandsCommitOrDiscard() {
     WindowFixture f;
     f.Show();
     if (edited) {
-        WindowFixture::Choose(f.Combo("cboParity"), "Mark");
+        f.Choose("cboParity", "Mark");
         f.window->Working().MovementDelay(40);
         f.ClickRow("COM3:");
     }
@@ -211,10 +209,10 @@ void FrmSerialTest::setPropertiesOrderAndFailures() {
         WindowFixture f;
         f.Show();
         TypeBaudRate(f, "9600");
-        WindowFixture::Choose(f.Combo("cboDataBits"), "7");
-        WindowFixture::Choose(f.Combo("cboParity"), "Space");
-        WindowFixture::Choose(f.Combo("cboStopBits"), "2");
-        WindowFixture::Choose(f.Combo("cboHandshaking"), "Hardware");
+        f.Choose("cboDataBits", "7");
+        f.Choose("cboParity", "Space");
+        f.Choose("cboStopBits", "2");
+        f.Choose("cboHandshaking", "Hardware");
         f.ClickRow("COM3:");
         QTest::mouseClick(f.Find<QCheckBox>("chkASCIISequenceEmulation"), Qt::LeftButton);
         // Every other setting a value of its own; the controls' settings take the controls' values.
@@ -255,7 +253,7 @@ void FrmSerialTest::setPropertiesOrderAndFailures() {
     {  // Without a selected port the writes before the port stand, the later ones never happen.
         WindowFixture f;
         f.Show();
-        WindowFixture::Choose(f.Combo("cboHandshaking"), "Xon/Xoff");
+        f.Choose("cboHandshaking", "Xon/Xoff");
         f.window->Working().TestPorts(1);
         f.window->Working().N_ASCII(50);
         f.Ports()->SelectRow(nullptr);
@@ -272,7 +270,7 @@ void FrmSerialTest::setPropertiesOrderAndFailures() {
         WindowFixture f;
         f.Show();
         f.saveResult = false;
-        WindowFixture::Choose(f.Combo("cboDataBits"), "5");
+        f.Choose("cboDataBits", "5");
         f.Click("cmdApply");
         QCOMPARE(f.saves, 1);
         QCOMPARE(f.settings.DataBits(), 5);
@@ -280,7 +278,7 @@ void FrmSerialTest::setPropertiesOrderAndFailures() {
         QVERIFY(f.window->isVisible());
         // When the store can say why, the message goes on with it.
         f.problem = "The settings tree lacks the key Emulation.";
-        WindowFixture::Choose(f.Combo("cboDataBits"), "6");
+        f.Choose("cboDataBits", "6");
         f.Click("cmdApply");
         QCOMPARE(f.boxes.Texts().back(),
                  QStringLiteral("Not all properties were saved.  Please try again\r\n\r\n"
@@ -354,8 +352,8 @@ void FrmSerialTest::openPortAndTrayTip() {
     // The selection and the lists as they are on screen, the saved port in the trace.
     f.ClickRow("COM3:");
     TypeBaudRate(f, "9600");
-    WindowFixture::Choose(f.Combo("cboParity"), "Mark");
-    WindowFixture::Choose(f.Combo("cboHandshaking"), "Hardware");
+    f.Choose("cboParity", "Mark");
+    f.Choose("cboHandshaking", "Hardware");
     f.Click("cmdOpenPort");
     QCOMPARE(f.State(), QString("open ClosePort Apply dirty"));
     QCOMPARE(f.serial.CommPort(), std::int16_t{3});
@@ -367,7 +365,7 @@ void FrmSerialTest::openPortAndTrayTip() {
              std::string("Quillmotion Enabled\r\nConnected to COM3: at 2400\r\n0 bytes received"));
 
     // Connect again: already open, nothing is touched.
-    WindowFixture::Choose(f.Combo("cboParity"), "Even");
+    f.Choose("cboParity", "Even");
     f.Click("cmdOpenPort");
     QCOMPARE(f.serial.Settings(), std::string("9600,m,8,1"));
 
@@ -380,7 +378,7 @@ void FrmSerialTest::openPortAndTrayTip() {
 
     // Xon/Xoff with a code of 17 (the right double click here): said once, on the first connect.
     f.settings.RIGHT_DCLICK_ASCII(17);
-    WindowFixture::Choose(f.Combo("cboHandshaking"), "Xon/Xoff");
+    f.Choose("cboHandshaking", "Xon/Xoff");
     f.boxes.Clear();
     for (int connect = 0; connect < 2; ++connect) {
         f.Click("cmdOpenPort");
@@ -449,7 +447,7 @@ void FrmSerialTest::minimiseAndRestore() {
     {  // With a notification area, minimising hides; the icon's menu restores, edits and all.
         WindowFixture f;
         f.Show();
-        WindowFixture::Choose(f.Combo("cboParity"), "Odd");
+        f.Choose("cboParity", "Odd");
         f.window->MinimiseWindow();
         QCOMPARE(f.State(), QString("closed OpenPort Apply dirty minimised hidden"));
         f.tray.OnProperties();

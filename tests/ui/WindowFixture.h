@@ -156,6 +156,7 @@ struct WindowFixture {
         combo->setCurrentIndex(index);
         emit combo->activated(index);
     }
+    void Choose(const char* combo, const QString& text) const { Choose(Combo(combo), text); }
 
     // The port, the enabled commands, the movement, the pending flag and the window, in a line.
     QString State() const {
