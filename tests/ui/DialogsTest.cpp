@@ -451,23 +451,16 @@ private slots:
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("after");  // N, NE, STOP, right single and double click
         QTest::addColumn<int>("warnings");
+        const auto row = [](const char* hotspot, const char* seen, const char* typed, const char* button,
+                            const char* after, int warnings) {
+            QTest::newRow(hotspot) << QString(hotspot) << QString(seen) << QString(typed) << QString(button)
+                                   << QString(after) << warnings;
+        };
         // The panel's handshaking (Xon/Xoff) reaches the dialog, which warns and still takes the code.
-        QTest::newRow("NE") << "lblNE"
-                            << "Ascii Value : NE Mouse Movement 57"
-                            << "17"
-                            << "OKButton"
-                            << "56 17 53 17 19" << 1;
+        row("lblNE", "Ascii Value : NE Mouse Movement 57", "17", "OKButton", "56 17 53 17 19", 1);
         // Stop sets no title; Cancel hands back the code unchanged, and the window still re-checks.
-        QTest::newRow("Stop") << "lblStop"
-                              << "Ascii Value :  53"
-                              << "99"
-                              << "CancelButton"
-                              << "56 57 53 17 19" << 0;
-        QTest::newRow("Right") << "lblRightButton"
-                               << "ASCII Values: Right Button 17 19"
-                               << "0 255"
-                               << "OKButton"
-                               << "56 57 53 0 255" << 0;
+        row("lblStop", "Ascii Value :  53", "99", "CancelButton", "56 57 53 17 19", 0);
+        row("lblRightButton", "ASCII Values: Right Button 17 19", "0 255", "OKButton", "56 57 53 0 255", 0);
     }
 
     void HotspotsEditTheWorkingCopyThroughTheirDialogs() {
