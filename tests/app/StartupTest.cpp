@@ -24,25 +24,15 @@ using namespace qm::test;
 namespace {
 
 // The settings tree of an installation in a temporary hive, and the program's parts over it.
-struct StartupFixture {
+struct StartupFixture : WindowFixture {
     TraceCapture trace;
     TempDir dir;
     std::string hive = dir.File("HKEY_LOCAL_MACHINE.reg");
     std::unique_ptr<FileHiveRegistry> registry;
-    SettingsRecord record;
-    std::unique_ptr<modSettings> settings;
-    ScriptedMessageBoxes boxes;
-    FakeTray fakeTray;
-    ScriptedSerial scripted;
-    RecordingInjector injector;
-    ManualTimer timer;
-    ScriptedPump pump;
-    FixedOsVersion os{VER_PLATFORM_WIN32_NT, 5, 1};
+    std::unique_ptr<modSettings> store;
     std::vector<PortListEntry> ports = {{"COM1:", false, ""}, {"COM7:", false, ""}};
-    std::unique_ptr<Road> road;
-    std::unique_ptr<frmSerial> window;
 
-    StartupFixture() {
+    StartupFixture() : WindowFixture(Unbuilt{}) {
         Open();
         SettingsTree::EnsureTree(*registry);
     }
@@ -50,10 +40,10 @@ struct StartupFixture {
     // A new store over the same file, as a new run of the program has.
     void Open() {
         window.reset();
-        settings.reset();
+        store.reset();
         registry = std::make_unique<FileHiveRegistry>(hive, std::string());
-        record = SettingsRecord();
-        settings = std::make_unique<modSettings>(record, *registry);
+        settings = SettingsRecord();
+        store = std::make_unique<modSettings>(settings, *registry);
     }
 
     // Settings as "name=data name=data", each where the settings' layout keeps it.
@@ -78,26 +68,14 @@ struct StartupFixture {
         return SettingsTree::ValueText(value);
     }
 
-    PortListView* Ports() const { return window->findChild<PortListView*>("lvwPort"); }
-    void Click(const char* name) const {
-        QTest::mouseClick(window->findChild<QWidget*>(name), Qt::LeftButton);
-    }
-
-    bool Load(TrayIcon* tray = nullptr, SerialControl* serial = nullptr) {
-        frmSerial::Parts parts;
-        parts.settings = &record;
-        parts.SetSettings = [this] { return settings->SetSettings(); };
-        parts.Terminate = [this] { settings->Terminate(); };
-        parts.mscSerial = serial != nullptr ? serial : &scripted;
-        parts.tray = tray != nullptr ? tray : &fakeTray;
-        window.reset();
-        road = std::make_unique<Road>(Road::Parts{&record, parts.mscSerial, &injector, &timer, &pump, &os});
-        parts.road = road.get();
-        window = std::make_unique<frmSerial>(parts);
+    bool Load(SerialControl* control = nullptr) {
+        Build(
+            control != nullptr ? *control : serial, [this] { return store->SetSettings(); },
+            [this] { store->Terminate(); });
         StartupParts startup;
-        startup.GetSettings = [this] { return settings->GetSettings(); };
+        startup.GetSettings = [this] { return store->GetSettings(); };
         startup.SettingsStoreError = [this] { return SettingsStoreProblem(*registry); };
-        startup.settings = &record;
+        startup.settings = &settings;
         startup.GetAvailablePorts = [this](std::vector<PortListEntry>& rows) {
             rows = ports;
             return static_cast<std::int16_t>(rows.size());
@@ -105,6 +83,7 @@ struct StartupFixture {
         StartupSequence sequence(*window, startup);
         return sequence.Form_Load();
     }
+    ~StartupFixture() { window.reset(); }  // while the trace is still captured
 };
 
 // What breaks a start-up beyond its settings.
@@ -137,7 +116,7 @@ void StartupTest::cleanStartInOrder() {
     // The ports in the list, the saved one selected; the icon added, then its first tip.
     QCOMPARE(f.Ports()->topLevelItemCount(), 2);
     QCOMPARE(f.Ports()->SelectedItem()->text(0), QStringLiteral("COM1:"));
-    QCOMPARE(f.fakeTray.tips,
+    QCOMPARE(f.tray.tips,
              (std::vector<std::string>{"Quillmotion Enabled", "Quillmotion Enabled\r\nNot Connected"}));
     QVERIFY(f.window->OSInfo() != nullptr);
 
@@ -204,7 +183,7 @@ void StartupTest::startsOrEnds() {
     if (breakage == NoPorts) {
         f.ports.clear();
     }
-    f.scripted.FailOpen(breakage == OpenFails);
+    f.serial.FailOpen(breakage == OpenFails);
     QCOMPARE(f.Load(), ends != "unloaded");
     QCOMPARE(f.boxes.All().size(), std::size_t{message.isEmpty() ? 0u : 1u});
     if (!message.isEmpty()) {
@@ -220,12 +199,11 @@ void StartupTest::startsOrEnds() {
     if (!f.window->IsUnloaded()) {
         state = QStringLiteral("%1, %2").arg(
             f.window->isMinimized() && !f.window->isVisible() ? "minimised" : "normal",
-            f.scripted.PortOpen() ? "open" : "closed");
-        QCOMPARE(f.fakeTray.Tip().find("Connected to COM1: at 2400") != std::string::npos,
-                 f.scripted.PortOpen());
+            f.serial.PortOpen() ? "open" : "closed");
+        QCOMPARE(f.tray.Tip().find("Connected to COM1: at 2400") != std::string::npos, f.serial.PortOpen());
     }
     QCOMPARE(state, ends);
-    QVERIFY(!f.scripted.PortOpen() || f.scripted.Handshaking() == comXOnXoff);
+    QVERIFY(!f.serial.PortOpen() || f.serial.Handshaking() == comXOnXoff);
 }
 
 // Choosing a listed port for a saved one that is missing, and applying it, mends the store and
@@ -235,8 +213,7 @@ void StartupTest::missingSavedPortIsMendedByApply() {
     f.Set("PortName=COM9: ConnectOnApplicationStartup=1");
     QVERIFY(f.Load());
     f.window->show();
-    QTest::mouseClick(f.Ports()->viewport(), Qt::LeftButton, {},
-                      f.Ports()->visualItemRect(f.Ports()->FindKey("COM7:")).center());
+    f.ClickRow("COM7:");
     f.Click("cmdApply");
     QCOMPARE(f.Get("Ports\\LastPort", "PortName"), std::string("COM7:"));
     QCOMPARE(f.Get("", "ConnectOnApplicationStartup"), std::string("1"));
@@ -253,14 +230,14 @@ void StartupTest::realPortHangsUp() {
     QtSerialControl serial([&device](std::int16_t port) { return port == 7 ? device : std::string(); });
     StartupFixture f;
     f.Set("ConnectOnApplicationStartup=1 PortName=COM7: BaudRate=9600");
-    QVERIFY(f.Load(nullptr, &serial));
+    QVERIFY(f.Load(&serial));
     QVERIFY(serial.PortOpen());
     const std::string connected = "Quillmotion Enabled\r\nConnected to COM7: at 9600\r\n";
     line.Write("hi");
     QTRY_COMPARE(f.window->ReceivedBuffer(), std::string("105\r\n104\r\n"));
-    QCOMPARE(f.fakeTray.Tip(), connected + "2 bytes received");
+    QCOMPARE(f.tray.Tip(), connected + "2 bytes received");
     // The hidden window's count box takes the latest count when it is shown.
-    auto* count = f.window->findChild<QLineEdit*>("txtBytesReceived");
+    auto* count = f.Find<QLineEdit>("txtBytesReceived");
     QCOMPARE(count->text(), QStringLiteral("0"));
     f.window->show();
     QTRY_COMPARE(count->text(), QStringLiteral("2"));
@@ -270,9 +247,9 @@ void StartupTest::realPortHangsUp() {
     QTRY_VERIFY(f.timer.Enabled());
     line.CloseFarEnd();
     QTRY_VERIFY(!serial.PortOpen());
-    QTRY_VERIFY(f.window->findChild<QPushButton*>("cmdOpenPort")->isEnabled());
+    QTRY_VERIFY(f.Widget("cmdOpenPort")->isEnabled());
     QVERIFY(!f.timer.Enabled());
-    QCOMPARE(f.fakeTray.Tip(), std::string("Quillmotion Enabled\r\nNot Connected"));
+    QCOMPARE(f.tray.Tip(), std::string("Quillmotion Enabled\r\nNot Connected"));
     f.window->Form_Unload();
 }
 
@@ -282,7 +259,7 @@ void StartupTest::stopBitsSurviveARestart() {
     for (const char* stopBits : {"1.5", "2"}) {
         QVERIFY(f.Load());
         f.window->show();
-        WindowFixture::Choose(f.window->findChild<QComboBox*>("cboStopBits"), stopBits);
+        f.Choose("cboStopBits", stopBits);
         f.Click("cmdApply");
         QCOMPARE(f.Get("Ports\\LastPort", "StopBits"), std::string(stopBits[1] == '.' ? "15" : stopBits));
         f.window->Form_Unload();
@@ -294,9 +271,9 @@ void StartupTest::stopBitsSurviveARestart() {
         f.window->CheckDirty();
         QVERIFY(!f.window->Dirty());
         QVERIFY(f.window->OpenPort());
-        QCOMPARE(f.scripted.Settings(), std::string("2400,n,8,") + stopBits);
+        QCOMPARE(f.serial.Settings(), std::string("2400,n,8,") + stopBits);
         f.window->Form_Unload();
-        f.scripted.SetPortOpen(false);
+        f.serial.SetPortOpen(false);
         f.Open();
     }
 }

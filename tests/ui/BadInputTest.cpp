@@ -4,7 +4,6 @@
 // Speed, the box's own change check), the dialog stays open on refusal, and nothing but a clean
 // value is handed back to the caller.
 #include <QApplication>
-#include <QClipboard>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -23,13 +22,9 @@
 
 using qm::MsgIcon;
 using qm::MsgResult;
-using qm::test::ScriptedMessageBoxes;
-
-using qm::test::Child;
+using namespace qm::test;
 
 namespace {
-
-enum Way { Typed, Pasted };
 
 const QString kFifty(50, QLatin1Char('9'));
 
@@ -42,28 +37,6 @@ const QString kDecimalMessage = QStringLiteral("Please enter only numbers for a 
 const QString kTooLarge = QStringLiteral("Please enter a number less than 256");
 const QString kHexMessage = QStringLiteral("Please enter valid Hex Characters : 1-9, a-f");
 const QString kBaudMessage = QStringLiteral("Baud Rate must be a numeric value.  Please re-enter");
-
-// Puts text into the box the way a user does, over the whole of what it holds: key by key (each
-// with its own character, so '-' and ' ' arrive as typed), or by pasting the clipboard. Empty
-// typed text is the Delete key.
-void Enter(QLineEdit* box, const QString& text, Way way) {
-    box->setFocus();
-    box->selectAll();
-    if (way == Pasted) {
-        QApplication::clipboard()->setText(text);
-        box->paste();
-        return;
-    }
-    if (text.isEmpty()) {
-        QTest::keyClick(box, Qt::Key_Delete);
-        return;
-    }
-    for (QChar c : text) {
-        const auto key =
-            c.isLetterOrNumber() && c.unicode() < 128 ? Qt::Key(c.toUpper().unicode()) : Qt::Key_unknown;
-        QTest::sendKeyEvent(QTest::Click, box, key, QString(c), Qt::NoModifier);
-    }
-}
 
 // A code or movement box: what the box holds after the input (nothing: the given text stays),
 // and whether OK refuses it. A value OK takes is the number the box shows.

@@ -113,6 +113,12 @@ struct Panels {
     ButtonCodesPanel* buttons = new ButtonCodesPanel(&window);
 };
 
+// Values as one line of text, for one comparison.
+template <typename... T>
+QString Numbers(T... values) {
+    return QStringList{QString::number(values)...}.join(' ');
+}
+
 void TypeInto(QLineEdit* box, const QString& text) {
     box->selectAll();
     QTest::keyClicks(box, text);
@@ -288,12 +294,8 @@ private slots:
         QVERIFY(!open.dialog.isVisible());
         QVERIFY(boxes.All().empty());
         const frmMouseMovementAdvanced& d = open.dialog;
-        QCOMPARE(QStringLiteral("%1 %2 %3 %4 %5")
-                     .arg(d.MovementDelay())
-                     .arg(d.MovementIncrementX())
-                     .arg(d.MovementIncrementY())
-                     .arg(d.BouncyMouse())
-                     .arg(d.BouncyMouseAngle()),
+        QCOMPARE(Numbers(d.MovementDelay(), d.MovementIncrementX(), d.MovementIncrementY(), d.BouncyMouse(),
+                         d.BouncyMouseAngle()),
                  handed);
     }
 
@@ -451,23 +453,16 @@ private slots:
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("after");  // N, NE, STOP, right single and double click
         QTest::addColumn<int>("warnings");
+        const auto row = [](const char* hotspot, const char* seen, const char* typed, const char* button,
+                            const char* after, int warnings) {
+            QTest::newRow(hotspot) << QString(hotspot) << QString(seen) << QString(typed) << QString(button)
+                                   << QString(after) << warnings;
+        };
         // The panel's handshaking (Xon/Xoff) reaches the dialog, which warns and still takes the code.
-        QTest::newRow("NE") << "lblNE"
-                            << "Ascii Value : NE Mouse Movement 57"
-                            << "17"
-                            << "OKButton"
-                            << "56 17 53 17 19" << 1;
+        row("lblNE", "Ascii Value : NE Mouse Movement 57", "17", "OKButton", "56 17 53 17 19", 1);
         // Stop sets no title; Cancel hands back the code unchanged, and the window still re-checks.
-        QTest::newRow("Stop") << "lblStop"
-                              << "Ascii Value :  53"
-                              << "99"
-                              << "CancelButton"
-                              << "56 57 53 17 19" << 0;
-        QTest::newRow("Right") << "lblRightButton"
-                               << "ASCII Values: Right Button 17 19"
-                               << "0 255"
-                               << "OKButton"
-                               << "56 57 53 0 255" << 0;
+        row("lblStop", "Ascii Value :  53", "99", "CancelButton", "56 57 53 17 19", 0);
+        row("lblRightButton", "ASCII Values: Right Button 17 19", "0 255", "OKButton", "56 57 53 0 255", 0);
     }
 
     void HotspotsEditTheWorkingCopyThroughTheirDialogs() {
@@ -499,12 +494,8 @@ private slots:
         QTest::mouseClick(Child<QWidget>(&p.window, qPrintable(hotspot)), Qt::LeftButton);
         QCOMPARE(shown.join(' '), seen);
         const WorkingCopy& w = p.working;
-        QCOMPARE(QStringLiteral("%1 %2 %3 %4 %5")
-                     .arg(w.N_ASCII())
-                     .arg(w.NE_ASCII())
-                     .arg(w.STOP_ASCII())
-                     .arg(w.RIGHT_SCLICK_ASCII())
-                     .arg(w.RIGHT_DCLICK_ASCII()),
+        QCOMPARE(Numbers(w.N_ASCII(), w.NE_ASCII(), w.STOP_ASCII(), w.RIGHT_SCLICK_ASCII(),
+                         w.RIGHT_DCLICK_ASCII()),
                  after);
         QCOMPARE(boxes.Texts().size(), warnings);
         QCOMPARE(compassEdits.count() + buttonEdits.count(), 1);

@@ -20,20 +20,8 @@ using namespace qm::test;
 
 namespace {
 
-void Click(const WindowFixture& f, const char* button) {
-    QTest::mouseClick(f.Find<QPushButton>(button), Qt::LeftButton);
-}
-
-// Types into the baud rate's box the way the user does: everything selected, then the keys.
 void TypeBaudRate(const WindowFixture& f, const QString& text) {
-    QLineEdit* edit = f.Combo("cboBaudRate")->lineEdit();
-    edit->setFocus();
-    edit->selectAll();
-    if (text.isEmpty()) {
-        QTest::keyClick(edit, Qt::Key_Delete);
-    } else {
-        QTest::keyClicks(edit, text);
-    }
+    Enter(f.Combo("cboBaudRate")->lineEdit(), text, Typed);
 }
 
 // One kind of pending value: made different from its setting (on), then the same again.
@@ -42,28 +30,14 @@ struct Edit {
     std::function<void(WindowFixture&, bool on)> make;
 };
 
-void Working(WindowFixture& f, const std::function<void(WorkingCopy&)>& change) {
-    change(f.window->Working());
-    f.window->CheckDirty();
-}
-
 const std::vector<Edit> kEdits = {
-    {"parity",
-     [](WindowFixture& f, bool on) { WindowFixture::Choose(f.Combo("cboParity"), on ? "Even" : "None"); }},
-    {"stop bits",
-     [](WindowFixture& f, bool on) { WindowFixture::Choose(f.Combo("cboStopBits"), on ? "1.5" : "1"); }},
+    {"parity", [](WindowFixture& f, bool on) { f.Choose("cboParity", on ? "Even" : "None"); }},
+    {"stop bits", [](WindowFixture& f, bool on) { f.Choose("cboStopBits", on ? "1.5" : "1"); }},
     {"baud rate", [](WindowFixture& f, bool on) { TypeBaudRate(f, on ? "9600" : "2400"); }},
     {"port", [](WindowFixture& f, bool on) { f.ClickRow(on ? "COM3:" : "COM1:"); }},
     {"sequence emulation",
      [](WindowFixture& f, bool) {
          QTest::mouseClick(f.Find<QCheckBox>("chkASCIISequenceEmulation"), Qt::LeftButton);
-     }},
-    {"code", [](WindowFixture& f, bool on) { Working(f, [on](WorkingCopy& w) { w.N_ASCII(on ? 99 : 1); }); }},
-    {"increment", [](WindowFixture& f,
-                     bool on) { Working(f, [on](WorkingCopy& w) { w.MovementIncrementY(on ? 3 : 2); }); }},
-    {"run at log-on",
-     [](WindowFixture& f, bool on) {
-         Working(f, [on](WorkingCopy& w) { w.RunOnSystemStartup(on ? 1 : 0); });
      }},
 };
 
@@ -127,9 +101,16 @@ void FrmSerialTest::controlsByName() {
 }
 
 void FrmSerialTest::eachPendingValueMakesTheWindowDirty_data() {
-    QTest::addColumn<int>("edit");
+    QTest::addColumn<int>("edit");  // a control's edit, or (negative) a setting the dialogs edit
     for (std::size_t i = 0; i < kEdits.size(); ++i) {
         QTest::newRow(kEdits[i].name) << static_cast<int>(i);
+    }
+    const std::vector<layout::Setting>& all = layout::Settings();
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        if (!layout::IsText(all[i]) &&
+            !QString("BaudRate DataBits StopBits ASCIISequence").contains(all[i].valueName)) {
+            QTest::newRow(all[i].valueName) << -1 - static_cast<int>(i);
+        }
     }
 }
 
@@ -138,9 +119,19 @@ void FrmSerialTest::eachPendingValueMakesTheWindowDirty() {
     QFETCH(int, edit);
     WindowFixture f;
     f.Show();
-    kEdits[static_cast<std::size_t>(edit)].make(f, true);
+    const auto make = [&](bool on) {
+        if (edit >= 0) {
+            kEdits[static_cast<std::size_t>(edit)].make(f, on);
+            return;
+        }
+        const layout::Setting& setting = layout::Settings()[static_cast<std::size_t>(-1 - edit)];
+        layout::Load(setting, f.window->Working(),
+                     on ? Variant(std::int16_t{99}) : layout::Value(setting, f.settings));
+        f.window->CheckDirty();
+    };
+    make(true);
     QCOMPARE(f.State(), QString("closed OpenPort Apply dirty"));
-    kEdits[static_cast<std::size_t>(edit)].make(f, false);
+    make(false);
     QCOMPARE(f.State(), QString("closed OpenPort"));
 }
 
@@ -150,19 +141,19 @@ void FrmSerialTest::dirtyCheckSkippedOrFailed() {
     // Start-up resets before the window is first shown: nothing is compared then.
     QVERIFY(trace.Contains("frmSerial.CheckDirty:: Not Checking as form is not visible"));
     f.Show();
-    WindowFixture::Choose(f.Combo("cboParity"), "Odd");
+    f.Choose("cboParity", "Odd");
 
     // Hidden, a change back is not seen: the state at hiding stands until shown again.
     f.window->hide();
-    WindowFixture::Choose(f.Combo("cboParity"), "None");
+    f.Choose("cboParity", "None");
     QCOMPARE(f.State(), QString("closed OpenPort Apply dirty hidden"));
     f.Show();
     QCOMPARE(f.State(), QString("closed OpenPort"));
 
     // A pending state that cannot be read (no port selected) leaves the flag as it was.
-    WindowFixture::Choose(f.Combo("cboHandshaking"), "Hardware");
+    f.Choose("cboHandshaking", "Hardware");
     f.Ports()->SelectRow(nullptr);
-    WindowFixture::Choose(f.Combo("cboHandshaking"), "None");
+    f.Choose("cboHandshaking", "None");
     QCOMPARE(f.State(), QString("closed OpenPort Apply dirty"));
     QVERIFY(trace.Contains(
         "frmSerial.CheckDirty:#Method Exit Error#: Object variable or With block variable not set"));
@@ -191,7 +182,7 @@ void FrmSerialTest::commandsCommitOrDiscard() {
     WindowFixture f;
     f.Show();
     if (edited) {
-        WindowFixture::Choose(f.Combo("cboParity"), "Mark");
+        f.Choose("cboParity", "Mark");
         f.window->Working().MovementDelay(40);
         f.ClickRow("COM3:");
     }
@@ -201,7 +192,7 @@ void FrmSerialTest::commandsCommitOrDiscard() {
         f.Combo("cboDataBits")->setFocus();
         QTest::keyClick(f.Combo("cboDataBits"), Qt::Key_Escape);
     } else {
-        Click(f, command.toLatin1().constData());
+        f.Click(command.toLatin1().constData());
     }
     QCOMPARE(f.saves, saves);
     QCOMPARE(f.State(), QString(shown ? "closed OpenPort" : "closed OpenPort minimised hidden"));
@@ -218,34 +209,19 @@ void FrmSerialTest::setPropertiesOrderAndFailures() {
         WindowFixture f;
         f.Show();
         TypeBaudRate(f, "9600");
-        WindowFixture::Choose(f.Combo("cboDataBits"), "7");
-        WindowFixture::Choose(f.Combo("cboParity"), "Space");
-        WindowFixture::Choose(f.Combo("cboStopBits"), "2");
-        WindowFixture::Choose(f.Combo("cboHandshaking"), "Hardware");
+        f.Choose("cboDataBits", "7");
+        f.Choose("cboParity", "Space");
+        f.Choose("cboStopBits", "2");
+        f.Choose("cboHandshaking", "Hardware");
         f.ClickRow("COM3:");
         QTest::mouseClick(f.Find<QCheckBox>("chkASCIISequenceEmulation"), Qt::LeftButton);
-        WorkingCopy& w = f.window->Working();
-        w.N_ASCII(30);
-        w.NE_ASCII(31);
-        w.NW_ASCII(32);
-        w.E_ASCII(33);
-        w.W_ASCII(34);
-        w.S_ASCII(35);
-        w.SW_ASCII(36);
-        w.SE_ASCII(37);
-        w.STOP_ASCII(38);
-        w.LEFT_SCLICK_ASCII(40);
-        w.LEFT_DCLICK_ASCII(41);
-        w.RIGHT_SCLICK_ASCII(42);
-        w.RIGHT_DCLICK_ASCII(43);
-        w.BouncyMouse(1);
-        w.BouncyMouseAngle(180);
-        w.MovementDelay(25);
-        w.MovementIncrementX(4);
-        w.MovementIncrementY(5);
-        w.ConnectOnApplicationStartup(1);
-        w.RunOnSystemStartup(1);
-        w.TestPorts(1);
+        // Every other setting a value of its own; the controls' settings take the controls' values.
+        const std::vector<layout::Setting>& all = layout::Settings();
+        for (std::size_t i = 0; i < all.size(); ++i) {
+            if (!layout::IsText(all[i])) {
+                layout::Load(all[i], f.window->Working(), Variant(static_cast<std::int16_t>(30 + i)));
+            }
+        }
         f.settings.FlowControl("Xon/Xoff");
         QVERIFY(f.window->SetProperties());
         QCOMPARE(f.saves, 1);
@@ -254,8 +230,8 @@ void FrmSerialTest::setPropertiesOrderAndFailures() {
             saved += QString::fromStdString(layout::Value(setting, f.settings).ToText()) + " ";
         }
         QCOMPARE(saved,
-                 QString("0 1.00 1 1 4 5 25 30 33 35 34 31 32 37 36 38 1 180 40 41 42 43 1 9600 7 None "
-                         "Hardware Space COM3: 2 1 -1 -1 -1 -1 -1 -1 -1 -1 0 4 1000 1 "));
+                 QString("30 1.00 32 33 34 35 36 37 38 39 40 41 42 43 44 45 46 47 48 49 50 51 52 9600 7 None "
+                         "Hardware Space COM3: 2 1 61 62 63 64 65 66 67 68 69 70 71 72 "));
         f.window->CheckDirty();
         QVERIFY(!f.window->Dirty());
     }
@@ -277,11 +253,11 @@ void FrmSerialTest::setPropertiesOrderAndFailures() {
     {  // Without a selected port the writes before the port stand, the later ones never happen.
         WindowFixture f;
         f.Show();
-        WindowFixture::Choose(f.Combo("cboHandshaking"), "Xon/Xoff");
+        f.Choose("cboHandshaking", "Xon/Xoff");
         f.window->Working().TestPorts(1);
         f.window->Working().N_ASCII(50);
         f.Ports()->SelectRow(nullptr);
-        Click(f, "cmdOK");
+        f.Click("cmdOK");
         QCOMPARE(f.saves, 0);
         QCOMPARE(f.settings.Handshaking(), std::string("Xon/Xoff"));
         QCOMPARE(f.settings.TestPorts(), std::int16_t{1});
@@ -294,16 +270,16 @@ void FrmSerialTest::setPropertiesOrderAndFailures() {
         WindowFixture f;
         f.Show();
         f.saveResult = false;
-        WindowFixture::Choose(f.Combo("cboDataBits"), "5");
-        Click(f, "cmdApply");
+        f.Choose("cboDataBits", "5");
+        f.Click("cmdApply");
         QCOMPARE(f.saves, 1);
         QCOMPARE(f.settings.DataBits(), 5);
         QCOMPARE(f.boxes.Texts(), QStringList{"Not all properties were saved.  Please try again"});
         QVERIFY(f.window->isVisible());
         // When the store can say why, the message goes on with it.
         f.problem = "The settings tree lacks the key Emulation.";
-        WindowFixture::Choose(f.Combo("cboDataBits"), "6");
-        Click(f, "cmdApply");
+        f.Choose("cboDataBits", "6");
+        f.Click("cmdApply");
         QCOMPARE(f.boxes.Texts().back(),
                  QStringLiteral("Not all properties were saved.  Please try again\r\n\r\n"
                                 "The settings tree lacks the key Emulation."));
@@ -332,7 +308,7 @@ void FrmSerialTest::resetAfterBadPortOrBadLineSetting() {
 
         // Cancel reports it and still hides the window.
         f.Show();
-        Click(f, "cmdCancel");
+        f.Click("cmdCancel");
         QCOMPARE(f.boxes.Texts(), QStringList{"Failed to reset to last saved properties"});
         QCOMPARE(f.boxes.All().front().icon, MsgIcon::Exclamation);
         QVERIFY(!f.window->isVisible());
@@ -376,9 +352,9 @@ void FrmSerialTest::openPortAndTrayTip() {
     // The selection and the lists as they are on screen, the saved port in the trace.
     f.ClickRow("COM3:");
     TypeBaudRate(f, "9600");
-    WindowFixture::Choose(f.Combo("cboParity"), "Mark");
-    WindowFixture::Choose(f.Combo("cboHandshaking"), "Hardware");
-    Click(f, "cmdOpenPort");
+    f.Choose("cboParity", "Mark");
+    f.Choose("cboHandshaking", "Hardware");
+    f.Click("cmdOpenPort");
     QCOMPARE(f.State(), QString("open ClosePort Apply dirty"));
     QCOMPARE(f.serial.CommPort(), std::int16_t{3});
     QCOMPARE(f.serial.Settings(), std::string("9600,m,8,1"));
@@ -389,24 +365,24 @@ void FrmSerialTest::openPortAndTrayTip() {
              std::string("Quillmotion Enabled\r\nConnected to COM3: at 2400\r\n0 bytes received"));
 
     // Connect again: already open, nothing is touched.
-    WindowFixture::Choose(f.Combo("cboParity"), "Even");
-    Click(f, "cmdOpenPort");
+    f.Choose("cboParity", "Even");
+    f.Click("cmdOpenPort");
     QCOMPARE(f.serial.Settings(), std::string("9600,m,8,1"));
 
     // Disconnect stops the movement too.
-    f.road.Movement()->MoveMouse(2, 0);
+    f.road->Movement()->MoveMouse(2, 0);
     QVERIFY(f.timer.Enabled());
-    Click(f, "cmdClosePort");
+    f.Click("cmdClosePort");
     QCOMPARE(f.State(), QString("closed OpenPort Apply dirty"));
     QCOMPARE(f.tray.Tip(), std::string("Quillmotion Enabled\r\nNot Connected"));
 
     // Xon/Xoff with a code of 17 (the right double click here): said once, on the first connect.
     f.settings.RIGHT_DCLICK_ASCII(17);
-    WindowFixture::Choose(f.Combo("cboHandshaking"), "Xon/Xoff");
+    f.Choose("cboHandshaking", "Xon/Xoff");
     f.boxes.Clear();
     for (int connect = 0; connect < 2; ++connect) {
-        Click(f, "cmdOpenPort");
-        Click(f, "cmdClosePort");
+        f.Click("cmdOpenPort");
+        f.Click("cmdClosePort");
     }
     QCOMPARE(f.boxes.Texts().size(), 1);
     QVERIFY(f.boxes.Texts().front().contains("right double click (RIGHT_DCLICK_ASCII) is code 17 (XON)"));
@@ -414,7 +390,7 @@ void FrmSerialTest::openPortAndTrayTip() {
     // A port that does not open: the message, the buttons as they were, the tip unchanged.
     f.serial.FailOpen(true);
     f.boxes.Clear();
-    Click(f, "cmdOpenPort");
+    f.Click("cmdOpenPort");
     QCOMPARE(f.boxes.Texts(), QStringList{"Could not open specified port"});
     QCOMPARE(f.boxes.All().front().icon, MsgIcon::Exclamation);
     QCOMPARE(f.State(), QString("closed OpenPort Apply dirty"));
@@ -425,7 +401,7 @@ void FrmSerialTest::openPortAndTrayTip() {
 void FrmSerialTest::receivedCharactersReachTheWindow() {
     WindowFixture f;
     f.Show();
-    Click(f, "cmdOpenPort");
+    f.Click("cmdOpenPort");
     f.serial.Deliver("ab");
     QCOMPARE(f.window->ReceivedBuffer(), std::string("098\r\n097\r\n"));
     // The boxes show the latest texts once the event loop turns; a box on a hidden page, once
@@ -454,13 +430,13 @@ void FrmSerialTest::receivedCharactersReachTheWindow() {
     f.injector.Clear();
     f.serial.Deliver("c");
     QVERIFY(!f.timer.Enabled());
-    Click(f, "cmdApply");
+    f.Click("cmdApply");
     f.serial.Deliver("c");
     QVERIFY(f.timer.Enabled());
     f.serial.Deliver(std::string(1, '\x0c'));
     QVERIFY(!f.timer.Enabled());
 
-    Click(f, "cmdResetBytesReceived");
+    f.Click("cmdResetBytesReceived");
     QTRY_COMPARE(f.Find<QLineEdit>("txtBytesReceived")->text(), QStringLiteral("0"));
     // The tip keeps its count until the next character.
     QCOMPARE(f.tray.Tip(),
@@ -471,7 +447,7 @@ void FrmSerialTest::minimiseAndRestore() {
     {  // With a notification area, minimising hides; the icon's menu restores, edits and all.
         WindowFixture f;
         f.Show();
-        WindowFixture::Choose(f.Combo("cboParity"), "Odd");
+        f.Choose("cboParity", "Odd");
         f.window->MinimiseWindow();
         QCOMPARE(f.State(), QString("closed OpenPort Apply dirty minimised hidden"));
         f.tray.OnProperties();
@@ -484,7 +460,7 @@ void FrmSerialTest::minimiseAndRestore() {
         f.Show();
         f.window->MinimiseWindow();
         QCOMPARE(f.State(), QString("closed OpenPort minimised"));
-        Click(f, "cmdOK");
+        f.Click("cmdOK");
         QCOMPARE(f.State(), QString("closed OpenPort minimised"));
         // The tip is kept all the same, for an area that starts later.
         QVERIFY(f.window->UpdateTrayIconInfo());
@@ -494,7 +470,7 @@ void FrmSerialTest::minimiseAndRestore() {
 void FrmSerialTest::unloadClosesThePortOnce() {
     WindowFixture f;
     f.Show();
-    Click(f, "cmdOpenPort");
+    f.Click("cmdOpenPort");
     f.serial.Deliver(std::string(1, '\x02'));  // East: the pointer moves on
     QVERIFY(f.timer.Enabled());
     QSignalSpy unloaded(f.window.get(), &frmSerial::unloaded);
@@ -514,7 +490,7 @@ void FrmSerialTest::unloadClosesThePortOnce() {
        // rest of its input is dropped, and nothing is destroyed under the calls on the stack.
         WindowFixture g;
         g.Show();
-        Click(g, "cmdOpenPort");
+        g.Click("cmdOpenPort");
         g.pump.PostAtCall(1, [&g] { g.tray.OnExit(); });
         g.serial.Deliver("\x02xyz");
         QVERIFY(g.window->IsUnloaded());

@@ -83,7 +83,7 @@ private slots:
         f.Show();
         f.window->cmdOpenPort_Click();
         f.serial.Deliver("Hello");
-        WindowFixture::Choose(f.Combo("cboParity"), "Even");
+        f.Choose("cboParity", "Even");
         auto* tabs = f.Find<QTabWidget>("sstMain");
         const char* names[] = {"general", "diagnostics", "mouse", "emulation"};
         for (int i = 0; i < tabs->count(); ++i) {

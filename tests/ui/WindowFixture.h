@@ -1,8 +1,12 @@
 #pragma once
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -50,6 +54,30 @@ public:
     std::vector<std::string> tips;
 };
 
+enum Way { Typed, Pasted };
+
+// Puts text into the box the way a user does, over the whole of what it holds: key by key (each
+// with its own character, so '-' and ' ' arrive as typed), or by pasting the clipboard. Empty
+// typed text is the Delete key.
+inline void Enter(QLineEdit* box, const QString& text, Way way) {
+    box->setFocus();
+    box->selectAll();
+    if (way == Pasted) {
+        QApplication::clipboard()->setText(text);
+        box->paste();
+        return;
+    }
+    if (text.isEmpty()) {
+        QTest::keyClick(box, Qt::Key_Delete);
+        return;
+    }
+    for (QChar c : text) {
+        const auto key =
+            c.isLetterOrNumber() && c.unicode() < 128 ? Qt::Key(c.toUpper().unicode()) : Qt::Key_unknown;
+        QTest::sendKeyEvent(QTest::Click, box, key, QString(c), Qt::NoModifier);
+    }
+}
+
 // The settings an installation starts with (COM1:, the port list's first port, saved).
 inline void FillDefaultSettings(SettingsRecord& s) {
     for (const layout::Setting& setting : layout::Settings()) {
@@ -74,23 +102,15 @@ struct WindowFixture {
     ManualTimer timer;
     ScriptedPump pump;
     FixedOsVersion os{VER_PLATFORM_WIN32_NT, 5, 1};
-    Road road{{&settings, &serial, &injector, &timer, &pump, &os}};
+    std::unique_ptr<Road> road;
     std::unique_ptr<frmSerial> window;
 
+    struct Unbuilt {};
+    explicit WindowFixture(Unbuilt) {}
     explicit WindowFixture(bool reset = true) {
         FillDefaultSettings(settings);
-        frmSerial::Parts parts;
-        parts.settings = &settings;
-        parts.SetSettings = [this] {
-            ++saves;
-            return saveResult;
-        };
-        parts.Terminate = [this] { ++terminates; };
-        parts.LastSaveProblem = [this] { return problem; };
-        parts.mscSerial = &serial;
-        parts.tray = &tray;
-        parts.road = &road;
-        window = std::make_unique<frmSerial>(parts);
+        Build(
+            serial, [this] { return ++saves, saveResult; }, [this] { ++terminates; });
         window->Ports() = {
             {"COM1:", false, "/dev/ttyS0"}, {"COM3:", false, "/dev/ttyS2"}, {"COM4:", true, "/dev/ttyUSB0"}};
         window->LoadPortsList();
@@ -99,6 +119,21 @@ struct WindowFixture {
         if (reset) {
             window->Reset();
         }
+    }
+
+    // A new window over the settings, the given serial control and store, and the fakes here.
+    void Build(SerialControl& control, std::function<bool()> save, std::function<void()> terminate) {
+        window.reset();
+        road = std::make_unique<Road>(Road::Parts{&settings, &control, &injector, &timer, &pump, &os});
+        frmSerial::Parts parts;
+        parts.settings = &settings;
+        parts.SetSettings = std::move(save);
+        parts.Terminate = std::move(terminate);
+        parts.LastSaveProblem = [this] { return problem; };
+        parts.mscSerial = &control;
+        parts.tray = &tray;
+        parts.road = road.get();
+        window = std::make_unique<frmSerial>(parts);
     }
 
     // Shows the window and checks the pending state against the settings, as start-up leaves it.
@@ -113,6 +148,7 @@ struct WindowFixture {
     }
     QComboBox* Combo(const char* name) const { return Find<QComboBox>(name); }
     QWidget* Widget(const char* name) const { return Find<QWidget>(name); }
+    void Click(const char* button) const { QTest::mouseClick(Find<QPushButton>(button), Qt::LeftButton); }
 
     // Chooses an item of a drop-down list the way the user does.
     static void Choose(QComboBox* combo, const QString& text) {
@@ -120,6 +156,7 @@ struct WindowFixture {
         combo->setCurrentIndex(index);
         emit combo->activated(index);
     }
+    void Choose(const char* combo, const QString& text) const { Choose(Combo(combo), text); }
 
     // The port, the enabled commands, the movement, the pending flag and the window, in a line.
     QString State() const {
