@@ -172,6 +172,8 @@ TEST_F(Settings, ValueTypesReadAndWritten) {
     EXPECT_TRUE(trace_.Contains("Value is %QM_SETTINGS_TEST_FOLDER%/log"));
     Put(key, "Multi", REG_MULTI_SZ, {'a', 0, 'b', 0, 0});
     EXPECT_EQ(registry.getValue(hklm, key, "Multi"), Variant(std::string("a\0b\0", 4)));
+    EXPECT_EQ(registry.getValueNameType(hklm, key, "Big"), REG_DWORD_BIG_ENDIAN);
+    EXPECT_EQ(registry.getValueNameType(hklm, key, "Nothing"), REG_NONE);
 }
 
 TEST_F(Settings, WritesAndDeletesNeverCreateKeys) {
@@ -198,6 +200,8 @@ TEST_F(Settings, AFailedCloseLosesTheReadAndEveryKeyIsClosed) {
     EXPECT_TRUE(registry.getValue(HKEY_LOCAL_MACHINE, key, "N_ASCII").IsEmpty());
     EXPECT_TRUE(trace_.Contains("clsRegistry.GetValue:: Could not Close Key - Error was : 6"));
     EXPECT_FALSE(registry.setValue(HKEY_LOCAL_MACHINE, key, "N_ASCII", std::int16_t{2}, REG_DWORD));
+    EXPECT_FALSE(registry.SubKeyExists(HKEY_LOCAL_MACHINE, key));
+    EXPECT_TRUE(registry.enumSubKeys(HKEY_LOCAL_MACHINE, Base("Mouse")).empty());
 
     // Every path out closes what it opened: failed reads, failed conversions, failed writes.
     faulty.failClose = ERROR_SUCCESS;
@@ -207,6 +211,9 @@ TEST_F(Settings, AFailedCloseLosesTheReadAndEveryKeyIsClosed) {
     faulty.failSetValue["N_ASCII"] = ERROR_ACCESS_DENIED;
     EXPECT_FALSE(registry.setValue(HKEY_LOCAL_MACHINE, key, "N_ASCII", std::int16_t{3}, REG_DWORD));
     registry.deleteValueName(HKEY_LOCAL_MACHINE, key, "Missing");
+    clsRegistry::ValueTable table;
+    std::int32_t size = 0;
+    registry.enumValues(table, size, HKEY_LOCAL_MACHINE, key);
     EXPECT_GT(faulty.opened, 0);
     EXPECT_EQ(faulty.opened, faulty.closed);
     // The write before the failed close went through; the one refused did not.
