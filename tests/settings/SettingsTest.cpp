@@ -111,6 +111,8 @@ TEST_F(Settings, ProbeLimitAndEmptyTexts) {
     // 300 characters do not fit the probe: handled as absent.
     EXPECT_EQ(settings.GetRegistrySetting("Ports\\LastPort", "Long", "None"), Variant("None"));
     EXPECT_TRUE(trace_.Contains("clsRegistry.GetValue:: Could not open Value - Error was : 234"));
+    EXPECT_FALSE(registry.ValueNameExists(HKEY_LOCAL_MACHINE, key, "Long"));
+    EXPECT_TRUE(registry.ValueNameExists(HKEY_LOCAL_MACHINE, key, "Fits"));
     EXPECT_EQ(registry.getValue(HKEY_LOCAL_MACHINE, key, "Fits"), Variant(std::string(254, 'y')));
 
     // A stored empty text is a value: no default replaces it.
@@ -188,6 +190,30 @@ TEST_F(Settings, WritesAndDeletesNeverCreateKeys) {
     EXPECT_TRUE(settings.DeleteRegistrySetting("Ports\\Devices", "COM7:")) << "not there: still done";
     EXPECT_TRUE(settings.DeleteRegistrySetting("No\\Such\\Key", "COM7:"));
     EXPECT_FALSE(KeyExists(Base("No")));
+}
+
+TEST_F(Settings, EnumerationStopsAtTheFirstValueTooLong) {
+    const std::string key = Base("Enum");
+    Put(key, "First", REG_DWORD, Dword(1));
+    Put(key, "Second", REG_SZ, Sz("two"));
+    Put(key, "Long", REG_SZ, Sz(std::string(300, 'z')));
+    Put(key, "Third", REG_BINARY, {1, 2});
+    MakeKey(key + "\\B");
+    MakeKey(key + "\\A");
+    clsRegistry registry(hive_);
+
+    clsRegistry::ValueTable table{{"stale", Variant("x")}};
+    std::int32_t size = -1;
+    EXPECT_TRUE(registry.enumValues(table, size, HKEY_LOCAL_MACHINE, key));
+    EXPECT_EQ(size, 2);
+    EXPECT_EQ(table,
+              (clsRegistry::ValueTable{{"First", Variant(std::int32_t{1})}, {"Second", Variant("two")}}));
+    EXPECT_FALSE(registry.enumValues(table, size, HKEY_LOCAL_MACHINE, key + "\\Missing"));
+    EXPECT_EQ(size, 0);
+    EXPECT_TRUE(table.empty());
+
+    EXPECT_EQ(registry.enumSubKeys(HKEY_LOCAL_MACHINE, key), (std::vector<std::string>{"A", "B"}));
+    EXPECT_TRUE(registry.enumSubKeys(HKEY_LOCAL_MACHINE, key + "\\Missing").empty());
 }
 
 TEST_F(Settings, AFailedCloseLosesTheReadAndEveryKeyIsClosed) {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <filesystem>
 
@@ -174,6 +176,28 @@ TEST(AutostartMirror, CommandLinesSplitByTheWindowsRules) {
     ASSERT_EQ(mirror.Write("   "), 0);
     EXPECT_FALSE(fs::exists(mirror.EntryPath())) << "a blank command starts nothing";
     EXPECT_EQ(mirror.Remove(), 0);
+}
+
+// However long a command line, no part longer than a path can be is tried as the program, so
+// taking it apart costs time in proportion to the line (a line of 32,000 blanks once took seconds).
+TEST(AutostartMirror, NoPartLongerThanAPathIsTriedAsTheProgram) {
+    std::string unquoted;
+    std::string quoted = "\"";
+    for (int i = 0; i < 32000; ++i) {
+        unquoted += "/ ";
+        quoted += "/\"";
+    }
+    for (const std::string& line : {unquoted, quoted}) {
+        std::size_t longest = 0;
+        std::size_t tried = 0;
+        AutostartMirror::ProgramArguments(line, [&](const std::string& path) {
+            longest = std::max(longest, path.size());
+            tried += path.size();
+            return false;
+        });
+        EXPECT_LE(longest, std::size_t{PATH_MAX + 4}) << line.substr(0, 4);
+        EXPECT_LE(tried, std::size_t{PATH_MAX} * PATH_MAX) << line.substr(0, 4);
+    }
 }
 
 }  // namespace
