@@ -19,6 +19,7 @@
 #include "ui/WindowFixture.h"
 #include "ui/frmASCIIValue.h"
 #include "ui/frmAbout.h"
+#include "ui/frmMoreCodes.h"
 
 #include <cstdlib>
 #include <random>
@@ -40,8 +41,8 @@ using Spot = std::pair<int, int>;
 
 // Where the controls the user reaches for sit inside their windows.
 struct Spots {
-    Spot generalTab, mouseTab, about, exit, baudRate, northEast, apply;
-    Spot aboutOK, codeOK, boxOK;
+    Spot generalTab, mouseTab, about, exit, baudRate, northEast, moreCodes, apply;
+    Spot aboutOK, codeOK, moreOK, boxOK;
 };
 
 Spot CentreIn(QWidget* widget, QWidget* top) {
@@ -82,6 +83,7 @@ Spots Measure(const std::string& display) {
     tabs->setCurrentIndex(2);
     QApplication::processEvents();
     spots.northEast = CentreIn(f.Widget("lblNE"), &window);
+    spots.moreCodes = CentreIn(f.Widget("cmdMoreCodes"), &window);
 
     frmAbout about(nullptr, &window);
     Expose(about);
@@ -91,6 +93,9 @@ Spots Measure(const std::string& display) {
     code.TitleText(QStringLiteral("NE Mouse Movement"));
     Expose(code);
     spots.codeOK = CentreIn(code.findChild<QWidget*>("OKButton"), &code);
+    frmMoreCodes more(&window);
+    Expose(more);
+    spots.moreOK = CentreIn(more.findChild<QWidget*>("OKButton"), &more);
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Quillmotion"),
                     QStringLiteral("Baud Rate must be a numeric value.  Please re-enter"), QMessageBox::Ok,
                     &window);
@@ -201,13 +206,25 @@ TEST(DeviceAlone, OpensUsesAndClosesTheWindowsAndMessageBoxes) {
     device.Send("50");
     ASSERT_TRUE(device.ClickAt(in(editor, spots.codeOK)));
     EXPECT_TRUE(Eventually([&] { return !looker.Viewable(editor); })) << "the code editor did not close";
+    // "More codes...": the first box (the left button lock) opens ready to type.
+    ASSERT_TRUE(device.ClickAt(in(window, spots.moreCodes)));
+    const unsigned long more = looker.WaitShown("More Codes");
+    ASSERT_NE(more, 0u) << "the More Codes dialog did not open";
+    std::this_thread::sleep_for(300ms);
+    device.Send("30");
+    ASSERT_TRUE(device.ClickAt(in(more, spots.moreOK)));
+    EXPECT_TRUE(Eventually([&] { return !looker.Viewable(more); })) << "the More Codes dialog did not close";
     ASSERT_TRUE(device.ClickAt(in(window, spots.apply)));
-    EXPECT_TRUE(Eventually([&] {
+    const auto saved = [&](const char* key, const char* name) {
         FileHiveRegistry registry(run.Hive(), std::string());
         SettingsTree::RegValue value;
-        SettingsTree::ReadValue(registry, "Mouse\\Movement", "NE_ASCII", value);
-        return SettingsTree::ValueText(value) == "50";
-    })) << "the new North East code was not applied";
+        SettingsTree::ReadValue(registry, key, name, value);
+        return SettingsTree::ValueText(value);
+    };
+    EXPECT_TRUE(Eventually([&] { return saved("Mouse\\Movement", "NE_ASCII") == "50"; }))
+        << "the new North East code was not applied";
+    EXPECT_TRUE(Eventually([&] { return saved("Mouse\\Buttons", "LEFT_LOCK_ASCII") == "30"; }))
+        << "the left button lock's code was not applied";
 
     // A message box (a baud rate that is not a number) is cleared with the device.
     ASSERT_TRUE(device.ClickAt(in(window, spots.generalTab)));
