@@ -1,0 +1,64 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+
+namespace qm {
+
+// The keys a device reaches by number, numbered as Windows numbers its virtual keys so that a
+// device programmed for one system works on the other. In ASCII Sequence Mode the decoded values
+// from kVirtualKeyBase to kVirtualKeyBase + 255 stand for the virtual key value - kVirtualKeyBase.
+inline constexpr std::int32_t kVirtualKeyBase = 256;
+inline constexpr std::int32_t kVirtualKeyLast = kVirtualKeyBase + 255;
+
+// The modifiers that latch and lock rather than pressing and releasing at once.
+enum class Modifier : std::uint8_t { Shift, Ctrl, Alt, Logo };
+inline constexpr std::size_t kModifierCount = 4;
+
+namespace vk {
+// Named apart from the system's macros (VK_LEFT and the like), which a Windows build also sees.
+inline constexpr std::uint8_t Back = 0x08;
+inline constexpr std::uint8_t Tab = 0x09;
+inline constexpr std::uint8_t Return = 0x0D;
+inline constexpr std::uint8_t Shift = 0x10;
+inline constexpr std::uint8_t Control = 0x11;
+inline constexpr std::uint8_t Menu = 0x12;  // Alt
+inline constexpr std::uint8_t Escape = 0x1B;
+inline constexpr std::uint8_t Space = 0x20;
+inline constexpr std::uint8_t Prior = 0x21;  // Page Up
+inline constexpr std::uint8_t Next = 0x22;   // Page Down
+inline constexpr std::uint8_t End = 0x23;
+inline constexpr std::uint8_t Home = 0x24;
+inline constexpr std::uint8_t Left = 0x25;
+inline constexpr std::uint8_t Up = 0x26;
+inline constexpr std::uint8_t Right = 0x27;
+inline constexpr std::uint8_t Down = 0x28;
+inline constexpr std::uint8_t Delete = 0x2E;
+inline constexpr std::uint8_t LWin = 0x5B;  // the logo key
+inline constexpr std::uint8_t F1 = 0x70;
+}  // namespace vk
+
+struct VirtualKey {
+    std::uint8_t vk = 0;
+    const char* name = "";  // as a keyboard's key is labelled, in English
+    // Windows tells these from the numeric keypad's keys of the same number by this flag.
+    bool extended = false;
+    std::optional<Modifier> modifier;
+};
+
+// Every virtual key the program knows by name, in the order of their numbers. Keys whose
+// character depends on the layout (the punctuation keys) are not among them: a device types
+// those as characters.
+std::span<const VirtualKey> VirtualKeys();
+
+// The entry of one virtual key; nothing for a number no key of the list has.
+const VirtualKey* FindVirtualKey(std::uint8_t vk);
+
+// "Shift", "Ctrl", "Alt", "Logo".
+const char* ModifierName(Modifier modifier);
+
+// The virtual key pressed for a latched or locked modifier.
+std::uint8_t ModifierKey(Modifier modifier);
+
+}  // namespace qm
