@@ -1,5 +1,6 @@
 #include "ui/CharacterTranslationTool.h"
 
+#include <QComboBox>
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QKeyEvent>
@@ -9,6 +10,7 @@
 #include <QTimer>
 
 #include "diag/Cp1252.h"
+#include "input/VirtualKeys.h"
 #include "ui/common/MessageBoxService.h"
 #include "ui/common/TypedKeys.h"
 
@@ -64,18 +66,30 @@ QString Hex(int code) {
     return QString::number(code, 16).toUpper();
 }
 
-QLineEdit* AddBox(QWidget* parent, QGridLayout* grid, int row, const QString& caption, const char* name,
-                  int maxLength) {
+template <typename Field>
+Field* AddField(QWidget* parent, QGridLayout* grid, int row, const QString& caption, const char* name) {
     auto* label = new QLabel(caption, parent);
-    auto* box = new QLineEdit(parent);
-    box->setObjectName(QString::fromLatin1(name));
-    box->setMaxLength(maxLength);
-    box->setAccessibleName(caption.chopped(1));
-    box->setFixedWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("0000")) + 16);
-    label->setBuddy(box);
+    auto* field = new Field(parent);
+    field->setObjectName(QString::fromLatin1(name));
+    field->setAccessibleName(caption.chopped(1));
+    label->setBuddy(field);
     grid->addWidget(label, row, 0);
-    grid->addWidget(box, row, 1);
+    grid->addWidget(field, row, 1, 1, 2, Qt::AlignLeft);
+    return field;
+}
+
+QLineEdit* AddBox(QWidget* parent, QGridLayout* grid, int row, const QString& caption, const char* name,
+                  int maxLength, const QString& widest = QStringLiteral("0000")) {
+    auto* box = AddField<QLineEdit>(parent, grid, row, caption, name);
+    box->setMaxLength(maxLength);
+    box->setFixedWidth(box->fontMetrics().horizontalAdvance(widest) + 16);
     return box;
+}
+
+// The escape value and how a device sends it: Esc, "A" and its three digits, written as a person
+// programming the device types it.
+QString EscapeValueText(int value) {
+    return QStringLiteral("%1 (Esc A %1)").arg(value);
 }
 
 }  // namespace
@@ -87,6 +101,19 @@ CharacterTranslationTool::CharacterTranslationTool(QWidget* parent)
     decimal_ = AddBox(this, grid, 0, tr("ASCII Decimal:"), "txtASCIIDecimalCharacter", 3);
     hex_ = AddBox(this, grid, 1, tr("ASCII HEX:"), "txtASCIIHexCharacter", 2);
     display_ = AddBox(this, grid, 2, tr("Display:"), "txtDisplayCharacter", 1);
+    auto* virtualKey = AddField<QComboBox>(this, grid, 3, tr("Virtual Key:"), "cboVirtualKey");
+    auto* escapeValue = AddBox(this, grid, 4, tr("Escape Value:"), "txtVirtualKeyValue", 15,
+                               EscapeValueText(kVirtualKeyLast));
+    escapeValue->setReadOnly(true);
+    for (const VirtualKey& key : VirtualKeys()) {
+        const int value = kVirtualKeyBase + key.vk;
+        virtualKey->addItem(QStringLiteral("%1 \u2014 %2").arg(QLatin1String(key.name)).arg(value), value);
+    }
+    const auto showEscapeValue = [virtualKey, escapeValue] {
+        escapeValue->setText(EscapeValueText(virtualKey->currentData().toInt()));
+    };
+    connect(virtualKey, &QComboBox::currentIndexChanged, this, showEscapeValue);
+    showEscapeValue();
     grid->setColumnStretch(2, 1);
     for (QLineEdit* box : {decimal_, hex_, display_}) {
         box->installEventFilter(this);

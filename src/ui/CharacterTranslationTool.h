@@ -10,7 +10,9 @@ namespace qm {
 // The Diagnostics tab's frame "Character Translation:": a character code in decimal
 // (`txtASCIIDecimalCharacter`, 3 characters), in hexadecimal (`txtASCIIHexCharacter`, 2) and the
 // character itself (`txtDisplayCharacter`, 1). Filling any one box fills the other two, in
-// Windows-1252. It stands alone: no settings, no trace. The window places it on its tab.
+// Windows-1252. Below them a person programming a device looks up a virtual key by name
+// (`cboVirtualKey`) and reads the escape value that sends it (`txtVirtualKeyValue`, read-only).
+// It stands alone: no settings, no trace. The window places it on its tab.
 class CharacterTranslationTool : public QGroupBox {
     Q_OBJECT
 public:

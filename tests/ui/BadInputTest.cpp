@@ -2,7 +2,8 @@
 // typed key by key and pasted through the clipboard. Each box either keeps the text out (key
 // filter, length limit) or refuses it with its own message when its rule is applied (OK, Test
 // Speed, the box's own change check), the dialog stays open on refusal, and nothing but a clean
-// value is handed back to the caller.
+// value is handed back to the caller. The translation tool's virtual key lookup, which takes no
+// typing, is tried here beside the tool's boxes.
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
@@ -291,6 +292,18 @@ private slots:
             QCOMPARE(decimal->text() + hex->text() + display->text(), QStringLiteral("88"));
             QTest::keyClick(display, Qt::Key_Shift);  // a key with no character converts nothing
             QCOMPARE(decimal->text() + hex->text() + display->text(), QStringLiteral("88"));
+        }
+    }
+
+    // A virtual key looked up by name shows the value a device sends for it, and how.
+    void VirtualKeyLookup() {
+        qm::CharacterTranslationTool tool;
+        auto* keys = Child<QComboBox>(&tool, "cboVirtualKey");
+        for (const auto& [key, value] : {std::pair{"Left — 293", "293 (Esc A 293)"},
+                                         {"F1 — 368", "368 (Esc A 368)"},
+                                         {"Delete — 302", "302 (Esc A 302)"}}) {
+            keys->setCurrentIndex(keys->findText(QString::fromUtf8(key)));
+            QCOMPARE(Child<QLineEdit>(&tool, "txtVirtualKeyValue")->text(), QString::fromUtf8(value));
         }
     }
 
