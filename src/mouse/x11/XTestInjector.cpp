@@ -318,7 +318,7 @@ std::uint16_t XTestInjector::KeyByte(unsigned keycode) {
 std::uint16_t XTestInjector::KeyForVirtualKey(std::uint8_t vk) {
     TakeNotices();
     if (!virtualKeysAnswered_[vk]) {
-        const std::uint16_t key = FindVirtualKey(vk);
+        const std::uint16_t key = LookUpVirtualKey(vk);
         // Binding a spare keycode forgets the answers; this one holds until the next change.
         virtualKeys_[vk] = key;
         virtualKeysAnswered_[vk] = true;
@@ -326,7 +326,7 @@ std::uint16_t XTestInjector::KeyForVirtualKey(std::uint8_t vk) {
     return virtualKeys_[vk];
 }
 
-std::uint16_t XTestInjector::FindVirtualKey(std::uint8_t vk) {
+std::uint16_t XTestInjector::LookUpVirtualKey(std::uint8_t vk) {
     // Shift and the level-three shift have key bytes of their own, found as the characters'
     // Shift and AltGr are, so a locked Shift and a character's Shift are the same key.
     if ((vk == VK_SHIFT || vk == VK_RMENU) && ModifierKeycode(vk) != 0) {

@@ -81,7 +81,7 @@ private:
     void ForgetAnswers();
     // The record's key byte for an X keycode.
     static std::uint16_t KeyByte(unsigned keycode);
-    std::uint16_t FindVirtualKey(std::uint8_t vk);
+    std::uint16_t LookUpVirtualKey(std::uint8_t vk);
     void Send();
     const x11::ScreenArea& Primary();
     // Reads what the server has announced so far, without waiting, and applies it.
