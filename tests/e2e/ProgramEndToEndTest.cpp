@@ -268,18 +268,11 @@ TEST(ProgramEndToEnd, VirtualKeysAndStickyModifiersReachTheDesktop) {
         const char* tip;  // what the tooltip then says of the modifiers
     };
     for (const Step& step : std::vector<Step>{
-             {"\x1b"
-              "A293",
-              {"+Left", "-Left"},
-              nullptr},
+             {"\033A293", {"+Left", "-Left"}, nullptr},
              {ctrl, {}, "\nCtrl: once"},
              {"c", {"+Control_L", "+c", "-c", "-Control_L"}, nullptr},
              {alt + alt + "\t\t" + alt, {"+Alt_L", "+Tab", "-Tab", "+Tab", "-Tab", "-Alt_L"}, nullptr},
-             {"\x1b"
-              "A368\x1b"
-              "A302",
-              {"+F1", "-F1", "+Delete", "-Delete"},
-              nullptr},
+             {"\033A368\033A302", {"+F1", "-F1", "+Delete", "-Delete"}, nullptr},
              {ctrl + ctrl, {"+Control_L"}, "\nCtrl: locked"},
          }) {
         desktop.Clear();
