@@ -7,6 +7,7 @@
 #include "diag/RaisedError.h"
 #include "diag/Trace.h"
 #include "diag/Traced.h"
+#include "input/VirtualKeys.h"
 #include "mouse/Rounding.h"
 
 namespace qm {
@@ -162,8 +163,12 @@ bool CharacterDispatcher::ProcessCharacter(std::int16_t code) {
             clicks_.CLickMouse(2, 0);
         } else if (code == s.RIGHT_DCLICK_ASCII()) {
             clicks_.CLickMouse(2, 1);
-        } else if (!MatchOptional(code) && code >= 0 && code <= 255) {
-            keys_.SendKeyCode(code);
+        } else if (!MatchOptional(code)) {
+            if (code >= 0 && code <= 255) {
+                keys_.SendKeyCode(code);
+            } else if (code >= kVirtualKeyBase && code <= kVirtualKeyLast) {
+                keys_.SendVirtualKey(static_cast<std::uint8_t>(code - kVirtualKeyBase));
+            }
         }
         pump_.DoEvents();
         UpdateBytesReceived();
@@ -198,6 +203,22 @@ bool CharacterDispatcher::MatchOptional(std::int16_t code) {
         movement_.Faster();
     } else if (code == s.SLOWER_ASCII()) {
         movement_.Slower();
+    } else if (code == s.ESCAPE_ASCII()) {
+        keys_.SendVirtualKey(vk::Escape);
+    } else if (code == s.ARROW_LEFT_ASCII()) {
+        keys_.SendVirtualKey(vk::Left);
+    } else if (code == s.ARROW_RIGHT_ASCII()) {
+        keys_.SendVirtualKey(vk::Right);
+    } else if (code == s.ARROW_UP_ASCII()) {
+        keys_.SendVirtualKey(vk::Up);
+    } else if (code == s.ARROW_DOWN_ASCII()) {
+        keys_.SendVirtualKey(vk::Down);
+    } else if (code == s.CTRL_ASCII()) {
+        keys_.SendVirtualKey(vk::Control);
+    } else if (code == s.ALT_ASCII()) {
+        keys_.SendVirtualKey(vk::Menu);
+    } else if (code == s.LOGO_ASCII()) {
+        keys_.SendVirtualKey(vk::LWin);
     } else {
         return false;
     }

@@ -29,7 +29,8 @@ struct DispatcherView {
 // Where every character from the device enters: it reads the serial control's input, drops
 // bytes 0 and 255, hands the rest to the sequence decoder or to ProcessCharacter, lists and
 // counts each processed code and starts its action, the first match among the thirteen codes of
-// the applied settings, or a keystroke.
+// the applied settings, then the optional codes, or a keystroke: a character (0-255) or, for a
+// decoded value from kVirtualKeyBase on, a virtual key.
 //
 // The desktop input of one receive event goes out in one write, with the last character's action
 // (or after the last character, if that sends nothing), where an injector is given for it.

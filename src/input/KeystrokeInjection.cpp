@@ -14,6 +14,8 @@ namespace qm {
 namespace {
 
 constexpr const char* kSendKeyCode = "frmSerial.SendKeyCode";
+constexpr const char* kSendVirtualKey = "frmSerial.SendVirtualKey";
+constexpr const char* kReleaseModifiers = "frmSerial.ReleaseModifiers";
 constexpr std::uint16_t kShiftFlag = 0x100;
 // Ctrl and Alt together: the layout's AltGr.
 constexpr std::uint16_t kAltGrFlags = 0x600;
@@ -28,7 +30,68 @@ bool IsControl(char32_t unicode) {
 }  // namespace
 
 KeystrokeInjection::KeystrokeInjection(InputInjector& injector, const clsOSInfo& osInfo)
-    : injector_(injector), osInfo_(osInfo) {}
+    : injector_(injector), osInfo_(osInfo), modifiers_(injector) {}
+
+void KeystrokeInjection::Send(std::span<const InputRecord> records) {
+    if (records.empty()) {
+        return;
+    }
+    if (osInfo_.IsWin98() || osInfo_.IsWin2K()) {
+        injector_.SendInput(records);
+    } else {
+        for (const InputRecord& record : records) {
+            injector_.keybd_event(static_cast<std::uint8_t>(record.ki.wVk), record.ki.dwFlags);
+        }
+    }
+}
+
+std::vector<InputRecord> KeystrokeInjection::WithModifiers(std::span<const InputRecord> key) {
+    std::vector<InputRecord> records;
+    std::vector<InputRecord> after;
+    modifiers_.Around(records, after);
+    records.insert(records.end(), key.begin(), key.end());
+    records.insert(records.end(), after.begin(), after.end());
+    return records;
+}
+
+bool KeystrokeInjection::SendVirtualKey(std::uint8_t vk) {
+    return Traced(kSendVirtualKey, false, [&] {
+        const VirtualKey* entry = FindVirtualKey(vk);
+        if (entry != nullptr && entry->modifier) {
+            std::vector<InputRecord> records;
+            modifiers_.Press(*entry->modifier, vk, records);
+            Send(records);
+            const StickyModifiers::State state = modifiers_.StateOf(*entry->modifier);
+            Trace(kSendVirtualKey, TraceMessage,
+                  std::string(ModifierName(*entry->modifier)) +
+                      (state == StickyModifiers::State::Latched  ? " latched for the next key"
+                       : state == StickyModifiers::State::Locked ? " locked"
+                                                                 : " let go"));
+            return true;
+        }
+        const std::uint16_t key = injector_.KeyForVirtualKey(vk);
+        if (key == 0) {
+            Trace(kSendVirtualKey, TraceMessage,
+                  "No key on the keyboard for virtual key " + std::to_string(vk) + " - not sent");
+            return true;
+        }
+        const std::uint32_t flags = entry != nullptr && entry->extended ? KEYEVENTF_EXTENDEDKEY : 0;
+        const std::array<InputRecord, 2> press = {InputRecord::Key(key, flags),
+                                                  InputRecord::Key(key, flags | KEYEVENTF_KEYUP)};
+        Send(WithModifiers(press));
+        return true;
+    });
+}
+
+void KeystrokeInjection::ReleaseModifiers() {
+    if (modifiers_.Describe().empty()) {
+        return;
+    }
+    Trace(kReleaseModifiers, TraceMessage, "Letting go of " + modifiers_.Describe());
+    std::vector<InputRecord> records;
+    modifiers_.ReleaseAll(records);
+    Send(records);
+}
 
 bool KeystrokeInjection::SendKeyCode(std::int32_t plngKeyCode) {
     return Traced(kSendKeyCode, false, [&] {
@@ -51,7 +114,7 @@ bool KeystrokeInjection::SendKeyCode(std::int32_t plngKeyCode) {
                     InputRecord::Key(0, KEYEVENTF_UNICODE, scan),
                     InputRecord::Key(0, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP, scan),
                 };
-                injector_.SendInput(records);
+                injector_.SendInput(WithModifiers(records));
                 Trace(kSendKeyCode, TraceMessage,
                       "No key on the keyboard layout for key code " + std::to_string(plngKeyCode) +
                           " - typed as a character");
@@ -64,7 +127,10 @@ bool KeystrokeInjection::SendKeyCode(std::int32_t plngKeyCode) {
         }
 
         const auto key = static_cast<std::uint16_t>(static_cast<std::uint16_t>(answer) & 0xFFu);
-        const bool shift = (static_cast<std::uint16_t>(answer) & kShiftFlag) != 0;
+        // A latched or locked Shift is held around the key already: the character's own Shift
+        // records would let go of it before the key.
+        const bool shift = (static_cast<std::uint16_t>(answer) & kShiftFlag) != 0 &&
+                           modifiers_.StateOf(Modifier::Shift) == StickyModifiers::State::Off;
         // Without AltGr the base key would type another character. AltGr goes around the whole
         // sequence, so the key is pressed and released with it held.
         const bool altGr = (static_cast<std::uint16_t>(answer) & kAltGrFlags) == kAltGrFlags;
@@ -87,13 +153,7 @@ bool KeystrokeInjection::SendKeyCode(std::int32_t plngKeyCode) {
             records[count++] = InputRecord::Key(VK_RMENU, KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP);
         }
 
-        if (newerPath) {
-            injector_.SendInput(std::span<const InputRecord>(records.data(), count));
-        } else {
-            for (std::size_t i = 0; i < count; ++i) {
-                injector_.keybd_event(static_cast<std::uint8_t>(records[i].ki.wVk), records[i].ki.dwFlags);
-            }
-        }
+        Send(WithModifiers(std::span<const InputRecord>(records.data(), count)));
         return true;
     });
 }

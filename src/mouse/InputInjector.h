@@ -111,6 +111,10 @@ public:
     // never offered, and its key alone would type a letter.
     virtual std::int16_t VkKeyScanA(char character) = 0;
 
+    // The key byte a keyboard record needs to press the Windows virtual key vk on this system;
+    // 0 when the keyboard has no such key. Windows numbers its keys that way itself.
+    virtual std::uint16_t KeyForVirtualKey(std::uint8_t vk) { return vk; }
+
     // The character a byte stands for in the system's ANSI code page, for a keyboard record
     // that types it as itself; nothing when the byte is no character on its own there (the lead
     // byte of a double-byte code page). Windows-1252 unless the system has its own.

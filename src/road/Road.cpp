@@ -100,6 +100,9 @@ void Road::PortClosed() {
         // Nothing may stay held once the device that would let it go is gone.
         clicks_->ReleaseLeftLock();
     }
+    if (keys_) {
+        keys_->ReleaseModifiers();
+    }
     if (movement_) {
         movement_->StopMouse();
     }
@@ -153,6 +156,10 @@ bool Road::LeftButtonLocked() const {
     return clicks_ && clicks_->LeftLocked();
 }
 
+std::string Road::HeldModifiers() const {
+    return keys_ ? keys_->Modifiers().Describe() : std::string();
+}
+
 float Road::SpeedFactor() const {
     return movement_ ? movement_->SpeedFactor() : 1.0F;
 }
@@ -164,6 +171,9 @@ void Road::Shutdown() {
     }
     if (clicks_) {
         clicks_->ReleaseLeftLock();
+    }
+    if (keys_) {
+        keys_->ReleaseModifiers();
     }
     parts_.injector->ReleaseAll();
 }

@@ -84,6 +84,8 @@ public:
     // What the tray shows: the left button held by its lock, and the speed level's factor.
     bool LeftButtonLocked() const;
     float SpeedFactor() const;
+    // The latched and locked modifiers, "Ctrl: once, Alt: locked"; empty when none is.
+    std::string HeldModifiers() const;
 
     // The parts, for start-up, tests and benchmarks; null before CreateOSInfo.
     CharacterDispatcher* Dispatcher() const { return dispatcher_.get(); }

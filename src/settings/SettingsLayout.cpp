@@ -9,6 +9,8 @@ const std::vector<Setting>& Settings() {
     const char* const movement = "Mouse\\Movement";
     const char* const buttons = "Mouse\\Buttons";
     const char* const lastPort = "Ports\\LastPort";
+    // The keyboard's keys sit with the switch that lets a device type anything.
+    const char* const keys = "Emulation";
     // The codes an installation starts with are control characters from 1 to 26, leaving out 8,
     // 9, 10 and 13 (Backspace, Tab, line feed and Enter), which devices and people send as keys,
     // and 17 and 19 (XON and XOFF), which a line with Xon/Xoff handshaking swallows.
@@ -54,6 +56,14 @@ const std::vector<Setting>& Settings() {
         {buttons, "WHEEL_RIGHT_ASCII", REG_DWORD, OptionalCode("wheel right"), &R::WHEEL_RIGHT_ASCII_, true},
         {movement, "FASTER_ASCII", REG_DWORD, OptionalCode("faster"), &R::FASTER_ASCII_, true},
         {movement, "SLOWER_ASCII", REG_DWORD, OptionalCode("slower"), &R::SLOWER_ASCII_, true},
+        {keys, "ESCAPE_ASCII", REG_DWORD, OptionalCode("Escape"), &R::ESCAPE_ASCII_, true},
+        {keys, "ARROW_LEFT_ASCII", REG_DWORD, OptionalCode("arrow left"), &R::ARROW_LEFT_ASCII_, true},
+        {keys, "ARROW_RIGHT_ASCII", REG_DWORD, OptionalCode("arrow right"), &R::ARROW_RIGHT_ASCII_, true},
+        {keys, "ARROW_UP_ASCII", REG_DWORD, OptionalCode("arrow up"), &R::ARROW_UP_ASCII_, true},
+        {keys, "ARROW_DOWN_ASCII", REG_DWORD, OptionalCode("arrow down"), &R::ARROW_DOWN_ASCII_, true},
+        {keys, "CTRL_ASCII", REG_DWORD, OptionalCode("Ctrl"), &R::CTRL_ASCII_, true},
+        {keys, "ALT_ASCII", REG_DWORD, OptionalCode("Alt"), &R::ALT_ASCII_, true},
+        {keys, "LOGO_ASCII", REG_DWORD, OptionalCode("logo key"), &R::LOGO_ASCII_, true},
         {movement, "Acceleration", REG_DWORD, 0, &R::Acceleration_, true},
         {movement, "AccelerationMaximum", REG_DWORD, 4, &R::AccelerationMaximum_, true},
         {movement, "AccelerationTime", REG_DWORD, 1000, &R::AccelerationTime_, true},

@@ -116,6 +116,23 @@ public:
     void FASTER_ASCII(std::int16_t value) { FASTER_ASCII_ = value; }
     std::int16_t SLOWER_ASCII() const { return SLOWER_ASCII_; }
     void SLOWER_ASCII(std::int16_t value) { SLOWER_ASCII_ = value; }
+    // Keys of the keyboard; Ctrl, Alt and the logo key latch and lock.
+    std::int16_t ESCAPE_ASCII() const { return ESCAPE_ASCII_; }
+    void ESCAPE_ASCII(std::int16_t value) { ESCAPE_ASCII_ = value; }
+    std::int16_t ARROW_LEFT_ASCII() const { return ARROW_LEFT_ASCII_; }
+    void ARROW_LEFT_ASCII(std::int16_t value) { ARROW_LEFT_ASCII_ = value; }
+    std::int16_t ARROW_RIGHT_ASCII() const { return ARROW_RIGHT_ASCII_; }
+    void ARROW_RIGHT_ASCII(std::int16_t value) { ARROW_RIGHT_ASCII_ = value; }
+    std::int16_t ARROW_UP_ASCII() const { return ARROW_UP_ASCII_; }
+    void ARROW_UP_ASCII(std::int16_t value) { ARROW_UP_ASCII_ = value; }
+    std::int16_t ARROW_DOWN_ASCII() const { return ARROW_DOWN_ASCII_; }
+    void ARROW_DOWN_ASCII(std::int16_t value) { ARROW_DOWN_ASCII_ = value; }
+    std::int16_t CTRL_ASCII() const { return CTRL_ASCII_; }
+    void CTRL_ASCII(std::int16_t value) { CTRL_ASCII_ = value; }
+    std::int16_t ALT_ASCII() const { return ALT_ASCII_; }
+    void ALT_ASCII(std::int16_t value) { ALT_ASCII_ = value; }
+    std::int16_t LOGO_ASCII() const { return LOGO_ASCII_; }
+    void LOGO_ASCII(std::int16_t value) { LOGO_ASCII_ = value; }
 
     // Acceleration: 1 = a movement grows from the increments to AccelerationMaximum times them
     // over AccelerationTime milliseconds.
@@ -178,6 +195,14 @@ private:
     std::int16_t WHEEL_RIGHT_ASCII_ = kNoCode;
     std::int16_t FASTER_ASCII_ = kNoCode;
     std::int16_t SLOWER_ASCII_ = kNoCode;
+    std::int16_t ESCAPE_ASCII_ = kNoCode;
+    std::int16_t ARROW_LEFT_ASCII_ = kNoCode;
+    std::int16_t ARROW_RIGHT_ASCII_ = kNoCode;
+    std::int16_t ARROW_UP_ASCII_ = kNoCode;
+    std::int16_t ARROW_DOWN_ASCII_ = kNoCode;
+    std::int16_t CTRL_ASCII_ = kNoCode;
+    std::int16_t ALT_ASCII_ = kNoCode;
+    std::int16_t LOGO_ASCII_ = kNoCode;
     std::int16_t Acceleration_ = 0;
     std::int16_t AccelerationMaximum_ = 0;
     std::int32_t AccelerationTime_ = 0;

@@ -31,6 +31,14 @@ inline constexpr AddedCode kAddedCodes[] = {
     {"Wheel Right", "txtWheelRight", &SettingsRecord::WHEEL_RIGHT_ASCII, &SettingsRecord::WHEEL_RIGHT_ASCII},
     {"Faster", "txtFaster", &SettingsRecord::FASTER_ASCII, &SettingsRecord::FASTER_ASCII},
     {"Slower", "txtSlower", &SettingsRecord::SLOWER_ASCII, &SettingsRecord::SLOWER_ASCII},
+    {"Escape", "txtEscape", &SettingsRecord::ESCAPE_ASCII, &SettingsRecord::ESCAPE_ASCII},
+    {"Arrow Left", "txtArrowLeft", &SettingsRecord::ARROW_LEFT_ASCII, &SettingsRecord::ARROW_LEFT_ASCII},
+    {"Arrow Right", "txtArrowRight", &SettingsRecord::ARROW_RIGHT_ASCII, &SettingsRecord::ARROW_RIGHT_ASCII},
+    {"Arrow Up", "txtArrowUp", &SettingsRecord::ARROW_UP_ASCII, &SettingsRecord::ARROW_UP_ASCII},
+    {"Arrow Down", "txtArrowDown", &SettingsRecord::ARROW_DOWN_ASCII, &SettingsRecord::ARROW_DOWN_ASCII},
+    {"Ctrl", "txtCtrl", &SettingsRecord::CTRL_ASCII, &SettingsRecord::CTRL_ASCII},
+    {"Alt", "txtAlt", &SettingsRecord::ALT_ASCII, &SettingsRecord::ALT_ASCII},
+    {"Logo Key", "txtLogo", &SettingsRecord::LOGO_ASCII, &SettingsRecord::LOGO_ASCII},
 };
 
 // What the window's own controls hold: the line-setting texts, the selected port (none when

@@ -776,6 +776,10 @@ std::string frmSerial::TrayTipText() const {
         tip += speed < 1.0F ? "\r\nSpeed: half"
                             : "\r\nSpeed: " + std::to_string(static_cast<int>(speed)) + " times";
     }
+    const std::string modifiers = parts_.road->HeldModifiers();
+    if (!modifiers.empty()) {
+        tip += "\r\n" + modifiers;
+    }
     return tip;
 }
 

@@ -249,3 +249,44 @@ TEST(ProgramEndToEnd, TypesEveryPrintableCharacterOnEveryLayout) {
         EXPECT_EQ(desktop.Held(), "") << "held after typing on the " << layout << " layout";
     }
 }
+
+// The keyboard's keys from the device: virtual keys through the escape sequence, and Ctrl and
+// Alt on codes 20 and 21, latched for one key or locked over several; ending the program with
+// one locked leaves nothing held.
+TEST(ProgramEndToEnd, VirtualKeysAndStickyModifiersReachTheDesktop) {
+    QM_SKIP_WITHOUT_DESKTOP();
+    LaunchedProgram run({.values = {{"Emulation", "ASCIISequence", REG_DWORD, "1"},
+                                    {"Emulation", "CTRL_ASCII", REG_DWORD, "20"},
+                                    {"Emulation", "ALT_ASCII", REG_DWORD, "21"}}});
+    XEventRecorder desktop(run.Display());
+    run.Start();
+    ASSERT_TRUE(run.WaitConnected()) << run.Output();
+    const std::string ctrl = "\x14", alt = "\x15";
+    struct Step {
+        std::string bytes;
+        std::vector<std::string> events;
+        const char* tip;  // what the tooltip then says of the modifiers
+    };
+    for (const Step& step : std::vector<Step>{
+             {"\033A293", {"+Left", "-Left"}, nullptr},
+             {ctrl, {}, "\nCtrl: once"},
+             {"c", {"+Control_L", "+c", "-c", "-Control_L"}, nullptr},
+             {alt + alt + "\t\t" + alt, {"+Alt_L", "+Tab", "-Tab", "+Tab", "-Tab", "-Alt_L"}, nullptr},
+             {"\033A368\033A302", {"+F1", "-F1", "+Delete", "-Delete"}, nullptr},
+             {ctrl + ctrl, {"+Control_L"}, "\nCtrl: locked"},
+         }) {
+        desktop.Clear();
+        run.Line().Write(step.bytes);
+        desktop.WaitForEvents(step.events.size(), 5s);
+        desktop.WaitUntil([] { return false; }, 100ms);
+        EXPECT_EQ(desktop.Events(), step.events) << step.bytes;
+        if (step.tip != nullptr) {
+            EXPECT_TRUE(Eventually([&] { return run.TrayTip().find(step.tip) != std::string::npos; }))
+                << run.TrayTip();
+        }
+    }
+    EXPECT_NE(desktop.Held(), "");
+    ::kill(run.Program().Pid(), SIGTERM);
+    EXPECT_EQ(run.Program().WaitForExit(10s), std::optional<int>(0));
+    EXPECT_EQ(desktop.Held(), "") << "held after the program ended";
+}

@@ -214,17 +214,17 @@ TEST_F(Dispatch, SequenceModeListsAndCountsOnlyWhatTheDecoderPassesOn) {
     EXPECT_EQ(dispatcher.BytesReceived(), 1);
     EXPECT_EQ(Typed(), "A");
 
-    // A value above 255 is listed and counted, and does nothing.
+    // A value above the virtual keys is listed and counted, and does nothing.
     injector.Clear();
-    serial.Deliver("\033A300");
-    EXPECT_EQ(dispatcher.ReceivedBuffer(), "300\r\n065\r\n");
+    serial.Deliver("\033A600");
+    EXPECT_EQ(dispatcher.ReceivedBuffer(), "600\r\n065\r\n");
     EXPECT_EQ(dispatcher.BytesReceived(), 2);
     EXPECT_EQ(injector.CallCount(), 0u);
 
     // A sequence for a configured code starts its action; an escaped Esc is typed.
     serial.Deliver("\033A" + std::to_string(N) + "\033\033");
     EXPECT_EQ(Moves(), (std::vector<Step>{{0, -6}}));
-    EXPECT_EQ(dispatcher.ReceivedBuffer().substr(0, 15), "027\r\n200\r\n300\r\n");
+    EXPECT_EQ(dispatcher.ReceivedBuffer().substr(0, 15), "027\r\n200\r\n600\r\n");
     EXPECT_EQ(Typed(), "\x1b");
     EXPECT_EQ(decoder.Stage(), 1);  // the escaped Esc still waits for a second character
     serial.Deliver("q");
@@ -239,6 +239,37 @@ TEST_F(Dispatch, SequenceModeListsAndCountsOnlyWhatTheDecoderPassesOn) {
     settings.ASCIISequence(1);
     serial.Deliver("66");
     EXPECT_EQ(dispatcher.ReceivedBuffer().substr(0, 5), "066\r\n");
+}
+
+// Decoded values from 256 press the virtual key value - 256, listed and counted as any code;
+// the key codes press theirs (a modifier goes around the next key), after the thirteen.
+TEST_F(Dispatch, VirtualKeysAndKeyCodesPressTheirKeys) {
+    settings.ASCIISequence(1);
+    const std::pair<void (SettingsRecord::*)(std::int16_t), const char*> codes[] = {
+        {&SettingsRecord::ESCAPE_ASCII, "27/0 27/2 37/1 37/3 "},
+        {&SettingsRecord::ARROW_LEFT_ASCII, "37/1 37/3 37/1 37/3 "},
+        {&SettingsRecord::ARROW_RIGHT_ASCII, "39/1 39/3 37/1 37/3 "},
+        {&SettingsRecord::ARROW_UP_ASCII, "38/1 38/3 37/1 37/3 "},
+        {&SettingsRecord::ARROW_DOWN_ASCII, "40/1 40/3 37/1 37/3 "},
+        {&SettingsRecord::CTRL_ASCII, "17/0 37/1 37/3 17/2 "},
+        {&SettingsRecord::ALT_ASCII, "18/0 37/1 37/3 18/2 "},
+        {&SettingsRecord::LOGO_ASCII, "91/1 37/1 37/3 91/3 "}};
+    for (const auto& [set, expected] : codes) {
+        (settings.*set)(30);
+        injector.Clear();
+        serial.Deliver("\x1e\033A293");
+        std::string sent;
+        for (const InputRecord& r : injector.Records()) {
+            sent += std::to_string(r.ki.wVk) + "/" + std::to_string(r.ki.dwFlags) + " ";
+        }
+        EXPECT_EQ(sent, expected);
+        (settings.*set)(N);
+    }
+    injector.Clear();
+    serial.Deliver(Byte(N));
+    EXPECT_EQ(Moves().size(), 1u);
+    EXPECT_EQ(dispatcher.ReceivedBuffer().substr(0, 15), "200\r\n293\r\n030\r\n");
+    EXPECT_EQ(dispatcher.BytesReceived(), 2 * 8 + 1);
 }
 
 // Events run nested inside the pending-events calls. Whatever arrives there is listed, acted on

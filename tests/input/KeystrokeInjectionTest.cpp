@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "support/CoreOsVersions.h"
 #include "support/TraceCapture.h"
@@ -63,6 +64,47 @@ TEST(KeystrokeInjection, EachCodeReachesTheSystemAsItsKeysOrNotAtAll) {
             EXPECT_TRUE(trace.Contains("frmSerial.SendKeyCode:: No key on the keyboard layout for key code " +
                                        std::to_string(c.code) + c.trace));
         }
+    }
+}
+
+// A script of the device's keys: a virtual key as 256 + its number, a character as its code, -1
+// for the port going away. Modifiers latch for one key, lock down on the desktop, and let go.
+TEST(KeystrokeInjection, ModifiersLatchLockAndGoAroundTheNextKey) {
+    constexpr int kCtrl = 256 + 0x11, kAlt = 256 + 0x12, kShift = 256 + 0x10, kLogo = 256 + 0x5B;
+    constexpr int kTab = 256 + 0x09, kLeft = 256 + 0x25, kGone = -1;
+    struct Case {
+        std::vector<int> keys;
+        bool legacy;
+        const char* sent;
+        const char* held;  // the modifiers' state afterwards
+    };
+    for (const Case& c : {
+             Case{{kCtrl, 'c'}, false, "S:17/0/0 67/0/0 67/2/0 17/2/0 ", ""},
+             Case{{kCtrl, 'c'}, true, "k:17/0/0 k:67/0/0 k:67/2/0 k:17/2/0 ", ""},
+             Case{
+                 {kAlt, kAlt, kTab, kTab, kAlt}, false, "S:18/0/0 S:9/0/0 9/2/0 S:9/0/0 9/2/0 S:18/2/0 ", ""},
+             // The character's own Shift would let go of a held one before the key.
+             Case{{kShift, kShift, 'A', kShift, kShift, 'A'},
+                  false,
+                  "S:16/0/0 S:65/0/0 65/2/0 S:16/2/0 S:16/0/0 65/0/0 65/2/0 16/2/0 ",
+                  ""},
+             // Extended keys keep their flag; the latches go around in order and let go in reverse.
+             Case{{kLogo, kCtrl, kLeft}, false, "S:17/0/0 91/1/0 37/1/0 37/3/0 91/3/0 17/2/0 ", ""},
+             Case{{kCtrl, kCtrl, kAlt}, false, "S:17/0/0 ", "Ctrl: locked, Alt: once"},
+             Case{{kCtrl, kCtrl, kAlt, kGone, 'c'}, false, "S:17/0/0 S:17/2/0 S:67/0/0 67/2/0 ", ""},
+             // No key for it: nothing is sent and the latch waits for a key that is.
+             Case{{kCtrl, 256, 'c'}, false, "S:17/0/0 67/0/0 67/2/0 17/2/0 ", ""},
+         }) {
+        RecordingInjector injector;
+        const clsOSInfo os = c.legacy ? test::LegacyInputPathOS() : test::NewerInputPathOS();
+        KeystrokeInjection keys(injector, os);
+        for (const int key : c.keys) {
+            ASSERT_TRUE(key == kGone ? (keys.ReleaseModifiers(), true)
+                        : key >= 256 ? keys.SendVirtualKey(static_cast<std::uint8_t>(key - 256))
+                                     : keys.SendKeyCode(key));
+        }
+        EXPECT_EQ(Sent(injector), c.sent) << c.sent;
+        EXPECT_EQ(keys.Modifiers().Describe(), c.held) << c.sent;
     }
 }
 

@@ -32,7 +32,7 @@ TEST(XonXoffTest, NamesEachActionWhoseCodeXonXoffHandshakingSwallows) {
             EXPECT_TRUE(XonXoffConflicts(s, comRTS).empty()) << setting.valueName;
         }
     }
-    EXPECT_EQ(codes, 21);  // the thirteen and the eight optional ones
+    EXPECT_EQ(codes, 29);  // the thirteen and the sixteen optional ones
     // Neighbouring codes are received; several conflicts come in the settings' order.
     SettingsRecord s;
     s.N_ASCII(18);

@@ -250,7 +250,8 @@ TEST_F(Settings, EmptyRegistryStopsAtTheFirstCode) {
     EXPECT_FALSE(settings_.GetSettings());
     // Everything before N_ASCII took its default, and nothing after it was read.
     EXPECT_EQ(Record(record_),
-              "0,1.00,0,0,2,2,2,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,,,,,0,0,-1,-1,-1,-1,-1,-1,-1,-1,0,0,0,0");
+              "0,1.00,0,0,2,2,2,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,,,,,0,0,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,"
+              "-1,-1,-1,-1,-1,0,0,0,0");
     const std::vector<std::string> reports = trace_.Reports();
     ASSERT_GE(reports.size(), 2u);
     EXPECT_EQ(
@@ -270,7 +271,7 @@ TEST_F(Settings, CodesAloneLoadWithEveryDefault) {
     ASSERT_TRUE(settings_.GetSettings());
     EXPECT_EQ(Record(record_),
               "0,1.00,0,0,2,2,2,1,5,3,4,5,6,7,11,12,0,90,14,15,16,18,0,2400,8,None,None,None,COM1:,1,0,-1,-1,"
-              "-1,-1,-1,-1,-1,-1,0,4,1000,1");
+              "-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,0,4,1000,1");
 }
 
 // Values a hand edit or another program could leave: a code that is no number stops the load
@@ -342,7 +343,7 @@ TEST_F(Settings, SaveWritesEverythingInOrderAndRoundsHalfToEven) {
     ASSERT_TRUE(loader.GetSettings());
     EXPECT_EQ(Record(reloaded),
               "0,1.00,0,0,2,4,7,1,2,3,4,5,6,7,11,12,0,90,200,15,16,18,0,2400,8,None,None,None,COM7:,2,0,-1,-"
-              "1,-1,-1,-1,-1,-1,-1,0,4,1000,1");
+              "1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,0,4,1000,1");
 }
 
 TEST_F(Settings, AWriteThatFailsIsReportedAndTheRestAreStillSaved) {

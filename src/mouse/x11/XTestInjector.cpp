@@ -17,6 +17,7 @@
 #include "mouse/x11/KeyLookup.h"
 #include "mouse/x11/PrimaryMonitor.h"
 #include "mouse/x11/SpareKeycodes.h"
+#include "mouse/x11/VirtualKeysyms.h"
 #include "mouse/x11/XDisplay.h"
 
 namespace qm {
@@ -24,6 +25,7 @@ namespace qm {
 namespace {
 
 constexpr const char* kSendInput = "XTestInjector.SendInput";
+constexpr const char* kKeyForVirtualKey = "XTestInjector.KeyForVirtualKey";
 constexpr std::int16_t kNoKey = -1;
 constexpr unsigned kLeftButton = 1;
 constexpr unsigned kMiddleButton = 2;
@@ -284,6 +286,7 @@ unsigned XTestInjector::ModifierKeycode(std::uint16_t key) {
 
 void XTestInjector::ForgetAnswers() {
     answered_.reset();
+    virtualKeysAnswered_.reset();
     shiftKeycode_.reset();
     levelThreeKeycode_.reset();
 }
@@ -301,14 +304,58 @@ std::int16_t XTestInjector::VkKeyScanA(char character) {
         [this](unsigned keycode) { return keycode == kNoKeyByte || spareKeycodes_->Owns(keycode); });
     std::int16_t answer = kNoKey;
     if (choice) {
-        const std::uint16_t key = choice->keycode == 16    ? kKeycode16
-                                  : choice->keycode == 165 ? kKeycode165
-                                                           : static_cast<std::uint16_t>(choice->keycode);
-        answer = static_cast<std::int16_t>(key | AnswerFlags(choice->modifiers));
+        answer = static_cast<std::int16_t>(KeyByte(choice->keycode) | AnswerFlags(choice->modifiers));
     }
     answers_[byte] = answer;
     answered_[byte] = true;
     return answer;
+}
+
+std::uint16_t XTestInjector::KeyByte(unsigned keycode) {
+    return keycode == 16 ? kKeycode16 : keycode == 165 ? kKeycode165 : static_cast<std::uint16_t>(keycode);
+}
+
+std::uint16_t XTestInjector::KeyForVirtualKey(std::uint8_t vk) {
+    TakeNotices();
+    if (!virtualKeysAnswered_[vk]) {
+        const std::uint16_t key = LookUpVirtualKey(vk);
+        // Binding a spare keycode forgets the answers; this one holds until the next change.
+        virtualKeys_[vk] = key;
+        virtualKeysAnswered_[vk] = true;
+    }
+    return virtualKeys_[vk];
+}
+
+std::uint16_t XTestInjector::LookUpVirtualKey(std::uint8_t vk) {
+    // Shift and the level-three shift have key bytes of their own, found as the characters'
+    // Shift and AltGr are, so a locked Shift and a character's Shift are the same key.
+    if ((vk == VK_SHIFT || vk == VK_RMENU) && ModifierKeycode(vk) != 0) {
+        return vk;
+    }
+    const std::vector<x11::Keysym> keysyms = x11::KeysymsForVirtualKey(vk);
+    if (keysyms.empty()) {
+        Trace(kKeyForVirtualKey, TraceError, "No X keysym for virtual key " + std::to_string(vk));
+        return 0;
+    }
+    const auto borrowed = [this](unsigned keycode) {
+        return keycode == kNoKeyByte || spareKeycodes_->Owns(keycode);
+    };
+    // In the order of preference: the first keysym the layout has a key for.
+    for (const x11::Keysym keysym : keysyms) {
+        if (const std::optional<x11::KeyChoice> choice = Layout().FindKey(group_, {keysym}, borrowed)) {
+            return KeyByte(choice->keycode);
+        }
+    }
+    const unsigned spare = spareKeycodes_->Bind(keysyms.front());
+    // The keycodes lent out may have changed, and a lent keycode is no key of the layout's.
+    ForgetAnswers();
+    if (spare == 0) {
+        Trace(kKeyForVirtualKey, TraceError,
+              "No key on the layout for virtual key " + std::to_string(vk) +
+                  " and no spare key could be bound");
+        return 0;
+    }
+    return KeyByte(spare);
 }
 
 Point XTestInjector::GetCursorPos() {

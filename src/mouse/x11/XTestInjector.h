@@ -28,7 +28,8 @@ namespace qm {
 // answer (-1), which must press nothing, so keycode 255 is not used. The answer offers Shift
 // and AltGr (0x600) only; a character the layout types only otherwise (Ctrl, Alt, a dead key)
 // has no key here. Characters with no key are typed through KEYEVENTF_UNICODE records on a
-// borrowed spare keycode.
+// borrowed spare keycode, and so are virtual keys whose keysym the layout lacks (F13-F24, media
+// keys), so that keys with no character still arrive.
 //
 // The layout is read again after the server announces a change, and the group is kept from the
 // server's notices, so a switch of layout while the program runs is followed without asking
@@ -56,6 +57,7 @@ public:
 
     void SendInput(std::span<const InputRecord> records) override;
     std::int16_t VkKeyScanA(char character) override;
+    std::uint16_t KeyForVirtualKey(std::uint8_t vk) override;
     void ReleaseAll() override;
     void BeginBatch() override;
     void EndBatch() override;
@@ -77,6 +79,9 @@ private:
     // The layout's key for Shift or for the level-three shift (AltGr), 0 if none.
     unsigned ModifierKeycode(std::uint16_t key);
     void ForgetAnswers();
+    // The record's key byte for an X keycode.
+    static std::uint16_t KeyByte(unsigned keycode);
+    std::uint16_t LookUpVirtualKey(std::uint8_t vk);
     void Send();
     const x11::ScreenArea& Primary();
     // Reads what the server has announced so far, without waiting, and applies it.
@@ -97,6 +102,8 @@ private:
     // they are first asked for.
     std::array<std::int16_t, 256> answers_{};
     std::bitset<256> answered_;
+    std::array<std::uint16_t, 256> virtualKeys_{};
+    std::bitset<256> virtualKeysAnswered_;
     std::optional<unsigned> shiftKeycode_;
     std::optional<unsigned> levelThreeKeycode_;
     int batches_ = 0;      // batches begun and not yet ended

@@ -112,6 +112,8 @@ TEST(Win32Injector, KeystrokesAndClicksReachTheSystemInOneCall) {
     ASSERT_TRUE(keys.SendKeyCode(0x81));
     system.keyScan = 0x651;  // "@" on a German layout: AltGr (right Alt, an extended key) + Q
     ASSERT_TRUE(keys.SendKeyCode('@'));
+    // Ctrl latched around Delete, an extended key: the virtual keys go out as they are.
+    ASSERT_TRUE(keys.SendVirtualKey(0x11) && keys.SendVirtualKey(0x2E));
     EXPECT_EQ(system.log, (std::vector<std::string>{
                               "VkKeyScanA 65",
                               "SendInput count=4 size=40"
@@ -137,6 +139,11 @@ TEST(Win32Injector, KeystrokesAndClicksReachTheSystemInOneCall) {
                               " | key vk=81 scan=0x0 flags=0x0 time=0 extra=0"
                               " | key vk=81 scan=0x0 flags=0x2 time=0 extra=0"
                               " | key vk=165 scan=0x0 flags=0x3 time=0 extra=0",
+                              "SendInput count=4 size=40"
+                              " | key vk=17 scan=0x0 flags=0x0 time=0 extra=0"
+                              " | key vk=46 scan=0x0 flags=0x1 time=0 extra=0"
+                              " | key vk=46 scan=0x0 flags=0x3 time=0 extra=0"
+                              " | key vk=17 scan=0x0 flags=0x2 time=0 extra=0",
                           }));
 }
 

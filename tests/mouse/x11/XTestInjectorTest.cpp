@@ -235,6 +235,26 @@ TEST_F(XTestInjectorTest, BorrowedKeysAndHeldKeysAreGivenBackAtTheEndOrAtTheNext
     XCloseDisplay(observer);
 }
 
+// Virtual keys arrive as their keys: the layout's, the special key bytes of Shift, AltGr and
+// keycode 165, and a borrowed keycode for a key the layout lacks (F13 on Xvfb's).
+TEST_F(XTestInjectorTest, VirtualKeysArriveAsTheirKeys) {
+    struct Case {
+        std::uint8_t vk;
+        const char* keysym;
+    };
+    for (const Case c : {Case{0x25, "Left"}, Case{0x70, "F1"}, Case{0x2E, "Delete"}, Case{0xA2, "Control_L"},
+                         Case{0x11, "Control_L"}, Case{0x10, "Shift_L"}, Case{0xA5, "ISO_Level3_Shift"},
+                         Case{0xB6, "XF86MyComputer"}, Case{0x7C, "F13"}, Case{0x41, "a"}}) {
+        const std::uint16_t key = injector_->KeyForVirtualKey(c.vk);
+        ASSERT_NE(key, 0) << c.keysym;
+        Send({InputRecord::Key(key, 0), InputRecord::Key(key, KEYEVENTF_KEYUP)});
+        EXPECT_EQ(Next(2), (Events{std::string("+") + c.keysym, std::string("-") + c.keysym}));
+    }
+    test::TraceCapture trace;
+    EXPECT_EQ(injector_->KeyForVirtualKey(0xBA), 0) << "a key whose character the layout decides";
+    EXPECT_TRUE(trace.Contains("XTestInjector.KeyForVirtualKey:#Method Exit Error#"));
+}
+
 TEST_F(XTestInjectorTest, RecordsThatCannotBeDeliveredAreDroppedAndTraced) {
     test::TraceCapture trace;
     // Not an X keycode; a surrogate half; a release of a character never pressed; the key

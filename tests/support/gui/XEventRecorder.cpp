@@ -202,9 +202,9 @@ void XEventRecorder::Record(XEvent& event) {
             // Xlib allocates the names of Unicode keysyms afresh each time and never frees them.
             char unicode[16];
             std::snprintf(unicode, sizeof unicode, "U%04lX", keysym & 0xFFFFFFul);
-            const char* name = keysym == NoSymbol    ? nullptr
-                               : keysym >= 0x1000100 ? unicode
-                                                     : XKeysymToString(keysym);
+            const char* name = keysym == NoSymbol                           ? nullptr
+                               : keysym >= 0x1000100 && keysym <= 0x110FFFF ? unicode
+                                                                            : XKeysymToString(keysym);
             events_.push_back(std::string(event.type == KeyPress ? "+" : "-") +
                               (name != nullptr ? name : "keycode" + std::to_string(event.xkey.keycode)));
             if (event.type == KeyPress) {
