@@ -436,7 +436,8 @@ private slots:
         QVERIFY(f.timer.Enabled());
         QSignalSpy unloaded(f.window.get(), &frmSerial::unloaded);
         // Closing afterwards does not unload again.
-        for (const auto& end : {std::function<void()>(f.tray.OnExit), [&f] { f.window->close(); }}) {
+        for (const std::function<void()>& end :
+             {f.tray.OnExit, std::function<void()>([&f] { f.window->close(); })}) {
             end();
             QVERIFY(!f.serial.PortOpen() && !f.timer.Enabled() && f.window->IsUnloaded());
             QCOMPARE(unloaded.count(), 1);
