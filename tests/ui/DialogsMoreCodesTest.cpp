@@ -39,7 +39,6 @@ private slots:
         QFETCH(QString, message);
         QFETCH(QString, changed);
         WindowFixture f;
-        f.Show();
         QStringList shown;
         WhenModal([&](QDialog* dialog) {
             if (auto* box = dialog->findChild<QLineEdit*>(control)) {

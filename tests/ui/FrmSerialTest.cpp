@@ -43,7 +43,6 @@ class FrmSerialTest : public QObject {
 private slots:
     void controlsByName() {
         WindowFixture f;
-        f.Show();
         QCOMPARE(f.window->objectName(), QStringLiteral("frmSerial"));
         for (const QString& name :
              QStringLiteral(
@@ -97,7 +96,6 @@ private slots:
     void eachPendingValueMakesTheWindowDirty() {
         QFETCH(int, edit);
         WindowFixture f;
-        f.Show();
         for (const bool on : {true, false}) {
             if (edit >= 0) {
                 kEdits[static_cast<std::size_t>(edit)].second(f, on);
@@ -116,7 +114,6 @@ private slots:
         WindowFixture f;
         // Start-up resets before the window is first shown: nothing is compared then.
         QVERIFY(trace.Contains("frmSerial.CheckDirty:: Not Checking as form is not visible"));
-        f.Show();
         f.Choose("cboParity", "Odd");
         // Hidden, a change back is not seen: the state at hiding stands until shown again.
         f.window->hide();
@@ -154,7 +151,6 @@ private slots:
         QFETCH(int, saves);
         QFETCH(bool, shown);
         WindowFixture f;
-        f.Show();
         if (edited) {
             f.Choose("cboParity", "Mark");
             f.window->Working().MovementDelay(40);
@@ -180,7 +176,6 @@ private slots:
     // Every pending value reaches its own setting, then the record is saved once.
     void setPropertiesWritesEverySettingInOrder() {
         WindowFixture f;
-        f.Show();
         TypeBaudRate(f, "9600");
         for (const auto& [combo, item] : {std::pair{"cboDataBits", "7"},
                                           {"cboParity", "Space"},
@@ -215,7 +210,6 @@ private slots:
         {  // A baud rate that is not a number stops at the first write: nothing changes, nothing is saved.
             TraceCapture trace;
             WindowFixture f;
-            f.Show();
             f.window->Working().ConnectOnApplicationStartup(1);
             f.Combo("cboBaudRate")->blockSignals(true);
             f.Combo("cboBaudRate")->setEditText("fast");
@@ -228,7 +222,6 @@ private slots:
         }
         {  // Without a selected port the writes before the port stand, the later ones never happen.
             WindowFixture f;
-            f.Show();
             f.Choose("cboHandshaking", "Xon/Xoff");
             f.window->Working().TestPorts(1);
             f.window->Working().N_ASCII(50);
@@ -245,7 +238,6 @@ private slots:
         // A save that fails is reported by Apply; the record already holds the new values. When
         // the store can say why, the message goes on with it.
         WindowFixture f;
-        f.Show();
         f.saveResult = false;
         for (const char* bits : {"5", "6"}) {
             f.Choose("cboDataBits", bits);
@@ -291,7 +283,6 @@ private slots:
     // A click or a key onto a held port goes back to the saved one, from wherever it came.
     void inUsePortCannotBeChosen() {
         WindowFixture f;
-        f.Show();
         QCOMPARE(f.SelectedPort(), QStringLiteral("COM1:"));
         QString seen;
         for (const char* row : {"COM4:", "COM3:", "COM4:"}) {
@@ -310,7 +301,6 @@ private slots:
     void openPortAndTrayTip() {
         TraceCapture trace;
         WindowFixture f;
-        f.Show();
         f.window->UpdateTrayIconInfo();
         QCOMPARE(f.tray.Tip(), kNotConnected);
 
@@ -364,7 +354,6 @@ private slots:
 
     void receivedCharactersReachTheWindow() {
         WindowFixture f;
-        f.Show();
         f.Click("cmdOpenPort");
         f.serial.Deliver("ab");
         QCOMPARE(f.window->ReceivedBuffer(), std::string("098\r\n097\r\n"));
@@ -408,7 +397,6 @@ private slots:
     void minimiseAndRestore() {
         {  // With a notification area, minimising hides; the icon's menu restores, edits and all.
             WindowFixture f;
-            f.Show();
             f.Choose("cboParity", "Odd");
             f.window->MinimiseWindow();
             QCOMPARE(f.State(), QString("closed OpenPort Apply dirty minimised hidden"));
@@ -420,7 +408,6 @@ private slots:
         // kept all the same, for an area that starts later.
         WindowFixture f;
         f.tray.area = false;
-        f.Show();
         f.window->MinimiseWindow();
         QCOMPARE(f.State(), QString("closed OpenPort minimised"));
         f.Click("cmdOK");
@@ -430,7 +417,6 @@ private slots:
 
     void unloadClosesThePortOnce() {
         WindowFixture f;
-        f.Show();
         f.Click("cmdOpenPort");
         f.serial.Deliver(std::string(1, '\x02'));  // East: the pointer moves on
         QVERIFY(f.timer.Enabled());
@@ -448,7 +434,6 @@ private slots:
         // Exit chosen inside a character's pending-events call: that character finishes, the
         // rest of its input is dropped, and nothing is destroyed under the calls on the stack.
         WindowFixture g;
-        g.Show();
         g.Click("cmdOpenPort");
         g.pump.PostAtCall(1, [&g] { g.tray.OnExit(); });
         g.serial.Deliver("\x02xyz");

@@ -50,7 +50,6 @@ private slots:
     // A connected window that has seen a few characters, with an edit pending.
     void properties() {
         WindowFixture f;
-        f.Show();
         f.window->cmdOpenPort_Click();
         f.serial.Deliver("Hello");
         f.Choose("cboParity", "Even");
