@@ -1,11 +1,7 @@
 // The load handler over the real settings store in a temporary folder and the real settings
 // module, with a scripted or a real serial control (a pseudo-terminal).
 
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
 #include <filesystem>
-#include <memory>
 
 #include "SettingsTree.h"
 #include "app/StartupSequence.h"
