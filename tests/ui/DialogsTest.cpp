@@ -1,6 +1,5 @@
 // The dialogs: Advanced movement, the Mouse tab's code editors, Startup Options and About.
 // Bad text in every box is in BadInputTest.
-#include <QApplication>
 #include <QCheckBox>
 #include <QDesktopServices>
 #include <QFile>
@@ -11,18 +10,16 @@
 #include <QScopeGuard>
 #include <QScrollBar>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QtTest>
 
 #include "ports/SerialControl.h"
+#include "settings/SettingsRecord.h"
 #include "support/FakeRegistry.h"
-#include "ui/AboutInfo.h"
 #include "ui/Child.h"
 #include "ui/MouseCodesPanel.h"
-#include "ui/PendingState.h"
 #include "ui/ScriptedMessageBoxes.h"
 #include "ui/common/UpDownControl.h"
 #include "ui/frmASCIIValue.h"
