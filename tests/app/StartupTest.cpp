@@ -1,11 +1,7 @@
 // The load handler over the real settings store in a temporary folder and the real settings
 // module, with a scripted or a real serial control (a pseudo-terminal).
 
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
 #include <filesystem>
-#include <memory>
 
 #include "SettingsTree.h"
 #include "app/StartupSequence.h"
@@ -95,188 +91,189 @@ class StartupTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanStartInOrder();
-    void startsOrEnds_data();
-    void startsOrEnds();
-    void missingSavedPortIsMendedByApply();
-    void realPortHangsUp();
-    void stopBitsSurviveARestart();
-};
+    void cleanStartInOrder() {
+        StartupFixture f;
+        f.Set("TracingEnabled=1");
+        WriteFile(f.trace.LogPath(), "a line from the previous run\r\n");
+        QVERIFY(f.Load());
+        QVERIFY(f.boxes.All().empty());
+        QVERIFY(!f.trace.Contains("a line from the previous run"));
+        QCOMPARE(f.trace.Reports()[1], std::string("frmSerial.Form_Load:: Deleting previous log file..."));
+        QCOMPARE(f.trace.Reports().back(), std::string("frmSerial.Form_Load:Method Exit: "));
 
-void StartupTest::cleanStartInOrder() {
-    StartupFixture f;
-    f.Set("TracingEnabled=1");
-    WriteFile(f.trace.LogPath(), "a line from the previous run\r\n");
-    QVERIFY(f.Load());
-    QVERIFY(f.boxes.All().empty());
-    QVERIFY(!f.trace.Contains("a line from the previous run"));
-    QCOMPARE(f.trace.Reports()[1], std::string("frmSerial.Form_Load:: Deleting previous log file..."));
-    QCOMPARE(f.trace.Reports().back(), std::string("frmSerial.Form_Load:Method Exit: "));
+        // The ports in the list, the saved one selected; the icon added, then its first tip.
+        QCOMPARE(f.Ports()->topLevelItemCount(), 2);
+        QCOMPARE(f.Ports()->SelectedItem()->text(0), QStringLiteral("COM1:"));
+        QCOMPARE(f.tray.tips,
+                 (std::vector<std::string>{"Quillmotion Enabled", "Quillmotion Enabled\r\nNot Connected"}));
+        QVERIFY(f.window->OSInfo() != nullptr);
 
-    // The ports in the list, the saved one selected; the icon added, then its first tip.
-    QCOMPARE(f.Ports()->topLevelItemCount(), 2);
-    QCOMPARE(f.Ports()->SelectedItem()->text(0), QStringLiteral("COM1:"));
-    QCOMPARE(f.tray.tips,
-             (std::vector<std::string>{"Quillmotion Enabled", "Quillmotion Enabled\r\nNot Connected"}));
-    QVERIFY(f.window->OSInfo() != nullptr);
-
-    // With tracing off in the settings, the trace stops after the settings are loaded.
-    StartupFixture quiet;
-    QVERIFY(quiet.Load());
-    QVERIFY(quiet.trace.Contains("modSettings.GetSettings:Method Exit"));
-    QVERIFY(!quiet.trace.Contains("frmSerial.Reset"));
-}
-
-void StartupTest::startsOrEnds_data() {
-    QTest::addColumn<QString>("settings");
-    QTest::addColumn<int>("breakage");
-    QTest::addColumn<QString>("message");  // the one box's text, or the pieces it starts with and holds
-    QTest::addColumn<int>("icon");
-    QTest::addColumn<QString>("ends");  // "unloaded", or the window and the port as the program runs on
-    const QString retrieve = QStringLiteral("Could not retrieve one or more system settings");
-    const auto row = [](const char* name, const char* settings, Breakage breakage, const QString& message,
-                        MsgIcon icon, const char* ends) {
-        QTest::newRow(name) << settings << int(breakage) << message << int(icon) << ends;
-    };
-    row("clean", "", Nothing, "", MsgIcon::None, "normal, closed");
-    row("file unreadable", "", Unreadable, retrieve + "\r\n\r\n|HKEY_LOCAL_MACHINE.reg", MsgIcon::Critical,
-        "unloaded");
-    row("no file", "", NoFile, retrieve + "\r\n\r\nThe settings file |quillmotion-settings init",
-        MsgIcon::Critical, "unloaded");
-    row("code missing", "", CodeMissing, retrieve, MsgIcon::Critical, "unloaded");
-    row("no COM port", "", NoPorts, "Could not detect communications ports", MsgIcon::Critical, "unloaded");
-    row("line setting unknown", "Parity=Sometimes", Nothing, "Could not display Port Settings",
-        MsgIcon::Critical, "unloaded");
-    // Shown, so that another port can be chosen.
-    row("saved port missing", "PortName=COM9: ConnectOnApplicationStartup=1 RunOnSystemStartup=1", Nothing,
-        "|COM9:", MsgIcon::Exclamation, "normal, closed");
-    row("run at log-on", "RunOnSystemStartup=1", Nothing, "", MsgIcon::None, "minimised, closed");
-    // The end-to-end run connects at start-up to a real line; here, with the saved handshaking.
-    row("connect", "ConnectOnApplicationStartup=1 Handshaking=Xon/Xoff", Nothing, "", MsgIcon::None,
-        "minimised, open");
-    row("port does not open", "ConnectOnApplicationStartup=1", OpenFails, "Could not open specified port",
-        MsgIcon::Exclamation, "minimised, closed");
-}
-
-// A start-up that cannot go on says why and ends the program; the others leave it running,
-// minimised and connected as the settings say.
-void StartupTest::startsOrEnds() {
-    QFETCH(QString, settings);
-    QFETCH(int, breakage);
-    QFETCH(QString, message);
-    QFETCH(int, icon);
-    QFETCH(QString, ends);
-    StartupFixture f;
-    f.Set(settings);
-    if (breakage == Unreadable || breakage == NoFile) {
-        breakage == NoFile ? static_cast<void>(std::filesystem::remove(f.hive))
-                           : WriteFile(f.hive, "this is not a registry file\n");
-        f.Open();
+        // With tracing off in the settings, the trace stops after the settings are loaded.
+        StartupFixture quiet;
+        QVERIFY(quiet.Load());
+        QVERIFY(quiet.trace.Contains("modSettings.GetSettings:Method Exit"));
+        QVERIFY(!quiet.trace.Contains("frmSerial.Reset"));
     }
-    if (breakage == CodeMissing) {
-        HKEY key = 0;
-        f.registry->RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Tallowmer\\Quillmotion\\Mouse\\Movement", 0,
-                                  KEY_ALL_ACCESS, &key);
-        QCOMPARE(f.registry->RegDeleteValueA(key, "N_ASCII"), ERROR_SUCCESS);
-        f.registry->RegCloseKey(key);
-    }
-    if (breakage == NoPorts) {
-        f.ports.clear();
-    }
-    f.serial.FailOpen(breakage == OpenFails);
-    QCOMPARE(f.Load(), ends != "unloaded");
-    QCOMPARE(f.boxes.All().size(), std::size_t{message.isEmpty() ? 0u : 1u});
-    if (!message.isEmpty()) {
-        const QString text = f.boxes.All().front().text;
-        QVERIFY2(message.contains('|')
-                     ? text.startsWith(message.section('|', 0, 0)) && text.contains(message.section('|', 1))
-                     : text == message,
-                 qPrintable(text));
-        QCOMPARE(int(f.boxes.All().front().icon), icon);
-        QCOMPARE(f.boxes.All().front().title, QStringLiteral("Quillmotion"));
-    }
-    QString state = QStringLiteral("unloaded");
-    if (!f.window->IsUnloaded()) {
-        state = QStringLiteral("%1, %2").arg(
-            f.window->isMinimized() && !f.window->isVisible() ? "minimised" : "normal",
-            f.serial.PortOpen() ? "open" : "closed");
-        QCOMPARE(f.tray.Tip().find("Connected to COM1: at 2400") != std::string::npos, f.serial.PortOpen());
-    }
-    QCOMPARE(state, ends);
-    QVERIFY(!f.serial.PortOpen() || f.serial.Handshaking() == comXOnXoff);
-}
 
-// Choosing a listed port for a saved one that is missing, and applying it, mends the store and
-// keeps the other settings rather than a half-reset working copy.
-void StartupTest::missingSavedPortIsMendedByApply() {
-    StartupFixture f;
-    f.Set("PortName=COM9: ConnectOnApplicationStartup=1");
-    QVERIFY(f.Load());
-    f.window->show();
-    f.ClickRow("COM7:");
-    f.Click("cmdApply");
-    QCOMPARE(f.Get("Ports\\LastPort", "PortName"), std::string("COM7:"));
-    QCOMPARE(f.Get("", "ConnectOnApplicationStartup"), std::string("1"));
-    QCOMPARE(f.Get("Mouse\\Movement", "BouncyMouseAngle"), std::string("90"));
-}
+    void startsOrEnds_data() {
+        QTest::addColumn<QString>("settings");
+        QTest::addColumn<int>("breakage");
+        QTest::addColumn<QString>("message");  // the one box's text, or the pieces it starts with and holds
+        QTest::addColumn<int>("icon");
+        QTest::addColumn<QString>("ends");  // "unloaded", or the window and the port as the program runs on
+        const QString retrieve = QStringLiteral("Could not retrieve one or more system settings");
+        const auto row = [](const char* name, const char* settings, Breakage breakage, const QString& message,
+                            MsgIcon icon, const char* ends) {
+            QTest::newRow(name) << settings << int(breakage) << message << int(icon) << ends;
+        };
+        row("clean", "", Nothing, "", MsgIcon::None, "normal, closed");
+        row("file unreadable", "", Unreadable, retrieve + "\r\n\r\n|HKEY_LOCAL_MACHINE.reg",
+            MsgIcon::Critical, "unloaded");
+        row("no file", "", NoFile, retrieve + "\r\n\r\nThe settings file |quillmotion-settings init",
+            MsgIcon::Critical, "unloaded");
+        row("code missing", "", CodeMissing, retrieve, MsgIcon::Critical, "unloaded");
+        row("no COM port", "", NoPorts, "Could not detect communications ports", MsgIcon::Critical,
+            "unloaded");
+        row("line setting unknown", "Parity=Sometimes", Nothing, "Could not display Port Settings",
+            MsgIcon::Critical, "unloaded");
+        // Shown, so that another port can be chosen.
+        row("saved port missing", "PortName=COM9: ConnectOnApplicationStartup=1 RunOnSystemStartup=1",
+            Nothing, "|COM9:", MsgIcon::Exclamation, "normal, closed");
+        row("run at log-on", "RunOnSystemStartup=1", Nothing, "", MsgIcon::None, "minimised, closed");
+        // The end-to-end run connects at start-up to a real line; here, with the saved handshaking.
+        row("connect", "ConnectOnApplicationStartup=1 Handshaking=Xon/Xoff", Nothing, "", MsgIcon::None,
+            "minimised, open");
+        row("port does not open", "ConnectOnApplicationStartup=1", OpenFails, "Could not open specified port",
+            MsgIcon::Exclamation, "minimised, closed");
+    }
 
-// The real serial control over a pseudo-terminal behind a link, and the device unplugged.
-void StartupTest::realPortHangsUp() {
-    TempDir dir;
-    const std::string device = dir.File("switch-device");
-    PtyPair line;
-    line.LinkAt(device);
-    // Made before the window, which uses it to the end.
-    QtSerialControl serial([&device](std::int16_t port) { return port == 7 ? device : std::string(); });
-    StartupFixture f;
-    f.Set("ConnectOnApplicationStartup=1 PortName=COM7: BaudRate=9600");
-    QVERIFY(f.Load(&serial));
-    QVERIFY(serial.PortOpen());
-    const std::string connected = "Quillmotion Enabled\r\nConnected to COM7: at 9600\r\n";
-    line.Write("hi");
-    QTRY_COMPARE(f.window->ReceivedBuffer(), std::string("105\r\n104\r\n"));
-    QCOMPARE(f.tray.Tip(), connected + "2 bytes received");
-    // The hidden window's count box takes the latest count when it is shown.
-    auto* count = f.Find<QLineEdit>("txtBytesReceived");
-    QCOMPARE(count->text(), QStringLiteral("0"));
-    f.window->show();
-    QTRY_COMPARE(count->text(), QStringLiteral("2"));
+    // A start-up that cannot go on says why and ends the program; the others leave it running,
 
-    // Unplugged while the pointer moves: the control closes the port and the window follows.
-    line.Write(std::string(1, '\x02'));
-    QTRY_VERIFY(f.timer.Enabled());
-    line.CloseFarEnd();
-    QTRY_VERIFY(!serial.PortOpen());
-    QTRY_VERIFY(f.Widget("cmdOpenPort")->isEnabled());
-    QVERIFY(!f.timer.Enabled());
-    QCOMPARE(f.tray.Tip(), std::string("Quillmotion Enabled\r\nNot Connected"));
-    f.window->Form_Unload();
-}
+    // minimised and connected as the settings say.
 
-// Stop bits of 1.5 are kept as 15, so that 1 and 2 keep their own stored values.
-void StartupTest::stopBitsSurviveARestart() {
-    StartupFixture f;
-    for (const char* stopBits : {"1.5", "2"}) {
+    void startsOrEnds() {
+        QFETCH(QString, settings);
+        QFETCH(int, breakage);
+        QFETCH(QString, message);
+        QFETCH(int, icon);
+        QFETCH(QString, ends);
+        StartupFixture f;
+        f.Set(settings);
+        if (breakage == Unreadable || breakage == NoFile) {
+            breakage == NoFile ? static_cast<void>(std::filesystem::remove(f.hive))
+                               : WriteFile(f.hive, "this is not a registry file\n");
+            f.Open();
+        }
+        if (breakage == CodeMissing) {
+            HKEY key = 0;
+            f.registry->RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Tallowmer\\Quillmotion\\Mouse\\Movement",
+                                      0, KEY_ALL_ACCESS, &key);
+            QCOMPARE(f.registry->RegDeleteValueA(key, "N_ASCII"), ERROR_SUCCESS);
+            f.registry->RegCloseKey(key);
+        }
+        if (breakage == NoPorts) {
+            f.ports.clear();
+        }
+        f.serial.FailOpen(breakage == OpenFails);
+        QCOMPARE(f.Load(), ends != "unloaded");
+        QCOMPARE(f.boxes.All().size(), std::size_t{message.isEmpty() ? 0u : 1u});
+        if (!message.isEmpty()) {
+            const QString text = f.boxes.All().front().text;
+            QVERIFY2(message.contains('|') ? text.startsWith(message.section('|', 0, 0)) &&
+                                                 text.contains(message.section('|', 1))
+                                           : text == message,
+                     qPrintable(text));
+            QCOMPARE(int(f.boxes.All().front().icon), icon);
+            QCOMPARE(f.boxes.All().front().title, QStringLiteral("Quillmotion"));
+        }
+        QString state = QStringLiteral("unloaded");
+        if (!f.window->IsUnloaded()) {
+            state = QStringLiteral("%1, %2").arg(
+                f.window->isMinimized() && !f.window->isVisible() ? "minimised" : "normal",
+                f.serial.PortOpen() ? "open" : "closed");
+            QCOMPARE(f.tray.Tip().find("Connected to COM1: at 2400") != std::string::npos,
+                     f.serial.PortOpen());
+        }
+        QCOMPARE(state, ends);
+        QVERIFY(!f.serial.PortOpen() || f.serial.Handshaking() == comXOnXoff);
+    }
+
+    // Choosing a listed port for a saved one that is missing, and applying it, mends the store and
+
+    // keeps the other settings rather than a half-reset working copy.
+
+    void missingSavedPortIsMendedByApply() {
+        StartupFixture f;
+        f.Set("PortName=COM9: ConnectOnApplicationStartup=1");
         QVERIFY(f.Load());
         f.window->show();
-        f.Choose("cboStopBits", stopBits);
+        f.ClickRow("COM7:");
         f.Click("cmdApply");
-        QCOMPARE(f.Get("Ports\\LastPort", "StopBits"), std::string(stopBits[1] == '.' ? "15" : stopBits));
-        f.window->Form_Unload();
-
-        // The next run reads it back, starts clean, and opens the line with it.
-        f.Open();
-        QVERIFY(f.Load());
-        f.window->show();
-        f.window->CheckDirty();
-        QVERIFY(!f.window->Dirty());
-        QVERIFY(f.window->OpenPort());
-        QCOMPARE(f.serial.Settings(), std::string("2400,n,8,") + stopBits);
-        f.window->Form_Unload();
-        f.serial.SetPortOpen(false);
-        f.Open();
+        QCOMPARE(f.Get("Ports\\LastPort", "PortName"), std::string("COM7:"));
+        QCOMPARE(f.Get("", "ConnectOnApplicationStartup"), std::string("1"));
+        QCOMPARE(f.Get("Mouse\\Movement", "BouncyMouseAngle"), std::string("90"));
     }
-}
+
+    // The real serial control over a pseudo-terminal behind a link, and the device unplugged.
+
+    void realPortHangsUp() {
+        TempDir dir;
+        const std::string device = dir.File("switch-device");
+        PtyPair line;
+        line.LinkAt(device);
+        // Made before the window, which uses it to the end.
+        QtSerialControl serial([&device](std::int16_t port) { return port == 7 ? device : std::string(); });
+        StartupFixture f;
+        f.Set("ConnectOnApplicationStartup=1 PortName=COM7: BaudRate=9600");
+        QVERIFY(f.Load(&serial));
+        QVERIFY(serial.PortOpen());
+        const std::string connected = "Quillmotion Enabled\r\nConnected to COM7: at 9600\r\n";
+        line.Write("hi");
+        QTRY_COMPARE(f.window->ReceivedBuffer(), std::string("105\r\n104\r\n"));
+        QCOMPARE(f.tray.Tip(), connected + "2 bytes received");
+        // The hidden window's count box takes the latest count when it is shown.
+        auto* count = f.Find<QLineEdit>("txtBytesReceived");
+        QCOMPARE(count->text(), QStringLiteral("0"));
+        f.window->show();
+        QTRY_COMPARE(count->text(), QStringLiteral("2"));
+
+        // Unplugged while the pointer moves: the control closes the port and the window follows.
+        line.Write(std::string(1, '\x02'));
+        QTRY_VERIFY(f.timer.Enabled());
+        line.CloseFarEnd();
+        QTRY_VERIFY(!serial.PortOpen());
+        QTRY_VERIFY(f.Widget("cmdOpenPort")->isEnabled());
+        QVERIFY(!f.timer.Enabled());
+        QCOMPARE(f.tray.Tip(), std::string("Quillmotion Enabled\r\nNot Connected"));
+        f.window->Form_Unload();
+    }
+
+    // Stop bits of 1.5 are kept as 15, so that 1 and 2 keep their own stored values.
+
+    void stopBitsSurviveARestart() {
+        StartupFixture f;
+        for (const char* stopBits : {"1.5", "2"}) {
+            QVERIFY(f.Load());
+            f.window->show();
+            f.Choose("cboStopBits", stopBits);
+            f.Click("cmdApply");
+            QCOMPARE(f.Get("Ports\\LastPort", "StopBits"), std::string(stopBits[1] == '.' ? "15" : stopBits));
+            f.window->Form_Unload();
+
+            // The next run reads it back, starts clean, and opens the line with it.
+            f.Open();
+            QVERIFY(f.Load());
+            f.window->show();
+            f.window->CheckDirty();
+            QVERIFY(!f.window->Dirty());
+            QVERIFY(f.window->OpenPort());
+            QCOMPARE(f.serial.Settings(), std::string("2400,n,8,") + stopBits);
+            f.window->Form_Unload();
+            f.serial.SetPortOpen(false);
+            f.Open();
+        }
+    }
+};
 
 QTEST_MAIN(StartupTest)
 #include "StartupTest.moc"

@@ -4,16 +4,10 @@
 // Speed, the box's own change check), the dialog stays open on refusal, and nothing but a clean
 // value is handed back to the caller. The translation tool's virtual key lookup, which takes no
 // typing, is tried here beside the tool's boxes.
-#include <QApplication>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QVBoxLayout>
-#include <QtTest>
 #include <optional>
-#include <vector>
 
 #include "ports/LineSettings.h"
-
 #include "ui/CharacterTranslationTool.h"
 #include "ui/Child.h"
 #include "ui/WindowFixture.h"
@@ -51,25 +45,18 @@ struct BoxRow {
 // A code box has no length limit: the range check refuses a long number. Blanks around a whole
 // number are not part of it.
 const std::vector<BoxRow> kCodeRows = {
-    {Typed, "", "", true},          {Typed, kFifty, kFifty, true},
-    {Typed, "-5", "5", false},      {Typed, "abc", std::nullopt, false},
-    {Typed, " 7 ", "7", false},     {Pasted, "", "", true},
-    {Pasted, kFifty, kFifty, true}, {Pasted, "-5", "-5", true},
-    {Pasted, " 7 ", " 7 ", false},  {Pasted, "256", "256", true},
-    {Pasted, "1.5", "1.5", true},   {Pasted, "255", "255", false},
+    {Typed, "", "", true},          {Typed, kFifty, kFifty, true}, {Typed, "-5", "5", false},
+    {Typed, "abc", {}, false},      {Typed, " 7 ", "7", false},    {Pasted, "", "", true},
+    {Pasted, kFifty, kFifty, true}, {Pasted, "-5", "-5", true},    {Pasted, " 7 ", " 7 ", false},
+    {Pasted, "256", "256", true},   {Pasted, "1.5", "1.5", true},  {Pasted, "255", "255", false},
     {Pasted, "0", "0", false},
 };
 
 // The movement boxes have a length limit of three and take no text the keys could not type.
 const std::vector<BoxRow> kMovementRows = {
-    {Typed, "", "", true},
-    {Typed, kFifty, "999", false},
-    {Typed, "-5", "5", false},
-    {Typed, "abc", std::nullopt, false},
-    {Typed, " 7 ", "7", false},
-    {Pasted, "", "", true},
-    {Pasted, kFifty, std::nullopt, false},
-    {Pasted, "-5", std::nullopt, false},
+    {Typed, "", "", true},       {Typed, kFifty, "999", false}, {Typed, "-5", "5", false},
+    {Typed, "abc", {}, false},   {Typed, " 7 ", "7", false},    {Pasted, "", "", true},
+    {Pasted, kFifty, {}, false}, {Pasted, "-5", {}, false},
 };
 
 // A translation box: the three boxes' texts afterwards and the messages on the way.
@@ -312,7 +299,6 @@ private slots:
         QFETCH(int, row);
         const BaudRow& input = kBaudRows[static_cast<std::size_t>(row)];
         qm::test::WindowFixture f;
-        f.Show();
         Enter(f.Combo("cboBaudRate")->lineEdit(), input.input, input.way);
         QCOMPARE(f.Combo("cboBaudRate")->currentText(), input.after);
         QCOMPARE(f.boxes.Texts(), QStringList(input.messages, kBaudMessage));

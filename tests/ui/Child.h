@@ -1,6 +1,9 @@
 #pragma once
 
-#include <QWidget>
+#include <QApplication>
+#include <QDialog>
+#include <QTimer>
+#include <functional>
 
 namespace qm::test {
 
@@ -12,6 +15,19 @@ T* Child(QWidget* parent, const char* name) {
         qFatal("no child %s", name);
     }
     return child;
+}
+
+// Runs body against the modal dialog once it is up, and makes sure it goes away again, so a
+// failing check never leaves the test waiting on a dialog.
+inline void WhenModal(std::function<void(QDialog*)> body) {
+    QTimer::singleShot(0, [body] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            body(dialog);
+            if (dialog->isVisible()) {
+                dialog->reject();
+            }
+        }
+    });
 }
 
 }  // namespace qm::test

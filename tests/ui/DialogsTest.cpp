@@ -1,30 +1,25 @@
 // The dialogs: Advanced movement, the Mouse tab's code editors, Startup Options and About.
 // Bad text in every box is in BadInputTest.
-#include <QApplication>
 #include <QCheckBox>
 #include <QDesktopServices>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QScrollBar>
-#include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QtTest>
-#include <functional>
 
 #include "ports/SerialControl.h"
+#include "settings/SettingsRecord.h"
 #include "support/FakeRegistry.h"
-#include "ui/AboutInfo.h"
 #include "ui/Child.h"
 #include "ui/MouseCodesPanel.h"
-#include "ui/PendingState.h"
 #include "ui/ScriptedMessageBoxes.h"
 #include "ui/common/UpDownControl.h"
 #include "ui/frmASCIIValue.h"
@@ -41,10 +36,15 @@ using qm::test::ScriptedMessageBoxes;
 namespace {
 
 const QString kUnavailable = QStringLiteral("System Information Is Unavailable At This Time");
-
-const QString kUnequalQuestion = QStringLiteral(
-    "X and Y increment values are not the same - this will result in erratic movement behaviour\r\n\r\n"
-    "Are you sure you want to continue");
+const QString kRunQuestion = QStringLiteral(
+    "This option will add the application to the system startup sequence.  \r\n"
+    "To fully use this feature, you should ensure that 'Connect on App Startup' is also selected.\r\n"
+    "This will start the application to enable log on via Quillmotion.\r\n"
+    "\r\n"
+    "NB: This should only be used when Port settings are known and will not change from logon to logon.\r\n"
+    "Are you sure you want to continue?");
+const QString kRestart =
+    QStringLiteral("This change will take effect the next time you restart your computer");
 
 struct Opened {
     explicit Opened(MovementTuning t) {
@@ -58,48 +58,22 @@ struct Opened {
     QLineEdit* Box(const char* name) { return Child<QLineEdit>(&dialog, name); }
     void Press(const char* name) { Child<QAbstractButton>(&dialog, name)->click(); }
     void Tick() { QMetaObject::invokeMethod(Child<QTimer>(&dialog, "tmrSpeedTest"), "timeout"); }
-    int CursorLeft() { return Child<QLabel>(&dialog, "imgCursor")->x(); }
-    bool CursorShown() { return Child<QLabel>(&dialog, "imgCursor")->isVisible(); }
+    QLabel* Cursor() { return Child<QLabel>(&dialog, "imgCursor"); }
 
     frmMouseMovementAdvanced dialog;
 };
 
-// Runs body against the modal dialog once it is up, and makes sure it goes away again, so a
-// failing check never leaves the test waiting on a dialog.
-template <typename Dialog>
-void WhenModal(std::function<void(Dialog*)> body) {
-    QTimer::singleShot(0, [body] {
-        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-        if (dialog == nullptr) {
-            return;
-        }
-        body(dialog);
-        if (dialog->isVisible()) {
-            dialog->reject();
-        }
-    });
-}
-
-// The mouse moving to a point of the widget, hit-tested by Qt as a real move would be.
-void HoverAt(QWidget* widget, QPointF fraction) {
-    QTest::mouseMove(widget, QPoint(static_cast<int>(fraction.x() * widget->width()),
-                                    static_cast<int>(fraction.y() * widget->height())));
-}
-
-// The Mouse tab's two panels over one working copy.
-// N 56, NE 57, Stop 53, left clicks 7 and 9, right clicks 17 and 19, every other code 0.
-void GiveCodes(WorkingCopy& w) {
-    w.N_ASCII(56);
-    w.NE_ASCII(57);
-    w.STOP_ASCII(53);
-    w.LEFT_SCLICK_ASCII(7);
-    w.LEFT_DCLICK_ASCII(9);
-    w.RIGHT_SCLICK_ASCII(17);
-    w.RIGHT_DCLICK_ASCII(19);
-}
-
+// The Mouse tab's two panels over one working copy: N 56, NE 57, Stop 53, left clicks 7 and 9,
+// right clicks 17 and 19, every other code 0.
 struct Panels {
     Panels() {
+        working.N_ASCII(56);
+        working.NE_ASCII(57);
+        working.STOP_ASCII(53);
+        working.LEFT_SCLICK_ASCII(7);
+        working.LEFT_DCLICK_ASCII(9);
+        working.RIGHT_SCLICK_ASCII(17);
+        working.RIGHT_DCLICK_ASCII(19);
         auto* layout = new QVBoxLayout(&window);
         layout->addWidget(compass);
         layout->addWidget(buttons);
@@ -118,21 +92,6 @@ template <typename... T>
 QString Numbers(T... values) {
     return QStringList{QString::number(values)...}.join(' ');
 }
-
-void TypeInto(QLineEdit* box, const QString& text) {
-    box->selectAll();
-    QTest::keyClicks(box, text);
-}
-
-const QString kRunQuestion = QStringLiteral(
-    "This option will add the application to the system startup sequence.  \r\n"
-    "To fully use this feature, you should ensure that 'Connect on App Startup' is also selected.\r\n"
-    "This will start the application to enable log on via Quillmotion.\r\n"
-    "\r\n"
-    "NB: This should only be used when Port settings are known and will not change from logon to logon.\r\n"
-    "Are you sure you want to continue?");
-const QString kRestart =
-    QStringLiteral("This change will take effect the next time you restart your computer");
 
 }  // namespace
 
@@ -153,38 +112,36 @@ private slots:
     void LinksTurnRedWhilePressedAndOpenTheirCaption() {
         UrlCatcher catcher;
         QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "Open");
+        const auto unset = qScopeGuard([] { QDesktopServices::unsetUrlHandler(QStringLiteral("https")); });
         frmAbout about(nullptr);
         about.show();
         QVERIFY(QTest::qWaitForWindowExposed(&about));
-        QCOMPARE(about.findChild<QLabel*>("lblVersion")->text(), QStringLiteral("Beta Version %1.%2.%3")
-                                                                     .arg(QM_VERSION_MAJOR)
-                                                                     .arg(QM_VERSION_MINOR)
-                                                                     .arg(QM_VERSION_PATCH));
-        const char* names[] = {"lblKelvayLink", "lblProductLink", "lblOstrandLink", "lblCompanyLink"};
-        for (const char* name : names) {
-            auto* link = about.findChild<LinkLabel*>(QString::fromLatin1(name));
-            QVERIFY2(link != nullptr, name);
-            QCOMPARE(link->TextColour(), QColor(Qt::blue));
+        QCOMPARE(Child<QLabel>(&about, "lblVersion")->text(), QStringLiteral("Beta Version %1.%2.%3")
+                                                                  .arg(QM_VERSION_MAJOR)
+                                                                  .arg(QM_VERSION_MINOR)
+                                                                  .arg(QM_VERSION_PATCH));
+        for (const char* name : {"lblKelvayLink", "lblProductLink", "lblOstrandLink", "lblCompanyLink"}) {
+            auto* link = Child<LinkLabel>(&about, name);
+            QString colours = link->TextColour().name();
             QTest::mousePress(link, Qt::LeftButton);
-            QCOMPARE(link->TextColour(), QColor(Qt::red));
+            colours += link->TextColour().name();
             QTest::mouseRelease(link, Qt::LeftButton);
-            QCOMPARE(link->TextColour(), QColor(Qt::blue));
+            QCOMPARE(colours + link->TextColour().name(), QStringLiteral("#0000ff#ff0000#0000ff"));
             QCOMPARE(catcher.opened.back().toString(), link->text());
         }
-        QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
         QCOMPARE(catcher.opened.size(), 4);
         // Three links scroll with the description; the maker's sits outside it.
-        auto* container = about.findChild<QWidget*>("pctContainer");
-        QVERIFY(container->isAncestorOf(about.findChild<QWidget*>("lblOstrandLink")));
-        QVERIFY(!container->isAncestorOf(about.findChild<QWidget*>("lblCompanyLink")));
-        QVERIFY(about.findChild<QPushButton*>("cmdOK")->isDefault());
+        auto* container = Child<QWidget>(&about, "pctContainer");
+        QVERIFY(container->isAncestorOf(Child<QWidget>(&about, "lblOstrandLink")));
+        QVERIFY(!container->isAncestorOf(Child<QWidget>(&about, "lblCompanyLink")));
+        QVERIFY(Child<QPushButton>(&about, "cmdOK")->isDefault());
         // The scroll bar slides the description, which is taller than its window.
-        auto* window = about.findChild<QFrame*>("pctDescription");
-        auto* bar = about.findChild<QScrollBar*>("vscDescription");
-        QCOMPARE(bar->maximum(), container->height() - window->contentsRect().height());
+        const QRect window = Child<QFrame>(&about, "pctDescription")->contentsRect();
+        auto* bar = Child<QScrollBar>(&about, "vscDescription");
+        QCOMPARE(bar->maximum(), container->height() - window.height());
         QVERIFY(bar->maximum() > 0);
         bar->setValue(bar->maximum());
-        QCOMPARE(container->geometry().bottom(), window->contentsRect().bottom());
+        QCOMPARE(container->geometry().bottom(), window.bottom());
         QTest::keyClick(&about, Qt::Key_Escape);
         QVERIFY(!about.isVisible());
     }
@@ -194,42 +151,33 @@ private slots:
         QTemporaryDir folder;
         const QByteArray path = qgetenv("PATH");
         qputenv("PATH", folder.path().toLocal8Bit());
+        const auto restore = qScopeGuard([&path] { qputenv("PATH", path); });
         FakeRegistry registry;
         QStringList started;
         bool startWorks = true;
         frmAbout about(&registry);
-        about.SetProgramStarter([&](const QString& program) {
-            started << program;
-            return startWorks;
-        });
+        about.SetProgramStarter([&](const QString& program) { return started << program, startWorks; });
 
-        // Nothing in the registry, nothing on PATH.
+        // Nothing in the registry, nothing on PATH; then a stand-in on PATH.
         about.StartSysInfo();
         QVERIFY(started.isEmpty());
         QCOMPARE(boxes.Texts(), QStringList{kUnavailable});
         boxes.Clear();
-
-        // A stand-in on PATH.
-        const QString program = folder.filePath(QStringLiteral("hardinfo"));
-        QFile file(program);
+        QFile file(folder.filePath(QStringLiteral("hardinfo")));
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("#!/bin/sh\n");
-        file.close();
         file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         about.StartSysInfo();
-        QCOMPARE(started, QStringList{program});
+        QCOMPARE(started, QStringList{file.fileName()});
         QVERIFY(boxes.All().empty());
 
         // The registry's program comes first; one that will not start is reported.
-        started.clear();
         registry.AddValue("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH", REG_SZ,
                           std::string("/opt/msinfo/run") + '\0');
         about.StartSysInfo();
-        QCOMPARE(started, QStringList{QStringLiteral("/opt/msinfo/run")});
+        QCOMPARE(started.last(), QStringLiteral("/opt/msinfo/run"));
         startWorks = false;
         about.StartSysInfo();
         QCOMPARE(boxes.Texts(), QStringList{kUnavailable});
-        qputenv("PATH", path);
 
         // A number reads as the old code wrote it; a value that is not there empties the text.
         registry.AddValue("SOFTWARE\\Test", "Number", REG_DWORD, std::string("\x2a\x01\x00\x00", 4));
@@ -246,9 +194,10 @@ private slots:
         QTest::addColumn<QString>("shown");   // the three boxes, the tick and the angle chosen
         QTest::addColumn<QString>("script");  // box=text sets a box; a name alone is clicked
         QTest::addColumn<QString>("handed");
+        QTest::addColumn<QString>("locale");
         const auto row = [](const char* name, const char* given, const char* shown, const char* script,
-                            const char* handed) {
-            QTest::newRow(name) << given << shown << script << handed;
+                            const char* handed, const char* locale = "en_US") {
+            QTest::newRow(name) << given << shown << script << handed << locale;
         };
         row("unchanged", "2.5 3 3 1 180", "2.5 3 3 on 180", "OKButton", "2.5 3 3 1 180");
         row("equal increments", "10 2 2 0 90", "10 2 2 off 90", "txtXIncrement=3 txtYIncrement=3 OKButton",
@@ -264,6 +213,8 @@ private slots:
         row("45 clicked", "10 2 2 1 45", "10 2 2 on 90", "optBouncyMouse90Degrees OKButton", "10 2 2 1 90");
         row("Cancel", "10 2 2 0 90", "10 2 2 off 90",
             "txtMovementDelay=300 chkBouncyMouseEnabled CancelButton", "10 2 2 0 90");
+        // Values show and read back in the locale's format.
+        row("German", "0.1 2.5 2.5 0 90", "0,1 2,5 2,5 off 90", "OKButton", "0.1 2.5 2.5 0 90", "de_DE");
     }
 
     void MovementOkHandsBackOnlyRealChanges() {
@@ -271,6 +222,10 @@ private slots:
         QFETCH(QString, shown);
         QFETCH(QString, script);
         QFETCH(QString, handed);
+        QFETCH(QString, locale);
+        QLocale::setDefault(QLocale(locale));
+        const auto english =
+            qScopeGuard([] { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); });
         ScriptedMessageBoxes boxes;
         const QStringList v = given.split(' ');
         Opened open(
@@ -299,22 +254,7 @@ private slots:
                  handed);
     }
 
-    void ValuesShowAndReadBackInTheLocaleFormat() {
-        struct GermanLocale {
-            GermanLocale() { QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); }
-            ~GermanLocale() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
-        } german;
-        ScriptedMessageBoxes boxes;
-        Opened open({0.1f, 2.5f, 2.5f, 0, 90});
-        QCOMPARE(open.Box("txtMovementDelay")->text(), QStringLiteral("0,1"));
-        open.Press("OKButton");
-        QVERIFY(boxes.All().empty());
-        QVERIFY(!open.dialog.isVisible());
-        QCOMPARE(open.dialog.MovementDelay(), 0.1f);
-        QCOMPARE(open.dialog.MovementIncrementX(), 2.5f);
-    }
-
-    // Equal numbers, different texts: still asked.
+    // Equal numbers, different texts: still asked; No keeps the dialog open as it was.
     void UnequalIncrementTextsAskFirstAndNoKeepsTheDialogOpen() {
         ScriptedMessageBoxes boxes;
         Opened open({10, 2, 2, 0, 90});
@@ -322,18 +262,18 @@ private slots:
         open.Box("txtYIncrement")->setText(QStringLiteral("03"));
         boxes.Answer(MsgResult::No);
         open.Press("OKButton");
-        QCOMPARE(boxes.Texts(), QStringList{kUnequalQuestion});
+        QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("X and Y increment values are not the same - this "
+                                                           "will result in erratic movement behaviour\r\n\r\n"
+                                                           "Are you sure you want to continue")});
         QCOMPARE(boxes.All().front().icon, MsgIcon::Question);
         QCOMPARE(boxes.All().front().buttons, MsgButtons::YesNo);
         QVERIFY(open.dialog.isVisible());
         QCOMPARE(open.Box("txtYIncrement")->text(), QStringLiteral("03"));
         QCOMPARE(open.dialog.MovementIncrementX(), 2.0f);
-
         boxes.Answer(MsgResult::Yes);
         open.Press("OKButton");
         QVERIFY(!open.dialog.isVisible());
-        QCOMPARE(open.dialog.MovementIncrementX(), 3.0f);
-        QCOMPARE(open.dialog.MovementIncrementY(), 3.0f);
+        QCOMPARE(Numbers(open.dialog.MovementIncrementX(), open.dialog.MovementIncrementY()), "3 3");
         QCOMPARE(boxes.Unanswered(), 0);
     }
 
@@ -350,50 +290,43 @@ private slots:
         open.Press("cmdTest");
         QCOMPARE(timer->interval(), 50);
         QVERIFY(timer->isActive());
-        QVERIFY(open.CursorShown());
-        QCOMPARE(open.CursorLeft(), 19);
-        for (int tick = 1; tick <= 26; ++tick) {
+        for (int tick = 0; tick <= 26; ++tick) {
+            QCOMPARE(open.Cursor()->x(), 19 + 10 * tick);
+            QVERIFY(open.Cursor()->isVisible());
             open.Tick();
-            QCOMPARE(open.CursorLeft(), 19 + 10 * tick);
-            QVERIFY(open.CursorShown());
         }
-        open.Tick();  // the left edge has reached 270
-        QCOMPARE(open.CursorLeft(), 19);
-        QVERIFY(!open.CursorShown());
-        QVERIFY(!timer->isActive());
-        QVERIFY(!open.dialog.SpeedTestEnabled());
+        // The left edge has reached 270.
+        QCOMPARE(open.Cursor()->x(), 19);
+        QVERIFY(!open.Cursor()->isVisible() && !timer->isActive() && !open.dialog.SpeedTestEnabled());
         // The Y increment plays no part, and the next test starts from the left again.
         open.Box("txtYIncrement")->setText(QStringLiteral("7"));
         open.Press("cmdTest");
         open.Tick();
-        QCOMPARE(open.CursorLeft(), 29);
+        QCOMPARE(open.Cursor()->x(), 29);
         // Pressing it during a test only sets the interval again.
         open.Box("txtMovementDelay")->setText(QStringLiteral("25"));
         open.Press("cmdTest");
         QCOMPARE(timer->interval(), 25);
-        QCOMPARE(open.CursorLeft(), 29);
+        QCOMPARE(open.Cursor()->x(), 29);
         QVERIFY(boxes.All().empty());
         // The X increment emptied during a test ends it, and the user is told why (emptied boxes
         // before OK or a test are in BadInputTest).
         open.Box("txtXIncrement")->clear();
         open.Tick();
-        QVERIFY(!open.dialog.SpeedTestEnabled());
-        QVERIFY(!open.CursorShown());
+        QVERIFY(!open.dialog.SpeedTestEnabled() && !open.Cursor()->isVisible() && open.dialog.isVisible());
         QCOMPARE(boxes.Texts(), QStringList{"Please enter a number for X Increment"});
-        QVERIFY(open.dialog.isVisible());
         // A delay of 0 shows the cursor but never moves it.
         open.Box("txtXIncrement")->setText(QStringLiteral("5"));
         open.Box("txtMovementDelay")->setText(QStringLiteral("0"));
         open.Press("cmdTest");
-        QVERIFY(open.CursorShown());
-        QVERIFY(open.dialog.SpeedTestEnabled());
+        QVERIFY(open.Cursor()->isVisible() && open.dialog.SpeedTestEnabled() && !timer->isActive());
         QCOMPARE(open.dialog.SpeedTestInterval(), 0);
-        QVERIFY(!timer->isActive());
     }
 
-    void BoxesTakeThreeDigitsAndTheSpinsStepWithinTheirLimits() {
+    // Each spin steps its own box and stops at its limit; a stored value longer than three
+    // characters is shown whole, not cut.
+    void SpinsStepWithinTheirLimitsAndStoredValuesShowWhole() {
         Opened open({495, 9, 1, 0, 90});
-        // Each spin steps its own box and stops at its limit.
         for (const auto& [spin, button, box, after] :
              {std::tuple{"updDelay", "up", "txtMovementDelay", "500"},
               {"updDelay", "up", "txtMovementDelay", "500"},
@@ -404,10 +337,9 @@ private slots:
                               Qt::LeftButton);
             QCOMPARE(open.Box(box)->text(), QString::fromLatin1(after));
         }
-        // A stored value longer than three characters is shown whole, not cut.
         Opened stored({1250, 2.25f, 2.25f, 0, 90});
-        QCOMPARE(stored.Box("txtMovementDelay")->text(), QStringLiteral("1250"));
-        QCOMPARE(stored.Box("txtXIncrement")->text(), QStringLiteral("2.25"));
+        QCOMPARE(stored.Box("txtMovementDelay")->text() + " " + stored.Box("txtXIncrement")->text(),
+                 QStringLiteral("1250 2.25"));
     }
 
     void HoverShowsTheWorkingCopyAndEmptiesOffTheHotspots_data() {
@@ -430,12 +362,14 @@ private slots:
         QFETCH(QPointF, at);
         QFETCH(QString, texts);
         Panels p;
-        GiveCodes(p.working);
         QVERIFY(QTest::qWaitForWindowExposed(&p.window));
         p.working.SW_ASCII(200);
         auto* image = Child<QWidget>(&p.window, qPrintable(picture));
-        HoverAt(image, {0.5, 0.5});  // Stop, or between the buttons
-        HoverAt(image, at);
+        // From Stop, or from between the buttons, as a real move is hit-tested.
+        for (const QPointF fraction : {QPointF(0.5, 0.5), at}) {
+            QTest::mouseMove(image, QPoint(static_cast<int>(fraction.x() * image->width()),
+                                           static_cast<int>(fraction.y() * image->height())));
+        }
         QStringList shown;
         for (const char* label :
              {"lblDirection", "lblASCIICode", "lblButtonName", "lblSClickASCII", "lblDClickASCII"}) {
@@ -455,8 +389,7 @@ private slots:
         QTest::addColumn<int>("warnings");
         const auto row = [](const char* hotspot, const char* seen, const char* typed, const char* button,
                             const char* after, int warnings) {
-            QTest::newRow(hotspot) << QString(hotspot) << QString(seen) << QString(typed) << QString(button)
-                                   << QString(after) << warnings;
+            QTest::newRow(hotspot) << hotspot << seen << typed << button << after << warnings;
         };
         // The panel's handshaking (Xon/Xoff) reaches the dialog, which warns and still takes the code.
         row("lblNE", "Ascii Value : NE Mouse Movement 57", "17", "OKButton", "56 17 53 17 19", 1);
@@ -474,20 +407,20 @@ private slots:
         QFETCH(int, warnings);
         ScriptedMessageBoxes boxes;
         Panels p;
-        GiveCodes(p.working);
         p.compass->SetHandshaking([] { return comXOnXoff; });
         QVERIFY(QTest::qWaitForWindowExposed(&p.window));
         QSignalSpy compassEdits(p.compass, &CompassCodesPanel::CodesEdited);
         QSignalSpy buttonEdits(p.buttons, &ButtonCodesPanel::CodesEdited);
         QStringList shown;
-        WhenModal<QDialog>([&](QDialog* dialog) {
+        test::WhenModal([&](QDialog* dialog) {
             QVERIFY(dialog->parentWidget() == &p.window);
             shown << dialog->windowTitle();
             const QStringList codes = typed.split(' ');
             const QList<QLineEdit*> edits = dialog->findChildren<QLineEdit*>(QRegularExpression("^txt"));
             for (qsizetype i = 0; i < edits.size(); ++i) {
                 shown << edits[i]->text();
-                TypeInto(edits[i], codes.value(i));
+                edits[i]->selectAll();
+                QTest::keyClicks(edits[i], codes.value(i));
             }
             Child<QPushButton>(dialog, qPrintable(button))->click();
         });
@@ -506,11 +439,12 @@ private slots:
         QTest::addColumn<bool>("pair");
         QTest::addColumn<QString>("title");
         QTest::addColumn<int>("handshaking");
-        QTest::addColumn<QString>("typed");  // the single click's code, then the double click's
-        QTest::addColumn<QString>("named");  // in the warning; empty: no warning
+        QTest::addColumn<QString>("typed");   // the single click's code, then the double click's
+        QTest::addColumn<QString>("named");   // in the warning; empty: no warning
+        QTest::addColumn<QString>("ending");  // a button, or (empty) Esc and then Cancel if still open
         const auto row = [](const char* name, bool pair, const char* title, int handshaking,
-                            const char* typed, const char* named) {
-            QTest::newRow(name) << pair << QString(title) << handshaking << QString(typed) << QString(named);
+                            const char* typed, const char* named, const char* ending = "OKButton") {
+            QTest::newRow(name) << pair << title << handshaking << typed << named << ending;
         };
         row("XON", false, "NW Mouse Movement", comXOnXoff, "17", "17 (XON) will");
         row("XOFF, Stop's empty title", false, "", comXOnXoff, "19", "19 (XOFF) will");
@@ -518,6 +452,9 @@ private slots:
         row("no handshaking", false, "N Mouse Movement", comNone, "17", "");
         row("both clicks", true, "Right Button", comXOnXoff, "19 17", "19 (XOFF) and 17 (XON)");
         row("hardware", true, "Left Button", comRTS, "19 17", "");
+        // Esc cancels the compass dialog but not the button dialog; both hand back what was given.
+        row("Esc", false, "N Mouse Movement", comNone, "41", "", "");
+        row("Esc ignored, Cancel", true, "Left Button", comNone, "3 4", "", "");
     }
 
     // The title bar has its own font, here twice the dialog's: the caption must fit beside the
@@ -529,6 +466,7 @@ private slots:
         QFETCH(int, handshaking);
         QFETCH(QString, typed);
         QFETCH(QString, named);
+        QFETCH(QString, ending);
         ScriptedMessageBoxes boxes;
         const QFont normal = QApplication::font("QMdiSubWindowTitleBar");
         QFont big = QApplication::font();
@@ -553,19 +491,29 @@ private slots:
         const QFontMetrics bar(big);
         QVERIFY2(dialog->width() >= bar.horizontalAdvance(dialog->windowTitle()) + 3 * bar.height(),
                  qPrintable(QStringLiteral("%1 px").arg(dialog->width())));
-        QVERIFY(!(dialog->windowFlags() & Qt::WindowMaximizeButtonHint));
-        QVERIFY(dialog->windowFlags() & Qt::MSWindowsFixedSizeDialogHint);
-        QVERIFY(dialog->windowFlags() & Qt::WindowCloseButtonHint);
+        const Qt::WindowFlags fixed = Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint;
+        QCOMPARE(dialog->windowFlags() & (fixed | Qt::WindowMaximizeButtonHint), fixed);
 
         QTest::keyClicks(QApplication::focusWidget(), typed.section(' ', 0, 0));
         if (pair) {
             Child<QLineEdit>(dialog, "txtDClickASCIICode")->setText(typed.section(' ', 1));
         }
-        Child<QPushButton>(dialog, "OKButton")->click();
-        QCOMPARE(dialog->result(), int(QDialog::Accepted));
-        QCOMPARE(QString::number(pair ? twin.SClickASCIIValue() : single.ASCIIValue()),
-                 typed.section(' ', 0, 0));
-        QCOMPARE(twin.DClickASCIIValue(), qint16(pair ? typed.section(' ', 1).toInt() : 66));
+        if (ending.isEmpty()) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+            QTest::keyClick(dialog, Qt::Key_Escape);
+            QCOMPARE(dialog->isVisible(), pair);
+            ending = QStringLiteral("CancelButton");
+        }
+        if (dialog->isVisible()) {
+            Child<QPushButton>(dialog, qPrintable(ending))->click();
+        }
+        QVERIFY(!dialog->isVisible());
+        const bool taken = ending == QStringLiteral("OKButton");
+        QCOMPARE(dialog->result(), int(taken ? QDialog::Accepted : QDialog::Rejected));
+        QCOMPARE(Numbers(pair ? twin.SClickASCIIValue() : single.ASCIIValue(), twin.DClickASCIIValue()),
+                 !taken ? QStringLiteral("65 66")
+                 : pair ? typed
+                        : typed + " 66");
         QCOMPARE(boxes.Texts().size(), named.isEmpty() ? 0 : 1);
         if (!named.isEmpty()) {
             QVERIFY2(boxes.Texts().front().contains(named) && boxes.Texts().front().contains("Xon/Xoff"),
@@ -581,53 +529,27 @@ private slots:
         auto* text = Child<QLineEdit>(&dialog, "txtASCIICode");
         text->setFocus();
         text->setCursorPosition(3);
-        // Typed bad text is in BadInputTest; Backspace and Ctrl+V are refused too.
+        // Typed bad text is in BadInputTest; Backspace and Ctrl+V are refused too, and Return is
+        // discarded so that it does not press a button.
         QTest::keyClick(text, Qt::Key_Backspace);
         QTest::keyClick(text, Qt::Key_V, Qt::ControlModifier);
-        QTest::keyClick(text, Qt::Key_Return);  // discarded too, so it does not press a button
+        QTest::keyClick(text, Qt::Key_Return);
         QVERIFY(dialog.isVisible());
         QCOMPARE(text->text(), QStringLiteral("254"));
-
+        // The spin's arrows and the Up key.
         auto* updASCII = Child<UpDownControl>(&dialog, "updASCII");
-        for (const auto& [button, after] : {std::pair{"up", "255"}, {"up", "255"}, {"down", "254"}}) {
+        const auto click = [&](const char* button) {
             QTest::mouseClick(updASCII->findChild<QToolButton*>(button), Qt::LeftButton);
-            QCOMPARE(text->text(), QString::fromLatin1(after));
+            return text->text() + " ";
+        };
+        QString seen;
+        for (const char* button : {"up", "up", "down"}) {
+            seen += click(button);
         }
         text->setText(QStringLiteral("0"));
-        QTest::mouseClick(updASCII->findChild<QToolButton*>("down"), Qt::LeftButton);
-        QCOMPARE(text->text(), QStringLiteral("0"));
+        seen += click("down");
         QTest::keyClick(text, Qt::Key_Up);
-        QCOMPARE(text->text(), QStringLiteral("1"));
-    }
-
-    void EscCancelsTheCompassDialogButNotTheButtonDialog() {
-        ScriptedMessageBoxes boxes;
-        frmASCIIValue single;
-        single.ASCIIValue(40);
-        single.show();
-        auto* code = Child<QLineEdit>(&single, "txtASCIICode");
-        code->setText(QStringLiteral("41"));
-        QTest::keyClick(code, Qt::Key_Escape);
-        QVERIFY(!single.isVisible());
-        QCOMPARE(single.result(), int(QDialog::Rejected));
-        QCOMPARE(single.ASCIIValue(), qint16(40));
-
-        frmMouseClickASCIIValue pair;
-        pair.SClickASCIIValue(1);
-        pair.DClickASCIIValue(2);
-        pair.show();
-        auto* sText = Child<QLineEdit>(&pair, "txtSClickASCIICode");
-        auto* dText = Child<QLineEdit>(&pair, "txtDClickASCIICode");
-        QTest::keyClick(sText, Qt::Key_Escape);
-        QTest::keyClick(&pair, Qt::Key_Escape);
-        QVERIFY(pair.isVisible());
-
-        // Cancel hands back what was given.
-        sText->setText(QStringLiteral("3"));
-        dText->setText(QStringLiteral("4"));
-        Child<QPushButton>(&pair, "CancelButton")->click();
-        QVERIFY(!pair.isVisible());
-        QCOMPARE(QPoint(pair.SClickASCIIValue(), pair.DClickASCIIValue()), QPoint(1, 2));
+        QCOMPARE(seen + text->text(), QStringLiteral("255 255 254 0 1"));
     }
 
     void AnswersAndCommands_data() {

@@ -4,13 +4,9 @@
 
 #include <QCheckBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QSignalSpy>
 #include <QTabWidget>
-#include <QTest>
-#include <functional>
 
 #include "support/TraceCapture.h"
 #include "ui/WindowFixture.h"
@@ -20,25 +16,23 @@ using namespace qm::test;
 
 namespace {
 
+const QString kNotSaved = QStringLiteral("Not all properties were saved.  Please try again");
+const std::string kNotConnected = "Quillmotion Enabled\r\nNot Connected";
+
 void TypeBaudRate(const WindowFixture& f, const QString& text) {
     Enter(f.Combo("cboBaudRate")->lineEdit(), text, Typed);
 }
+void ToggleSequence(const WindowFixture& f) {
+    QTest::mouseClick(f.Find<QCheckBox>("chkASCIISequenceEmulation"), Qt::LeftButton);
+}
 
 // One kind of pending value: made different from its setting (on), then the same again.
-struct Edit {
-    const char* name;
-    std::function<void(WindowFixture&, bool on)> make;
-};
-
-const std::vector<Edit> kEdits = {
+const std::vector<std::pair<const char*, std::function<void(WindowFixture&, bool on)>>> kEdits = {
     {"parity", [](WindowFixture& f, bool on) { f.Choose("cboParity", on ? "Even" : "None"); }},
     {"stop bits", [](WindowFixture& f, bool on) { f.Choose("cboStopBits", on ? "1.5" : "1"); }},
     {"baud rate", [](WindowFixture& f, bool on) { TypeBaudRate(f, on ? "9600" : "2400"); }},
     {"port", [](WindowFixture& f, bool on) { f.ClickRow(on ? "COM3:" : "COM1:"); }},
-    {"sequence emulation",
-     [](WindowFixture& f, bool) {
-         QTest::mouseClick(f.Find<QCheckBox>("chkASCIISequenceEmulation"), Qt::LeftButton);
-     }},
+    {"sequence emulation", [](WindowFixture& f, bool) { ToggleSequence(f); }},
 };
 
 }  // namespace
@@ -47,174 +41,150 @@ class FrmSerialTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void controlsByName();
-    void eachPendingValueMakesTheWindowDirty_data();
-    void eachPendingValueMakesTheWindowDirty();
-    void dirtyCheckSkippedOrFailed();
-    void commandsCommitOrDiscard_data();
-    void commandsCommitOrDiscard();
-    void setPropertiesOrderAndFailures();
-    void resetAfterBadPortOrBadLineSetting();
-    void inUsePortCannotBeChosen();
-    void openPortAndTrayTip();
-    void receivedCharactersReachTheWindow();
-    void minimiseAndRestore();
-    void unloadClosesThePortOnce();
-};
-
-void FrmSerialTest::controlsByName() {
-    WindowFixture f;
-    f.Show();
-    QCOMPARE(f.window->objectName(), QStringLiteral("frmSerial"));
-    // Every control is found by its name, as assistive tools find it.
-    for (const QString& name :
-         QStringLiteral(
-             "sstMain cboBaudRate cboDataBits cboParity cboStopBits cboHandshaking cmdOpenPort "
-             "cmdClosePort cmdResetBytesReceived cmdStartupOptions cmdAbout cmdExit cmdMouseAdvanced "
-             "cmdOK cmdCancel cmdApply fraPortOptions fraReceived fraCharacterTranslation fraButtons "
-             "fraMovement fraDeviceEmulation chkASCIISequenceEmulation txtReceivedBuffer txtBytesReceived")
-             .split(' ')) {
-        QVERIFY2(f.window->findChild<QWidget*>(name) != nullptr, qPrintable(name));
-    }
-    QVERIFY(f.Combo("cboBaudRate")->isEditable());
-    QCOMPARE(f.State(), QString("closed OpenPort"));
-    QVERIFY(f.Find<QLineEdit>("txtBytesReceived")->isReadOnly());
-
-    // One row per port, named and keyed by the port, with the device beside it; only the held
-    // port carries the in-use picture.
-    QCOMPARE(f.Ports()->topLevelItemCount(), 3);
-    QCOMPARE(f.Row("COM4:")->text(1), QStringLiteral("/dev/ttyUSB0"));
-    QCOMPARE(PortListView::SmallIcon(f.Row("COM4:")), 2);
-    QVERIFY(!f.Row("COM4:")->icon(0).isNull());
-    QVERIFY(f.Row("COM1:")->icon(0).isNull());
-
-    // A click on a line setting's label moves the focus to its list.
-    QApplication::setActiveWindow(f.window.get());
-    for (const char* list : {"cboBaudRate", "cboDataBits", "cboParity", "cboStopBits", "cboHandshaking"}) {
-        auto* label = f.Find<QLabel>(QByteArray("lbl").append(list + 3).constData());
-        QVERIFY2(label != nullptr && label->buddy() == f.Widget(list), list);
-        f.Find<QPushButton>("cmdOK")->setFocus();
-        QTest::mouseClick(label, Qt::LeftButton);
-        QVERIFY2(f.Widget(list)->hasFocus() || f.Widget(list)->isAncestorOf(QApplication::focusWidget()),
-                 list);
-    }
-}
-
-void FrmSerialTest::eachPendingValueMakesTheWindowDirty_data() {
-    QTest::addColumn<int>("edit");  // a control's edit, or (negative) a setting the dialogs edit
-    for (std::size_t i = 0; i < kEdits.size(); ++i) {
-        QTest::newRow(kEdits[i].name) << static_cast<int>(i);
-    }
-    const std::vector<layout::Setting>& all = layout::Settings();
-    for (std::size_t i = 0; i < all.size(); ++i) {
-        if (!layout::IsText(all[i]) &&
-            !QString("BaudRate DataBits StopBits ASCIISequence").contains(all[i].valueName)) {
-            QTest::newRow(all[i].valueName) << -1 - static_cast<int>(i);
-        }
-    }
-}
-
-// Values are compared, not edits: changed makes the window dirty, changed back makes it clean.
-void FrmSerialTest::eachPendingValueMakesTheWindowDirty() {
-    QFETCH(int, edit);
-    WindowFixture f;
-    f.Show();
-    const auto make = [&](bool on) {
-        if (edit >= 0) {
-            kEdits[static_cast<std::size_t>(edit)].make(f, on);
-            return;
-        }
-        const layout::Setting& setting = layout::Settings()[static_cast<std::size_t>(-1 - edit)];
-        layout::Load(setting, f.window->Working(),
-                     on ? Variant(std::int16_t{99}) : layout::Value(setting, f.settings));
-        f.window->CheckDirty();
-    };
-    make(true);
-    QCOMPARE(f.State(), QString("closed OpenPort Apply dirty"));
-    make(false);
-    QCOMPARE(f.State(), QString("closed OpenPort"));
-}
-
-void FrmSerialTest::dirtyCheckSkippedOrFailed() {
-    TraceCapture trace;
-    WindowFixture f;
-    // Start-up resets before the window is first shown: nothing is compared then.
-    QVERIFY(trace.Contains("frmSerial.CheckDirty:: Not Checking as form is not visible"));
-    f.Show();
-    f.Choose("cboParity", "Odd");
-
-    // Hidden, a change back is not seen: the state at hiding stands until shown again.
-    f.window->hide();
-    f.Choose("cboParity", "None");
-    QCOMPARE(f.State(), QString("closed OpenPort Apply dirty hidden"));
-    f.Show();
-    QCOMPARE(f.State(), QString("closed OpenPort"));
-
-    // A pending state that cannot be read (no port selected) leaves the flag as it was.
-    f.Choose("cboHandshaking", "Hardware");
-    f.Ports()->SelectRow(nullptr);
-    f.Choose("cboHandshaking", "None");
-    QCOMPARE(f.State(), QString("closed OpenPort Apply dirty"));
-    QVERIFY(trace.Contains(
-        "frmSerial.CheckDirty:#Method Exit Error#: Object variable or With block variable not set"));
-}
-
-void FrmSerialTest::commandsCommitOrDiscard_data() {
-    QTest::addColumn<QString>("command");  // a button, or the Esc key
-    QTest::addColumn<bool>("edited");
-    QTest::addColumn<int>("saves");
-    QTest::addColumn<bool>("shown");
-    QTest::newRow("Apply, clean") << "cmdApply" << false << 0 << true;
-    QTest::newRow("Apply") << "cmdApply" << true << 1 << true;
-    QTest::newRow("OK") << "cmdOK" << true << 1 << false;
-    QTest::newRow("OK, clean") << "cmdOK" << false << 0 << false;
-    QTest::newRow("Cancel") << "cmdCancel" << true << 0 << false;
-    QTest::newRow("Esc") << "" << true << 0 << false;
-}
-
-// Apply commits and stays, OK commits and goes to the tray, Cancel and Esc throw the edits away
-// (in the controls and the working copy) and go to the tray; nothing clean is saved.
-void FrmSerialTest::commandsCommitOrDiscard() {
-    QFETCH(QString, command);
-    QFETCH(bool, edited);
-    QFETCH(int, saves);
-    QFETCH(bool, shown);
-    WindowFixture f;
-    f.Show();
-    if (edited) {
-        f.Choose("cboParity", "Mark");
-        f.window->Working().MovementDelay(40);
-        f.ClickRow("COM3:");
-    }
-    if (command.isEmpty()) {
-        QApplication::setActiveWindow(f.window.get());
-        QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
-        f.Combo("cboDataBits")->setFocus();
-        QTest::keyClick(f.Combo("cboDataBits"), Qt::Key_Escape);
-    } else {
-        f.Click(command.toLatin1().constData());
-    }
-    QCOMPARE(f.saves, saves);
-    QCOMPARE(f.State(), QString(shown ? "closed OpenPort" : "closed OpenPort minimised hidden"));
-    QVERIFY(f.boxes.All().empty());
-    const bool kept = saves == 1 || !edited;
-    QCOMPARE(f.settings.Parity(), std::string(saves == 1 ? "Mark" : "None"));
-    QCOMPARE(f.Combo("cboParity")->currentText(), QString::fromStdString(f.settings.Parity()));
-    QCOMPARE(f.window->Working().MovementDelay(), kept && edited ? 40.0f : 2.0f);
-    QCOMPARE(f.SelectedPort(), QString::fromStdString(f.settings.PortName()));
-}
-
-void FrmSerialTest::setPropertiesOrderAndFailures() {
-    {  // Every pending value reaches its own setting, then the record is saved once.
+    void controlsByName() {
         WindowFixture f;
+        QCOMPARE(f.window->objectName(), QStringLiteral("frmSerial"));
+        for (const QString& name :
+             QStringLiteral(
+                 "sstMain cboBaudRate cboDataBits cboParity cboStopBits cboHandshaking cmdOpenPort "
+                 "cmdClosePort cmdResetBytesReceived cmdStartupOptions cmdAbout cmdExit cmdMouseAdvanced "
+                 "cmdOK cmdCancel cmdApply fraPortOptions fraReceived fraCharacterTranslation fraButtons "
+                 "fraMovement fraDeviceEmulation chkASCIISequenceEmulation txtReceivedBuffer "
+                 "txtBytesReceived")
+                 .split(' ')) {
+            QVERIFY2(f.window->findChild<QWidget*>(name) != nullptr, qPrintable(name));
+        }
+        QVERIFY(f.Combo("cboBaudRate")->isEditable());
+        QCOMPARE(f.State(), QString("closed OpenPort"));
+        QVERIFY(f.Find<QLineEdit>("txtBytesReceived")->isReadOnly());
+
+        // One row per port, keyed by the port, with the device beside it; only the held port
+        // carries the in-use picture.
+        QCOMPARE(f.Ports()->topLevelItemCount(), 3);
+        QCOMPARE(f.Row("COM4:")->text(1), QStringLiteral("/dev/ttyUSB0"));
+        QCOMPARE(PortListView::SmallIcon(f.Row("COM4:")), 2);
+        QVERIFY(!f.Row("COM4:")->icon(0).isNull() && f.Row("COM1:")->icon(0).isNull());
+
+        // A click on a line setting's label moves the focus to its list.
+        QApplication::setActiveWindow(f.window.get());
+        for (const char* list :
+             {"cboBaudRate", "cboDataBits", "cboParity", "cboStopBits", "cboHandshaking"}) {
+            auto* label = f.Find<QLabel>(QByteArray("lbl").append(list + 3).constData());
+            QVERIFY2(label != nullptr && label->buddy() == f.Widget(list), list);
+            f.Widget("cmdOK")->setFocus();
+            QTest::mouseClick(label, Qt::LeftButton);
+            QVERIFY2(f.Widget(list)->isAncestorOf(QApplication::focusWidget()) || f.Widget(list)->hasFocus(),
+                     list);
+        }
+    }
+
+    void eachPendingValueMakesTheWindowDirty_data() {
+        QTest::addColumn<int>("edit");  // a control's edit, or (negative) a setting the dialogs edit
+        for (std::size_t i = 0; i < kEdits.size(); ++i) {
+            QTest::newRow(kEdits[i].first) << static_cast<int>(i);
+        }
+        const std::vector<layout::Setting>& all = layout::Settings();
+        for (std::size_t i = 0; i < all.size(); ++i) {
+            if (!layout::IsText(all[i]) &&
+                !QString("BaudRate DataBits StopBits ASCIISequence").contains(all[i].valueName)) {
+                QTest::newRow(all[i].valueName) << -1 - static_cast<int>(i);
+            }
+        }
+    }
+
+    // Values are compared, not edits: changed makes the window dirty, changed back makes it clean.
+    void eachPendingValueMakesTheWindowDirty() {
+        QFETCH(int, edit);
+        WindowFixture f;
+        for (const bool on : {true, false}) {
+            if (edit >= 0) {
+                kEdits[static_cast<std::size_t>(edit)].second(f, on);
+            } else {
+                const layout::Setting& setting = layout::Settings()[static_cast<std::size_t>(-1 - edit)];
+                layout::Load(setting, f.window->Working(),
+                             on ? Variant(std::int16_t{99}) : layout::Value(setting, f.settings));
+                f.window->CheckDirty();
+            }
+            QCOMPARE(f.State(), QString(on ? "closed OpenPort Apply dirty" : "closed OpenPort"));
+        }
+    }
+
+    void dirtyCheckSkippedOrFailed() {
+        TraceCapture trace;
+        WindowFixture f;
+        // Start-up resets before the window is first shown: nothing is compared then.
+        QVERIFY(trace.Contains("frmSerial.CheckDirty:: Not Checking as form is not visible"));
+        f.Choose("cboParity", "Odd");
+        // Hidden, a change back is not seen: the state at hiding stands until shown again.
+        f.window->hide();
+        f.Choose("cboParity", "None");
+        QCOMPARE(f.State(), QString("closed OpenPort Apply dirty hidden"));
         f.Show();
-        TypeBaudRate(f, "9600");
-        f.Choose("cboDataBits", "7");
-        f.Choose("cboParity", "Space");
-        f.Choose("cboStopBits", "2");
+        QCOMPARE(f.State(), QString("closed OpenPort"));
+        // A pending state that cannot be read (no port selected) leaves the flag as it was.
         f.Choose("cboHandshaking", "Hardware");
+        f.Ports()->SelectRow(nullptr);
+        f.Choose("cboHandshaking", "None");
+        QCOMPARE(f.State(), QString("closed OpenPort Apply dirty"));
+        QVERIFY(trace.Contains(
+            "frmSerial.CheckDirty:#Method Exit Error#: Object variable or With block variable not set"));
+    }
+
+    void commandsCommitOrDiscard_data() {
+        QTest::addColumn<QString>("command");  // a button, or the Esc key
+        QTest::addColumn<bool>("edited");
+        QTest::addColumn<int>("saves");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("Apply, clean") << "cmdApply" << false << 0 << true;
+        QTest::newRow("Apply") << "cmdApply" << true << 1 << true;
+        QTest::newRow("OK") << "cmdOK" << true << 1 << false;
+        QTest::newRow("OK, clean") << "cmdOK" << false << 0 << false;
+        QTest::newRow("Cancel") << "cmdCancel" << true << 0 << false;
+        QTest::newRow("Esc") << "" << true << 0 << false;
+    }
+
+    // Apply commits and stays, OK commits and goes to the tray, Cancel and Esc throw the edits
+    // away (in the controls and the working copy) and go to the tray; nothing clean is saved.
+    void commandsCommitOrDiscard() {
+        QFETCH(QString, command);
+        QFETCH(bool, edited);
+        QFETCH(int, saves);
+        QFETCH(bool, shown);
+        WindowFixture f;
+        if (edited) {
+            f.Choose("cboParity", "Mark");
+            f.window->Working().MovementDelay(40);
+            f.ClickRow("COM3:");
+        }
+        if (command.isEmpty()) {
+            QApplication::setActiveWindow(f.window.get());
+            QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+            f.Combo("cboDataBits")->setFocus();
+            QTest::keyClick(f.Combo("cboDataBits"), Qt::Key_Escape);
+        } else {
+            f.Click(qPrintable(command));
+        }
+        QCOMPARE(f.saves, saves);
+        QCOMPARE(f.State(), QString(shown ? "closed OpenPort" : "closed OpenPort minimised hidden"));
+        QVERIFY(f.boxes.All().empty());
+        QCOMPARE(f.settings.Parity(), std::string(saves == 1 ? "Mark" : "None"));
+        QCOMPARE(f.Combo("cboParity")->currentText(), QString::fromStdString(f.settings.Parity()));
+        QCOMPARE(f.window->Working().MovementDelay(), saves == 1 ? 40.0f : 2.0f);
+        QCOMPARE(f.SelectedPort(), QString::fromStdString(f.settings.PortName()));
+    }
+
+    // Every pending value reaches its own setting, then the record is saved once.
+    void setPropertiesWritesEverySettingInOrder() {
+        WindowFixture f;
+        TypeBaudRate(f, "9600");
+        for (const auto& [combo, item] : {std::pair{"cboDataBits", "7"},
+                                          {"cboParity", "Space"},
+                                          {"cboStopBits", "2"},
+                                          {"cboHandshaking", "Hardware"}}) {
+            f.Choose(combo, item);
+        }
         f.ClickRow("COM3:");
-        QTest::mouseClick(f.Find<QCheckBox>("chkASCIISequenceEmulation"), Qt::LeftButton);
+        ToggleSequence(f);
         // Every other setting a value of its own; the controls' settings take the controls' values.
         const std::vector<layout::Setting>& all = layout::Settings();
         for (std::size_t i = 0; i < all.size(); ++i) {
@@ -226,7 +196,7 @@ void FrmSerialTest::setPropertiesOrderAndFailures() {
         QVERIFY(f.window->SetProperties());
         QCOMPARE(f.saves, 1);
         QString saved;  // in the settings' own order
-        for (const layout::Setting& setting : layout::Settings()) {
+        for (const layout::Setting& setting : all) {
             saved += QString::fromStdString(layout::Value(setting, f.settings).ToText()) + " ";
         }
         QCOMPARE(
@@ -236,59 +206,53 @@ void FrmSerialTest::setPropertiesOrderAndFailures() {
         f.window->CheckDirty();
         QVERIFY(!f.window->Dirty());
     }
-    {  // A baud rate that is not a number stops at the first write: nothing changes, nothing is saved.
-        TraceCapture trace;
-        WindowFixture f;
-        f.Show();
-        f.window->Working().ConnectOnApplicationStartup(1);
-        {
-            const QSignalBlocker quiet(f.Combo("cboBaudRate"));
-            f.Combo("cboBaudRate")->setEditText("fast");
-        }
-        QVERIFY(!f.window->SetProperties());
-        QCOMPARE(f.saves, 0);
-        QCOMPARE(f.settings.BaudRate(), 2400);
-        QCOMPARE(f.settings.ConnectOnApplicationStartup(), 0);
-        QVERIFY(trace.Contains("frmSerial.SetProperties:#Method Exit Error#: Type mismatch"));
-    }
-    {  // Without a selected port the writes before the port stand, the later ones never happen.
-        WindowFixture f;
-        f.Show();
-        f.Choose("cboHandshaking", "Xon/Xoff");
-        f.window->Working().TestPorts(1);
-        f.window->Working().N_ASCII(50);
-        f.Ports()->SelectRow(nullptr);
-        f.Click("cmdOK");
-        QCOMPARE(f.saves, 0);
-        QCOMPARE(f.settings.Handshaking(), std::string("Xon/Xoff"));
-        QCOMPARE(f.settings.TestPorts(), std::int16_t{1});
-        QCOMPARE(f.settings.N_ASCII(), std::int16_t{1});
-        QCOMPARE(f.boxes.Texts(), QStringList{"Not all properties were saved.  Please try again"});
-        QCOMPARE(f.boxes.All().front().icon, MsgIcon::Exclamation);
-        QCOMPARE(f.boxes.All().front().title, QStringLiteral("Quillmotion"));
-    }
-    {  // A save that fails is reported by Apply; the record already holds the new values.
-        WindowFixture f;
-        f.Show();
-        f.saveResult = false;
-        f.Choose("cboDataBits", "5");
-        f.Click("cmdApply");
-        QCOMPARE(f.saves, 1);
-        QCOMPARE(f.settings.DataBits(), 5);
-        QCOMPARE(f.boxes.Texts(), QStringList{"Not all properties were saved.  Please try again"});
-        QVERIFY(f.window->isVisible());
-        // When the store can say why, the message goes on with it.
-        f.problem = "The settings tree lacks the key Emulation.";
-        f.Choose("cboDataBits", "6");
-        f.Click("cmdApply");
-        QCOMPARE(f.boxes.Texts().back(),
-                 QStringLiteral("Not all properties were saved.  Please try again\r\n\r\n"
-                                "The settings tree lacks the key Emulation."));
-    }
-}
 
-void FrmSerialTest::resetAfterBadPortOrBadLineSetting() {
-    {  // The saved port is not listed: the rest of the reset still happens, and the failure shows.
+    void setPropertiesFailures() {
+        {  // A baud rate that is not a number stops at the first write: nothing changes, nothing is saved.
+            TraceCapture trace;
+            WindowFixture f;
+            f.window->Working().ConnectOnApplicationStartup(1);
+            f.Combo("cboBaudRate")->blockSignals(true);
+            f.Combo("cboBaudRate")->setEditText("fast");
+            f.Combo("cboBaudRate")->blockSignals(false);
+            QVERIFY(!f.window->SetProperties());
+            QCOMPARE(f.saves, 0);
+            QCOMPARE(f.settings.BaudRate(), 2400);
+            QCOMPARE(f.settings.ConnectOnApplicationStartup(), 0);
+            QVERIFY(trace.Contains("frmSerial.SetProperties:#Method Exit Error#: Type mismatch"));
+        }
+        {  // Without a selected port the writes before the port stand, the later ones never happen.
+            WindowFixture f;
+            f.Choose("cboHandshaking", "Xon/Xoff");
+            f.window->Working().TestPorts(1);
+            f.window->Working().N_ASCII(50);
+            f.Ports()->SelectRow(nullptr);
+            f.Click("cmdOK");
+            QCOMPARE(f.saves, 0);
+            QCOMPARE(f.settings.Handshaking(), std::string("Xon/Xoff"));
+            QCOMPARE(f.settings.TestPorts(), std::int16_t{1});
+            QCOMPARE(f.settings.N_ASCII(), std::int16_t{1});
+            QCOMPARE(f.boxes.Texts(), QStringList{kNotSaved});
+            QCOMPARE(f.boxes.All().front().icon, MsgIcon::Exclamation);
+            QCOMPARE(f.boxes.All().front().title, QStringLiteral("Quillmotion"));
+        }
+        // A save that fails is reported by Apply; the record already holds the new values. When
+        // the store can say why, the message goes on with it.
+        WindowFixture f;
+        f.saveResult = false;
+        for (const char* bits : {"5", "6"}) {
+            f.Choose("cboDataBits", bits);
+            f.Click("cmdApply");
+            f.problem = "The settings tree lacks the key Emulation.";
+        }
+        QCOMPARE(f.saves, 2);
+        QCOMPARE(f.settings.DataBits(), 6);
+        QCOMPARE(f.boxes.Texts(), QStringList({kNotSaved, kNotSaved + "\r\n\r\n" + f.problem.c_str()}));
+        QVERIFY(f.window->isVisible());
+    }
+
+    void resetAfterBadPortOrBadLineSetting() {
+        // The saved port is not listed: the rest of the reset still happens, and the failure shows.
         TraceCapture trace;
         WindowFixture f(false);
         f.settings.PortName("COM9:");
@@ -299,208 +263,187 @@ void FrmSerialTest::resetAfterBadPortOrBadLineSetting() {
         QVERIFY(!f.window->Reset());
         QCOMPARE(f.window->MissingSavedPort().value_or(""), std::string("COM9:"));
         QCOMPARE(f.SelectedPort(), QString());
-        const WorkingCopy& w = f.window->Working();
-        QCOMPARE(w.ConnectOnApplicationStartup(), std::int16_t{1});
-        QCOMPARE(w.BouncyMouseAngle(), std::int16_t{180});
+        QCOMPARE(f.window->Working().ConnectOnApplicationStartup(), std::int16_t{1});
+        QCOMPARE(f.window->Working().BouncyMouseAngle(), std::int16_t{180});
         QVERIFY(f.Find<QCheckBox>("chkASCIISequenceEmulation")->isChecked());
         QVERIFY(trace.Contains("frmSerial.Reset:#Method Exit Error#: Element not found"));
         QVERIFY(!trace.Contains("frmSerial.Reset:Method Exit"));
         QVERIFY(f.boxes.All().empty());
-
         // Cancel reports it and still hides the window.
         f.Show();
         f.Click("cmdCancel");
         QCOMPARE(f.boxes.Texts(), QStringList{"Failed to reset to last saved properties"});
         QCOMPARE(f.boxes.All().front().icon, MsgIcon::Exclamation);
         QVERIFY(!f.window->isVisible());
-    }
-    {  // A stored stop bits value that means nothing.
-        WindowFixture f(false);
+        // A stored stop bits value that means nothing.
+        QVERIFY(f.window->ShowPortSettings());
         f.settings.StopBits(3);
         QVERIFY(!f.window->ShowPortSettings());
     }
-}
 
-void FrmSerialTest::inUsePortCannotBeChosen() {
-    WindowFixture f;
-    f.Show();
-    QCOMPARE(f.SelectedPort(), QStringLiteral("COM1:"));
-    f.ClickRow("COM4:");
-    QCOMPARE(f.SelectedPort(), QStringLiteral("COM1:"));
-
-    // From another pending port, the click on a held port goes back to the saved one.
-    f.ClickRow("COM3:");
-    QCOMPARE(f.SelectedPort(), QStringLiteral("COM3:"));
-    f.ClickRow("COM4:");
-    QCOMPARE(f.SelectedPort(), QStringLiteral("COM1:"));
-
-    // With the keys too.
-    f.Ports()->setFocus();
-    f.Ports()->SelectRow(f.Row("COM3:"));
-    QTest::keyClick(f.Ports(), Qt::Key_Down);
-    QCOMPARE(f.SelectedPort(), QStringLiteral("COM1:"));
-    QTest::keyClick(f.Ports(), Qt::Key_Down);
-    QCOMPARE(f.SelectedPort(), QStringLiteral("COM3:"));
-}
-
-void FrmSerialTest::openPortAndTrayTip() {
-    TraceCapture trace;
-    WindowFixture f;
-    f.Show();
-    f.window->UpdateTrayIconInfo();
-    QCOMPARE(f.tray.Tip(), std::string("Quillmotion Enabled\r\nNot Connected"));
-
-    // The selection and the lists as they are on screen, the saved port in the trace.
-    f.ClickRow("COM3:");
-    TypeBaudRate(f, "9600");
-    f.Choose("cboParity", "Mark");
-    f.Choose("cboHandshaking", "Hardware");
-    f.Click("cmdOpenPort");
-    QCOMPARE(f.State(), QString("open ClosePort Apply dirty"));
-    QCOMPARE(f.serial.CommPort(), std::int16_t{3});
-    QCOMPARE(f.serial.Settings(), std::string("9600,m,8,1"));
-    QCOMPARE(f.serial.Handshaking(), comRTS);
-    QVERIFY(trace.Contains("frmSerial.OpenPort:: Opening Port COM1: - with settings : 9600,m,8,1"));
-    // The tip names the control's port and the saved rate, not the one typed.
-    QCOMPARE(f.tray.Tip(),
-             std::string("Quillmotion Enabled\r\nConnected to COM3: at 2400\r\n0 bytes received"));
-
-    // Connect again: already open, nothing is touched.
-    f.Choose("cboParity", "Even");
-    f.Click("cmdOpenPort");
-    QCOMPARE(f.serial.Settings(), std::string("9600,m,8,1"));
-
-    // Disconnect stops the movement too.
-    f.road->Movement()->MoveMouse(2, 0);
-    QVERIFY(f.timer.Enabled());
-    f.Click("cmdClosePort");
-    QCOMPARE(f.State(), QString("closed OpenPort Apply dirty"));
-    QCOMPARE(f.tray.Tip(), std::string("Quillmotion Enabled\r\nNot Connected"));
-
-    // Xon/Xoff with a code of 17 (the right double click here): said once, on the first connect.
-    f.settings.RIGHT_DCLICK_ASCII(17);
-    f.Choose("cboHandshaking", "Xon/Xoff");
-    f.boxes.Clear();
-    for (int connect = 0; connect < 2; ++connect) {
-        f.Click("cmdOpenPort");
-        f.Click("cmdClosePort");
-    }
-    QCOMPARE(f.boxes.Texts().size(), 1);
-    QVERIFY(f.boxes.Texts().front().contains("right double click (RIGHT_DCLICK_ASCII) is code 17 (XON)"));
-
-    // A port that does not open: the message, the buttons as they were, the tip unchanged.
-    f.serial.FailOpen(true);
-    f.boxes.Clear();
-    f.Click("cmdOpenPort");
-    QCOMPARE(f.boxes.Texts(), QStringList{"Could not open specified port"});
-    QCOMPARE(f.boxes.All().front().icon, MsgIcon::Exclamation);
-    QCOMPARE(f.State(), QString("closed OpenPort Apply dirty"));
-    QCOMPARE(f.tray.Tip(), std::string("Quillmotion Enabled\r\nNot Connected"));
-    QVERIFY(trace.Contains("frmSerial.OpenPort:#Method Exit Error#: 8002:MSComm:Invalid port number"));
-}
-
-void FrmSerialTest::receivedCharactersReachTheWindow() {
-    WindowFixture f;
-    f.Show();
-    f.Click("cmdOpenPort");
-    f.serial.Deliver("ab");
-    QCOMPARE(f.window->ReceivedBuffer(), std::string("098\r\n097\r\n"));
-    // The boxes show the latest texts once the event loop turns; a box on a hidden page, once
-    // its page is shown.
-    QTRY_COMPARE(f.Find<QLineEdit>("txtBytesReceived")->text(), QStringLiteral("2"));
-    auto* tabs = f.Find<QTabWidget>("sstMain");
-    const auto showPageOf = [tabs](QWidget* widget) {
-        for (int i = 0; i < tabs->count(); ++i) {
-            if (tabs->widget(i)->isAncestorOf(widget)) {
-                tabs->setCurrentIndex(i);
-            }
-        }
-    };
-    auto* received = f.Find<QPlainTextEdit>("txtReceivedBuffer");
-    showPageOf(received);
-    QTRY_COMPARE(received->toPlainText(), QStringLiteral("098\n097"));
-    showPageOf(f.Find<QLineEdit>("txtBytesReceived"));
-    QCOMPARE(f.tray.Tip(),
-             std::string("Quillmotion Enabled\r\nConnected to COM1: at 2400\r\n2 bytes received"));
-    // The keys went to the desktop.
-    QVERIFY(f.injector.RecordCount() >= 4);
-
-    // The dispatcher uses the applied codes: an edit waiting for Apply does not count yet.
-    f.window->Working().N_ASCII('c');
-    f.window->CheckDirty();
-    f.injector.Clear();
-    f.serial.Deliver("c");
-    QVERIFY(!f.timer.Enabled());
-    f.Click("cmdApply");
-    f.serial.Deliver("c");
-    QVERIFY(f.timer.Enabled());
-    f.serial.Deliver(std::string(1, '\x0c'));
-    QVERIFY(!f.timer.Enabled());
-
-    f.Click("cmdResetBytesReceived");
-    QTRY_COMPARE(f.Find<QLineEdit>("txtBytesReceived")->text(), QStringLiteral("0"));
-    // The tip keeps its count until the next character.
-    QCOMPARE(f.tray.Tip(),
-             std::string("Quillmotion Enabled\r\nConnected to COM1: at 2400\r\n5 bytes received"));
-}
-
-void FrmSerialTest::minimiseAndRestore() {
-    {  // With a notification area, minimising hides; the icon's menu restores, edits and all.
+    // A click or a key onto a held port goes back to the saved one, from wherever it came.
+    void inUsePortCannotBeChosen() {
         WindowFixture f;
-        f.Show();
-        f.Choose("cboParity", "Odd");
-        f.window->MinimiseWindow();
-        QCOMPARE(f.State(), QString("closed OpenPort Apply dirty minimised hidden"));
-        f.tray.OnProperties();
-        QCOMPARE(f.State(), QString("closed OpenPort Apply dirty"));
-        QCOMPARE(f.Combo("cboParity")->currentText(), QStringLiteral("Odd"));
+        QCOMPARE(f.SelectedPort(), QStringLiteral("COM1:"));
+        QString seen;
+        for (const char* row : {"COM4:", "COM3:", "COM4:"}) {
+            f.ClickRow(row);
+            seen += f.SelectedPort();
+        }
+        f.Ports()->setFocus();
+        f.Ports()->SelectRow(f.Row("COM3:"));
+        for (int down = 0; down < 2; ++down) {
+            QTest::keyClick(f.Ports(), Qt::Key_Down);
+            seen += f.SelectedPort();
+        }
+        QCOMPARE(seen, QStringLiteral("COM1:COM3:COM1:COM1:COM3:"));
     }
-    {  // Without one, nothing could bring a hidden window back: it stays reachable.
+
+    void openPortAndTrayTip() {
+        TraceCapture trace;
+        WindowFixture f;
+        f.window->UpdateTrayIconInfo();
+        QCOMPARE(f.tray.Tip(), kNotConnected);
+
+        // The selection and the lists as they are on screen, the saved port in the trace.
+        f.ClickRow("COM3:");
+        TypeBaudRate(f, "9600");
+        f.Choose("cboParity", "Mark");
+        f.Choose("cboHandshaking", "Hardware");
+        f.Click("cmdOpenPort");
+        QCOMPARE(f.State(), QString("open ClosePort Apply dirty"));
+        QCOMPARE(f.serial.CommPort(), std::int16_t{3});
+        QCOMPARE(f.serial.Settings(), std::string("9600,m,8,1"));
+        QCOMPARE(f.serial.Handshaking(), comRTS);
+        QVERIFY(trace.Contains("frmSerial.OpenPort:: Opening Port COM1: - with settings : 9600,m,8,1"));
+        // The tip names the control's port and the saved rate, not the one typed.
+        QCOMPARE(f.tray.Tip(),
+                 std::string("Quillmotion Enabled\r\nConnected to COM3: at 2400\r\n0 bytes received"));
+
+        // Connect again: already open, nothing is touched.
+        f.Choose("cboParity", "Even");
+        f.Click("cmdOpenPort");
+        QCOMPARE(f.serial.Settings(), std::string("9600,m,8,1"));
+
+        // Disconnect stops the movement too.
+        f.road->Movement()->MoveMouse(2, 0);
+        QVERIFY(f.timer.Enabled());
+        f.Click("cmdClosePort");
+        QCOMPARE(f.State(), QString("closed OpenPort Apply dirty"));
+        QCOMPARE(f.tray.Tip(), kNotConnected);
+
+        // Xon/Xoff with a code of 17 (the right double click here): said once, on the first connect.
+        f.settings.RIGHT_DCLICK_ASCII(17);
+        f.Choose("cboHandshaking", "Xon/Xoff");
+        f.boxes.Clear();
+        for (const char* command : {"cmdOpenPort", "cmdClosePort", "cmdOpenPort", "cmdClosePort"}) {
+            f.Click(command);
+        }
+        QCOMPARE(f.boxes.Texts().size(), 1);
+        QVERIFY(f.boxes.Texts().front().contains("right double click (RIGHT_DCLICK_ASCII) is code 17 (XON)"));
+
+        // A port that does not open: the message, the buttons as they were, the tip unchanged.
+        f.serial.FailOpen(true);
+        f.boxes.Clear();
+        f.Click("cmdOpenPort");
+        QCOMPARE(f.boxes.Texts(), QStringList{"Could not open specified port"});
+        QCOMPARE(f.boxes.All().front().icon, MsgIcon::Exclamation);
+        QCOMPARE(f.State(), QString("closed OpenPort Apply dirty"));
+        QCOMPARE(f.tray.Tip(), kNotConnected);
+        QVERIFY(trace.Contains("frmSerial.OpenPort:#Method Exit Error#: 8002:MSComm:Invalid port number"));
+    }
+
+    void receivedCharactersReachTheWindow() {
+        WindowFixture f;
+        f.Click("cmdOpenPort");
+        f.serial.Deliver("ab");
+        QCOMPARE(f.window->ReceivedBuffer(), std::string("098\r\n097\r\n"));
+        // The boxes show the latest texts once the event loop turns; a box on a hidden page, once
+        // its page is shown.
+        auto* count = f.Find<QLineEdit>("txtBytesReceived");
+        QTRY_COMPARE(count->text(), QStringLiteral("2"));
+        auto* tabs = f.Find<QTabWidget>("sstMain");
+        const auto showPageOf = [tabs](QWidget* widget) {
+            for (int i = 0; i < tabs->count(); ++i) {
+                if (tabs->widget(i)->isAncestorOf(widget)) {
+                    tabs->setCurrentIndex(i);
+                }
+            }
+        };
+        auto* received = f.Find<QPlainTextEdit>("txtReceivedBuffer");
+        showPageOf(received);
+        QTRY_COMPARE(received->toPlainText(), QStringLiteral("098\n097"));
+        const std::string connected = "Quillmotion Enabled\r\nConnected to COM1: at 2400\r\n";
+        QCOMPARE(f.tray.Tip(), connected + "2 bytes received");
+        QVERIFY(f.injector.RecordCount() >= 4);  // the keys went to the desktop
+
+        // The dispatcher uses the applied codes: an edit waiting for Apply does not count yet.
+        f.window->Working().N_ASCII('c');
+        f.window->CheckDirty();
+        f.serial.Deliver("c");
+        QVERIFY(!f.timer.Enabled());
+        f.Click("cmdApply");
+        f.serial.Deliver("c");
+        QVERIFY(f.timer.Enabled());
+        f.serial.Deliver(std::string(1, '\x0c'));
+        QVERIFY(!f.timer.Enabled());
+
+        // The tip keeps its count until the next character.
+        showPageOf(count);
+        f.Click("cmdResetBytesReceived");
+        QTRY_COMPARE(count->text(), QStringLiteral("0"));
+        QCOMPARE(f.tray.Tip(), connected + "5 bytes received");
+    }
+
+    void minimiseAndRestore() {
+        {  // With a notification area, minimising hides; the icon's menu restores, edits and all.
+            WindowFixture f;
+            f.Choose("cboParity", "Odd");
+            f.window->MinimiseWindow();
+            QCOMPARE(f.State(), QString("closed OpenPort Apply dirty minimised hidden"));
+            f.tray.OnProperties();
+            QCOMPARE(f.State(), QString("closed OpenPort Apply dirty"));
+            QCOMPARE(f.Combo("cboParity")->currentText(), QStringLiteral("Odd"));
+        }
+        // Without one, nothing could bring a hidden window back: it stays reachable. The tip is
+        // kept all the same, for an area that starts later.
         WindowFixture f;
         f.tray.area = false;
-        f.Show();
         f.window->MinimiseWindow();
         QCOMPARE(f.State(), QString("closed OpenPort minimised"));
         f.Click("cmdOK");
         QCOMPARE(f.State(), QString("closed OpenPort minimised"));
-        // The tip is kept all the same, for an area that starts later.
         QVERIFY(f.window->UpdateTrayIconInfo());
     }
-}
 
-void FrmSerialTest::unloadClosesThePortOnce() {
-    WindowFixture f;
-    f.Show();
-    f.Click("cmdOpenPort");
-    f.serial.Deliver(std::string(1, '\x02'));  // East: the pointer moves on
-    QVERIFY(f.timer.Enabled());
-    QSignalSpy unloaded(f.window.get(), &frmSerial::unloaded);
-    f.tray.OnExit();
-    QCOMPARE(unloaded.count(), 1);
-    QVERIFY(!f.serial.PortOpen() && !f.timer.Enabled());
-    QCOMPARE(f.tray.deletes, 1);
-    QCOMPARE(f.terminates, 1);
-    QVERIFY(f.window->IsUnloaded());
+    void unloadClosesThePortOnce() {
+        WindowFixture f;
+        f.Click("cmdOpenPort");
+        f.serial.Deliver(std::string(1, '\x02'));  // East: the pointer moves on
+        QVERIFY(f.timer.Enabled());
+        QSignalSpy unloaded(f.window.get(), &frmSerial::unloaded);
+        // Closing afterwards does not unload again.
+        for (const std::function<void()>& end :
+             {f.tray.OnExit, std::function<void()>([&f] { f.window->close(); })}) {
+            end();
+            QVERIFY(!f.serial.PortOpen() && !f.timer.Enabled() && f.window->IsUnloaded());
+            QCOMPARE(unloaded.count(), 1);
+            QCOMPARE(f.tray.deletes, 1);
+            QCOMPARE(f.terminates, 1);
+        }
 
-    // Closing afterwards does not unload again.
-    f.window->close();
-    QCOMPARE(unloaded.count(), 1);
-    QCOMPARE(f.terminates, 1);
-
-    {  // Exit chosen inside a character's pending-events call: that character finishes, the
-       // rest of its input is dropped, and nothing is destroyed under the calls on the stack.
+        // Exit chosen inside a character's pending-events call: that character finishes, the
+        // rest of its input is dropped, and nothing is destroyed under the calls on the stack.
         WindowFixture g;
-        g.Show();
         g.Click("cmdOpenPort");
         g.pump.PostAtCall(1, [&g] { g.tray.OnExit(); });
         g.serial.Deliver("\x02xyz");
-        QVERIFY(g.window->IsUnloaded());
+        QVERIFY(g.window->IsUnloaded() && !g.timer.Enabled());
         QCOMPARE(g.window->ReceivedBuffer(), std::string("002\r\n"));
-        QVERIFY(!g.timer.Enabled());
         QCOMPARE(g.injector.RecordCount(), std::size_t{0});
         QCOMPARE(g.terminates, 1);
     }
-}
+};
 
 QTEST_MAIN(FrmSerialTest)
 #include "FrmSerialTest.moc"

@@ -25,43 +25,40 @@ class PortSettingsTextTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void numbersAndNotNumbers();
-    void wholeNumbersRoundHalfToEven();
-    void stopBitsCodes();
+    void numbersAndNotNumbers() {
+        for (const char* text : {"2400", " 9600 ", "+12", "-3", "1.5", ".5", "5.", "1e3", "2E+2"}) {
+            QVERIFY2(IsNumeric(text), text);
+        }
+        for (const char* text :
+             {"", " ", "-", ".", "e3", "1e", "12a", "0x10", "inf", "nan", "1,200", "1 2", "1..2"}) {
+            QVERIFY2(!IsNumeric(text), text);
+        }
+        QCOMPARE(ToDouble(" 1.5 "), 1.5);
+        QCOMPARE(ErrorNumber([] { ToDouble("fast"); }), err::TypeMismatch);
+    }
+
+    void wholeNumbersRoundHalfToEven() {
+        for (const auto& [text, whole] :
+             {std::pair{"2.5", 2}, {"3.5", 4}, {"-2.5", -2}, {"2147483647", 2147483647}}) {
+            QCOMPARE(ToWholeNumber(text), whole);
+        }
+        for (const auto& [text, error] :
+             {std::pair{"2147483648", err::Overflow}, {"1e300", err::Overflow}, {"", err::TypeMismatch}}) {
+            QCOMPARE(ErrorNumber([text = text] { ToWholeNumber(text); }), error);
+        }
+    }
+
+    void stopBitsCodes() {
+        for (const auto& [text, stored, value] : {std::tuple{"1", 1, 1.0}, {"2", 2, 2.0}, {"1.5", 15, 1.5}}) {
+            QCOMPARE(StopBitsStored(text), stored);
+            QCOMPARE(StopBitsText(stored), std::string(text));
+            QCOMPARE(StopBitsValue(stored), value);
+        }
+        QCOMPARE(StopBitsText(3), std::string("3"));
+        QCOMPARE(ParityLetter("Space"), std::string("s"));
+        QCOMPARE(ParityLetter(""), std::string());
+    }
 };
-
-void PortSettingsTextTest::numbersAndNotNumbers() {
-    for (const char* text : {"2400", " 9600 ", "+12", "-3", "1.5", ".5", "5.", "1e3", "2E+2"}) {
-        QVERIFY2(IsNumeric(text), text);
-    }
-    for (const char* text :
-         {"", " ", "-", ".", "e3", "1e", "12a", "0x10", "inf", "nan", "1,200", "1 2", "1..2"}) {
-        QVERIFY2(!IsNumeric(text), text);
-    }
-    QCOMPARE(ToDouble(" 1.5 "), 1.5);
-    QCOMPARE(ErrorNumber([] { ToDouble("fast"); }), err::TypeMismatch);
-}
-
-void PortSettingsTextTest::wholeNumbersRoundHalfToEven() {
-    for (const auto& [text, whole] :
-         {std::pair{"2.5", 2}, {"3.5", 4}, {"-2.5", -2}, {"2147483647", 2147483647}}) {
-        QCOMPARE(ToWholeNumber(text), whole);
-    }
-    QCOMPARE(ErrorNumber([] { ToWholeNumber("2147483648"); }), err::Overflow);
-    QCOMPARE(ErrorNumber([] { ToWholeNumber("1e300"); }), err::Overflow);
-    QCOMPARE(ErrorNumber([] { ToWholeNumber(""); }), err::TypeMismatch);
-}
-
-void PortSettingsTextTest::stopBitsCodes() {
-    for (const auto& [text, stored, value] : {std::tuple{"1", 1, 1.0}, {"2", 2, 2.0}, {"1.5", 15, 1.5}}) {
-        QCOMPARE(StopBitsStored(text), stored);
-        QCOMPARE(StopBitsText(stored), std::string(text));
-        QCOMPARE(StopBitsValue(stored), value);
-    }
-    QCOMPARE(StopBitsText(3), std::string("3"));
-    QCOMPARE(ParityLetter("Space"), std::string("s"));
-    QCOMPARE(ParityLetter(""), std::string());
-}
 
 QTEST_MAIN(PortSettingsTextTest)
 #include "PortSettingsTextTest.moc"

@@ -4,12 +4,9 @@
 // QM_SCREENSHOT_POINT_SIZE sets a larger application font first, to look at large text.
 
 #include <QDir>
-#include <QPushButton>
 #include <QTabWidget>
-#include <QTest>
-#include <functional>
-#include <memory>
 
+#include "ui/Child.h"
 #include "ui/WindowFixture.h"
 #include "ui/frmASCIIValue.h"
 #include "ui/frmAbout.h"
@@ -35,33 +32,6 @@ void Save(QWidget* widget, const QString& name) {
     }
 }
 
-const std::vector<std::pair<const char*, std::function<std::unique_ptr<QWidget>()>>> kDialogs = {
-    {"frmAbout", [] { return std::make_unique<frmAbout>(nullptr); }},
-    {"frmStartupOptions", [] { return std::make_unique<frmStartupOptions>(); }},
-    {"frmMoreCodes", [] { return std::make_unique<frmMoreCodes>(); }},
-    {"frmMouseMovementAdvanced",
-     [] {
-         auto dialog = std::make_unique<frmMouseMovementAdvanced>();
-         dialog->MovementDelay(10);
-         dialog->MovementIncrementX(2);
-         dialog->MovementIncrementY(2);
-         return dialog;
-     }},
-    {"frmASCIIValue",
-     [] {
-         auto dialog = std::make_unique<frmASCIIValue>();
-         dialog->ASCIIValue(5);
-         dialog->TitleText(QStringLiteral("NE Mouse Movement"));
-         return dialog;
-     }},
-    {"frmMouseClickASCIIValue",
-     [] {
-         auto dialog = std::make_unique<frmMouseClickASCIIValue>();
-         dialog->TitleText(QStringLiteral("Right Button"));
-         return dialog;
-     }},
-};
-
 }  // namespace
 
 class ScreenshotTest : public QObject {
@@ -80,7 +50,6 @@ private slots:
     // A connected window that has seen a few characters, with an edit pending.
     void properties() {
         WindowFixture f;
-        f.Show();
         f.window->cmdOpenPort_Click();
         f.serial.Deliver("Hello");
         f.Choose("cboParity", "Even");
@@ -93,21 +62,27 @@ private slots:
         f.window->Form_Unload();
     }
 
-    void dialogs_data() {
-        QTest::addColumn<int>("dialog");
-        for (std::size_t i = 0; i < kDialogs.size(); ++i) {
-            QTest::newRow(kDialogs[i].first) << static_cast<int>(i);
-        }
-    }
+    // Each dialog as it opens; the movement dialog also with its speed test running.
     void dialogs() {
-        QFETCH(int, dialog);
-        const auto& [name, make] = kDialogs[static_cast<std::size_t>(dialog)];
-        const std::unique_ptr<QWidget> widget = make();
-        Save(widget.get(), QString::fromLatin1(name));
-        if (auto* test = widget->findChild<QPushButton*>("cmdTest")) {  // the speed test running
-            test->click();
-            Save(widget.get(), QString::fromLatin1(name) + QStringLiteral("-test"));
+        frmAbout about(nullptr);
+        frmStartupOptions startup;
+        frmMoreCodes more;
+        frmMouseMovementAdvanced movement;
+        movement.MovementDelay(10);
+        movement.MovementIncrementX(2);
+        movement.MovementIncrementY(2);
+        frmASCIIValue code;
+        code.ASCIIValue(5);
+        code.TitleText(QStringLiteral("NE Mouse Movement"));
+        frmMouseClickASCIIValue clicks;
+        clicks.TitleText(QStringLiteral("Right Button"));
+        for (QWidget* dialog :
+             std::initializer_list<QWidget*>{&about, &startup, &more, &movement, &code, &clicks}) {
+            Save(dialog, dialog->objectName());
+            dialog->hide();
         }
+        Child<QPushButton>(&movement, "cmdTest")->click();
+        Save(&movement, QStringLiteral("frmMouseMovementAdvanced-test"));
     }
 };
 

@@ -32,15 +32,13 @@ public:
     bool AreaAvailable() const override { return area; }
     bool Add(const std::string& tip) override {
         added = true;
-        tips.push_back(tip);
-        return true;
+        return Modify(tip);
     }
     bool Modify(const std::string& tip) override {
-        if (!added) {
-            return false;
+        if (added) {
+            tips.push_back(tip);
         }
-        tips.push_back(tip);
-        return true;
+        return added;
     }
     void Delete() override {
         added = false;
@@ -88,7 +86,8 @@ inline void FillDefaultSettings(SettingsRecord& s) {
 
 // The main window over fakes of everything outside it: a scripted serial control, a desktop in
 // memory, a manual movement timer, a scripted pending-events call, a tray in memory and scripted
-// message boxes. Three ports: COM1: (saved), COM3:, and COM4: which another program holds.
+// message boxes. Three ports: COM1: (saved), COM3:, and COM4: which another program holds. Reset
+// and shown, as start-up leaves it, unless asked not to reset.
 struct WindowFixture {
     ScriptedMessageBoxes boxes;
     SettingsRecord settings;
@@ -118,6 +117,7 @@ struct WindowFixture {
         window->CreateOSInfo();
         if (reset) {
             window->Reset();
+            Show();
         }
     }
 

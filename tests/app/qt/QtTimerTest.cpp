@@ -2,11 +2,9 @@
 
 #include <QCoreApplication>
 #include <QEvent>
-#include <QMetaObject>
+#include <QTimer>
 
 #include <gtest/gtest.h>
-
-#include <QTimer>
 
 #include "app/qt/QtEventPump.h"
 #include "diag/RaisedError.h"
@@ -19,22 +17,14 @@ using test::QtRunFor;
 using test::QtWaitUntil;
 
 // Counts timer events anywhere in the program: a 0 ms timer would show as a flood of them.
-class TimerActivity : public QObject {
-public:
+struct TimerActivity : QObject {
     TimerActivity() { QCoreApplication::instance()->installEventFilter(this); }
     ~TimerActivity() override { QCoreApplication::instance()->removeEventFilter(this); }
-    int Count() const { return count_; }
-
-protected:
     bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Timer) {
-            ++count_;
-        }
+        count += event->type() == QEvent::Timer ? 1 : 0;
         return false;
     }
-
-private:
-    int count_ = 0;
+    int count = 0;
 };
 
 TEST(QtTimerTest, TicksOnlyWhileEnabledWithAnIntervalOf0To65535) {
@@ -44,19 +34,18 @@ TEST(QtTimerTest, TicksOnlyWhileEnabledWithAnIntervalOf0To65535) {
     EXPECT_FALSE(timer.Enabled());
     EXPECT_EQ(timer.Interval(), 0);
 
-    // Enabled with interval 0: never ticks, and nothing runs in its place.
+    // Enabled with interval 0: never ticks, and nothing runs in its place (the helper's own 5 ms
+    // wake-up timer is all there is).
     timer.SetEnabled(true);
     {
         TimerActivity activity;
         QtRunFor(std::chrono::milliseconds(100));
         EXPECT_EQ(ticks, 0);
-        // The helper's own 5 ms wake-up timer is all there is.
-        EXPECT_LT(activity.Count(), 100);
+        EXPECT_LT(activity.count, 100);
     }
 
     timer.SetInterval(2);
     EXPECT_TRUE(QtWaitUntil([&] { return ticks >= 3; }));
-
     timer.SetEnabled(false);
     const int stopped = ticks;
     QtRunFor(std::chrono::milliseconds(50));
@@ -64,10 +53,7 @@ TEST(QtTimerTest, TicksOnlyWhileEnabledWithAnIntervalOf0To65535) {
     EXPECT_EQ(timer.Interval(), 2);
 
     // A tick that disables its own timer is the last one.
-    timer.SetOnTick([&] {
-        ++ticks;
-        timer.SetEnabled(false);
-    });
+    timer.SetOnTick([&] { ++ticks, timer.SetEnabled(false); });
     timer.SetEnabled(true);
     ASSERT_TRUE(QtWaitUntil([&] { return ticks == stopped + 1; }));
     QtRunFor(std::chrono::milliseconds(50));
@@ -86,20 +72,16 @@ TEST(QtTimerTest, TicksOnlyWhileEnabledWithAnIntervalOf0To65535) {
     EXPECT_EQ(timer.Interval(), 65535);
 }
 
+// The movement engine sets the interval and enables the timer again at every step, more often
+// than the interval: a restarted countdown would never tick.
 TEST(QtTimerTest, ReEnablingARunningTimerKeepsItsCadence) {
-    // The movement engine sets the interval and enables the timer again at every step. If that
-    // restarted the countdown, a caller doing so more often than the interval would never see a
-    // tick at all; the running timer must keep its cadence.
     QtTimer timer;
     int ticks = 0;
     timer.SetOnTick([&] { ++ticks; });
-    timer.SetInterval(40);
-    timer.SetEnabled(true);
+    const auto again = [&] { timer.SetInterval(40), timer.SetEnabled(true); };
+    again();
     QTimer nagger;
-    QObject::connect(&nagger, &QTimer::timeout, [&] {
-        timer.SetInterval(40);
-        timer.SetEnabled(true);
-    });
+    QObject::connect(&nagger, &QTimer::timeout, again);
     nagger.start(5);
     EXPECT_TRUE(QtWaitUntil([&] { return ticks >= 3; }));
 }
@@ -108,8 +90,11 @@ TEST(QtEventPumpTest, RunsWaitingEventsNestedInTheCaller) {
     QtEventPump pump;
     QObject context;
     int ran = 0;
-    QMetaObject::invokeMethod(
-        &context, [&] { ++ran; }, Qt::QueuedConnection);
+    const auto post = [&] {
+        QMetaObject::invokeMethod(
+            &context, [&] { ++ran; }, Qt::QueuedConnection);
+    };
+    post();
     EXPECT_EQ(ran, 0);
     pump.DoEvents();
     EXPECT_EQ(ran, 1);
@@ -117,16 +102,10 @@ TEST(QtEventPumpTest, RunsWaitingEventsNestedInTheCaller) {
     // From inside a tick, as the movement engine calls it.
     QtTimer timer;
     timer.SetInterval(1);
-    bool nestedRan = false;
-    timer.SetOnTick([&] {
-        timer.SetEnabled(false);
-        QMetaObject::invokeMethod(
-            &context, [&] { nestedRan = true; }, Qt::QueuedConnection);
-        pump.DoEvents();
-    });
+    timer.SetOnTick([&] { timer.SetEnabled(false), post(), pump.DoEvents(); });
     timer.SetEnabled(true);
     EXPECT_TRUE(QtWaitUntil([&] { return !timer.Enabled(); }));
-    EXPECT_TRUE(nestedRan);
+    EXPECT_EQ(ran, 2);
 }
 
 }  // namespace

@@ -1,7 +1,4 @@
-// gtest and the project's headers first: Xlib's None and Status macros would break them.
 #include "support/gui/LaunchedProgram.h"
-
-#include <gtest/gtest.h>
 
 #include "SettingsTree.h"
 #include "settings/hive/FileHiveRegistry.h"

@@ -1,6 +1,5 @@
 #include "support/gui/XEventRecorder.h"
 
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <poll.h>

@@ -104,25 +104,22 @@ XvfbFixture::XvfbFixture(int width, int height) {
     if (program.empty() || ::pipe2(ready, O_CLOEXEC) != 0) {
         throw std::runtime_error("Xvfb is not installed, or no pipe");
     }
-    // Xvfb writes its display number to the pipe once it takes connections.
     server_ = std::make_unique<Process>(
         std::vector<std::string>{program, "-displayfd", std::to_string(ready[1]), "-nolisten", "tcp",
                                  "-noreset", "-screen", "0",
                                  std::to_string(width) + "x" + std::to_string(height) + "x24"},
         std::vector<std::string>{}, std::string(), "/dev/null", ready[1]);
     ::close(ready[1]);
+    // It writes its display number to the pipe once it takes connections; a server that ends
+    // closes its end, and the read sees the end of the file.
     std::string number;
-    Eventually(
-        [&] {
-            pollfd waiting{ready[0], POLLIN, 0};
-            char buffer[32];
-            ssize_t got = 0;
-            if (::poll(&waiting, 1, 0) > 0 && (got = ::read(ready[0], buffer, sizeof buffer)) > 0) {
-                number.append(buffer, static_cast<std::size_t>(got));
-            }
-            return number.find('\n') != std::string::npos || got < 0 || !server_->Running();
-        },
-        30s);
+    char buffer[32];
+    ssize_t got = 0;
+    pollfd waiting{ready[0], POLLIN, 0};
+    while (number.find('\n') == std::string::npos && ::poll(&waiting, 1, 30000) > 0 &&
+           (got = ::read(ready[0], buffer, sizeof buffer)) > 0) {
+        number.append(buffer, static_cast<std::size_t>(got));
+    }
     ::close(ready[0]);
     if (number.find('\n') == std::string::npos) {
         throw std::runtime_error("Xvfb did not start");
