@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
-#include <algorithm>
 #include <cstdlib>
 
 #include "SettingsTree.h"
@@ -60,12 +59,7 @@ TEST_F(SettingsTool, InitGivesATreeThatLoadsCompletelyAndNeverOverwrites) {
     SettingsRecord record;
     modSettings settings(record, hive_);
     ASSERT_TRUE(settings.GetSettings());
-    const std::vector<std::string> reports = trace.Reports();
-    EXPECT_EQ(std::count_if(reports.begin(), reports.end(),
-                            [](const std::string& r) {
-                                return r.find("Value found for KeyName - ") != std::string::npos;
-                            }),
-              31);  // every setting the load reads
+    EXPECT_EQ(trace.Count("Value found for KeyName - "), 31);  // every setting the load reads
     EXPECT_TRUE(trace.Contains("Value found for KeyName - Mouse\\Movement\\N_ASCII = 1"));
     EXPECT_TRUE(trace.Contains("Value found for KeyName - Version\\ = 1.00"));
     EXPECT_TRUE(KeyExists(Base("Ports\\Devices")));
