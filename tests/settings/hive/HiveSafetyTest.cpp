@@ -241,27 +241,30 @@ TEST(HiveSafety, NewFilesFollowTheUmaskAndReplacedOnesKeepTheirMode) {
 
 // A save the disk cannot take (a file size limit, as a quota gives: writes fail with EFBIG) fails
 // and says why; the file keeps every byte, no temporary is left, and the tree in memory did not
-// take the change. A change that still fits is saved.
+// take the change. A change that still fits is saved. A change that would outgrow the size limit
+// is refused the same way: three characters per byte in the file, so 6 MB make 18 MB of text.
 TEST(HiveSafety, AFullDiskDuringASaveLeavesTheOldFileWhole) {
     test::TempHive hive;
     FileHiveRegistry reg = hive.Open();
     const HKEY key = test::CreateKey(reg, "Software\\Quill");
-    ASSERT_EQ(test::SetValue(reg, key, "Old", REG_BINARY, test::ByteVector(1000, 0x11)), ERROR_SUCCESS);
+    ASSERT_EQ(test::SetValue(reg, key, "Old", REG_BINARY, ByteVector(1000, 0x11)), ERROR_SUCCESS);
     const std::string before = test::ReadFile(hive.file);
+    EXPECT_EQ(test::SetValue(reg, key, "Huge", REG_BINARY, ByteVector(std::size_t{6} << 20, 0xAB)),
+              ERROR_CANTWRITE);
+    EXPECT_NE(reg.LastError().find("larger than 16 MB"), std::string::npos) << reg.LastError();
+    EXPECT_EQ(test::ReadFile(hive.file), before);
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
         const rlimit fileSize{before.size() + 64, before.size() + 64};
         ::signal(SIGXFSZ, SIG_IGN);
-        ::_exit(::setrlimit(RLIMIT_FSIZE, &fileSize) != 0 ? 1
-                : test::SetValue(reg, key, "New", REG_BINARY, test::ByteVector(16384, 0x5A)) !=
-                        ERROR_CANTWRITE
-                    ? 2
-                : reg.LastError().find(std::strerror(EFBIG)) == std::string::npos            ? 3
-                : test::ReadFile(hive.file) != before || !Leftovers(hive.dir.Path()).empty() ? 4
-                : test::QueryValue(reg, key, "New").code != ERROR_FILE_NOT_FOUND             ? 5
-                : test::SetValue(reg, key, "Fits", REG_DWORD, Dword(1)) != ERROR_SUCCESS     ? 6
-                                                                                             : 0);
+        ::_exit(::setrlimit(RLIMIT_FSIZE, &fileSize) != 0                                                 ? 1
+                : test::SetValue(reg, key, "New", REG_BINARY, ByteVector(16384, 0x5A)) != ERROR_CANTWRITE ? 2
+                : reg.LastError().find(std::strerror(EFBIG)) == std::string::npos                         ? 3
+                : test::ReadFile(hive.file) != before || !Leftovers(hive.dir.Path()).empty()              ? 4
+                : test::QueryValue(reg, key, "New").code != ERROR_FILE_NOT_FOUND                          ? 5
+                : test::SetValue(reg, key, "Fits", REG_DWORD, Dword(1)) != ERROR_SUCCESS                  ? 6
+                                                                                         : 0);
     }
     int status = 0;
     ::waitpid(child, &status, 0);
@@ -270,19 +273,6 @@ TEST(HiveSafety, AFullDiskDuringASaveLeavesTheOldFileWhole) {
     const HKEY freshKey = test::OpenKey(fresh, "Software\\Quill");
     EXPECT_EQ(test::QueryValue(fresh, freshKey, "Fits").data, Dword(1));
     EXPECT_EQ(test::QueryValue(fresh, freshKey, "New").code, ERROR_FILE_NOT_FOUND);
-}
-
-// A change that would outgrow the size limit is refused and changes nothing: three characters
-// per byte in the file, so 6 MB of data make 18 MB of text.
-TEST(HiveSafety, AChangeOverTheSizeLimitIsRefused) {
-    test::TempHive hive;
-    FileHiveRegistry reg = hive.Open();
-    const HKEY key = test::CreateKey(reg, "Software");
-    const std::string before = test::ReadFile(hive.file);
-    EXPECT_EQ(test::SetValue(reg, key, "Huge", REG_BINARY, ByteVector(std::size_t{6} << 20, 0xAB)),
-              ERROR_CANTWRITE);
-    EXPECT_NE(reg.LastError().find("larger than 16 MB"), std::string::npos) << reg.LastError();
-    EXPECT_EQ(test::ReadFile(hive.file), before);
 }
 
 // A name given twice is one value that keeps its first place and spelling, and keys enumerate
