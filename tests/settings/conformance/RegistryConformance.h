@@ -270,23 +270,18 @@ TYPED_TEST_P(RegistryConformance, Enumeration) {
     const HKEY key = this->Create("Listed");
     EXPECT_TRUE(this->SubKeys(key).empty());
     EXPECT_TRUE(this->Values(key).empty());
-    this->Create("Listed\\Apple");
-    this->Create("Listed\\Banana\\Inner");
-    this->Create("Listed\\Cherry");
-    EXPECT_EQ(this->SubKeys(key), (std::vector<std::string>{"Apple", "Banana", "Cherry"}))
-        << "direct subkeys only";
+    // Made in any order, subkeys are listed by name, without case; direct subkeys only.
+    for (const char* path : {"Listed\\Apple", "Listed\\Banana\\Inner", "Listed\\Cherry", "Order\\cherry",
+                             "Order\\Apple", "Order\\banana"}) {
+        this->Create(path);
+    }
+    EXPECT_EQ(this->SubKeys(key), (std::vector<std::string>{"Apple", "Banana", "Cherry"}));
+    EXPECT_EQ(this->SubKeys(this->Create("Order")), (std::vector<std::string>{"Apple", "banana", "cherry"}));
 
     ASSERT_EQ(this->Set(key, "First", REG_SZ, std::string("one\0", 4)), ERROR_SUCCESS);
     ASSERT_EQ(this->Set(key, "Second", REG_DWORD, std::string("\x02\x00\x00\x00", 4)), ERROR_SUCCESS);
     EXPECT_EQ(this->Values(key), (std::vector<std::string>{std::string("First=1:one\0", 12),
                                                            std::string("Second=4:\x02\0\0\0", 13)}));
-
-    // Subkeys are listed by name, without case, whatever order they were made in.
-    const HKEY order = this->Create("Order");
-    this->Create("Order\\cherry");
-    this->Create("Order\\Apple");
-    this->Create("Order\\banana");
-    EXPECT_EQ(this->SubKeys(order), (std::vector<std::string>{"Apple", "banana", "cherry"}));
 
     // Buffers too small for a name or for the data.
     char name[8];
