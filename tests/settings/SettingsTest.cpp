@@ -425,5 +425,27 @@ TEST_F(Settings, NarrowingAccessorsOverflowAndKeepTheOldValue) {
     EXPECT_NO_THROW(record_.RIGHT_DCLICK_ASCII(-32768));
 }
 
+// A tree that `quillmotion-settings init` wrote before the optional codes, acceleration and
+// reconnecting existed (kept in data/): it loads with each of them off or at its default, and a
+// save leaves it exactly as it was, also after a value was saved and set back to its default.
+TEST_F(Settings, AnOlderTreeLoadsAtTheDefaultsAndSavesUnchanged) {
+    std::filesystem::copy_file(std::filesystem::path(QM_SETTINGS_TEST_DATA) / "InitTreeBeforeMoreCodes.reg",
+                               HiveFile());
+    const std::string before = test::ReadFile(HiveFile());
+    ASSERT_TRUE(settings_.GetSettings());
+    for (const layout::Setting& setting : layout::Settings()) {
+        EXPECT_TRUE(!setting.optional || layout::HoldsDefault(setting, record_)) << setting.valueName;
+    }
+    EXPECT_EQ(record_.LEFT_LOCK_ASCII(), SettingsRecord::kNoCode);
+    EXPECT_EQ(record_.ReconnectAutomatically(), 1);
+    ASSERT_TRUE(settings_.SetSettings()) << settings_.LastSaveProblem();
+    EXPECT_EQ(test::ReadFile(HiveFile()), before);
+    record_.WHEEL_UP_ASCII(22);
+    ASSERT_TRUE(settings_.SetSettings() && test::ReadFile(HiveFile()) != before);
+    record_.WHEEL_UP_ASCII(SettingsRecord::kNoCode);
+    ASSERT_TRUE(settings_.SetSettings());
+    EXPECT_EQ(test::ReadFile(HiveFile()), before);
+}
+
 }  // namespace
 }  // namespace qm
