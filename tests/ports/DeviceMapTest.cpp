@@ -91,10 +91,9 @@ TEST(DeviceMap, ComPortNumbersAndNaturalOrder) {
     EXPECT_EQ(DeviceMap::ComPortNumber("COM7:"), 7);
     EXPECT_EQ(DeviceMap::ComPortNumber("com12"), 12);
     EXPECT_EQ(DeviceMap::ComPortNumber("COM32767:"), 32767);
-    EXPECT_EQ(DeviceMap::ComPortNumber("COM32768:"), std::nullopt);
-    EXPECT_EQ(DeviceMap::ComPortNumber("COM7::"), std::nullopt);
-    EXPECT_EQ(DeviceMap::ComPortNumber("COM-1:"), std::nullopt);
-    EXPECT_EQ(DeviceMap::ComPortNumber("XCOM1:"), std::nullopt);
+    for (const char* name : {"COM32768:", "COM7::", "COM-1:", "XCOM1:"}) {
+        EXPECT_EQ(DeviceMap::ComPortNumber(name), std::nullopt) << name;
+    }
 
     std::vector<std::string> names = {"ttyUSB10", "ttyUSB2", "ttyACM0", "ttyUSB02", "ttyUSB1", "ttyUSB"};
     std::sort(names.begin(), names.end(), NaturalLess);

@@ -124,6 +124,15 @@ TEST(GetAvailablePorts, TestPortsOneOpensEachComPortAndMarksTheHeldOne) {
     system.opens.clear();
     EXPECT_EQ(api.GetAvailablePorts(ports), 3);
     EXPECT_TRUE(system.opens.empty());
+
+    // Asked for alone, with the share mode asked for; a failed open has nothing to close.
+    trace.Clear();
+    EXPECT_TRUE(api.COMAvailable("COM1:", true));
+    EXPECT_FALSE(api.COMAvailable("COM3:", false));
+    EXPECT_EQ(system.opens, (std::vector<std::string>{"COM1: 0 3", "COM3: 0 1"}));
+    EXPECT_EQ(system.closed, (std::vector<HANDLE>{0, 1, 2}));
+    EXPECT_EQ(trace.Reports()[1], kAvailable + ":: Trying to open COM1: for read - write access");
+    EXPECT_EQ(trace.Reports()[4], kAvailable + ":: Trying to open COM3: for read access");
 }
 
 TEST(GetAvailablePorts, FailedOrEmptyEnumerationGivesNoPorts) {
@@ -186,20 +195,6 @@ TEST(GetAvailablePorts, ErrorsAreTrappedAndGiveZero) {
         EXPECT_EQ(api.GetAvailablePorts(ports), 0);
         EXPECT_TRUE(ports.empty());
     }
-}
-
-TEST(COMAvailable, OpensWithTheShareModeAskedForAndTraces) {
-    test::TraceCapture trace;
-    FakePortSystem system({});
-    system.busy = {"COM2:"};
-    SettingsRecord settings;
-    modPortAPI api(system, settings);
-    EXPECT_TRUE(api.COMAvailable("COM1:", true));
-    EXPECT_FALSE(api.COMAvailable("COM2:", false));
-    EXPECT_EQ(system.opens, (std::vector<std::string>{"COM1: 0 3", "COM2: 0 1"}));
-    EXPECT_EQ(system.closed.size(), 1u) << "a failed open has nothing to close";
-    EXPECT_EQ(trace.Reports()[1], kAvailable + ":: Trying to open COM1: for read - write access");
-    EXPECT_EQ(trace.Reports()[4], kAvailable + ":: Trying to open COM2: for read access");
 }
 
 TEST(GetComPortNumberFromName, CollectsDigitsInOrder) {

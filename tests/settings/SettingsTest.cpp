@@ -2,7 +2,6 @@
 // the real file store.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -259,18 +258,16 @@ TEST_F(Settings, EmptyRegistryStopsAtTheFirstCode) {
         "clsSettings.GetRegistrySetting:#Method Exit Error#: -2147220504:clsSettings.GetRegistrySetting:"
         "No Default Value specified for missing Registry Setting : Mouse\\Movement\\N_ASCII");
     EXPECT_EQ(reports.back(), "modSettings.GetSettings:#Method Exit Error#: Invalid use of Null");
-    EXPECT_EQ(std::count_if(
-                  reports.begin(), reports.end(),
-                  [](const std::string& r) { return r.find("Default Value taken") != std::string::npos; }),
-              7);
+    EXPECT_EQ(trace_.Count("Default Value taken"), 7);
 }
 
 TEST_F(Settings, CodesAloneLoadWithEveryDefault) {
     PutCodes();
     Put(Base("Mouse\\Movement"), "E_ASCII", REG_SZ, Sz("5"));  // a text that is a number loads as one
+    Put(Base(), "TracingEnabled", REG_DWORD, Dword(1));
     ASSERT_TRUE(settings_.GetSettings());
     EXPECT_EQ(Record(record_),
-              "0,1.00,0,0,2,2,2,1,5,3,4,5,6,7,11,12,0,90,14,15,16,18,0,2400,8,None,None,None,COM1:,1,0,-1,-1,"
+              "1,1.00,0,0,2,2,2,1,5,3,4,5,6,7,11,12,0,90,14,15,16,18,0,2400,8,None,None,None,COM1:,1,0,-1,-1,"
               "-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,0,4,1000,1");
 }
 
@@ -321,6 +318,7 @@ TEST_F(Settings, SaveWritesEverythingInOrderAndRoundsHalfToEven) {
     record_.PortName("COM7:");
     record_.StopBits(2);
     record_.LEFT_SCLICK_ASCII(200);
+    record_.LoadTracingEnabled(1);  // loaded, never saved: switched off by hand, it stays off
 
     test::FaultyRegistry recording(hive_);
     modSettings saver(record_, recording);
@@ -420,23 +418,34 @@ TEST_F(Settings, RunEntryFollowsRunOnSystemStartup) {
     }
 }
 
-TEST_F(Settings, TracingEnabledIsNeverSaved) {
-    InstallTree();
-    Put(Base(), "TracingEnabled", REG_DWORD, Dword(1));
-    ASSERT_TRUE(settings_.GetSettings());
-    EXPECT_EQ(record_.TracingEnabled(), 1);
-    // Switched off by hand while the program runs: the next save leaves it alone.
-    Put(Base(), "TracingEnabled", REG_DWORD, Dword(0));
-    ASSERT_TRUE(settings_.SetSettings());
-    EXPECT_EQ(Stored(Base(), "TracingEnabled"), Value(REG_DWORD, Dword(0)));
-}
-
 TEST_F(Settings, NarrowingAccessorsOverflowAndKeepTheOldValue) {
     record_.LEFT_SCLICK_ASCII(65);
     EXPECT_EQ(test::RaisedBy([&] { record_.LEFT_SCLICK_ASCII(40000); }).number, err::Overflow);
     EXPECT_EQ(record_.LEFT_SCLICK_ASCII(), 65);
     EXPECT_THROW(record_.ConnectOnApplicationStartup(-32769), RaisedError);
     EXPECT_NO_THROW(record_.RIGHT_DCLICK_ASCII(-32768));
+}
+
+// A tree that `quillmotion-settings init` wrote before the optional codes, acceleration and
+// reconnecting existed (kept in data/): it loads with each of them off or at its default, and a
+// save leaves it exactly as it was, also after a value was saved and set back to its default.
+TEST_F(Settings, AnOlderTreeLoadsAtTheDefaultsAndSavesUnchanged) {
+    std::filesystem::copy_file(std::filesystem::path(QM_SETTINGS_TEST_DATA) / "InitTreeBeforeMoreCodes.reg",
+                               HiveFile());
+    const std::string before = test::ReadFile(HiveFile());
+    ASSERT_TRUE(settings_.GetSettings());
+    for (const layout::Setting& setting : layout::Settings()) {
+        EXPECT_TRUE(!setting.optional || layout::HoldsDefault(setting, record_)) << setting.valueName;
+    }
+    EXPECT_EQ(record_.LEFT_LOCK_ASCII(), SettingsRecord::kNoCode);
+    EXPECT_EQ(record_.ReconnectAutomatically(), 1);
+    ASSERT_TRUE(settings_.SetSettings()) << settings_.LastSaveProblem();
+    EXPECT_EQ(test::ReadFile(HiveFile()), before);
+    record_.WHEEL_UP_ASCII(22);
+    ASSERT_TRUE(settings_.SetSettings() && test::ReadFile(HiveFile()) != before);
+    record_.WHEEL_UP_ASCII(SettingsRecord::kNoCode);
+    ASSERT_TRUE(settings_.SetSettings());
+    EXPECT_EQ(test::ReadFile(HiveFile()), before);
 }
 
 }  // namespace

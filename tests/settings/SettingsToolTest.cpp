@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
-#include <algorithm>
 #include <cstdlib>
+#include <sstream>
 
 #include "SettingsTree.h"
 #include "diag/ProgramFolder.h"
@@ -23,6 +23,16 @@ std::string ShellQuoted(const std::string& text) {
         quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     }
     return quoted + "'";
+}
+
+// A command line written as one text, its arguments separated by "|".
+std::vector<std::string> Args(const std::string& row) {
+    std::vector<std::string> args;
+    std::istringstream in(row);
+    for (std::string arg; std::getline(in, arg, '|');) {
+        args.push_back(arg);
+    }
+    return args;
 }
 
 struct ToolRun {
@@ -60,12 +70,7 @@ TEST_F(SettingsTool, InitGivesATreeThatLoadsCompletelyAndNeverOverwrites) {
     SettingsRecord record;
     modSettings settings(record, hive_);
     ASSERT_TRUE(settings.GetSettings());
-    const std::vector<std::string> reports = trace.Reports();
-    EXPECT_EQ(std::count_if(reports.begin(), reports.end(),
-                            [](const std::string& r) {
-                                return r.find("Value found for KeyName - ") != std::string::npos;
-                            }),
-              31);  // every setting the load reads
+    EXPECT_EQ(trace.Count("Value found for KeyName - "), 31);  // every setting the load reads
     EXPECT_TRUE(trace.Contains("Value found for KeyName - Mouse\\Movement\\N_ASCII = 1"));
     EXPECT_TRUE(trace.Contains("Value found for KeyName - Version\\ = 1.00"));
     EXPECT_TRUE(KeyExists(Base("Ports\\Devices")));
@@ -134,30 +139,18 @@ TEST_F(SettingsTool, MapUnmapGetSetAndExport) {
 TEST_F(SettingsTool, BadArgumentsAreRefusedAndChangeNothing) {
     ASSERT_EQ(Tool({"init"}).exit, 0);
     const std::string before = test::ReadFile(HiveFile());
-    const std::vector<std::vector<std::string>> bad = {
-        {},
-        {"frobnicate"},
-        {"init", "extra"},
-        {"map", "COM7", "/dev/ttyUSB0"},
-        {"map", "COM0:", "/dev/ttyUSB0"},
-        {"map", "COM1234:", "/dev/ttyUSB0"},
-        {"map", "com7:", "/dev/ttyUSB0"},
-        {"map", "COM7:", "ttyUSB0"},
-        {"map", "COM7:"},
-        {"unmap", "LPT1:"},
-        {"get", "Ports"},
-        {"set", "Ports", "TestPorts", "REG_QWORD", "1"},
-        {"set", "Ports", "TestPorts", "REG_DWORD", "one"},
-        {"set", "Ports", "TestPorts", "REG_DWORD", "4294967296"},
-        {"set", "Ports", "TestPorts", "REG_DWORD"},
-        {"set", "", "Blob", "REG_BINARY", "0A,zz"},
-        {"set", "", "Name", "REG_SZ", "\xE2\x82\xAC\xE2\x98\x83"},  // the snowman has no Windows-1252 byte
-        // Names past the registry's limits: the tree could no longer be exported.
-        {"set", "", std::string(16384, 'v'), "REG_DWORD", "1"},
-        {"set", "Ports\\" + std::string(256, 'k'), "X", "REG_DWORD", "1"}};
-    for (const auto& args : bad) {
-        const ToolRun run = Tool(args);
-        const std::string shown = args.empty() ? "" : args[0] + " " + (args.size() > 1 ? args[1] : "");
+    // The snowman has no Windows-1252 byte; names past the registry's limits could no longer be
+    // exported.
+    for (const std::string& row : std::vector<std::string>{
+             "", "frobnicate", "init|extra", "map|COM7|/dev/ttyUSB0", "map|COM0:|/dev/ttyUSB0",
+             "map|COM1234:|/dev/ttyUSB0", "map|com7:|/dev/ttyUSB0", "map|COM7:|ttyUSB0",
+             "map|COM7:", "unmap|LPT1:", "get|Ports", "set|Ports|TestPorts|REG_QWORD|1",
+             "set|Ports|TestPorts|REG_DWORD|one", "set|Ports|TestPorts|REG_DWORD|4294967296",
+             "set|Ports|TestPorts|REG_DWORD", "set||Blob|REG_BINARY|0A,zz",
+             "set||Name|REG_SZ|\xE2\x82\xAC\xE2\x98\x83", "set||" + std::string(16384, 'v') + "|REG_DWORD|1",
+             "set|Ports\\" + std::string(256, 'k') + "|X|REG_DWORD|1"}) {
+        const ToolRun run = Tool(Args(row));
+        const std::string shown = row.substr(0, 40);
         EXPECT_EQ(run.exit, 2) << shown;
         EXPECT_NE(run.err.find("quillmotion-settings: "), std::string::npos) << shown;
         EXPECT_NE(run.err.find("--help"), std::string::npos) << shown;
@@ -178,15 +171,10 @@ TEST_F(SettingsTool, ABrokenHiveIsReportedAndLeftAlone) {
     const std::string broken =
         "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Tallowmer\\Quillmotion]\n\"N_ASCII\"=dword:zz\n";
     test::WriteFile(HiveFile(), broken);
-    for (const std::vector<std::string>& args :
-         std::vector<std::vector<std::string>>{{"init"},
-                                               {"export"},
-                                               {"get", "", "N_ASCII"},
-                                               {"map", "COM3:", "/dev/ttyS2"},
-                                               {"unmap", "COM3:"},
-                                               {"set", "", "N_ASCII", "REG_DWORD", "1"}}) {
-        const ToolRun run = Tool(args);
-        EXPECT_EQ(run.exit, 1) << args[0];
+    for (const char* row : {"init", "export", "get||N_ASCII", "map|COM3:|/dev/ttyS2",
+                            "unmap|COM3:", "set||N_ASCII|REG_DWORD|1"}) {
+        const ToolRun run = Tool(Args(row));
+        EXPECT_EQ(run.exit, 1) << row;
         EXPECT_NE(run.err.find(HiveFile() + " is damaged at line 4"), std::string::npos) << run.err;
         EXPECT_TRUE(run.out.empty()) << run.out;
     }

@@ -10,8 +10,8 @@
 namespace qm::test {
 
 // Keys of HKEY_LOCAL_MACHINE holding values, read-only, with the Win32 rules for reading: sizes
-// in bytes, ERROR_MORE_DATA when a buffer is short. It remembers every open and the access it
-// asked for. (Tests of the settings themselves use the real file store.)
+// in bytes, ERROR_MORE_DATA when a buffer is short. (Tests of the settings themselves use the
+// real file store.)
 class FakeRegistry : public RegistryApi {
 public:
     struct Value {
@@ -26,12 +26,8 @@ public:
     }
 
     std::size_t OpenKeys() const { return open_.size(); }
-    std::vector<std::string> opened;  // "root\\subkey" of every open asked for
-    std::vector<REGSAM> asked;        // the access each open asked for
 
-    LONG RegOpenKeyExA(HKEY key, const std::string& subKey, DWORD, REGSAM desired, HKEY* result) override {
-        opened.push_back(std::to_string(key) + "\\" + subKey);
-        asked.push_back(desired);
+    LONG RegOpenKeyExA(HKEY key, const std::string& subKey, DWORD, REGSAM, HKEY* result) override {
         if (key != HKEY_LOCAL_MACHINE || keys_.count(subKey) == 0) {
             return ERROR_FILE_NOT_FOUND;
         }

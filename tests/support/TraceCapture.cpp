@@ -1,5 +1,7 @@
 #include "support/TraceCapture.h"
 
+#include <algorithm>
+
 #include "diag/Trace.h"
 
 namespace qm::test {
@@ -18,27 +20,21 @@ TraceCapture::~TraceCapture() {
 std::vector<std::string> TraceCapture::Reports() const {
     std::vector<std::string> reports;
     const std::string text = ReadFile(LogPath());
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find("\r\n", start);
-        if (end == std::string::npos) {
-            end = text.size();
-        }
-        std::string line = text.substr(start, end - start);
+    for (std::size_t start = 0, end; start < text.size(); start = end + 2) {
+        end = std::min(text.find("\r\n", start), text.size());
+        const std::string line = text.substr(start, end - start);
         const std::size_t sep = line.find(" : ");
         reports.push_back(sep == std::string::npos ? line : line.substr(sep + 3));
-        start = end + 2;
     }
     return reports;
 }
 
-bool TraceCapture::Contains(const std::string& text) const {
+int TraceCapture::Count(const std::string& text) const {
+    int count = 0;
     for (const std::string& report : Reports()) {
-        if (report.find(text) != std::string::npos) {
-            return true;
-        }
+        count += report.find(text) != std::string::npos ? 1 : 0;
     }
-    return false;
+    return count;
 }
 
 void TraceCapture::Clear() {

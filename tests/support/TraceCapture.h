@@ -21,8 +21,9 @@ public:
     std::string LogPath() const { return dir_.File("log.txt"); }
     // The log's lines without their time stamps ("method:level: message").
     std::vector<std::string> Reports() const;
-    // True when some report contains the text.
-    bool Contains(const std::string& text) const;
+    // True when some report contains the text; how many do.
+    bool Contains(const std::string& text) const { return Count(text) > 0; }
+    int Count(const std::string& text) const;
     void Clear();
 
 private:

@@ -83,17 +83,16 @@ TEST(LinuxPortSystem, AnswersLikeTheSystemCalls) {
     EXPECT_FALSE(system.EnumPortsA("\\\\server", 2, buffer.data(), needed, &needed, &returned));
 
     const SECURITY_ATTRIBUTES security{};
-    const HANDLE handle = system.CreateFileA("com7:", 0, FILE_SHARE_READ, &security, OPEN_EXISTING, 0, 0);
+    const auto open = [&](const char* name, DWORD disposition) {
+        return system.CreateFileA(name, 0, FILE_SHARE_READ, &security, disposition, 0, 0);
+    };
+    const HANDLE handle = open("com7:", OPEN_EXISTING);
     ASSERT_NE(handle, INVALID_HANDLE_VALUE);
     EXPECT_TRUE(system.CloseHandle(handle));
     EXPECT_FALSE(system.CloseHandle(handle));
-    EXPECT_EQ(system.CreateFileA("COM8:", 0, FILE_SHARE_READ, &security, OPEN_EXISTING, 0, 0),
-              INVALID_HANDLE_VALUE);
-    EXPECT_EQ(system.CreateFileA("LPT1:", 0, FILE_SHARE_READ, &security, OPEN_EXISTING, 0, 0),
-              INVALID_HANDLE_VALUE);
-    constexpr DWORD CREATE_ALWAYS = 2;
-    EXPECT_EQ(system.CreateFileA("COM7:", 0, FILE_SHARE_READ, &security, CREATE_ALWAYS, 0, 0),
-              INVALID_HANDLE_VALUE);
+    EXPECT_EQ(open("COM8:", OPEN_EXISTING), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(open("LPT1:", OPEN_EXISTING), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(open("COM7:", 2 /* CREATE_ALWAYS */), INVALID_HANDLE_VALUE);
 
     // Only its own handles: a descriptor it did not open is left alone.
     const int own = Hold(pty);

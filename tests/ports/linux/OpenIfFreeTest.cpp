@@ -35,11 +35,17 @@ std::string Uucp(pid_t pid) {
     return text;
 }
 
-TEST(OpenIfFree, TellsAFreePtyFromAHeldOne) {
+// A pseudo-terminal and a lock folder of its own.
+class OpenIfFreeTest : public ::testing::Test {
+protected:
+    test::TempDir empty;
     test::TempDir locks;
-    const std::vector<std::string> lockDirs = {locks.Path().string()};
+    const std::vector<std::string> lockDirs = {empty.Path().string(), locks.Path().string()};
     test::PtyPair pty;
     const std::string path = pty.DevicePath();
+};
+
+TEST_F(OpenIfFreeTest, TellsAFreePtyFromAHeldOne) {
     const int slave = ::open(path.c_str(), O_RDWR | O_NOCTTY);  // as another program holds it
     ASSERT_GE(slave, 0);
 
@@ -83,13 +89,7 @@ TEST(OpenIfFree, TellsAFreePtyFromAHeldOne) {
     ::close(slave);
 }
 
-TEST(OpenIfFree, LiveLockFilesHoldThePort) {
-    test::TempDir empty;
-    test::TempDir locks;
-    const std::vector<std::string> lockDirs = {empty.Path().string(), locks.Path().string()};
-    test::PtyPair pty;
-    const std::string path = pty.DevicePath();
-
+TEST_F(OpenIfFreeTest, LiveLockFilesHoldThePort) {
     EXPECT_EQ(LockFileName("/dev/ttyUSB0"), "LCK..ttyUSB0");
     EXPECT_EQ(LockFileName("/dev/serial/by-id/usb-A"), "LCK..serial_by-id_usb-A");
     EXPECT_EQ(LockFileName("/tmp/x"), "LCK.._tmp_x");

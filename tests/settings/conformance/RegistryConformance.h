@@ -168,24 +168,25 @@ TYPED_TEST_SUITE_P(RegistryConformance);
 
 TYPED_TEST_P(RegistryConformance, OpeningAndCreatingKeys) {
     RegistryApi& api = this->Api();
+    // The missing keys on the way are made too; names are compared without case.
+    for (const auto& [path, disposition] : {std::pair{"Alpha\\Beta\\Gamma", REG_CREATED_NEW_KEY},
+                                            {"Alpha\\Beta\\Gamma", REG_OPENED_EXISTING_KEY},
+                                            {"alpha\\BETA", REG_OPENED_EXISTING_KEY}}) {
+        DWORD seen = 0;
+        EXPECT_NE(this->Create(path, KEY_ALL_ACCESS, &seen), 0u) << path;
+        EXPECT_EQ(seen, disposition) << path;
+    }
+    // A trailing backslash names the same key (a base key ending in one, with no key name); an
+    // empty path opens the key anew.
     HKEY key = 0;
-    EXPECT_EQ(this->Open("Missing", KEY_READ, key), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(this->Open("Missing\\Deeper", KEY_READ, key), ERROR_FILE_NOT_FOUND);
-
-    DWORD disposition = 0;
-    const HKEY made = this->Create("Alpha\\Beta\\Gamma", KEY_ALL_ACCESS, &disposition);
-    EXPECT_EQ(disposition, REG_CREATED_NEW_KEY) << "the missing keys on the way are made too";
-    EXPECT_NE(made, 0u);
-    this->Create("Alpha\\Beta\\Gamma", KEY_ALL_ACCESS, &disposition);
-    EXPECT_EQ(disposition, REG_OPENED_EXISTING_KEY);
-    this->Create("alpha\\BETA", KEY_ALL_ACCESS, &disposition);
-    EXPECT_EQ(disposition, REG_OPENED_EXISTING_KEY) << "names are compared without case";
-
-    EXPECT_EQ(this->Open("Alpha\\Beta", KEY_READ, key), ERROR_SUCCESS);
-    EXPECT_EQ(this->Open("ALPHA\\beta\\gamma", KEY_READ, key), ERROR_SUCCESS);
-    EXPECT_EQ(this->Open("Alpha\\Beta\\", KEY_READ, key), ERROR_SUCCESS)
-        << "a trailing backslash names the same key (a base key ending in one, with no key name)";
-    EXPECT_EQ(this->Open("", KEY_READ, key), ERROR_SUCCESS) << "an empty path opens the key anew";
+    for (const auto& [path, code] : {std::pair{"Missing", ERROR_FILE_NOT_FOUND},
+                                     {"Missing\\Deeper", ERROR_FILE_NOT_FOUND},
+                                     {"Alpha\\Beta", ERROR_SUCCESS},
+                                     {"ALPHA\\beta\\gamma", ERROR_SUCCESS},
+                                     {"Alpha\\Beta\\", ERROR_SUCCESS},
+                                     {"", ERROR_SUCCESS}}) {
+        EXPECT_EQ(this->Open(path, KEY_READ, key), code) << path;
+    }
     EXPECT_NE(key, this->Scratch());
 
     // Handles that were never given out, or were closed, are refused everywhere.
@@ -200,89 +201,66 @@ TYPED_TEST_P(RegistryConformance, OpeningAndCreatingKeys) {
     EXPECT_EQ(api.RegCloseKey(0), ERROR_INVALID_HANDLE);
 }
 
-TYPED_TEST_P(RegistryConformance, TextValuesCountTheirNul) {
-    const HKEY key = this->Create("Texts");
-    ASSERT_EQ(this->Set(key, "Text", REG_SZ, std::string("hello\0", 6)), ERROR_SUCCESS);
-    EXPECT_EQ(this->Probe(key, "Text").Seen(), "0 6 ") << "the size counts the NUL that was written";
-    EXPECT_EQ(this->Probe(key, "Text").type, REG_SZ);
-    EXPECT_EQ(this->Query(key, "Text", 6).Seen(), "0 6 " + std::string("hello\0", 6));
-    EXPECT_EQ(this->Query(key, "Text", 3).Seen(), "234 6 ") << "a small buffer learns the size needed";
-
-    // Written without its NUL: stored with one all the same, as Windows does.
-    ASSERT_EQ(this->Set(key, "Bare", REG_SZ, "abc"), ERROR_SUCCESS);
-    EXPECT_EQ(this->Query(key, "Bare", 10).Seen(), "0 4 " + std::string("abc\0", 4));
-    EXPECT_EQ(this->Query(key, "Bare", 3).code, ERROR_MORE_DATA);
-    ASSERT_EQ(this->Set(key, "BareMulti", REG_MULTI_SZ, std::string("a\0b", 3)), ERROR_SUCCESS);
-    EXPECT_EQ(this->Query(key, "BareMulti", 10).data, std::string("a\0b\0", 4));
-
-    // Empty texts are values too.
-    ASSERT_EQ(this->Set(key, "Empty", REG_SZ, std::string("\0", 1)), ERROR_SUCCESS);
-    EXPECT_EQ(this->Query(key, "Empty", 255).Seen(), "0 1 " + std::string("\0", 1));
-    ASSERT_EQ(this->Set(key, "Nothing", REG_SZ, ""), ERROR_SUCCESS);
-    EXPECT_EQ(this->Query(key, "Nothing", 255).Seen(), "0 0 ");
-    EXPECT_EQ(this->Probe(key, "Nothing").type, REG_SZ);
-}
-
 // Every type keeps its type and bytes: Windows-1252 text byte for byte, and nothing expanded.
-TYPED_TEST_P(RegistryConformance, NumbersBinaryAndOverwrites) {
-    const HKEY key = this->Create("Numbers");
-    const struct {
-        const char* name;
-        DWORD type;
-        std::string data;
-    } values[] = {{"Ansi \xE9", REG_SZ, std::string("Caf\xE9 \x80 \xFC\0", 9)},
-                  {"Expand", REG_EXPAND_SZ, std::string("%PATH%\\x\0", 9)},
-                  {"Multi", REG_MULTI_SZ, std::string("one\0two\0\0", 9)},
-                  {"Dword", REG_DWORD, std::string("\x05\x00\x00\x00", 4)},
-                  {"Big", REG_DWORD_BIG_ENDIAN, std::string("\x00\x00\x01\x02", 4)},
-                  {"Binary", REG_BINARY, std::string("\x0A\xFF\x00\x10", 4)},
-                  {"NoBytes", REG_BINARY, ""},
-                  {"None", REG_NONE, "\x01"}};
-    for (const auto& value : values) {
-        ASSERT_EQ(this->Set(key, value.name, value.type, value.data), ERROR_SUCCESS);
-        const Queried q = this->Query(key, value.name, 255);
-        EXPECT_EQ(q.Seen(), "0 " + std::to_string(value.data.size()) + " " + value.data) << value.name;
-        EXPECT_EQ(q.type, value.type) << value.name;
-    }
-    EXPECT_EQ(this->Query(key, "Dword", 2).Seen(), "234 4 ");
-    // A write replaces the value whole, type included.
-    ASSERT_EQ(this->Set(key, "Dword", REG_SZ, std::string("5\0", 2)), ERROR_SUCCESS);
-    EXPECT_EQ(this->Probe(key, "Dword").type, REG_SZ);
-    DWORD type = 0;  // the type alone, with neither buffer nor size
-    EXPECT_EQ(this->Api().RegQueryValueExA(key, "Binary", &type, nullptr, nullptr), ERROR_SUCCESS);
-    EXPECT_EQ(type, REG_BINARY);
-}
-
-TYPED_TEST_P(RegistryConformance, TheProbeBufferHoldsAtMost255Bytes) {
-    const HKEY key = this->Create("Probe");
-    const std::string fits = std::string(254, 'a') + '\0';
-    const std::string over = std::string(255, 'b') + '\0';
-    ASSERT_EQ(this->Set(key, "Fits", REG_SZ, fits), ERROR_SUCCESS);
-    ASSERT_EQ(this->Set(key, "Over", REG_SZ, over), ERROR_SUCCESS);
-    ASSERT_EQ(this->Set(key, "Bytes", REG_BINARY, std::string(256, '\x07')), ERROR_SUCCESS);
-    EXPECT_EQ(this->Query(key, "Fits", 255).Seen(), "0 255 " + fits);
-    EXPECT_EQ(this->Query(key, "Over", 255).Seen(), "234 256 ");
-    EXPECT_EQ(this->Query(key, "Bytes", 255).Seen(), "234 256 ");
-    EXPECT_EQ(this->Query(key, "Over", 256).Seen(), "0 256 " + over);
-}
-
-TYPED_TEST_P(RegistryConformance, MissingAndDefaultValues) {
+// A text written without its NUL is stored with one, as Windows does. A buffer too small (the
+// probe's holds 255 bytes) fails with ERROR_MORE_DATA and learns the size needed.
+TYPED_TEST_P(RegistryConformance, ValuesKeepTheirTypeAndBytes) {
+    using S = std::string;
     RegistryApi& api = this->Api();
     const HKEY key = this->Create("Values");
     EXPECT_EQ(this->Probe(key, "").code, ERROR_FILE_NOT_FOUND) << "a new key's default value is unset";
     EXPECT_EQ(this->Query(key, "Nope", 255).code, ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(api.RegDeleteValueA(key, "Nope"), ERROR_FILE_NOT_FOUND);
+    const struct {
+        const char* name;
+        DWORD type;
+        S written;
+        DWORD buffer;
+        S stored;
+    } rows[] = {{"", REG_SZ, S("1.00\0", 5), 255, S("1.00\0", 5)},
+                {"Text", REG_SZ, S("hello\0", 6), 6, S("hello\0", 6)},
+                {"Text", REG_SZ, S("hello\0", 6), 3, S("hello\0", 6)},
+                {"Bare", REG_SZ, "abc", 10, S("abc\0", 4)},
+                {"BareMulti", REG_MULTI_SZ, S("a\0b", 3), 10, S("a\0b\0", 4)},
+                {"Empty", REG_SZ, S("\0", 1), 255, S("\0", 1)},
+                {"Nothing", REG_SZ, "", 255, ""},
+                {"Ansi \xE9", REG_SZ, S("Caf\xE9 \x80 \xFC\0", 9), 255, S("Caf\xE9 \x80 \xFC\0", 9)},
+                {"Expand", REG_EXPAND_SZ, S("%PATH%\\x\0", 9), 255, S("%PATH%\\x\0", 9)},
+                {"Multi", REG_MULTI_SZ, S("one\0two\0\0", 9), 255, S("one\0two\0\0", 9)},
+                {"Dword", REG_DWORD, S("\x05\0\0\0", 4), 255, S("\x05\0\0\0", 4)},
+                {"Dword", REG_DWORD, S("\x05\0\0\0", 4), 2, S("\x05\0\0\0", 4)},
+                {"Big", REG_DWORD_BIG_ENDIAN, S("\0\0\x01\x02", 4), 255, S("\0\0\x01\x02", 4)},
+                {"Binary", REG_BINARY, S("\x0A\xFF\0\x10", 4), 255, S("\x0A\xFF\0\x10", 4)},
+                {"NoBytes", REG_BINARY, "", 255, ""},
+                {"None", REG_NONE, "\x01", 255, "\x01"},
+                {"Fits", REG_SZ, S(254, 'a') + '\0', 255, S(254, 'a') + '\0'},
+                {"Over", REG_SZ, S(255, 'b') + '\0', 255, S(255, 'b') + '\0'},
+                {"Over", REG_SZ, S(255, 'b') + '\0', 256, S(255, 'b') + '\0'},
+                {"Bytes", REG_BINARY, S(256, '\x07'), 255, S(256, '\x07')}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.name) + " in " + std::to_string(row.buffer));
+        ASSERT_EQ(this->Set(key, row.name, row.type, row.written), ERROR_SUCCESS);
+        const Queried q = this->Query(key, row.name, row.buffer);
+        const bool fits = row.buffer >= row.stored.size();
+        EXPECT_EQ(q.Seen(), (fits ? "0 " : "234 ") + std::to_string(row.stored.size()) + " " +
+                                (fits ? row.stored : ""));
+        EXPECT_TRUE(!fits || q.type == row.type) << q.type;
+    }
+    EXPECT_EQ(this->Probe(key, "Text").Seen(), "0 6 ") << "the size counts the NUL that was written";
+    EXPECT_EQ(this->Probe(key, "Nothing").type, REG_SZ);
+    EXPECT_EQ(this->Query(key, "Bare", 3).code, ERROR_MORE_DATA);
+    // A write replaces the value whole, type included.
+    ASSERT_EQ(this->Set(key, "Dword", REG_SZ, std::string("5\0", 2)), ERROR_SUCCESS);
+    EXPECT_EQ(this->Probe(key, "Dword").type, REG_SZ);
+    DWORD type = 0;  // the type alone, with neither buffer nor size
+    EXPECT_EQ(api.RegQueryValueExA(key, "Binary", &type, nullptr, nullptr), ERROR_SUCCESS);
+    EXPECT_EQ(type, REG_BINARY);
 
-    ASSERT_EQ(this->Set(key, "", REG_SZ, std::string("1.00\0", 5)), ERROR_SUCCESS);
-    Queried q = this->Query(key, "", 255);
-    EXPECT_EQ(q.code, ERROR_SUCCESS);
-    EXPECT_EQ(q.data, std::string("1.00\0", 5));
-
-    ASSERT_EQ(this->Set(key, "MixedCase", REG_DWORD, std::string("\x01\x00\x00\x00", 4)), ERROR_SUCCESS);
-    EXPECT_EQ(this->Probe(key, "MIXEDCASE").code, ERROR_SUCCESS) << "value names are compared without case";
-    EXPECT_EQ(api.RegDeleteValueA(key, "mixedcase"), ERROR_SUCCESS);
-    EXPECT_EQ(this->Probe(key, "MixedCase").code, ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(api.RegDeleteValueA(key, "MixedCase"), ERROR_FILE_NOT_FOUND);
+    // Value names are compared without case; the default value deletes like any other.
+    EXPECT_EQ(this->Probe(key, "BINARY").code, ERROR_SUCCESS);
+    EXPECT_EQ(api.RegDeleteValueA(key, "binary"), ERROR_SUCCESS);
+    EXPECT_EQ(this->Probe(key, "Binary").code, ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(api.RegDeleteValueA(key, "Binary"), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(api.RegDeleteValueA(key, ""), ERROR_SUCCESS);
     EXPECT_EQ(this->Probe(key, "").code, ERROR_FILE_NOT_FOUND);
 }
@@ -292,23 +270,18 @@ TYPED_TEST_P(RegistryConformance, Enumeration) {
     const HKEY key = this->Create("Listed");
     EXPECT_TRUE(this->SubKeys(key).empty());
     EXPECT_TRUE(this->Values(key).empty());
-    this->Create("Listed\\Apple");
-    this->Create("Listed\\Banana\\Inner");
-    this->Create("Listed\\Cherry");
-    EXPECT_EQ(this->SubKeys(key), (std::vector<std::string>{"Apple", "Banana", "Cherry"}))
-        << "direct subkeys only";
+    // Made in any order, subkeys are listed by name, without case; direct subkeys only.
+    for (const char* path : {"Listed\\Apple", "Listed\\Banana\\Inner", "Listed\\Cherry", "Order\\cherry",
+                             "Order\\Apple", "Order\\banana"}) {
+        this->Create(path);
+    }
+    EXPECT_EQ(this->SubKeys(key), (std::vector<std::string>{"Apple", "Banana", "Cherry"}));
+    EXPECT_EQ(this->SubKeys(this->Create("Order")), (std::vector<std::string>{"Apple", "banana", "cherry"}));
 
     ASSERT_EQ(this->Set(key, "First", REG_SZ, std::string("one\0", 4)), ERROR_SUCCESS);
     ASSERT_EQ(this->Set(key, "Second", REG_DWORD, std::string("\x02\x00\x00\x00", 4)), ERROR_SUCCESS);
     EXPECT_EQ(this->Values(key), (std::vector<std::string>{std::string("First=1:one\0", 12),
                                                            std::string("Second=4:\x02\0\0\0", 13)}));
-
-    // Subkeys are listed by name, without case, whatever order they were made in.
-    const HKEY order = this->Create("Order");
-    this->Create("Order\\cherry");
-    this->Create("Order\\Apple");
-    this->Create("Order\\banana");
-    EXPECT_EQ(this->SubKeys(order), (std::vector<std::string>{"Apple", "banana", "cherry"}));
 
     // Buffers too small for a name or for the data.
     char name[8];
@@ -404,9 +377,7 @@ TYPED_TEST_P(RegistryConformance, ExpandingEnvironmentStrings) {
     EXPECT_EQ(std::string(buffer.c_str()), "plain");
 }
 
-REGISTER_TYPED_TEST_SUITE_P(RegistryConformance, OpeningAndCreatingKeys, TextValuesCountTheirNul,
-                            TheProbeBufferHoldsAtMost255Bytes, NumbersBinaryAndOverwrites,
-                            MissingAndDefaultValues, Enumeration, AccessRightsOfAHandle, DeletingKeys,
-                            ExpandingEnvironmentStrings);
+REGISTER_TYPED_TEST_SUITE_P(RegistryConformance, OpeningAndCreatingKeys, ValuesKeepTheirTypeAndBytes,
+                            Enumeration, AccessRightsOfAHandle, DeletingKeys, ExpandingEnvironmentStrings);
 
 }  // namespace qm::test

@@ -26,35 +26,22 @@ std::vector<std::string> ParseExec(const std::string& entry) {
     const std::string raw = entry.substr(start + 6, entry.find('\n', start + 1) - start - 6);
     std::string value;
     for (std::size_t i = 0; i < raw.size(); ++i) {
-        if (raw[i] == '\\' && i + 1 < raw.size()) {
-            const char next = raw[++i];
-            value += next == 's' ? ' ' : next == 'n' ? '\n' : next == 't' ? '\t' : next == 'r' ? '\r' : next;
-        } else {
-            value += raw[i];
-        }
+        const std::size_t escape =
+            raw[i] == '\\' && i + 1 < raw.size() ? std::string("sntr").find(raw[++i]) : std::string::npos;
+        value += escape < 4 ? " \n\t\r"[escape] : raw[i];
     }
     std::vector<std::string> arguments;
-    std::size_t i = 0;
-    while (i < value.size()) {
+    for (std::size_t i = 0; i < value.size(); ++i) {
         if (value[i] == ' ') {
-            ++i;
             continue;
         }
+        const bool quoted = value[i] == '"';
         std::string argument;
-        if (value[i] == '"') {
-            for (++i; i < value.size() && value[i] != '"'; ++i) {
-                if (value[i] == '\\' && i + 1 < value.size()) {
-                    ++i;
-                }
-                argument += value[i];
-            }
-            EXPECT_LT(i, value.size()) << "unclosed quote in " << value;
-            ++i;
-        } else {
-            while (i < value.size() && value[i] != ' ') {
-                argument += value[i++];
-            }
+        for (i += quoted ? 1 : 0; i < value.size() && value[i] != (quoted ? '"' : ' '); ++i) {
+            i += quoted && value[i] == '\\' && i + 1 < value.size() ? 1 : 0;
+            argument += value[i];
         }
+        EXPECT_TRUE(!quoted || i < value.size()) << "unclosed quote in " << value;
         std::string unpercented;
         for (std::size_t p = 0; p < argument.size(); ++p) {
             unpercented += argument[p];
@@ -150,21 +137,21 @@ TEST(AutostartMirror, CommandLinesSplitByTheWindowsRules) {
     const std::string tool = dir.File("Tool");
     Touch(tool);
 
-    using Args = std::vector<std::string>;
-    EXPECT_EQ(AutostartMirror::ProgramArguments("\"C:\\My Programs\\Quillmotion.exe\" /min"),
-              (Args{"C:/My Programs/Quillmotion.exe", "/min"}));
-    EXPECT_EQ(AutostartMirror::ProgramArguments("  C:\\Tools\\q.exe"), (Args{"C:/Tools/q.exe"}));
-    // Unquoted: the first part up to a blank that names a file, else the whole line.
-    EXPECT_EQ(AutostartMirror::ProgramArguments(tool + " --flag \"two words\" a\\\\\\\"b c\\\\\"d e\""),
-              (Args{tool, "--flag", "two words", "a\\\"b", "c\\d e"}));
-    EXPECT_EQ(AutostartMirror::ProgramArguments(dir.File("No Such") + " Program.exe "),
-              (Args{dir.File("No Such") + " Program.exe"}));
-    // "X.exe" names the Linux program X (or x) when only that exists.
     Touch(dir.File("quillmotion"));
-    EXPECT_EQ(AutostartMirror::ProgramArguments(dir.File("Quillmotion.exe")),
-              (Args{dir.File("quillmotion")}));
-    // Windows-1252 becomes UTF-8.
-    EXPECT_EQ(AutostartMirror::ProgramArguments("/opt/caf\xE9/q"), (Args{"/opt/caf\xC3\xA9/q"}));
+    using Args = std::vector<std::string>;
+    // Unquoted, the program is the first part up to a blank that names a file, else the whole
+    // line; "X.exe" names the Linux program X (or x) when only that exists; Windows-1252 becomes
+    // UTF-8.
+    for (const auto& [line, args] : std::vector<std::pair<std::string, Args>>{
+             {"\"C:\\My Programs\\Quillmotion.exe\" /min", {"C:/My Programs/Quillmotion.exe", "/min"}},
+             {"  C:\\Tools\\q.exe", {"C:/Tools/q.exe"}},
+             {tool + " --flag \"two words\" a\\\\\\\"b c\\\\\"d e\"",
+              {tool, "--flag", "two words", "a\\\"b", "c\\d e"}},
+             {dir.File("No Such") + " Program.exe ", {dir.File("No Such") + " Program.exe"}},
+             {dir.File("Quillmotion.exe"), {dir.File("quillmotion")}},
+             {"/opt/caf\xE9/q", {"/opt/caf\xC3\xA9/q"}}}) {
+        EXPECT_EQ(AutostartMirror::ProgramArguments(line), args) << line;
+    }
 
     const std::string entry = AutostartMirror::EntryText("\"/opt/a\\b/q\" \"tab\there\"");
     EXPECT_EQ(ParseExec(entry), (Args{"/opt/a/b/q", "tab\there"}));

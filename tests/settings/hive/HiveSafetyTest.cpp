@@ -1,4 +1,5 @@
-// The hive file under damage, permissions, a full disk, other programs and sudden death.
+// The hive file under damage, files no installation writes (huge, crowded, deeply nested),
+// permissions, a full disk, other programs and sudden death.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -22,6 +23,7 @@ namespace qm {
 namespace {
 
 namespace fs = std::filesystem;
+using test::ByteVector;
 using test::Dword;
 using test::Sz;
 
@@ -32,6 +34,14 @@ const std::string kGoodHive =
     "\"PortName\"=\"COM1:\"\n"
     "\"BaudRate\"=dword:00000960\n"
     "\n";
+
+std::string Nested(std::size_t depth) {
+    std::string path = "[HKEY_LOCAL_MACHINE";
+    for (std::size_t i = 0; i < depth; ++i) {
+        path += "\\k";
+    }
+    return path + "]\n";
+}
 
 std::vector<std::string> Leftovers(const fs::path& folder) {
     std::vector<std::string> names;
@@ -44,8 +54,11 @@ std::vector<std::string> Leftovers(const fs::path& folder) {
 }
 
 // Every way in reports the damage; nothing writes over the file; the message names the file,
-// the line and the reason; mending the file brings everything back.
+// the line and the reason; mending the file brings everything back. A file larger than any
+// settings file is refused unread; keys nest at most 512 levels, as on Windows (a few hundred
+// kilobytes of backslashes once crashed the program).
 TEST(HiveSafety, ADamagedFileIsReportedAndNeverOverwritten) {
+    const std::string software = "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software]\n";
     const struct {
         const char* what;
         std::string text;
@@ -60,7 +73,11 @@ TEST(HiveSafety, ADamagedFileIsReportedAndNeverOverwritten) {
         {"bad header", "REGEDIT5\n\n[HKEY_LOCAL_MACHINE\\Software]\n", "REGEDIT4"},
         {"bad line", "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software]\nPortName=COM1:\n",
          "line 4: a line that is"},
-        {"empty", "", "line 1:"}};
+        {"empty", "", "line 1:"},
+        {"over 16 MB", software + "\"Blob\"=hex:00,\\\n" + std::string(std::size_t{17} << 20, ' ') + "ff\n",
+         "larger than 16 MB"},
+        {"513 levels", software + Nested(513), "line 4: a key nested deeper than 512 levels"},
+        {"400000 levels", software + Nested(400000), "line 4: a key nested deeper than 512 levels"}};
     for (const auto& damage : damages) {
         SCOPED_TRACE(damage.what);
         test::TempHive hive;
@@ -76,8 +93,9 @@ TEST(HiveSafety, ADamagedFileIsReportedAndNeverOverwritten) {
         EXPECT_EQ(test::SetValue(reg, early, "Added", REG_DWORD, Dword(1)), ERROR_BADDB);
         EXPECT_EQ(reg.RegDeleteKeyA(early, "Tallowmer"), ERROR_BADDB);
         EXPECT_EQ(test::ReadFile(hive.file), damage.text);
-        EXPECT_NE(reg.LastError().find(hive.file), std::string::npos) << reg.LastError();
-        EXPECT_NE(reg.LastError().find(damage.reason), std::string::npos) << reg.LastError();
+        const std::string error = reg.LastError().substr(0, 400);
+        EXPECT_NE(error.find(hive.file), std::string::npos) << error;
+        EXPECT_NE(error.find(damage.reason), std::string::npos) << error;
 
         FileHiveRegistry another = hive.Open();
         EXPECT_EQ(test::SetValue(another, HKEY_LOCAL_MACHINE, "Root", REG_DWORD, Dword(1)), ERROR_BADDB);
@@ -223,27 +241,30 @@ TEST(HiveSafety, NewFilesFollowTheUmaskAndReplacedOnesKeepTheirMode) {
 
 // A save the disk cannot take (a file size limit, as a quota gives: writes fail with EFBIG) fails
 // and says why; the file keeps every byte, no temporary is left, and the tree in memory did not
-// take the change. A change that still fits is saved.
+// take the change. A change that still fits is saved. A change that would outgrow the size limit
+// is refused the same way: three characters per byte in the file, so 6 MB make 18 MB of text.
 TEST(HiveSafety, AFullDiskDuringASaveLeavesTheOldFileWhole) {
     test::TempHive hive;
     FileHiveRegistry reg = hive.Open();
     const HKEY key = test::CreateKey(reg, "Software\\Quill");
-    ASSERT_EQ(test::SetValue(reg, key, "Old", REG_BINARY, test::ByteVector(1000, 0x11)), ERROR_SUCCESS);
+    ASSERT_EQ(test::SetValue(reg, key, "Old", REG_BINARY, ByteVector(1000, 0x11)), ERROR_SUCCESS);
     const std::string before = test::ReadFile(hive.file);
+    EXPECT_EQ(test::SetValue(reg, key, "Huge", REG_BINARY, ByteVector(std::size_t{6} << 20, 0xAB)),
+              ERROR_CANTWRITE);
+    EXPECT_NE(reg.LastError().find("larger than 16 MB"), std::string::npos) << reg.LastError();
+    EXPECT_EQ(test::ReadFile(hive.file), before);
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
         const rlimit fileSize{before.size() + 64, before.size() + 64};
         ::signal(SIGXFSZ, SIG_IGN);
-        ::_exit(::setrlimit(RLIMIT_FSIZE, &fileSize) != 0 ? 1
-                : test::SetValue(reg, key, "New", REG_BINARY, test::ByteVector(16384, 0x5A)) !=
-                        ERROR_CANTWRITE
-                    ? 2
-                : reg.LastError().find(std::strerror(EFBIG)) == std::string::npos            ? 3
-                : test::ReadFile(hive.file) != before || !Leftovers(hive.dir.Path()).empty() ? 4
-                : test::QueryValue(reg, key, "New").code != ERROR_FILE_NOT_FOUND             ? 5
-                : test::SetValue(reg, key, "Fits", REG_DWORD, Dword(1)) != ERROR_SUCCESS     ? 6
-                                                                                             : 0);
+        ::_exit(::setrlimit(RLIMIT_FSIZE, &fileSize) != 0                                                 ? 1
+                : test::SetValue(reg, key, "New", REG_BINARY, ByteVector(16384, 0x5A)) != ERROR_CANTWRITE ? 2
+                : reg.LastError().find(std::strerror(EFBIG)) == std::string::npos                         ? 3
+                : test::ReadFile(hive.file) != before || !Leftovers(hive.dir.Path()).empty()              ? 4
+                : test::QueryValue(reg, key, "New").code != ERROR_FILE_NOT_FOUND                          ? 5
+                : test::SetValue(reg, key, "Fits", REG_DWORD, Dword(1)) != ERROR_SUCCESS                  ? 6
+                                                                                         : 0);
     }
     int status = 0;
     ::waitpid(child, &status, 0);
@@ -252,6 +273,62 @@ TEST(HiveSafety, AFullDiskDuringASaveLeavesTheOldFileWhole) {
     const HKEY freshKey = test::OpenKey(fresh, "Software\\Quill");
     EXPECT_EQ(test::QueryValue(fresh, freshKey, "Fits").data, Dword(1));
     EXPECT_EQ(test::QueryValue(fresh, freshKey, "New").code, ERROR_FILE_NOT_FOUND);
+}
+
+// A name given twice is one value that keeps its first place and spelling, and keys enumerate
+// in name order whatever order the file lists them in.
+TEST(HiveSafety, CrowdedKeysReadAsTheRegistryKeepsThem) {
+    std::string text = "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Values]\n";
+    for (int i = 0; i < 20; ++i) {
+        text += "\"v" + std::to_string(i) + "\"=dword:1\n";
+    }
+    text += "\"V17\"=\"again\"\n";
+    for (const char* name : {"k10", "k1", "k100", "k0", "K2"}) {
+        text += std::string("[HKEY_LOCAL_MACHINE\\Software\\Keys\\") + name + "]\n";
+    }
+    test::TempHive hive;
+    test::WriteFile(hive.file, text);
+    FileHiveRegistry reg = hive.Open();
+    const HKEY values = test::OpenKey(reg, "Software\\Values");
+    char name[32];
+    DWORD nameSize = sizeof name;
+    DWORD type = 0;
+    ASSERT_EQ(reg.RegEnumValueA(values, 17, name, &nameSize, &type, nullptr, nullptr), ERROR_SUCCESS);
+    EXPECT_EQ(std::string(name), "v17");
+    EXPECT_EQ(test::QueryValue(reg, values, "V17").data, Sz("again"));
+    nameSize = sizeof name;
+    EXPECT_EQ(reg.RegEnumValueA(values, 20, name, &nameSize, &type, nullptr, nullptr), ERROR_NO_MORE_ITEMS);
+    const HKEY keys = test::OpenKey(reg, "Software\\Keys");
+    std::string order;
+    for (DWORD i = 0; nameSize = sizeof name, reg.RegEnumKeyExA(keys, i, name, &nameSize) == ERROR_SUCCESS;
+         ++i) {
+        order += std::string(name) + " ";
+    }
+    EXPECT_EQ(order, "k0 k1 k10 k100 K2 ");
+}
+
+// 512 levels read, and no caller can create a key deeper, so the hive never writes a file it
+// could not read back.
+TEST(HiveSafety, KeysNestAtMost512Levels) {
+    RegFormatError error;
+    EXPECT_TRUE(RegFormat::Read("REGEDIT4\n" + Nested(512), "HKEY_LOCAL_MACHINE", error)) << error.reason;
+    test::TempHive hive;
+    FileHiveRegistry reg = hive.Open();
+    std::string deepest;
+    for (int i = 0; i < 511; ++i) {
+        deepest += "k\\";
+    }
+    const HKEY key = test::CreateKey(reg, deepest + "k");
+    HKEY result = 0;
+    EXPECT_EQ(reg.RegCreateKeyExA(key, "deeper", "", 0, KEY_ALL_ACCESS, &result, nullptr),
+              ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(reg.RegCreateKeyExA(HKEY_LOCAL_MACHINE, deepest + "k\\deeper", "", 0, KEY_ALL_ACCESS, &result,
+                                  nullptr),
+              ERROR_INVALID_PARAMETER);
+    ASSERT_EQ(test::SetValue(reg, key, "AtTheBottom", REG_DWORD, Dword(512)), ERROR_SUCCESS);
+    FileHiveRegistry fresh = hive.Open();
+    EXPECT_EQ(test::QueryValue(fresh, test::OpenKey(fresh, deepest + "k"), "AtTheBottom").data, Dword(512))
+        << fresh.LastError();
 }
 
 // The state a writer saves: a counter and a block whose bytes follow from it, so that a file
@@ -264,26 +341,25 @@ std::vector<unsigned char> State(std::uint32_t counter) {
     return data;
 }
 
-std::uint32_t CounterOf(const HiveValue& value) {
-    const std::uint32_t counter = value.data[0] | (value.data[1] << 8) | (value.data[2] << 16) |
-                                  (static_cast<std::uint32_t>(value.data[3]) << 24);
-    return value.data == State(counter) ? counter : 0xFFFFFFFFu;
+constexpr std::uint32_t kMixed = 0xFFFFFFFFu;
+
+std::uint32_t CounterOf(const ByteVector& data) {
+    if (data.size() < 4) {
+        return kMixed;
+    }
+    const std::uint32_t counter =
+        data[0] | (data[1] << 8) | (data[2] << 16) | (static_cast<std::uint32_t>(data[3]) << 24);
+    return data == State(counter) ? counter : kMixed;
 }
 
-HiveValue SavedState(const std::string& file, const char* name = "State") {
+// The counter of the state the file holds, read by the parser alone.
+std::uint32_t SavedCounter(const std::string& file, const char* name = "State") {
     RegFormatError error;
     const std::optional<HiveKey> root = RegFormat::Read(test::ReadFile(file), "HKEY_LOCAL_MACHINE", error);
-    if (!root) {
-        ADD_FAILURE() << "the file does not parse: line " << error.line << ": " << error.reason;
-        return {};
-    }
-    const HiveKey* key = root->Find({"Software", "Crash"});
+    const HiveKey* key = root ? root->Find({"Software", "Crash"}) : nullptr;
     const HiveValue* value = key != nullptr ? key->FindValue(name) : nullptr;
-    if (value == nullptr) {
-        ADD_FAILURE() << "the state is gone";
-        return {};
-    }
-    return *value;
+    EXPECT_NE(value, nullptr) << "no state, or no parse: line " << error.line << ": " << error.reason;
+    return value != nullptr ? CounterOf(value->data) : kMixed;
 }
 
 // A writer killed at any moment leaves the file parsing, and holding its last completed save
@@ -316,7 +392,7 @@ TEST_P(KilledWriters, LeaveTheOldOrTheNewFile) {
                 (current = test::QueryValue(reg, key, "State")).code != 0) {
                 ::_exit(2);
             }
-            std::uint32_t counter = CounterOf(HiveValue{"State", REG_BINARY, current.data});
+            std::uint32_t counter = CounterOf(current.data);
             for (bool first = true;; first = false) {
                 if (batched) {
                     reg.BeginBatch();
@@ -341,13 +417,11 @@ TEST_P(KilledWriters, LeaveTheOldOrTheNewFile) {
         ::waitpid(child, &status, 0);
         ASSERT_EQ(got, 1) << "the writer failed, exit status " << WEXITSTATUS(status);
 
-        const HiveValue saved = SavedState(hive.file);
-        ASSERT_FALSE(saved.data.empty()) << "round " << round;
-        const std::uint32_t counter = CounterOf(saved);
-        ASSERT_NE(counter, 0xFFFFFFFFu) << "round " << round << ": a mixed file";
+        const std::uint32_t counter = SavedCounter(hive.file);
+        ASSERT_NE(counter, kMixed) << "round " << round << ": a mixed file";
         ASSERT_GT(counter, last) << "round " << round << ": a completed save was lost";
         if (batched) {
-            ASSERT_EQ(CounterOf(SavedState(hive.file, "Twin")), counter) << "round " << round;
+            ASSERT_EQ(SavedCounter(hive.file, "Twin"), counter) << "round " << round;
         }
         last = counter;
     }
