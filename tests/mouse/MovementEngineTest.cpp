@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <string>
@@ -215,64 +216,54 @@ TEST_F(MovementTest, TickErrorIsTracedAndTheTimerStaysOn) {
     EXPECT_EQ(injector.CallCount(), 0u);
 }
 
-// Codes handled while an older MoveMouse or StopMouse waits in its pending-events call are newer
-// and must stay in force.
-TEST_F(MovementTest, NestedCodeInsideATickWins) {
-    ASSERT_TRUE(engine->MoveMouse(5, 0));
-    injector.Clear();
-    pump.Post([&] { engine->StopMouse(); });
-    ASSERT_TRUE(timer.Fire());
-    EXPECT_FALSE(timer.Enabled());
-    EXPECT_EQ((Step{engine->StepX(), engine->StepY()}), (Step{0, 0}));
-    EXPECT_TRUE(Moves().empty());  // the tick's old step was not made after the stop
-    EXPECT_FALSE(timer.Fire());
-
-    ASSERT_TRUE(engine->MoveMouse(5, 0));
-    injector.Clear();
-    pump.Post([&] { engine->MoveMouse(0, 7); });
-    ASSERT_TRUE(timer.Fire());
-    EXPECT_EQ(Moves(), (std::vector<Step>{{0, 7}}));
-    EXPECT_EQ((Step{engine->StepX(), engine->StepY()}), (Step{0, 7}));
-    ASSERT_TRUE(timer.Fire());
-    EXPECT_EQ(Moves().back(), (Step{0, 7}));
-}
-
-TEST_F(MovementTest, NewestCodeWinsOverOuterMoveAndStop) {
-    // A stop arriving inside a direction code's own pending-events call.
-    pump.Post([&] { engine->StopMouse(); });
-    ASSERT_TRUE(engine->MoveMouse(5, 0));
-    EXPECT_FALSE(timer.Enabled());
-    EXPECT_TRUE(Moves().empty());
-
-    // A direction arriving inside another direction's call, two deep.
-    pump.Post([&] {
-        pump.Post([&] { engine->MoveMouse(0, -3); });
-        engine->MoveMouse(8, 8);
-    });
-    ASSERT_TRUE(engine->MoveMouse(5, 0));
-    EXPECT_EQ(Moves(), (std::vector<Step>{{0, -3}}));
-    EXPECT_EQ((Step{engine->StepX(), engine->StepY()}), (Step{0, -3}));
-    EXPECT_TRUE(timer.Enabled());
-
-    // A direction arriving inside a stop.
-    injector.Clear();
-    pump.Post([&] { engine->MoveMouse(-2, 0); });
-    ASSERT_TRUE(engine->StopMouse());
-    EXPECT_TRUE(timer.Enabled());
-    EXPECT_EQ((Step{engine->StepX(), engine->StepY()}), (Step{-2, 0}));
-
-    // A tick is not a code: one running inside a new direction's call does not override it.
-    injector.Clear();
-    pump.Post([&] { timer.Fire(); });
-    ASSERT_TRUE(engine->MoveMouse(0, 9));
-    EXPECT_EQ(Moves(), (std::vector<Step>{{-2, 0}, {0, 9}}));
-    EXPECT_EQ((Step{engine->StepX(), engine->StepY()}), (Step{0, 9}));
-
-    // And a tick inside a stop does not restart the movement.
-    pump.Post([&] { timer.Fire(); });
-    ASSERT_TRUE(engine->StopMouse());
-    EXPECT_FALSE(timer.Enabled());
-    EXPECT_EQ((Step{engine->StepX(), engine->StepY()}), (Step{0, 0}));
+// Codes handled while an older MoveMouse, StopMouse or tick waits in its pending-events call are
+// newer and must stay in force; a tick is not a code and overrides nothing.
+TEST_F(MovementTest, NestedNewestCodeWins) {
+    const auto move = [this](std::int32_t x, std::int32_t y) {
+        return [=, this] { engine->MoveMouse(x, y); };
+    };
+    const std::function<void()> stop = [this] { engine->StopMouse(); }, tick = [this] { timer.Fire(); };
+    struct Case {
+        const char* what;
+        Step before;  // the movement under way; {0, 0}: none
+        std::function<void()> inner, outer;
+        std::vector<Step> moves;
+        Step after;
+    };
+    const Case cases[] = {
+        {"a stop inside a tick", {5, 0}, stop, tick, {}, {0, 0}},
+        {"a direction inside a tick", {5, 0}, move(0, 7), tick, {{0, 7}}, {0, 7}},
+        {"a stop inside a direction", {0, 0}, stop, move(5, 0), {}, {0, 0}},
+        {"a direction two deep inside another",
+         {0, 0},
+         [&] {
+             pump.Post(move(0, -3));
+             engine->MoveMouse(8, 8);
+         },
+         move(5, 0),
+         {{0, -3}},
+         {0, -3}},
+        {"a direction inside a stop", {0, -3}, move(-2, 0), stop, {{-2, 0}}, {-2, 0}},
+        {"a tick inside a direction", {-2, 0}, tick, move(0, 9), {{-2, 0}, {0, 9}}, {0, 9}},
+        {"a tick inside a stop", {0, 9}, tick, stop, {{0, 9}}, {0, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(engine->StopMouse());
+        if (!(c.before == Step{0, 0})) {
+            ASSERT_TRUE(engine->MoveMouse(c.before.x, c.before.y));
+        }
+        injector.Clear();
+        pump.Post(c.inner);
+        c.outer();
+        EXPECT_EQ(Moves(), c.moves);
+        EXPECT_EQ((Step{engine->StepX(), engine->StepY()}), c.after);
+        // The next tick goes on with the step in force, or there is none.
+        const bool moving = !(c.after == Step{0, 0});
+        injector.Clear();
+        EXPECT_EQ(timer.Fire(), moving);
+        EXPECT_EQ(Moves(), moving ? std::vector<Step>{c.after} : std::vector<Step>{});
+    }
 }
 
 TEST_F(MovementTest, EngineReleasesTheTimerWhenGone) {
