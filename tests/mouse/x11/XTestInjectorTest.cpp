@@ -40,24 +40,11 @@ protected:
         xvfb_ = std::make_unique<test::XvfbFixture>(kWidth, kHeight);
         recorder_ = std::make_unique<test::XEventRecorder>(xvfb_->Display());
         injector_ = std::make_unique<XTestInjector>(xvfb_->Display());
+        keys_ = std::make_unique<KeystrokeInjection>(*injector_, os_);
     }
 
     void Send(std::initializer_list<InputRecord> records) {
         injector_->SendInput(std::span<const InputRecord>(records.begin(), records.size()));
-    }
-
-    // Types a character the way the keystroke code does: the layout's key, with Shift held
-    // around the press when the answer asks for it.
-    void Type(char character) {
-        const std::int16_t answer = injector_->VkKeyScanA(character);
-        ASSERT_NE(answer, -1) << "no key for " << static_cast<int>(static_cast<unsigned char>(character));
-        const auto key = static_cast<std::uint16_t>(answer & 0xFF);
-        if (answer & 0x100) {
-            Send({InputRecord::Key(VK_SHIFT, 0), InputRecord::Key(key, 0),
-                  InputRecord::Key(VK_SHIFT, KEYEVENTF_KEYUP), InputRecord::Key(key, KEYEVENTF_KEYUP)});
-        } else {
-            Send({InputRecord::Key(key, 0), InputRecord::Key(key, KEYEVENTF_KEYUP)});
-        }
     }
 
     // The events that arrive next, once there are count of them.
@@ -72,6 +59,8 @@ protected:
     std::unique_ptr<test::XvfbFixture> xvfb_;
     std::unique_ptr<test::XEventRecorder> recorder_;
     std::unique_ptr<XTestInjector> injector_;
+    const clsOSInfo os_ = test::NewerInputPathOS();
+    std::unique_ptr<KeystrokeInjection> keys_;  // types as the program does
 };
 
 TEST_F(XTestInjectorTest, OpensTheNamedOrTheEnvironmentsDisplayAndSaysWhyNot) {
@@ -138,7 +127,7 @@ TEST_F(XTestInjectorTest, MovesAndClicksArriveAsSent) {
 // are keys of their own, and a borrowed key that held Shift does not turn into something else.
 TEST_F(XTestInjectorTest, LineControlsAndBorrowedKeysArriveAsThemselves) {
     for (const char control : {'\r', '\n', '\b', '\t', '\x1b', '\x7f'}) {
-        Type(control);
+        ASSERT_TRUE(keys_->SendKeyCode(static_cast<unsigned char>(control)));
     }
     EXPECT_EQ(Next(12), (Events{"+Return", "-Return", "+Return", "-Return", "+BackSpace", "-BackSpace",
                                 "+Tab", "-Tab", "+Escape", "-Escape", "+BackSpace", "-BackSpace"}));
@@ -149,12 +138,10 @@ TEST_F(XTestInjectorTest, LineControlsAndBorrowedKeysArriveAsThemselves) {
     EXPECT_EQ(injector_->VkKeyScanA('\xE9'), -1) << "a borrowed key is not the layout's own";
     // The other controls and the bytes Windows-1252 leaves undefined are not typed at all, rather
     // than as keys that type nothing: only the key after them arrives.
-    const clsOSInfo os = test::NewerInputPathOS();
-    KeystrokeInjection keys(*injector_, os);
     for (const int code : {0, 1, 0x1F, 0x81, 0x8D, 0x8F, 0x90, 0x9D}) {
-        ASSERT_TRUE(keys.SendKeyCode(code));
+        ASSERT_TRUE(keys_->SendKeyCode(code));
     }
-    Type('b');
+    ASSERT_TRUE(keys_->SendKeyCode('b'));
     EXPECT_EQ(Next(2), (Events{"+b", "-b"}));
 }
 
@@ -239,7 +226,7 @@ TEST_F(XTestInjectorTest, RecordsThatCannotBeDeliveredAreDroppedAndTraced) {
     injector_->keybd_event(VK_SHIFT, KEYEVENTF_KEYUP);
     injector_->keybd_event(255, KEYEVENTF_KEYUP);
     EXPECT_EQ(Next(2), (Events{"+Shift_L", "-Shift_L"}));
-    Type('c');
+    ASSERT_TRUE(keys_->SendKeyCode('c'));
     // Only the key sent afterwards arrives.
     EXPECT_EQ(Next(2), (Events{"+c", "-c"}));
     int errors = 0;
@@ -270,8 +257,6 @@ void MoveLevelThreeToAlt(const std::string& name) {
 // running injector, and with AltGr's modifier moved to Alt, where holding it for a character would
 // be an Alt shortcut, so "@" must come from a borrowed key.
 TEST_F(XTestInjectorTest, EveryPrintableCharacterArrivesOnEveryLayout) {
-    const clsOSInfo os = test::NewerInputPathOS();
-    KeystrokeInjection keys(*injector_, os);
     for (const auto& [layout, levelThreeOnAlt] : std::vector<std::pair<std::string, bool>>{{"us", false},
                                                                                            {"de", false},
                                                                                            {"fr", false},
@@ -296,7 +281,7 @@ TEST_F(XTestInjectorTest, EveryPrintableCharacterArrivesOnEveryLayout) {
             }
             const std::string sent = Utf8FromCp1252(std::string(1, static_cast<char>(code)));
             const std::size_t before = recorder_->Text().size();
-            ASSERT_TRUE(keys.SendKeyCode(code));
+            ASSERT_TRUE(keys_->SendKeyCode(code));
             recorder_->WaitUntil([&] { return recorder_->Text().size() >= before + sent.size(); },
                                  std::chrono::milliseconds(500));
             if (const std::string got = recorder_->Text().substr(before); got != sent) {
