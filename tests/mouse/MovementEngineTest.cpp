@@ -158,23 +158,27 @@ TEST_F(MovementTest, BounceRuleOnEveryEdgeAndCorner) {
                                 {"bottom left corner", {0, 758}, {-5, 5}, {5, -5}, {5, -5}},
                                 {"bottom right corner", {1020, 760}, {5, 5}, {-5, -5}, {-5, -5}},
                                 {"north only at the left edge", {0, 300}, {0, -5}, {0, -5}, {0, 5}}};
-    settings.BouncyMouse(1);
-    for (const std::int16_t angle : {std::int16_t{90}, std::int16_t{180}, std::int16_t{45}}) {
-        for (const BounceCase& c : cases) {
-            SCOPED_TRACE(std::string(c.where) + " at " + std::to_string(angle));
-            working.BouncyMouseAngle = angle;
-            ASSERT_TRUE(engine->MoveMouse(c.step.x, c.step.y));
-            injector.SetCursorPos(c.position);
-            injector.Clear();
-            ASSERT_TRUE(timer.Fire());
-            const Step expected = angle == 90 ? c.at90 : c.at180;
-            EXPECT_EQ(Moves(), (std::vector<Step>{expected}));
-            EXPECT_EQ((Step{engine->StepX(), engine->StepY()}), expected);
+    // Only exactly 1 turns bouncing on; without it a pointer held at an edge keeps stepping.
+    for (const int bouncy : {1, 0, 2}) {
+        settings.BouncyMouse(static_cast<std::int16_t>(bouncy));
+        for (const std::int16_t angle : {std::int16_t{90}, std::int16_t{180}, std::int16_t{45}}) {
+            for (const BounceCase& c : cases) {
+                SCOPED_TRACE(std::string(c.where) + " at " + std::to_string(angle) + ", switch " +
+                             std::to_string(bouncy));
+                working.BouncyMouseAngle = angle;
+                ASSERT_TRUE(engine->MoveMouse(c.step.x, c.step.y));
+                injector.SetCursorPos(c.position);
+                injector.Clear();
+                ASSERT_TRUE(timer.Fire());
+                const Step expected = bouncy != 1 ? c.step : angle == 90 ? c.at90 : c.at180;
+                EXPECT_EQ(Moves(), (std::vector<Step>{expected}));
+                EXPECT_EQ((Step{engine->StepX(), engine->StepY()}), expected);
+            }
         }
     }
 }
 
-TEST_F(MovementTest, BouncingFollowsTheAppliedSwitchAndTheWorkingAngle) {
+TEST_F(MovementTest, BouncesAlongTheEdgesTickAfterTick) {
     // South East into the right edge at 90 turns South West, then the bottom turns it North West.
     settings.BouncyMouse(1);
     working.BouncyMouseAngle = 90;
@@ -189,16 +193,6 @@ TEST_F(MovementTest, BouncingFollowsTheAppliedSwitchAndTheWorkingAngle) {
         }
     }
     EXPECT_EQ(turns, (std::vector<Step>{{6, 4}, {-6, 4}, {-6, -4}}));
-
-    // Only exactly 1 turns bouncing on; without it a pointer held at the left edge keeps stepping.
-    settings.BouncyMouse(2);
-    injector.SetCursorPos({0, 300});
-    ASSERT_TRUE(engine->MoveMouse(-6, 0));
-    injector.Clear();
-    ASSERT_TRUE(timer.Fire());
-    ASSERT_TRUE(timer.Fire());
-    EXPECT_EQ(Moves(), (std::vector<Step>{{-6, 0}, {-6, 0}}));
-    EXPECT_EQ(injector.GetCursorPos().x, 0);
 }
 
 TEST_F(MovementTest, TickErrorIsTracedAndTheTimerStaysOn) {
