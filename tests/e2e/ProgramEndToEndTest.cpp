@@ -190,8 +190,8 @@ TEST(ProgramEndToEnd, FromTheTrayThroughEveryCodeAndAnUnplugToExit) {
     EXPECT_EQ(run.Log().substr(0, logBefore.size()), logBefore) << "the second copy touched the log";
     EXPECT_TRUE(tipHas(connected));
 
-    // Ended (the ways to end it are the device-alone test's): the line is released, the log is
-    // complete from the load handler to the unload.
+    // Ended (the ways to end it are the device-alone test's): the line is released and the log runs
+    // to the unload (how it starts is the start-up test's).
     ::kill(run.Program().Pid(), SIGTERM);
     EXPECT_EQ(run.Program().WaitForExit(10s), std::optional<int>(0));
     for (const std::string& folder : lockDirs) {
