@@ -26,7 +26,7 @@ std::string Sent(const RecordingInjector& injector) {
     return text;
 }
 
-// The layouts' keys on the newer path are the X11 injector's and the end-to-end run's cases;
+// The layouts' keys on the newer path are the X11 injector's cases;
 // here the older path's one call per event, the character typed as itself where no key makes
 // it, the codes that type nothing, and those outside one byte, refused.
 TEST(KeystrokeInjection, EachCodeReachesTheSystemAsItsKeysOrNotAtAll) {
