@@ -22,8 +22,10 @@
 #include "ui/frmMoreCodes.h"
 
 #include <cstdlib>
+#include <map>
 #include <random>
 #include <thread>
+#include <tuple>
 
 using namespace std::chrono_literals;
 using namespace qm;
@@ -39,16 +41,9 @@ namespace {
 
 using Spot = std::pair<int, int>;
 
-// Where the controls the user reaches for sit inside their windows.
-struct Spots {
-    Spot generalTab, mouseTab, about, exit, baudRate, northEast, moreCodes, apply;
-    Spot aboutOK, codeOK, moreOK, boxOK;
-};
-
-Spot CentreIn(QWidget* widget, QWidget* top) {
-    const QPoint centre = widget->mapTo(top, widget->rect().center());
-    return {centre.x(), centre.y()};
-}
+// Where the controls the user reaches for sit inside their windows, by object name (the dialogs'
+// buttons by the dialog's name).
+using Spots = std::map<std::string, Spot>;
 
 void Expose(QWidget& widget) {
     widget.show();
@@ -65,42 +60,44 @@ Spots Measure(const std::string& display) {
     char* argv[] = {name, nullptr};
     QApplication application(argc, argv);
     Spots spots;
+    const auto centre = [&spots](const std::string& as, QWidget* widget, const QRect& area, QWidget* top) {
+        const QPoint point = widget->mapTo(top, area.center());
+        spots[as] = {point.x(), point.y()};
+    };
     WindowFixture f;
     QWidget& window = *f.window;
     f.Show();
     Expose(window);
     auto* tabs = f.Find<QTabWidget>("sstMain");
-    const auto tab = [&](int index) {
-        const QPoint centre = tabs->tabBar()->mapTo(&window, tabs->tabBar()->tabRect(index).center());
-        return Spot{centre.x(), centre.y()};
+    for (const int index : {0, 2}) {
+        centre("tab" + std::to_string(index), tabs->tabBar(), tabs->tabBar()->tabRect(index), &window);
+    }
+    const auto controls = [&](std::initializer_list<const char*> names) {
+        for (const char* control : names) {
+            centre(control, f.Widget(control), f.Widget(control)->rect(), &window);
+        }
     };
-    spots.generalTab = tab(0);
-    spots.mouseTab = tab(2);
-    spots.about = CentreIn(f.Widget("cmdAbout"), &window);
-    spots.exit = CentreIn(f.Widget("cmdExit"), &window);
-    spots.baudRate = CentreIn(f.Widget("cboBaudRate"), &window);
-    spots.apply = CentreIn(f.Widget("cmdApply"), &window);
+    controls({"cmdAbout", "cmdExit", "cboBaudRate", "cmdApply"});
     tabs->setCurrentIndex(2);
     QApplication::processEvents();
-    spots.northEast = CentreIn(f.Widget("lblNE"), &window);
-    spots.moreCodes = CentreIn(f.Widget("cmdMoreCodes"), &window);
+    controls({"lblNE", "cmdMoreCodes"});
 
     frmAbout about(nullptr, &window);
-    Expose(about);
-    spots.aboutOK = CentreIn(about.findChild<QWidget*>("cmdOK"), &about);
     frmASCIIValue code(&window);
     code.ASCIIValue(5);
     code.TitleText(QStringLiteral("NE Mouse Movement"));
-    Expose(code);
-    spots.codeOK = CentreIn(code.findChild<QWidget*>("OKButton"), &code);
     frmMoreCodes more(&window);
-    Expose(more);
-    spots.moreOK = CentreIn(more.findChild<QWidget*>("OKButton"), &more);
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Quillmotion"),
                     QStringLiteral("Baud Rate must be a numeric value.  Please re-enter"), QMessageBox::Ok,
                     &window);
-    Expose(box);
-    spots.boxOK = CentreIn(box.button(QMessageBox::Ok), &box);
+    for (const auto& [as, dialog, button] :
+         {std::tuple<const char*, QWidget*, QWidget*>{"about", &about, about.findChild<QWidget*>("cmdOK")},
+          {"code", &code, code.findChild<QWidget*>("OKButton")},
+          {"more", &more, more.findChild<QWidget*>("OKButton")},
+          {"box", &box, box.button(QMessageBox::Ok)}}) {
+        Expose(*dialog);
+        centre(as, button, button->rect(), dialog);
+    }
     return spots;
 }
 
@@ -110,8 +107,6 @@ public:
     explicit Device(LaunchedProgram& run) : run_(run), looker_(run.Desktop()) {}
 
     void Send(const std::string& bytes) { run_.Line().Write(bytes); }
-    void Click() { Send("\x0e"); }
-    void DoubleClick() { Send("\x0f"); }
 
     // Moves the pointer with the direction codes, one axis at a time, stopping within a few
     // pixels of the point, as a user does by watching the pointer.
@@ -143,7 +138,7 @@ public:
         if (!MoveTo(target)) {
             return false;
         }
-        Click();
+        Send("\x0e");
         return true;
     }
 
@@ -179,42 +174,45 @@ TEST(DeviceAlone, OpensUsesAndClosesTheWindowsAndMessageBoxes) {
     const auto icon = looker.FindNamed("Quillmotion Enabled\n");
     ASSERT_TRUE(icon.has_value());
     ASSERT_TRUE(device.MoveTo(looker.Centre(icon->first)));
-    device.DoubleClick();
+    device.Send("\x0f");
     const unsigned long window = looker.WaitShown("Quillmotion : Properties");
     ASSERT_NE(window, 0u) << "the Properties window did not come up";
-    const auto in = [&](unsigned long top, Spot spot) { return looker.ToRoot(top, spot.first, spot.second); };
+    const auto in = [&](unsigned long top, const std::string& spot) {
+        return looker.ToRoot(top, spots.at(spot).first, spots.at(spot).second);
+    };
+    // The device presses the dialog's OK button, and the dialog goes.
+    const auto closes = [&](unsigned long dialog, const std::string& spot) {
+        return device.ClickAt(in(dialog, spot)) && Eventually([&] { return !looker.Viewable(dialog); });
+    };
 
     // "About...", clicked with more bytes behind the click in the same read: the box opens, the
     // pointer still answers, and the device closes the box with its OK button.
-    ASSERT_TRUE(device.MoveTo(in(window, spots.about)));
+    ASSERT_TRUE(device.MoveTo(in(window, "cmdAbout")));
     device.Send("\x0e\x0c\x0c");
     const unsigned long about = looker.WaitShown("About Quillmotion");
     ASSERT_NE(about, 0u) << "the About box did not open";
     EXPECT_TRUE(device.PointerAnswers()) << "the device lost the pointer while the About box is open";
-    ASSERT_TRUE(device.ClickAt(in(about, spots.aboutOK)));
-    EXPECT_TRUE(Eventually([&] { return !looker.Viewable(about); })) << "the About box did not close";
+    EXPECT_TRUE(closes(about, "about")) << "the About box did not close";
     EXPECT_TRUE(device.PointerAnswers());
 
     // The North East code's editor on the Mouse tab: the device types the new code and confirms
     // it, then applies it.
-    ASSERT_TRUE(device.ClickAt(in(window, spots.mouseTab)));
-    ASSERT_TRUE(device.ClickAt(in(window, spots.northEast)));
+    ASSERT_TRUE(device.ClickAt(in(window, "tab2")));
+    ASSERT_TRUE(device.ClickAt(in(window, "lblNE")));
     const unsigned long editor = looker.WaitShown("Ascii Value : NE Mouse Movement");
     ASSERT_NE(editor, 0u) << "the code editor did not open";
     // The box opens with the old code selected: the new one replaces it.
     std::this_thread::sleep_for(300ms);
     device.Send("50");
-    ASSERT_TRUE(device.ClickAt(in(editor, spots.codeOK)));
-    EXPECT_TRUE(Eventually([&] { return !looker.Viewable(editor); })) << "the code editor did not close";
+    EXPECT_TRUE(closes(editor, "code")) << "the code editor did not close";
     // "More codes...": the first box (the left button lock) opens ready to type.
-    ASSERT_TRUE(device.ClickAt(in(window, spots.moreCodes)));
+    ASSERT_TRUE(device.ClickAt(in(window, "cmdMoreCodes")));
     const unsigned long more = looker.WaitShown("More Codes");
     ASSERT_NE(more, 0u) << "the More Codes dialog did not open";
     std::this_thread::sleep_for(300ms);
     device.Send("30");
-    ASSERT_TRUE(device.ClickAt(in(more, spots.moreOK)));
-    EXPECT_TRUE(Eventually([&] { return !looker.Viewable(more); })) << "the More Codes dialog did not close";
-    ASSERT_TRUE(device.ClickAt(in(window, spots.apply)));
+    EXPECT_TRUE(closes(more, "more")) << "the More Codes dialog did not close";
+    ASSERT_TRUE(device.ClickAt(in(window, "cmdApply")));
     const auto saved = [&](const char* key, const char* name) {
         FileHiveRegistry registry(run.Hive(), std::string());
         SettingsTree::RegValue value;
@@ -227,14 +225,13 @@ TEST(DeviceAlone, OpensUsesAndClosesTheWindowsAndMessageBoxes) {
         << "the left button lock's code was not applied";
 
     // A message box (a baud rate that is not a number) is cleared with the device.
-    ASSERT_TRUE(device.ClickAt(in(window, spots.generalTab)));
-    ASSERT_TRUE(device.ClickAt(in(window, spots.baudRate)));
+    ASSERT_TRUE(device.ClickAt(in(window, "tab0")));
+    ASSERT_TRUE(device.ClickAt(in(window, "cboBaudRate")));
     device.Send("x");
     const unsigned long box = looker.WaitShown("Quillmotion");
     ASSERT_NE(box, 0u) << "no message box for the bad baud rate";
     EXPECT_TRUE(device.PointerAnswers()) << "the device lost the pointer while the message box is open";
-    ASSERT_TRUE(device.ClickAt(in(box, spots.boxOK)));
-    EXPECT_TRUE(Eventually([&] { return !looker.Viewable(box); })) << "the message box did not close";
+    EXPECT_TRUE(closes(box, "box")) << "the message box did not close";
 }
 
 // Ending the program at any moment, while the device streams bytes and the pointer moves, by
@@ -272,7 +269,8 @@ TEST(DeviceAlone, EndsCleanlyFromEveryPathAtAnyMoment) {
         std::this_thread::sleep_for(std::chrono::milliseconds(moment(random)));
         switch (way) {
             case 0: {
-                const auto [x, y] = looker.ToRoot(window, spots.exit.first, spots.exit.second);
+                const auto [x, y] =
+                    looker.ToRoot(window, spots.at("cmdExit").first, spots.at("cmdExit").second);
                 run.Xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1");
                 break;
             }

@@ -27,33 +27,31 @@ protected:
     }};
 };
 
-TEST_F(DecoderTest, CompleteSequenceGivesOneCodeAndTracesEachStage) {
+// Each stage's trace, once: a value up to 255 is shown as its character, above it in decimal.
+TEST_F(DecoderTest, EachStageAndEachPassedValueIsTraced) {
     test::TraceCapture trace;
-    const std::string sequence = "^A065";
-    const std::int32_t stages[] = {1, 2, 3, 4, 0};
-    for (std::size_t i = 0; i < sequence.size(); ++i) {
-        Feed(sequence.substr(i, 1));
-        EXPECT_EQ(decoder.Stage(), stages[i]) << i;
-        if (i < 4) {
-            EXPECT_TRUE(passed.empty());
-        }
-    }
-    EXPECT_EQ(passed, (std::vector<std::int16_t>{65}));
-    EXPECT_EQ(decoder.Digits(), "");
-
+    Feed("x^^A065^A300");
     std::vector<std::string> messages;
+    const std::string prefix = "frmSerial.ProcessASCIISequenceCharacter::";
     for (const std::string& report : trace.Reports()) {
-        const std::string prefix = "frmSerial.ProcessASCIISequenceCharacter::";
         if (report.rfind(prefix, 0) == 0) {
             messages.push_back(report.substr(prefix.size() + 1));
         }
     }
-    EXPECT_EQ(messages, (std::vector<std::string>{"ASCIISequence Sequence Stage 1 - ASCII 'Esc' Found",
+    EXPECT_EQ(messages, (std::vector<std::string>{"ASCIISequence - Not in Sequence - processing ASCII 'x'",
+                                                  "ASCIISequence Sequence Stage 1 - ASCII 'Esc' Found",
+                                                  "ASCIISequence - Escaped - Sending ASCII 'Esc'",
                                                   "ASCIISequence Sequence Stage 2 - ASCII 'A' Found",
                                                   "ASCIISequence Sequence Stage 3 - ASCII '0' Found",
                                                   "ASCIISequence Sequence Stage 4 - ASCII '6' Found",
                                                   "ASCIISequence Sequence Stage 5 - ASCII '5' Found",
-                                                  "ASCIISequence Processing - ASCII 'A'"}));
+                                                  "ASCIISequence Processing - ASCII 'A'",
+                                                  "ASCIISequence Sequence Stage 1 - ASCII 'Esc' Found",
+                                                  "ASCIISequence Sequence Stage 2 - ASCII 'A' Found",
+                                                  "ASCIISequence Sequence Stage 3 - ASCII '3' Found",
+                                                  "ASCIISequence Sequence Stage 4 - ASCII '0' Found",
+                                                  "ASCIISequence Sequence Stage 5 - ASCII '0' Found",
+                                                  "ASCIISequence Processing - ASCII '300'"}));
     EXPECT_TRUE(trace.Contains("frmSerial.ResetASCIISequence:Method Entry: "));
     EXPECT_TRUE(trace.Contains("frmSerial.ResetASCIISequence:Method Exit: "));
 }
@@ -63,9 +61,15 @@ TEST_F(DecoderTest, SequencesGiveTheirValueAndBrokenOnesOnlyTheBreakingCharacter
         const char* input;
         std::vector<std::int16_t> passed;
         std::int32_t stage;
+        const char* digits = "";
     };
     const Case cases[] = {
         {"x", {'x'}, 0},
+        {"^", {}, 1},
+        {"^A", {}, 2},
+        {"^A0", {}, 3, "0"},
+        {"^A06", {}, 4, "06"},
+        {"^A065", {65}, 0},
         {"^B", {'B'}, 0},
         {"^a", {'a'}, 0},  // upper case only
         {"^Ax", {'x'}, 0},
@@ -78,7 +82,7 @@ TEST_F(DecoderTest, SequencesGiveTheirValueAndBrokenOnesOnlyTheBreakingCharacter
         {"^^^", {27, 27}, 1},
         {"^A1x^A049", {'x', 49}, 0},
         {"^A007^A255^A000^A300^A999^A256", {7, 255, 0, 300, 999, 256}, 0},
-        {"^A12", {}, 4},  // a lone Esc and what follows wait without limit
+        {"^A12", {}, 4, "12"},  // a lone Esc and what follows wait without limit
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(std::string(c.input)));
@@ -87,16 +91,8 @@ TEST_F(DecoderTest, SequencesGiveTheirValueAndBrokenOnesOnlyTheBreakingCharacter
         Feed(c.input);
         EXPECT_EQ(passed, c.passed);
         EXPECT_EQ(decoder.Stage(), c.stage);
+        EXPECT_EQ(decoder.Digits(), c.digits);
     }
-}
-
-// Above 255 there is no character to show, so the value is shown in decimal.
-TEST_F(DecoderTest, PassOnEscapeAndLargeValueMessages) {
-    test::TraceCapture trace;
-    Feed("x^^^A300");
-    EXPECT_TRUE(trace.Contains(":: ASCIISequence - Not in Sequence - processing ASCII 'x'"));
-    EXPECT_TRUE(trace.Contains(":: ASCIISequence - Escaped - Sending ASCII 'Esc'"));
-    EXPECT_TRUE(trace.Contains(":: ASCIISequence Processing - ASCII '300'"));
 }
 
 }  // namespace

@@ -52,8 +52,6 @@ protected:
         }
     }
 
-    std::vector<Step> Moves() const { return injector.Moves(); }
-    std::vector<std::uint32_t> Buttons() const { return injector.Buttons(); }
     // The characters typed, from the key presses (Shift left out).
     std::string Typed() const {
         std::string typed;
@@ -114,29 +112,6 @@ TEST_F(Dispatch, EachReceiveEventReachesTheDesktopInOneWrite) {
     }
 }
 
-TEST_F(Dispatch, CharactersAreListedCountedAndTypedInOrder) {
-    test::TraceCapture trace;
-    serial.Deliver("a");
-    EXPECT_EQ(dispatcher.ReceivedBuffer(), "097\r\n");
-    EXPECT_EQ(bufferTexts.back(), "097\r\n");
-    EXPECT_EQ(countTexts, (std::vector<std::string>{"1"}));
-    EXPECT_EQ(trayCounts, (std::vector<std::int32_t>{1}));
-    EXPECT_EQ(Typed(), "A");
-
-    serial.Deliver("bc");
-    EXPECT_EQ(dispatcher.ReceivedBuffer(), "099\r\n098\r\n097\r\n");
-    EXPECT_EQ(countTexts, (std::vector<std::string>{"1", "2", "3"}));
-    EXPECT_EQ(Typed(), "ABC");
-    EXPECT_EQ(serial.InputReads(), 2);
-
-    // Never more than five entries, newest first; each ends in CR LF.
-    serial.Deliver("def");
-    EXPECT_EQ(dispatcher.ReceivedBuffer(), "102\r\n101\r\n100\r\n099\r\n098\r\n");
-    EXPECT_EQ(bufferTexts.back(), dispatcher.ReceivedBuffer());
-    EXPECT_EQ(dispatcher.BytesReceived(), 6);
-    EXPECT_FALSE(trace.Contains("frmSerial.ProcessCharacter:Method Entry")) << "its exit only";
-}
-
 // Bytes 0 and 255 are dropped in both modes, and events other than a receive read nothing.
 TEST_F(Dispatch, DroppedBytesAndOtherEventsDoNothing) {
     for (const std::int16_t mode : {std::int16_t{0}, std::int16_t{1}}) {
@@ -179,13 +154,14 @@ TEST_F(Dispatch, FirstMatchInTheFixedOrderWins) {
         ASSERT_TRUE(movement.MoveMouse(1, 1));  // moving, so that a stop shows
         injector.Clear();
         serial.Deliver(Byte(150));
-        EXPECT_EQ(Moves(), expected[i].moves);
-        EXPECT_EQ(Buttons(), expected[i].buttons);
+        EXPECT_EQ(injector.Moves(), expected[i].moves);
+        EXPECT_EQ(injector.Buttons(), expected[i].buttons);
         EXPECT_EQ(timer.Enabled(), !expected[i].stops);
         EXPECT_EQ(Typed(), "");
         if (!expected[i].stops) {  // a click leaves the movement running as it was
             ASSERT_TRUE(timer.Fire());
-            EXPECT_EQ(Moves().back(), (expected[i].moves.empty() ? Step{1, 1} : expected[i].moves[0]));
+            EXPECT_EQ(injector.Moves().back(),
+                      (expected[i].moves.empty() ? Step{1, 1} : expected[i].moves[0]));
         }
         ASSERT_TRUE(movement.StopMouse());
     }
@@ -196,7 +172,7 @@ TEST_F(Dispatch, StepsRoundHalvesToEvenAndAnOverflowingOneIsDropped) {
     settings.MovementIncrementX(-1.5f);
     settings.MovementIncrementY(2.5f);
     serial.Deliver(Byte(N) + Byte(W));
-    EXPECT_EQ(Moves(), (std::vector<Step>{{0, -2}, {2, 0}}));
+    EXPECT_EQ(injector.Moves(), (std::vector<Step>{{0, -2}, {2, 0}}));
     test::TraceCapture trace;
     settings.MovementIncrementX(3e9f);
     serial.Deliver(Byte(E) + "k");
@@ -223,7 +199,7 @@ TEST_F(Dispatch, SequenceModeListsAndCountsOnlyWhatTheDecoderPassesOn) {
 
     // A sequence for a configured code starts its action; an escaped Esc is typed.
     serial.Deliver("\033A" + std::to_string(N) + "\033\033");
-    EXPECT_EQ(Moves(), (std::vector<Step>{{0, -6}}));
+    EXPECT_EQ(injector.Moves(), (std::vector<Step>{{0, -6}}));
     EXPECT_EQ(dispatcher.ReceivedBuffer().substr(0, 15), "027\r\n200\r\n600\r\n");
     EXPECT_EQ(Typed(), "\x1b");
     EXPECT_EQ(decoder.Stage(), 1);  // the escaped Esc still waits for a second character
@@ -267,18 +243,21 @@ TEST_F(Dispatch, VirtualKeysAndKeyCodesPressTheirKeys) {
     }
     injector.Clear();
     serial.Deliver(Byte(N));
-    EXPECT_EQ(Moves().size(), 1u);
+    EXPECT_EQ(injector.Moves().size(), 1u);
     EXPECT_EQ(dispatcher.ReceivedBuffer().substr(0, 15), "200\r\n293\r\n030\r\n");
     EXPECT_EQ(dispatcher.BytesReceived(), 2 * 8 + 1);
 }
 
-// Events run nested inside the pending-events calls. Whatever arrives there is listed, acted on
-// and counted exactly once, and in the order it arrived.
+// Events run nested inside the pending-events calls. Whatever arrives there is listed (newest
+// first, never more than five), acted on and counted exactly once, and in the order it arrived.
 TEST_F(Dispatch, NestedReceiveEventsCountOnceInArrivalOrder) {
+    test::TraceCapture trace;
     pump.PostAtCall(1, [&] { serial.Deliver("de"); });
     serial.Deliver("abc");
     EXPECT_EQ(Typed(), "ABCDE");
     EXPECT_EQ(dispatcher.ReceivedBuffer(), "101\r\n100\r\n099\r\n098\r\n097\r\n");
+    EXPECT_EQ(bufferTexts.back(), dispatcher.ReceivedBuffer());
+    EXPECT_FALSE(trace.Contains("frmSerial.ProcessCharacter:Method Entry")) << "its exit only";
     EXPECT_EQ(countTexts, (std::vector<std::string>{"1", "2", "3", "4", "5"}));
     EXPECT_EQ(trayCounts, (std::vector<std::int32_t>{1, 2, 3, 4, 5}));
     EXPECT_EQ(serial.InputReads(), 2);
@@ -295,8 +274,9 @@ TEST_F(Dispatch, NestedReceiveEventsCountOnceInArrivalOrder) {
     serial.Deliver(Byte(N) + "z");
     EXPECT_EQ(countTexts, (std::vector<std::string>{"7", "8", "9", "10", "11"}));
     EXPECT_EQ(dispatcher.ReceivedBuffer(), "203\r\n121\r\n120\r\n122\r\n200\r\n");
+    EXPECT_EQ(dispatcher.BytesReceived(), 11);
     EXPECT_EQ(Typed(), "ABCDEZXY");
-    EXPECT_EQ(Moves(), (std::vector<Step>{{-10, 0}, {-10, 0}, {0, -6}, {10, 0}}));
+    EXPECT_EQ(injector.Moves(), (std::vector<Step>{{-10, 0}, {-10, 0}, {0, -6}, {10, 0}}));
     EXPECT_EQ((Step{movement.StepX(), movement.StepY()}), (Step{10, 0}));  // the newest code holds
     EXPECT_TRUE(pump.Idle());
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <string>
@@ -19,9 +20,6 @@
 namespace qm {
 namespace {
 
-using test::ManualTimer;
-using test::ScriptedPump;
-
 using Step = RecordingInjector::Step;
 
 class MovementTest : public ::testing::Test {
@@ -32,8 +30,8 @@ protected:
 
     RecordingInjector injector{1024, 768};
     clsOSInfo os = test::NewerInputPathOS();
-    ManualTimer timer;
-    ScriptedPump pump;
+    test::ManualTimer timer;
+    test::ScriptedPump pump;
     SettingsRecord settings;
     MovementWorkingValues working;
     std::unique_ptr<MovementEngine> engine = Make(os);
@@ -83,21 +81,22 @@ TEST_F(MovementTest, IntervalRoundsHalvesToEvenWithinTheTimerLimits) {
     struct Case {
         float delay;
         std::int32_t interval;
+        std::int32_t error = 0;
     };
-    for (const Case c : {Case{2.5f, 2}, Case{3.5f, 4}, Case{0.5f, 0}, Case{1.5f, 2}, Case{2.4f, 2},
-                         Case{65535.0f, 65535}, Case{7.0f, 7}}) {
-        SCOPED_TRACE(c.delay);
-        EXPECT_EQ(MovementEngine::TimerInterval(c.delay), c.interval);
-    }
     constexpr std::int32_t kInvalidPropertyValue = 380;
-    for (const auto& [bad, error] : std::vector<std::pair<float, std::int32_t>>{
-             {65536.0f, kInvalidPropertyValue},
-             {-1.0f, kInvalidPropertyValue},
-             {-0.6f, kInvalidPropertyValue},
-             {3e9f, err::Overflow},
-             {std::numeric_limits<float>::quiet_NaN(), err::Overflow},
-             {std::numeric_limits<float>::infinity(), err::Overflow}}) {
-        EXPECT_EQ(test::RaisedBy([&] { MovementEngine::TimerInterval(bad); }).number, error) << bad;
+    const float nan = std::numeric_limits<float>::quiet_NaN(),
+                infinity = std::numeric_limits<float>::infinity();
+    for (const Case c :
+         {Case{2.5f, 2}, Case{3.5f, 4}, Case{0.5f, 0}, Case{1.5f, 2}, Case{2.4f, 2}, Case{65535.0f, 65535},
+          Case{7.0f, 7}, Case{65536.0f, 0, kInvalidPropertyValue}, Case{-1.0f, 0, kInvalidPropertyValue},
+          Case{-0.6f, 0, kInvalidPropertyValue}, Case{3e9f, 0, err::Overflow}, Case{nan, 0, err::Overflow},
+          Case{infinity, 0, err::Overflow}}) {
+        SCOPED_TRACE(c.delay);
+        if (c.error == 0) {
+            EXPECT_EQ(MovementEngine::TimerInterval(c.delay), c.interval);
+        } else {
+            EXPECT_EQ(test::RaisedBy([&] { MovementEngine::TimerInterval(c.delay); }).number, c.error);
+        }
     }
 
     // The working delay is read at the moment of use, not when the movement started.
@@ -159,23 +158,27 @@ TEST_F(MovementTest, BounceRuleOnEveryEdgeAndCorner) {
                                 {"bottom left corner", {0, 758}, {-5, 5}, {5, -5}, {5, -5}},
                                 {"bottom right corner", {1020, 760}, {5, 5}, {-5, -5}, {-5, -5}},
                                 {"north only at the left edge", {0, 300}, {0, -5}, {0, -5}, {0, 5}}};
-    settings.BouncyMouse(1);
-    for (const std::int16_t angle : {std::int16_t{90}, std::int16_t{180}, std::int16_t{45}}) {
-        for (const BounceCase& c : cases) {
-            SCOPED_TRACE(std::string(c.where) + " at " + std::to_string(angle));
-            working.BouncyMouseAngle = angle;
-            ASSERT_TRUE(engine->MoveMouse(c.step.x, c.step.y));
-            injector.SetCursorPos(c.position);
-            injector.Clear();
-            ASSERT_TRUE(timer.Fire());
-            const Step expected = angle == 90 ? c.at90 : c.at180;
-            EXPECT_EQ(Moves(), (std::vector<Step>{expected}));
-            EXPECT_EQ((Step{engine->StepX(), engine->StepY()}), expected);
+    // Only exactly 1 turns bouncing on; without it a pointer held at an edge keeps stepping.
+    for (const int bouncy : {1, 0, 2}) {
+        settings.BouncyMouse(static_cast<std::int16_t>(bouncy));
+        for (const std::int16_t angle : {std::int16_t{90}, std::int16_t{180}, std::int16_t{45}}) {
+            for (const BounceCase& c : cases) {
+                SCOPED_TRACE(std::string(c.where) + " at " + std::to_string(angle) + ", switch " +
+                             std::to_string(bouncy));
+                working.BouncyMouseAngle = angle;
+                ASSERT_TRUE(engine->MoveMouse(c.step.x, c.step.y));
+                injector.SetCursorPos(c.position);
+                injector.Clear();
+                ASSERT_TRUE(timer.Fire());
+                const Step expected = bouncy != 1 ? c.step : angle == 90 ? c.at90 : c.at180;
+                EXPECT_EQ(Moves(), (std::vector<Step>{expected}));
+                EXPECT_EQ((Step{engine->StepX(), engine->StepY()}), expected);
+            }
         }
     }
 }
 
-TEST_F(MovementTest, BouncingFollowsTheAppliedSwitchAndTheWorkingAngle) {
+TEST_F(MovementTest, BouncesAlongTheEdgesTickAfterTick) {
     // South East into the right edge at 90 turns South West, then the bottom turns it North West.
     settings.BouncyMouse(1);
     working.BouncyMouseAngle = 90;
@@ -190,16 +193,6 @@ TEST_F(MovementTest, BouncingFollowsTheAppliedSwitchAndTheWorkingAngle) {
         }
     }
     EXPECT_EQ(turns, (std::vector<Step>{{6, 4}, {-6, 4}, {-6, -4}}));
-
-    // Only exactly 1 turns bouncing on; without it a pointer held at the left edge keeps stepping.
-    settings.BouncyMouse(2);
-    injector.SetCursorPos({0, 300});
-    ASSERT_TRUE(engine->MoveMouse(-6, 0));
-    injector.Clear();
-    ASSERT_TRUE(timer.Fire());
-    ASSERT_TRUE(timer.Fire());
-    EXPECT_EQ(Moves(), (std::vector<Step>{{-6, 0}, {-6, 0}}));
-    EXPECT_EQ(injector.GetCursorPos().x, 0);
 }
 
 TEST_F(MovementTest, TickErrorIsTracedAndTheTimerStaysOn) {
@@ -215,64 +208,54 @@ TEST_F(MovementTest, TickErrorIsTracedAndTheTimerStaysOn) {
     EXPECT_EQ(injector.CallCount(), 0u);
 }
 
-// Codes handled while an older MoveMouse or StopMouse waits in its pending-events call are newer
-// and must stay in force.
-TEST_F(MovementTest, NestedCodeInsideATickWins) {
-    ASSERT_TRUE(engine->MoveMouse(5, 0));
-    injector.Clear();
-    pump.Post([&] { engine->StopMouse(); });
-    ASSERT_TRUE(timer.Fire());
-    EXPECT_FALSE(timer.Enabled());
-    EXPECT_EQ((Step{engine->StepX(), engine->StepY()}), (Step{0, 0}));
-    EXPECT_TRUE(Moves().empty());  // the tick's old step was not made after the stop
-    EXPECT_FALSE(timer.Fire());
-
-    ASSERT_TRUE(engine->MoveMouse(5, 0));
-    injector.Clear();
-    pump.Post([&] { engine->MoveMouse(0, 7); });
-    ASSERT_TRUE(timer.Fire());
-    EXPECT_EQ(Moves(), (std::vector<Step>{{0, 7}}));
-    EXPECT_EQ((Step{engine->StepX(), engine->StepY()}), (Step{0, 7}));
-    ASSERT_TRUE(timer.Fire());
-    EXPECT_EQ(Moves().back(), (Step{0, 7}));
-}
-
-TEST_F(MovementTest, NewestCodeWinsOverOuterMoveAndStop) {
-    // A stop arriving inside a direction code's own pending-events call.
-    pump.Post([&] { engine->StopMouse(); });
-    ASSERT_TRUE(engine->MoveMouse(5, 0));
-    EXPECT_FALSE(timer.Enabled());
-    EXPECT_TRUE(Moves().empty());
-
-    // A direction arriving inside another direction's call, two deep.
-    pump.Post([&] {
-        pump.Post([&] { engine->MoveMouse(0, -3); });
-        engine->MoveMouse(8, 8);
-    });
-    ASSERT_TRUE(engine->MoveMouse(5, 0));
-    EXPECT_EQ(Moves(), (std::vector<Step>{{0, -3}}));
-    EXPECT_EQ((Step{engine->StepX(), engine->StepY()}), (Step{0, -3}));
-    EXPECT_TRUE(timer.Enabled());
-
-    // A direction arriving inside a stop.
-    injector.Clear();
-    pump.Post([&] { engine->MoveMouse(-2, 0); });
-    ASSERT_TRUE(engine->StopMouse());
-    EXPECT_TRUE(timer.Enabled());
-    EXPECT_EQ((Step{engine->StepX(), engine->StepY()}), (Step{-2, 0}));
-
-    // A tick is not a code: one running inside a new direction's call does not override it.
-    injector.Clear();
-    pump.Post([&] { timer.Fire(); });
-    ASSERT_TRUE(engine->MoveMouse(0, 9));
-    EXPECT_EQ(Moves(), (std::vector<Step>{{-2, 0}, {0, 9}}));
-    EXPECT_EQ((Step{engine->StepX(), engine->StepY()}), (Step{0, 9}));
-
-    // And a tick inside a stop does not restart the movement.
-    pump.Post([&] { timer.Fire(); });
-    ASSERT_TRUE(engine->StopMouse());
-    EXPECT_FALSE(timer.Enabled());
-    EXPECT_EQ((Step{engine->StepX(), engine->StepY()}), (Step{0, 0}));
+// Codes handled while an older MoveMouse, StopMouse or tick waits in its pending-events call are
+// newer and must stay in force; a tick is not a code and overrides nothing.
+TEST_F(MovementTest, NestedNewestCodeWins) {
+    const auto move = [this](std::int32_t x, std::int32_t y) {
+        return [=, this] { engine->MoveMouse(x, y); };
+    };
+    const std::function<void()> stop = [this] { engine->StopMouse(); }, tick = [this] { timer.Fire(); };
+    struct Case {
+        const char* what;
+        Step before;  // the movement under way; {0, 0}: none
+        std::function<void()> inner, outer;
+        std::vector<Step> moves;
+        Step after;
+    };
+    const Case cases[] = {
+        {"a stop inside a tick", {5, 0}, stop, tick, {}, {0, 0}},
+        {"a direction inside a tick", {5, 0}, move(0, 7), tick, {{0, 7}}, {0, 7}},
+        {"a stop inside a direction", {0, 0}, stop, move(5, 0), {}, {0, 0}},
+        {"a direction two deep inside another",
+         {0, 0},
+         [&] {
+             pump.Post(move(0, -3));
+             engine->MoveMouse(8, 8);
+         },
+         move(5, 0),
+         {{0, -3}},
+         {0, -3}},
+        {"a direction inside a stop", {0, -3}, move(-2, 0), stop, {{-2, 0}}, {-2, 0}},
+        {"a tick inside a direction", {-2, 0}, tick, move(0, 9), {{-2, 0}, {0, 9}}, {0, 9}},
+        {"a tick inside a stop", {0, 9}, tick, stop, {{0, 9}}, {0, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(engine->StopMouse());
+        if (!(c.before == Step{0, 0})) {
+            ASSERT_TRUE(engine->MoveMouse(c.before.x, c.before.y));
+        }
+        injector.Clear();
+        pump.Post(c.inner);
+        c.outer();
+        EXPECT_EQ(Moves(), c.moves);
+        EXPECT_EQ((Step{engine->StepX(), engine->StepY()}), c.after);
+        // The next tick goes on with the step in force, or there is none.
+        const bool moving = !(c.after == Step{0, 0});
+        injector.Clear();
+        EXPECT_EQ(timer.Fire(), moving);
+        EXPECT_EQ(Moves(), moving ? std::vector<Step>{c.after} : std::vector<Step>{});
+    }
 }
 
 TEST_F(MovementTest, EngineReleasesTheTimerWhenGone) {

@@ -15,20 +15,24 @@
 namespace qm {
 namespace {
 
+// "k<vk>/<scan>/<flags>" or "m<type>/<dx>,<dy>/<data>/<flags>", hexadecimal; a time or extra
+// information other than 0 is added.
 std::string Describe(const INPUT& input) {
-    char text[160];
-    if (input.type == INPUT_KEYBOARD) {
-        std::snprintf(text, sizeof text, "key vk=%u scan=0x%X flags=0x%lX time=%lu extra=%llu",
-                      static_cast<unsigned>(input.ki.wVk), static_cast<unsigned>(input.ki.wScan),
-                      static_cast<unsigned long>(input.ki.dwFlags), static_cast<unsigned long>(input.ki.time),
-                      static_cast<unsigned long long>(input.ki.dwExtraInfo));
-    } else {
-        std::snprintf(text, sizeof text,
-                      "mouse type=%lu dx=%ld dy=%ld data=%lu flags=0x%lX time=%lu extra=%llu",
-                      static_cast<unsigned long>(input.type), static_cast<long>(input.mi.dx),
-                      static_cast<long>(input.mi.dy), static_cast<unsigned long>(input.mi.mouseData),
-                      static_cast<unsigned long>(input.mi.dwFlags), static_cast<unsigned long>(input.mi.time),
-                      static_cast<unsigned long long>(input.mi.dwExtraInfo));
+    char text[120];
+    const bool key = input.type == INPUT_KEYBOARD;
+    const unsigned long time = key ? input.ki.time : input.mi.time;
+    const unsigned long long extra = key ? input.ki.dwExtraInfo : input.mi.dwExtraInfo;
+    const int length =
+        key ? std::snprintf(text, sizeof text, "k%X/%X/%lX", static_cast<unsigned>(input.ki.wVk),
+                            static_cast<unsigned>(input.ki.wScan),
+                            static_cast<unsigned long>(input.ki.dwFlags))
+            : std::snprintf(text, sizeof text, "m%lX/%ld,%ld/%lX/%lX", static_cast<unsigned long>(input.type),
+                            static_cast<long>(input.mi.dx), static_cast<long>(input.mi.dy),
+                            static_cast<unsigned long>(input.mi.mouseData),
+                            static_cast<unsigned long>(input.mi.dwFlags));
+    if (time != 0 || extra != 0) {
+        std::snprintf(text + length, sizeof text - static_cast<std::size_t>(length), " time=%lu extra=%llu",
+                      time, extra);
     }
     return text;
 }
@@ -40,9 +44,9 @@ public:
     Win32InputCalls Calls() {
         Win32InputCalls calls;
         calls.SendInput = [this](UINT count, LPINPUT inputs, int size) {
-            std::string line = "SendInput count=" + std::to_string(count) + " size=" + std::to_string(size);
+            std::string line = "SendInput " + std::to_string(count) + "x" + std::to_string(size) + ":";
             for (UINT i = 0; i < count; ++i) {
-                line += " | " + Describe(inputs[i]);
+                line += " " + Describe(inputs[i]);
             }
             log.push_back(line);
             return count;
@@ -116,34 +120,16 @@ TEST(Win32Injector, KeystrokesAndClicksReachTheSystemInOneCall) {
     ASSERT_TRUE(keys.SendVirtualKey(0x11) && keys.SendVirtualKey(0x2E));
     EXPECT_EQ(system.log, (std::vector<std::string>{
                               "VkKeyScanA 65",
-                              "SendInput count=4 size=40"
-                              " | key vk=16 scan=0x0 flags=0x0 time=0 extra=0"
-                              " | key vk=65 scan=0x0 flags=0x0 time=0 extra=0"
-                              " | key vk=16 scan=0x0 flags=0x2 time=0 extra=0"
-                              " | key vk=65 scan=0x0 flags=0x2 time=0 extra=0",
-                              "SendInput count=4 size=40"
-                              " | mouse type=0 dx=0 dy=0 data=0 flags=0x2 time=0 extra=0"
-                              " | mouse type=0 dx=0 dy=0 data=0 flags=0x4 time=0 extra=0"
-                              " | mouse type=0 dx=0 dy=0 data=0 flags=0x2 time=0 extra=0"
-                              " | mouse type=0 dx=0 dy=0 data=0 flags=0x4 time=0 extra=0",
+                              "SendInput 4x40: k10/0/0 k41/0/0 k10/0/2 k41/0/2",
+                              "SendInput 4x40: m0/0,0/0/2 m0/0,0/0/4 m0/0,0/0/2 m0/0,0/0/4",
                               "VkKeyScanA 233",
                               "MultiByteToWideChar cp=0 flags=8 233 length=1/2",
-                              "SendInput count=2 size=40"
-                              " | key vk=0 scan=0x439 flags=0x4 time=0 extra=0"
-                              " | key vk=0 scan=0x439 flags=0x6 time=0 extra=0",
+                              "SendInput 2x40: k0/439/4 k0/439/6",
                               "VkKeyScanA 129",
                               "MultiByteToWideChar cp=0 flags=8 129 length=1/2",
                               "VkKeyScanA 64",
-                              "SendInput count=4 size=40"
-                              " | key vk=165 scan=0x0 flags=0x1 time=0 extra=0"
-                              " | key vk=81 scan=0x0 flags=0x0 time=0 extra=0"
-                              " | key vk=81 scan=0x0 flags=0x2 time=0 extra=0"
-                              " | key vk=165 scan=0x0 flags=0x3 time=0 extra=0",
-                              "SendInput count=4 size=40"
-                              " | key vk=17 scan=0x0 flags=0x0 time=0 extra=0"
-                              " | key vk=46 scan=0x0 flags=0x1 time=0 extra=0"
-                              " | key vk=46 scan=0x0 flags=0x3 time=0 extra=0"
-                              " | key vk=17 scan=0x0 flags=0x2 time=0 extra=0",
+                              "SendInput 4x40: kA5/0/1 k51/0/0 k51/0/2 kA5/0/3",
+                              "SendInput 4x40: k11/0/0 k2E/0/1 k2E/0/3 k11/0/2",
                           }));
 }
 
