@@ -185,8 +185,8 @@ TEST(ProgramEndToEnd, FromTheTrayThroughEveryCodeAndAnUnplugToExit) {
     ASSERT_TRUE(buttons(2));
     EXPECT_EQ(desktop.Events(), (std::vector<std::string>{"+button2", "-button2"}));
 
-    // The keyboard's keys: Ctrl and Alt latched for one key (a virtual key through the escape
-    // sequence too) or locked over several, as the tip shows; locked up to the end.
+    // The keyboard's keys: virtual keys through the escape sequence, Ctrl and Alt latched for one
+    // key or locked over several (Alt held over two Tabs), as the tip shows; Ctrl locked up to the end.
     struct Keys {
         std::string bytes;
         std::vector<std::string> events;
@@ -196,6 +196,9 @@ TEST(ProgramEndToEnd, FromTheTrayThroughEveryCodeAndAnUnplugToExit) {
              {kCtrl, {}, "\nCtrl: once"},
              {"c", {"+Control_L", "+c", "-c", "-Control_L"}, nullptr},
              {kAlt + "\033A368", {"+Alt_L", "+F1", "-F1", "-Alt_L"}, nullptr},
+             {"\033A293\033A302", {"+Left", "-Left", "+Delete", "-Delete"}, nullptr},
+             {kAlt + kAlt, {"+Alt_L"}, "\nAlt: locked"},
+             {"\t\t" + kAlt, {"+Tab", "-Tab", "+Tab", "-Tab", "-Alt_L"}, nullptr},
              {kCtrl + kCtrl, {"+Control_L"}, "\nCtrl: locked"},
          }) {
         desktop.Clear();
