@@ -137,13 +137,11 @@ void XTestInjector::ReleaseAll() {
 
 void XTestInjector::BeginBatch() {
     ++batches_;
-    batchEnded_ = false;
 }
 
 void XTestInjector::EndBatch() {
     if (batches_ > 0) {
         --batches_;
-        batchEnded_ = batches_ == 0;
     }
 }
 
@@ -151,18 +149,12 @@ void XTestInjector::Flush() {
     if (unsent_) {
         Send();
     }
-    batchEnded_ = false;  // a batch that sent nothing
 }
 
 void XTestInjector::Send() {
     unsent_ = false;
     XFlush(display_->Get());
-    if (batchEnded_) {
-        // The input of a receive event: what the user is waiting for. The movement timer's later
-        // steps, and anything else sent outside a batch, keep their rhythm.
-        batchEnded_ = false;
-        GiveWayToTheDisplay();
-    }
+    GiveWayToTheDisplay();
     // Xlib's flush has also read what the server sent and queued it.
     taken_ = !DrainEvents();
 }

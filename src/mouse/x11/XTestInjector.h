@@ -101,9 +101,8 @@ private:
     std::bitset<256> answered_;
     std::optional<unsigned> shiftKeycode_;
     std::optional<unsigned> levelThreeKeycode_;
-    int batches_ = 0;          // batches begun and not yet ended
-    bool batchEnded_ = false;  // the last batch has ended and its input is not yet sent
-    bool unsent_ = false;      // requests wait in the connection's buffer
+    int batches_ = 0;      // batches begun and not yet ended
+    bool unsent_ = false;  // requests wait in the connection's buffer
     // Everything read from the connection so far has been through DrainEvents: no call since
     // the last flush or reading of notices can have read more without handing it to Xlib.
     bool taken_ = false;
