@@ -8,7 +8,6 @@
 #include <X11/keysym.h>
 
 #include <sys/ioctl.h>
-#include <time.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -36,8 +35,6 @@ constexpr unsigned kWheelUp = 4;
 constexpr unsigned kWheelDown = 5;
 constexpr unsigned kWheelLeft = 6;
 constexpr unsigned kWheelRight = 7;
-// About what the display server and the application take to handle one input event.
-constexpr long kDisplayTurnNs = 100'000;
 
 std::string Hex(unsigned value) {
     char text[16];
@@ -154,22 +151,8 @@ void XTestInjector::Flush() {
 void XTestInjector::Send() {
     unsent_ = false;
     XFlush(display_->Get());
-    GiveWayToTheDisplay();
     // Xlib's flush has also read what the server sent and queued it.
     taken_ = !DrainEvents();
-}
-
-void XTestInjector::GiveWayToTheDisplay() {
-    // The write has woken the display server, and the kernel puts it on this processor, expecting
-    // the writer to block. Were this thread to go on with its own bookkeeping (the pending events,
-    // the counts, the tip), the server would either wait for it or take the processor and then
-    // find it still busy when it wakes the application the input is for, which is then sent to
-    // another, idle processor and waits for that to wake: 40-80 us more per event on a machine
-    // with two cores. A short sleep hands the processor to the server and then to the
-    // application first. What this thread does next is bookkeeping the user does not see at once;
-    // bytes that arrive meanwhile wait that much longer, and are then taken in one receive event.
-    timespec pause{0, kDisplayTurnNs};
-    ::nanosleep(&pause, nullptr);
 }
 
 void XTestInjector::FakeKey(unsigned keycode, bool press) {

@@ -78,7 +78,6 @@ private:
     unsigned ModifierKeycode(std::uint16_t key);
     void ForgetAnswers();
     void Send();
-    void GiveWayToTheDisplay();
     const x11::ScreenArea& Primary();
     // Reads what the server has announced so far, without waiting, and applies it.
     void TakeNotices();
