@@ -124,6 +124,16 @@ void CharacterDispatcher::WorkThrough(const PendingInput& input) {
 }
 
 bool CharacterDispatcher::ProcessCharacter(std::int16_t code) {
+    // The window is told of the new list once the character's action has sent its input, or
+    // has failed: the box shows the list a moment later anyway, and arranging that is no part
+    // of the time between a byte and the event it causes.
+    bool listChanged = false;
+    const auto tellView = [&] {
+        listChanged = false;
+        if (view_.SetReceivedBufferText) {
+            view_.SetReceivedBufferText(receivedBuffer_);
+        }
+    };
     try {
         // The last character's action sends the input of the whole receive event with its own,
         // at once: a lone byte's event waits for nothing else.
@@ -131,9 +141,7 @@ bool CharacterDispatcher::ProcessCharacter(std::int16_t code) {
             batch_->End();
         }
         receivedBuffer_ = FormatCode(code) + "\r\n" + receivedBuffer_.substr(0, kKeptListLength);
-        if (view_.SetReceivedBufferText) {
-            view_.SetReceivedBufferText(receivedBuffer_);
-        }
+        listChanged = true;
 
         // The fixed order: the first setting equal to the code wins. Screen Y grows downwards.
         const SettingsRecord& s = settings_;
@@ -170,12 +178,19 @@ bool CharacterDispatcher::ProcessCharacter(std::int16_t code) {
                 keys_.SendVirtualKey(static_cast<std::uint8_t>(code - kVirtualKeyBase));
             }
         }
+        tellView();
         pump_.DoEvents();
         UpdateBytesReceived();
         Trace(kProcessCharacter, TraceExit, "");
         return true;
     } catch (...) {
         Trace(kProcessCharacter, TraceError, TrappedErrorDescription());
+        if (listChanged) {
+            try {
+                tellView();
+            } catch (...) {
+            }
+        }
         return false;
     }
 }

@@ -7,6 +7,8 @@
 #include <X11/extensions/Xrandr.h>
 #include <X11/keysym.h>
 
+#include <sys/ioctl.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -129,6 +131,7 @@ void XTestInjector::ReleaseAll() {
     heldButtons_.reset();
     unsent_ = false;
     XSync(display, False);
+    taken_ = false;
 }
 
 void XTestInjector::BeginBatch() {
@@ -150,7 +153,8 @@ void XTestInjector::Flush() {
 void XTestInjector::Send() {
     unsent_ = false;
     XFlush(display_->Get());
-    DrainEvents();
+    // Xlib's flush has also read what the server sent and queued it.
+    taken_ = !DrainEvents();
 }
 
 void XTestInjector::FakeKey(unsigned keycode, bool press) {
@@ -168,6 +172,8 @@ const std::string& XTestInjector::DisplayName() const {
 }
 
 void XTestInjector::SendInput(std::span<const InputRecord> records) {
+    // A request may fill Xlib's buffer and so write, and read, before the flush.
+    taken_ = false;
     for (const InputRecord& record : records) {
         if (record.type == INPUT_MOUSE) {
             SendMouse(record.mi);
@@ -369,6 +375,7 @@ Point XTestInjector::GetCursorPos() {
     unsigned mask = 0;
     XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &windowX, &windowY,
                   &mask);
+    taken_ = false;
     const x11::ScreenArea& primary = Primary();
     return Point{rootX - primary.x, rootY - primary.y};
 }
@@ -411,6 +418,7 @@ const x11::ScreenArea& XTestInjector::Primary() {
         }
     }
     primary_ = std::make_unique<x11::ScreenArea>(x11::PrimaryArea(monitors, screen));
+    taken_ = false;
     return *primary_;
 }
 
@@ -418,6 +426,7 @@ const x11::KeyboardLayout& XTestInjector::Layout() {
     TakeNotices();
     if (!layout_) {
         layout_ = std::make_unique<x11::KeyboardLayout>(display_->Get());
+        taken_ = false;
     }
     return *layout_;
 }
@@ -425,15 +434,24 @@ const x11::KeyboardLayout& XTestInjector::Layout() {
 void XTestInjector::TakeNotices() {
     // Without blocking: the notices the server has sent so far are read and applied. A change
     // another client has completed (its own request answered) has been announced by then.
-    XEventsQueued(display_->Get(), QueuedAfterReading);
-    DrainEvents();
+    // Reading through Xlib goes to the socket even when nothing came, on the way of every
+    // key; when nothing read since has escaped DrainEvents, the kernel's count of unread bytes
+    // says as much, for less.
+    Display* display = display_->Get();
+    int unread = 0;
+    if (!taken_ || ::ioctl(ConnectionNumber(display), FIONREAD, &unread) != 0 || unread > 0) {
+        XEventsQueued(display, QueuedAfterReading);
+    }
+    taken_ = !DrainEvents();
 }
 
-void XTestInjector::DrainEvents() {
+bool XTestInjector::DrainEvents() {
     // Only changes of the layout and the screen are asked for (the core notice comes to every
     // client): keep Xlib's copy and ours current and the queue from growing.
     Display* display = display_->Get();
+    bool handled = false;
     while (XEventsQueued(display, QueuedAlready) > 0) {
+        handled = true;
         XEvent event;
         XNextEvent(display, &event);
         if (event.type == MappingNotify) {
@@ -461,6 +479,7 @@ void XTestInjector::DrainEvents() {
             primary_.reset();
         }
     }
+    return handled;
 }
 
 }  // namespace qm

@@ -86,7 +86,8 @@ private:
     const x11::ScreenArea& Primary();
     // Reads what the server has announced so far, without waiting, and applies it.
     void TakeNotices();
-    void DrainEvents();
+    // True when it handled any: handling may itself have talked to the server.
+    bool DrainEvents();
 
     std::unique_ptr<x11::XDisplay> display_;
     std::unique_ptr<x11::SpareKeycodes> spareKeycodes_;
@@ -108,6 +109,9 @@ private:
     std::optional<unsigned> levelThreeKeycode_;
     int batches_ = 0;      // batches begun and not yet ended
     bool unsent_ = false;  // requests wait in the connection's buffer
+    // Everything read from the connection so far has been through DrainEvents: no call since
+    // the last flush or reading of notices can have read more without handing it to Xlib.
+    bool taken_ = false;
     // By keycode and by button number (X has no higher ones): marked without allocating.
     std::bitset<256> heldKeys_;
     std::bitset<256> heldButtons_;

@@ -15,7 +15,11 @@ HangupWatcher::HangupWatcher(int descriptor, std::function<void()> onHangup)
     if (descriptor_ < 0) {
         return;
     }
-    notifier_ = std::make_unique<QSocketNotifier>(descriptor_, QSocketNotifier::Read);
+    // Not a read notifier: that one would wake for every byte the port reads as well, and each
+    // byte from the switch would pay for a second dispatch and a poll() here. A hang-up reports
+    // POLLHUP with POLLERR, which Qt gives to an exception notifier under either event loop;
+    // a terminal has no urgent data, so nothing else wakes it.
+    notifier_ = std::make_unique<QSocketNotifier>(descriptor_, QSocketNotifier::Exception);
     QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(), [this] { Check(); });
 }
 

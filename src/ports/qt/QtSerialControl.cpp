@@ -142,10 +142,13 @@ std::string QtSerialControl::Input() {
     if (!PortOpen()) {
         return {};
     }
-    // All that is waiting, which the bounded buffer keeps to kReadBufferSize; taking it lets the
-    // port read from the line again.
-    const QByteArray bytes = port_.readAll();
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    // All that is waiting, which the bounded buffer keeps to kReadBufferSize; emptying the buffer
+    // lets the port read from the line again. Read straight into the string: a lone byte needs
+    // no allocation on its way in.
+    std::string bytes(static_cast<std::size_t>(port_.bytesAvailable()), '\0');
+    const qint64 read = bytes.empty() ? 0 : port_.read(bytes.data(), static_cast<qint64>(bytes.size()));
+    bytes.resize(read > 0 ? static_cast<std::size_t>(read) : 0);
+    return bytes;
 }
 
 std::int64_t QtSerialControl::InBufferCount() const {
