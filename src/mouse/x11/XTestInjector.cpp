@@ -353,6 +353,8 @@ std::uint16_t XTestInjector::LookUpVirtualKey(std::uint8_t vk) {
         }
     }
     const unsigned spare = spareKeycodes_->Bind(keysyms.front());
+    // Binding waits for the server, and so may have read notices DrainEvents has not seen.
+    taken_ = false;
     // The keycodes lent out may have changed, and a lent keycode is no key of the layout's.
     ForgetAnswers();
     if (spare == 0) {
