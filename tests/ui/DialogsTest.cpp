@@ -17,7 +17,7 @@
 
 #include "ports/SerialControl.h"
 #include "settings/SettingsRecord.h"
-#include "support/FakeRegistry.h"
+#include "settings/hive/FileHiveRegistry.h"
 #include "ui/Child.h"
 #include "ui/MouseCodesPanel.h"
 #include "ui/ScriptedMessageBoxes.h"
@@ -30,7 +30,6 @@
 
 using namespace qm;
 using qm::test::Child;
-using qm::test::FakeRegistry;
 using qm::test::ScriptedMessageBoxes;
 
 namespace {
@@ -152,7 +151,20 @@ private slots:
         const QByteArray path = qgetenv("PATH");
         qputenv("PATH", folder.path().toLocal8Bit());
         const auto restore = qScopeGuard([&path] { qputenv("PATH", path); });
-        FakeRegistry registry;
+        FileHiveRegistry registry(folder.filePath(QStringLiteral("HKEY_LOCAL_MACHINE.reg")).toStdString(),
+                                  "");
+        HKEY firstPut = 0;
+        HKEY key = 0;
+        const auto put = [&](const std::string& keyPath, const char* name, DWORD type,
+                             const std::string& data) {
+            QCOMPARE(
+                registry.RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath, "", 0, KEY_ALL_ACCESS, &key, nullptr),
+                0);
+            firstPut = firstPut == 0 ? key : firstPut;
+            const auto* bytes = reinterpret_cast<const unsigned char*>(data.data());
+            QCOMPARE(registry.RegSetValueExA(key, name, type, bytes, static_cast<DWORD>(data.size())), 0);
+            QCOMPARE(registry.RegCloseKey(key), 0);
+        };
         QStringList started;
         bool startWorks = true;
         frmAbout about(&registry);
@@ -171,8 +183,8 @@ private slots:
         QVERIFY(boxes.All().empty());
 
         // The registry's program comes first; one that will not start is reported.
-        registry.AddValue("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH", REG_SZ,
-                          std::string("/opt/msinfo/run") + '\0');
+        put("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH", REG_SZ,
+            std::string("/opt/msinfo/run") + '\0');
         about.StartSysInfo();
         QCOMPARE(started.last(), QStringLiteral("/opt/msinfo/run"));
         startWorks = false;
@@ -180,13 +192,18 @@ private slots:
         QCOMPARE(boxes.Texts(), QStringList{kUnavailable});
 
         // A number reads as the old code wrote it; a value that is not there empties the text.
-        registry.AddValue("SOFTWARE\\Test", "Number", REG_DWORD, std::string("\x2a\x01\x00\x00", 4));
+        put("SOFTWARE\\Test", "Number", REG_DWORD, std::string("\x2a\x01\x00\x00", 4));
         std::string value;
         QVERIFY(about.GetKeyValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Test", "Number", value));
         QCOMPARE(value, std::string("&h12A"));
         QVERIFY(!about.GetKeyValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Test", "Missing", value));
         QCOMPARE(value, std::string());
-        QCOMPARE(registry.OpenKeys(), std::size_t{0});  // every key opened was closed again
+        // Every key opened was closed again: no handle given out since the first put is still open.
+        put("SOFTWARE\\Test", "Probe", REG_SZ, "");
+        QVERIFY(key > firstPut + 8);
+        for (HKEY handle = firstPut; handle < key; ++handle) {
+            QCOMPARE(registry.RegCloseKey(handle), ERROR_INVALID_HANDLE);
+        }
     }
 
     void MovementOkHandsBackOnlyRealChanges_data() {
