@@ -176,18 +176,4 @@ const char* ModifierName(Modifier modifier) {
     return "";
 }
 
-std::uint8_t ModifierKey(Modifier modifier) {
-    switch (modifier) {
-        case Modifier::Shift:
-            return vk::Shift;
-        case Modifier::Ctrl:
-            return vk::Control;
-        case Modifier::Alt:
-            return vk::Menu;
-        case Modifier::Logo:
-            return vk::LWin;
-    }
-    return 0;
-}
-
 }  // namespace qm

@@ -18,25 +18,14 @@ inline constexpr std::size_t kModifierCount = 4;
 
 namespace vk {
 // Named apart from the system's macros (VK_LEFT and the like), which a Windows build also sees.
-inline constexpr std::uint8_t Back = 0x08;
-inline constexpr std::uint8_t Tab = 0x09;
-inline constexpr std::uint8_t Return = 0x0D;
-inline constexpr std::uint8_t Shift = 0x10;
 inline constexpr std::uint8_t Control = 0x11;
 inline constexpr std::uint8_t Menu = 0x12;  // Alt
 inline constexpr std::uint8_t Escape = 0x1B;
-inline constexpr std::uint8_t Space = 0x20;
-inline constexpr std::uint8_t Prior = 0x21;  // Page Up
-inline constexpr std::uint8_t Next = 0x22;   // Page Down
-inline constexpr std::uint8_t End = 0x23;
-inline constexpr std::uint8_t Home = 0x24;
 inline constexpr std::uint8_t Left = 0x25;
 inline constexpr std::uint8_t Up = 0x26;
 inline constexpr std::uint8_t Right = 0x27;
 inline constexpr std::uint8_t Down = 0x28;
-inline constexpr std::uint8_t Delete = 0x2E;
 inline constexpr std::uint8_t LWin = 0x5B;  // the logo key
-inline constexpr std::uint8_t F1 = 0x70;
 }  // namespace vk
 
 struct VirtualKey {
@@ -57,8 +46,5 @@ const VirtualKey* FindVirtualKey(std::uint8_t vk);
 
 // "Shift", "Ctrl", "Alt", "Logo".
 const char* ModifierName(Modifier modifier);
-
-// The virtual key pressed for a latched or locked modifier.
-std::uint8_t ModifierKey(Modifier modifier);
 
 }  // namespace qm
