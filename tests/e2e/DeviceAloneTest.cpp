@@ -1,7 +1,8 @@
 // A switch user has only the device: with it alone they bring up the Properties window, open
-// the About box and close it, change a code in its editor, and clear a message box, while the
-// pointer keeps answering. Where the program's widgets are is measured by building the same
-// widgets in this process on the same display (same code, fonts and style), before it starts.
+// the About box and close it, change codes in their editors, clear a message box and close the
+// About box with the Escape key's code, while the pointer keeps answering. Where the program's widgets are is
+// measured by building the same widgets in this process on the same display (same code, fonts and style),
+// before it starts.
 
 // gtest and the project's headers first: Xlib's None and Status macros would break them.
 #include <gtest/gtest.h>
@@ -205,12 +206,13 @@ TEST(DeviceAlone, OpensUsesAndClosesTheWindowsAndMessageBoxes) {
     std::this_thread::sleep_for(300ms);
     device.Send("50");
     EXPECT_TRUE(closes(editor, "code")) << "the code editor did not close";
-    // "More codes...": the first box (the left button lock) opens ready to type.
+    // "More codes...": the first box (the left button lock) opens ready to type; Tab, typed by
+    // the device, reaches the Escape key's box eight boxes on.
     ASSERT_TRUE(device.ClickAt(in(window, "cmdMoreCodes")));
     const unsigned long more = looker.WaitShown("More Codes");
     ASSERT_NE(more, 0u) << "the More Codes dialog did not open";
     std::this_thread::sleep_for(300ms);
-    device.Send("30");
+    device.Send("30" + std::string(8, '\t') + "31");
     EXPECT_TRUE(closes(more, "more")) << "the More Codes dialog did not close";
     ASSERT_TRUE(device.ClickAt(in(window, "cmdApply")));
     const auto saved = [&](const char* key, const char* name) {
@@ -223,6 +225,8 @@ TEST(DeviceAlone, OpensUsesAndClosesTheWindowsAndMessageBoxes) {
         << "the new North East code was not applied";
     EXPECT_TRUE(Eventually([&] { return saved("Mouse\\Buttons", "LEFT_LOCK_ASCII") == "30"; }))
         << "the left button lock's code was not applied";
+    EXPECT_TRUE(Eventually([&] { return saved("Emulation", "ESCAPE_ASCII") == "31"; }))
+        << "the Escape key's code was not applied";
 
     // A message box (a baud rate that is not a number) is cleared with the device.
     ASSERT_TRUE(device.ClickAt(in(window, "tab0")));
@@ -232,6 +236,13 @@ TEST(DeviceAlone, OpensUsesAndClosesTheWindowsAndMessageBoxes) {
     ASSERT_NE(box, 0u) << "no message box for the bad baud rate";
     EXPECT_TRUE(device.PointerAnswers()) << "the device lost the pointer while the message box is open";
     EXPECT_TRUE(closes(box, "box")) << "the message box did not close";
+
+    // The Escape key's code, just applied, closes the About box without the pointer.
+    ASSERT_TRUE(device.ClickAt(in(window, "cmdAbout")));
+    const unsigned long again = looker.WaitShown("About Quillmotion");
+    ASSERT_NE(again, 0u) << "the About box did not open again";
+    device.Send("\x1f");
+    EXPECT_TRUE(Eventually([&] { return !looker.Viewable(again); })) << "Escape did not close the About box";
 }
 
 // Ending the program at any moment, while the device streams bytes and the pointer moves, by
