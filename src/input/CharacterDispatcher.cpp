@@ -21,6 +21,18 @@ constexpr const char* kResetBytesReceived = "frmSerial.ResetBytesReceived";
 // Four entries of "000\r\n": the fifth is the new one.
 constexpr std::size_t kKeptListLength = 20;
 
+// The optional codes that press a key of the keyboard, and the key each presses.
+struct KeyCode {
+    std::int16_t (SettingsRecord::*code)() const;
+    std::uint8_t vk;
+};
+constexpr KeyCode kKeyCodes[] = {
+    {&SettingsRecord::ESCAPE_ASCII, vk::Escape},     {&SettingsRecord::ARROW_LEFT_ASCII, vk::Left},
+    {&SettingsRecord::ARROW_RIGHT_ASCII, vk::Right}, {&SettingsRecord::ARROW_UP_ASCII, vk::Up},
+    {&SettingsRecord::ARROW_DOWN_ASCII, vk::Down},   {&SettingsRecord::CTRL_ASCII, vk::Control},
+    {&SettingsRecord::ALT_ASCII, vk::Menu},          {&SettingsRecord::LOGO_ASCII, vk::LWin},
+};
+
 std::int32_t Step(float increment) {
     return RoundToInt32(static_cast<double>(increment));
 }
@@ -218,23 +230,14 @@ bool CharacterDispatcher::MatchOptional(std::int16_t code) {
         movement_.Faster();
     } else if (code == s.SLOWER_ASCII()) {
         movement_.Slower();
-    } else if (code == s.ESCAPE_ASCII()) {
-        keys_.SendVirtualKey(vk::Escape);
-    } else if (code == s.ARROW_LEFT_ASCII()) {
-        keys_.SendVirtualKey(vk::Left);
-    } else if (code == s.ARROW_RIGHT_ASCII()) {
-        keys_.SendVirtualKey(vk::Right);
-    } else if (code == s.ARROW_UP_ASCII()) {
-        keys_.SendVirtualKey(vk::Up);
-    } else if (code == s.ARROW_DOWN_ASCII()) {
-        keys_.SendVirtualKey(vk::Down);
-    } else if (code == s.CTRL_ASCII()) {
-        keys_.SendVirtualKey(vk::Control);
-    } else if (code == s.ALT_ASCII()) {
-        keys_.SendVirtualKey(vk::Menu);
-    } else if (code == s.LOGO_ASCII()) {
-        keys_.SendVirtualKey(vk::LWin);
     } else {
+        // The keyboard's keys come last, in the order of the settings.
+        for (const KeyCode& key : kKeyCodes) {
+            if (code == (s.*key.code)()) {
+                keys_.SendVirtualKey(key.vk);
+                return true;
+            }
+        }
         return false;
     }
     return true;

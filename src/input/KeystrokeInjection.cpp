@@ -45,13 +45,17 @@ void KeystrokeInjection::Send(std::span<const InputRecord> records) {
     }
 }
 
-std::vector<InputRecord> KeystrokeInjection::WithModifiers(std::span<const InputRecord> key) {
-    std::vector<InputRecord> records;
-    std::vector<InputRecord> after;
-    modifiers_.Around(records, after);
-    records.insert(records.end(), key.begin(), key.end());
-    records.insert(records.end(), after.begin(), after.end());
-    return records;
+std::span<const InputRecord> KeystrokeInjection::WithModifiers(std::span<const InputRecord> key) {
+    // Nearly every key goes out as it is: nothing is copied on its way.
+    if (!modifiers_.AnyLatched()) {
+        return key;
+    }
+    withModifiers_.clear();
+    releases_.clear();
+    modifiers_.Around(withModifiers_, releases_);
+    withModifiers_.insert(withModifiers_.end(), key.begin(), key.end());
+    withModifiers_.insert(withModifiers_.end(), releases_.begin(), releases_.end());
+    return withModifiers_;
 }
 
 bool KeystrokeInjection::SendVirtualKey(std::uint8_t vk) {
@@ -84,10 +88,11 @@ bool KeystrokeInjection::SendVirtualKey(std::uint8_t vk) {
 }
 
 void KeystrokeInjection::ReleaseModifiers() {
-    if (modifiers_.Describe().empty()) {
+    const std::string held = modifiers_.Describe();
+    if (held.empty()) {
         return;
     }
-    Trace(kReleaseModifiers, TraceMessage, "Letting go of " + modifiers_.Describe());
+    Trace(kReleaseModifiers, TraceMessage, "Letting go of " + held);
     std::vector<InputRecord> records;
     modifiers_.ReleaseAll(records);
     Send(records);

@@ -38,12 +38,15 @@ public:
 private:
     // On the system's input path: one call, or one older call per record.
     void Send(std::span<const InputRecord> records);
-    // A key's records with the latched modifiers around them; the latches are used up.
-    std::vector<InputRecord> WithModifiers(std::span<const InputRecord> key);
+    // A key's records with the latched modifiers around them; the latches are used up. The
+    // records stay good until the next call.
+    std::span<const InputRecord> WithModifiers(std::span<const InputRecord> key);
 
     InputInjector& injector_;
     const clsOSInfo& osInfo_;
     StickyModifiers modifiers_;
+    std::vector<InputRecord> withModifiers_;
+    std::vector<InputRecord> releases_;
 };
 
 }  // namespace qm

@@ -1,5 +1,8 @@
 #include "input/StickyModifiers.h"
 
+#include <algorithm>
+#include <cstddef>
+
 namespace qm {
 
 StickyModifiers::StickyModifiers(InputInjector& injector) : injector_(injector) {}
@@ -40,16 +43,16 @@ void StickyModifiers::Press(Modifier modifier, std::uint8_t vk, std::vector<Inpu
 }
 
 void StickyModifiers::Around(std::vector<InputRecord>& before, std::vector<InputRecord>& after) {
-    std::vector<InputRecord> releases;
+    const auto firstRelease = static_cast<std::ptrdiff_t>(after.size());
     for (std::size_t index = 0; index < kModifierCount; ++index) {
         if (states_[index] == State::Latched) {
             states_[index] = State::Off;
             Record(index, true, before);
-            Record(index, false, releases);
+            Record(index, false, after);
         }
     }
     // Let go in the reverse order of pressing.
-    after.insert(after.end(), releases.rbegin(), releases.rend());
+    std::reverse(after.begin() + firstRelease, after.end());
 }
 
 void StickyModifiers::ReleaseAll(std::vector<InputRecord>& records) {

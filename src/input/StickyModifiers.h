@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string>
@@ -32,6 +33,9 @@ public:
     void ReleaseAll(std::vector<InputRecord>& records);
 
     State StateOf(Modifier modifier) const { return states_[Index(modifier)]; }
+    bool AnyLatched() const {
+        return std::find(states_.begin(), states_.end(), State::Latched) != states_.end();
+    }
     // "Ctrl: once, Alt: locked"; empty when every modifier is off.
     std::string Describe() const;
 

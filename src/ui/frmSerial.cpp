@@ -86,6 +86,17 @@ QGroupBox* MakeFrame(QWidget* parent, const char* name, const char* caption) {
     return frame;
 }
 
+// A button in the bottom right-hand corner of a frame, below what the frame holds.
+QPushButton* AddCornerButton(QGroupBox* frame, QVBoxLayout* layout, const char* name, const char* caption) {
+    auto* button = MakeButton(frame, name, caption);
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    row->addWidget(button);
+    layout->addStretch(1);
+    layout->addLayout(row);
+    return button;
+}
+
 }  // namespace
 
 frmSerial::frmSerial(Parts parts, QWidget* parent) : QWidget(parent), parts_(std::move(parts)) {
@@ -257,12 +268,7 @@ void frmSerial::BuildMouseTab(QWidget* page) {
     buttonCodes->SetWorkingCopy(&working_);
     auto* buttons = new QVBoxLayout(fraButtons);
     buttons->addWidget(buttonCodes);
-    cmdMoreCodes = MakeButton(fraButtons, "cmdMoreCodes", "More codes...");
-    auto* more = new QHBoxLayout;
-    more->addStretch(1);
-    more->addWidget(cmdMoreCodes);
-    buttons->addStretch(1);
-    buttons->addLayout(more);
+    cmdMoreCodes = AddCornerButton(fraButtons, buttons, "cmdMoreCodes", "More codes...");
 
     fraMovement = MakeFrame(page, "fraMovement", "Movement:");
     auto* compassCodes = new CompassCodesPanel(fraMovement);
@@ -273,12 +279,7 @@ void frmSerial::BuildMouseTab(QWidget* page) {
     buttonCodes->SetHandshaking(handshaking);
     auto* movement = new QVBoxLayout(fraMovement);
     movement->addWidget(compassCodes, 1);
-    cmdMouseAdvanced = MakeButton(fraMovement, "cmdMouseAdvanced", "Advanced...");
-    auto* advanced = new QHBoxLayout;
-    advanced->addStretch(1);
-    advanced->addWidget(cmdMouseAdvanced);
-    movement->addStretch(1);
-    movement->addLayout(advanced);
+    cmdMouseAdvanced = AddCornerButton(fraMovement, movement, "cmdMouseAdvanced", "Advanced...");
 
     // The hover texts of the code editors are emptied when the mouse is over a frame itself.
     for (QGroupBox* frame : {fraButtons, fraMovement}) {
