@@ -18,7 +18,6 @@ TEST(OSInfo, WindowsFamiliesChooseTheInputPath) {
     const Case cases[] = {
         {1, 4, 0, true, false, false, false, "Windows 95"},    // Windows 95: older calls
         {1, 4, 10, false, true, false, false, "Windows 98"},   // Windows 98: SendInput
-        {1, 4, 90, false, true, false, false, "Windows 98"},   // Me counts as 98
         {2, 4, 0, false, false, true, false, "Windows NT"},    // NT 4: older calls
         {2, 5, 1, false, false, true, true, "Windows 2000"},   // XP reads as 2000
         {3, 10, 0, false, false, false, false, "Windows NT"},  // unknown family

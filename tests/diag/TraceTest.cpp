@@ -56,14 +56,6 @@ TEST(Trace, DebuggerGetsEightyCharacterPiecesThenCrLf) {
     EXPECT_EQ(capture.Reports().size(), 1u);
 }
 
-TEST(Trace, SwitchOffWritesNothing) {
-    test::TraceCapture capture;
-    modTrace::TraceSwitch(false);
-    Trace("a.b", TraceEntry, "");
-    EXPECT_TRUE(capture.Pieces().empty());
-    EXPECT_TRUE(test::ReadFile(capture.LogPath()).empty());
-}
-
 // The log may hold typed passwords: it is made for its owner alone, and whatever cannot be written
 // safely (a missing folder, a symbolic link put in its place) is skipped silently, debugger
 // output included, while the next report tries afresh. (Modes and links are the POSIX side's.)

@@ -29,7 +29,7 @@ public:
         // "buffer size@server level"
         enumCalls.push_back((pPorts != nullptr ? "buffer " : "none ") + std::to_string(cbBuf) + "@" + pName +
                             " " + std::to_string(Level));
-        if ((pPorts != nullptr && failFill) || (pPorts == nullptr && neededOverride)) {
+        if (pPorts == nullptr && neededOverride) {
             *pcbNeeded = neededOverride.value_or(0);
             *pcReturned = 0;
             return false;
@@ -63,7 +63,6 @@ public:
     std::set<std::string> busy;
     std::optional<DWORD> neededOverride;
     std::optional<DWORD> returnedOverride;
-    bool failFill = false;
     bool throwOnOpen = false;
 
     std::vector<std::string> enumCalls;
@@ -84,54 +83,42 @@ std::vector<std::string> Names(const std::vector<PortInfo>& ports) {
 const std::string kGet = "modPortAPI.GetAvailablePorts";
 const std::string kAvailable = "modPortAPI.COMAvailable";
 
-TEST(GetAvailablePorts, KeepsOnlyComPortsAndTracesEachDecision) {
+TEST(GetAvailablePorts, KeepsOnlyComPortsOpensEachWhenAskedAndTracesEachDecision) {
     test::TraceCapture trace;
     FakePortSystem system({"LPT1:", "FILE:", "com5:", "COM1A2:", "Ne01:", "CO", "", "COM3:"});
-    SettingsRecord settings;  // TestPorts 0
-    modPortAPI api(system, settings);
-    std::vector<PortInfo> ports;
-    EXPECT_EQ(api.GetAvailablePorts(ports), 3);
-    EXPECT_EQ(Names(ports), (std::vector<std::string>{"com5:", "COM1A2:", "COM3:"}));
-    EXPECT_TRUE(system.opens.empty()) << "TestPorts 0 opens nothing";
-    const std::vector<std::string> reports = trace.Reports();
-    EXPECT_EQ(reports.size(), 18u);
-    EXPECT_EQ(reports[1], kGet + ":: Found port - LPT1:");
-    EXPECT_EQ(reports[2], kGet + ":: NOT Including port - LPT1:");
-    EXPECT_EQ(reports[16], kGet + ":: Including port - COM3: : InUse = False");
-    // The size is asked for first with no buffer, then the records fetched with exactly that
-    // size, from this machine at level 2.
-    EXPECT_EQ(system.enumCalls,
-              (std::vector<std::string>{
-                  "none 0@ 2", "buffer " + std::to_string(EnumPortsBufferSize(system.ports)) + "@ 2"}));
-}
-
-TEST(GetAvailablePorts, TestPortsOneOpensEachComPortAndMarksTheHeldOne) {
-    test::TraceCapture trace;
-    FakePortSystem system({"COM1:", "LPT1:", "COM3:", "com4:"});
     system.busy = {"COM3:"};
     SettingsRecord settings;
     modPortAPI api(system, settings);
     settings.TestPorts(1);  // read when the ports are listed, not when the module was made
     std::vector<PortInfo> ports;
     EXPECT_EQ(api.GetAvailablePorts(ports), 3);
-    EXPECT_EQ(Names(ports), (std::vector<std::string>{"COM1:", "COM3:*", "com4:"}));
+    EXPECT_EQ(Names(ports), (std::vector<std::string>{"com5:", "COM1A2:", "COM3:*"}));
     // Opened for no access rights and shared reading, never the printer port; closed at once.
-    EXPECT_EQ(system.opens, (std::vector<std::string>{"COM1: 0 1", "COM3: 0 1", "com4: 0 1"}));
+    EXPECT_EQ(system.opens, (std::vector<std::string>{"com5: 0 1", "COM1A2: 0 1", "COM3: 0 1"}));
     EXPECT_EQ(system.closed, (std::vector<HANDLE>{0, 1}));
-    EXPECT_TRUE(trace.Contains(kGet + ":: Including port - COM3: : InUse = True"));
+    const std::vector<std::string> reports = trace.Reports();
+    EXPECT_EQ(reports.size(), 27u);
+    EXPECT_EQ(reports[1], kGet + ":: Found port - LPT1:");
+    EXPECT_EQ(reports[2], kGet + ":: NOT Including port - LPT1:");
+    EXPECT_TRUE(trace.Contains(kGet + ":: Including port - com5: : InUse = False"));
+    EXPECT_EQ(reports[25], kGet + ":: Including port - COM3: : InUse = True");
+    // The size is asked for first with no buffer, then the records fetched with exactly that size
+    // (20 a record, each text with its NUL, an empty one nothing), from this machine at level 2.
+    EXPECT_EQ(system.enumCalls, (std::vector<std::string>{"none 0@ 2", "buffer 377@ 2"}));
 
     settings.TestPorts(2);  // only exactly 1 turns the test on
     system.opens.clear();
     EXPECT_EQ(api.GetAvailablePorts(ports), 3);
+    EXPECT_EQ(Names(ports), (std::vector<std::string>{"com5:", "COM1A2:", "COM3:"}));
     EXPECT_TRUE(system.opens.empty());
 
     // Asked for alone, with the share mode asked for; a failed open has nothing to close.
     trace.Clear();
-    EXPECT_TRUE(api.COMAvailable("COM1:", true));
+    EXPECT_TRUE(api.COMAvailable("com5:", true));
     EXPECT_FALSE(api.COMAvailable("COM3:", false));
-    EXPECT_EQ(system.opens, (std::vector<std::string>{"COM1: 0 3", "COM3: 0 1"}));
+    EXPECT_EQ(system.opens, (std::vector<std::string>{"com5: 0 3", "COM3: 0 1"}));
     EXPECT_EQ(system.closed, (std::vector<HANDLE>{0, 1, 2}));
-    EXPECT_EQ(trace.Reports()[1], kAvailable + ":: Trying to open COM1: for read - write access");
+    EXPECT_EQ(trace.Reports()[1], kAvailable + ":: Trying to open com5: for read - write access");
     EXPECT_EQ(trace.Reports()[4], kAvailable + ":: Trying to open COM3: for read access");
 }
 
@@ -143,21 +130,18 @@ TEST(GetAvailablePorts, FailedOrEmptyEnumerationGivesNoPorts) {
         std::vector<std::string> names;
         std::function<void(FakePortSystem&)> setUp;
         std::vector<std::string> listed;
-    } cases[] = {
-        {"nothing needed", {"COM1:"}, [](FakePortSystem& s) { s.neededOverride = 0; }, {}},
-        {"the second call fails", {"COM1:", "COM2:"}, [](FakePortSystem& s) { s.failFill = true; }, {}},
-        {"a port appears between the calls: the buffer is now too small",
-         {"COM1:"},
-         [](FakePortSystem& s) {
-             s.neededOverride = EnumPortsBufferSize(s.ports);
-             s.ports.emplace_back().pPortName = "COM2:";
-         },
-         {}},
-        {"none of them serial", {"LPT1:", "LPT2:", "FILE:"}, [](FakePortSystem&) {}, {}},
-        {"more records claimed than there was room for",
-         {"COM1:", "COM2:"},
-         [](FakePortSystem& s) { s.returnedOverride = 1000; },
-         {"COM1:", "COM2:"}}};
+    } cases[] = {{"nothing needed", {"COM1:"}, [](FakePortSystem& s) { s.neededOverride = 0; }, {}},
+                 {"a port appears between the calls: the buffer is now too small",
+                  {"COM1:"},
+                  [](FakePortSystem& s) {
+                      s.neededOverride = EnumPortsBufferSize(s.ports);
+                      s.ports.emplace_back().pPortName = "COM2:";
+                  },
+                  {}},
+                 {"more records claimed than there was room for",
+                  {"COM1:", "COM2:"},
+                  [](FakePortSystem& s) { s.returnedOverride = 1000; },
+                  {"COM1:", "COM2:"}}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         FakePortSystem system(c.names);
@@ -198,46 +182,17 @@ TEST(GetAvailablePorts, ErrorsAreTrappedAndGiveZero) {
 }
 
 TEST(GetComPortNumberFromName, CollectsDigitsInOrder) {
-    for (const auto& [name, number, error] : std::vector<std::tuple<std::string, int, std::string>>{
-             {"COM10:", 10, ""},
-             {"COM1A2:", 12, ""},
-             {"com3", 3, ""},
-             {"COM007:", 7, ""},
-             {"COM32767:", 32767, ""},
-             {"COM:", 0, "Type mismatch"},
-             {"COM32768:", 0, "Overflow"},
-             {"COM99999999999999999999:", 0, "Overflow"}}) {
+    for (const auto& [name, number, error] :
+         std::vector<std::tuple<std::string, int, std::string>>{{"COM1A2:", 12, ""},
+                                                                {"COM32767:", 32767, ""},
+                                                                {"COM:", 0, "Type mismatch"},
+                                                                {"COM32768:", 0, "Overflow"}}) {
         test::TraceCapture trace;
         EXPECT_EQ(GetComPortNumberFromName(name), number) << name;
         EXPECT_EQ(trace.Contains("frmSerial.GetComPortNumberFromName:#Method Exit Error#: " + error),
                   !error.empty())
             << name;
     }
-}
-
-TEST(EnumPortsFromList, CountsSizesTheSystemWayAndRefusesShortBuffers) {
-    std::vector<PORT_INFO_2> ports(2);
-    ports[0].pPortName = "COM1:";  // 20 + 6
-    ports[1].pPortName = "LPT1:";
-    ports[1].pMonitorName = "Local Port";  // 20 + 6 + 11
-    const DWORD needed = 26 + 37;
-    EXPECT_EQ(EnumPortsBufferSize(ports), needed);
-
-    std::vector<PORT_INFO_2> buffer(needed / kPortInfo2Size);
-    DWORD cbNeeded = 0;
-    DWORD returned = 99;
-    EXPECT_FALSE(EnumPortsFromList(ports, nullptr, 0, &cbNeeded, &returned));
-    EXPECT_EQ(cbNeeded, needed);
-    EXPECT_EQ(returned, 0u);
-    EXPECT_FALSE(EnumPortsFromList(ports, buffer.data(), needed - 1, &cbNeeded, &returned));
-    EXPECT_EQ(buffer[0].pPortName, "") << "nothing written to a short buffer";
-    EXPECT_TRUE(EnumPortsFromList(ports, buffer.data(), needed, &cbNeeded, &returned));
-    EXPECT_EQ(returned, 2u);
-    EXPECT_EQ(buffer[1].pMonitorName, "Local Port");
-
-    EXPECT_TRUE(EnumPortsFromList({}, nullptr, 0, &cbNeeded, &returned));
-    EXPECT_EQ(cbNeeded, 0u);
-    EXPECT_EQ(returned, 0u);
 }
 
 }  // namespace
