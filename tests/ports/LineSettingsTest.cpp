@@ -25,9 +25,7 @@ TEST(LineSettingsTest, ReadsEveryFieldAndWritesTheCanonicalText) {
         StopBits stopBits;
         const char* canonical;
     } cases[] = {
-        {"2400,n,8,1", 2400, Parity::None, 8, StopBits::One, "2400,n,8,1"},
         {"9600,e,7,2", 9600, Parity::Even, 7, StopBits::Two, "9600,e,7,2"},
-        {"9600,o,7,1", 9600, Parity::Odd, 7, StopBits::One, "9600,o,7,1"},
         {"300,M,6,1", 300, Parity::Mark, 6, StopBits::One, "300,m,6,1"},  // hand-written texts use capitals
         {"9600,s,6,2", 9600, Parity::Space, 6, StopBits::Two, "9600,s,6,2"},
         {"75,N,4,1", 75, Parity::None, 4, StopBits::One, "75,n,4,1"},
