@@ -32,7 +32,7 @@ struct Line {
     QtSerialControl control{
         [this](std::int16_t port) { return port == kPort ? pty.DevicePath() : std::string(); }};
     std::vector<std::int16_t> events;
-    std::vector<std::string> inputs;
+    std::string received;  // all that the events' input took
     std::vector<std::string> closedReasons;
     bool inputClearsBuffer = true;
 
@@ -43,18 +43,10 @@ struct Line {
             const std::string input = control.Input();
             inputClearsBuffer = inputClearsBuffer && static_cast<std::int64_t>(input.size()) == waiting &&
                                 control.InBufferCount() == 0;
-            inputs.push_back(input);
+            received += input;
         });
         control.SetOnClosedByDevice([this](const std::string& reason) { closedReasons.push_back(reason); });
         control.SetCommPort(kPort);
-    }
-
-    std::string Received() const {
-        std::string all;
-        for (const std::string& input : inputs) {
-            all += input;
-        }
-        return all;
     }
 };
 
@@ -87,8 +79,8 @@ TEST(QtSerialControlTest, DeliversArrivingBytesAsReceiveEventsAndInputTakesAllWa
     const std::string bytes("AB\xE9\xFF\0y", 6);
     line.pty.Write(bytes);
     ASSERT_TRUE(line.pty.WaitUntilWaiting(6));
-    ASSERT_TRUE(QtWaitUntil([&] { return line.Received().size() == 6; }));
-    EXPECT_EQ(line.inputs, std::vector<std::string>{bytes});
+    ASSERT_TRUE(QtWaitUntil([&] { return line.received.size() == 6; }));
+    EXPECT_EQ(line.received, bytes);
     EXPECT_EQ(line.events, std::vector<std::int16_t>{comEvReceive});
     EXPECT_TRUE(line.inputClearsBuffer);
     EXPECT_EQ(line.control.Input(), "");
@@ -100,7 +92,7 @@ TEST(QtSerialControlTest, BytesArrivingWhileTheHandlerPumpsEventsGetAnEventOfThe
     Line line;
     bool first = true;
     line.control.SetOnComm([&] {
-        line.inputs.push_back(line.control.Input());
+        line.received += line.control.Input();
         if (first) {
             first = false;
             // The handler lets events run while more bytes come in, as the dispatcher does.
@@ -110,7 +102,7 @@ TEST(QtSerialControlTest, BytesArrivingWhileTheHandlerPumpsEventsGetAnEventOfThe
     });
     line.control.SetPortOpen(true);
     line.pty.Write("A");
-    ASSERT_TRUE(QtWaitUntil([&] { return line.Received() == "AB"; })) << line.Received();
+    ASSERT_TRUE(QtWaitUntil([&] { return line.received == "AB"; })) << line.received;
 }
 
 // However much the line sends while the program is busy, the control holds at most a few
@@ -119,8 +111,9 @@ TEST(QtSerialControlTest, ABacklogWaitsInTheLine) {
     Line line;
     std::int64_t mostWaiting = 0;
     line.control.SetOnComm([&] {
-        line.inputs.push_back(line.control.Input());
-        QtRunFor(std::chrono::milliseconds(line.inputs.size() == 1 ? 300 : 1));  // typing is slower
+        const bool first = line.received.empty();
+        line.received += line.control.Input();
+        QtRunFor(std::chrono::milliseconds(first ? 300 : 1));  // typing is slower
         mostWaiting = std::max(mostWaiting, line.control.InBufferCount());
     });
     line.control.SetPortOpen(true);
@@ -129,10 +122,10 @@ TEST(QtSerialControlTest, ABacklogWaitsInTheLine) {
         burst.push_back(static_cast<char>('a' + i % 26));
     }
     std::thread writer([&] { line.pty.Write(burst); });
-    const bool all = QtWaitUntil([&] { return line.Received().size() == burst.size(); });
+    const bool all = QtWaitUntil([&] { return line.received.size() == burst.size(); });
     all ? writer.join() : writer.detach();
-    ASSERT_TRUE(all) << line.Received().size();
-    EXPECT_EQ(line.Received(), burst);
+    ASSERT_TRUE(all) << line.received.size();
+    EXPECT_EQ(line.received, burst);
     EXPECT_LE(mostWaiting, 4096);
 }
 
@@ -165,7 +158,7 @@ TEST(QtSerialControlTest, LineSettingsAreAppliedOrRefusedWithAnError) {
     EXPECT_EQ(line.control.Settings(), "2400,n,8,1");
     EXPECT_TRUE(line.control.PortOpen());
     line.pty.Write("k");
-    EXPECT_TRUE(QtWaitUntil([&] { return line.Received() == "k"; }));
+    EXPECT_TRUE(QtWaitUntil([&] { return line.received == "k"; }));
 }
 
 TEST(QtSerialControlTest, OpeningFailsClearlyForABusyOrUnmappedPort) {
@@ -200,7 +193,7 @@ TEST(QtSerialControlTest, AVanishedDeviceClosesThePortOnceAndLeavesTheLoopIdle) 
     Line line;
     line.control.SetPortOpen(true);
     line.pty.Write("a");
-    ASSERT_TRUE(QtWaitUntil([&] { return line.Received() == "a"; }));
+    ASSERT_TRUE(QtWaitUntil([&] { return line.received == "a"; }));
     const std::size_t eventsBefore = line.events.size();
 
     line.pty.CloseFarEnd();
