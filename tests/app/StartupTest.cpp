@@ -147,9 +147,7 @@ private slots:
     }
 
     // A start-up that cannot go on says why and ends the program; the others leave it running,
-
     // minimised and connected as the settings say.
-
     void startsOrEnds() {
         QFETCH(QString, settings);
         QFETCH(int, breakage);
@@ -197,24 +195,7 @@ private slots:
         QVERIFY(!f.serial.PortOpen() || f.serial.Handshaking() == comXOnXoff);
     }
 
-    // Choosing a listed port for a saved one that is missing, and applying it, mends the store and
-
-    // keeps the other settings rather than a half-reset working copy.
-
-    void missingSavedPortIsMendedByApply() {
-        StartupFixture f;
-        f.Set("PortName=COM9: ConnectOnApplicationStartup=1");
-        QVERIFY(f.Load());
-        f.window->show();
-        f.ClickRow("COM7:");
-        f.Click("cmdApply");
-        QCOMPARE(f.Get("Ports\\LastPort", "PortName"), std::string("COM7:"));
-        QCOMPARE(f.Get("", "ConnectOnApplicationStartup"), std::string("1"));
-        QCOMPARE(f.Get("Mouse\\Movement", "BouncyMouseAngle"), std::string("90"));
-    }
-
     // The real serial control over a pseudo-terminal behind a link, and the device unplugged.
-
     void realPortHangsUp() {
         TempDir dir;
         const std::string device = dir.File("switch-device");
@@ -248,7 +229,6 @@ private slots:
     }
 
     // Stop bits of 1.5 are kept as 15, so that 1 and 2 keep their own stored values.
-
     void stopBitsSurviveARestart() {
         StartupFixture f;
         QVERIFY(f.Load());
