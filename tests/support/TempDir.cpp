@@ -1,12 +1,10 @@
 #include "support/TempDir.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <random>
 #include <sstream>
 #include <stdexcept>
-#include <string>
 
 namespace qm::test {
 
