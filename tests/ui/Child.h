@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QTest>
 #include <QTimer>
 #include <functional>
+#include <vector>
 
 namespace qm::test {
 
@@ -28,6 +30,21 @@ inline void WhenModal(std::function<void(QDialog*)> body) {
             }
         }
     });
+}
+
+// One data row per entry of a table, named by the entry's name, so that each fails on its own;
+// RowOf gives the entry back inside the test.
+template <typename Row>
+void AddRowsOf(const std::vector<Row>& rows) {
+    QTest::addColumn<int>("row");
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        QTest::newRow(rows[i].name) << static_cast<int>(i);
+    }
+}
+template <typename Row>
+const Row& RowOf(const std::vector<Row>& rows) {
+    QFETCH(int, row);
+    return rows[static_cast<std::size_t>(row)];
 }
 
 }  // namespace qm::test
