@@ -4,12 +4,10 @@
 // Speed, the box's own change check), the dialog stays open on refusal, and nothing but a clean
 // value is handed back to the caller. The translation tool's virtual key lookup, which takes no
 // typing, is tried here beside the tool's boxes.
-#include <QVBoxLayout>
 #include <optional>
 
 #include "ports/LineSettings.h"
 #include "ui/CharacterTranslationTool.h"
-#include "ui/Child.h"
 #include "ui/WindowFixture.h"
 #include "ui/frmASCIIValue.h"
 #include "ui/frmMouseClickASCIIValue.h"

@@ -1,21 +1,9 @@
 // The dialogs: Advanced movement, the Mouse tab's code editors, Startup Options and About.
 // Bad text in every box is in BadInputTest.
-#include <QCheckBox>
-#include <QDesktopServices>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QScrollBar>
-#include <QToolButton>
-#include <QVBoxLayout>
-#include <QtTest>
 
-#include "ports/SerialControl.h"
-#include "settings/SettingsRecord.h"
 #include "settings/hive/FileHiveRegistry.h"
-#include "ui/Child.h"
 #include "ui/MouseCodesPanel.h"
-#include "ui/ScriptedMessageBoxes.h"
+#include "ui/WindowFixture.h"
 #include "ui/common/UpDownControl.h"
 #include "ui/frmASCIIValue.h"
 #include "ui/frmAbout.h"

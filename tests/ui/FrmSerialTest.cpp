@@ -2,18 +2,8 @@
 // three commands, the dialogs it opens, the port frame and its texts, the tray tip and the icon,
 // minimising and shutdown. Controls are found by their object names, as assistive tools find them.
 
-#include <QAction>
-#include <QCheckBox>
-#include <QLabel>
-#include <QMenu>
-#include <QPlainTextEdit>
-#include <QSignalSpy>
-#include <QSystemTrayIcon>
-#include <QTabWidget>
-
 #include "support/Raised.h"
 #include "support/TraceCapture.h"
-#include "ui/Child.h"
 #include "ui/Pictures.h"
 #include "ui/PortSettingsText.h"
 #include "ui/QtTrayIcon.h"
