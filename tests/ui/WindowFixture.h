@@ -242,7 +242,8 @@ struct WindowFixture {
     }
     QComboBox* Combo(const char* name) const { return Find<QComboBox>(name); }
     QWidget* Widget(const char* name) const { return Find<QWidget>(name); }
-    void Click(const char* button) const { QTest::mouseClick(Find<QPushButton>(button), Qt::LeftButton); }
+    void Click(const char* button) const { QTest::mouseClick(Find<QAbstractButton>(button), Qt::LeftButton); }
+    void Type(const char* combo, const QString& text) const { Enter(Combo(combo)->lineEdit(), text, Typed); }
 
     // Chooses an item of a drop-down list the way the user does.
     static void Choose(QComboBox* combo, const QString& text) {
