@@ -198,7 +198,6 @@ private slots:
         Child<QPushButton>(dialog, "OKButton")->click();
         QCOMPARE(dialog->isVisible(), input.refused);
         QCOMPARE(boxes.Texts().size(), input.refused || asked ? 1 : 0);
-        QVERIFY(boxes.PendingAnswers() == 0 && boxes.Unanswered() == 0);
         if (input.refused) {
             QCOMPARE(boxes.Texts(), QStringList{message});
             QCOMPARE(boxes.All().front().icon, MsgIcon::Exclamation);
@@ -225,9 +224,7 @@ private slots:
                            : box.contains("Hex")   ? kHexRows
                                                    : kDisplayRows;
         const TranslationRow& input = rows[static_cast<std::size_t>(row)];
-        QWidget window;
-        auto* layout = new QVBoxLayout(&window);
-        layout->addWidget(new qm::CharacterTranslationTool(&window));
+        qm::CharacterTranslationTool window;
         window.show();
         window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window));

@@ -107,7 +107,6 @@ public:
         return texts;
     }
     int Unanswered() const { return unanswered_; }
-    std::size_t PendingAnswers() const { return answers_.size(); }
     void Clear() {
         shown_.clear();
         answers_.clear();
