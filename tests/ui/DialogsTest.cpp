@@ -71,6 +71,7 @@ struct Panels {
         compass->SetWorkingCopy(&working);
         buttons->SetWorkingCopy(&working);
         window.show();
+        static_cast<void>(QTest::qWaitForWindowExposed(&window));
     }
     WorkingCopy working;
     QWidget window;
@@ -237,8 +238,7 @@ private slots:
         const QByteArray path = qgetenv("PATH");
         qputenv("PATH", folder.path().toLocal8Bit());
         const auto restore = qScopeGuard([&path] { qputenv("PATH", path); });
-        FileHiveRegistry registry(folder.filePath(QStringLiteral("HKEY_LOCAL_MACHINE.reg")).toStdString(),
-                                  "");
+        FileHiveRegistry registry(folder.filePath(QStringLiteral("hive.reg")).toStdString(), "");
         HKEY firstPut = 0;
         HKEY key = 0;
         const auto put = [&](const std::string& keyPath, const char* name, DWORD type,
@@ -371,7 +371,6 @@ private slots:
     void HoverShowsTheWorkingCopyAndEmptiesOffTheHotspots() {
         const HoverRow& r = RowOf(kHoverRows);
         Panels p;
-        QVERIFY(QTest::qWaitForWindowExposed(&p.window));
         p.working.SW_ASCII(200);
         auto* image = Child<QWidget>(&p.window, r.picture);
         // From Stop, or from between the buttons, as a real move is hit-tested.
@@ -405,7 +404,6 @@ private slots:
         Panels p;
         p.compass->SetHandshaking([&r] { return r.handshaking; });
         p.buttons->SetHandshaking([&r] { return r.handshaking; });
-        QVERIFY(QTest::qWaitForWindowExposed(&p.window));
         QSignalSpy compassEdits(p.compass, &CompassCodesPanel::CodesEdited);
         QSignalSpy buttonEdits(p.buttons, &ButtonCodesPanel::CodesEdited);
         QStringList shown;
