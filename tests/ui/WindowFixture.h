@@ -1,11 +1,10 @@
 #pragma once
 
-#include <QApplication>
-#include <QClipboard>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
+// What the widget tests share: controls found by name, modal dialogs answered, tables of rows,
+// scripted message boxes, and the main window over fakes.
+#include <QtTest>
+#include <QtWidgets>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -20,11 +19,105 @@
 #include "support/CoreScriptedSerial.h"
 #include "support/fakes/RecordingInjector.h"
 #include "ui/PortOptionsFrame.h"
-#include "ui/ScriptedMessageBoxes.h"
 #include "ui/TrayIcon.h"
+#include "ui/common/MessageBoxService.h"
 #include "ui/frmSerial.h"
 
 namespace qm::test {
+
+// A control found by its object name, as assistive tools find it; a missing one ends the test.
+template <typename T>
+T* Child(QWidget* parent, const char* name) {
+    auto* child = parent->findChild<T*>(QString::fromLatin1(name));
+    if (child == nullptr) {
+        qFatal("no child %s", name);
+    }
+    return child;
+}
+
+// Runs body against the modal dialog once it is up, and makes sure it goes away again, so a
+// failing check never leaves the test waiting on a dialog.
+inline void WhenModal(std::function<void(QDialog*)> body) {
+    QTimer::singleShot(0, [body] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            body(dialog);
+            if (dialog->isVisible()) {
+                dialog->reject();
+            }
+        }
+    });
+}
+
+// One data row per entry of a table, named by the entry's name, so that each fails on its own;
+// RowOf gives the entry back inside the test.
+template <typename Row>
+void AddRowsOf(const std::vector<Row>& rows) {
+    QTest::addColumn<int>("row");
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        QTest::newRow(rows[i].name) << static_cast<int>(i);
+    }
+}
+template <typename Row>
+const Row& RowOf(const std::vector<Row>& rows) {
+    QFETCH(int, row);
+    return rows[static_cast<std::size_t>(row)];
+}
+
+// Stands in for the message boxes while it lives: records every box and answers questions from a
+// script. A box with only OK is answered OK; a question with no scripted answer counts as
+// unanswered and gets No, so a test can tell an unexpected question from an expected one.
+class ScriptedMessageBoxes final : public MessageBoxService {
+public:
+    struct Shown {
+        QString text;
+        MsgIcon icon;
+        MsgButtons buttons;
+        QString title;
+    };
+
+    ScriptedMessageBoxes() { SetMessageBoxService(this); }
+    ~ScriptedMessageBoxes() override { SetMessageBoxService(nullptr); }
+    ScriptedMessageBoxes(const ScriptedMessageBoxes&) = delete;
+    ScriptedMessageBoxes& operator=(const ScriptedMessageBoxes&) = delete;
+
+    // Queues the answer to the next question (a box with more than an OK button).
+    void Answer(MsgResult answer) { answers_.push_back(answer); }
+
+    MsgResult Show(QWidget* /*parent*/, const QString& text, MsgIcon icon, MsgButtons buttons,
+                   const QString& title) override {
+        shown_.push_back({text, icon, buttons, title});
+        if (buttons == MsgButtons::OK) {
+            return MsgResult::OK;
+        }
+        if (answers_.empty()) {
+            ++unanswered_;
+            return buttons == MsgButtons::YesNo ? MsgResult::No : MsgResult::Cancel;
+        }
+        const MsgResult answer = answers_.front();
+        answers_.pop_front();
+        return answer;
+    }
+
+    const std::vector<Shown>& All() const { return shown_; }
+    QStringList Texts() const {
+        QStringList texts;
+        for (const auto& box : shown_) {
+            texts << box.text;
+        }
+        return texts;
+    }
+    int Unanswered() const { return unanswered_; }
+    void Clear() {
+        shown_.clear();
+        answers_.clear();
+        unanswered_ = 0;
+    }
+
+private:
+    std::vector<Shown> shown_;
+    std::deque<MsgResult> answers_;
+    int unanswered_ = 0;
+};
 
 // A notification area in memory: records what the window asks of it.
 class FakeTray final : public TrayIcon {
@@ -148,7 +241,8 @@ struct WindowFixture {
     }
     QComboBox* Combo(const char* name) const { return Find<QComboBox>(name); }
     QWidget* Widget(const char* name) const { return Find<QWidget>(name); }
-    void Click(const char* button) const { QTest::mouseClick(Find<QPushButton>(button), Qt::LeftButton); }
+    void Click(const char* button) const { QTest::mouseClick(Find<QAbstractButton>(button), Qt::LeftButton); }
+    void Type(const char* combo, const QString& text) const { Enter(Combo(combo)->lineEdit(), text, Typed); }
 
     // Chooses an item of a drop-down list the way the user does.
     static void Choose(QComboBox* combo, const QString& text) {
