@@ -195,6 +195,20 @@ private slots:
         QVERIFY(!f.serial.PortOpen() || f.serial.Handshaking() == comXOnXoff);
     }
 
+    // A saved port that is gone: the window's working copy is still reset, so choosing another
+    // port and applying keeps every other saved setting.
+    void missingSavedPortIsMendedByApply() {
+        StartupFixture f;
+        f.Set("PortName=COM9: ConnectOnApplicationStartup=1");
+        QVERIFY(f.Load());
+        f.window->show();
+        f.ClickRow("COM7:");
+        f.Click("cmdApply");
+        QCOMPARE(f.Get("Ports\\LastPort", "PortName"), std::string("COM7:"));
+        QCOMPARE(f.Get("", "ConnectOnApplicationStartup"), std::string("1"));
+        QCOMPARE(f.Get("Mouse\\Movement", "BouncyMouseAngle"), std::string("90"));
+    }
+
     // The real serial control over a pseudo-terminal behind a link, and the device unplugged.
     void realPortHangsUp() {
         TempDir dir;
