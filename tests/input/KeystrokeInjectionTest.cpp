@@ -44,13 +44,10 @@ TEST(KeystrokeInjection, EachCodeReachesTheSystemAsItsKeysOrNotAtAll) {
          {Case{'Z', true, 0, "k:16/0/0 k:90/0/0 k:16/2/0 k:90/2/0 ", nullptr},
           Case{'@', true, 0x0651, "k:165/1/0 k:81/0/0 k:81/2/0 k:165/3/0 ", nullptr},  // AltGr+Q
           Case{'a', false, 0x0241, "S:65/0/0 65/2/0 ", nullptr},                       // Ctrl alone: never
-          Case{0xE9, false, -1, "S:0/4/233 0/6/233 ", kAsItself},
           Case{0x80, false, -1, "S:0/4/8364 0/6/8364 ", kAsItself},
-          Case{0x9C, false, -1, "S:0/4/339 0/6/339 ", kAsItself},
           // Control characters without a key and C1 codes would type nothing; the older calls
           // can only press keys.
-          Case{0, false, -1, "", kNotTyped}, Case{0x1F, false, -1, "", kNotTyped},
-          Case{0x81, false, -1, "", kNotTyped}, Case{0x9D, false, -1, "", kNotTyped},
+          Case{0x1F, false, -1, "", kNotTyped}, Case{0x81, false, -1, "", kNotTyped},
           Case{0xE9, true, -1, "", kNotTyped}, Case{256, false, 0, "", kOverflow},
           Case{-1, false, 0, "", kOverflow}, Case{65536 + 'a', false, 0, "", kOverflow}}) {
         SCOPED_TRACE(c.code);
@@ -78,7 +75,7 @@ TEST(KeystrokeInjection, EachCodeReachesTheSystemAsItsKeysOrNotAtAll) {
 // for the port going away. Modifiers latch for one key, lock down on the desktop, and let go.
 TEST(KeystrokeInjection, ModifiersLatchLockAndGoAroundTheNextKey) {
     constexpr int kCtrl = 256 + 0x11, kAlt = 256 + 0x12, kShift = 256 + 0x10, kLogo = 256 + 0x5B;
-    constexpr int kTab = 256 + 0x09, kLeft = 256 + 0x25, kGone = -1;
+    constexpr int kLeft = 256 + 0x25, kGone = -1;
     struct Case {
         std::vector<int> keys;
         bool legacy;
@@ -86,10 +83,7 @@ TEST(KeystrokeInjection, ModifiersLatchLockAndGoAroundTheNextKey) {
         const char* held;  // the modifiers' state afterwards
     };
     for (const Case& c : {
-             Case{{kCtrl, 'c'}, false, "S:17/0/0 67/0/0 67/2/0 17/2/0 ", ""},
              Case{{kCtrl, 'c'}, true, "k:17/0/0 k:67/0/0 k:67/2/0 k:17/2/0 ", ""},
-             Case{
-                 {kAlt, kAlt, kTab, kTab, kAlt}, false, "S:18/0/0 S:9/0/0 9/2/0 S:9/0/0 9/2/0 S:18/2/0 ", ""},
              // The character's own Shift would let go of a held one before the key.
              Case{{kShift, kShift, 'A', kShift, kShift, 'A'},
                   false,
