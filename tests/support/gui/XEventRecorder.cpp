@@ -149,30 +149,22 @@ XEventRecorder::XEventRecorder(const std::string& display) : Looker(display) {
     }
 }
 
+// Made or thrown for in the constructor: both are there.
 XEventRecorder::~XEventRecorder() {
-    if (inputContext_ != nullptr) {
-        XDestroyIC(inputContext_);
-    }
-    if (inputMethod_ != nullptr) {
-        XCloseIM(inputMethod_);
-    }
+    XDestroyIC(inputContext_);
+    XCloseIM(inputMethod_);
 }
 
 bool XEventRecorder::WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (true) {
-        Read();
-        if (done()) {
-            return true;
-        }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) {
-            return done();
+    for (Read(); !done(); Read()) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
         }
         pollfd connection{ConnectionNumber(display_), POLLIN, 0};
-        ::poll(&connection, 1, static_cast<int>(std::min<long long>(left.count(), 100)));
+        ::poll(&connection, 1, 10);
     }
+    return true;
 }
 
 bool XEventRecorder::WaitForEvents(std::size_t count, std::chrono::milliseconds timeout) {
