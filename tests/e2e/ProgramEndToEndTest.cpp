@@ -52,8 +52,8 @@ LaunchOptions MoreCodes() {
     return options;
 }
 
-const std::string kEast = "\x02", kStop = "\x0c", kLock = "\x14", kMiddle = "\x15", kFaster = "\x1a",
-                  kSlower = "\x1c", kCtrl = "\x1d", kAlt = "\x1e";
+const std::string kEast = "\x02", kStop = "\x0c", kClick = "\x0e", kLock = "\x14", kMiddle = "\x15",
+                  kFaster = "\x1a", kSlower = "\x1c", kCtrl = "\x1d", kAlt = "\x1e";
 
 }  // namespace
 
@@ -101,9 +101,7 @@ TEST(ProgramEndToEnd, FromTheTrayThroughEveryCodeAndAnUnplugToExit) {
     // A left click where the pointer is, a plain character, and one typed with Shift, into the
     // window that has the focus.
     desktop.Clear();
-    run.Line().Write(
-        "\x0e"
-        "aA");
+    run.Line().Write(kClick + "aA");
     const std::vector<std::string> expected = {"+button1", "-button1", "+a",       "-a",
                                                "+Shift_L", "+A",       "-Shift_L", "-a"};
     EXPECT_TRUE(desktop.WaitForEvents(expected.size())) << "the click and keys did not reach the desktop";
@@ -131,7 +129,7 @@ TEST(ProgramEndToEnd, FromTheTrayThroughEveryCodeAndAnUnplugToExit) {
     // A left click while the lock holds the button lets it go first; the wheels one notch each
     // (up, down, left, right); the middle button.
     warpAndClear(100, 400);
-    run.Line().Write(kLock + "\x0e\x16\x17\x18\x19" + kMiddle);
+    run.Line().Write(kLock + kClick + "\x16\x17\x18\x19" + kMiddle);
     ASSERT_TRUE(buttons(14));
     std::string pressed;
     for (const std::string& event : desktop.Events()) {
