@@ -119,15 +119,12 @@ struct BounceCase {
 
 TEST_F(MovementTest, BounceRuleOnEveryEdgeAndCorner) {
     // 1024 x 768: the limits are 0 and 1014 across, 0 and 758 down.
-    const BounceCase cases[] = {{"inside", {500, 300}, {5, 5}, {5, 5}, {5, 5}},
-                                {"inside near the corner", {1, 1}, {-5, -5}, {-5, -5}, {-5, -5}},
+    const BounceCase cases[] = {{"inside near the corner", {1, 1}, {-5, -5}, {-5, -5}, {-5, -5}},
                                 {"just inside the right limit", {1013, 300}, {5, 5}, {5, 5}, {5, 5}},
                                 {"right limit", {1014, 300}, {5, 5}, {-5, 5}, {-5, -5}},
-                                {"beyond the right limit", {1023, 300}, {5, -5}, {-5, -5}, {-5, 5}},
                                 {"left edge", {0, 300}, {-5, 5}, {5, 5}, {5, -5}},
                                 {"top edge", {500, 0}, {5, -5}, {5, 5}, {-5, 5}},
                                 {"bottom limit", {500, 758}, {5, 5}, {5, -5}, {-5, -5}},
-                                {"top left corner", {0, 0}, {-5, -5}, {5, 5}, {5, 5}},
                                 {"bottom right corner", {1020, 760}, {5, 5}, {-5, -5}, {-5, -5}},
                                 {"north only at the left edge", {0, 300}, {0, -5}, {0, -5}, {0, 5}}};
     // Only exactly 1 turns bouncing on; without it a pointer held at an edge keeps stepping.
