@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include "ports/linux/DeviceLocks.h"
-#include "settings/RegistryApi.h"
 #include "support/gui/LaunchedProgram.h"
 #include "support/gui/XEventRecorder.h"
 
@@ -36,21 +35,15 @@ bool PointerRests(XEventRecorder& desktop) {
 // Codes 20 to 25 lock, middle, wheel up, down, left, right; 26 faster, 28 slower; 29 Ctrl and 30 Alt;
 // acceleration to twice the step over 150 ms; a device that comes back is reconnected. The escape
 // sequences are on: the bytes that do not start one are taken one by one as ever.
-LaunchOptions MoreCodes() {
-    LaunchOptions options{.reconnect = true, .values = {}};
-    for (const std::string setting :
-         {"Movement Acceleration 1", "Movement AccelerationMaximum 2", "Movement AccelerationTime 150",
-          "Buttons LEFT_LOCK_ASCII 20", "Buttons MIDDLE_SCLICK_ASCII 21", "Buttons WHEEL_UP_ASCII 22",
-          "Buttons WHEEL_DOWN_ASCII 23", "Buttons WHEEL_LEFT_ASCII 24", "Buttons WHEEL_RIGHT_ASCII 25",
-          "Movement FASTER_ASCII 26", "Movement SLOWER_ASCII 28", "! ASCIISequence 1", "! CTRL_ASCII 29",
-          "! ALT_ASCII 30"}) {
-        const std::size_t name = setting.find(' ') + 1, value = setting.rfind(' ') + 1;
-        const std::string key = setting.substr(0, name - 1);
-        options.values.emplace_back(key == "!" ? "Emulation" : "Mouse\\" + key,
-                                    setting.substr(name, value - name - 1), REG_DWORD, setting.substr(value));
-    }
-    return options;
-}
+const LaunchOptions kMoreCodes{
+    .reconnect = true,
+    .values = {"Mouse\\Movement Acceleration 1", "Mouse\\Movement AccelerationMaximum 2",
+               "Mouse\\Movement AccelerationTime 150", "Mouse\\Buttons LEFT_LOCK_ASCII 20",
+               "Mouse\\Buttons MIDDLE_SCLICK_ASCII 21", "Mouse\\Buttons WHEEL_UP_ASCII 22",
+               "Mouse\\Buttons WHEEL_DOWN_ASCII 23", "Mouse\\Buttons WHEEL_LEFT_ASCII 24",
+               "Mouse\\Buttons WHEEL_RIGHT_ASCII 25", "Mouse\\Movement FASTER_ASCII 26",
+               "Mouse\\Movement SLOWER_ASCII 28", "Emulation ASCIISequence 1", "Emulation CTRL_ASCII 29",
+               "Emulation ALT_ASCII 30"}};
 
 const std::string kEast = "\x02", kStop = "\x0c", kClick = "\x0e", kLock = "\x14", kMiddle = "\x15",
                   kFaster = "\x1a", kSlower = "\x1c", kCtrl = "\x1d", kAlt = "\x1e";
@@ -59,7 +52,7 @@ const std::string kEast = "\x02", kStop = "\x0c", kClick = "\x0e", kLock = "\x14
 
 TEST(ProgramEndToEnd, FromTheTrayThroughEveryCodeAndAnUnplugToExit) {
     QM_SKIP_WITHOUT_DESKTOP();
-    LaunchedProgram run(MoreCodes());
+    LaunchedProgram run(kMoreCodes);
     XEventRecorder desktop(run.Display());
     desktop.WarpPointer(300, 400);
     Looker& looker = run.Desktop();

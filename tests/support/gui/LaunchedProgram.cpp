@@ -89,8 +89,11 @@ LaunchedProgram::LaunchedProgram(const LaunchOptions& options)
         SetValue(registry, "Ports\\LastPort", "PortName", REG_SZ, "COM7:");
         SetValue(registry, "Mouse\\Movement", "MovementDelay", REG_DWORD,
                  std::to_string(options.movementDelay));
-        for (const auto& [key, name, type, data] : options.values) {
-            SetValue(registry, key, name, type, data);
+        for (const std::string& value : options.values) {
+            std::istringstream fields(value);
+            std::string key, name, number;
+            fields >> key >> name >> number;
+            SetValue(registry, key, name, REG_DWORD, number);
         }
     }
 }
