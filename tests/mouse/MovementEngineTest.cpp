@@ -42,12 +42,15 @@ protected:
     }
 };
 
+// An engine that goes lets go of the timer, moving or not.
 TEST_F(MovementTest, InputPathFollowsTheSystemVersion) {
     const clsOSInfo legacy = test::LegacyInputPathOS();
     const clsOSInfo win98 = test::Windows98OS();
     for (const auto& [info, path] : {std::pair{&legacy, RecordingInjector::Path::mouse_event},
                                      std::pair{&win98, RecordingInjector::Path::SendInput}}) {
         engine.reset();
+        EXPECT_FALSE(timer.HasTickHandler());
+        EXPECT_FALSE(timer.Enabled());
         injector.Clear();
         engine = Make(*info);
         ASSERT_TRUE(engine->MoveMouse(2, 2));
@@ -91,7 +94,7 @@ TEST_F(MovementTest, IntervalRoundsHalvesToEvenWithinTheTimerLimits) {
     EXPECT_FALSE(trace.Contains("tmrMouseMovement_Timer"));
 }
 
-TEST_F(MovementTest, DelayOutsideTheTimerLimitsMovesOnceAndLeavesTheTimer) {
+TEST_F(MovementTest, ErrorsMoveOnceAndLeaveTheTimer) {
     test::TraceCapture trace;
     working.MovementDelay = 70000;
     EXPECT_FALSE(engine->MoveMouse(4, 0));
@@ -107,6 +110,18 @@ TEST_F(MovementTest, DelayOutsideTheTimerLimitsMovesOnceAndLeavesTheTimer) {
     EXPECT_TRUE(timer.Enabled());
     EXPECT_EQ(timer.Interval(), 10);
     EXPECT_TRUE(trace.Contains("frmSerial.MoveMouse:#Method Exit Error#: Overflow"));
+
+    // A step that cannot be turned at the edge, pushed hard against it: the tick's own error, and
+    // the timer stays on.
+    settings.BouncyMouse(1);
+    working.BouncyMouseAngle = 90;
+    working.MovementDelay = 10;
+    ASSERT_TRUE(engine->MoveMouse(std::numeric_limits<std::int32_t>::min(), 0));
+    injector.Clear();
+    EXPECT_TRUE(timer.Fire());
+    EXPECT_TRUE(trace.Contains("frmSerial.tmrMouseMovement_Timer:#Method Exit Error#: Overflow"));
+    EXPECT_TRUE(timer.Enabled());
+    EXPECT_EQ(injector.CallCount(), 0u);
 }
 
 struct BounceCase {
@@ -145,19 +160,6 @@ TEST_F(MovementTest, BounceRuleOnEveryEdgeAndCorner) {
             }
         }
     }
-}
-
-TEST_F(MovementTest, TickErrorIsTracedAndTheTimerStaysOn) {
-    test::TraceCapture trace;
-    settings.BouncyMouse(1);
-    working.BouncyMouseAngle = 90;
-    const std::int32_t most = std::numeric_limits<std::int32_t>::min();
-    ASSERT_TRUE(engine->MoveMouse(most, 0));  // pushed hard against the left edge
-    injector.Clear();
-    EXPECT_TRUE(timer.Fire());
-    EXPECT_TRUE(trace.Contains("frmSerial.tmrMouseMovement_Timer:#Method Exit Error#: Overflow"));
-    EXPECT_TRUE(timer.Enabled());
-    EXPECT_EQ(injector.CallCount(), 0u);
 }
 
 // Codes handled while an older MoveMouse, StopMouse or tick waits in its pending-events call are
@@ -208,13 +210,6 @@ TEST_F(MovementTest, NestedNewestCodeWins) {
         EXPECT_EQ(timer.Fire(), moving);
         EXPECT_EQ(Moves(), moving ? std::vector<Step>{c.after} : std::vector<Step>{});
     }
-}
-
-TEST_F(MovementTest, EngineReleasesTheTimerWhenGone) {
-    ASSERT_TRUE(engine->MoveMouse(1, 1));
-    engine.reset();
-    EXPECT_FALSE(timer.HasTickHandler());
-    EXPECT_FALSE(timer.Enabled());
 }
 
 }  // namespace
