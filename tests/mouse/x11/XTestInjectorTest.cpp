@@ -37,7 +37,9 @@ constexpr int kHeight = 600;
 class XTestInjectorTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        QM_SKIP_WITHOUT_XVFB();
+        if (test::FindOnPath("Xvfb").empty()) {
+            GTEST_SKIP() << "Xvfb is not installed (package xvfb; the CI and scripts/deps install it)";
+        }
         xvfb_ = std::make_unique<test::XvfbFixture>(kWidth, kHeight);
         recorder_ = std::make_unique<test::XEventRecorder>(xvfb_->Display());
         injector_ = std::make_unique<XTestInjector>(xvfb_->Display());

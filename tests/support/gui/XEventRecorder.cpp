@@ -49,8 +49,7 @@ bool Looker::Viewable(unsigned long window) {
 }
 
 std::pair<int, int> Looker::ToRoot(unsigned long window, int x, int y) {
-    int rootX = 0;
-    int rootY = 0;
+    int rootX = 0, rootY = 0;
     Window child = 0;
     XTranslateCoordinates(display_, window, DefaultRootWindow(display_), x, y, &rootX, &rootY, &child);
     return {rootX, rootY};
@@ -78,8 +77,7 @@ std::string Looker::NameOf(unsigned long window) {
     // Qt names its windows in UTF-8 (_NET_WM_NAME).
     Atom type = None;
     int format = 0;
-    unsigned long count = 0;
-    unsigned long after = 0;
+    unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
     std::string name;
     if (XGetWindowProperty(display_, window, XInternAtom(display_, "_NET_WM_NAME", False), 0, 4096, False,
@@ -98,8 +96,7 @@ std::optional<std::pair<unsigned long, std::string>> Looker::Search(
     if (!name.empty() && wanted(window, name)) {
         return std::make_pair(window, name);
     }
-    Window root = 0;
-    Window parent = 0;
+    Window root = 0, parent = 0;
     Window* children = nullptr;
     unsigned count = 0;
     if (XQueryTree(display_, window, &root, &parent, &children, &count) == 0) {
@@ -225,12 +222,8 @@ void XEventRecorder::Record(XEvent& event) {
 
 // The pointer's place and the modifiers and buttons held.
 static std::tuple<int, int, unsigned> QueryPointer(Display* display) {
-    Window root = 0;
-    Window child = 0;
-    int x = 0;
-    int y = 0;
-    int windowX = 0;
-    int windowY = 0;
+    Window root = 0, child = 0;
+    int x = 0, y = 0, windowX = 0, windowY = 0;
     unsigned mask = 0;
     XQueryPointer(display, DefaultRootWindow(display), &root, &child, &x, &y, &windowX, &windowY, &mask);
     return {x, y, mask};
