@@ -70,29 +70,20 @@ protected:
     test::ScriptedSerial serial;
     SettingsRecord settings;
     MovementWorkingValues working;
-    std::vector<std::string> bufferTexts;
-    std::vector<std::string> countTexts;
+    std::vector<std::string> bufferTexts, countTexts;
     std::vector<std::int32_t> trayCounts;
 
     MovementEngine movement{injector, os, timer, pump, settings, [this] { return working; }};
     ClickEmulation clicks{injector, os, pump};
     KeystrokeInjection keys{injector, os};
     AsciiSequenceDecoder decoder{[this](std::int16_t code) { return dispatcher.ProcessCharacter(code); }};
-    CharacterDispatcher dispatcher{
-        settings,
-        serial,
-        pump,
-        decoder,
-        movement,
-        clicks,
-        keys,
-        DispatcherView{[this](const std::string& text) { bufferTexts.push_back(text); },
-                       [this](const std::string& text) { countTexts.push_back(text); },
-                       [this] {
-                           trayCounts.push_back(dispatcher.BytesReceived());
-                           return true;
-                       }},
-        &injector};
+    DispatcherView view{[this](const std::string& text) { bufferTexts.push_back(text); },
+                        [this](const std::string& text) { countTexts.push_back(text); },
+                        [this] {
+                            trayCounts.push_back(dispatcher.BytesReceived());
+                            return true;  // the tip was set
+                        }};
+    CharacterDispatcher dispatcher{settings, serial, pump, decoder, movement, clicks, keys, view, &injector};
 };
 
 // One write per receive event, made with the last character's action: a lone byte's event
