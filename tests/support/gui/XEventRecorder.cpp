@@ -116,17 +116,15 @@ XEventRecorder::XEventRecorder(const std::string& display) : Looker(display) {
     const int screen = DefaultScreen(display_);
     XSetWindowAttributes attributes{};
     attributes.override_redirect = True;
-    attributes.event_mask = KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
-                            PointerMotionMask | StructureNotifyMask;
+    attributes.event_mask =
+        KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
     window_ = XCreateWindow(display_, RootWindow(display_, screen), 0, 0,
                             static_cast<unsigned>(DisplayWidth(display_, screen)),
                             static_cast<unsigned>(DisplayHeight(display_, screen)), 0, CopyFromParent,
                             InputOutput, CopyFromParent, CWOverrideRedirect | CWEventMask, &attributes);
+    // Not redirected to a window manager: mapped once the server has taken the request.
     XMapRaised(display_, window_);
-    XEvent event;
-    do {
-        XWindowEvent(display_, window_, StructureNotifyMask, &event);
-    } while (event.type != MapNotify);
+    XSync(display_, False);
     XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
     XSync(display_, False);
 
