@@ -65,9 +65,6 @@ TEST(ProgramEndToEnd, FromTheTrayThroughEveryCodeAndAnUnplugToExit) {
         desktop.WaitUntil([] { return false; }, 50ms);
         desktop.Clear();
     };
-    const auto buttons = [&](std::size_t count) {
-        return desktop.WaitUntil([&] { return desktop.Events().size() >= count; }, 5s);
-    };
 
     // Started to the tray and connected: the icon says so, and the window is not on screen.
     const std::string connected = "Quillmotion Enabled\nConnected to COM7: at 2400\n";
@@ -113,7 +110,7 @@ TEST(ProgramEndToEnd, FromTheTrayThroughEveryCodeAndAnUnplugToExit) {
     desktop.WaitUntil([] { return false; }, 200ms);
     EXPECT_EQ(desktop.Events(), std::vector<std::string>{"+button1"}) << "let go before the second lock";
     run.Line().Write(kLock);
-    ASSERT_TRUE(buttons(2));
+    ASSERT_TRUE(desktop.WaitForEvents(2, 5s));
     EXPECT_EQ(desktop.Events(), (std::vector<std::string>{"+button1", "-button1"}));
     EXPECT_TRUE(std::all_of(desktop.Motions().begin(), desktop.Motions().end(), [](const auto& motion) {
         return (motion.second & Button1Mask) != 0;
@@ -123,7 +120,7 @@ TEST(ProgramEndToEnd, FromTheTrayThroughEveryCodeAndAnUnplugToExit) {
     // (up, down, left, right); the middle button.
     warpAndClear(100, 400);
     run.Line().Write(kLock + kClick + "\x16\x17\x18\x19" + kMiddle);
-    ASSERT_TRUE(buttons(14));
+    ASSERT_TRUE(desktop.WaitForEvents(14, 5s));
     std::string pressed;
     for (const std::string& event : desktop.Events()) {
         pressed += event.substr(0, 1) + event.substr(7) + " ";
@@ -153,7 +150,7 @@ TEST(ProgramEndToEnd, FromTheTrayThroughEveryCodeAndAnUnplugToExit) {
     run.Line().Write(kLock + kEast);
     ASSERT_TRUE(desktop.WaitUntil([&] { return desktop.Motions().size() > 5; }, 5s));
     run.Line().CloseFarEnd();
-    EXPECT_TRUE(desktop.WaitUntil([&] { return desktop.Events().size() >= 2; }, 5s));
+    EXPECT_TRUE(desktop.WaitForEvents(2, 5s));
     EXPECT_EQ(desktop.Events(), (std::vector<std::string>{"+button1", "-button1"}));
     EXPECT_TRUE(tipHas("\nWaiting for COM7: to come back")) << run.TrayTip();
     EXPECT_TRUE(PointerRests(desktop)) << "the pointer kept moving after the device went away";
@@ -173,7 +170,7 @@ TEST(ProgramEndToEnd, FromTheTrayThroughEveryCodeAndAnUnplugToExit) {
     EXPECT_FALSE(windowShown()) << "a window came up on reconnecting";
     warpAndClear(100, 400);
     run.Line().Write(kMiddle);
-    ASSERT_TRUE(buttons(2));
+    ASSERT_TRUE(desktop.WaitForEvents(2, 5s));
     EXPECT_EQ(desktop.Events(), (std::vector<std::string>{"+button2", "-button2"}));
 
     // The keyboard's keys: virtual keys through the escape sequence, Ctrl and Alt latched for one
