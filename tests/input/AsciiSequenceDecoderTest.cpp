@@ -58,16 +58,14 @@ TEST_F(DecoderTest, SequencesGiveTheirValueAndBrokenOnesOnlyTheBreakingCharacter
         const char* digits = "";
     };
     const Case cases[] = {
-        {"x", {'x'}, 0},
-        {"^", {}, 1},
-        {"^A06", {}, 4, "06"},  // a lone Esc and what follows wait without limit
-        {"^A065", {65}, 0},
-        {"^a", {'a'}, 0},  // upper case only
-        {"^Ax", {'x'}, 0},
-        {"^A1x", {'x'}, 0},
-        {"^A06x", {'x'}, 0},
-        {"^A06^", {27}, 0},  // an Esc breaking a sequence is passed on, not a new start
-        {"^^", {27}, 1},
+        {"x", {'x'}, 0},        // no sequence
+        {"^", {}, 1},           // Esc starts one
+        {"^A06", {}, 4, "06"},  // and what follows waits without limit
+        {"^a", {'a'}, 0},       // upper case only
+        {"^Ax", {'x'}, 0},      // broken before the digits
+        {"^A06x", {'x'}, 0},    // broken at the last digit
+        {"^A06^", {27}, 0},     // an Esc breaking one is passed on, not a new start
+        {"^^", {27}, 1},        // an escaped Esc
         {"^A007^A255^A000^A300^A999^A256", {7, 255, 0, 300, 999, 256}, 0},
     };
     for (const Case& c : cases) {
