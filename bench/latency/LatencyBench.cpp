@@ -357,7 +357,7 @@ LaunchOptions Options(bool tracing, int movementDelay, bool sequenceMode = false
     options.screenWidth = kScreenWidth;
     options.screenHeight = kScreenHeight;
     if (sequenceMode) {
-        options.values.emplace_back("Emulation", "ASCIISequence", 4u /* REG_DWORD */, "1");
+        options.values.emplace_back("Emulation ASCIISequence 1");
     }
     return options;
 }

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include "ports/linux/DeviceLocks.h"
-#include "settings/RegistryApi.h"
 #include "support/gui/LaunchedProgram.h"
 #include "support/gui/XEventRecorder.h"
 
@@ -36,30 +35,24 @@ bool PointerRests(XEventRecorder& desktop) {
 // Codes 20 to 25 lock, middle, wheel up, down, left, right; 26 faster, 28 slower; 29 Ctrl and 30 Alt;
 // acceleration to twice the step over 150 ms; a device that comes back is reconnected. The escape
 // sequences are on: the bytes that do not start one are taken one by one as ever.
-LaunchOptions MoreCodes() {
-    LaunchOptions options{.reconnect = true, .values = {}};
-    for (const std::string setting :
-         {"Movement Acceleration 1", "Movement AccelerationMaximum 2", "Movement AccelerationTime 150",
-          "Buttons LEFT_LOCK_ASCII 20", "Buttons MIDDLE_SCLICK_ASCII 21", "Buttons WHEEL_UP_ASCII 22",
-          "Buttons WHEEL_DOWN_ASCII 23", "Buttons WHEEL_LEFT_ASCII 24", "Buttons WHEEL_RIGHT_ASCII 25",
-          "Movement FASTER_ASCII 26", "Movement SLOWER_ASCII 28", "! ASCIISequence 1", "! CTRL_ASCII 29",
-          "! ALT_ASCII 30"}) {
-        const std::size_t name = setting.find(' ') + 1, value = setting.rfind(' ') + 1;
-        const std::string key = setting.substr(0, name - 1);
-        options.values.emplace_back(key == "!" ? "Emulation" : "Mouse\\" + key,
-                                    setting.substr(name, value - name - 1), REG_DWORD, setting.substr(value));
-    }
-    return options;
-}
+const LaunchOptions kMoreCodes{
+    .reconnect = true,
+    .values = {"Mouse\\Movement Acceleration 1", "Mouse\\Movement AccelerationMaximum 2",
+               "Mouse\\Movement AccelerationTime 150", "Mouse\\Buttons LEFT_LOCK_ASCII 20",
+               "Mouse\\Buttons MIDDLE_SCLICK_ASCII 21", "Mouse\\Buttons WHEEL_UP_ASCII 22",
+               "Mouse\\Buttons WHEEL_DOWN_ASCII 23", "Mouse\\Buttons WHEEL_LEFT_ASCII 24",
+               "Mouse\\Buttons WHEEL_RIGHT_ASCII 25", "Mouse\\Movement FASTER_ASCII 26",
+               "Mouse\\Movement SLOWER_ASCII 28", "Emulation ASCIISequence 1", "Emulation CTRL_ASCII 29",
+               "Emulation ALT_ASCII 30"}};
 
-const std::string kEast = "\x02", kStop = "\x0c", kLock = "\x14", kMiddle = "\x15", kFaster = "\x1a",
-                  kSlower = "\x1c", kCtrl = "\x1d", kAlt = "\x1e";
+const std::string kEast = "\x02", kStop = "\x0c", kClick = "\x0e", kLock = "\x14", kMiddle = "\x15",
+                  kFaster = "\x1a", kSlower = "\x1c", kCtrl = "\x1d", kAlt = "\x1e";
 
 }  // namespace
 
 TEST(ProgramEndToEnd, FromTheTrayThroughEveryCodeAndAnUnplugToExit) {
     QM_SKIP_WITHOUT_DESKTOP();
-    LaunchedProgram run(MoreCodes());
+    LaunchedProgram run(kMoreCodes);
     XEventRecorder desktop(run.Display());
     desktop.WarpPointer(300, 400);
     Looker& looker = run.Desktop();
@@ -71,9 +64,6 @@ TEST(ProgramEndToEnd, FromTheTrayThroughEveryCodeAndAnUnplugToExit) {
         desktop.WarpPointer(x, y);
         desktop.WaitUntil([] { return false; }, 50ms);
         desktop.Clear();
-    };
-    const auto buttons = [&](std::size_t count) {
-        return desktop.WaitUntil([&] { return desktop.Events().size() >= count; }, 5s);
     };
 
     // Started to the tray and connected: the icon says so, and the window is not on screen.
@@ -101,9 +91,7 @@ TEST(ProgramEndToEnd, FromTheTrayThroughEveryCodeAndAnUnplugToExit) {
     // A left click where the pointer is, a plain character, and one typed with Shift, into the
     // window that has the focus.
     desktop.Clear();
-    run.Line().Write(
-        "\x0e"
-        "aA");
+    run.Line().Write(kClick + "aA");
     const std::vector<std::string> expected = {"+button1", "-button1", "+a",       "-a",
                                                "+Shift_L", "+A",       "-Shift_L", "-a"};
     EXPECT_TRUE(desktop.WaitForEvents(expected.size())) << "the click and keys did not reach the desktop";
@@ -122,7 +110,7 @@ TEST(ProgramEndToEnd, FromTheTrayThroughEveryCodeAndAnUnplugToExit) {
     desktop.WaitUntil([] { return false; }, 200ms);
     EXPECT_EQ(desktop.Events(), std::vector<std::string>{"+button1"}) << "let go before the second lock";
     run.Line().Write(kLock);
-    ASSERT_TRUE(buttons(2));
+    ASSERT_TRUE(desktop.WaitForEvents(2, 5s));
     EXPECT_EQ(desktop.Events(), (std::vector<std::string>{"+button1", "-button1"}));
     EXPECT_TRUE(std::all_of(desktop.Motions().begin(), desktop.Motions().end(), [](const auto& motion) {
         return (motion.second & Button1Mask) != 0;
@@ -131,8 +119,8 @@ TEST(ProgramEndToEnd, FromTheTrayThroughEveryCodeAndAnUnplugToExit) {
     // A left click while the lock holds the button lets it go first; the wheels one notch each
     // (up, down, left, right); the middle button.
     warpAndClear(100, 400);
-    run.Line().Write(kLock + "\x0e\x16\x17\x18\x19" + kMiddle);
-    ASSERT_TRUE(buttons(14));
+    run.Line().Write(kLock + kClick + "\x16\x17\x18\x19" + kMiddle);
+    ASSERT_TRUE(desktop.WaitForEvents(14, 5s));
     std::string pressed;
     for (const std::string& event : desktop.Events()) {
         pressed += event.substr(0, 1) + event.substr(7) + " ";
@@ -162,7 +150,7 @@ TEST(ProgramEndToEnd, FromTheTrayThroughEveryCodeAndAnUnplugToExit) {
     run.Line().Write(kLock + kEast);
     ASSERT_TRUE(desktop.WaitUntil([&] { return desktop.Motions().size() > 5; }, 5s));
     run.Line().CloseFarEnd();
-    EXPECT_TRUE(desktop.WaitUntil([&] { return desktop.Events().size() >= 2; }, 5s));
+    EXPECT_TRUE(desktop.WaitForEvents(2, 5s));
     EXPECT_EQ(desktop.Events(), (std::vector<std::string>{"+button1", "-button1"}));
     EXPECT_TRUE(tipHas("\nWaiting for COM7: to come back")) << run.TrayTip();
     EXPECT_TRUE(PointerRests(desktop)) << "the pointer kept moving after the device went away";
@@ -182,7 +170,7 @@ TEST(ProgramEndToEnd, FromTheTrayThroughEveryCodeAndAnUnplugToExit) {
     EXPECT_FALSE(windowShown()) << "a window came up on reconnecting";
     warpAndClear(100, 400);
     run.Line().Write(kMiddle);
-    ASSERT_TRUE(buttons(2));
+    ASSERT_TRUE(desktop.WaitForEvents(2, 5s));
     EXPECT_EQ(desktop.Events(), (std::vector<std::string>{"+button2", "-button2"}));
 
     // The keyboard's keys: virtual keys through the escape sequence, Ctrl and Alt latched for one

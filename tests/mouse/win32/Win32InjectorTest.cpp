@@ -15,25 +15,21 @@
 namespace qm {
 namespace {
 
-// "k<vk>/<scan>/<flags>" or "m<type>/<dx>,<dy>/<data>/<flags>", hexadecimal; a time or extra
-// information other than 0 is added.
+// "k<vk>/<scan>/<flags>" or "m<type>/<dx>,<dy>/<data>/<flags>", hexadecimal; the system's own
+// time and extra information must be left at 0.
 std::string Describe(const INPUT& input) {
     char text[120];
     const bool key = input.type == INPUT_KEYBOARD;
-    const unsigned long time = key ? input.ki.time : input.mi.time;
-    const unsigned long long extra = key ? input.ki.dwExtraInfo : input.mi.dwExtraInfo;
-    const int length =
-        key ? std::snprintf(text, sizeof text, "k%X/%X/%lX", static_cast<unsigned>(input.ki.wVk),
-                            static_cast<unsigned>(input.ki.wScan),
-                            static_cast<unsigned long>(input.ki.dwFlags))
-            : std::snprintf(text, sizeof text, "m%lX/%ld,%ld/%lX/%lX", static_cast<unsigned long>(input.type),
-                            static_cast<long>(input.mi.dx), static_cast<long>(input.mi.dy),
-                            static_cast<unsigned long>(input.mi.mouseData),
-                            static_cast<unsigned long>(input.mi.dwFlags));
-    if (time != 0 || extra != 0) {
-        std::snprintf(text + length, sizeof text - static_cast<std::size_t>(length), " time=%lu extra=%llu",
-                      time, extra);
+    if ((key ? input.ki.time : input.mi.time) != 0 ||
+        (key ? input.ki.dwExtraInfo : input.mi.dwExtraInfo) != 0) {
+        return "time or extra information set";
     }
+    key ? std::snprintf(text, sizeof text, "k%X/%X/%lX", static_cast<unsigned>(input.ki.wVk),
+                        static_cast<unsigned>(input.ki.wScan), static_cast<unsigned long>(input.ki.dwFlags))
+        : std::snprintf(text, sizeof text, "m%lX/%ld,%ld/%lX/%lX", static_cast<unsigned long>(input.type),
+                        static_cast<long>(input.mi.dx), static_cast<long>(input.mi.dy),
+                        static_cast<unsigned long>(input.mi.mouseData),
+                        static_cast<unsigned long>(input.mi.dwFlags));
     return text;
 }
 
@@ -114,9 +110,8 @@ TEST(Win32Injector, KeystrokesAndClicksReachTheSystemInOneCall) {
     ASSERT_TRUE(keys.SendKeyCode(0xE9));
     system.ansiChar = 0;
     ASSERT_TRUE(keys.SendKeyCode(0x81));
-    system.keyScan = 0x651;  // "@" on a German layout: AltGr (right Alt, an extended key) + Q
-    ASSERT_TRUE(keys.SendKeyCode('@'));
-    // Ctrl latched around Delete, an extended key: the virtual keys go out as they are.
+    // Ctrl latched around Delete, an extended key: the virtual keys go out as they are. (AltGr's
+    // records are the keystroke tests' and go out the same way.)
     ASSERT_TRUE(keys.SendVirtualKey(0x11) && keys.SendVirtualKey(0x2E));
     EXPECT_EQ(system.log, (std::vector<std::string>{
                               "VkKeyScanA 65",
@@ -127,8 +122,6 @@ TEST(Win32Injector, KeystrokesAndClicksReachTheSystemInOneCall) {
                               "SendInput 2x40: k0/439/4 k0/439/6",
                               "VkKeyScanA 129",
                               "MultiByteToWideChar cp=0 flags=8 129 length=1/2",
-                              "VkKeyScanA 64",
-                              "SendInput 4x40: kA5/0/1 k51/0/0 k51/0/2 kA5/0/3",
                               "SendInput 4x40: k11/0/0 k2E/0/1 k2E/0/3 k11/0/2",
                           }));
 }

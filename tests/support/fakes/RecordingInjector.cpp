@@ -1,9 +1,28 @@
 #include "support/fakes/RecordingInjector.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace qm {
+
+namespace {
+
+// A US layout's answer, kept to what the tests type: letters (capitals with Shift), digits, the
+// space and the control characters with a key of their own. Punctuation answers as a key
+// without one would.
+std::int16_t UsKeyScan(unsigned char c) {
+    if (c >= 'a' && c <= 'z') {
+        return static_cast<std::int16_t>(c - 'a' + 'A');
+    }
+    if (c >= 'A' && c <= 'Z') {
+        return static_cast<std::int16_t>(0x100 | c);
+    }
+    if ((c >= '0' && c <= '9') || c == ' ' || c == 8 || c == 9 || c == 13 || c == 27) {
+        return c;
+    }
+    return c == 10 ? 0x0D : c == 0x7F ? 0x08 : -1;
+}
+
+}  // namespace
 
 RecordingInjector::RecordingInjector(std::int32_t width, std::int32_t height)
     : width_(width), height_(height) {
@@ -11,59 +30,6 @@ RecordingInjector::RecordingInjector(std::int32_t width, std::int32_t height)
         layout_[i] = UsKeyScan(static_cast<unsigned char>(i));
     }
     position_ = Clamp(width / 2, height / 2);
-}
-
-std::int16_t RecordingInjector::UsKeyScan(unsigned char c) {
-    constexpr std::int16_t kShift = 0x100;
-    if (c >= 'a' && c <= 'z') {
-        return static_cast<std::int16_t>('A' + (c - 'a'));
-    }
-    if (c >= 'A' && c <= 'Z') {
-        return static_cast<std::int16_t>(kShift | c);
-    }
-    if (c >= '0' && c <= '9') {
-        return static_cast<std::int16_t>(c);
-    }
-    // The shifted digit row, ")" on 0 to "(" on 9.
-    const char* shiftedDigits = ")!@#$%^&*(";
-    if (c != 0) {
-        if (const char* at = std::strchr(shiftedDigits, c)) {
-            return static_cast<std::int16_t>(kShift | ('0' + (at - shiftedDigits)));
-        }
-    }
-    struct Punctuation {
-        char plain;
-        char shifted;
-        std::int16_t vk;
-    };
-    static constexpr Punctuation kPunctuation[] = {{';', ':', 0xBA}, {'=', '+', 0xBB}, {',', '<', 0xBC},
-                                                   {'-', '_', 0xBD}, {'.', '>', 0xBE}, {'/', '?', 0xBF},
-                                                   {'`', '~', 0xC0}, {'[', '{', 0xDB}, {'\\', '|', 0xDC},
-                                                   {']', '}', 0xDD}, {'\'', '"', 0xDE}};
-    for (const Punctuation& p : kPunctuation) {
-        if (c == static_cast<unsigned char>(p.plain)) {
-            return p.vk;
-        }
-        if (c == static_cast<unsigned char>(p.shifted)) {
-            return static_cast<std::int16_t>(kShift | p.vk);
-        }
-    }
-    // The control characters with a key of their own; the others have none.
-    switch (c) {
-        case ' ':
-            return 0x20;
-        case 8:   // Backspace
-        case 9:   // Tab
-        case 13:  // Enter
-        case 27:  // Escape
-            return static_cast<std::int16_t>(c);
-        case 10:
-            return 0x0D;
-        case 0x7F:
-            return 0x08;
-        default:
-            return -1;
-    }
 }
 
 void RecordingInjector::SendInput(std::span<const InputRecord> records) {
@@ -86,14 +52,7 @@ std::int16_t RecordingInjector::VkKeyScanA(char character) {
 }
 
 std::int32_t RecordingInjector::GetSystemMetrics(std::int32_t index) {
-    switch (index) {
-        case SM_CXSCREEN:
-            return width_;
-        case SM_CYSCREEN:
-            return height_;
-        default:
-            return 0;
-    }
+    return index == SM_CXSCREEN ? width_ : index == SM_CYSCREEN ? height_ : 0;
 }
 
 void RecordingInjector::SetKeyScan(char character, std::int16_t answer) {

@@ -11,7 +11,7 @@
 namespace qm {
 
 // A desktop in memory: it records every injection call, keeps a pointer that relative moves
-// push around (held on the screen, as a system does), and answers key lookups from a US
+// push around (held on the screen, as a system does), and answers key lookups from a small US
 // keyboard layout that can be changed per character. For tests, and for benchmarks that want
 // the core's own cost without a display.
 class RecordingInjector final : public InputInjector {
@@ -41,8 +41,6 @@ public:
     void SetCursorPos(Point position) { position_ = Clamp(position.x, position.y); }
     // Changes the layout's answer for one character (-1: no key).
     void SetKeyScan(char character, std::int16_t answer);
-    // The answer of the built-in US layout.
-    static std::int16_t UsKeyScan(unsigned char character);
 
     // What was sent.
     const std::vector<Call>& Calls() const { return calls_; }

@@ -3,11 +3,10 @@
 #include "SettingsTree.h"
 #include "settings/hive/FileHiveRegistry.h"
 
-#include <unistd.h>
+#include <time.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <stdexcept>
 
@@ -29,17 +28,12 @@ std::vector<std::string> Lines(const std::string& text) {
 }
 
 double CpuMilliseconds(pid_t pid) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-    std::istringstream fields(text.substr(text.rfind(')') + 2));
-    std::string field;
-    double ticks = 0;
-    for (int i = 3; fields >> field && i <= 15; ++i) {
-        if (i == 14 || i == 15) {  // utime, stime
-            ticks += std::stod(field);
-        }
+    clockid_t clock{};
+    timespec used{};
+    if (::clock_getcpuclockid(pid, &clock) != 0 || ::clock_gettime(clock, &used) != 0) {
+        return 0;
     }
-    return ticks * 1000.0 / static_cast<double>(::sysconf(_SC_CLK_TCK));
+    return static_cast<double>(used.tv_sec) * 1000.0 + static_cast<double>(used.tv_nsec) / 1e6;
 }
 
 namespace {
@@ -89,8 +83,11 @@ LaunchedProgram::LaunchedProgram(const LaunchOptions& options)
         SetValue(registry, "Ports\\LastPort", "PortName", REG_SZ, "COM7:");
         SetValue(registry, "Mouse\\Movement", "MovementDelay", REG_DWORD,
                  std::to_string(options.movementDelay));
-        for (const auto& [key, name, type, data] : options.values) {
-            SetValue(registry, key, name, type, data);
+        for (const std::string& value : options.values) {
+            std::istringstream fields(value);
+            std::string key, name, number;
+            fields >> key >> name >> number;
+            SetValue(registry, key, name, REG_DWORD, number);
         }
     }
 }

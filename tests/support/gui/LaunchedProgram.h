@@ -9,7 +9,6 @@
 
 #include <memory>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "support/TempDir.h"
@@ -32,8 +31,8 @@ struct LaunchOptions {
     bool reconnect = false;
     int screenWidth = 1024;
     int screenHeight = 768;
-    // Further values: key, name, REG_ type, data as the settings tool reads it.
-    std::vector<std::tuple<std::string, std::string, unsigned, std::string>> values;
+    // Further numbers, each as "key name number".
+    std::vector<std::string> values;
 };
 
 class LaunchedProgram {

@@ -6,16 +6,10 @@
 
 namespace qm::test {
 
-namespace {
-
-constexpr int kWakeInterval = 5;  // ms: how often a blocked loop looks at the clock
-
-}  // namespace
-
 bool QtWaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
     QDeadlineTimer deadline(timeout);
     QTimer wake;
-    wake.start(kWakeInterval);
+    wake.start(5);  // ms: how often a blocked loop looks at the clock
     while (!condition()) {
         if (deadline.hasExpired()) {
             return condition();

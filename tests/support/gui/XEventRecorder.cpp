@@ -49,8 +49,7 @@ bool Looker::Viewable(unsigned long window) {
 }
 
 std::pair<int, int> Looker::ToRoot(unsigned long window, int x, int y) {
-    int rootX = 0;
-    int rootY = 0;
+    int rootX = 0, rootY = 0;
     Window child = 0;
     XTranslateCoordinates(display_, window, DefaultRootWindow(display_), x, y, &rootX, &rootY, &child);
     return {rootX, rootY};
@@ -78,8 +77,7 @@ std::string Looker::NameOf(unsigned long window) {
     // Qt names its windows in UTF-8 (_NET_WM_NAME).
     Atom type = None;
     int format = 0;
-    unsigned long count = 0;
-    unsigned long after = 0;
+    unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
     std::string name;
     if (XGetWindowProperty(display_, window, XInternAtom(display_, "_NET_WM_NAME", False), 0, 4096, False,
@@ -98,8 +96,7 @@ std::optional<std::pair<unsigned long, std::string>> Looker::Search(
     if (!name.empty() && wanted(window, name)) {
         return std::make_pair(window, name);
     }
-    Window root = 0;
-    Window parent = 0;
+    Window root = 0, parent = 0;
     Window* children = nullptr;
     unsigned count = 0;
     if (XQueryTree(display_, window, &root, &parent, &children, &count) == 0) {
@@ -119,17 +116,15 @@ XEventRecorder::XEventRecorder(const std::string& display) : Looker(display) {
     const int screen = DefaultScreen(display_);
     XSetWindowAttributes attributes{};
     attributes.override_redirect = True;
-    attributes.event_mask = KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
-                            PointerMotionMask | StructureNotifyMask;
+    attributes.event_mask =
+        KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
     window_ = XCreateWindow(display_, RootWindow(display_, screen), 0, 0,
                             static_cast<unsigned>(DisplayWidth(display_, screen)),
                             static_cast<unsigned>(DisplayHeight(display_, screen)), 0, CopyFromParent,
                             InputOutput, CopyFromParent, CWOverrideRedirect | CWEventMask, &attributes);
+    // Not redirected to a window manager: mapped once the server has taken the request.
     XMapRaised(display_, window_);
-    XEvent event;
-    do {
-        XWindowEvent(display_, window_, StructureNotifyMask, &event);
-    } while (event.type != MapNotify);
+    XSync(display_, False);
     XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
     XSync(display_, False);
 
@@ -149,30 +144,22 @@ XEventRecorder::XEventRecorder(const std::string& display) : Looker(display) {
     }
 }
 
+// Made or thrown for in the constructor: both are there.
 XEventRecorder::~XEventRecorder() {
-    if (inputContext_ != nullptr) {
-        XDestroyIC(inputContext_);
-    }
-    if (inputMethod_ != nullptr) {
-        XCloseIM(inputMethod_);
-    }
+    XDestroyIC(inputContext_);
+    XCloseIM(inputMethod_);
 }
 
 bool XEventRecorder::WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (true) {
-        Read();
-        if (done()) {
-            return true;
-        }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) {
-            return done();
+    for (Read(); !done(); Read()) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
         }
         pollfd connection{ConnectionNumber(display_), POLLIN, 0};
-        ::poll(&connection, 1, static_cast<int>(std::min<long long>(left.count(), 100)));
+        ::poll(&connection, 1, 10);
     }
+    return true;
 }
 
 bool XEventRecorder::WaitForEvents(std::size_t count, std::chrono::milliseconds timeout) {
@@ -233,12 +220,8 @@ void XEventRecorder::Record(XEvent& event) {
 
 // The pointer's place and the modifiers and buttons held.
 static std::tuple<int, int, unsigned> QueryPointer(Display* display) {
-    Window root = 0;
-    Window child = 0;
-    int x = 0;
-    int y = 0;
-    int windowX = 0;
-    int windowY = 0;
+    Window root = 0, child = 0;
+    int x = 0, y = 0, windowX = 0, windowY = 0;
     unsigned mask = 0;
     XQueryPointer(display, DefaultRootWindow(display), &root, &child, &x, &y, &windowX, &windowY, &mask);
     return {x, y, mask};

@@ -99,7 +99,7 @@ std::optional<int> Process::WaitForExit(std::chrono::milliseconds timeout) {
 }
 
 XvfbFixture::XvfbFixture(int width, int height) {
-    const std::string program = Program();
+    const std::string program = FindOnPath("Xvfb");
     int ready[2];
     if (program.empty() || ::pipe2(ready, O_CLOEXEC) != 0) {
         throw std::runtime_error("Xvfb is not installed, or no pipe");

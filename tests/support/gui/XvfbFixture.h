@@ -43,8 +43,6 @@ private:
 // through local sockets, stopped with the object. Nothing else needs to be running.
 class XvfbFixture {
 public:
-    static std::string Program() { return FindOnPath("Xvfb"); }
-
     // Starts the server and waits until it takes connections; throws std::runtime_error
     // when it cannot.
     explicit XvfbFixture(int width = 1024, int height = 768);
@@ -58,11 +56,3 @@ private:
 };
 
 }  // namespace qm::test
-
-// Skips the calling test when Xvfb is missing (the CI installs it; scripts/deps does too).
-#define QM_SKIP_WITHOUT_XVFB()                                                               \
-    do {                                                                                     \
-        if (::qm::test::XvfbFixture::Program().empty()) {                                    \
-            GTEST_SKIP() << "Xvfb is not installed (package xvfb): X display tests skipped"; \
-        }                                                                                    \
-    } while (false)
