@@ -266,12 +266,10 @@ TYPED_TEST_P(RegistryConformance, Enumeration) {
     EXPECT_TRUE(this->SubKeys(key).empty());
     EXPECT_TRUE(this->Values(key).empty());
     // Made in any order, subkeys are listed by name, without case; direct subkeys only.
-    for (const char* path : {"Listed\\Apple", "Listed\\Banana\\Inner", "Listed\\Cherry", "Order\\cherry",
-                             "Order\\Apple", "Order\\banana"}) {
+    for (const char* path : {"Listed\\Cherry", "Listed\\apple", "Listed\\Banana\\Inner"}) {
         this->Create(path);
     }
-    EXPECT_EQ(this->SubKeys(key), (std::vector<std::string>{"Apple", "Banana", "Cherry"}));
-    EXPECT_EQ(this->SubKeys(this->Create("Order")), (std::vector<std::string>{"Apple", "banana", "cherry"}));
+    EXPECT_EQ(this->SubKeys(key), (std::vector<std::string>{"apple", "Banana", "Cherry"}));
 
     ASSERT_EQ(this->Set(key, "First", REG_SZ, std::string("one\0", 4)), ERROR_SUCCESS);
     ASSERT_EQ(this->Set(key, "Second", REG_DWORD, std::string("\x02\x00\x00\x00", 4)), ERROR_SUCCESS);
