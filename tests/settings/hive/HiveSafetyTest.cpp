@@ -1,6 +1,5 @@
 // The hive file under damage, files no installation writes (huge, deeply nested),
 // permissions, a full disk, other programs and sudden death.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -191,11 +190,7 @@ TEST(HiveSafety, NewFilesFollowTheUmaskAndReplacedOnesKeepTheirMode) {
         test::TempHive hive;
         FileHiveRegistry reg = hive.Open();
         const std::string entry = hive.autostart + "/Quillmotion.desktop";
-        const auto mode = [](const std::string& path) {
-            struct stat info {};
-            EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
-            return info.st_mode & 07777;
-        };
+        const auto mode = [](const std::string& path) { return unsigned(fs::status(path).permissions()); };
         const mode_t before = ::umask(mask);
         const HKEY run = test::CreateKey(reg, "Software\\Microsoft\\Windows\\CurrentVersion\\Run");
         const LONG first = test::SetValue(reg, run, "Quillmotion", REG_SZ, Sz("/bin/true"));
