@@ -112,21 +112,16 @@ TEST_F(Settings, ValueTypesReadAndWritten) {
     MakeKey(key);
     clsRegistry registry(hive_);
     const HKEY hklm = HKEY_LOCAL_MACHINE;
-    const struct {
-        const char* name;
-        Variant written;
-        DWORD type;
-        test::Read stored;
-        Variant read;
-    } cases[] = {
-        {"Blob", "0A,ff", REG_BINARY, Value(REG_BINARY, {0x0A, 0xFF}), "0A,FF"},
-        {"Negative", std::int16_t{-2}, REG_DWORD, Value(REG_DWORD, Dword(0xFFFFFFFEu)), std::int32_t{-2}},
-        {"Big", std::int32_t{0x01020304}, REG_DWORD_BIG_ENDIAN, Value(REG_DWORD_BIG_ENDIAN, {1, 2, 3, 4}),
-         std::int32_t{0x01020304}}};
-    for (const auto& c : cases) {
-        EXPECT_TRUE(registry.setValue(hklm, key, c.name, c.written, c.type)) << c.name;
-        EXPECT_EQ(Stored(key, c.name), c.stored) << c.name;
-        EXPECT_EQ(registry.getValue(hklm, key, c.name), c.read) << c.name;
+    for (const auto& [name, written, type, stored, read] :
+         std::vector<std::tuple<std::string, Variant, DWORD, test::Read, Variant>>{
+             {"Blob", "0A,ff", REG_BINARY, Value(REG_BINARY, {0x0A, 0xFF}), "0A,FF"},
+             {"Negative", std::int16_t{-2}, REG_DWORD, Value(REG_DWORD, Dword(0xFFFFFFFEu)),
+              std::int32_t{-2}},
+             {"Big", std::int32_t{0x01020304}, REG_DWORD_BIG_ENDIAN,
+              Value(REG_DWORD_BIG_ENDIAN, {1, 2, 3, 4}), std::int32_t{0x01020304}}}) {
+        EXPECT_TRUE(registry.setValue(hklm, key, name, written, type)) << name;
+        EXPECT_EQ(Stored(key, name), stored) << name;
+        EXPECT_EQ(registry.getValue(hklm, key, name), read) << name;
     }
     EXPECT_TRUE(trace_.Contains("clsRegistry.GetValue:: Type is REG_BINARY"));
     for (const auto& [value, type] : std::vector<std::pair<Variant, DWORD>>{{"0B,zz", REG_BINARY},
@@ -248,26 +243,21 @@ TEST_F(Settings, EmptyRegistryStopsAtTheFirstCodeAndCodesAloneLoadWithEveryDefau
 // with the conversion's error and reads nothing after it. (A text too long for the settings'
 // buffer: ProbeLimitAndEmptyTexts.)
 TEST_F(Settings, WrongTypesLoadOrFailCleanly) {
-    const struct {
-        const char* what;
-        DWORD type;
-        test::ByteVector data;
-        const char* error;
-    } broken[] = {{"binary", REG_BINARY, {0x01, 0x00}, "Type mismatch"},
-                  {"multi-string", REG_MULTI_SZ, {'1', 0, '2', 0, 0}, "Type mismatch"},
-                  {"text that is no number", REG_SZ, Sz("north"), "Type mismatch"},
-                  {"number too large", REG_SZ, Sz("99999"), "Overflow"},
-                  {"dword too large", REG_DWORD, Dword(0x10000), "Overflow"}};
     InstallTree();
-    for (const auto& c : broken) {
-        SCOPED_TRACE(c.what);
-        Put(Base("Mouse\\Movement"), "S_ASCII", c.type, c.data);
-        Put(Base("Emulation"), "ASCIISequence", REG_DWORD, Dword(1));
+    Put(Base("Emulation"), "ASCIISequence", REG_DWORD, Dword(1));
+    for (const auto& [type, data, error] : std::vector<std::tuple<DWORD, test::ByteVector, std::string>>{
+             {REG_BINARY, {0x01, 0x00}, "Type mismatch"},
+             {REG_MULTI_SZ, {'1', 0, '2', 0, 0}, "Type mismatch"},
+             {REG_SZ, Sz("north"), "Type mismatch"},
+             {REG_SZ, Sz("99999"), "Overflow"},
+             {REG_DWORD, Dword(0x10000), "Overflow"}}) {
+        SCOPED_TRACE(error + " from a value of type " + std::to_string(type));
+        Put(Base("Mouse\\Movement"), "S_ASCII", type, data);
         trace_.Clear();
         SettingsRecord record;
         modSettings loader(record, hive_);
         EXPECT_FALSE(loader.GetSettings());
-        EXPECT_TRUE(trace_.Contains(std::string("modSettings.GetSettings:#Method Exit Error#: ") + c.error));
+        EXPECT_TRUE(trace_.Contains("modSettings.GetSettings:#Method Exit Error#: " + error));
         EXPECT_EQ(record.N_ASCII(), 1) << "read before the broken value";
         EXPECT_EQ(record.ASCIISequence(), 0) << "never reached";
     }

@@ -98,25 +98,19 @@ TEST_F(SettingsTool, MapUnmapGetSetAndExport) {
     EXPECT_EQ(Stored(Base("Ports\\Devices"), "COM7:").code, ERROR_FILE_NOT_FOUND);
 
     // Typed writes, as stored and as read back; Windows-1252 in the store, UTF-8 on the line.
-    const struct {
-        const char* name;
-        const char* type;
-        std::string text;
-        test::Read stored;
-        std::string read;
-    } typed[] = {
-        {"Blob", "REG_BINARY", "0A,ff", Value(REG_BINARY, {0x0A, 0xFF}), "0A,FF\n"},
-        {"Baud", "REG_DWORD", "0x2580", Value(REG_DWORD, Dword(9600)), "9600\n"},
-        {"Big", "REG_DWORD_BIG_ENDIAN", "300", Value(REG_DWORD_BIG_ENDIAN, {0, 0, 1, 0x2C}), "300\n"},
-        {"Home", "REG_EXPAND_SZ", "%HOME%\\x", Value(REG_EXPAND_SZ, Sz("%HOME%\\x")), ""},
-        {"Name", "REG_SZ", "caf\xC3\xA9", Value(REG_SZ, Sz("caf\xE9")), "caf\xC3\xA9\n"},
-        {"@", "REG_SZ", "1.01", Value(REG_SZ, Sz("1.01")), "1.01\n"}};
-    for (const auto& c : typed) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(Tool({"set", "", c.name, c.type, c.text}).exit, 0);
-        EXPECT_EQ(Stored(Base(), std::string(c.name) == "@" ? "" : c.name), c.stored);
-        if (!c.read.empty()) {
-            EXPECT_EQ(Tool({"get", "", c.name}).out, c.read);
+    for (const auto& [name, type, text, stored, read] :
+         std::vector<std::tuple<std::string, std::string, std::string, test::Read, std::string>>{
+             {"Blob", "REG_BINARY", "0A,ff", Value(REG_BINARY, {0x0A, 0xFF}), "0A,FF\n"},
+             {"Baud", "REG_DWORD", "0x2580", Value(REG_DWORD, Dword(9600)), "9600\n"},
+             {"Big", "REG_DWORD_BIG_ENDIAN", "300", Value(REG_DWORD_BIG_ENDIAN, {0, 0, 1, 0x2C}), "300\n"},
+             {"Home", "REG_EXPAND_SZ", "%HOME%\\x", Value(REG_EXPAND_SZ, Sz("%HOME%\\x")), ""},
+             {"Name", "REG_SZ", "caf\xC3\xA9", Value(REG_SZ, Sz("caf\xE9")), "caf\xC3\xA9\n"},
+             {"@", "REG_SZ", "1.01", Value(REG_SZ, Sz("1.01")), "1.01\n"}}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(Tool({"set", "", name, type, text}).exit, 0);
+        EXPECT_EQ(Stored(Base(), name == "@" ? "" : name), stored);
+        if (!read.empty()) {
+            EXPECT_EQ(Tool({"get", "", name}).out, read);
         }
     }
     // The longest value name the registry allows is taken and exported.

@@ -41,15 +41,11 @@ TEST_F(FileHiveRegistryTest, ReadingMakesNoFileAndRootsAreHandlesOfTheirOwn) {
     EXPECT_EQ(reg.RegOpenKeyExA(made, "\\Leading", 0, KEY_READ, &key), ERROR_BAD_PATHNAME);
     EXPECT_EQ(reg.RegOpenKeyExA(0x80000004u, "", 0, KEY_READ, &key), ERROR_INVALID_HANDLE)
         << "HKEY_PERFORMANCE_DATA is no hive";
-    ASSERT_EQ(reg.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "", 0, KEY_READ, &key), ERROR_SUCCESS);
-    EXPECT_EQ(key, HKEY_LOCAL_MACHINE) << "a predefined root opens as itself";
+    EXPECT_EQ(test::OpenKey(reg, ""), HKEY_LOCAL_MACHINE) << "a predefined root opens as itself";
     EXPECT_EQ(reg.RegCloseKey(HKEY_LOCAL_MACHINE), ERROR_SUCCESS);
     EXPECT_EQ(reg.RegDeleteKeyA(HKEY_LOCAL_MACHINE, ""), ERROR_ACCESS_DENIED) << "the root stays";
 
-    HKEY generic = 0;
-    ASSERT_EQ(reg.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Tallowmer", 0, 0x80000000u /*GENERIC_READ*/,
-                                &generic),
-              ERROR_SUCCESS);
+    const HKEY generic = test::OpenKey(reg, "Software\\Tallowmer", 0x80000000u /*GENERIC_READ*/);
     EXPECT_EQ(test::SetValue(reg, generic, "V", REG_DWORD, Dword(2)), ERROR_ACCESS_DENIED);
     EXPECT_EQ(reg.RegSetValueExA(made, "Null", REG_BINARY, nullptr, 4), ERROR_NOACCESS);
     EXPECT_EQ(reg.RegSetValueExA(made, "Bad\nName", REG_SZ, nullptr, 0), ERROR_INVALID_PARAMETER)
@@ -204,37 +200,33 @@ TEST(RegFormat, ReadsWhatPeopleAndTheEditorWrite) {
 }
 
 TEST(RegFormat, RejectsDamageWithTheLineAndTheReason) {
-    const struct {
-        std::string text;
-        std::size_t line;
-        std::string reason;
-    } cases[] = {
-        {"", 1, "does not start with the line REGEDIT4"},
-        {"Windows Registry Editor Version 5.00\n", 1, "REGEDIT4"},
-        {"REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\A]\n\"Name\"=\"cut sho", 4, "closing quotation mark"},
-        {"REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\A]\n\"Blob\"=hex:01,\\\n", 4, "past the end of the file"},
-        {"REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\A", 3, "closing bracket"},
-        {"REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\A]\n\x01\x02\x03", 4, "control byte 0x01"},
-        {"REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\A]\nNAME=1\n", 4, "neither a [key]"},
-        {"REGEDIT4\n\"Early\"=\"x\"\n", 2, "before the first [key]"},
-        {"REGEDIT4\n[HKEY_CURRENT_USER\\A]\n", 2, "is not under HKEY_LOCAL_MACHINE"},
-        {"REGEDIT4\n[HKEY_LOCAL_MACHINE\\A\\\\B]\n", 2, "empty name"},
-        {"REGEDIT4\n[-HKEY_LOCAL_MACHINE\\A]\n", 2, "deletion"},
-        {"REGEDIT4\n[HKEY_LOCAL_MACHINE\\A]\n\"V\"=-\n", 3, "deletion"},
-        {"REGEDIT4\n[HKEY_LOCAL_MACHINE\\A]\n\"V\"=dword:123456789\n", 3, "bad dword"},
-        {"REGEDIT4\n[HKEY_LOCAL_MACHINE\\A]\n\"V\"=hex:1g\n", 3, "bad hex byte"},
-        {"REGEDIT4\n[HKEY_LOCAL_MACHINE\\A]\n\"V\"=hex:01,\n", 3, "bad hex byte"},
-        {"REGEDIT4\n[HKEY_LOCAL_MACHINE\\A]\n\"V\"=hex(2:01\n", 3, "parenthesis"},
-        {"REGEDIT4\n[HKEY_LOCAL_MACHINE\\A]\n\"V\"=\"x\" trailing\n", 3, "after the closing quotation mark"},
-        {"REGEDIT4\n[HKEY_LOCAL_MACHINE\\A]\n\"V\" \"x\"\n", 3, "without \"=\""},
-        {"REGEDIT4\n[HKEY_LOCAL_MACHINE\\A]\n\"V\"=12\n", 3, "neither \"text\""},
-        {std::string("REGEDIT4\n[HKEY_LOCAL_MACHINE\\A]\n\"V\"=\"a") + '\0' + "b\"\n", 3,
-         "control byte 0x00"}};
-    for (const auto& c : cases) {
+    for (const auto& [text, line, reason] : std::vector<std::tuple<std::string, std::size_t, std::string>>{
+             {"", 1, "does not start with the line REGEDIT4"},
+             {"Windows Registry Editor Version 5.00\n", 1, "REGEDIT4"},
+             {"REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\A]\n\"Name\"=\"cut sho", 4, "closing quotation mark"},
+             {"REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\A]\n\"Blob\"=hex:01,\\\n", 4, "past the end of the file"},
+             {"REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\A", 3, "closing bracket"},
+             {"REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\A]\n\x01\x02\x03", 4, "control byte 0x01"},
+             {"REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\A]\nNAME=1\n", 4, "neither a [key]"},
+             {"REGEDIT4\n\"Early\"=\"x\"\n", 2, "before the first [key]"},
+             {"REGEDIT4\n[HKEY_CURRENT_USER\\A]\n", 2, "is not under HKEY_LOCAL_MACHINE"},
+             {"REGEDIT4\n[HKEY_LOCAL_MACHINE\\A\\\\B]\n", 2, "empty name"},
+             {"REGEDIT4\n[-HKEY_LOCAL_MACHINE\\A]\n", 2, "deletion"},
+             {"REGEDIT4\n[HKEY_LOCAL_MACHINE\\A]\n\"V\"=-\n", 3, "deletion"},
+             {"REGEDIT4\n[HKEY_LOCAL_MACHINE\\A]\n\"V\"=dword:123456789\n", 3, "bad dword"},
+             {"REGEDIT4\n[HKEY_LOCAL_MACHINE\\A]\n\"V\"=hex:1g\n", 3, "bad hex byte"},
+             {"REGEDIT4\n[HKEY_LOCAL_MACHINE\\A]\n\"V\"=hex:01,\n", 3, "bad hex byte"},
+             {"REGEDIT4\n[HKEY_LOCAL_MACHINE\\A]\n\"V\"=hex(2:01\n", 3, "parenthesis"},
+             {"REGEDIT4\n[HKEY_LOCAL_MACHINE\\A]\n\"V\"=\"x\" trailing\n", 3,
+              "after the closing quotation mark"},
+             {"REGEDIT4\n[HKEY_LOCAL_MACHINE\\A]\n\"V\" \"x\"\n", 3, "without \"=\""},
+             {"REGEDIT4\n[HKEY_LOCAL_MACHINE\\A]\n\"V\"=12\n", 3, "neither \"text\""},
+             {std::string("REGEDIT4\n[HKEY_LOCAL_MACHINE\\A]\n\"V\"=\"a") + '\0' + "b\"\n", 3,
+              "control byte 0x00"}}) {
         RegFormatError error;
-        EXPECT_FALSE(RegFormat::Read(c.text, kRoot, error)) << c.text;
-        EXPECT_EQ(error.line, c.line) << c.text;
-        EXPECT_NE(error.reason.find(c.reason), std::string::npos) << c.text << " -> " << error.reason;
+        EXPECT_FALSE(RegFormat::Read(text, kRoot, error)) << text;
+        EXPECT_EQ(error.line, line) << text;
+        EXPECT_NE(error.reason.find(reason), std::string::npos) << text << " -> " << error.reason;
     }
 }
 
