@@ -18,8 +18,7 @@ using test::Sz;
 // What the registry's behaviour leaves to the file store, and the file's format. The behaviour
 // itself (sizes, the probe, enumeration, access rights, deleting, expanding) is checked on this
 // store and on the real registry alike by the conformance cases.
-class FileHiveRegistryTest : public ::testing::Test {
-protected:
+struct FileHiveRegistryTest : ::testing::Test {
     test::TempHive hive;
     FileHiveRegistry reg = hive.Open();
 };
