@@ -48,11 +48,6 @@ protected:
         settings.RegistryBaseKey(layout::kBaseKey);
         return settings;
     }
-    void PutCodes() {
-        for (const SettingsTree::DefaultCode& code : SettingsTree::DefaultCodes()) {
-            Put(Base(code.key), code.valueName, REG_DWORD, Dword(static_cast<DWORD>(code.code)));
-        }
-    }
     void InstallTree() { ASSERT_TRUE(SettingsTree::EnsureTree(hive_).Ok()); }
 
     test::TraceCapture trace_;
@@ -230,7 +225,9 @@ TEST_F(Settings, EmptyRegistryStopsAtTheFirstCodeAndCodesAloneLoadWithEveryDefau
     EXPECT_EQ(trace_.Count("Default Value taken"), 7);
 
     // With the codes alone, everything else loads at its default.
-    PutCodes();
+    for (const SettingsTree::DefaultCode& code : SettingsTree::DefaultCodes()) {
+        Put(Base(code.key), code.valueName, REG_DWORD, Dword(static_cast<DWORD>(code.code)));
+    }
     Put(Base("Mouse\\Movement"), "E_ASCII", REG_SZ, Sz("5"));  // a text that is a number loads as one
     Put(Base(), "TracingEnabled", REG_DWORD, Dword(1));
     ASSERT_TRUE(settings_.GetSettings());
