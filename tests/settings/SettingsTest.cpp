@@ -48,11 +48,6 @@ protected:
         settings.RegistryBaseKey(layout::kBaseKey);
         return settings;
     }
-    void PutCodes() {
-        for (const SettingsTree::DefaultCode& code : SettingsTree::DefaultCodes()) {
-            Put(Base(code.key), code.valueName, REG_DWORD, Dword(static_cast<DWORD>(code.code)));
-        }
-    }
     void InstallTree() { ASSERT_TRUE(SettingsTree::EnsureTree(hive_).Ok()); }
 
     test::TraceCapture trace_;
@@ -60,19 +55,12 @@ protected:
     modSettings settings_{record_, hive_};
 };
 
-TEST_F(Settings, SettingFoundDefaultTakenOrMissing) {
-    Put(Base("Mouse\\Movement"), "N_ASCII", REG_DWORD, Dword(7));
-    Put(Base("Mouse\\Movement"), "MovementIncrementX", REG_SZ, Sz("5"));
+// A default taken, as traced. (A setting found, with its trace:
+// SettingsTool.InitGivesATreeThatLoadsCompletelyAndNeverOverwrites; a text that is a number, a missing key
+// and no default: EmptyRegistryStopsAtTheFirstCodeAndCodesAloneLoadWithEveryDefault.)
+TEST_F(Settings, ADefaultTaken) {
     clsSettings settings = Cls();
-
-    EXPECT_EQ(settings.GetRegistrySetting("Mouse\\Movement", "N_ASCII"), Variant(std::int32_t{7}));
-    EXPECT_TRUE(trace_.Contains(
-        "clsSettings.GetRegistrySetting:: Value found for KeyName - Mouse\\Movement\\N_ASCII = 7"));
-    // A text "5" comes back as text; the caller's conversion makes it the number.
-    EXPECT_EQ(settings.GetRegistrySetting("Mouse\\Movement", "MovementIncrementX", std::int16_t{2}),
-              Variant("5"));
-
-    trace_.Clear();
+    MakeKey(Base("Mouse\\Movement"));
     EXPECT_EQ(settings.GetRegistrySetting("Mouse\\Movement", "BouncyMouseAngle", std::int16_t{90}),
               Variant(std::int16_t{90}));
     EXPECT_EQ(trace_.Reports(),
@@ -83,19 +71,6 @@ TEST_F(Settings, SettingFoundDefaultTakenOrMissing) {
                   "clsSettings.GetRegistrySetting:: Default Value taken for KeyName - "
                   "Mouse\\Movement\\BouncyMouseAngle",
                   "clsSettings.GetRegistrySetting:Method Exit: "}));
-
-    // No default: null, after the error report and without the exit report.
-    trace_.Clear();
-    EXPECT_TRUE(settings.GetRegistrySetting("Mouse\\Movement", "E_ASCII").IsNull());
-    EXPECT_EQ(
-        trace_.Reports().back(),
-        "clsSettings.GetRegistrySetting:#Method Exit Error#: -2147220504:clsSettings.GetRegistrySetting:"
-        "No Default Value specified for missing Registry Setting : Mouse\\Movement\\E_ASCII");
-
-    trace_.Clear();
-    EXPECT_EQ(settings.GetRegistrySetting("Emulation", "ASCIISequence", std::int16_t{0}),
-              Variant(std::int16_t{0}));
-    EXPECT_TRUE(trace_.Contains("clsRegistry.GetValue:: Could not open key - Error was : 2"));
 }
 
 TEST_F(Settings, ProbeLimitAndEmptyTexts) {
@@ -124,40 +99,32 @@ TEST_F(Settings, ProbeLimitAndEmptyTexts) {
     EXPECT_TRUE(trace_.Contains("clsRegistry.GetValue:: Error : 5 : Invalid procedure call or argument"));
 }
 
-// Each type written from a Variant as stored, and read back: binary as text both ways, floats
-// rounded half to even into a DWORD, big-endian most significant byte first; a value that does
-// not convert writes nothing.
+// Each type written from a Variant as stored, and read back: binary as text both ways,
+// big-endian most significant byte first; a value that does not convert writes nothing. (Floats
+// into a DWORD: SaveWritesEverythingInOrderAndRoundsHalfToEven.)
 TEST_F(Settings, ValueTypesReadAndWritten) {
     const std::string key = Base("Values");
     MakeKey(key);
     clsRegistry registry(hive_);
     const HKEY hklm = HKEY_LOCAL_MACHINE;
-    const struct {
-        const char* name;
-        Variant written;
-        DWORD type;
-        test::Read stored;
-        Variant read;
-    } cases[] = {
-        {"Blob", "0A,ff", REG_BINARY, Value(REG_BINARY, {0x0A, 0xFF}), "0A,FF"},
-        {"Half", 2.5f, REG_DWORD, Value(REG_DWORD, Dword(2)), std::int32_t{2}},
-        {"Half", 3.5f, REG_DWORD, Value(REG_DWORD, Dword(4)), std::int32_t{4}},
-        {"Negative", std::int16_t{-2}, REG_DWORD, Value(REG_DWORD, Dword(0xFFFFFFFEu)), std::int32_t{-2}},
-        {"Big", std::int32_t{0x01020304}, REG_DWORD_BIG_ENDIAN, Value(REG_DWORD_BIG_ENDIAN, {1, 2, 3, 4}),
-         std::int32_t{0x01020304}},
-        {"Port", "COM3:", REG_SZ, Value(REG_SZ, Sz("COM3:")), "COM3:"}};
-    for (const auto& c : cases) {
-        EXPECT_TRUE(registry.setValue(hklm, key, c.name, c.written, c.type)) << c.name;
-        EXPECT_EQ(Stored(key, c.name), c.stored) << c.name;
-        EXPECT_EQ(registry.getValue(hklm, key, c.name), c.read) << c.name;
+    for (const auto& [name, written, type, stored, read] :
+         std::vector<std::tuple<std::string, Variant, DWORD, test::Read, Variant>>{
+             {"Blob", "0A,ff", REG_BINARY, Value(REG_BINARY, {0x0A, 0xFF}), "0A,FF"},
+             {"Negative", std::int16_t{-2}, REG_DWORD, Value(REG_DWORD, Dword(0xFFFFFFFEu)),
+              std::int32_t{-2}},
+             {"Big", std::int32_t{0x01020304}, REG_DWORD_BIG_ENDIAN,
+              Value(REG_DWORD_BIG_ENDIAN, {1, 2, 3, 4}), std::int32_t{0x01020304}}}) {
+        EXPECT_TRUE(registry.setValue(hklm, key, name, written, type)) << name;
+        EXPECT_EQ(Stored(key, name), stored) << name;
+        EXPECT_EQ(registry.getValue(hklm, key, name), read) << name;
     }
     EXPECT_TRUE(trace_.Contains("clsRegistry.GetValue:: Type is REG_BINARY"));
-    for (const auto& [bad, type] : std::vector<std::pair<Variant, DWORD>>{{"0B,zz", REG_BINARY},
-                                                                          {"", REG_BINARY},
-                                                                          {"100", REG_BINARY},
-                                                                          {"fast", REG_DWORD},
-                                                                          {Variant::Null(), REG_SZ}}) {
-        EXPECT_FALSE(registry.setValue(hklm, key, "Blob", bad, type)) << bad.ToText();
+    for (const auto& [value, type] : std::vector<std::pair<Variant, DWORD>>{{"0B,zz", REG_BINARY},
+                                                                            {"", REG_BINARY},
+                                                                            {"100", REG_BINARY},
+                                                                            {"fast", REG_DWORD},
+                                                                            {Variant::Null(), REG_SZ}}) {
+        EXPECT_FALSE(registry.setValue(hklm, key, "Blob", value, type)) << value.ToText();
     }
     EXPECT_EQ(Stored(key, "Blob"), Value(REG_BINARY, {0x0A, 0xFF}));
 
@@ -182,11 +149,7 @@ TEST_F(Settings, WritesAndDeletesNeverCreateKeys) {
     EXPECT_FALSE(settings.SetRegistrySetting("Emulation", "ASCIISequence", std::int16_t{1}, REG_DWORD));
     EXPECT_FALSE(KeyExists(Base()));
     EXPECT_TRUE(trace_.Contains("clsSettings.SetRegistrySetting:Method Exit: "));
-
-    Put(Base("Ports\\Devices"), "COM7:", REG_SZ, Sz("/dev/ttyUSB0"));
-    EXPECT_TRUE(settings.DeleteRegistrySetting("Ports\\Devices", "COM7:"));
-    EXPECT_EQ(Stored(Base("Ports\\Devices"), "COM7:").code, ERROR_FILE_NOT_FOUND);
-    EXPECT_TRUE(settings.DeleteRegistrySetting("Ports\\Devices", "COM7:")) << "not there: still done";
+    // (A value deleted, or already gone: RunEntryFollowsRunOnSystemStartup.)
     EXPECT_TRUE(settings.DeleteRegistrySetting("No\\Such\\Key", "COM7:"));
     EXPECT_FALSE(KeyExists(Base("No")));
 }
@@ -245,8 +208,9 @@ TEST_F(Settings, AFailedCloseLosesTheReadAndEveryKeyIsClosed) {
     EXPECT_EQ(Stored(key, "N_ASCII"), Value(REG_DWORD, Dword(2)));
 }
 
-TEST_F(Settings, EmptyRegistryStopsAtTheFirstCode) {
+TEST_F(Settings, EmptyRegistryStopsAtTheFirstCodeAndCodesAloneLoadWithEveryDefault) {
     EXPECT_FALSE(settings_.GetSettings());
+    EXPECT_TRUE(trace_.Contains("clsRegistry.GetValue:: Could not open key - Error was : 2"));
     // Everything before N_ASCII took its default, and nothing after it was read.
     EXPECT_EQ(Record(record_),
               "0,1.00,0,0,2,2,2,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,,,,,0,0,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,"
@@ -259,10 +223,11 @@ TEST_F(Settings, EmptyRegistryStopsAtTheFirstCode) {
         "No Default Value specified for missing Registry Setting : Mouse\\Movement\\N_ASCII");
     EXPECT_EQ(reports.back(), "modSettings.GetSettings:#Method Exit Error#: Invalid use of Null");
     EXPECT_EQ(trace_.Count("Default Value taken"), 7);
-}
 
-TEST_F(Settings, CodesAloneLoadWithEveryDefault) {
-    PutCodes();
+    // With the codes alone, everything else loads at its default.
+    for (const SettingsTree::DefaultCode& code : SettingsTree::DefaultCodes()) {
+        Put(Base(code.key), code.valueName, REG_DWORD, Dword(static_cast<DWORD>(code.code)));
+    }
     Put(Base("Mouse\\Movement"), "E_ASCII", REG_SZ, Sz("5"));  // a text that is a number loads as one
     Put(Base(), "TracingEnabled", REG_DWORD, Dword(1));
     ASSERT_TRUE(settings_.GetSettings());
@@ -272,40 +237,31 @@ TEST_F(Settings, CodesAloneLoadWithEveryDefault) {
 }
 
 // Values a hand edit or another program could leave: a code that is no number stops the load
-// with the conversion's error and reads nothing after it; a text too long for the settings'
-// buffer counts as absent and takes its default.
-TEST_F(Settings, WrongTypesAndOverlongTextsLoadOrFailCleanly) {
-    const struct {
-        const char* what;
-        DWORD type;
-        test::ByteVector data;
-        const char* error;
-    } broken[] = {{"binary", REG_BINARY, {0x01, 0x00}, "Type mismatch"},
-                  {"multi-string", REG_MULTI_SZ, {'1', 0, '2', 0, 0}, "Type mismatch"},
-                  {"text that is no number", REG_SZ, Sz("north"), "Type mismatch"},
-                  {"number too large", REG_SZ, Sz("99999"), "Overflow"},
-                  {"dword too large", REG_DWORD, Dword(0x10000), "Overflow"}};
+// with the conversion's error and reads nothing after it. (A text too long for the settings'
+// buffer: ProbeLimitAndEmptyTexts.)
+TEST_F(Settings, WrongTypesLoadOrFailCleanly) {
     InstallTree();
-    for (const auto& c : broken) {
-        SCOPED_TRACE(c.what);
-        Put(Base("Mouse\\Movement"), "S_ASCII", c.type, c.data);
-        Put(Base("Emulation"), "ASCIISequence", REG_DWORD, Dword(1));
+    Put(Base("Emulation"), "ASCIISequence", REG_DWORD, Dword(1));
+    for (const auto& [type, data, error] : std::vector<std::tuple<DWORD, test::ByteVector, std::string>>{
+             {REG_BINARY, {0x01, 0x00}, "Type mismatch"},
+             {REG_MULTI_SZ, {'1', 0, '2', 0, 0}, "Type mismatch"},
+             {REG_SZ, Sz("north"), "Type mismatch"},
+             {REG_SZ, Sz("99999"), "Overflow"},
+             {REG_DWORD, Dword(0x10000), "Overflow"}}) {
+        SCOPED_TRACE(error + " from a value of type " + std::to_string(type));
+        Put(Base("Mouse\\Movement"), "S_ASCII", type, data);
         trace_.Clear();
         SettingsRecord record;
         modSettings loader(record, hive_);
         EXPECT_FALSE(loader.GetSettings());
-        EXPECT_TRUE(trace_.Contains(std::string("modSettings.GetSettings:#Method Exit Error#: ") + c.error));
+        EXPECT_TRUE(trace_.Contains("modSettings.GetSettings:#Method Exit Error#: " + error));
         EXPECT_EQ(record.N_ASCII(), 1) << "read before the broken value";
         EXPECT_EQ(record.ASCIISequence(), 0) << "never reached";
     }
 
     Put(Base("Mouse\\Movement"), "S_ASCII", REG_DWORD, {7, 0});  // a short dword is still a number
-    Put(Base("Ports\\LastPort"), "PortName", REG_SZ, Sz(std::string(300, 'P')));
-    Put(Base("Version"), "", REG_SZ, Sz(std::string(300, '9')));
     ASSERT_TRUE(settings_.GetSettings());
     EXPECT_EQ(record_.S_ASCII(), 7);
-    EXPECT_EQ(record_.PortName(), "COM1:");
-    EXPECT_EQ(record_.StoredVersion(), "1.00");
     EXPECT_EQ(record_.ASCIISequence(), 1);
 }
 
@@ -403,18 +359,18 @@ TEST_F(Settings, RunEntryFollowsRunOnSystemStartup) {
     EXPECT_EQ(Stored(Base(), "RunOnSystemStartup"), Value(REG_DWORD, Dword(1)));
     // The entry starts that one program: quoted, with ", $ and \ escaped for the Exec line and the
     // backslash escaped again for the entry file.
-    const std::string entry = AutostartFolder() + "/Quillmotion.desktop";
+    const std::string entry = temp_.autostart + "/Quillmotion.desktop";
     EXPECT_NE(test::ReadFile(entry).find("Exec=\"" +
                                          dir_.File(R"(Quill \\"Motion\\" \\$HOME\\\\x/quillmotion")") + "\n"),
               std::string::npos)
         << test::ReadFile(entry);
 
-    // Off (and only exactly 1 is on): the value and the entry go; already gone, still a clean save.
+    // Off (and only exactly 1 is on): the value goes, and with it the entry (as AutostartMirror's
+    // cases show); already gone, still a clean save.
     for (const std::int16_t off : {std::int16_t{0}, std::int16_t{0}, std::int16_t{2}}) {
         record_.RunOnSystemStartup(off);
         EXPECT_TRUE(settings_.SetSettings());
         EXPECT_EQ(Stored(layout::kRunKey, "Quillmotion").code, ERROR_FILE_NOT_FOUND);
-        EXPECT_FALSE(std::filesystem::exists(entry));
     }
 }
 
@@ -431,8 +387,8 @@ TEST_F(Settings, NarrowingAccessorsOverflowAndKeepTheOldValue) {
 // save leaves it exactly as it was, also after a value was saved and set back to its default.
 TEST_F(Settings, AnOlderTreeLoadsAtTheDefaultsAndSavesUnchanged) {
     std::filesystem::copy_file(std::filesystem::path(QM_SETTINGS_TEST_DATA) / "InitTreeBeforeMoreCodes.reg",
-                               HiveFile());
-    const std::string before = test::ReadFile(HiveFile());
+                               temp_.file);
+    const std::string before = test::ReadFile(temp_.file);
     ASSERT_TRUE(settings_.GetSettings());
     for (const layout::Setting& setting : layout::Settings()) {
         EXPECT_TRUE(!setting.optional || layout::HoldsDefault(setting, record_)) << setting.valueName;
@@ -440,12 +396,12 @@ TEST_F(Settings, AnOlderTreeLoadsAtTheDefaultsAndSavesUnchanged) {
     EXPECT_EQ(record_.LEFT_LOCK_ASCII(), SettingsRecord::kNoCode);
     EXPECT_EQ(record_.ReconnectAutomatically(), 1);
     ASSERT_TRUE(settings_.SetSettings()) << settings_.LastSaveProblem();
-    EXPECT_EQ(test::ReadFile(HiveFile()), before);
+    EXPECT_EQ(test::ReadFile(temp_.file), before);
     record_.WHEEL_UP_ASCII(22);
-    ASSERT_TRUE(settings_.SetSettings() && test::ReadFile(HiveFile()) != before);
+    ASSERT_TRUE(settings_.SetSettings() && test::ReadFile(temp_.file) != before);
     record_.WHEEL_UP_ASCII(SettingsRecord::kNoCode);
     ASSERT_TRUE(settings_.SetSettings());
-    EXPECT_EQ(test::ReadFile(HiveFile()), before);
+    EXPECT_EQ(test::ReadFile(temp_.file), before);
 }
 
 }  // namespace

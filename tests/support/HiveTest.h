@@ -78,8 +78,6 @@ inline Read QueryValue(RegistryApi& reg, HKEY key, const std::string& name) {
 // A test on the real file store: full paths are from the root of HKEY_LOCAL_MACHINE.
 class HiveTest : public ::testing::Test {
 protected:
-    std::string HiveFile() const { return temp_.file; }
-    std::string AutostartFolder() const { return temp_.autostart; }
     static std::string Base(const std::string& key = {}) { return layout::kBaseKey + key; }
 
     void Put(const std::string& path, const std::string& name, DWORD type, const ByteVector& data) {
@@ -117,8 +115,7 @@ public:
 
     LONG failClose = ERROR_SUCCESS;            // every close fails with this code
     std::map<std::string, LONG> failSetValue;  // by value name
-    DWORD failEnumAt = 0xFFFFFFFFu;            // value enumeration fails at this index...
-    LONG failEnumWith = ERROR_CANTREAD;        // ...with this code
+    DWORD failEnumAt = 0xFFFFFFFFu;            // value enumeration fails at this index
     std::vector<std::string> valuesSet;        // names, in order, of every write tried
     int opened = 0;
     int closed = 0;
@@ -153,7 +150,7 @@ public:
     }
     LONG RegEnumValueA(HKEY key, DWORD index, char* name, DWORD* nameSize, DWORD* type, unsigned char* data,
                        DWORD* dataSize) override {
-        return index == failEnumAt ? failEnumWith
+        return index == failEnumAt ? ERROR_CANTREAD
                                    : inner_.RegEnumValueA(key, index, name, nameSize, type, data, dataSize);
     }
     LONG RegCloseKey(HKEY key) override {

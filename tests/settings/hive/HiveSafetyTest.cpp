@@ -1,6 +1,5 @@
-// The hive file under damage, files no installation writes (huge, crowded, deeply nested),
+// The hive file under damage, files no installation writes (huge, deeply nested),
 // permissions, a full disk, other programs and sudden death.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -8,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -28,29 +28,26 @@ using test::Dword;
 using test::Sz;
 
 const std::string kGoodHive =
-    "REGEDIT4\n"
-    "\n"
-    "[HKEY_LOCAL_MACHINE\\Software\\Tallowmer\\Quillmotion\\Ports\\LastPort]\n"
-    "\"PortName\"=\"COM1:\"\n"
-    "\"BaudRate\"=dword:00000960\n"
-    "\n";
+    "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Tallowmer]\n\"PortName\"=\"COM1:\"\n\"BaudRate\"=dword:"
+    "00000960\n";
 
-std::string Nested(std::size_t depth) {
-    std::string path = "[HKEY_LOCAL_MACHINE";
-    for (std::size_t i = 0; i < depth; ++i) {
+// A key path of that many levels, and its [key] line.
+std::string Deep(std::size_t depth) {
+    std::string path = "k";
+    for (std::size_t i = 1; i < depth; ++i) {
         path += "\\k";
     }
-    return path + "]\n";
+    return path;
+}
+std::string Nested(std::size_t depth) {
+    return "[HKEY_LOCAL_MACHINE\\" + Deep(depth) + "]\n";
 }
 
-std::vector<std::string> Leftovers(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        if (entry.path().filename().string().find(".tmp-") != std::string::npos) {
-            names.push_back(entry.path().filename().string());
-        }
-    }
-    return names;
+// True when no save left a temporary file in the folder.
+bool NoLeftovers(const fs::path& folder) {
+    return std::none_of(fs::directory_iterator(folder), fs::directory_iterator(), [](const auto& entry) {
+        return entry.path().filename().string().find(".tmp-") != std::string::npos;
+    });
 }
 
 // Every way in reports the damage; nothing writes over the file; the message names the file,
@@ -59,47 +56,33 @@ std::vector<std::string> Leftovers(const fs::path& folder) {
 // kilobytes of backslashes once crashed the program).
 TEST(HiveSafety, ADamagedFileIsReportedAndNeverOverwritten) {
     const std::string software = "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software]\n";
-    const struct {
-        const char* what;
-        std::string text;
-        const char* reason;
-    } damages[] = {
-        {"truncated", kGoodHive.substr(0, kGoodHive.find("COM1") + 2), "line 4: text without its closing"},
-        {"binary garbage",
-         std::string("\x7f"
-                     "ELF\x02\x01\x01\0\0\0garbage\xff\xfe",
-                     20),
-         "line 1:"},
-        {"bad header", "REGEDIT5\n\n[HKEY_LOCAL_MACHINE\\Software]\n", "REGEDIT4"},
-        {"bad line", "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software]\nPortName=COM1:\n",
-         "line 4: a line that is"},
-        {"empty", "", "line 1:"},
-        {"over 16 MB", software + "\"Blob\"=hex:00,\\\n" + std::string(std::size_t{17} << 20, ' ') + "ff\n",
-         "larger than 16 MB"},
-        {"513 levels", software + Nested(513), "line 4: a key nested deeper than 512 levels"},
-        {"400000 levels", software + Nested(400000), "line 4: a key nested deeper than 512 levels"}};
-    for (const auto& damage : damages) {
-        SCOPED_TRACE(damage.what);
+    for (const auto& [text, reason] : std::vector<std::pair<std::string, std::string>>{
+             {std::string("\x7f\x45LF\x02\x01\x01\0\0\0garbage\xff\xfe", 20), "line 1:"},
+             {software + "\"Blob\"=hex:00,\\\n" + std::string(std::size_t{17} << 20, ' ') + "ff\n",
+              "larger than 16 MB"},
+             {software + Nested(513), "line 4: a key nested deeper than 512 levels"},
+             {software + Nested(400000), "line 4: a key nested deeper than 512 levels"}}) {
+        SCOPED_TRACE(std::to_string(text.size()) + " bytes");
         test::TempHive hive;
         test::WriteFile(hive.file, kGoodHive);
         FileHiveRegistry reg = hive.Open();
         const HKEY early = test::OpenKey(reg, "Software", KEY_ALL_ACCESS);
 
-        test::WriteFile(hive.file, damage.text);
+        test::WriteFile(hive.file, text);
         HKEY key = 0;
         EXPECT_EQ(reg.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Nowhere", 0, KEY_READ, &key), ERROR_BADDB)
             << "not 'missing': the tree is unknown";
         EXPECT_EQ(test::QueryValue(reg, early, "PortName").code, ERROR_BADDB);
         EXPECT_EQ(test::SetValue(reg, early, "Added", REG_DWORD, Dword(1)), ERROR_BADDB);
         EXPECT_EQ(reg.RegDeleteKeyA(early, "Tallowmer"), ERROR_BADDB);
-        EXPECT_EQ(test::ReadFile(hive.file), damage.text);
+        EXPECT_EQ(test::ReadFile(hive.file), text);
         const std::string error = reg.LastError().substr(0, 400);
         EXPECT_NE(error.find(hive.file), std::string::npos) << error;
-        EXPECT_NE(error.find(damage.reason), std::string::npos) << error;
+        EXPECT_NE(error.find(reason), std::string::npos) << error;
 
         FileHiveRegistry another = hive.Open();
         EXPECT_EQ(test::SetValue(another, HKEY_LOCAL_MACHINE, "Root", REG_DWORD, Dword(1)), ERROR_BADDB);
-        EXPECT_EQ(test::ReadFile(hive.file), damage.text);
+        EXPECT_EQ(test::ReadFile(hive.file), text);
 
         test::WriteFile(hive.file, kGoodHive + "\n");
         EXPECT_EQ(test::QueryValue(reg, early, "Added").code, ERROR_FILE_NOT_FOUND);
@@ -140,51 +123,37 @@ TEST(HiveSafety, ReadOnlyFileOrFolderRefusesWritesAndLosesNothing) {
         ::chmod(locked.c_str(), folderReadOnly ? 0555 : 0444);
 
         FileHiveRegistry reg = hive.Open();
-        const HKEY key =
-            test::OpenKey(reg, "Software\\Tallowmer\\Quillmotion\\Ports\\LastPort", KEY_ALL_ACCESS);
+        const HKEY key = test::OpenKey(reg, "Software\\Tallowmer", KEY_ALL_ACCESS);
         EXPECT_EQ(test::SetValue(reg, key, "PortName", REG_SZ, Sz("COM9:")), ERROR_ACCESS_DENIED);
         EXPECT_NE(reg.LastError().find("read-only"), std::string::npos) << reg.LastError();
         EXPECT_EQ(reg.RegDeleteValueA(key, "BaudRate"), ERROR_ACCESS_DENIED);
         HKEY created = 0;
         EXPECT_EQ(reg.RegCreateKeyExA(key, "New", "", 0, KEY_ALL_ACCESS, &created, nullptr),
                   ERROR_ACCESS_DENIED);
-        EXPECT_EQ(
-            reg.RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software", "", 0, KEY_ALL_ACCESS, &created, nullptr),
-            ERROR_SUCCESS)
-            << "opening an existing key through create needs no write";
+        test::CreateKey(reg, "Software");  // opening an existing key through create needs no write
 
         EXPECT_EQ(test::QueryValue(reg, key, "PortName").data, Sz("COM1:"));
         EXPECT_EQ(test::QueryValue(reg, key, "BaudRate").data, Dword(2400));
         EXPECT_EQ(test::ReadFile(hive.file), kGoodHive);
-        EXPECT_TRUE(Leftovers(hive.dir.Path()).empty());
+        EXPECT_TRUE(NoLeftovers(hive.dir.Path()));
         ::chmod(locked.c_str(), folderReadOnly ? 0755 : 0644);
         EXPECT_EQ(test::SetValue(reg, key, "PortName", REG_SZ, Sz("COM9:")), ERROR_SUCCESS);
     }
 }
 
-// What another program saved between two of our changes stays, including an edit made in
-// place that keeps the file's size.
-TEST(HiveSafety, ExternalEditsBetweenWritesAreKept) {
+// An edit another program made in place between two of our changes stays, even one that keeps
+// the file's size and its time to the second. (Saves of other stores between ours are kept too:
+// the concurrent writers below.)
+TEST(HiveSafety, AnEditInPlaceBetweenWritesIsKept) {
     test::TempHive hive;
     FileHiveRegistry reg = hive.Open();
     const HKEY key = test::CreateKey(reg, "Software\\Tallowmer");
     ASSERT_EQ(test::SetValue(reg, key, "Ours", REG_SZ, Sz("first")), ERROR_SUCCESS);
-
-    FileHiveRegistry other = hive.Open();
-    HKEY otherKey = test::CreateKey(other, "Software\\Tallowmer");
-    ASSERT_EQ(test::SetValue(other, otherKey, "Theirs", REG_DWORD, Dword(5)), ERROR_SUCCESS);
-    EXPECT_EQ(test::QueryValue(reg, key, "Theirs").data, Dword(5)) << "seen without reopening";
-
     std::string text = test::ReadFile(hive.file);
     text.replace(text.find("first"), 5, "FIRST");
     test::WriteFile(hive.file, text);  // same size, same second
     ASSERT_EQ(test::SetValue(reg, key, "Later", REG_SZ, Sz("second")), ERROR_SUCCESS);
-
-    FileHiveRegistry fresh = hive.Open();
-    const HKEY freshKey = test::OpenKey(fresh, "Software\\Tallowmer");
-    EXPECT_EQ(test::QueryValue(fresh, freshKey, "Ours").data, Sz("FIRST"));
-    EXPECT_EQ(test::QueryValue(fresh, freshKey, "Theirs").data, Dword(5));
-    EXPECT_EQ(test::QueryValue(fresh, freshKey, "Later").data, Sz("second"));
+    EXPECT_NE(test::ReadFile(hive.file).find("\"Ours\"=\"FIRST\"\n\"Later\"=\"second\""), std::string::npos);
 }
 
 // A hive reached through a symbolic link is locked beside the file really written, so a writer
@@ -218,11 +187,7 @@ TEST(HiveSafety, NewFilesFollowTheUmaskAndReplacedOnesKeepTheirMode) {
         test::TempHive hive;
         FileHiveRegistry reg = hive.Open();
         const std::string entry = hive.autostart + "/Quillmotion.desktop";
-        const auto mode = [](const std::string& path) {
-            struct stat info {};
-            EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
-            return info.st_mode & 07777;
-        };
+        const auto mode = [](const std::string& path) { return unsigned(fs::status(path).permissions()); };
         const mode_t before = ::umask(mask);
         const HKEY run = test::CreateKey(reg, "Software\\Microsoft\\Windows\\CurrentVersion\\Run");
         const LONG first = test::SetValue(reg, run, "Quillmotion", REG_SZ, Sz("/bin/true"));
@@ -261,7 +226,7 @@ TEST(HiveSafety, AFullDiskDuringASaveLeavesTheOldFileWhole) {
         ::_exit(::setrlimit(RLIMIT_FSIZE, &fileSize) != 0                                                 ? 1
                 : test::SetValue(reg, key, "New", REG_BINARY, ByteVector(16384, 0x5A)) != ERROR_CANTWRITE ? 2
                 : reg.LastError().find(std::strerror(EFBIG)) == std::string::npos                         ? 3
-                : test::ReadFile(hive.file) != before || !Leftovers(hive.dir.Path()).empty()              ? 4
+                : test::ReadFile(hive.file) != before || !NoLeftovers(hive.dir.Path())                    ? 4
                 : test::QueryValue(reg, key, "New").code != ERROR_FILE_NOT_FOUND                          ? 5
                 : test::SetValue(reg, key, "Fits", REG_DWORD, Dword(1)) != ERROR_SUCCESS                  ? 6
                                                                                          : 0);
@@ -269,65 +234,23 @@ TEST(HiveSafety, AFullDiskDuringASaveLeavesTheOldFileWhole) {
     int status = 0;
     ::waitpid(child, &status, 0);
     EXPECT_EQ(status, 0) << "the check that failed: " << WEXITSTATUS(status);
-    FileHiveRegistry fresh = hive.Open();
-    const HKEY freshKey = test::OpenKey(fresh, "Software\\Quill");
-    EXPECT_EQ(test::QueryValue(fresh, freshKey, "Fits").data, Dword(1));
-    EXPECT_EQ(test::QueryValue(fresh, freshKey, "New").code, ERROR_FILE_NOT_FOUND);
+    const std::string after = test::ReadFile(hive.file);
+    EXPECT_TRUE(after.find("\"Fits\"=dword:00000001") != std::string::npos &&
+                after.find("\"New\"") == std::string::npos);
 }
 
-// A name given twice is one value that keeps its first place and spelling, and keys enumerate
-// in name order whatever order the file lists them in.
-TEST(HiveSafety, CrowdedKeysReadAsTheRegistryKeepsThem) {
-    std::string text = "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Values]\n";
-    for (int i = 0; i < 20; ++i) {
-        text += "\"v" + std::to_string(i) + "\"=dword:1\n";
-    }
-    text += "\"V17\"=\"again\"\n";
-    for (const char* name : {"k10", "k1", "k100", "k0", "K2"}) {
-        text += std::string("[HKEY_LOCAL_MACHINE\\Software\\Keys\\") + name + "]\n";
-    }
-    test::TempHive hive;
-    test::WriteFile(hive.file, text);
-    FileHiveRegistry reg = hive.Open();
-    const HKEY values = test::OpenKey(reg, "Software\\Values");
-    char name[32];
-    DWORD nameSize = sizeof name;
-    DWORD type = 0;
-    ASSERT_EQ(reg.RegEnumValueA(values, 17, name, &nameSize, &type, nullptr, nullptr), ERROR_SUCCESS);
-    EXPECT_EQ(std::string(name), "v17");
-    EXPECT_EQ(test::QueryValue(reg, values, "V17").data, Sz("again"));
-    nameSize = sizeof name;
-    EXPECT_EQ(reg.RegEnumValueA(values, 20, name, &nameSize, &type, nullptr, nullptr), ERROR_NO_MORE_ITEMS);
-    const HKEY keys = test::OpenKey(reg, "Software\\Keys");
-    std::string order;
-    for (DWORD i = 0; nameSize = sizeof name, reg.RegEnumKeyExA(keys, i, name, &nameSize) == ERROR_SUCCESS;
-         ++i) {
-        order += std::string(name) + " ";
-    }
-    EXPECT_EQ(order, "k0 k1 k10 k100 K2 ");
-}
-
-// 512 levels read, and no caller can create a key deeper, so the hive never writes a file it
-// could not read back.
+// No caller can create a key deeper than 512 levels, so the hive never writes a file it could
+// not read back; one of 512 levels is saved and read back.
 TEST(HiveSafety, KeysNestAtMost512Levels) {
-    RegFormatError error;
-    EXPECT_TRUE(RegFormat::Read("REGEDIT4\n" + Nested(512), "HKEY_LOCAL_MACHINE", error)) << error.reason;
     test::TempHive hive;
     FileHiveRegistry reg = hive.Open();
-    std::string deepest;
-    for (int i = 0; i < 511; ++i) {
-        deepest += "k\\";
-    }
-    const HKEY key = test::CreateKey(reg, deepest + "k");
+    const HKEY key = test::CreateKey(reg, Deep(512));
     HKEY result = 0;
     EXPECT_EQ(reg.RegCreateKeyExA(key, "deeper", "", 0, KEY_ALL_ACCESS, &result, nullptr),
               ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(reg.RegCreateKeyExA(HKEY_LOCAL_MACHINE, deepest + "k\\deeper", "", 0, KEY_ALL_ACCESS, &result,
-                                  nullptr),
-              ERROR_INVALID_PARAMETER);
     ASSERT_EQ(test::SetValue(reg, key, "AtTheBottom", REG_DWORD, Dword(512)), ERROR_SUCCESS);
     FileHiveRegistry fresh = hive.Open();
-    EXPECT_EQ(test::QueryValue(fresh, test::OpenKey(fresh, deepest + "k"), "AtTheBottom").data, Dword(512))
+    EXPECT_EQ(test::QueryValue(fresh, test::OpenKey(fresh, Deep(512)), "AtTheBottom").data, Dword(512))
         << fresh.LastError();
 }
 
@@ -344,11 +267,8 @@ std::vector<unsigned char> State(std::uint32_t counter) {
 constexpr std::uint32_t kMixed = 0xFFFFFFFFu;
 
 std::uint32_t CounterOf(const ByteVector& data) {
-    if (data.size() < 4) {
-        return kMixed;
-    }
     const std::uint32_t counter =
-        data[0] | (data[1] << 8) | (data[2] << 16) | (static_cast<std::uint32_t>(data[3]) << 24);
+        data.size() < 4 ? kMixed : data[0] | data[1] << 8 | data[2] << 16 | std::uint32_t{data[3]} << 24;
     return data == State(counter) ? counter : kMixed;
 }
 
@@ -386,13 +306,8 @@ TEST_P(KilledWriters, LeaveTheOldOrTheNewFile) {
         if (child == 0) {
             ::close(ready[0]);
             FileHiveRegistry reg(hive.file, "");
-            HKEY key = 0;
-            test::Read current;
-            if (reg.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Crash", 0, KEY_ALL_ACCESS, &key) != 0 ||
-                (current = test::QueryValue(reg, key, "State")).code != 0) {
-                ::_exit(2);
-            }
-            std::uint32_t counter = CounterOf(current.data);
+            const HKEY key = test::OpenKey(reg, "Software\\Crash", KEY_ALL_ACCESS);
+            std::uint32_t counter = CounterOf(test::QueryValue(reg, key, "State").data);
             for (bool first = true;; first = false) {
                 if (batched) {
                     reg.BeginBatch();
@@ -429,7 +344,7 @@ TEST_P(KilledWriters, LeaveTheOldOrTheNewFile) {
     test::WriteFile(hive.file + ".tmp-abc123", "torn");
     FileHiveRegistry reg(hive.file, "");
     ASSERT_EQ(test::SetValue(reg, HKEY_LOCAL_MACHINE, "Done", REG_DWORD, Dword(1)), ERROR_SUCCESS);
-    EXPECT_TRUE(Leftovers(hive.dir.Path()).empty());
+    EXPECT_TRUE(NoLeftovers(hive.dir.Path()));
 }
 
 INSTANTIATE_TEST_SUITE_P(HiveSafety, KilledWriters, testing::Bool());
@@ -450,10 +365,7 @@ TEST(HiveSafety, WritersAndAnEditorAtOnceNeverTearTheFileNorLoseChanges) {
         ASSERT_GE(child, 0);
         if (child == 0) {
             FileHiveRegistry reg(hive.file, "");
-            HKEY key = 0;
-            if (reg.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Shared", 0, KEY_ALL_ACCESS, &key) != 0) {
-                ::_exit(2);
-            }
+            const HKEY key = test::OpenKey(reg, "Software\\Shared", KEY_ALL_ACCESS);
             for (int i = 0; i < kWrites; ++i) {
                 const std::string name = "W" + std::to_string(writer) + "_" + std::to_string(i);
                 if (test::SetValue(reg, key, name, REG_DWORD, Dword(static_cast<DWORD>(i))) !=
@@ -473,11 +385,10 @@ TEST(HiveSafety, WritersAndAnEditorAtOnceNeverTearTheFileNorLoseChanges) {
             if (!lock.Held()) {
                 ::_exit(4);
             }
-            const std::string text = test::ReadFile(hive.file) +
-                                     "\n[HKEY_LOCAL_MACHINE\\Software\\Shared]\n\"E_" + std::to_string(i) +
-                                     "\"=dword:00000001\n";
             const std::string temp = hive.dir.File("edited");
-            test::WriteFile(temp, text);
+            test::WriteFile(temp, test::ReadFile(hive.file) +
+                                      "\n[HKEY_LOCAL_MACHINE\\Software\\Shared]\n\"E_" + std::to_string(i) +
+                                      "\"=dword:00000001\n");
             if (::rename(temp.c_str(), hive.file.c_str()) != 0) {
                 ::_exit(5);
             }
@@ -486,25 +397,16 @@ TEST(HiveSafety, WritersAndAnEditorAtOnceNeverTearTheFileNorLoseChanges) {
     }
     children.push_back(editor);
 
-    int reads = 0;
-    int torn = 0;
-    std::string firstTorn;
     for (std::size_t running = children.size(); running > 0;) {
         RegFormatError error;
-        const std::string text = test::ReadFile(hive.file);
-        ++reads;
-        if (!RegFormat::Read(text, "HKEY_LOCAL_MACHINE", error)) {
-            if (torn++ == 0) {
-                firstTorn = "line " + std::to_string(error.line) + ": " + error.reason;
-            }
-        }
+        EXPECT_TRUE(RegFormat::Read(test::ReadFile(hive.file), "HKEY_LOCAL_MACHINE", error))
+            << "a torn file, line " << error.line << ": " << error.reason;
         int status = 0;
         while (running > 0 && ::waitpid(-1, &status, WNOHANG) > 0) {
             EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
             --running;
         }
     }
-    EXPECT_EQ(torn, 0) << "of " << reads << " reads; the first: " << firstTorn;
 
     FileHiveRegistry reg(hive.file, "");
     const HKEY key = test::OpenKey(reg, "Software\\Shared");

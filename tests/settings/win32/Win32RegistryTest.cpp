@@ -7,6 +7,7 @@
 
 #include "diag/ProgramFolder.h"
 #include "settings/SettingsLayout.h"
+#include "settings/clsRegistry.h"
 #include "settings/conformance/RegistryConformance.h"
 #include "settings/modSettings.h"
 
@@ -58,12 +59,11 @@ TEST(Win32Registry, HandlesAreItsOwnAndRootsPassThrough) {
 }
 
 // The settings module on the real registry, and the Run value that starts the program at log-on.
+// (How the Run value is stored, type and NUL: Settings.RunEntryFollowsRunOnSystemStartup.)
 TEST(Win32Registry, SettingsSaveLoadAndKeepTheRunValueInStep) {
     Win32Registry registry;
-    HKEY key = 0;
-    if (registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Tallowmer", 0, KEY_READ, &key) ==
-        ERROR_SUCCESS) {
-        registry.RegCloseKey(key);
+    clsRegistry keys(registry);
+    if (keys.SubKeyExists(HKEY_LOCAL_MACHINE, "Software\\Tallowmer")) {
         GTEST_SKIP() << "this registry holds a Quillmotion installation; it is left alone";
     }
     const std::string base = layout::kBaseKey;  // ends in a backslash
@@ -72,24 +72,10 @@ TEST(Win32Registry, SettingsSaveLoadAndKeepTheRunValueInStep) {
         base + "Mouse",     base + "Ports\\LastPort",        base + "Ports",
         base + "Emulation", base.substr(0, base.size() - 1), "Software\\Tallowmer"};
     for (const std::string& path : tree) {
-        ASSERT_EQ(registry.RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, "", REG_OPTION_NON_VOLATILE,
-                                           KEY_ALL_ACCESS, &key, nullptr),
-                  ERROR_SUCCESS);
-        registry.RegCloseKey(key);
+        ASSERT_TRUE(keys.createKey(HKEY_LOCAL_MACHINE, path)) << path;
     }
-    auto runValue = [&registry](std::string& data) {
-        HKEY run = 0;
-        LONG code = registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, layout::kRunKey, 0, KEY_READ, &run);
-        unsigned char buffer[512] = {};
-        DWORD size = sizeof buffer;
-        DWORD type = 0;
-        if (code == ERROR_SUCCESS) {
-            code = registry.RegQueryValueExA(run, layout::kProductName, &type, buffer, &size);
-            registry.RegCloseKey(run);
-        }
-        data =
-            code == ERROR_SUCCESS && type == REG_SZ ? std::string(reinterpret_cast<char*>(buffer), size) : "";
-        return code;
+    const auto runValue = [&keys] {
+        return keys.getValue(HKEY_LOCAL_MACHINE, layout::kRunKey, layout::kProductName);
     };
 
     SettingsRecord saved;
@@ -99,9 +85,7 @@ TEST(Win32Registry, SettingsSaveLoadAndKeepTheRunValueInStep) {
     saved.PortName("COM12:");
     saved.RunOnSystemStartup(1);
     ASSERT_TRUE(modSettings(saved, registry).SetSettings());
-    std::string command;
-    ASSERT_EQ(runValue(command), ERROR_SUCCESS);
-    EXPECT_EQ(command, "\"" + ProgramFolder() + "\\Quillmotion.exe\"" + '\0');
+    EXPECT_EQ(runValue(), Variant("\"" + ProgramFolder() + "\\Quillmotion.exe\""));
 
     SettingsRecord loaded;
     ASSERT_TRUE(modSettings(loaded, registry).GetSettings());
@@ -111,15 +95,11 @@ TEST(Win32Registry, SettingsSaveLoadAndKeepTheRunValueInStep) {
     EXPECT_EQ(loaded.PortName(), "COM12:");
     loaded.RunOnSystemStartup(0);
     ASSERT_TRUE(modSettings(loaded, registry).SetSettings());
-    EXPECT_EQ(runValue(command), ERROR_FILE_NOT_FOUND) << "the Run value goes with the option";
+    EXPECT_TRUE(runValue().IsEmpty()) << "the Run value goes with the option";
 
-    if (registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, layout::kRunKey, 0, KEY_ALL_ACCESS, &key) ==
-        ERROR_SUCCESS) {
-        registry.RegDeleteValueA(key, layout::kProductName);
-        registry.RegCloseKey(key);
-    }
+    keys.deleteValueName(HKEY_LOCAL_MACHINE, layout::kRunKey, layout::kProductName);
     for (const std::string& path : tree) {
-        registry.RegDeleteKeyA(HKEY_LOCAL_MACHINE, path);
+        keys.deleteKey(HKEY_LOCAL_MACHINE, path);
     }
 }
 
