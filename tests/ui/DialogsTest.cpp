@@ -274,6 +274,15 @@ private slots:
         about.StartSysInfo();
         QCOMPARE(boxes.Texts(), QStringList(2, kUnavailable));
 
+        // A number reads as the old code wrote it; a value that is not there empties the text
+        // (and its key is closed all the same, as the check below finds).
+        put("SOFTWARE\\Test", "Number", REG_DWORD, std::string("\x2a\x01\x00\x00", 4));
+        std::string value;
+        QVERIFY(about.GetKeyValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Test", "Number", value));
+        QCOMPARE(value, std::string("&h12A"));
+        QVERIFY(!about.GetKeyValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Test", "Missing", value));
+        QCOMPARE(value, std::string());
+
         // Every key opened was closed again: no handle given out since the first put is still open.
         put("SOFTWARE\\Test", "Probe", REG_SZ, "");
         QVERIFY(key > firstPut + 8);

@@ -82,6 +82,8 @@ TEST_F(OpenIfFreeTest, TellsAFreePtyFromAHeldOne) {
     EXPECT_EQ(plain.hold, PortHold::CannotOpen);
     EXPECT_EQ(plain.error, ENOTTY);
     EXPECT_EQ(test::ReadFile(file), "data");
+    // A character device that opens but is not a terminal.
+    EXPECT_EQ(OpenIfFree("/dev/null", lockDirs).error, ENOTTY);
     ::close(slave);
 }
 
