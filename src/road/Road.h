@@ -52,7 +52,6 @@ public:
     // ask it which input path to take. Later calls keep what is there: the road is never rebuilt
     // under a call that may still be running.
     void CreateOSInfo();
-    const clsOSInfo* OSInfo() const { return osInfo_.get(); }
 
     // Where the results show; an empty view shows nothing.
     void SetView(DispatcherView view) { view_ = std::move(view); }

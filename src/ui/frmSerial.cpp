@@ -798,10 +798,6 @@ void frmSerial::CreateOSInfo() {
     parts_.road->CreateOSInfo();
 }
 
-const clsOSInfo* frmSerial::OSInfo() const {
-    return parts_.road->OSInfo();
-}
-
 void frmSerial::MinimiseWindow() {
     setWindowState(windowState() | Qt::WindowMinimized);
 }

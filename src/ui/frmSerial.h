@@ -108,7 +108,6 @@ public:
     std::string TrayTipText() const;
     // Creates the OS information, and with it the parts of the road that need it.
     void CreateOSInfo();
-    const clsOSInfo* OSInfo() const;
     // Minimises the window; with a notification area that sends it to the tray.
     void MinimiseWindow();
     // Hides on minimise when the tray can bring the window back; otherwise leaves it reachable.

@@ -17,7 +17,6 @@ public:
     XDisplay& operator=(const XDisplay&) = delete;
 
     _XDisplay* Get() const { return display_; }
-    const std::string& Name() const { return name_; }
 
 private:
     _XDisplay* display_ = nullptr;

@@ -167,10 +167,6 @@ void XTestInjector::FakeButton(unsigned button, bool press) {
     heldButtons_[button] = press;
 }
 
-const std::string& XTestInjector::DisplayName() const {
-    return display_->Name();
-}
-
 void XTestInjector::SendInput(std::span<const InputRecord> records) {
     // A request may fill Xlib's buffer and so write, and read, before the flush.
     taken_ = false;

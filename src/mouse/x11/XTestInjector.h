@@ -65,8 +65,6 @@ public:
     Point GetCursorPos() override;
     std::int32_t GetSystemMetrics(std::int32_t index) override;
 
-    const std::string& DisplayName() const;
-
 private:
     void SendMouse(const MouseInput& mouse);
     void SendKey(const KeyboardInput& key);
