@@ -262,7 +262,8 @@ TEST_F(XTestInjectorTest, EveryPrintableCharacterArrivesOnEveryLayout) {
         recorder_->Clear();
         std::string wrong;
         for (int code = 32; code <= 255; ++code) {
-            if (code == 127 || (code > 128 && code < 160)) {
+            // Windows-1252 leaves five codes without a character.
+            if (code == 127 || code == 0x81 || code == 0x8D || code == 0x8F || code == 0x90 || code == 0x9D) {
                 continue;
             }
             const std::string sent = Utf8FromCp1252(std::string(1, static_cast<char>(code)));
