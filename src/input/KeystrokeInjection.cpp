@@ -79,9 +79,8 @@ bool KeystrokeInjection::SendVirtualKey(std::uint8_t vk) {
                   "No key on the keyboard for virtual key " + std::to_string(vk) + " - not sent");
             return true;
         }
-        const std::uint32_t flags = entry != nullptr && entry->extended ? KEYEVENTF_EXTENDEDKEY : 0;
-        const std::array<InputRecord, 2> press = {InputRecord::Key(key, flags),
-                                                  InputRecord::Key(key, flags | KEYEVENTF_KEYUP)};
+        const std::array<InputRecord, 2> press = {VirtualKeyRecord(key, vk, true),
+                                                  VirtualKeyRecord(key, vk, false)};
         Send(WithModifiers(press));
         return true;
     });

@@ -5,6 +5,12 @@
 
 namespace qm {
 
+InputRecord VirtualKeyRecord(std::uint16_t key, std::uint8_t vk, bool press) {
+    const VirtualKey* entry = FindVirtualKey(vk);
+    const std::uint32_t flags = entry != nullptr && entry->extended ? KEYEVENTF_EXTENDEDKEY : 0;
+    return InputRecord::Key(key, press ? flags : flags | KEYEVENTF_KEYUP);
+}
+
 StickyModifiers::StickyModifiers(InputInjector& injector) : injector_(injector) {}
 
 bool StickyModifiers::Record(std::size_t index, bool press, std::vector<InputRecord>& records) {
@@ -13,12 +19,7 @@ bool StickyModifiers::Record(std::size_t index, bool press, std::vector<InputRec
     if (key == 0) {
         return false;
     }
-    const VirtualKey* entry = FindVirtualKey(vk);
-    std::uint32_t flags = entry != nullptr && entry->extended ? KEYEVENTF_EXTENDEDKEY : 0;
-    if (!press) {
-        flags |= KEYEVENTF_KEYUP;
-    }
-    records.push_back(InputRecord::Key(key, flags));
+    records.push_back(VirtualKeyRecord(key, vk, press));
     return true;
 }
 

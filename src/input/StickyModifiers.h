@@ -15,6 +15,10 @@ namespace qm {
 // modifier on from off to latched (for the next key only) to locked (until pressed again) and
 // back to off. A latched modifier is not sent until the next key, which it goes around; a
 // locked one is held down on the desktop from the moment it locks until it is let go.
+// The record that presses or lets go of virtual key vk by the key byte the injector gave for it,
+// marked extended where Windows marks the key so.
+InputRecord VirtualKeyRecord(std::uint16_t key, std::uint8_t vk, bool press);
+
 class StickyModifiers {
 public:
     enum class State : std::uint8_t { Off, Latched, Locked };

@@ -301,9 +301,7 @@ std::int16_t XTestInjector::VkKeyScanA(char character) {
     if (answered_[byte]) {
         return answers_[byte];
     }
-    const std::optional<x11::KeyChoice> choice = Layout().FindKey(
-        group_, x11::KeysymsForAnsi(byte),
-        [this](unsigned keycode) { return keycode == kNoKeyByte || spareKeycodes_->Owns(keycode); });
+    const std::optional<x11::KeyChoice> choice = FindLayoutKey(x11::KeysymsForAnsi(byte));
     std::int16_t answer = kNoKey;
     if (choice) {
         answer = static_cast<std::int16_t>(KeyByte(choice->keycode) | AnswerFlags(choice->modifiers));
@@ -311,6 +309,13 @@ std::int16_t XTestInjector::VkKeyScanA(char character) {
     answers_[byte] = answer;
     answered_[byte] = true;
     return answer;
+}
+
+std::optional<x11::KeyChoice> XTestInjector::FindLayoutKey(const std::vector<x11::Keysym>& keysyms) {
+    // Keycode 255 cannot be a record's key byte, and a lent keycode is no key of the layout's.
+    return Layout().FindKey(group_, keysyms, [this](unsigned keycode) {
+        return keycode == kNoKeyByte || spareKeycodes_->Owns(keycode);
+    });
 }
 
 std::uint16_t XTestInjector::KeyByte(unsigned keycode) {
@@ -339,12 +344,9 @@ std::uint16_t XTestInjector::LookUpVirtualKey(std::uint8_t vk) {
         Trace(kKeyForVirtualKey, TraceError, "No X keysym for virtual key " + std::to_string(vk));
         return 0;
     }
-    const auto borrowed = [this](unsigned keycode) {
-        return keycode == kNoKeyByte || spareKeycodes_->Owns(keycode);
-    };
     // In the order of preference: the first keysym the layout has a key for.
     for (const x11::Keysym keysym : keysyms) {
-        if (const std::optional<x11::KeyChoice> choice = Layout().FindKey(group_, {keysym}, borrowed)) {
+        if (const std::optional<x11::KeyChoice> choice = FindLayoutKey({keysym})) {
             return KeyByte(choice->keycode);
         }
     }

@@ -7,13 +7,16 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "mouse/InputInjector.h"
+#include "mouse/x11/AnsiKeysym.h"
 
 namespace qm::x11 {
 class XDisplay;
 class SpareKeycodes;
 class KeyboardLayout;
+struct KeyChoice;
 struct ScreenArea;
 }  // namespace qm::x11
 
@@ -77,6 +80,8 @@ private:
     // The layout's key for Shift or for the level-three shift (AltGr), 0 if none.
     unsigned ModifierKeycode(std::uint16_t key);
     void ForgetAnswers();
+    // The current layout's key for one of the keysyms, among the keys a record can press.
+    std::optional<x11::KeyChoice> FindLayoutKey(const std::vector<x11::Keysym>& keysyms);
     // The record's key byte for an X keycode.
     static std::uint16_t KeyByte(unsigned keycode);
     std::uint16_t LookUpVirtualKey(std::uint8_t vk);
