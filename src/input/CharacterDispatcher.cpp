@@ -1,5 +1,6 @@
 #include "input/CharacterDispatcher.h"
 
+#include <algorithm>
 #include <limits>
 #include <utility>
 
@@ -152,7 +153,13 @@ bool CharacterDispatcher::ProcessCharacter(std::int16_t code) {
         if (lastOfInput_ && batch_ != nullptr) {
             batch_->End();
         }
-        receivedBuffer_ = FormatCode(code) + "\r\n" + receivedBuffer_.substr(0, kKeptListLength);
+        // The newest entry goes in front of the kept ones in the list's own room: a character's
+        // way to its input passes no allocator once the list has reached its length. Room is made
+        // first, so that a failure leaves the list as it was.
+        const std::string entry = FormatCode(code) + "\r\n";
+        receivedBuffer_.reserve(kKeptListLength + entry.size());
+        receivedBuffer_.resize(std::min(receivedBuffer_.size(), kKeptListLength));
+        receivedBuffer_.insert(0, entry);
         listChanged = true;
 
         // The fixed order: the first setting equal to the code wins. Screen Y grows downwards.

@@ -436,12 +436,13 @@ void XTestInjector::TakeNotices() {
     // another client has completed (its own request answered) has been announced by then.
     // Reading through Xlib goes to the socket even when nothing came, on the way of every
     // key; when nothing read since has escaped DrainEvents, the kernel's count of unread bytes
-    // says as much, for less.
+    // says as much, for less, and Xlib's queue is as DrainEvents left it: empty.
     Display* display = display_->Get();
     int unread = 0;
-    if (!taken_ || ::ioctl(ConnectionNumber(display), FIONREAD, &unread) != 0 || unread > 0) {
-        XEventsQueued(display, QueuedAfterReading);
+    if (taken_ && ::ioctl(ConnectionNumber(display), FIONREAD, &unread) == 0 && unread == 0) {
+        return;
     }
+    XEventsQueued(display, QueuedAfterReading);
     taken_ = !DrainEvents();
 }
 
