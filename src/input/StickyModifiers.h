@@ -11,14 +11,14 @@
 
 namespace qm {
 
-// Shift, Ctrl, Alt and the logo key as an on-screen keyboard has them: each press moves a
-// modifier on from off to latched (for the next key only) to locked (until pressed again) and
-// back to off. A latched modifier is not sent until the next key, which it goes around; a
-// locked one is held down on the desktop from the moment it locks until it is let go.
 // The record that presses or lets go of virtual key vk by the key byte the injector gave for it,
 // marked extended where Windows marks the key so.
 InputRecord VirtualKeyRecord(std::uint16_t key, std::uint8_t vk, bool press);
 
+// Shift, Ctrl, Alt and the logo key as an on-screen keyboard has them: each press moves a
+// modifier on from off to latched (for the next key only) to locked (until pressed again) and
+// back to off. A latched modifier is not sent until the next key, which it goes around; a
+// locked one is held down on the desktop from the moment it locks until it is let go.
 class StickyModifiers {
 public:
     enum class State : std::uint8_t { Off, Latched, Locked };
