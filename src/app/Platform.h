@@ -9,6 +9,7 @@ namespace qm {
 class InputInjector;
 class PortSystem;
 class RegistryApi;
+class SerialControl;
 
 // What differs from one system to the next, made in one place: the settings store, the ports
 // and their devices, and desktop input. Everything else in the program is the same everywhere.
@@ -23,6 +24,10 @@ public:
 
     // Desktop input. Throws RaisedError when the desktop cannot be reached.
     virtual std::unique_ptr<InputInjector> MakeInjector() = 0;
+
+    // The serial line, opening the device DeviceForPort names. Its events are raised on the UI
+    // thread's event loop.
+    virtual std::unique_ptr<SerialControl> MakeSerialControl() = 0;
 
     // The system's ports as they are now; the view stays until the next call.
     virtual PortSystem& ListPorts() = 0;

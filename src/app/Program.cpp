@@ -14,7 +14,7 @@
 #include "diag/RaisedError.h"
 #include "mouse/InputInjector.h"
 #include "ports/PortAPI.h"
-#include "ports/qt/QtSerialControl.h"
+#include "ports/SerialControl.h"
 #include "road/Road.h"
 #include "settings/SettingsRecord.h"
 #include "settings/modSettings.h"
@@ -32,7 +32,7 @@ struct Program::Parts {
     SettingsRecord record;
     modSettings settings{record, platform->Registry()};
     std::unique_ptr<modPortAPI> portApi;
-    QtSerialControl serial{[this](std::int16_t port) { return platform->DeviceForPort(port); }};
+    std::unique_ptr<SerialControl> serial = platform->MakeSerialControl();
     std::unique_ptr<InputInjector> injector;
     QtTimer tmrMouseMovement;
     QtTimer tmrReconnect;
@@ -90,7 +90,7 @@ int Program::Run(QApplication& app) {
 
     Road::Parts road;
     road.settings = &p.record;
-    road.mscSerial = &p.serial;
+    road.mscSerial = p.serial.get();
     road.injector = p.injector.get();
     road.tmrMouseMovement = &p.tmrMouseMovement;
     road.pump = &p.pump;
@@ -102,7 +102,7 @@ int Program::Run(QApplication& app) {
     parts.SetSettings = [&p] { return p.settings.SetSettings(); };
     parts.Terminate = [&p] { p.settings.Terminate(); };
     parts.LastSaveProblem = [&p] { return p.settings.LastSaveProblem(); };
-    parts.mscSerial = &p.serial;
+    parts.mscSerial = p.serial.get();
     parts.tray = &p.tray;
     parts.road = p.road.get();
     parts.registry = &p.platform->Registry();

@@ -11,6 +11,7 @@
 #include "diag/Cp1252.h"
 #include "mouse/x11/XTestInjector.h"
 #include "ports/linux/LinuxPortSystem.h"
+#include "ports/qt/QtSerialControl.h"
 
 namespace qm {
 namespace {
@@ -54,6 +55,10 @@ std::string LinuxPlatform::SettingsStoreProblem() {
 
 std::unique_ptr<InputInjector> LinuxPlatform::MakeInjector() {
     return std::make_unique<XTestInjector>();
+}
+
+std::unique_ptr<SerialControl> LinuxPlatform::MakeSerialControl() {
+    return std::make_unique<QtSerialControl>([this](std::int16_t port) { return DeviceForPort(port); });
 }
 
 PortSystem& LinuxPlatform::ListPorts() {

@@ -23,6 +23,7 @@ public:
     RegistryApi& Registry() override { return registry_; }
     std::string SettingsStoreProblem() override;
     std::unique_ptr<InputInjector> MakeInjector() override;
+    std::unique_ptr<SerialControl> MakeSerialControl() override;
     PortSystem& ListPorts() override;
     std::string DeviceForName(const std::string& portName) const override;
     std::string DeviceForPort(std::int16_t port) const override;

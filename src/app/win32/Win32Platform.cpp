@@ -1,6 +1,7 @@
 #include "app/win32/Win32Platform.h"
 
 #include "mouse/win32/Win32Injector.h"
+#include "ports/qt/Win32SerialControl.h"
 #include "ports/win32/Win32PortSystem.h"
 
 namespace qm {
@@ -11,6 +12,10 @@ Win32Platform::~Win32Platform() = default;
 
 std::unique_ptr<InputInjector> Win32Platform::MakeInjector() {
     return std::make_unique<Win32Injector>();
+}
+
+std::unique_ptr<SerialControl> Win32Platform::MakeSerialControl() {
+    return std::make_unique<Win32SerialControl>([this](std::int16_t port) { return DeviceForPort(port); });
 }
 
 PortSystem& Win32Platform::ListPorts() {
