@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "SettingsStore.h"
 #include "SettingsTree.h"
 #include "diag/Cp1252.h"
 #include "settings/SettingsLayout.h"
-#include "settings/hive/FileHiveRegistry.h"
 
 namespace qm {
 
@@ -26,20 +26,20 @@ constexpr int kUsage = 2;
 
 const char* const kProgram = "quillmotion-settings";
 
-void PrintHelp(std::ostream& out) {
+void PrintHelp(std::ostream& out, const SettingsStore& store) {
     out << "Usage: " << kProgram << " COMMAND [ARGUMENTS]\n"
         << "\n"
         << "Creates and edits Quillmotion's settings tree, HKEY_LOCAL_MACHINE\\" << layout::kBaseKey << ".\n"
-        << "The tree lives in the file that QUILLMOTION_HIVE names, else in\n"
-        << "$XDG_CONFIG_HOME/quillmotion/HKEY_LOCAL_MACHINE.reg.\n"
-        << "\n"
+        << store.help << "\n"
         << "Commands:\n"
         << "  init                        create every missing key and default value; values that\n"
-        << "                              exist are never changed\n"
-        << "  map COMn: DEVICE            give a COM name its device, e.g. map COM7: /dev/ttyUSB0\n"
-        << "                              (COM and 1 to 3 digits, then \":\"; DEVICE an absolute path)\n"
-        << "  unmap COMn:                 remove a COM name from the device map\n"
-        << "  export                      print the tree and the Run entry in REGEDIT4 form\n"
+        << "                              exist are never changed\n";
+    if (store.noDeviceMap.empty()) {
+        out << "  map COMn: DEVICE            give a COM name its device, e.g. map COM7: /dev/ttyUSB0\n"
+            << "                              (COM and 1 to 3 digits, then \":\"; DEVICE an absolute path)\n"
+            << "  unmap COMn:                 remove a COM name from the device map\n";
+    }
+    out << "  export                      print the tree and the Run entry in REGEDIT4 form\n"
         << "  get KEY VALUE               print the data of one value\n"
         << "  set KEY VALUE TYPE DATA...  write one value into an existing key\n"
         << "  --help                      show this text\n"
@@ -103,29 +103,28 @@ std::string FromAnsi(const std::string& ansi) {
 #endif
 }
 
-std::string Reason(const FileHiveRegistry& hive, LONG code) {
-    if (!hive.LastError().empty()) {
-        return hive.LastError();
+std::string Reason(const SettingsStore& store, LONG code) {
+    if (!store.registry->LastError().empty()) {
+        return store.registry->LastError();
     }
     switch (code) {
         case ERROR_FILE_NOT_FOUND:
             return "not found";
         case ERROR_ACCESS_DENIED:
-            return "access denied";
+            return store.accessDenied;
         default:
             return "error " + std::to_string(code);
     }
 }
 
-int Report(std::ostream& err, const FileHiveRegistry& hive, const std::string& file,
-           const SettingsTree::Status& status) {
+int Report(std::ostream& err, const SettingsStore& store, const SettingsTree::Status& status) {
     if (status.Ok()) {
         return kDone;
     }
     err << kProgram << ": could not " << FromAnsi(status.failure) << ": "
-        << FromAnsi(Reason(hive, status.code)) << "\n";
-    if (hive.LastError().empty()) {
-        err << "  (settings file " << file << ")\n";
+        << FromAnsi(Reason(store, status.code)) << "\n";
+    if (store.registry->LastError().empty()) {
+        err << "  (" << store.place << ")\n";
     }
     return kFailed;
 }
@@ -153,18 +152,27 @@ std::string NameProblem(const std::string& key, const std::string& valueName) {
 }  // namespace
 
 int RunSettingsTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    SettingsStore store = OpenSettingsStore();
+    return RunSettingsTool(args, store, out, err);
+}
+
+int RunSettingsTool(const std::vector<std::string>& args, SettingsStore& store, std::ostream& out,
+                    std::ostream& err) {
     if (args.empty()) {
         return Usage(err, "no command given");
     }
     const std::string& command = args[0];
     if (command == "--help" || command == "-h" || command == "help") {
-        PrintHelp(out);
+        PrintHelp(out, store);
         return kDone;
     }
     if (command == "--version") {
         out << kProgram << " " << QM_VERSION_MAJOR << "." << QM_VERSION_MINOR << "." << QM_VERSION_PATCH
             << "\n";
         return kDone;
+    }
+    if ((command == "map" || command == "unmap") && !store.noDeviceMap.empty()) {
+        return Usage(err, "'" + command + "' does not apply here: " + store.noDeviceMap);
     }
     const auto expect = [&](std::size_t count, const char* form) -> bool {
         if (args.size() - 1 == count) {
@@ -183,18 +191,18 @@ int RunSettingsTool(const std::vector<std::string>& args, std::ostream& out, std
     }
     const auto valueName = [](const std::string& name) { return name == "@" ? std::string() : name; };
 
-    const std::string file = FileHiveRegistry::DefaultLocalMachineFile();
-    FileHiveRegistry hive(file);
+    RegistryApi& registry = *store.registry;
 
     if (command == "init") {
         if (!expect(0, "no arguments")) {
             return kUsage;
         }
         SettingsTree::EnsureReport report;
-        const int result = Report(err, hive, file, SettingsTree::EnsureTree(hive, &report));
+        const int result =
+            Report(err, store, SettingsTree::EnsureTree(registry, &report, store.noDeviceMap.empty()));
         if (result == kDone) {
-            out << "Settings tree ready in " << file << ": " << report.keysCreated.size() << " keys and "
-                << report.valuesWritten.size() << " values added, " << report.valuesKept
+            out << "Settings tree ready in " << store.location << ": " << report.keysCreated.size()
+                << " keys and " << report.valuesWritten.size() << " values added, " << report.valuesKept
                 << " existing values kept.\n";
         }
         return result;
@@ -215,7 +223,7 @@ int RunSettingsTool(const std::vector<std::string>& args, std::ostream& out, std
                 return Usage(err, "the device path holds a control character");
             }
         }
-        const int result = Report(err, hive, file, SettingsTree::MapPort(hive, ansi[1], ansi[2]));
+        const int result = Report(err, store, SettingsTree::MapPort(registry, ansi[1], ansi[2]));
         if (result == kDone) {
             out << args[1] << " is " << args[2] << "\n";
         }
@@ -229,19 +237,19 @@ int RunSettingsTool(const std::vector<std::string>& args, std::ostream& out, std
             return Usage(err,
                          "\"" + args[1] + "\" is not a COM name: COM, 1 to 3 digits and \":\", as COM7:");
         }
-        const SettingsTree::Status status = SettingsTree::UnmapPort(hive, ansi[1]);
-        if (status.code == ERROR_FILE_NOT_FOUND && hive.LastError().empty()) {
+        const SettingsTree::Status status = SettingsTree::UnmapPort(registry, ansi[1]);
+        if (status.code == ERROR_FILE_NOT_FOUND && registry.LastError().empty()) {
             err << kProgram << ": " << args[1] << " is not in the device map\n";
             return kFailed;
         }
-        return Report(err, hive, file, status);
+        return Report(err, store, status);
     }
     if (command == "export") {
         if (!expect(0, "no arguments")) {
             return kUsage;
         }
         std::string text;
-        const int result = Report(err, hive, file, SettingsTree::Export(hive, text));
+        const int result = Report(err, store, SettingsTree::Export(registry, text));
         if (result == kDone) {
             out << FromAnsi(text);
         }
@@ -253,7 +261,7 @@ int RunSettingsTool(const std::vector<std::string>& args, std::ostream& out, std
         }
         SettingsTree::RegValue value;
         const int result =
-            Report(err, hive, file, SettingsTree::ReadValue(hive, ansi[1], valueName(ansi[2]), value));
+            Report(err, store, SettingsTree::ReadValue(registry, ansi[1], valueName(ansi[2]), value));
         if (result == kDone) {
             out << FromAnsi(SettingsTree::ValueText(value)) << "\n";
         }
@@ -281,7 +289,7 @@ int RunSettingsTool(const std::vector<std::string>& args, std::ostream& out, std
         if (!value) {
             return Usage(err, FromAnsi(error));
         }
-        return Report(err, hive, file, SettingsTree::WriteValue(hive, ansi[1], valueName(ansi[2]), *value));
+        return Report(err, store, SettingsTree::WriteValue(registry, ansi[1], valueName(ansi[2]), *value));
     }
     return Usage(err, "unknown command '" + command + "'");
 }

@@ -231,7 +231,7 @@ std::vector<DefaultSetting> DefaultSettings() {
     return settings;
 }
 
-std::vector<std::string> TreeKeys() {
+std::vector<std::string> TreeKeys(bool deviceMap) {
     std::vector<std::string> keys = {BasePath()};
     const auto add = [&](const std::string& path) {
         if (std::find(keys.begin(), keys.end(), path) == keys.end()) {
@@ -248,13 +248,15 @@ std::vector<std::string> TreeKeys() {
             add(FullPath(key));
         }
     }
-    add(FullPath(layout::kDevicesKey));
+    if (deviceMap) {
+        add(FullPath(layout::kDevicesKey));
+    }
     keys.emplace_back(layout::kRunKey);
     return keys;
 }
 
-Status EnsureTree(RegistryApi& api, EnsureReport* report) {
-    for (const std::string& path : TreeKeys()) {
+Status EnsureTree(RegistryApi& api, EnsureReport* report, bool deviceMap) {
+    for (const std::string& path : TreeKeys(deviceMap)) {
         Key key(api);
         bool created = false;
         LONG result = key.Create(path, &created);

@@ -43,8 +43,9 @@ struct DefaultSetting {
 };
 // Every value of the layout with its default, the thirteen codes included, in layout order.
 std::vector<DefaultSetting> DefaultSettings();
-// Every key of the tree as full paths from the hive's root, the Run key included.
-std::vector<std::string> TreeKeys();
+// Every key of the tree as full paths from the hive's root, the Run key included. The device map
+// that gives COM names their devices is left out where the system names its ports itself.
+std::vector<std::string> TreeKeys(bool deviceMap = true);
 
 // The outcome of a tree operation: the first failure's registry code and what was being done.
 struct Status {
@@ -60,7 +61,7 @@ struct EnsureReport {
 };
 // Creates every missing key of the tree and writes every missing default value. A value that
 // exists, whatever its data or type, is left as it is.
-Status EnsureTree(RegistryApi& api, EnsureReport* report = nullptr);
+Status EnsureTree(RegistryApi& api, EnsureReport* report = nullptr, bool deviceMap = true);
 
 // "COM" and 1 to 3 digits without a leading zero, then ":" (COM1: to COM999:).
 bool IsPortName(const std::string& name);
