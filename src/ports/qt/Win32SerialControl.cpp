@@ -198,7 +198,8 @@ void Win32SerialControl::Open() {
     if (!::SetCommTimeouts(handle_, &timeouts)) {
         const DWORD error = ::GetLastError();
         Close();
-        Raise(comBadComm, name + " (" + device + "): the device refused its read timeouts: " + SystemText(error));
+        Raise(comBadComm,
+              name + " (" + device + "): the device refused its read timeouts: " + SystemText(error));
     }
     // Nothing that arrived before the port was opened is typed.
     ::PurgeComm(handle_, PURGE_RXCLEAR | PURGE_RXABORT);
@@ -264,8 +265,9 @@ void Win32SerialControl::Configure(const LineSettings& settings, std::int32_t ha
     dcb.XonLim = 512;
     dcb.XoffLim = 512;
     if (!::SetCommState(handle_, &dcb)) {
-        Raise(comBadComm, "the device refused the line settings " + settings.ToString() + " with handshaking " +
-                              std::to_string(handshaking) + ": " + SystemText(::GetLastError()));
+        Raise(comBadComm, "the device refused the line settings " + settings.ToString() +
+                              " with handshaking " + std::to_string(handshaking) + ": " +
+                              SystemText(::GetLastError()));
     }
 }
 

@@ -66,15 +66,15 @@ private:
     void CloseOnFailure(const std::string& reason);
 
     DeviceResolver resolver_;
-    void* handle_ = nullptr;     // the open device; null while closed
-    void* readDone_ = nullptr;   // the overlapped read's event
-    void* overlapped_ = nullptr; // the OVERLAPPED record of the read in flight
+    void* handle_ = nullptr;      // the open device; null while closed
+    void* readDone_ = nullptr;    // the overlapped read's event
+    void* overlapped_ = nullptr;  // the OVERLAPPED record of the read in flight
     QWinEventNotifier notifier_;
-    bool reading_ = false;       // a read is in flight: its buffer and record are the system's
-    bool handling_ = false;      // a receive event's handler is running
-    bool closing_ = false;       // closed by a failure, its owner not told yet
+    bool reading_ = false;   // a read is in flight: its buffer and record are the system's
+    bool handling_ = false;  // a receive event's handler is running
+    bool closing_ = false;   // closed by a failure, its owner not told yet
     bool inputTaken_ = false;
-    char byte_ = 0;              // the buffer of the read in flight
+    char byte_ = 0;  // the buffer of the read in flight
     // What one receive event carries at most: a backlog waits in the line, not in this program.
     static constexpr std::size_t kInputSize = 4096;
     std::string received_;

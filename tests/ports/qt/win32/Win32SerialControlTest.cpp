@@ -71,7 +71,8 @@ class FarEnd {
 public:
     explicit FarEnd(std::int16_t port) {
         const std::string path = "\\\\.\\COM" + std::to_string(port);
-        handle_ = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        handle_ =
+            ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     }
     ~FarEnd() {
         if (handle_ != INVALID_HANDLE_VALUE) {
@@ -171,6 +172,31 @@ TEST_F(Win32SerialControlTest, AHandlerThatPumpsEventsIsNotEnteredAgainAndLosesN
     peer.Write("45");
     ASSERT_TRUE(WaitUntil([&] { return received_ == "12345"; })) << received_;
     EXPECT_EQ(deepest, 1);
+}
+
+TEST_F(Win32SerialControlTest, EveryByteArrivesWhateverTheWritesAndTheHandlerDo) {
+    control_.SetPortOpen(true);
+    FarEnd peer(ports_.remote);
+    ASSERT_TRUE(peer.Open());
+    // As the road does: the handler lets pending events run several times per character.
+    onReceive_ = [&] {
+        for (int i = 0; i < 3; ++i) {
+            QCoreApplication::processEvents();
+        }
+    };
+    std::string sent;
+    for (const std::string bytes : {"\x0e",
+                                    "\x1b"
+                                    "A293",
+                                    "x",
+                                    "\x1b"
+                                    "A370",
+                                    "@"}) {
+        peer.Write(bytes);
+        sent += bytes;
+        ASSERT_TRUE(WaitUntil([&] { return received_ == sent; }))
+            << received_.size() << " of " << sent.size();
+    }
 }
 
 TEST_F(Win32SerialControlTest, RefusalsAreRaisedErrorsAndLeaveThePortAsItWas) {
