@@ -14,62 +14,48 @@ namespace {
 
 std::FILE* record = nullptr;
 
-void Write(const char* what, unsigned long long a, long long b = -1) {
-    if (b >= 0) {
-        std::fprintf(record, "%s %llu %lld\n", what, a, b);
-    } else {
-        std::fprintf(record, "%s 0x%02llX\n", what, a);
-    }
-    std::fflush(record);
-}
-
-void WritePoint(const char* what, LPARAM lParam) {
-    const auto x = static_cast<short>(LOWORD(lParam));
-    const auto y = static_cast<short>(HIWORD(lParam));
-    std::fprintf(record, "%s %d %d\n", what, x, y);
-    std::fflush(record);
-}
+enum class Shown { Key, Char, Point };
+struct Recorded {
+    UINT message;
+    const char* name;
+    Shown shown;
+};
+constexpr Recorded kRecorded[] = {
+    {WM_KEYDOWN, "keydown", Shown::Key},
+    {WM_KEYUP, "keyup", Shown::Key},
+    {WM_SYSKEYDOWN, "syskeydown", Shown::Key},
+    {WM_SYSKEYUP, "syskeyup", Shown::Key},
+    {WM_CHAR, "char", Shown::Char},
+    {WM_LBUTTONDOWN, "lbuttondown", Shown::Point},
+    {WM_LBUTTONUP, "lbuttonup", Shown::Point},
+    {WM_LBUTTONDBLCLK, "lbuttondblclk", Shown::Point},
+    {WM_RBUTTONDOWN, "rbuttondown", Shown::Point},
+    {WM_RBUTTONUP, "rbuttonup", Shown::Point},
+    {WM_RBUTTONDBLCLK, "rbuttondblclk", Shown::Point},
+};
 
 LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_KEYDOWN:
-            Write("keydown", wParam);
+    if (message == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    for (const Recorded& recorded : kRecorded) {
+        if (recorded.message != message) {
+            continue;
+        }
+        if (recorded.shown == Shown::Key) {
+            std::fprintf(record, "%s 0x%02X\n", recorded.name, static_cast<unsigned>(wParam));
+        } else if (recorded.shown == Shown::Char) {
+            std::fprintf(record, "%s %u 0\n", recorded.name, static_cast<unsigned>(wParam));
+        } else {
+            std::fprintf(record, "%s %d %d\n", recorded.name, static_cast<short>(LOWORD(lParam)),
+                         static_cast<short>(HIWORD(lParam)));
+        }
+        std::fflush(record);
+        // The system keys go on to the system, which turns Alt combinations into commands.
+        if (message != WM_SYSKEYDOWN && message != WM_SYSKEYUP) {
             return 0;
-        case WM_KEYUP:
-            Write("keyup", wParam);
-            return 0;
-        case WM_SYSKEYDOWN:
-            Write("syskeydown", wParam);
-            break;
-        case WM_SYSKEYUP:
-            Write("syskeyup", wParam);
-            break;
-        case WM_CHAR:
-            Write("char", wParam, 0);
-            return 0;
-        case WM_LBUTTONDOWN:
-            WritePoint("lbuttondown", lParam);
-            return 0;
-        case WM_LBUTTONUP:
-            WritePoint("lbuttonup", lParam);
-            return 0;
-        case WM_LBUTTONDBLCLK:
-            WritePoint("lbuttondblclk", lParam);
-            return 0;
-        case WM_RBUTTONDOWN:
-            WritePoint("rbuttondown", lParam);
-            return 0;
-        case WM_RBUTTONUP:
-            WritePoint("rbuttonup", lParam);
-            return 0;
-        case WM_RBUTTONDBLCLK:
-            WritePoint("rbuttondblclk", lParam);
-            return 0;
-        case WM_DESTROY:
-            PostQuitMessage(0);
-            return 0;
-        default:
-            break;
+        }
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }

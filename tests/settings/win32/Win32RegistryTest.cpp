@@ -5,11 +5,8 @@
 
 #include <cstdlib>
 
-#include "diag/ProgramFolder.h"
-#include "settings/SettingsLayout.h"
 #include "settings/clsRegistry.h"
 #include "settings/conformance/RegistryConformance.h"
-#include "settings/modSettings.h"
 
 namespace qm::test {
 namespace {
@@ -56,51 +53,6 @@ TEST(Win32Registry, HandlesAreItsOwnAndRootsPassThrough) {
     EXPECT_EQ(registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_READ, &key), ERROR_SUCCESS)
         << "a root stays usable after it was closed";
     EXPECT_EQ(registry.RegCloseKey(key), ERROR_SUCCESS);
-}
-
-// The settings module on the real registry, and the Run value that starts the program at log-on.
-// (How the Run value is stored, type and NUL: Settings.RunEntryFollowsRunOnSystemStartup.)
-TEST(Win32Registry, SettingsSaveLoadAndKeepTheRunValueInStep) {
-    Win32Registry registry;
-    clsRegistry keys(registry);
-    if (keys.SubKeyExists(HKEY_LOCAL_MACHINE, "Software\\Tallowmer")) {
-        GTEST_SKIP() << "this registry holds a Quillmotion installation; it is left alone";
-    }
-    const std::string base = layout::kBaseKey;  // ends in a backslash
-    const std::vector<std::string> tree = {
-        base + "Version",   base + "Mouse\\Movement",        base + "Mouse\\Buttons",
-        base + "Mouse",     base + "Ports\\LastPort",        base + "Ports",
-        base + "Emulation", base.substr(0, base.size() - 1), "Software\\Tallowmer"};
-    for (const std::string& path : tree) {
-        ASSERT_TRUE(keys.createKey(HKEY_LOCAL_MACHINE, path)) << path;
-    }
-    const auto runValue = [&keys] {
-        return keys.getValue(HKEY_LOCAL_MACHINE, layout::kRunKey, layout::kProductName);
-    };
-
-    SettingsRecord saved;
-    saved.N_ASCII(49);
-    saved.RIGHT_DCLICK_ASCII(100);
-    saved.MovementDelay(2.5f);
-    saved.PortName("COM12:");
-    saved.RunOnSystemStartup(1);
-    ASSERT_TRUE(modSettings(saved, registry).SetSettings());
-    EXPECT_EQ(runValue(), Variant("\"" + ProgramFolder() + "\\Quillmotion.exe\""));
-
-    SettingsRecord loaded;
-    ASSERT_TRUE(modSettings(loaded, registry).GetSettings());
-    EXPECT_EQ(loaded.N_ASCII(), 49);
-    EXPECT_EQ(loaded.RIGHT_DCLICK_ASCII(), 100);
-    EXPECT_EQ(loaded.MovementDelay(), 2.0f) << "saved as a whole number, half to even";
-    EXPECT_EQ(loaded.PortName(), "COM12:");
-    loaded.RunOnSystemStartup(0);
-    ASSERT_TRUE(modSettings(loaded, registry).SetSettings());
-    EXPECT_TRUE(runValue().IsEmpty()) << "the Run value goes with the option";
-
-    keys.deleteValueName(HKEY_LOCAL_MACHINE, layout::kRunKey, layout::kProductName);
-    for (const std::string& path : tree) {
-        keys.deleteKey(HKEY_LOCAL_MACHINE, path);
-    }
 }
 
 }  // namespace
