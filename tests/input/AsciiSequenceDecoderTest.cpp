@@ -6,51 +6,15 @@
 #include <string>
 #include <vector>
 
-#include "support/TraceCapture.h"
-
 namespace qm {
 namespace {
 
-class DecoderTest : public ::testing::Test {
-protected:
-    // "^" stands for Esc.
-    void Feed(const std::string& characters) {
-        for (const char c : characters) {
-            decoder.ProcessASCIISequenceCharacter(c == '^' ? 27 : static_cast<std::uint8_t>(c));
-        }
-    }
-
+TEST(DecoderTest, SequencesGiveTheirValueAndBrokenOnesOnlyTheBreakingCharacter) {
     std::vector<std::int16_t> passed;
-    AsciiSequenceDecoder decoder{[this](std::int16_t code) {
+    AsciiSequenceDecoder decoder([&passed](std::int16_t code) {
         passed.push_back(code);
         return true;
-    }};
-};
-
-// Each stage's trace, once: a value up to 255 is shown as its character, above it in decimal.
-TEST_F(DecoderTest, EachStageAndEachPassedValueIsTraced) {
-    test::TraceCapture trace;
-    Feed("x^^A065");
-    std::vector<std::string> messages;
-    const std::string prefix = "frmSerial.ProcessASCIISequenceCharacter::";
-    for (const std::string& report : trace.Reports()) {
-        if (report.rfind(prefix, 0) == 0) {
-            messages.push_back(report.substr(prefix.size() + 1));
-        }
-    }
-    EXPECT_EQ(messages, (std::vector<std::string>{"ASCIISequence - Not in Sequence - processing ASCII 'x'",
-                                                  "ASCIISequence Sequence Stage 1 - ASCII 'Esc' Found",
-                                                  "ASCIISequence - Escaped - Sending ASCII 'Esc'",
-                                                  "ASCIISequence Sequence Stage 2 - ASCII 'A' Found",
-                                                  "ASCIISequence Sequence Stage 3 - ASCII '0' Found",
-                                                  "ASCIISequence Sequence Stage 4 - ASCII '6' Found",
-                                                  "ASCIISequence Sequence Stage 5 - ASCII '5' Found",
-                                                  "ASCIISequence Processing - ASCII 'A'"}));
-    Feed("^A300");
-    EXPECT_TRUE(trace.Contains(prefix + " ASCIISequence Processing - ASCII '300'"));
-}
-
-TEST_F(DecoderTest, SequencesGiveTheirValueAndBrokenOnesOnlyTheBreakingCharacter) {
+    });
     struct Case {
         const char* input;
         std::vector<std::int16_t> passed;
@@ -58,6 +22,7 @@ TEST_F(DecoderTest, SequencesGiveTheirValueAndBrokenOnesOnlyTheBreakingCharacter
         const char* digits = "";
     };
     const Case cases[] = {
+        // "^" stands for Esc.
         {"x", {'x'}, 0},        // no sequence
         {"^", {}, 1},           // Esc starts one
         {"^A06", {}, 4, "06"},  // and what follows waits without limit
@@ -72,7 +37,9 @@ TEST_F(DecoderTest, SequencesGiveTheirValueAndBrokenOnesOnlyTheBreakingCharacter
         SCOPED_TRACE(testing::PrintToString(std::string(c.input)));
         passed.clear();
         decoder.ResetASCIISequence();
-        Feed(c.input);
+        for (const char sent : std::string(c.input)) {
+            decoder.ProcessASCIISequenceCharacter(sent == '^' ? 27 : static_cast<std::uint8_t>(sent));
+        }
         EXPECT_EQ(passed, c.passed);
         EXPECT_EQ(decoder.Stage(), c.stage);
         EXPECT_EQ(decoder.Digits(), c.digits);

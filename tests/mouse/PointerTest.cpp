@@ -63,24 +63,20 @@ TEST_F(MovementTest, InputPathFollowsTheSystemVersion) {
 }
 
 TEST_F(MovementTest, IntervalRoundsHalvesToEvenWithinTheTimerLimits) {
-    struct Case {
-        float delay;
-        std::int32_t interval;
-        std::int32_t error = 0;
-    };
-    constexpr std::int32_t kInvalidPropertyValue = 380;
+    for (const auto& [delay, interval] :
+         {std::pair{2.5f, 2}, {3.5f, 4}, {0.5f, 0}, {2.4f, 2}, {65535.0f, 65535}}) {
+        EXPECT_EQ(MovementEngine::TimerInterval(delay), interval) << delay;
+    }
+    constexpr std::int32_t kInvalid = 380;  // invalid property value
     const float nan = std::numeric_limits<float>::quiet_NaN(),
                 infinity = std::numeric_limits<float>::infinity();
-    for (const Case c :
-         {Case{2.5f, 2}, Case{3.5f, 4}, Case{0.5f, 0}, Case{2.4f, 2}, Case{65535.0f, 65535},
-          Case{65536.0f, 0, kInvalidPropertyValue}, Case{-0.6f, 0, kInvalidPropertyValue},
-          Case{3e9f, 0, err::Overflow}, Case{nan, 0, err::Overflow}, Case{infinity, 0, err::Overflow}}) {
-        SCOPED_TRACE(c.delay);
-        if (c.error == 0) {
-            EXPECT_EQ(MovementEngine::TimerInterval(c.delay), c.interval);
-        } else {
-            EXPECT_EQ(test::RaisedBy([&] { MovementEngine::TimerInterval(c.delay); }).number, c.error);
-        }
+    for (const auto& [delay, error] : {std::pair{65536.0f, kInvalid},
+                                       {-0.6f, kInvalid},
+                                       {3e9f, err::Overflow},
+                                       {nan, err::Overflow},
+                                       {infinity, err::Overflow}}) {
+        EXPECT_EQ(test::RaisedBy([delay = delay] { MovementEngine::TimerInterval(delay); }).number, error)
+            << delay;
     }
 
     // The working delay is read at the moment of use, not when the movement started; the tick
@@ -126,37 +122,31 @@ TEST_F(MovementTest, ErrorsMoveOnceAndLeaveTheTimer) {
     EXPECT_EQ(injector.CallCount(), 0u);
 }
 
-struct BounceCase {
-    const char* where;
-    Point position;
-    Step step;
-    Step at90;
-    Step at180;
-};
-
 TEST_F(MovementTest, BounceRuleOnEveryEdgeAndCorner) {
-    // 1024 x 768: the limits are 0 and 1014 across, 0 and 758 down.
-    const BounceCase cases[] = {{"inside near the corner", {1, 1}, {-5, -5}, {-5, -5}, {-5, -5}},
-                                {"just inside the right limit", {1013, 300}, {5, 5}, {5, 5}, {5, 5}},
-                                {"right limit", {1014, 300}, {5, 5}, {-5, 5}, {-5, -5}},
-                                {"left edge", {0, 300}, {-5, 5}, {5, 5}, {5, -5}},
-                                {"top edge", {500, 0}, {5, -5}, {5, 5}, {-5, 5}},
-                                {"bottom limit", {500, 758}, {5, 5}, {5, -5}, {-5, -5}},
-                                {"bottom right corner", {1020, 760}, {5, 5}, {-5, -5}, {-5, -5}},
-                                {"north only at the left edge", {0, 300}, {0, -5}, {0, -5}, {0, 5}}};
+    // 1024 x 768: the limits are 0 and 1014 across, 0 and 758 down. Where the pointer is, the step,
+    // and the step after the tick at 90 and at 180 degrees.
+    const std::tuple<const char*, Point, Step, Step, Step> cases[] = {
+        {"inside near the corner", {1, 1}, {-5, -5}, {-5, -5}, {-5, -5}},
+        {"just inside the right limit", {1013, 300}, {5, 5}, {5, 5}, {5, 5}},
+        {"right limit", {1014, 300}, {5, 5}, {-5, 5}, {-5, -5}},
+        {"left edge", {0, 300}, {-5, 5}, {5, 5}, {5, -5}},
+        {"top edge", {500, 0}, {5, -5}, {5, 5}, {-5, 5}},
+        {"bottom limit", {500, 758}, {5, 5}, {5, -5}, {-5, -5}},
+        {"bottom right corner", {1020, 760}, {5, 5}, {-5, -5}, {-5, -5}},
+        {"north only at the left edge", {0, 300}, {0, -5}, {0, -5}, {0, 5}}};
     // Only exactly 1 turns bouncing on; without it a pointer held at an edge keeps stepping.
     for (const int bouncy : {1, 0, 2}) {
         settings.BouncyMouse(static_cast<std::int16_t>(bouncy));
         for (const std::int16_t angle : {std::int16_t{90}, std::int16_t{180}, std::int16_t{45}}) {
-            for (const BounceCase& c : cases) {
-                SCOPED_TRACE(std::string(c.where) + " at " + std::to_string(angle) + ", switch " +
+            for (const auto& [where, position, step, at90, at180] : cases) {
+                SCOPED_TRACE(std::string(where) + " at " + std::to_string(angle) + ", switch " +
                              std::to_string(bouncy));
                 working.BouncyMouseAngle = angle;
-                ASSERT_TRUE(engine->MoveMouse(c.step.x, c.step.y));
-                injector.SetCursorPos(c.position);
+                ASSERT_TRUE(engine->MoveMouse(step.x, step.y));
+                injector.SetCursorPos(position);
                 injector.Clear();
                 ASSERT_TRUE(timer.Fire());
-                const Step expected = bouncy != 1 ? c.step : angle == 90 ? c.at90 : c.at180;
+                const Step expected = bouncy != 1 ? step : angle == 90 ? at90 : at180;
                 EXPECT_EQ(Moves(), (std::vector<Step>{expected}));
                 EXPECT_EQ((Step{engine->StepX(), engine->StepY()}), expected);
             }
@@ -171,46 +161,38 @@ TEST_F(MovementTest, NestedNewestCodeWins) {
         return [=, this] { engine->MoveMouse(x, y); };
     };
     const std::function<void()> stop = [this] { engine->StopMouse(); }, tick = [this] { timer.Fire(); };
-    struct Case {
-        const char* what;
-        Step before;  // the movement under way; {0, 0}: none
-        std::function<void()> inner, outer;
-        std::vector<Step> moves;
-        Step after;
+    const std::function<void()> twoDeep = [&] {
+        pump.Post(move(0, -3));
+        engine->MoveMouse(8, 8);
     };
-    const Case cases[] = {
-        {"a stop inside a tick", {5, 0}, stop, tick, {}, {0, 0}},
-        {"a direction inside a tick", {5, 0}, move(0, 7), tick, {{0, 7}}, {0, 7}},
-        {"a stop inside a direction", {0, 0}, stop, move(5, 0), {}, {0, 0}},
-        {"a direction two deep inside another",
-         {0, 0},
-         [&] {
-             pump.Post(move(0, -3));
-             engine->MoveMouse(8, 8);
-         },
-         move(5, 0),
-         {{0, -3}},
-         {0, -3}},
-        {"a direction inside a stop", {0, -3}, move(-2, 0), stop, {{-2, 0}}, {-2, 0}},
-        {"a tick inside a direction", {-2, 0}, tick, move(0, 9), {{-2, 0}, {0, 9}}, {0, 9}},
-        {"a tick inside a stop", {0, 9}, tick, stop, {{0, 9}}, {0, 0}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+    // The movement under way ({0, 0}: none), the inner and the outer call, the moves they make and
+    // the step in force after them.
+    const std::tuple<const char*, Step, std::function<void()>, std::function<void()>, std::vector<Step>, Step>
+        cases[] = {
+            {"a stop inside a tick", {5, 0}, stop, tick, {}, {0, 0}},
+            {"a direction inside a tick", {5, 0}, move(0, 7), tick, {{0, 7}}, {0, 7}},
+            {"a stop inside a direction", {0, 0}, stop, move(5, 0), {}, {0, 0}},
+            {"a direction two deep inside another", {0, 0}, twoDeep, move(5, 0), {{0, -3}}, {0, -3}},
+            {"a direction inside a stop", {0, -3}, move(-2, 0), stop, {{-2, 0}}, {-2, 0}},
+            {"a tick inside a direction", {-2, 0}, tick, move(0, 9), {{-2, 0}, {0, 9}}, {0, 9}},
+            {"a tick inside a stop", {0, 9}, tick, stop, {{0, 9}}, {0, 0}},
+        };
+    for (const auto& [what, before, inner, outer, moves, after] : cases) {
+        SCOPED_TRACE(what);
         ASSERT_TRUE(engine->StopMouse());
-        if (!(c.before == Step{0, 0})) {
-            ASSERT_TRUE(engine->MoveMouse(c.before.x, c.before.y));
+        if (!(before == Step{0, 0})) {
+            ASSERT_TRUE(engine->MoveMouse(before.x, before.y));
         }
         injector.Clear();
-        pump.Post(c.inner);
-        c.outer();
-        EXPECT_EQ(Moves(), c.moves);
-        EXPECT_EQ((Step{engine->StepX(), engine->StepY()}), c.after);
+        pump.Post(inner);
+        outer();
+        EXPECT_EQ(Moves(), moves);
+        EXPECT_EQ((Step{engine->StepX(), engine->StepY()}), after);
         // The next tick goes on with the step in force, or there is none.
-        const bool moving = !(c.after == Step{0, 0});
+        const bool moving = !(after == Step{0, 0});
         injector.Clear();
         EXPECT_EQ(timer.Fire(), moving);
-        EXPECT_EQ(Moves(), moving ? std::vector<Step>{c.after} : std::vector<Step>{});
+        EXPECT_EQ(Moves(), moving ? std::vector<Step>{after} : std::vector<Step>{});
     }
 }
 

@@ -5,6 +5,7 @@
 // value is handed back to the caller. The translation tool's virtual key lookup, which takes no
 // typing, is tried here beside the tool's boxes.
 #include <optional>
+#include <tuple>
 
 #include "ports/LineSettings.h"
 #include "ui/CharacterTranslationTool.h"
@@ -35,14 +36,9 @@ const QString kTooLarge = QStringLiteral("Please enter a number less than 256");
 const QString kHexMessage = QStringLiteral("Please enter valid Hex Characters : 1-9, a-f");
 const QString kBaudMessage = QStringLiteral("Baud Rate must be a numeric value.  Please re-enter");
 
-// A code or movement box: what the box holds after the input (nothing: the given text stays),
+// A code or movement box: the input, what the box holds after it (nothing: the given text stays),
 // and whether OK refuses it. A value OK takes is the number the box shows.
-struct BoxRow {
-    Way way;
-    QString input;
-    std::optional<QString> after;
-    bool refused;
-};
+using BoxRow = std::tuple<Way, QString, std::optional<QString>, bool>;
 
 // A code box has no length limit: the range check refuses a long number. Blanks around a whole
 // number are not part of it.
@@ -61,13 +57,9 @@ const std::vector<BoxRow> kMovementRows = {
     {Pasted, kFifty, {}, false}, {Pasted, "-5", {}, false},
 };
 
-// A translation box: the three boxes' texts afterwards and the messages on the way.
-struct TranslationRow {
-    Way way;
-    QString input;
-    QString after;  // decimal|hex|display
-    QStringList messages;
-};
+// A translation box: the input, the three boxes' texts afterwards (decimal|hex|display) and the
+// messages on the way.
+using TranslationRow = std::tuple<Way, QString, QString, QStringList>;
 
 // From "65", "41", "A". The decimal box converts once it is full, in Windows-1252.
 // Every third digit of a long number fills the box with a code over 255, which is refused and
@@ -113,13 +105,8 @@ const std::vector<TranslationRow> kDisplayRows = {
 // The baud rate box checks every change by the serial control's rule (whole decimal digits, 1 to
 // the 32-bit limit): text it refuses goes back to the saved rate (the user's further keys then
 // add to it), so Apply saves only a rate that Connect opens with; a good rate need not be listed.
-struct BaudRow {
-    Way way;
-    QString input;
-    QString after;
-    int messages;
-};
-
+// The input, the text afterwards and the messages on the way.
+using BaudRow = std::tuple<Way, QString, QString, int>;
 const std::vector<BaudRow> kBaudRows = {
     {Typed, "", "2400", 1},        {Typed, kFifty, "24009999", 7}, {Typed, "-5", "24005", 1},
     {Typed, "abc", "2400", 3},     {Typed, " 7 ", "2400", 2},      {Pasted, "", "2400", 1},
@@ -136,8 +123,8 @@ void AddRows(const QStringList& boxes, const std::vector<Row>& rows, bool column
     }
     for (const QString& box : boxes) {
         for (std::size_t i = 0; i < rows.size(); ++i) {
-            QTest::addRow("%s %s \"%s\"", qPrintable(box), rows[i].way == Typed ? "typed" : "pasted",
-                          qPrintable(rows[i].input.left(12)))
+            QTest::addRow("%s %s \"%s\"", qPrintable(box), std::get<0>(rows[i]) == Typed ? "typed" : "pasted",
+                          qPrintable(std::get<1>(rows[i]).left(12)))
                 << box << static_cast<int>(i);
         }
     }
@@ -161,7 +148,8 @@ private slots:
         QFETCH(int, row);
         const qsizetype index = kBoxes.indexOf(box);
         const bool code = index < 3;
-        const BoxRow& input = (code ? kCodeRows : kMovementRows)[static_cast<std::size_t>(row)];
+        const auto& [way, input, holds, refused] =
+            (code ? kCodeRows : kMovementRows)[static_cast<std::size_t>(row)];
         ScriptedMessageBoxes boxes;
         qm::frmASCIIValue compass;
         qm::frmMouseClickASCIIValue buttons;
@@ -178,38 +166,37 @@ private slots:
         dialog->show();
         auto* edit = Child<QLineEdit>(dialog, qPrintable(box));
         const QString given = edit->text();
-        Enter(edit, input.input, input.way);
-        const QString after = input.after.value_or(given);
+        Enter(edit, input, way);
+        const QString after = holds.value_or(given);
         QCOMPARE(edit->text(), after);
         QVERIFY(boxes.All().empty());
 
         const QString message = kRefusals[index];
         // Test Speed checks the delay and X boxes as well as OK.
-        if (input.refused && !code && index != 5) {
+        if (refused && !code && index != 5) {
             Child<QPushButton>(dialog, "cmdTest")->click();
             QCOMPARE(boxes.Texts(), QStringList{message});
             QVERIFY(!movement.SpeedTestEnabled());
             boxes.Clear();
         }
-        const bool asked = !input.refused && index > 3 && after != given;
+        const bool asked = !refused && index > 3 && after != given;
         if (asked) {
             boxes.Answer(MsgResult::Yes);  // X and Y now differ: the user goes on
         }
         Child<QPushButton>(dialog, "OKButton")->click();
-        QCOMPARE(dialog->isVisible(), input.refused);
-        QCOMPARE(boxes.Texts().size(), input.refused || asked ? 1 : 0);
-        if (input.refused) {
+        QCOMPARE(dialog->isVisible(), refused);
+        QCOMPARE(boxes.Texts().size(), refused || asked ? 1 : 0);
+        if (refused) {
             QCOMPARE(boxes.Texts(), QStringList{message});
             QCOMPARE(boxes.All().front().icon, MsgIcon::Exclamation);
             QCOMPARE(edit->text(), after);
         }
         QStringList handed{"65", "65", "65", "20", "3", "3"};
-        handed[index] = input.refused ? given : after.trimmed();
-        const auto text = [](double value) { return QString::number(value); };
-        QCOMPARE(QStringList({text(compass.ASCIIValue()), text(buttons.SClickASCIIValue()),
-                              text(buttons.DClickASCIIValue()), text(movement.MovementDelay()),
-                              text(movement.MovementIncrementX()), text(movement.MovementIncrementY())}),
-                 handed);
+        handed[index] = refused ? given : after.trimmed();
+        QCOMPARE(
+            Numbers(compass.ASCIIValue(), buttons.SClickASCIIValue(), buttons.DClickASCIIValue(),
+                    movement.MovementDelay(), movement.MovementIncrementX(), movement.MovementIncrementY()),
+            handed.join(' '));
     }
 
     void TranslationBoxes_data() {
@@ -223,7 +210,7 @@ private slots:
         const auto& rows = box.contains("Decimal") ? kDecimalRows
                            : box.contains("Hex")   ? kHexRows
                                                    : kDisplayRows;
-        const TranslationRow& input = rows[static_cast<std::size_t>(row)];
+        const auto& [way, input, after, messages] = rows[static_cast<std::size_t>(row)];
         qm::CharacterTranslationTool window;
         window.show();
         window.activateWindow();
@@ -235,9 +222,9 @@ private slots:
         hex->setText(QStringLiteral("41"));
         display->setText(QStringLiteral("A"));
         ScriptedMessageBoxes boxes;
-        Enter(Child<QLineEdit>(&window, qPrintable(box)), input.input, input.way);
-        QCOMPARE(decimal->text() + "|" + hex->text() + "|" + display->text(), input.after);
-        QCOMPARE(boxes.Texts(), input.messages);
+        Enter(Child<QLineEdit>(&window, qPrintable(box)), input, way);
+        QCOMPARE(decimal->text() + "|" + hex->text() + "|" + display->text(), after);
+        QCOMPARE(boxes.Texts(), messages);
         for (const auto& shown : boxes.All()) {
             QCOMPARE(shown.icon, MsgIcon::Exclamation);
         }
@@ -271,17 +258,17 @@ private slots:
     void BaudRateBox_data() { AddRows({"cboBaudRate"}, kBaudRows); }
     void BaudRateBox() {
         QFETCH(int, row);
-        const BaudRow& input = kBaudRows[static_cast<std::size_t>(row)];
+        const auto& [way, input, after, messages] = kBaudRows[static_cast<std::size_t>(row)];
         qm::test::WindowFixture f;
-        Enter(f.Combo("cboBaudRate")->lineEdit(), input.input, input.way);
-        QCOMPARE(f.Combo("cboBaudRate")->currentText(), input.after);
-        QCOMPARE(f.boxes.Texts(), QStringList(input.messages, kBaudMessage));
+        Enter(f.Combo("cboBaudRate")->lineEdit(), input, way);
+        QCOMPARE(f.Combo("cboBaudRate")->currentText(), after);
+        QCOMPARE(f.boxes.Texts(), QStringList(messages, kBaudMessage));
         QCOMPARE(f.Combo("cboBaudRate")->count(), 17);  // nothing joins the list
 
         f.boxes.Clear();
         f.Find<QPushButton>("cmdApply")->click();
         QVERIFY(f.boxes.All().empty());
-        QCOMPARE(f.settings.BaudRate(), input.after.toInt());
+        QCOMPARE(f.settings.BaudRate(), after.toInt());
         // The settings text Connect builds from the box is one the serial control takes.
         QVERIFY(f.window->OpenPort());
         QVERIFY_THROWS_NO_EXCEPTION(qm::LineSettings::Parse(f.serial.Settings()));

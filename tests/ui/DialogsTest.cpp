@@ -79,57 +79,43 @@ struct Panels {
     ButtonCodesPanel* buttons = new ButtonCodesPanel(&window);
 };
 
-// Values as one line of text, for one comparison.
-template <typename... T>
-QString Numbers(T... values) {
-    return QStringList{QString::number(values)...}.join(' ');
-}
-// The Advanced dialog: opened with the given values, the script played, OK or Cancel pressed.
-struct MovementRow {
-    const char* name;
-    const char* given;  // delay, X, Y, bouncy, angle
-    const char* shown;  // the three boxes, the tick and the angle chosen
-    const char*
-        script;  // box=text sets a box, spin/up clicks its arrow, Yes answers; a name alone is clicked
-    const char* handed;  // what comes back ("open" first: the dialog stays up)
-    const char* locale = "en_US";
-};
-const std::vector<MovementRow> kMovementRows = {
-    {"unchanged", "2.5 3 3 1 180", "2.5 3 3 on 180", "OKButton", "2.5 3 3 1 180"},
-    {"equal increments", "10 2 2 0 90", "10 2 2 off 90", "txtXIncrement=3 txtYIncrement=3 OKButton",
-     "10 3 3 0 90"},
-    // Equal numbers, different texts: still asked, and No keeps the dialog open as it was (Yes
-    // is in BadInputTest's movement rows).
-    {"unequal texts, No", "10 2 2 0 90", "10 2 2 off 90", "txtXIncrement=3 txtYIncrement=03 OKButton",
-     "open 10 2 2 0 90"},
-    // Ticked, 180 chosen, unticked again: the box is back as given, so nothing is stored.
-    {"angle while unticked", "10 2 2 0 90", "10 2 2 off 90",
-     "chkBouncyMouseEnabled optBouncyMouse180Degrees chkBouncyMouseEnabled OKButton", "10 2 2 0 90"},
-    // Switching bouncy off with the angle changed: the box makes it a change, and the angle goes with it.
-    {"angle, then unticked", "10 2 2 1 90", "10 2 2 on 90",
-     "optBouncyMouse180Degrees chkBouncyMouseEnabled OKButton", "10 2 2 0 180"},
-    // An angle of 45 opens as 90 but stays 45 until a click.
-    {"45 kept", "10 2 2 1 45", "10 2 2 on 90", "txtMovementDelay=20 OKButton", "20 2 2 1 45"},
-    {"45 clicked", "10 2 2 1 45", "10 2 2 on 90", "optBouncyMouse90Degrees OKButton", "10 2 2 1 90"},
-    {"Cancel", "10 2 2 0 90", "10 2 2 off 90", "txtMovementDelay=300 chkBouncyMouseEnabled CancelButton",
-     "10 2 2 0 90"},
-    // Each spin steps its own box and stops at its limit.
-    {"spins", "495 9 1 0 90", "495 9 1 off 90",
-     "updDelay/up updDelay/up updXIncrement/up updXIncrement/up updYIncrement/down Yes OKButton",
-     "500 10 1 0 90"},
-    // A stored value longer than three characters is shown whole, not cut.
-    {"long values", "1250 2.25 2.25 0 90", "1250 2.25 2.25 off 90", "OKButton", "1250 2.25 2.25 0 90"},
-    // Values show and read back in the locale's format.
-    {"German", "0.1 2.5 2.5 0 90", "0,1 2,5 2,5 off 90", "OKButton", "0.1 2.5 2.5 0 90", "de_DE"},
+// The Advanced dialog: opened with the given values (delay, X, Y, bouncy, angle), shown as the three
+// boxes, the tick and the angle chosen; the script played (box=text sets a box, spin/up clicks its
+// arrow, Yes answers; a name alone is clicked); what comes back ("open" first: the dialog stays
+// up), in the locale named (none: English).
+const std::vector<std::tuple<const char*, const char*, const char*, const char*, const char*, const char*>>
+    kMovementRows = {
+        {"unchanged", "2.5 3 3 1 180", "2.5 3 3 on 180", "OKButton", "2.5 3 3 1 180", ""},
+        {"equal increments", "10 2 2 0 90", "10 2 2 off 90", "txtXIncrement=3 txtYIncrement=3 OKButton",
+         "10 3 3 0 90", ""},
+        // Equal numbers, different texts: still asked, and No keeps the dialog open as it was (Yes
+        // is in BadInputTest's movement rows).
+        {"unequal texts, No", "10 2 2 0 90", "10 2 2 off 90", "txtXIncrement=3 txtYIncrement=03 OKButton",
+         "open 10 2 2 0 90", ""},
+        // Ticked, 180 chosen, unticked again: the box is back as given, so nothing is stored.
+        {"angle while unticked", "10 2 2 0 90", "10 2 2 off 90",
+         "chkBouncyMouseEnabled optBouncyMouse180Degrees chkBouncyMouseEnabled OKButton", "10 2 2 0 90", ""},
+        // Switching bouncy off with the angle changed: the box makes it a change, and the angle goes with it.
+        {"angle, then unticked", "10 2 2 1 90", "10 2 2 on 90",
+         "optBouncyMouse180Degrees chkBouncyMouseEnabled OKButton", "10 2 2 0 180", ""},
+        // An angle of 45 opens as 90 but stays 45 until a click.
+        {"45 kept", "10 2 2 1 45", "10 2 2 on 90", "txtMovementDelay=20 OKButton", "20 2 2 1 45", ""},
+        {"45 clicked", "10 2 2 1 45", "10 2 2 on 90", "optBouncyMouse90Degrees OKButton", "10 2 2 1 90", ""},
+        {"Cancel", "10 2 2 0 90", "10 2 2 off 90", "txtMovementDelay=300 chkBouncyMouseEnabled CancelButton",
+         "10 2 2 0 90", ""},
+        // Each spin steps its own box and stops at its limit.
+        {"spins", "495 9 1 0 90", "495 9 1 off 90",
+         "updDelay/up updDelay/up updXIncrement/up updXIncrement/up updYIncrement/down Yes OKButton",
+         "500 10 1 0 90", ""},
+        // A stored value longer than three characters is shown whole, not cut.
+        {"long values", "1250 2.25 2.25 0 90", "1250 2.25 2.25 off 90", "OKButton", "1250 2.25 2.25 0 90",
+         ""},
+        // Values show and read back in the locale's format.
+        {"German", "0.1 2.5 2.5 0 90", "0,1 2,5 2,5 off 90", "OKButton", "0.1 2.5 2.5 0 90", "de_DE"},
 };
 
-struct HoverRow {
-    const char* name;
-    const char* picture;
-    QPointF at;  // as a fraction of the picture
-    const char* texts;
-};
-const std::vector<HoverRow> kHoverRows = {
+// A hover over a picture, where (as a fraction of the picture), and the texts then shown.
+const std::vector<std::tuple<const char*, const char*, QPointF, const char*>> kHoverRows = {
     {"North", "imgCompass", {0.5, 0.13}, "North 56"},
     {"South West", "imgCompass", {0.5 - 0.37 * 0.7071, 0.5 + 0.37 * 0.7071}, "South West 200"},
     {"off the compass", "imgCompass", {0.03, 0.03}, " "},
@@ -140,49 +126,36 @@ const std::vector<HoverRow> kHoverRows = {
 
 // A hotspot's dialog with the window's handshaking: the single click's code is typed into the box
 // that has the focus, the double click's into its own box, and the dialog is closed by a button
-// or (none named) by Esc, then Cancel if it is still open.
-struct EditRow {
-    const char* name;
-    const char* hotspot;
-    int handshaking;
-    const char* seen;  // the dialog's title and its boxes
-    const char* typed;
-    const char* button;
-    const char* after;   // N, NE, STOP, right single and double click
-    const char* warned;  // the codes the warning names, if any
-};
-const std::vector<EditRow> kEditRows = {
-    {"NE, XON", "lblNE", comXOnXoff, "Ascii Value : NE Mouse Movement 57", "17", "OKButton", "56 17 53 17 19",
-     "17 (XON)"},
-    // Stop sets no title.
-    {"Stop, XOFF", "lblStop", comXOnXoff, "Ascii Value :  53", "19", "OKButton", "56 57 19 17 19",
-     "19 (XOFF)"},
-    // Cancel and Esc hand back the code unchanged, and the window still re-checks.
-    {"Stop, Cancel", "lblStop", comNone, "Ascii Value :  53", "99", "CancelButton", "56 57 53 17 19", ""},
-    {"Stop, Esc", "lblStop", comNone, "Ascii Value :  53", "41", "", "56 57 53 17 19", ""},
-    {"both clicks", "lblRightButton", comXOnXoff, "ASCII Values: Right Button 17 19", "19 17", "OKButton",
-     "56 57 53 19 17", "19 (XOFF) and 17 (XON)"},
-    // Esc does not close the button dialog.
-    {"Esc ignored, Cancel", "lblRightButton", comNone, "ASCII Values: Right Button 17 19", "3 4", "",
-     "56 57 53 17 19", ""},
+// or (none named) by Esc, then Cancel if it is still open. Seen: the dialog's title and its boxes;
+// after: N, NE, STOP, right single and double click; warned: the codes the warning names.
+const std::vector<std::tuple<const char*, const char*, int, const char*, const char*, const char*,
+                             const char*, const char*>>
+    kEditRows = {
+        {"NE, XON", "lblNE", comXOnXoff, "Ascii Value : NE Mouse Movement 57", "17", "OKButton",
+         "56 17 53 17 19", "17 (XON)"},
+        // Stop sets no title.
+        {"Stop, XOFF", "lblStop", comXOnXoff, "Ascii Value :  53", "19", "OKButton", "56 57 19 17 19",
+         "19 (XOFF)"},
+        // Cancel and Esc hand back the code unchanged, and the window still re-checks.
+        {"Stop, Cancel", "lblStop", comNone, "Ascii Value :  53", "99", "CancelButton", "56 57 53 17 19", ""},
+        {"Stop, Esc", "lblStop", comNone, "Ascii Value :  53", "41", "", "56 57 53 17 19", ""},
+        {"both clicks", "lblRightButton", comXOnXoff, "ASCII Values: Right Button 17 19", "19 17", "OKButton",
+         "56 57 53 19 17", "19 (XOFF) and 17 (XON)"},
+        // Esc does not close the button dialog.
+        {"Esc ignored, Cancel", "lblRightButton", comNone, "ASCII Values: Right Button 17 19", "3 4", "",
+         "56 57 53 17 19", ""},
 };
 
-struct StartupRow {
-    const char* name;
-    int given;           // run, connect, check as three bits
-    const char* clicks;  // the boxes clicked: Run, Connect, Test ports
-    MsgResult answer;    // to the question, when asked
-    const char* button;
-    QStringList shown;
-    bool dirty;
-    int handed;  // what comes back, as given
-};
-const std::vector<StartupRow> kStartupRows = {
-    {"unchanged", 0b101, "", MsgResult::No, "OKButton", {}, false, 0b101},
-    {"No unticks", 0b010, "R", MsgResult::No, "OKButton", {kRunQuestion}, false, 0b010},
-    // Unticking asks nothing.
-    {"Yes", 0b010, "RT", MsgResult::Yes, "OKButton", {kRunQuestion, kRestart}, true, 0b111},
-    {"Cancel", 0b001, "RC", MsgResult::Yes, "CancelButton", {kRunQuestion, kRestart}, false, 0b001},
+// Startup Options opened with run, connect and check as three bits, the boxes clicked (Run, Connect,
+// Test ports), the answer to the question when asked, the button pressed; the boxes shown, whether
+// it is dirty, and what comes back, as given.
+const std::vector<std::tuple<const char*, int, const char*, MsgResult, const char*, QStringList, bool, int>>
+    kStartupRows = {
+        {"unchanged", 0b101, "", MsgResult::No, "OKButton", {}, false, 0b101},
+        {"No unticks", 0b010, "R", MsgResult::No, "OKButton", {kRunQuestion}, false, 0b010},
+        // Unticking asks nothing.
+        {"Yes", 0b010, "RT", MsgResult::Yes, "OKButton", {kRunQuestion, kRestart}, true, 0b111},
+        {"Cancel", 0b001, "RC", MsgResult::Yes, "CancelButton", {kRunQuestion, kRestart}, false, 0b001},
 };
 
 }  // namespace
@@ -293,22 +266,22 @@ private slots:
 
     void MovementOkHandsBackOnlyRealChanges_data() { AddRowsOf(kMovementRows); }
     void MovementOkHandsBackOnlyRealChanges() {
-        const MovementRow& r = RowOf(kMovementRows);
-        QLocale::setDefault(QLocale(r.locale));
+        const auto& [rowName, given, shown, script, handed, locale] = RowOf(kMovementRows);
+        QLocale::setDefault(QLocale(*locale == '\0' ? "en_US" : locale));
         const auto english =
             qScopeGuard([] { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); });
         ScriptedMessageBoxes boxes;
-        Opened open(r.given);
-        const auto checked = [&](const char* name) {
-            return Child<QAbstractButton>(&open.dialog, name)->isChecked();
+        Opened open(given);
+        const auto checked = [&](const char* button) {
+            return Child<QAbstractButton>(&open.dialog, button)->isChecked();
         };
         QCOMPARE(
             QStringList({open.Box("txtMovementDelay")->text(), open.Box("txtXIncrement")->text(),
                          open.Box("txtYIncrement")->text(), checked("chkBouncyMouseEnabled") ? "on" : "off",
                          checked("optBouncyMouse180Degrees") ? "180" : "90"})
                 .join(' '),
-            r.shown);
-        for (const QString& step : QString(r.script).split(' ')) {
+            shown);
+        for (const QString& step : QString(script).split(' ')) {
             if (step.contains('=')) {
                 open.Box(qPrintable(step.section('=', 0, 0)))->setText(step.section('=', 1));
             } else if (step.contains('/')) {
@@ -324,9 +297,9 @@ private slots:
         QCOMPARE(QString(d.isVisible() ? "open " : "") + Numbers(d.MovementDelay(), d.MovementIncrementX(),
                                                                  d.MovementIncrementY(), d.BouncyMouse(),
                                                                  d.BouncyMouseAngle()),
-                 r.handed);
+                 handed);
         // Each box shown asks of unequal increments, answered Yes where the script says so.
-        QCOMPARE(boxes.Texts(), QStringList(boxes.Unanswered() + QString(r.script).count("Yes"), kUnequal));
+        QCOMPARE(boxes.Texts(), QStringList(boxes.Unanswered() + QString(script).count("Yes"), kUnequal));
     }
 
     void SpeedTestStepsByTheXTextAndResetsAt270() {
@@ -378,12 +351,12 @@ private slots:
     // The drawn compass's points and the mouse's buttons are where their hotspots are; the texts
     // are the working copy's at the time of the hover.
     void HoverShowsTheWorkingCopyAndEmptiesOffTheHotspots() {
-        const HoverRow& r = RowOf(kHoverRows);
+        const auto& [rowName, picture, at, texts] = RowOf(kHoverRows);
         Panels p;
         p.working.SW_ASCII(200);
-        auto* image = Child<QWidget>(&p.window, r.picture);
+        auto* image = Child<QWidget>(&p.window, picture);
         // From Stop, or from between the buttons, as a real move is hit-tested.
-        for (const QPointF fraction : {QPointF(0.5, 0.5), r.at}) {
+        for (const QPointF fraction : {QPointF(0.5, 0.5), at}) {
             QTest::mouseMove(image, QPoint(static_cast<int>(fraction.x() * image->width()),
                                            static_cast<int>(fraction.y() * image->height())));
         }
@@ -394,7 +367,7 @@ private slots:
                 shown << Child<QLabel>(&p.window, label)->text();
             }
         }
-        QCOMPARE(shown.join(' '), r.texts);
+        QCOMPARE(shown.join(' '), texts);
     }
 
     void HotspotsEditTheWorkingCopyThroughTheirDialogs_data() { AddRowsOf(kEditRows); }
@@ -402,7 +375,7 @@ private slots:
     // buttons, and no maximise button is offered. The code shown is selected, so typing replaces
     // it; codes Xon/Xoff keeps are warned of and taken all the same.
     void HotspotsEditTheWorkingCopyThroughTheirDialogs() {
-        const EditRow& r = RowOf(kEditRows);
+        const auto& [rowName, hotspot, handshaking, seen, typed, button, after, warned] = RowOf(kEditRows);
         ScriptedMessageBoxes boxes;
         const QFont normal = QApplication::font("QMdiSubWindowTitleBar");
         const auto restore = qScopeGuard([&] { QApplication::setFont(normal, "QMdiSubWindowTitleBar"); });
@@ -411,8 +384,8 @@ private slots:
         QApplication::setFont(big, "QMdiSubWindowTitleBar");
         big.setBold(true);
         Panels p;
-        p.compass->SetHandshaking([&r] { return r.handshaking; });
-        p.buttons->SetHandshaking([&r] { return r.handshaking; });
+        p.compass->SetHandshaking([&] { return handshaking; });
+        p.buttons->SetHandshaking([&] { return handshaking; });
         QSignalSpy compassEdits(p.compass, &CompassCodesPanel::CodesEdited);
         QSignalSpy buttonEdits(p.buttons, &ButtonCodesPanel::CodesEdited);
         QStringList shown;
@@ -427,31 +400,31 @@ private slots:
             for (QLineEdit* edit : dialog->findChildren<QLineEdit*>(QRegularExpression("^txt"))) {
                 shown << edit->text();
             }
-            QTest::keyClicks(dialog->focusWidget(), QString(r.typed).section(' ', 0, 0));
+            QTest::keyClicks(dialog->focusWidget(), QString(typed).section(' ', 0, 0));
             auto* twice = dialog->findChild<QLineEdit*>("txtDClickASCIICode");
             if (twice != nullptr) {
-                twice->setText(QString(r.typed).section(' ', 1));
+                twice->setText(QString(typed).section(' ', 1));
             }
-            if (*r.button == '\0') {
+            if (*button == '\0') {
                 QTest::keyClick(dialog->focusWidget(), Qt::Key_Escape);
                 QTest::keyClick(dialog, Qt::Key_Escape);
                 QCOMPARE(dialog->isVisible(), twice != nullptr);
             }
             if (dialog->isVisible()) {
-                Child<QPushButton>(dialog, *r.button == '\0' ? "CancelButton" : r.button)->click();
+                Child<QPushButton>(dialog, *button == '\0' ? "CancelButton" : button)->click();
             }
             QVERIFY(!dialog->isVisible());
         });
-        QTest::mouseClick(Child<QWidget>(&p.window, r.hotspot), Qt::LeftButton);
-        QCOMPARE(shown.join(' '), r.seen);
+        QTest::mouseClick(Child<QWidget>(&p.window, hotspot), Qt::LeftButton);
+        QCOMPARE(shown.join(' '), seen);
         const WorkingCopy& w = p.working;
         QCOMPARE(Numbers(w.N_ASCII(), w.NE_ASCII(), w.STOP_ASCII(), w.RIGHT_SCLICK_ASCII(),
                          w.RIGHT_DCLICK_ASCII()),
-                 r.after);
-        QCOMPARE(boxes.Texts(), *r.warned == '\0' ? QStringList() : QStringList{kSwallowed.arg(r.warned)});
+                 after);
+        QCOMPARE(boxes.Texts(), *warned == '\0' ? QStringList() : QStringList{kSwallowed.arg(warned)});
         QVERIFY(boxes.All().empty() || boxes.All().front().icon == MsgIcon::Exclamation);
         QCOMPARE(compassEdits.count() + buttonEdits.count(), 1);
-        QCOMPARE(buttonEdits.count(), QString(r.hotspot) == "lblRightButton" ? 1 : 0);
+        QCOMPARE(buttonEdits.count(), QString(hotspot) == "lblRightButton" ? 1 : 0);
     }
     void CodeBoxesTakeOnlyDigitsAndStepWithinTheRange() {
         frmASCIIValue dialog;
@@ -481,31 +454,31 @@ private slots:
 
     void AnswersAndCommands_data() { AddRowsOf(kStartupRows); }
     void AnswersAndCommands() {
-        const StartupRow& r = RowOf(kStartupRows);
+        const auto& [rowName, given, clicks, answer, button, shown, dirty, handed] = RowOf(kStartupRows);
         ScriptedMessageBoxes boxes;
         frmStartupOptions dialog;
-        dialog.RunOnSystemStartup(r.given >> 2);
-        dialog.ConnectOnStartup((r.given >> 1) & 1);
-        dialog.CheckPortsOnStartup(r.given & 1);
+        dialog.RunOnSystemStartup(given >> 2);
+        dialog.ConnectOnStartup((given >> 1) & 1);
+        dialog.CheckPortsOnStartup(given & 1);
         dialog.show();
-        for (const QChar box : QString(r.clicks)) {
-            boxes.Answer(r.answer);
+        for (const QChar box : QString(clicks)) {
+            boxes.Answer(answer);
             const char* name = box == 'R'   ? "chkStartOnSystemStartup"
                                : box == 'C' ? "chkAutoConnect"
                                             : "chkTestPorts";
             QTest::mouseClick(Child<QCheckBox>(&dialog, name), Qt::LeftButton);
         }
-        if (!r.shown.isEmpty()) {
+        if (!shown.isEmpty()) {
             QCOMPARE(boxes.All().front().icon, MsgIcon::Question);
-            QCOMPARE(boxes.All().back().icon, r.shown.size() > 1 ? MsgIcon::Information : MsgIcon::Question);
+            QCOMPARE(boxes.All().back().icon, shown.size() > 1 ? MsgIcon::Information : MsgIcon::Question);
         }
-        Child<QPushButton>(&dialog, r.button)->click();
+        Child<QPushButton>(&dialog, button)->click();
         QVERIFY(!dialog.isVisible());
-        QCOMPARE(boxes.Texts(), r.shown);
-        QCOMPARE(dialog.Dirty(), r.dirty);
+        QCOMPARE(boxes.Texts(), shown);
+        QCOMPARE(dialog.Dirty(), dirty);
         QCOMPARE(
             dialog.RunOnSystemStartup() << 2 | dialog.ConnectOnStartup() << 1 | dialog.CheckPortsOnStartup(),
-            r.handed);
+            handed);
     }
 };
 

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "road/Road.h"
@@ -48,19 +49,25 @@ inline void WhenModal(std::function<void(QDialog*)> body) {
     });
 }
 
-// One data row per entry of a table, named by the entry's name, so that each fails on its own;
-// RowOf gives the entry back inside the test.
+// One data row per entry of a table, named by the entry's first column, so that each fails on its
+// own; RowOf gives the entry back inside the test.
 template <typename Row>
 void AddRowsOf(const std::vector<Row>& rows) {
     QTest::addColumn<int>("row");
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        QTest::newRow(rows[i].name) << static_cast<int>(i);
+        QTest::newRow(std::get<0>(rows[i])) << static_cast<int>(i);
     }
 }
 template <typename Row>
 const Row& RowOf(const std::vector<Row>& rows) {
     QFETCH(int, row);
     return rows[static_cast<std::size_t>(row)];
+}
+
+// Values as one line of text, for one comparison.
+template <typename... T>
+QString Numbers(T... values) {
+    return QStringList{QString::number(values)...}.join(' ');
 }
 
 // Stands in for the message boxes while it lives: records every box and answers questions from a
@@ -71,7 +78,6 @@ public:
     struct Shown {
         QString text;
         MsgIcon icon;
-        MsgButtons buttons;
         QString title;
     };
 
@@ -85,7 +91,7 @@ public:
 
     MsgResult Show(QWidget* /*parent*/, const QString& text, MsgIcon icon, MsgButtons buttons,
                    const QString& title) override {
-        shown_.push_back({text, icon, buttons, title});
+        shown_.push_back({text, icon, title});
         if (buttons == MsgButtons::OK) {
             return MsgResult::OK;
         }

@@ -359,45 +359,35 @@ TEST(HiveSafety, WritersAndAnEditorAtOnceNeverTearTheFileNorLoseChanges) {
         test::CreateKey(reg, "Software\\Shared");
     }
     constexpr int kWrites = 40;
-    std::vector<pid_t> children;
-    for (int writer = 0; writer < 2; ++writer) {
+    const std::string names[] = {"W0_", "W1_", "E_"};  // the two writers' values, then the editor's
+    for (const std::string& name : names) {
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
             FileHiveRegistry reg(hive.file, "");
-            const HKEY key = test::OpenKey(reg, "Software\\Shared", KEY_ALL_ACCESS);
+            const HKEY key = name == "E_" ? 0 : test::OpenKey(reg, "Software\\Shared", KEY_ALL_ACCESS);
             for (int i = 0; i < kWrites; ++i) {
-                const std::string name = "W" + std::to_string(writer) + "_" + std::to_string(i);
-                if (test::SetValue(reg, key, name, REG_DWORD, Dword(static_cast<DWORD>(i))) !=
-                    ERROR_SUCCESS) {
-                    ::_exit(3);
+                const std::string value = name + std::to_string(i);
+                if (key != 0) {
+                    if (test::SetValue(reg, key, value, REG_DWORD, Dword(1)) != ERROR_SUCCESS) {
+                        ::_exit(3);
+                    }
+                    continue;
+                }
+                FileLock lock(hive.file + ".lock");
+                const std::string temp = hive.dir.File("edited");
+                test::WriteFile(temp, test::ReadFile(hive.file) +
+                                          "\n[HKEY_LOCAL_MACHINE\\Software\\Shared]\n\"" + value +
+                                          "\"=dword:00000001\n");
+                if (!lock.Held() || ::rename(temp.c_str(), hive.file.c_str()) != 0) {
+                    ::_exit(4);
                 }
             }
             ::_exit(0);
         }
-        children.push_back(child);
     }
-    const pid_t editor = ::fork();
-    ASSERT_GE(editor, 0);
-    if (editor == 0) {
-        for (int i = 0; i < kWrites; ++i) {
-            FileLock lock(hive.file + ".lock");
-            if (!lock.Held()) {
-                ::_exit(4);
-            }
-            const std::string temp = hive.dir.File("edited");
-            test::WriteFile(temp, test::ReadFile(hive.file) +
-                                      "\n[HKEY_LOCAL_MACHINE\\Software\\Shared]\n\"E_" + std::to_string(i) +
-                                      "\"=dword:00000001\n");
-            if (::rename(temp.c_str(), hive.file.c_str()) != 0) {
-                ::_exit(5);
-            }
-        }
-        ::_exit(0);
-    }
-    children.push_back(editor);
 
-    for (std::size_t running = children.size(); running > 0;) {
+    for (std::size_t running = std::size(names); running > 0;) {
         RegFormatError error;
         EXPECT_TRUE(RegFormat::Read(test::ReadFile(hive.file), "HKEY_LOCAL_MACHINE", error))
             << "a torn file, line " << error.line << ": " << error.reason;
@@ -411,7 +401,7 @@ TEST(HiveSafety, WritersAndAnEditorAtOnceNeverTearTheFileNorLoseChanges) {
     FileHiveRegistry reg(hive.file, "");
     const HKEY key = test::OpenKey(reg, "Software\\Shared");
     for (int i = 0; i < kWrites; ++i) {
-        for (const std::string name : {"W0_", "W1_", "E_"}) {
+        for (const std::string& name : names) {
             EXPECT_EQ(test::QueryValue(reg, key, name + std::to_string(i)).code, ERROR_SUCCESS) << name << i;
         }
     }
