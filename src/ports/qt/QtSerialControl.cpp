@@ -7,6 +7,7 @@
 #include "diag/RaisedError.h"
 #include "diag/Trace.h"
 #include "ports/PermissionAdvice.h"
+#include "ports/SerialChecks.h"
 #include "ports/SerialErrors.h"
 #include "ports/qt/HangupWatcher.h"
 
@@ -69,13 +70,6 @@ QSerialPort::FlowControl QtFlowControl(std::int32_t handshaking) {
     }
 }
 
-void RequireHonourable(const LineSettings& settings) {
-    if (settings.dataBits < 5) {
-        Raise(comInvalidPropertyValue, "Invalid property value: " + std::to_string(settings.dataBits) +
-                                           " data bits are not supported on this system");
-    }
-}
-
 }  // namespace
 
 QtSerialControl::QtSerialControl(DeviceResolver resolver) : resolver_(std::move(resolver)) {
@@ -94,18 +88,12 @@ QtSerialControl::~QtSerialControl() {
 }
 
 void QtSerialControl::SetCommPort(std::int16_t port) {
-    if (PortOpen()) {
-        Raise(comPortOpen, "Operation not valid while the port is opened");
-    }
-    if (port < 1) {
-        Raise(comPortInvalid, "Invalid Port Number");
-    }
+    CheckCommPort(port, PortOpen(), kSource);
     commPort_ = port;
 }
 
 void QtSerialControl::SetSettings(const std::string& settings) {
-    const LineSettings parsed = LineSettings::Parse(settings);
-    RequireHonourable(parsed);
+    const LineSettings parsed = CheckedLineSettings(settings, kSource);
     if (PortOpen()) {
         Reconfigure(parsed, handshaking_);
     }
@@ -113,9 +101,7 @@ void QtSerialControl::SetSettings(const std::string& settings) {
 }
 
 void QtSerialControl::SetHandshaking(std::int32_t handshaking) {
-    if (handshaking != comNone && handshaking != comXOnXoff && handshaking != comRTS) {
-        Raise(comInvalidPropertyValue, "Invalid property value: handshaking " + std::to_string(handshaking));
-    }
+    CheckHandshaking(handshaking, kSource);
     if (PortOpen()) {
         Reconfigure(settings_, handshaking);
     }

@@ -13,6 +13,7 @@
 
 #include "diag/RaisedError.h"
 #include "diag/Trace.h"
+#include "ports/SerialChecks.h"
 #include "ports/SerialErrors.h"
 
 namespace qm {
@@ -74,14 +75,6 @@ BYTE DcbStopBits(StopBits stopBits) {
     return ONESTOPBIT;
 }
 
-// The UART knows characters of 5 to 8 bits.
-void RequireHonourable(const LineSettings& settings) {
-    if (settings.dataBits < 5) {
-        Raise(comInvalidPropertyValue, "Invalid property value: " + std::to_string(settings.dataBits) +
-                                           " data bits are not supported on this system");
-    }
-}
-
 OVERLAPPED& Record(void* overlapped) {
     return *static_cast<OVERLAPPED*>(overlapped);
 }
@@ -111,18 +104,12 @@ Win32SerialControl::~Win32SerialControl() {
 }
 
 void Win32SerialControl::SetCommPort(std::int16_t port) {
-    if (PortOpen()) {
-        Raise(comPortOpen, "Operation not valid while the port is opened");
-    }
-    if (port < 1) {
-        Raise(comPortInvalid, "Invalid Port Number");
-    }
+    CheckCommPort(port, PortOpen(), kSource);
     commPort_ = port;
 }
 
 void Win32SerialControl::SetSettings(const std::string& settings) {
-    const LineSettings parsed = LineSettings::Parse(settings);
-    RequireHonourable(parsed);
+    const LineSettings parsed = CheckedLineSettings(settings, kSource);
     if (PortOpen()) {
         try {
             Configure(parsed, handshaking_);
@@ -135,9 +122,7 @@ void Win32SerialControl::SetSettings(const std::string& settings) {
 }
 
 void Win32SerialControl::SetHandshaking(std::int32_t handshaking) {
-    if (handshaking != comNone && handshaking != comXOnXoff && handshaking != comRTS) {
-        Raise(comInvalidPropertyValue, "Invalid property value: handshaking " + std::to_string(handshaking));
-    }
+    CheckHandshaking(handshaking, kSource);
     if (PortOpen()) {
         try {
             Configure(settings_, handshaking);
