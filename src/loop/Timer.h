@@ -6,7 +6,9 @@
 namespace qm {
 
 // A window timer: a millisecond interval, an enabled flag and a tick on the UI thread.
-// Setting Enabled to true (re)starts the interval; a tick never runs while disabled.
+// Enabling a disabled timer, or giving it a new interval, starts the interval afresh; enabling
+// a running timer or setting the interval it has already changes nothing, so a running timer
+// keeps its cadence. A tick never runs while disabled.
 class Timer {
 public:
     virtual ~Timer() = default;

@@ -27,11 +27,11 @@ struct MovementTuning {
     std::int32_t AccelerationTime = 0;
 };
 
-// "Mouse Movement : Advanced": the movement delay, the X and Y increments and the bouncy-mouse
-// options, with a speed test that slides a cursor picture along a strip. The caller writes the
-// working copy's values in, runs exec() with the main window as parent, and reads all five back
-// whatever the outcome (or lets Edit do all of that). OK stores only when something changed;
-// Cancel stores nothing.
+// "Mouse Movement : Advanced": the movement delay, the X and Y increments, the bouncy-mouse
+// options and acceleration, with a speed test that slides a cursor picture along a strip. The
+// caller writes the working copy's values in, runs exec() with the main window as parent, and
+// reads all eight back whatever the outcome (or lets Edit do all of that). OK stores only when
+// something changed; Cancel stores nothing.
 class frmMouseMovementAdvanced : public QDialog {
     Q_OBJECT
 public:
