@@ -71,7 +71,7 @@ std::int16_t modPortAPI::GetAvailablePorts(std::vector<PortInfo>& ports) {
                     }
                     PortInfo port;
                     port.Name = name;
-                    port.InUse = settings_.TestPorts() == 1 ? !COMAvailable(name, false) : false;
+                    port.InUse = settings_.TestPorts() == 1 ? !COMAvailable(name) : false;
                     included.push_back(port);
                     ++count;
                     Trace(kGetAvailablePorts, TraceMessage,
@@ -89,16 +89,14 @@ std::int16_t modPortAPI::GetAvailablePorts(std::vector<PortInfo>& ports) {
     return count;
 }
 
-bool modPortAPI::COMAvailable(const std::string& portName, bool readWrite) {
+bool modPortAPI::COMAvailable(const std::string& portName) {
     Trace(kCOMAvailable, TraceEntry, "");
     bool available = false;
     try {
-        Trace(kCOMAvailable, TraceMessage,
-              "Trying to open " + portName + (readWrite ? " for read - write access" : " for read access"));
+        Trace(kCOMAvailable, TraceMessage, "Trying to open " + portName + " for read access");
         const SECURITY_ATTRIBUTES security{};
-        const DWORD shareMode = readWrite ? (FILE_SHARE_READ | FILE_SHARE_WRITE) : FILE_SHARE_READ;
-        const HANDLE handle =
-            system_.CreateFileA(portName, 0, shareMode, &security, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, 0);
+        const HANDLE handle = system_.CreateFileA(portName, 0, FILE_SHARE_READ, &security, OPEN_EXISTING,
+                                                  FILE_ATTRIBUTE_NORMAL, 0);
         if (handle != INVALID_HANDLE_VALUE) {
             system_.CloseHandle(handle);
             available = true;

@@ -30,7 +30,6 @@ inline constexpr DWORD PORT_TYPE_NET_ATTACHED = 0x8;
 
 // CreateFileA arguments the open test uses.
 inline constexpr DWORD FILE_SHARE_READ = 0x1;
-inline constexpr DWORD FILE_SHARE_WRITE = 0x2;
 inline constexpr DWORD OPEN_EXISTING = 3;
 inline constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
 
