@@ -211,7 +211,7 @@ private slots:
         const QByteArray path = qgetenv("PATH");
         qputenv("PATH", folder.path().toLocal8Bit());
         const auto restore = qScopeGuard([&path] { qputenv("PATH", path); });
-        FileHiveRegistry registry(folder.filePath(QStringLiteral("hive.reg")).toStdString(), "");
+        FileHiveRegistry registry(folder.filePath(QStringLiteral("hive.reg")).toStdString());
         HKEY firstPut = 0;
         HKEY key = 0;
         const auto put = [&](const std::string& keyPath, const char* name, DWORD type,
