@@ -340,13 +340,13 @@ TEST_F(Settings, AnOlderTreeLoadsAtTheDefaultsAndSavesUnchanged) {
     for (const layout::Setting& setting : layout::Settings()) {
         EXPECT_TRUE(!setting.optional || layout::HoldsDefault(setting, record_)) << setting.valueName;
     }
-    EXPECT_EQ(record_.LEFT_LOCK_ASCII(), SettingsRecord::kNoCode);
+    EXPECT_EQ(record_.Code(CodeAction::LeftLock), SettingsRecord::kNoCode);
     EXPECT_EQ(record_.ReconnectAutomatically(), 1);
     ASSERT_TRUE(settings_.SetSettings()) << settings_.LastSaveProblem();
     EXPECT_EQ(test::ReadFile(temp_.file), before);
-    record_.WHEEL_UP_ASCII(22);
+    record_.Code(CodeAction::WheelUp, 22);
     ASSERT_TRUE(settings_.SetSettings() && test::ReadFile(temp_.file) != before);
-    record_.WHEEL_UP_ASCII(SettingsRecord::kNoCode);
+    record_.Code(CodeAction::WheelUp, SettingsRecord::kNoCode);
     ASSERT_TRUE(settings_.SetSettings());
     EXPECT_EQ(test::ReadFile(temp_.file), before);
 }
