@@ -25,6 +25,7 @@
 #include "mouse/ClickEmulation.h"
 #include "mouse/MovementEngine.h"
 #include "ports/SerialControl.h"
+#include "settings/RunValueStart.h"
 #include "settings/SettingsRecord.h"
 #include "settings/hive/FileHiveRegistry.h"
 #include "settings/modSettings.h"
@@ -302,7 +303,7 @@ BENCHMARK(BM_TraceLine)->ArgName("trace")->Arg(0)->Arg(1)->UseRealTime();
 // A hive with the tree an installation puts in place.
 struct InstalledHive {
     InstalledHive() {
-        FileHiveRegistry hive(file, "");
+        FileHiveRegistry hive(file);
         ok = folder.Ok() && SettingsTree::EnsureTree(hive).Ok();
     }
     Folder folder;
@@ -319,9 +320,10 @@ void BM_GetSettings(benchmark::State& state) {
         return;
     }
     for (auto _ : state) {
-        FileHiveRegistry hive(installed.file, "");
+        FileHiveRegistry hive(installed.file);
         SettingsRecord record;
-        modSettings settings(record, hive);
+        RunValueStart logOn;
+        modSettings settings(record, hive, logOn);
         if (!settings.GetSettings()) {
             state.SkipWithError("the settings did not load");
             break;
@@ -335,9 +337,10 @@ BENCHMARK(BM_GetSettings)->ArgName("trace")->Arg(0)->Arg(1)->UseRealTime()->Unit
 void BM_SetSettings(benchmark::State& state) {
     const Tracing tracing(false);
     InstalledHive installed;
-    FileHiveRegistry hive(installed.file, "");
+    FileHiveRegistry hive(installed.file);
     SettingsRecord record;
-    modSettings settings(record, hive);
+    RunValueStart logOn;
+    modSettings settings(record, hive, logOn);
     settings.ProgramLocation("/opt/quillmotion", "quillmotion");
     if (!installed.ok || !settings.GetSettings()) {
         state.SkipWithError("the settings did not load");

@@ -220,7 +220,8 @@ bool Rig::Step() {
             serial.Arrive(script.Bytes(length));
             break;
         case 6:
-            serial.Raise(static_cast<std::int16_t>(length % 2 == 0 ? comEvSend : comEventFrame));
+            // Send or a framing error: events other than a receive, which the dispatcher ignores.
+            serial.Raise(static_cast<std::int16_t>(length % 2 == 0 ? 1 : 1004));
             break;
         default:
             break;

@@ -143,7 +143,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!meant) {
             Broken("a value set was a value", Joined(args));
         }
-        qm::FileHiveRegistry hive(g_hive, "");
+        qm::FileHiveRegistry hive(g_hive);
         qm::SettingsTree::RegValue stored;
         const std::string name = args[2] == "@" ? std::string() : qm::Cp1252FromUtf8(args[2]);
         const qm::SettingsTree::Status read =

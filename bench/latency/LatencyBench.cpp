@@ -235,7 +235,7 @@ struct Codes {
 };
 
 Codes CodesOf(const std::string& hive) {
-    FileHiveRegistry registry(hive, std::string());
+    FileHiveRegistry registry(hive);
     const auto code = [&](const std::string& key, const std::string& name) {
         SettingsTree::RegValue value;
         if (!SettingsTree::ReadValue(registry, key, name, value).Ok()) {

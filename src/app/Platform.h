@@ -10,6 +10,7 @@ class InputInjector;
 class PortSystem;
 class RegistryApi;
 class SerialControl;
+class StartAtLogOn;
 
 // What differs from one system to the next, made in one place: the settings store, the ports
 // and their devices, and desktop input. Everything else in the program is the same everywhere.
@@ -21,6 +22,8 @@ public:
     virtual RegistryApi& Registry() = 0;
     // Why the settings store failed, for the user (ANSI); empty when the store had no problem.
     virtual std::string SettingsStoreProblem() = 0;
+    // What starts the program at log-on, which the settings turn on and off with the Run value.
+    virtual StartAtLogOn& LogOnStart() = 0;
 
     // Desktop input. Throws RaisedError when the desktop cannot be reached.
     virtual std::unique_ptr<InputInjector> MakeInjector() = 0;

@@ -30,7 +30,7 @@ namespace qm {
 struct Program::Parts {
     std::unique_ptr<Platform> platform = MakePlatform();
     SettingsRecord record;
-    modSettings settings{record, platform->Registry()};
+    modSettings settings{record, platform->Registry(), platform->LogOnStart()};
     std::unique_ptr<modPortAPI> portApi;
     std::unique_ptr<SerialControl> serial = platform->MakeSerialControl();
     std::unique_ptr<InputInjector> injector;

@@ -22,16 +22,15 @@ constexpr const char* kResetBytesReceived = "frmSerial.ResetBytesReceived";
 // Four entries of "000\r\n": the fifth is the new one.
 constexpr std::size_t kKeptListLength = 20;
 
-// The optional codes that press a key of the keyboard, and the key each presses.
+// The codes beyond the thirteen that press a key of the keyboard, and the key each presses.
 struct KeyCode {
-    std::int16_t (SettingsRecord::*code)() const;
+    CodeAction action;
     std::uint8_t vk;
 };
 constexpr KeyCode kKeyCodes[] = {
-    {&SettingsRecord::ESCAPE_ASCII, vk::Escape},     {&SettingsRecord::ARROW_LEFT_ASCII, vk::Left},
-    {&SettingsRecord::ARROW_RIGHT_ASCII, vk::Right}, {&SettingsRecord::ARROW_UP_ASCII, vk::Up},
-    {&SettingsRecord::ARROW_DOWN_ASCII, vk::Down},   {&SettingsRecord::CTRL_ASCII, vk::Control},
-    {&SettingsRecord::ALT_ASCII, vk::Menu},          {&SettingsRecord::LOGO_ASCII, vk::LWin},
+    {CodeAction::Escape, vk::Escape}, {CodeAction::ArrowLeft, vk::Left}, {CodeAction::ArrowRight, vk::Right},
+    {CodeAction::ArrowUp, vk::Up},    {CodeAction::ArrowDown, vk::Down}, {CodeAction::Ctrl, vk::Control},
+    {CodeAction::Alt, vk::Menu},      {CodeAction::Logo, vk::LWin},
 };
 
 std::int32_t Step(float increment) {
@@ -214,38 +213,50 @@ bool CharacterDispatcher::ProcessCharacter(std::int16_t code) {
     }
 }
 
-// The codes beyond the thirteen, after them so that the thirteen keep their order. An unset
-// code (-1) matches nothing: a character code is never negative.
+// The codes beyond the thirteen, after them so that the thirteen keep their order, and among
+// themselves in the order of their table. An unset code (-1) matches nothing: a character code
+// is never negative.
 bool CharacterDispatcher::MatchOptional(std::int16_t code) {
-    const SettingsRecord& s = settings_;
     if (code == SettingsRecord::kNoCode) {
         return false;
     }
-    if (code == s.LEFT_LOCK_ASCII()) {
-        clicks_.ToggleLeftLock();
-    } else if (code == s.MIDDLE_SCLICK_ASCII()) {
-        clicks_.MiddleClick();
-    } else if (code == s.WHEEL_UP_ASCII()) {
-        clicks_.TurnWheel(ClickEmulation::WheelTurn::Up);
-    } else if (code == s.WHEEL_DOWN_ASCII()) {
-        clicks_.TurnWheel(ClickEmulation::WheelTurn::Down);
-    } else if (code == s.WHEEL_LEFT_ASCII()) {
-        clicks_.TurnWheel(ClickEmulation::WheelTurn::Left);
-    } else if (code == s.WHEEL_RIGHT_ASCII()) {
-        clicks_.TurnWheel(ClickEmulation::WheelTurn::Right);
-    } else if (code == s.FASTER_ASCII()) {
-        movement_.Faster();
-    } else if (code == s.SLOWER_ASCII()) {
-        movement_.Slower();
-    } else {
-        // The keyboard's keys come last, in the order of the settings.
-        for (const KeyCode& key : kKeyCodes) {
-            if (code == (s.*key.code)()) {
-                keys_.SendVirtualKey(key.vk);
-                return true;
-            }
-        }
+    const auto added = std::find_if(std::begin(kAddedCodes), std::end(kAddedCodes),
+                                    [&](const AddedCode& row) { return settings_.Code(row.action) == code; });
+    if (added == std::end(kAddedCodes)) {
         return false;
+    }
+    switch (added->action) {
+        case CodeAction::LeftLock:
+            clicks_.ToggleLeftLock();
+            break;
+        case CodeAction::MiddleClick:
+            clicks_.MiddleClick();
+            break;
+        case CodeAction::WheelUp:
+            clicks_.TurnWheel(ClickEmulation::WheelTurn::Up);
+            break;
+        case CodeAction::WheelDown:
+            clicks_.TurnWheel(ClickEmulation::WheelTurn::Down);
+            break;
+        case CodeAction::WheelLeft:
+            clicks_.TurnWheel(ClickEmulation::WheelTurn::Left);
+            break;
+        case CodeAction::WheelRight:
+            clicks_.TurnWheel(ClickEmulation::WheelTurn::Right);
+            break;
+        case CodeAction::Faster:
+            movement_.Faster();
+            break;
+        case CodeAction::Slower:
+            movement_.Slower();
+            break;
+        default:
+            for (const KeyCode& key : kKeyCodes) {
+                if (key.action == added->action) {
+                    keys_.SendVirtualKey(key.vk);
+                }
+            }
+            break;
     }
     return true;
 }

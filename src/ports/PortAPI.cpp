@@ -1,6 +1,5 @@
 #include "ports/PortAPI.h"
 
-#include <algorithm>
 #include <limits>
 
 #include "diag/CaughtError.h"
@@ -13,19 +12,6 @@ namespace {
 constexpr const char* kGetAvailablePorts = "modPortAPI.GetAvailablePorts";
 constexpr const char* kCOMAvailable = "modPortAPI.COMAvailable";
 constexpr const char* kGetComPortNumberFromName = "frmSerial.GetComPortNumberFromName";
-
-constexpr DWORD kLevel = 2;
-
-// Records to allocate for a needed size in bytes: the quotient by the record size, rounded
-// half to even, plus one. That is always at least the needed size.
-std::size_t RecordsFor(DWORD needed) {
-    DWORD records = needed / kPortInfo2Size;
-    const DWORD rest = needed % kPortInfo2Size;
-    if (rest * 2 > kPortInfo2Size || (rest * 2 == kPortInfo2Size && records % 2 == 1)) {
-        ++records;
-    }
-    return static_cast<std::size_t>(records) + 1;
-}
 
 bool IsComPortName(const std::string& name) {
     const std::string prefix = "COM";
@@ -49,34 +35,25 @@ std::int16_t modPortAPI::GetAvailablePorts(std::vector<PortInfo>& ports) {
     std::int16_t count = 0;
     std::vector<PortInfo> included;
     try {
-        DWORD needed = 0;
-        DWORD returned = 0;
-        // The first call only asks for the size; its own result does not matter.
-        system_.EnumPortsA({}, kLevel, nullptr, 0, &needed, &returned);
-        if (needed != 0) {
-            std::vector<PORT_INFO_2> buffer(RecordsFor(needed));
-            returned = 0;
-            if (system_.EnumPortsA({}, kLevel, buffer.data(), needed, &needed, &returned)) {
-                // Never trust a count beyond the records we gave room for.
-                const std::size_t records = std::min<std::size_t>(returned, buffer.size());
-                for (std::size_t i = 0; i < records; ++i) {
-                    const std::string name = buffer[i].pPortName;
-                    Trace(kGetAvailablePorts, TraceMessage, "Found port - " + name);
-                    if (!IsComPortName(name)) {
-                        Trace(kGetAvailablePorts, TraceMessage, "NOT Including port - " + name);
-                        continue;
-                    }
-                    if (count == std::numeric_limits<std::int16_t>::max()) {
-                        err::RaiseOverflow();
-                    }
-                    PortInfo port;
-                    port.Name = name;
-                    port.InUse = settings_.TestPorts() == 1 ? !COMAvailable(name, false) : false;
-                    included.push_back(port);
-                    ++count;
-                    Trace(kGetAvailablePorts, TraceMessage,
-                          "Including port - " + name + " : InUse = " + (port.InUse ? "True" : "False"));
+        std::vector<std::string> names;
+        // A system that will not list its ports has none to offer: not an error.
+        if (system_.ListPorts(names)) {
+            for (const std::string& name : names) {
+                Trace(kGetAvailablePorts, TraceMessage, "Found port - " + name);
+                if (!IsComPortName(name)) {
+                    Trace(kGetAvailablePorts, TraceMessage, "NOT Including port - " + name);
+                    continue;
                 }
+                if (count == std::numeric_limits<std::int16_t>::max()) {
+                    err::RaiseOverflow();
+                }
+                PortInfo port;
+                port.Name = name;
+                port.InUse = settings_.TestPorts() == 1 ? !COMAvailable(name) : false;
+                included.push_back(port);
+                ++count;
+                Trace(kGetAvailablePorts, TraceMessage,
+                      "Including port - " + name + " : InUse = " + (port.InUse ? "True" : "False"));
             }
         }
         ports = std::move(included);
@@ -89,20 +66,12 @@ std::int16_t modPortAPI::GetAvailablePorts(std::vector<PortInfo>& ports) {
     return count;
 }
 
-bool modPortAPI::COMAvailable(const std::string& portName, bool readWrite) {
+bool modPortAPI::COMAvailable(const std::string& portName) {
     Trace(kCOMAvailable, TraceEntry, "");
     bool available = false;
     try {
-        Trace(kCOMAvailable, TraceMessage,
-              "Trying to open " + portName + (readWrite ? " for read - write access" : " for read access"));
-        const SECURITY_ATTRIBUTES security{};
-        const DWORD shareMode = readWrite ? (FILE_SHARE_READ | FILE_SHARE_WRITE) : FILE_SHARE_READ;
-        const HANDLE handle =
-            system_.CreateFileA(portName, 0, shareMode, &security, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, 0);
-        if (handle != INVALID_HANDLE_VALUE) {
-            system_.CloseHandle(handle);
-            available = true;
-        }
+        Trace(kCOMAvailable, TraceMessage, "Trying to open " + portName + " for read access");
+        available = system_.OpensNow(portName);
     } catch (...) {
         Trace(kCOMAvailable, TraceError, CurrentError().description);
         return false;

@@ -25,8 +25,9 @@ public:
     // ends up holding exactly the returned number of entries.
     std::int16_t GetAvailablePorts(std::vector<PortInfo>& ports);
 
-    // True when the port could be opened at this moment. The device is closed again at once.
-    bool COMAvailable(const std::string& portName, bool readWrite);
+    // True when the port could be opened for shared reading at this moment. The device is
+    // closed again at once, so a port another program holds, or whose device is absent, fails.
+    bool COMAvailable(const std::string& portName);
 
 private:
     PortSystem& system_;

@@ -6,24 +6,9 @@
 
 namespace qm {
 
-// Communication event codes delivered through OnComm.
-inline constexpr std::int16_t comEvSend = 1;
+// The communication event the program acts on: characters received. A control may deliver
+// others (send, line changes, errors); they are ignored, so they have no names here.
 inline constexpr std::int16_t comEvReceive = 2;
-inline constexpr std::int16_t comEvCTS = 3;
-inline constexpr std::int16_t comEvDSR = 4;
-inline constexpr std::int16_t comEvCD = 5;
-inline constexpr std::int16_t comEvRing = 6;
-inline constexpr std::int16_t comEvEOF = 7;
-inline constexpr std::int16_t comEventBreak = 1001;
-inline constexpr std::int16_t comEventCTSTO = 1002;
-inline constexpr std::int16_t comEventDSRTO = 1003;
-inline constexpr std::int16_t comEventFrame = 1004;
-inline constexpr std::int16_t comEventOverrun = 1006;
-inline constexpr std::int16_t comEventCDTO = 1007;
-inline constexpr std::int16_t comEventRxOver = 1008;
-inline constexpr std::int16_t comEventRxParity = 1009;
-inline constexpr std::int16_t comEventTxFull = 1010;
-inline constexpr std::int16_t comEventDCB = 1011;
 
 // Handshaking values.
 inline constexpr std::int32_t comNone = 0;

@@ -9,66 +9,59 @@ const std::vector<Setting>& Settings() {
     const char* const movement = "Mouse\\Movement";
     const char* const buttons = "Mouse\\Buttons";
     const char* const lastPort = "Ports\\LastPort";
-    // The keyboard's keys sit with the switch that lets a device type anything.
-    const char* const keys = "Emulation";
     // The codes an installation starts with are control characters from 1 to 26, leaving out 8,
     // 9, 10 and 13 (Backspace, Tab, line feed and Enter), which devices and people send as keys,
     // and 17 and 19 (XON and XOFF), which a line with Xon/Xoff handshaking swallows.
-    static const std::vector<Setting> settings = {
-        {"", "TracingEnabled", kNeverSaved, 0, &R::TracingEnabled_},
-        {"Version", "", REG_SZ, "1.00", &R::Version_},
-        {"", "ConnectOnApplicationStartup", REG_DWORD, 0, &R::ConnectOnApplicationStartup_},
-        {"", "RunOnSystemStartup", REG_DWORD, 0, &R::RunOnSystemStartup_},
-        {movement, "MovementIncrementX", REG_DWORD, 2, &R::MovementIncrementX_},
-        {movement, "MovementIncrementY", REG_DWORD, 2, &R::MovementIncrementY_},
-        {movement, "MovementDelay", REG_DWORD, 2, &R::MovementDelay_},
-        {movement, "N_ASCII", REG_DWORD, Code(1, "move North"), &R::N_ASCII_},
-        {movement, "E_ASCII", REG_DWORD, Code(2, "move East"), &R::E_ASCII_},
-        {movement, "S_ASCII", REG_DWORD, Code(3, "move South"), &R::S_ASCII_},
-        {movement, "W_ASCII", REG_DWORD, Code(4, "move West"), &R::W_ASCII_},
-        {movement, "NE_ASCII", REG_DWORD, Code(5, "move North East"), &R::NE_ASCII_},
-        {movement, "NW_ASCII", REG_DWORD, Code(6, "move North West"), &R::NW_ASCII_},
-        {movement, "SE_ASCII", REG_DWORD, Code(7, "move South East"), &R::SE_ASCII_},
-        {movement, "SW_ASCII", REG_DWORD, Code(11, "move South West"), &R::SW_ASCII_},
-        {movement, "STOP_ASCII", REG_DWORD, Code(12, "stop moving"), &R::STOP_ASCII_},
-        {movement, "BouncyMouse", REG_DWORD, 0, &R::BouncyMouse_},
-        {movement, "BouncyMouseAngle", REG_DWORD, 90, &R::BouncyMouseAngle_},
-        {buttons, "LEFT_SCLICK_ASCII", REG_DWORD, Code(14, "left single click"), &R::LEFT_SCLICK_ASCII_},
-        {buttons, "LEFT_DCLICK_ASCII", REG_DWORD, Code(15, "left double click"), &R::LEFT_DCLICK_ASCII_},
-        {buttons, "RIGHT_SCLICK_ASCII", REG_DWORD, Code(16, "right single click"), &R::RIGHT_SCLICK_ASCII_},
-        {buttons, "RIGHT_DCLICK_ASCII", REG_DWORD, Code(18, "right double click"), &R::RIGHT_DCLICK_ASCII_},
-        {"Ports", "TestPorts", REG_DWORD, 0, &R::TestPorts_},
-        {lastPort, "BaudRate", REG_DWORD, 2400, &R::BaudRate_},
-        {lastPort, "DataBits", REG_DWORD, 8, &R::DataBits_},
-        {lastPort, "FlowControl", REG_SZ, "None", &R::FlowControl_},
-        {lastPort, "Handshaking", REG_SZ, "None", &R::Handshaking_},
-        {lastPort, "Parity", REG_SZ, "None", &R::Parity_},
-        {lastPort, "PortName", REG_SZ, "COM1:", &R::PortName_},
-        {lastPort, "StopBits", REG_DWORD, 1, &R::StopBits_},
-        {"Emulation", "ASCIISequence", REG_DWORD, 0, &R::ASCIISequence_},
+    static const std::vector<Setting> settings = [&] {
+        std::vector<Setting> rows = {
+            {"", "TracingEnabled", kNeverSaved, 0, &R::TracingEnabled_},
+            {"Version", "", REG_SZ, "1.00", &R::Version_},
+            {"", "ConnectOnApplicationStartup", REG_DWORD, 0, &R::ConnectOnApplicationStartup_},
+            {"", "RunOnSystemStartup", REG_DWORD, 0, &R::RunOnSystemStartup_},
+            {movement, "MovementIncrementX", REG_DWORD, 2, &R::MovementIncrementX_},
+            {movement, "MovementIncrementY", REG_DWORD, 2, &R::MovementIncrementY_},
+            {movement, "MovementDelay", REG_DWORD, 2, &R::MovementDelay_},
+            {movement, "N_ASCII", REG_DWORD, Code(1, "move North"), &R::N_ASCII_},
+            {movement, "E_ASCII", REG_DWORD, Code(2, "move East"), &R::E_ASCII_},
+            {movement, "S_ASCII", REG_DWORD, Code(3, "move South"), &R::S_ASCII_},
+            {movement, "W_ASCII", REG_DWORD, Code(4, "move West"), &R::W_ASCII_},
+            {movement, "NE_ASCII", REG_DWORD, Code(5, "move North East"), &R::NE_ASCII_},
+            {movement, "NW_ASCII", REG_DWORD, Code(6, "move North West"), &R::NW_ASCII_},
+            {movement, "SE_ASCII", REG_DWORD, Code(7, "move South East"), &R::SE_ASCII_},
+            {movement, "SW_ASCII", REG_DWORD, Code(11, "move South West"), &R::SW_ASCII_},
+            {movement, "STOP_ASCII", REG_DWORD, Code(12, "stop moving"), &R::STOP_ASCII_},
+            {movement, "BouncyMouse", REG_DWORD, 0, &R::BouncyMouse_},
+            {movement, "BouncyMouseAngle", REG_DWORD, 90, &R::BouncyMouseAngle_},
+            {buttons, "LEFT_SCLICK_ASCII", REG_DWORD, Code(14, "left single click"), &R::LEFT_SCLICK_ASCII_},
+            {buttons, "LEFT_DCLICK_ASCII", REG_DWORD, Code(15, "left double click"), &R::LEFT_DCLICK_ASCII_},
+            {buttons, "RIGHT_SCLICK_ASCII", REG_DWORD, Code(16, "right single click"),
+             &R::RIGHT_SCLICK_ASCII_},
+            {buttons, "RIGHT_DCLICK_ASCII", REG_DWORD, Code(18, "right double click"),
+             &R::RIGHT_DCLICK_ASCII_},
+            {"Ports", "TestPorts", REG_DWORD, 0, &R::TestPorts_},
+            {lastPort, "BaudRate", REG_DWORD, 2400, &R::BaudRate_},
+            {lastPort, "DataBits", REG_DWORD, 8, &R::DataBits_},
+            {lastPort, "FlowControl", REG_SZ, "None", &R::FlowControl_},
+            {lastPort, "Handshaking", REG_SZ, "None", &R::Handshaking_},
+            {lastPort, "Parity", REG_SZ, "None", &R::Parity_},
+            {lastPort, "PortName", REG_SZ, "COM1:", &R::PortName_},
+            {lastPort, "StopBits", REG_DWORD, 1, &R::StopBits_},
+            {"Emulation", "ASCIISequence", REG_DWORD, 0, &R::ASCIISequence_},
+        };
         // Added later, each off or at its default while absent; matched after the thirteen codes.
-        {buttons, "LEFT_LOCK_ASCII", REG_DWORD, OptionalCode("left button lock"), &R::LEFT_LOCK_ASCII_, true},
-        {buttons, "MIDDLE_SCLICK_ASCII", REG_DWORD, OptionalCode("middle click"), &R::MIDDLE_SCLICK_ASCII_,
-         true},
-        {buttons, "WHEEL_UP_ASCII", REG_DWORD, OptionalCode("wheel up"), &R::WHEEL_UP_ASCII_, true},
-        {buttons, "WHEEL_DOWN_ASCII", REG_DWORD, OptionalCode("wheel down"), &R::WHEEL_DOWN_ASCII_, true},
-        {buttons, "WHEEL_LEFT_ASCII", REG_DWORD, OptionalCode("wheel left"), &R::WHEEL_LEFT_ASCII_, true},
-        {buttons, "WHEEL_RIGHT_ASCII", REG_DWORD, OptionalCode("wheel right"), &R::WHEEL_RIGHT_ASCII_, true},
-        {movement, "FASTER_ASCII", REG_DWORD, OptionalCode("faster"), &R::FASTER_ASCII_, true},
-        {movement, "SLOWER_ASCII", REG_DWORD, OptionalCode("slower"), &R::SLOWER_ASCII_, true},
-        {keys, "ESCAPE_ASCII", REG_DWORD, OptionalCode("Escape"), &R::ESCAPE_ASCII_, true},
-        {keys, "ARROW_LEFT_ASCII", REG_DWORD, OptionalCode("arrow left"), &R::ARROW_LEFT_ASCII_, true},
-        {keys, "ARROW_RIGHT_ASCII", REG_DWORD, OptionalCode("arrow right"), &R::ARROW_RIGHT_ASCII_, true},
-        {keys, "ARROW_UP_ASCII", REG_DWORD, OptionalCode("arrow up"), &R::ARROW_UP_ASCII_, true},
-        {keys, "ARROW_DOWN_ASCII", REG_DWORD, OptionalCode("arrow down"), &R::ARROW_DOWN_ASCII_, true},
-        {keys, "CTRL_ASCII", REG_DWORD, OptionalCode("Ctrl"), &R::CTRL_ASCII_, true},
-        {keys, "ALT_ASCII", REG_DWORD, OptionalCode("Alt"), &R::ALT_ASCII_, true},
-        {keys, "LOGO_ASCII", REG_DWORD, OptionalCode("logo key"), &R::LOGO_ASCII_, true},
-        {movement, "Acceleration", REG_DWORD, 0, &R::Acceleration_, true},
-        {movement, "AccelerationMaximum", REG_DWORD, 4, &R::AccelerationMaximum_, true},
-        {movement, "AccelerationTime", REG_DWORD, 1000, &R::AccelerationTime_, true},
-        {"", "ReconnectAutomatically", REG_DWORD, 1, &R::ReconnectAutomatically_, true},
-    };
+        for (const AddedCode& code : kAddedCodes) {
+            rows.push_back(
+                {code.key, code.valueName, REG_DWORD, OptionalCode(code.meaning), code.action, true});
+        }
+        rows.insert(rows.end(),
+                    {
+                        {movement, "Acceleration", REG_DWORD, 0, &R::Acceleration_, true},
+                        {movement, "AccelerationMaximum", REG_DWORD, 4, &R::AccelerationMaximum_, true},
+                        {movement, "AccelerationTime", REG_DWORD, 1000, &R::AccelerationTime_, true},
+                        {"", "ReconnectAutomatically", REG_DWORD, 1, &R::ReconnectAutomatically_, true},
+                    });
+        return rows;
+    }();
     return settings;
 }
 
@@ -80,12 +73,26 @@ void Load(const Setting& setting, SettingsRecord& record, const Variant& value) 
         void operator()(std::int32_t SettingsRecord::*field) const { record.*field = value.ToLong(); }
         void operator()(float SettingsRecord::*field) const { record.*field = value.ToSingle(); }
         void operator()(std::string SettingsRecord::*field) const { record.*field = value.ToText(); }
+        void operator()(CodeAction action) const { record.Code(action, value.ToInteger()); }
     };
     std::visit(Converter{record, value}, setting.field);
 }
 
+namespace {
+
+// The value a setting's field holds in a record.
+template <typename T>
+const T& Held(const SettingsRecord& record, T SettingsRecord::*field) {
+    return record.*field;
+}
+std::int16_t Held(const SettingsRecord& record, CodeAction action) {
+    return record.Code(action);
+}
+
+}  // namespace
+
 Variant Value(const Setting& setting, const SettingsRecord& record) {
-    return std::visit([&](auto field) { return Variant(record.*field); }, setting.field);
+    return std::visit([&](auto field) { return Variant(Held(record, field)); }, setting.field);
 }
 
 bool HoldsDefault(const Setting& setting, const SettingsRecord& record) {
@@ -103,7 +110,7 @@ bool IsText(const Setting& setting) {
 
 bool SameValues(const SettingsRecord& a, const SettingsRecord& b) {
     for (const Setting& setting : Settings()) {
-        if (!std::visit([&](auto field) { return a.*field == b.*field; }, setting.field)) {
+        if (!std::visit([&](auto field) { return Held(a, field) == Held(b, field); }, setting.field)) {
             return false;
         }
     }

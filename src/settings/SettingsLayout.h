@@ -5,6 +5,7 @@
 #include <variant>
 #include <vector>
 
+#include "settings/AddedCodes.h"
 #include "settings/RegistryApi.h"
 #include "settings/Variant.h"
 
@@ -49,10 +50,11 @@ inline Default Code(std::int16_t installed, const char* meaning) {
     return none;
 }
 
-// The record's variable that holds a setting. Its type is the type loading converts to
-// (16-bit, 32-bit, float or text).
+// The record's variable that holds a setting, or for a code beyond the thirteen its action, under
+// which the record keeps it (16-bit). Its type is the type loading converts to (16-bit, 32-bit,
+// float or text).
 using Field = std::variant<std::int16_t SettingsRecord::*, std::int32_t SettingsRecord::*,
-                           float SettingsRecord::*, std::string SettingsRecord::*>;
+                           float SettingsRecord::*, std::string SettingsRecord::*, CodeAction>;
 
 struct Setting {
     const char* key;        // below the base key; "" is the base key itself

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "settings/AddedCodes.h"
 
 namespace qm {
 
@@ -98,41 +101,13 @@ public:
     std::int16_t ASCIISequence() const { return ASCIISequence_; }
     void ASCIISequence(std::int16_t value) { ASCIISequence_ = value; }
 
-    // The codes beyond the thirteen, each kNoCode (off) until one is set.
+    // The codes beyond the thirteen (kAddedCodes), by what each does; each kNoCode (off) until
+    // one is set.
     static constexpr std::int16_t kNoCode = -1;
-    std::int16_t LEFT_LOCK_ASCII() const { return LEFT_LOCK_ASCII_; }
-    void LEFT_LOCK_ASCII(std::int16_t value) { LEFT_LOCK_ASCII_ = value; }
-    std::int16_t MIDDLE_SCLICK_ASCII() const { return MIDDLE_SCLICK_ASCII_; }
-    void MIDDLE_SCLICK_ASCII(std::int16_t value) { MIDDLE_SCLICK_ASCII_ = value; }
-    std::int16_t WHEEL_UP_ASCII() const { return WHEEL_UP_ASCII_; }
-    void WHEEL_UP_ASCII(std::int16_t value) { WHEEL_UP_ASCII_ = value; }
-    std::int16_t WHEEL_DOWN_ASCII() const { return WHEEL_DOWN_ASCII_; }
-    void WHEEL_DOWN_ASCII(std::int16_t value) { WHEEL_DOWN_ASCII_ = value; }
-    std::int16_t WHEEL_LEFT_ASCII() const { return WHEEL_LEFT_ASCII_; }
-    void WHEEL_LEFT_ASCII(std::int16_t value) { WHEEL_LEFT_ASCII_ = value; }
-    std::int16_t WHEEL_RIGHT_ASCII() const { return WHEEL_RIGHT_ASCII_; }
-    void WHEEL_RIGHT_ASCII(std::int16_t value) { WHEEL_RIGHT_ASCII_ = value; }
-    std::int16_t FASTER_ASCII() const { return FASTER_ASCII_; }
-    void FASTER_ASCII(std::int16_t value) { FASTER_ASCII_ = value; }
-    std::int16_t SLOWER_ASCII() const { return SLOWER_ASCII_; }
-    void SLOWER_ASCII(std::int16_t value) { SLOWER_ASCII_ = value; }
-    // Keys of the keyboard; Ctrl, Alt and the logo key latch and lock.
-    std::int16_t ESCAPE_ASCII() const { return ESCAPE_ASCII_; }
-    void ESCAPE_ASCII(std::int16_t value) { ESCAPE_ASCII_ = value; }
-    std::int16_t ARROW_LEFT_ASCII() const { return ARROW_LEFT_ASCII_; }
-    void ARROW_LEFT_ASCII(std::int16_t value) { ARROW_LEFT_ASCII_ = value; }
-    std::int16_t ARROW_RIGHT_ASCII() const { return ARROW_RIGHT_ASCII_; }
-    void ARROW_RIGHT_ASCII(std::int16_t value) { ARROW_RIGHT_ASCII_ = value; }
-    std::int16_t ARROW_UP_ASCII() const { return ARROW_UP_ASCII_; }
-    void ARROW_UP_ASCII(std::int16_t value) { ARROW_UP_ASCII_ = value; }
-    std::int16_t ARROW_DOWN_ASCII() const { return ARROW_DOWN_ASCII_; }
-    void ARROW_DOWN_ASCII(std::int16_t value) { ARROW_DOWN_ASCII_ = value; }
-    std::int16_t CTRL_ASCII() const { return CTRL_ASCII_; }
-    void CTRL_ASCII(std::int16_t value) { CTRL_ASCII_ = value; }
-    std::int16_t ALT_ASCII() const { return ALT_ASCII_; }
-    void ALT_ASCII(std::int16_t value) { ALT_ASCII_ = value; }
-    std::int16_t LOGO_ASCII() const { return LOGO_ASCII_; }
-    void LOGO_ASCII(std::int16_t value) { LOGO_ASCII_ = value; }
+    std::int16_t Code(CodeAction action) const { return AddedCodes_[static_cast<std::size_t>(action)]; }
+    void Code(CodeAction action, std::int16_t value) {
+        AddedCodes_[static_cast<std::size_t>(action)] = value;
+    }
 
     // Acceleration: 1 = a movement grows from the increments to AccelerationMaximum times them
     // over AccelerationTime milliseconds.
@@ -155,6 +130,11 @@ private:
     friend const std::vector<layout::Setting>& layout::Settings();
 
     static std::int16_t Narrow(std::int32_t value);
+    static constexpr std::array<std::int16_t, kAddedCodeCount> AllNoCode() {
+        std::array<std::int16_t, kAddedCodeCount> codes{};
+        codes.fill(kNoCode);
+        return codes;
+    }
 
     std::string Version_;
     std::int16_t ConnectOnApplicationStartup_ = 0;
@@ -187,22 +167,7 @@ private:
     std::int16_t TestPorts_ = 0;
     std::int16_t RunOnSystemStartup_ = 0;
     std::int16_t ASCIISequence_ = 0;
-    std::int16_t LEFT_LOCK_ASCII_ = kNoCode;
-    std::int16_t MIDDLE_SCLICK_ASCII_ = kNoCode;
-    std::int16_t WHEEL_UP_ASCII_ = kNoCode;
-    std::int16_t WHEEL_DOWN_ASCII_ = kNoCode;
-    std::int16_t WHEEL_LEFT_ASCII_ = kNoCode;
-    std::int16_t WHEEL_RIGHT_ASCII_ = kNoCode;
-    std::int16_t FASTER_ASCII_ = kNoCode;
-    std::int16_t SLOWER_ASCII_ = kNoCode;
-    std::int16_t ESCAPE_ASCII_ = kNoCode;
-    std::int16_t ARROW_LEFT_ASCII_ = kNoCode;
-    std::int16_t ARROW_RIGHT_ASCII_ = kNoCode;
-    std::int16_t ARROW_UP_ASCII_ = kNoCode;
-    std::int16_t ARROW_DOWN_ASCII_ = kNoCode;
-    std::int16_t CTRL_ASCII_ = kNoCode;
-    std::int16_t ALT_ASCII_ = kNoCode;
-    std::int16_t LOGO_ASCII_ = kNoCode;
+    std::array<std::int16_t, kAddedCodeCount> AddedCodes_ = AllNoCode();
     std::int16_t Acceleration_ = 0;
     std::int16_t AccelerationMaximum_ = 0;
     std::int32_t AccelerationTime_ = 0;

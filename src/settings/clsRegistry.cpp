@@ -1,6 +1,8 @@
 #include "settings/clsRegistry.h"
 
 #include <array>
+#include <utility>
+#include <vector>
 
 #include "diag/CaughtError.h"
 #include "diag/RaisedError.h"
@@ -130,89 +132,9 @@ std::string clsRegistry::expandEnvironment(const std::string& text) {
     return buffer;
 }
 
-Variant clsRegistry::Convert(DWORD type, const unsigned char* data, DWORD size) {
-    switch (type) {
-        case REG_SZ:
-        case REG_MULTI_SZ:
-            return std::string(reinterpret_cast<const char*>(data), size > 0 ? size - 1 : 0);
-        case REG_EXPAND_SZ:
-            return expandEnvironment(
-                std::string(reinterpret_cast<const char*>(data), size > 0 ? size - 1 : 0));
-        case REG_BINARY:
-            return BinaryText(data, size);
-        case REG_DWORD:
-            return LittleEndian(data, size);
-        case REG_DWORD_BIG_ENDIAN:
-            return swapByteOrder(LittleEndian(data, size));
-        default:
-            return {};
-    }
-}
-
-bool clsRegistry::enumValues(ValueTable& lpValues, std::int32_t& lpSize, HKEY hKEY,
-                             const std::string& lpSubKey) {
-    lpValues.clear();
-    lpSize = 0;
-    const HKEY root = hKEY == 0 ? RootKey_ : hKEY;
-    const std::string subKey = hKEY == 0 ? SubKey_ : lpSubKey;
-    OpenedKey key(api_);
-    if (key.Open(root, subKey, KEY_QUERY_VALUE) != ERROR_SUCCESS) {
-        return false;
-    }
-    try {
-        for (DWORD index = 0;; ++index) {
-            char name[ProbeSize] = {};
-            unsigned char data[ProbeSize] = {};
-            DWORD nameSize = ProbeSize;
-            DWORD dataSize = ProbeSize;
-            DWORD type = REG_NONE;
-            // A name or data too long for the buffers ends the listing, like the end of the values.
-            if (api_.RegEnumValueA(key.Handle(), index, name, &nameSize, &type, data, &dataSize) !=
-                ERROR_SUCCESS) {
-                break;
-            }
-            lpValues.emplace_back(std::string(name, nameSize), Convert(type, data, dataSize));
-        }
-    } catch (...) {
-        // The values listed so far stay in the table.
-    }
-    lpSize = static_cast<std::int32_t>(lpValues.size());
-    key.Close();
-    return true;
-}
-
-std::vector<std::string> clsRegistry::enumSubKeys(HKEY hKEY, const std::string& lpSubKey) {
-    const HKEY root = hKEY == 0 ? RootKey_ : hKEY;
-    const std::string subKey = hKEY == 0 ? SubKey_ : lpSubKey;
-    std::vector<std::string> names;
-    try {
-        OpenedKey key(api_);
-        if (key.Open(root, subKey, KEY_READ) != ERROR_SUCCESS) {
-            return {};
-        }
-        for (DWORD index = 0;; ++index) {
-            char name[256] = {};
-            DWORD nameSize = sizeof name;
-            if (api_.RegEnumKeyExA(key.Handle(), index, name, &nameSize) != ERROR_SUCCESS) {
-                break;
-            }
-            names.emplace_back(name, nameSize);
-        }
-        if (key.Close() != ERROR_SUCCESS) {
-            return {};
-        }
-    } catch (...) {
-        return {};
-    }
-    return names;
-}
-
 bool clsRegistry::deleteValueName(HKEY hKEY, const std::string& lpSubKey, const std::string& lpValueName) {
-    const HKEY root = hKEY == 0 ? RootKey_ : hKEY;
-    const std::string& subKey = hKEY == 0 ? SubKey_ : lpSubKey;
-    const std::string& valueName = hKEY == 0 ? ValueName_ : lpValueName;
     OpenedKey key(api_);
-    const LONG opened = key.Open(root, subKey, KEY_ALL_ACCESS);
+    const LONG opened = key.Open(hKEY, lpSubKey, KEY_ALL_ACCESS);
     // A value that is not there (nor its key) is as deleted as it can be: asking for its removal
     // must not count as a failure, or every save with the Run entry switched off would fail.
     if (opened == ERROR_FILE_NOT_FOUND) {
@@ -221,27 +143,9 @@ bool clsRegistry::deleteValueName(HKEY hKEY, const std::string& lpSubKey, const 
     if (opened != ERROR_SUCCESS) {
         return false;
     }
-    const LONG deleted = api_.RegDeleteValueA(key.Handle(), valueName);
+    const LONG deleted = api_.RegDeleteValueA(key.Handle(), lpValueName);
     const LONG closed = key.Close();
     return (deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND) && closed == ERROR_SUCCESS;
-}
-
-bool clsRegistry::deleteKey(HKEY hKEY, const std::string& lpSubKey) {
-    const HKEY root = hKEY == 0 ? RootKey_ : hKEY;
-    const std::string& subKey = hKEY == 0 ? SubKey_ : lpSubKey;
-    return api_.RegDeleteKeyA(root, subKey) == ERROR_SUCCESS;
-}
-
-bool clsRegistry::createKey(HKEY hKEY, const std::string& lpSubKey) {
-    const HKEY root = hKEY == 0 ? RootKey_ : hKEY;
-    const std::string& subKey = hKEY == 0 ? SubKey_ : lpSubKey;
-    HKEY handle = 0;
-    DWORD disposition = 0;
-    if (api_.RegCreateKeyExA(root, subKey, "", REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, &handle,
-                             &disposition) != ERROR_SUCCESS) {
-        return false;
-    }
-    return api_.RegCloseKey(handle) == ERROR_SUCCESS;
 }
 
 bool clsRegistry::setValue(HKEY hKEY, const std::string& lpSubKey, const std::string& lpValueName,
@@ -310,12 +214,9 @@ bool clsRegistry::setValue(HKEY hKEY, const std::string& lpSubKey, const std::st
 Variant clsRegistry::getValue(HKEY hKEY, const std::string& lpSubKey, const std::string& lpValueName) {
     static constexpr std::string_view kMethod = "clsRegistry.GetValue";
     Trace(kMethod, TraceEntry, "");
-    const HKEY root = hKEY == 0 ? RootKey_ : hKEY;
-    const std::string subKey = hKEY == 0 ? SubKey_ : lpSubKey;
-    const std::string valueName = hKEY == 0 ? ValueName_ : lpValueName;
     OpenedKey key(api_);
     try {
-        LONG result = key.Open(root, subKey, KEY_READ);
+        LONG result = key.Open(hKEY, lpSubKey, KEY_READ);
         if (result != ERROR_SUCCESS) {
             Trace(kMethod, TraceMessage, "Could not open key - Error was : " + std::to_string(result));
             Trace(kMethod, TraceError, "");
@@ -330,7 +231,7 @@ Variant clsRegistry::getValue(HKEY hKEY, const std::string& lpSubKey, const std:
         unsigned char probe[ProbeSize] = {};
         DWORD type = REG_NONE;
         DWORD size = ProbeSize;
-        result = api_.RegQueryValueExA(key.Handle(), valueName, &type, probe, &size);
+        result = api_.RegQueryValueExA(key.Handle(), lpValueName, &type, probe, &size);
         if (result != ERROR_SUCCESS) {
             valueFailed(result);
             return {};
@@ -343,7 +244,7 @@ Variant clsRegistry::getValue(HKEY hKEY, const std::string& lpSubKey, const std:
             DWORD fetched = wanted;
             DWORD fetchedType = REG_NONE;
             const LONG code =
-                api_.RegQueryValueExA(key.Handle(), valueName, &fetchedType, data.data(), &fetched);
+                api_.RegQueryValueExA(key.Handle(), lpValueName, &fetchedType, data.data(), &fetched);
             if (code == ERROR_SUCCESS && fetched < wanted) {
                 data.resize(fetched);
             }
@@ -438,50 +339,6 @@ Variant clsRegistry::getValue(HKEY hKEY, const std::string& lpSubKey, const std:
         Trace(kMethod, TraceError, "");
         return {};
     }
-}
-
-DWORD clsRegistry::getValueNameType(HKEY hKEY, const std::string& lpSubKey, const std::string& lpValueName) {
-    const HKEY root = hKEY == 0 ? RootKey_ : hKEY;
-    const std::string& subKey = hKEY == 0 ? SubKey_ : lpSubKey;
-    const std::string& valueName = hKEY == 0 ? ValueName_ : lpValueName;
-    OpenedKey key(api_);
-    if (key.Open(root, subKey, KEY_READ) != ERROR_SUCCESS) {
-        return REG_NONE;
-    }
-    DWORD type = REG_NONE;
-    DWORD size = 0;
-    const LONG queried = api_.RegQueryValueExA(key.Handle(), valueName, &type, nullptr, &size);
-    const LONG closed = key.Close();
-    if (queried != ERROR_SUCCESS || closed != ERROR_SUCCESS || type > REG_RESOURCE_LIST) {
-        return REG_NONE;
-    }
-    return type;
-}
-
-bool clsRegistry::SubKeyExists(HKEY hKEY, const std::string& lpSubKey) {
-    const HKEY root = hKEY == 0 ? RootKey_ : hKEY;
-    const std::string& subKey = hKEY == 0 ? SubKey_ : lpSubKey;
-    OpenedKey key(api_);
-    if (key.Open(root, subKey, KEY_READ) != ERROR_SUCCESS) {
-        return false;
-    }
-    return key.Close() == ERROR_SUCCESS;
-}
-
-bool clsRegistry::ValueNameExists(HKEY hKEY, const std::string& lpSubKey, const std::string& lpValueName) {
-    const HKEY root = hKEY == 0 ? RootKey_ : hKEY;
-    const std::string& subKey = hKEY == 0 ? SubKey_ : lpSubKey;
-    const std::string& valueName = hKEY == 0 ? ValueName_ : lpValueName;
-    OpenedKey key(api_);
-    if (key.Open(root, subKey, KEY_READ) != ERROR_SUCCESS) {
-        return false;
-    }
-    unsigned char probe[ProbeSize] = {};
-    DWORD type = REG_NONE;
-    DWORD size = ProbeSize;
-    const LONG queried = api_.RegQueryValueExA(key.Handle(), valueName, &type, probe, &size);
-    const LONG closed = key.Close();
-    return queried == ERROR_SUCCESS && closed == ERROR_SUCCESS;
 }
 
 }  // namespace qm

@@ -11,8 +11,8 @@
 
 namespace qm {
 
-modSettings::modSettings(SettingsRecord& record, RegistryApi& registry)
-    : record_(record), registry_(registry) {}
+modSettings::modSettings(SettingsRecord& record, RegistryApi& registry, StartAtLogOn& startAtLogOn)
+    : record_(record), registry_(registry), startAtLogOn_(startAtLogOn) {}
 
 modSettings::~modSettings() = default;
 
@@ -123,6 +123,7 @@ bool modSettings::SetSettings() {
             bool waits = false;
         };
         std::vector<Outcome> outcomes;
+        std::optional<std::size_t> runEntry;  // the Run entry's outcome
         std::string baseKey = layout::kBaseKey;
         const auto note = [&](const std::string& key, const std::string& name, std::size_t heldBefore,
                               bool saved) {
@@ -156,6 +157,7 @@ bool modSettings::SetSettings() {
                 continue;
             }
             s.RegistryBaseKey(baseKey = layout::kRunKey);
+            runEntry = outcomes.size();
             if (record_.RunOnSystemStartup() == 1) {
                 write("", productName, programPath, REG_SZ);
             } else {
@@ -171,6 +173,18 @@ bool modSettings::SetSettings() {
                     outcome.failed = true;
                     outcome.write.reason = unsaved.reason;
                 }
+            }
+        }
+        // The system starts the program at log-on as the saved entry says, and never before the
+        // entry is saved: it must not announce what the store may yet have failed to hold.
+        if (runEntry && !outcomes[*runEntry].failed) {
+            std::string problem;
+            const bool started = record_.RunOnSystemStartup() == 1
+                                     ? startAtLogOn_.Enable(programPath, problem)
+                                     : startAtLogOn_.Disable(problem);
+            if (!started) {
+                outcomes[*runEntry].failed = true;
+                outcomes[*runEntry].write.reason = problem;
             }
         }
         std::vector<FailedWrite> failures;

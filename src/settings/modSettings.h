@@ -7,16 +7,18 @@
 
 #include "settings/RegistryApi.h"
 #include "settings/SettingsRecord.h"
+#include "settings/StartAtLogOn.h"
 #include "settings/clsSettings.h"
 
 namespace qm {
 
 // Loads the settings record from the registry tree at start-up, saves it back on each commit
-// of the Properties window, and keeps the program's Run entry in step with RunOnSystemStartup.
+// of the Properties window, and keeps the program's Run entry in step with RunOnSystemStartup,
+// and with it the system's start at log-on once the entry is saved.
 // It never creates keys: the tree and its thirteen codes are put in place at installation.
 class modSettings {
 public:
-    modSettings(SettingsRecord& record, RegistryApi& registry);
+    modSettings(SettingsRecord& record, RegistryApi& registry, StartAtLogOn& startAtLogOn);
     ~modSettings();
     modSettings(const modSettings&) = delete;
     modSettings& operator=(const modSettings&) = delete;
@@ -56,6 +58,7 @@ private:
 
     SettingsRecord& record_;
     RegistryApi& registry_;
+    StartAtLogOn& startAtLogOn_;
     std::unique_ptr<clsSettings> settings_;
     std::optional<std::string> programFolder_;
     std::optional<std::string> programFile_;

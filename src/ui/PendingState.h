@@ -14,33 +14,6 @@ namespace qm {
 // everything else waits for Apply or OK.
 using WorkingCopy = SettingsRecord;
 
-// The codes beyond the thirteen, in the order "More codes..." lists them.
-struct AddedCode {
-    const char* name;
-    const char* boxName;
-    std::int16_t (SettingsRecord::*get)() const;
-    void (SettingsRecord::*set)(std::int16_t);
-};
-inline constexpr AddedCode kAddedCodes[] = {
-    {"Left Button Lock", "txtLeftLock", &SettingsRecord::LEFT_LOCK_ASCII, &SettingsRecord::LEFT_LOCK_ASCII},
-    {"Middle Click", "txtMiddleClick", &SettingsRecord::MIDDLE_SCLICK_ASCII,
-     &SettingsRecord::MIDDLE_SCLICK_ASCII},
-    {"Wheel Up", "txtWheelUp", &SettingsRecord::WHEEL_UP_ASCII, &SettingsRecord::WHEEL_UP_ASCII},
-    {"Wheel Down", "txtWheelDown", &SettingsRecord::WHEEL_DOWN_ASCII, &SettingsRecord::WHEEL_DOWN_ASCII},
-    {"Wheel Left", "txtWheelLeft", &SettingsRecord::WHEEL_LEFT_ASCII, &SettingsRecord::WHEEL_LEFT_ASCII},
-    {"Wheel Right", "txtWheelRight", &SettingsRecord::WHEEL_RIGHT_ASCII, &SettingsRecord::WHEEL_RIGHT_ASCII},
-    {"Faster", "txtFaster", &SettingsRecord::FASTER_ASCII, &SettingsRecord::FASTER_ASCII},
-    {"Slower", "txtSlower", &SettingsRecord::SLOWER_ASCII, &SettingsRecord::SLOWER_ASCII},
-    {"Escape", "txtEscape", &SettingsRecord::ESCAPE_ASCII, &SettingsRecord::ESCAPE_ASCII},
-    {"Arrow Left", "txtArrowLeft", &SettingsRecord::ARROW_LEFT_ASCII, &SettingsRecord::ARROW_LEFT_ASCII},
-    {"Arrow Right", "txtArrowRight", &SettingsRecord::ARROW_RIGHT_ASCII, &SettingsRecord::ARROW_RIGHT_ASCII},
-    {"Arrow Up", "txtArrowUp", &SettingsRecord::ARROW_UP_ASCII, &SettingsRecord::ARROW_UP_ASCII},
-    {"Arrow Down", "txtArrowDown", &SettingsRecord::ARROW_DOWN_ASCII, &SettingsRecord::ARROW_DOWN_ASCII},
-    {"Ctrl", "txtCtrl", &SettingsRecord::CTRL_ASCII, &SettingsRecord::CTRL_ASCII},
-    {"Alt", "txtAlt", &SettingsRecord::ALT_ASCII, &SettingsRecord::ALT_ASCII},
-    {"Logo Key", "txtLogo", &SettingsRecord::LOGO_ASCII, &SettingsRecord::LOGO_ASCII},
-};
-
 // What the window's own controls hold: the line-setting texts, the selected port (none when
 // no row is selected) and the emulation check box (0 or 1).
 struct PendingControls {

@@ -25,7 +25,7 @@ frmMoreCodes::frmMoreCodes(QWidget* parent) : QDialog(parent) {
     int row = 0;
     for (const AddedCode& code : kAddedCodes) {
         QLineEdit* box =
-            AddCodeRow(this, grid, row, QString::fromLatin1(code.name) + QLatin1Char(':'), code.boxName);
+            AddCodeRow(this, grid, row, QString::fromLatin1(code.caption) + QLatin1Char(':'), code.boxName);
         boxes_.push_back(box);
         ++row;
     }
@@ -47,7 +47,7 @@ frmMoreCodes::frmMoreCodes(QWidget* parent) : QDialog(parent) {
 void frmMoreCodes::Codes(const SettingsRecord& values) {
     values_ = values;
     for (std::size_t i = 0; i < boxes_.size(); ++i) {
-        const std::int16_t code = (values_.*kAddedCodes[i].get)();
+        const std::int16_t code = values_.Code(kAddedCodes[i].action);
         boxes_[i]->setText(code < 0 ? QString() : QString::number(code));
     }
 }
@@ -64,20 +64,20 @@ void frmMoreCodes::OKButton_Click() {
     for (std::size_t i = 0; i < boxes_.size(); ++i) {
         QLineEdit* box = boxes_[i];
         if (box->text().trimmed().isEmpty()) {
-            (typed.*kAddedCodes[i].set)(SettingsRecord::kNoCode);
+            typed.Code(kAddedCodes[i].action, SettingsRecord::kNoCode);
             continue;
         }
         const auto code = frmASCIIValue::ReadCode(box->text());
         if (!code) {
             MsgBox(this,
                    QStringLiteral("%1 ASCII Code must be a whole number between 0 and 255)")
-                       .arg(QString::fromLatin1(kAddedCodes[i].name)),
+                       .arg(QString::fromLatin1(kAddedCodes[i].caption)),
                    MsgIcon::Exclamation);
             box->setFocus();
             box->selectAll();
             return;
         }
-        (typed.*kAddedCodes[i].set)(*code);
+        typed.Code(kAddedCodes[i].action, *code);
         codes.push_back(*code);
     }
     frmASCIIValue::WarnIfSwallowed(this, codes, handshaking_);

@@ -10,8 +10,9 @@ class QLineEdit;
 
 namespace qm {
 
-// "More Codes": the codes of the actions beyond the thirteen (the left button lock, the middle
-// click, the four wheel directions, faster and slower), each 0 to 255 or none (an empty box).
+// "More Codes": the codes of the actions beyond the thirteen (kAddedCodes: the left button lock,
+// the middle click, the wheel, faster and slower, and keys of the keyboard), each 0 to 255 or none
+// (an empty box).
 // The caller sets Codes, runs exec() with the main window as parent, and reads Codes back
 // whatever the outcome: OK stores the typed codes, Cancel and Esc leave those given.
 class frmMoreCodes : public QDialog {

@@ -7,6 +7,7 @@
 #include "app/StartupSequence.h"
 #include "app/linux/LinuxPlatform.h"
 #include "ports/qt/QtSerialControl.h"
+#include "settings/RunValueStart.h"
 #include "settings/hive/FileHiveRegistry.h"
 #include "settings/modSettings.h"
 #include "support/TempDir.h"
@@ -25,6 +26,7 @@ struct StartupFixture : WindowFixture {
     TempDir dir;
     std::string hive = dir.File("HKEY_LOCAL_MACHINE.reg");
     std::unique_ptr<FileHiveRegistry> registry;
+    RunValueStart logOn;
     std::unique_ptr<modSettings> store;
     std::vector<PortListEntry> ports = {{"COM1:", false, ""}, {"COM7:", false, ""}};
 
@@ -37,9 +39,9 @@ struct StartupFixture : WindowFixture {
     void Open() {
         window.reset();
         store.reset();
-        registry = std::make_unique<FileHiveRegistry>(hive, std::string());
+        registry = std::make_unique<FileHiveRegistry>(hive);
         settings = SettingsRecord();
-        store = std::make_unique<modSettings>(settings, *registry);
+        store = std::make_unique<modSettings>(settings, *registry, logOn);
     }
 
     // Settings as "name=data name=data", each where the settings' layout keeps it.

@@ -216,7 +216,7 @@ TEST(DeviceAlone, OpensUsesAndClosesTheWindowsAndMessageBoxes) {
     EXPECT_TRUE(closes(more, "more")) << "the More Codes dialog did not close";
     ASSERT_TRUE(device.ClickAt(in(window, "cmdApply")));
     const auto saved = [&](const char* key, const char* name) {
-        FileHiveRegistry registry(run.Hive(), std::string());
+        FileHiveRegistry registry(run.Hive());
         SettingsTree::RegValue value;
         SettingsTree::ReadValue(registry, key, name, value);
         return SettingsTree::ValueText(value);

@@ -114,7 +114,8 @@ TEST_F(Dispatch, DroppedBytesAndOtherEventsDoNothing) {
         EXPECT_EQ(Typed(), "Q");
     }
     serial.Arrive("z");
-    for (const std::int16_t event : {comEvSend, comEvCTS, comEvRing, comEventBreak, comEventRxParity}) {
+    // Send, CTS and ring changes, a break and a parity error: events a control may raise.
+    for (const std::int16_t event : std::initializer_list<std::int16_t>{1, 3, 6, 1001, 1009}) {
         serial.Raise(event);
     }
     EXPECT_EQ(dispatcher.BytesReceived(), 2);
@@ -206,14 +207,13 @@ TEST_F(Dispatch, SequenceModeListsAndCountsOnlyWhatTheDecoderPassesOn) {
 // are the end-to-end and device-alone runs' codes.
 TEST_F(Dispatch, VirtualKeysAndKeyCodesPressTheirKeys) {
     settings.ASCIISequence(1);
-    const std::pair<void (SettingsRecord::*)(std::int16_t), const char*> codes[] = {
-        {&SettingsRecord::ARROW_LEFT_ASCII, "37/1 37/3 37/1 37/3 "},
-        {&SettingsRecord::ARROW_RIGHT_ASCII, "39/1 39/3 37/1 37/3 "},
-        {&SettingsRecord::ARROW_UP_ASCII, "38/1 38/3 37/1 37/3 "},
-        {&SettingsRecord::ARROW_DOWN_ASCII, "40/1 40/3 37/1 37/3 "},
-        {&SettingsRecord::LOGO_ASCII, "91/1 37/1 37/3 91/3 "}};
-    for (const auto& [set, expected] : codes) {
-        (settings.*set)(30);
+    const std::pair<CodeAction, const char*> codes[] = {{CodeAction::ArrowLeft, "37/1 37/3 37/1 37/3 "},
+                                                        {CodeAction::ArrowRight, "39/1 39/3 37/1 37/3 "},
+                                                        {CodeAction::ArrowUp, "38/1 38/3 37/1 37/3 "},
+                                                        {CodeAction::ArrowDown, "40/1 40/3 37/1 37/3 "},
+                                                        {CodeAction::Logo, "91/1 37/1 37/3 91/3 "}};
+    for (const auto& [action, expected] : codes) {
+        settings.Code(action, 30);
         injector.Clear();
         serial.Deliver("\x1e\033A293");
         std::string sent;
@@ -221,7 +221,7 @@ TEST_F(Dispatch, VirtualKeysAndKeyCodesPressTheirKeys) {
             sent += std::to_string(r.ki.wVk) + "/" + std::to_string(r.ki.dwFlags) + " ";
         }
         EXPECT_EQ(sent, expected);
-        (settings.*set)(N);
+        settings.Code(action, N);
     }
     injector.Clear();
     serial.Deliver(Byte(N));

@@ -11,6 +11,7 @@
 #include "settings/SettingsRecord.h"
 #include "settings/clsRegistry.h"
 #include "settings/clsSettings.h"
+#include "settings/linux/XdgAutostart.h"
 #include "settings/modSettings.h"
 #include "support/HiveTest.h"
 #include "support/Raised.h"
@@ -52,7 +53,8 @@ protected:
 
     test::TraceCapture trace_;
     SettingsRecord record_;
-    modSettings settings_{record_, hive_};
+    XdgAutostart autostart_{temp_.autostart};
+    modSettings settings_{record_, hive_, autostart_};
 };
 
 TEST_F(Settings, ProbeLimitAndEmptyTexts) {
@@ -185,7 +187,7 @@ TEST_F(Settings, WrongTypesLoadOrFailCleanly) {
         Put(Base("Mouse\\Movement"), "S_ASCII", type, data);
         trace_.Clear();
         SettingsRecord record;
-        modSettings loader(record, hive_);
+        modSettings loader(record, hive_, autostart_);
         EXPECT_FALSE(loader.GetSettings());
         EXPECT_TRUE(trace_.Contains("modSettings.GetSettings:#Method Exit Error#: " + error));
         EXPECT_EQ(record.N_ASCII(), 1) << "read before the broken value";
@@ -210,7 +212,7 @@ TEST_F(Settings, SaveWritesEverythingInOrderAndRoundsHalfToEven) {
     record_.LoadTracingEnabled(1);  // loaded, never saved: switched off by hand, it stays off
 
     test::FaultyRegistry recording(hive_);
-    modSettings saver(record_, recording);
+    modSettings saver(record_, recording, autostart_);
     saver.ProgramLocation(dir_.Path().string(), "quillmotion");
     ASSERT_TRUE(saver.SetSettings());
     EXPECT_EQ(
@@ -226,7 +228,7 @@ TEST_F(Settings, SaveWritesEverythingInOrderAndRoundsHalfToEven) {
     EXPECT_EQ(Stored(Base("Version"), ""), Value(REG_SZ, Sz("1.00")));
 
     SettingsRecord reloaded;
-    modSettings loader(reloaded, hive_);
+    modSettings loader(reloaded, hive_, autostart_);
     ASSERT_TRUE(loader.GetSettings());
     EXPECT_EQ(Record(reloaded),
               "0,1.00,0,0,2,4,7,1,2,3,4,5,6,7,11,12,0,90,200,15,16,18,0,2400,8,None,None,None,COM7:,2,0,-1,-"
@@ -257,7 +259,7 @@ TEST_F(Settings, AWriteThatFailsIsReportedAndTheRestAreStillSaved) {
     MakeKey(Base("Version"));
     test::FaultyRegistry faulty(hive_);
     faulty.failSetValue["MovementDelay"] = ERROR_ACCESS_DENIED;
-    modSettings saver(record_, faulty);
+    modSettings saver(record_, faulty, autostart_);
     record_.DataBits(7);
     EXPECT_FALSE(saver.SetSettings());
     EXPECT_EQ(
@@ -298,13 +300,25 @@ TEST_F(Settings, RunEntryFollowsRunOnSystemStartup) {
               std::string::npos)
         << test::ReadFile(entry);
 
-    // Off (and only exactly 1 is on): the value goes, and with it the entry (as AutostartMirror's
-    // cases show); already gone, still a clean save.
+    // Off (and only exactly 1 is on): the value goes, and with it the entry; already gone, still a
+    // clean save.
     for (const std::int16_t off : {std::int16_t{0}, std::int16_t{0}, std::int16_t{2}}) {
         record_.RunOnSystemStartup(off);
         EXPECT_TRUE(settings_.SetSettings());
         EXPECT_EQ(Stored(layout::kRunKey, "Quillmotion").code, ERROR_FILE_NOT_FOUND);
+        EXPECT_FALSE(std::filesystem::exists(entry));
     }
+
+    // An entry that cannot be written fails the save, the value saved all the same.
+    std::filesystem::remove(temp_.autostart);
+    test::WriteFile(temp_.autostart, "a file where the folder should be");
+    record_.RunOnSystemStartup(1);
+    EXPECT_FALSE(settings_.SetSettings());
+    EXPECT_EQ(Stored(layout::kRunKey, "Quillmotion"), Value(REG_SZ, Sz("\"" + folder + "/quillmotion\"")));
+    EXPECT_NE(settings_.LastSaveProblem().find(
+                  "could not be saved: The setting was saved, but the autostart entry"),
+              std::string::npos)
+        << settings_.LastSaveProblem();
 }
 
 TEST_F(Settings, NarrowingAccessorsOverflowAndKeepTheOldValue) {
@@ -326,13 +340,13 @@ TEST_F(Settings, AnOlderTreeLoadsAtTheDefaultsAndSavesUnchanged) {
     for (const layout::Setting& setting : layout::Settings()) {
         EXPECT_TRUE(!setting.optional || layout::HoldsDefault(setting, record_)) << setting.valueName;
     }
-    EXPECT_EQ(record_.LEFT_LOCK_ASCII(), SettingsRecord::kNoCode);
+    EXPECT_EQ(record_.Code(CodeAction::LeftLock), SettingsRecord::kNoCode);
     EXPECT_EQ(record_.ReconnectAutomatically(), 1);
     ASSERT_TRUE(settings_.SetSettings()) << settings_.LastSaveProblem();
     EXPECT_EQ(test::ReadFile(temp_.file), before);
-    record_.WHEEL_UP_ASCII(22);
+    record_.Code(CodeAction::WheelUp, 22);
     ASSERT_TRUE(settings_.SetSettings() && test::ReadFile(temp_.file) != before);
-    record_.WHEEL_UP_ASCII(SettingsRecord::kNoCode);
+    record_.Code(CodeAction::WheelUp, SettingsRecord::kNoCode);
     ASSERT_TRUE(settings_.SetSettings());
     EXPECT_EQ(test::ReadFile(temp_.file), before);
 }

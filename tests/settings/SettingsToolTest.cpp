@@ -7,6 +7,7 @@
 #include "SettingsTool.h"
 #include "SettingsTree.h"
 #include "diag/ProgramFolder.h"
+#include "settings/RunValueStart.h"
 #include "settings/modSettings.h"
 #include "support/HiveTest.h"
 #include "support/TraceCapture.h"
@@ -66,7 +67,8 @@ TEST_F(SettingsTool, InitGivesATreeThatLoadsCompletelyAndNeverOverwrites) {
 
     test::TraceCapture trace;
     SettingsRecord record;
-    modSettings settings(record, hive_);
+    RunValueStart logOn;
+    modSettings settings(record, hive_, logOn);
     ASSERT_TRUE(settings.GetSettings());
     EXPECT_EQ(trace.Count("Value found for KeyName - "), 31);  // every setting the load reads
     EXPECT_TRUE(trace.Contains("Value found for KeyName - Mouse\\Movement\\N_ASCII = 1"));

@@ -29,13 +29,13 @@ inline ByteVector Dword(DWORD n) {
             static_cast<unsigned char>(n >> 16), static_cast<unsigned char>(n >> 24)};
 }
 
-// A hive in a temporary folder, with the autostart entry kept in that folder too.
+// A hive in a temporary folder, with the autostart entry's folder there too.
 struct TempHive {
     TempDir dir;
     std::string file = dir.File("HKEY_LOCAL_MACHINE.reg");
     std::string autostart = dir.File("autostart");
 
-    FileHiveRegistry Open() const { return FileHiveRegistry(file, autostart); }
+    FileHiveRegistry Open() const { return FileHiveRegistry(file); }
 };
 
 inline HKEY CreateKey(RegistryApi& reg, const std::string& path, HKEY root = HKEY_LOCAL_MACHINE) {
@@ -88,13 +88,13 @@ protected:
     void MakeKey(const std::string& path) { hive_.RegCloseKey(CreateKey(hive_, path)); }
     // The value as the file holds it (read by a second store), or an error code.
     Read Stored(const std::string& path, const std::string& name) const {
-        FileHiveRegistry reader(temp_.file, "");
+        FileHiveRegistry reader(temp_.file);
         HKEY key = 0;
         const LONG opened = reader.RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key);
         return opened == ERROR_SUCCESS ? QueryValue(reader, key, name) : Read{opened, 0, {}};
     }
     bool KeyExists(const std::string& path) const {
-        FileHiveRegistry reader(temp_.file, "");
+        FileHiveRegistry reader(temp_.file);
         HKEY key = 0;
         return reader.RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) == ERROR_SUCCESS;
     }

@@ -7,6 +7,7 @@
 #include "ui/common/UpDownControl.h"
 #include "ui/frmASCIIValue.h"
 #include "ui/frmAbout.h"
+#include "ui/frmMoreCodes.h"
 #include "ui/frmMouseClickASCIIValue.h"
 #include "ui/frmMouseMovementAdvanced.h"
 #include "ui/frmStartupOptions.h"
@@ -211,7 +212,7 @@ private slots:
         const QByteArray path = qgetenv("PATH");
         qputenv("PATH", folder.path().toLocal8Bit());
         const auto restore = qScopeGuard([&path] { qputenv("PATH", path); });
-        FileHiveRegistry registry(folder.filePath(QStringLiteral("hive.reg")).toStdString(), "");
+        FileHiveRegistry registry(folder.filePath(QStringLiteral("hive.reg")).toStdString());
         HKEY firstPut = 0;
         HKEY key = 0;
         const auto put = [&](const std::string& keyPath, const char* name, DWORD type,
@@ -450,6 +451,22 @@ private slots:
         }
         QTest::keyClick(text, Qt::Key_Up);
         QCOMPARE(seen + text->text(), QStringLiteral("255 255 254 0 0 1"));
+    }
+
+    // "More Codes" names each box, and captions it, as written, in the order of the codes.
+    void MoreCodesBoxesByTheirWrittenNames() {
+        frmMoreCodes dialog;
+        QStringList boxes;
+        for (const QLineEdit* box : dialog.findChildren<QLineEdit*>()) {
+            boxes << box->objectName() + "=" + box->accessibleName();
+        }
+        QCOMPARE(
+            boxes.join(' '),
+            QStringLiteral("txtLeftLock=Left Button Lock txtMiddleClick=Middle Click txtWheelUp=Wheel Up "
+                           "txtWheelDown=Wheel Down txtWheelLeft=Wheel Left txtWheelRight=Wheel Right "
+                           "txtFaster=Faster txtSlower=Slower txtEscape=Escape txtArrowLeft=Arrow Left "
+                           "txtArrowRight=Arrow Right txtArrowUp=Arrow Up txtArrowDown=Arrow Down "
+                           "txtCtrl=Ctrl txtAlt=Alt txtLogo=Logo Key"));
     }
 
     void AnswersAndCommands_data() { AddRowsOf(kStartupRows); }

@@ -6,12 +6,14 @@
 
 #include "app/Platform.h"
 #include "settings/hive/FileHiveRegistry.h"
+#include "settings/linux/XdgAutostart.h"
 
 namespace qm {
 
 class LinuxPortSystem;
 
-// Linux with X11: the settings in the file hive, the ports of the device map, input through XTest.
+// Linux with X11: the settings in the file hive, start at log-on by an XDG autostart entry, the
+// ports of the device map, input through XTest.
 class LinuxPlatform final : public Platform {
 public:
     LinuxPlatform();
@@ -22,6 +24,7 @@ public:
 
     RegistryApi& Registry() override { return registry_; }
     std::string SettingsStoreProblem() override;
+    StartAtLogOn& LogOnStart() override { return autostart_; }
     std::unique_ptr<InputInjector> MakeInjector() override;
     std::unique_ptr<SerialControl> MakeSerialControl() override;
     PortSystem& ListPorts() override;
@@ -33,6 +36,7 @@ public:
 
 private:
     FileHiveRegistry registry_;
+    XdgAutostart autostart_{XdgAutostart::DefaultFolder()};
     // Built when the ports are listed, from the device map in the settings tree of that moment.
     std::unique_ptr<LinuxPortSystem> ports_;
 };

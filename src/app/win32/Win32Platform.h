@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/Platform.h"
+#include "settings/RunValueStart.h"
 #include "settings/win32/Win32Registry.h"
 
 namespace qm {
@@ -21,6 +22,7 @@ public:
     RegistryApi& Registry() override { return registry_; }
     // The registry says nothing beyond its error codes, which the load traces already.
     std::string SettingsStoreProblem() override { return {}; }
+    StartAtLogOn& LogOnStart() override { return logOnStart_; }
     std::unique_ptr<InputInjector> MakeInjector() override;
     std::unique_ptr<SerialControl> MakeSerialControl() override;
     PortSystem& ListPorts() override;
@@ -31,6 +33,7 @@ public:
 
 private:
     Win32Registry registry_;
+    RunValueStart logOnStart_;
     std::unique_ptr<Win32PortSystem> ports_;
 };
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -12,23 +11,15 @@
 
 namespace qm {
 
-// The ports of a Linux system as the COM ports of a device map. Enumeration lists the map's
-// names in its order (monitor "Quillmotion", the device path as the description); opening a
-// port opens its device with OpenIfFree, so a device another program holds does not open.
-// The share mode and access asked for play no part: a tty has no such modes.
+// The ports of a Linux system as the COM ports of a device map. The list is the map's names in
+// its order; opening a port opens its device with OpenIfFree, so a device another program holds
+// does not open. A tty has no share modes: the open test is the same for every caller.
 class LinuxPortSystem : public PortSystem {
 public:
     explicit LinuxPortSystem(DeviceMap map, std::vector<std::string> lockDirs);
-    ~LinuxPortSystem() override;
-    LinuxPortSystem(const LinuxPortSystem&) = delete;
-    LinuxPortSystem& operator=(const LinuxPortSystem&) = delete;
 
-    bool EnumPortsA(const std::string& pName, DWORD Level, PORT_INFO_2* pPorts, DWORD cbBuf, DWORD* pcbNeeded,
-                    DWORD* pcReturned) override;
-    HANDLE CreateFileA(const std::string& lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
-                       const SECURITY_ATTRIBUTES* lpSecurityAttributes, DWORD dwCreationDisposition,
-                       DWORD dwFlagsAndAttributes, HANDLE hTemplateFile) override;
-    bool CloseHandle(HANDLE hObject) override;
+    bool ListPorts(std::vector<std::string>& names) override;
+    bool OpensNow(const std::string& portName) override;
 
     // The map the serial control resolves CommPort through, and the port list shows.
     const DeviceMap& Map() const { return map_; }
@@ -36,7 +27,6 @@ public:
 private:
     DeviceMap map_;
     std::vector<std::string> lockDirs_;
-    std::set<int> open_;  // handles this object gave out and has not closed
 };
 
 // The device map of this system: the explicit devices under "Ports\Devices" in the settings

@@ -18,9 +18,9 @@ std::string Text(const char* text) {
 
 }  // namespace
 
-bool EnumPorts2(const std::string& server, std::vector<SystemPort>& ports) {
-    ports.clear();
-    LPSTR name = server.empty() ? nullptr : const_cast<LPSTR>(server.c_str());
+bool EnumPortNames(std::vector<std::string>& names) {
+    names.clear();
+    const LPSTR name = nullptr;  // this machine
     DWORD needed = 0;
     DWORD returned = 0;
     // A port may come or go between the size query and the fetch: ask again, a few times.
@@ -36,10 +36,9 @@ bool EnumPorts2(const std::string& server, std::vector<SystemPort>& ports) {
         std::vector<PORT_INFO_2A> buffer(needed / sizeof(PORT_INFO_2A) + 1);
         const auto size = static_cast<DWORD>(buffer.size() * sizeof(PORT_INFO_2A));
         if (::EnumPortsA(name, 2, reinterpret_cast<LPBYTE>(buffer.data()), size, &needed, &returned)) {
-            for (DWORD i = 0; i < returned; ++i) {
-                const PORT_INFO_2A& info = buffer[i];
-                ports.push_back(
-                    {Text(info.pPortName), Text(info.pMonitorName), Text(info.pDescription), info.fPortType});
+            // Never trust a count beyond the records there was room for.
+            for (DWORD i = 0; i < returned && i < buffer.size(); ++i) {
+                names.push_back(Text(buffer[i].pPortName));
             }
             return true;
         }
@@ -50,20 +49,16 @@ bool EnumPorts2(const std::string& server, std::vector<SystemPort>& ports) {
     return false;
 }
 
-std::intptr_t OpenDevice(const char* name, std::uint32_t access, std::uint32_t shareMode, bool security,
-                         bool inheritHandle, std::uint32_t creation, std::uint32_t flags,
-                         std::intptr_t templateFile) {
+bool OpensForSharedReading(const char* name) {
     SECURITY_ATTRIBUTES attributes{};
     attributes.nLength = sizeof attributes;
-    attributes.lpSecurityDescriptor = nullptr;
-    attributes.bInheritHandle = inheritHandle ? TRUE : FALSE;
-    const HANDLE handle = ::CreateFileA(name, access, shareMode, security ? &attributes : nullptr, creation,
-                                        flags, reinterpret_cast<HANDLE>(templateFile));
-    return reinterpret_cast<std::intptr_t>(handle);
-}
-
-bool CloseDevice(std::intptr_t handle) {
-    return ::CloseHandle(reinterpret_cast<HANDLE>(handle)) != FALSE;
+    const HANDLE handle =
+        ::CreateFileA(name, 0, FILE_SHARE_READ, &attributes, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    ::CloseHandle(handle);
+    return true;
 }
 
 }  // namespace qm::win32

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "ports/PortSystem.h"
 
@@ -10,12 +11,8 @@ namespace qm {
 // ports beside printer, file and network ports) and CreateFileA/CloseHandle for the open test.
 class Win32PortSystem final : public PortSystem {
 public:
-    bool EnumPortsA(const std::string& pName, DWORD Level, PORT_INFO_2* pPorts, DWORD cbBuf, DWORD* pcbNeeded,
-                    DWORD* pcReturned) override;
-    HANDLE CreateFileA(const std::string& lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
-                       const SECURITY_ATTRIBUTES* lpSecurityAttributes, DWORD dwCreationDisposition,
-                       DWORD dwFlagsAndAttributes, HANDLE hTemplateFile) override;
-    bool CloseHandle(HANDLE hObject) override;
+    bool ListPorts(std::vector<std::string>& names) override;
+    bool OpensNow(const std::string& portName) override;
 
     // The name to open for a port name. The spooler reports COM ports as "COMn:", and only
     // COM1: to COM9: open under that name: from COM10 on the system knows a port only by its

@@ -33,9 +33,6 @@ constexpr REGSAM kGenericExecute = 0x20000000u;
 constexpr REGSAM kGenericAll = 0x10000000u;
 constexpr REGSAM kMaximumAllowed = 0x02000000u;
 
-const char* const kRunPath[] = {"Software", "Microsoft", "Windows", "CurrentVersion", "Run"};
-constexpr const char* kRunValue = "Quillmotion";
-
 const Root* FindRoot(HKEY handle) {
     for (const Root& root : kRoots) {
         if (root.handle == handle) {
@@ -73,18 +70,6 @@ REGSAM KeyRights(REGSAM desired) {
         rights |= KEY_ALL_ACCESS;
     }
     return rights;
-}
-
-bool IsRunKey(HKEY root, const std::vector<std::string>& path) {
-    if (root != HKEY_LOCAL_MACHINE || path.size() != std::size(kRunPath)) {
-        return false;
-    }
-    for (std::size_t i = 0; i < path.size(); ++i) {
-        if (!SameRegistryName(path[i], kRunPath[i])) {
-            return false;
-        }
-    }
-    return true;
 }
 
 bool IsStringType(DWORD type) {
@@ -128,14 +113,7 @@ LONG CopyName(const std::string& source, char* name, DWORD* nameSize) {
 }  // namespace
 
 FileHiveRegistry::FileHiveRegistry(std::string localMachineFile)
-    : FileHiveRegistry(std::move(localMachineFile), AutostartMirror::DefaultFolder()) {}
-
-FileHiveRegistry::FileHiveRegistry(std::string localMachineFile, std::string autostartFolder)
-    : localMachineFile_(std::move(localMachineFile)) {
-    if (!autostartFolder.empty()) {
-        mirror_ = std::make_unique<AutostartMirror>(std::move(autostartFolder));
-    }
-}
+    : localMachineFile_(std::move(localMachineFile)) {}
 
 FileHiveRegistry::~FileHiveRegistry() {
     if (batch_) {
@@ -210,8 +188,7 @@ LONG FileHiveRegistry::Change(const OpenKey& open, const HiveFile::Change& chang
     HiveFile& hive = Hive(open.root);
     const std::size_t before = hive.HeldChanges();
     const LONG result = Note(hive.Modify(change), hive);
-    lastChangeHeld_ = hive.HeldChanges() != before;
-    if (lastChangeHeld_) {
+    if (hive.HeldChanges() != before) {
         heldBy_[open.root].push_back(held_++);
     }
     return result;
@@ -234,7 +211,6 @@ std::vector<RegistryApi::UnsavedChange> FileHiveRegistry::EndBatch() {
         return unsaved;
     }
     batch_ = false;
-    lastChangeHeld_ = false;
     for (auto& [root, hive] : hives_) {
         const LONG code = hive->EndBatch();
         if (code != ERROR_SUCCESS) {
@@ -243,21 +219,8 @@ std::vector<RegistryApi::UnsavedChange> FileHiveRegistry::EndBatch() {
             }
         }
     }
-    const std::vector<HeldMirror> mirrors = std::move(heldMirrors_);
-    heldMirrors_.clear();
     heldBy_.clear();
     held_ = 0;
-    for (const HeldMirror& mirror : mirrors) {
-        const bool saved = std::none_of(unsaved.begin(), unsaved.end(),
-                                        [&](const UnsavedChange& u) { return u.index == mirror.index; });
-        if (!saved) {
-            continue;
-        }
-        const LONG code = Mirror(mirror.open, mirror.valueName, mirror.value ? &*mirror.value : nullptr);
-        if (code != ERROR_SUCCESS) {
-            unsaved.push_back({mirror.index, code, lastError_});
-        }
-    }
     std::sort(unsaved.begin(), unsaved.end(),
               [](const UnsavedChange& a, const UnsavedChange& b) { return a.index < b.index; });
     if (!unsaved.empty()) {
@@ -273,34 +236,6 @@ HKEY FileHiveRegistry::NewHandle(OpenKey open) {
     } while (handles_.count(nextHandle_) != 0);
     handles_.emplace(nextHandle_, std::move(open));
     return nextHandle_;
-}
-
-LONG FileHiveRegistry::Mirror(const OpenKey& open, const std::string& valueName, const HiveValue* value) {
-    if (!mirror_ || !IsRunKey(open.root, open.path) || !SameRegistryName(valueName, kRunValue)) {
-        return ERROR_SUCCESS;
-    }
-    if (batch_ && lastChangeHeld_) {
-        // The entry must not announce a value that the hive may yet fail to hold.
-        heldMirrors_.push_back(
-            {held_ - 1, open, valueName, value != nullptr ? std::optional<HiveValue>(*value) : std::nullopt});
-        return ERROR_SUCCESS;
-    }
-    int error;
-    if (value != nullptr && (value->type == REG_SZ || value->type == REG_EXPAND_SZ)) {
-        std::string command = CText(std::string(value->data.begin(), value->data.end()));
-        if (value->type == REG_EXPAND_SZ) {
-            command = ExpandEnvironmentText(command);
-        }
-        error = mirror_->Write(command);
-    } else {
-        error = mirror_->Remove();  // Windows ignores a Run value that is no text
-    }
-    if (error == 0) {
-        return ERROR_SUCCESS;
-    }
-    lastError_ = "The setting was saved, but the autostart entry " + mirror_->EntryPath() +
-                 " could not be updated: " + std::strerror(error) + ".";
-    return HiveFile::WriteErrorCode(error);
 }
 
 // What opening and creating a key share: the result cleared, the key reached and the subkey
@@ -431,7 +366,7 @@ LONG FileHiveRegistry::RegSetValueExA(HKEY key, const std::string& valueName, DW
     if (IsStringType(type) && !value.data.empty() && value.data.back() != 0) {
         value.data.push_back(0);
     }
-    code = Change(open, [&](HiveKey& root, bool& changed) {
+    return Change(open, [&](HiveKey& root, bool& changed) {
         HiveKey* at = root.Find(open.path);
         if (at == nullptr) {
             return ERROR_KEY_DELETED;
@@ -440,7 +375,6 @@ LONG FileHiveRegistry::RegSetValueExA(HKEY key, const std::string& valueName, DW
         changed = true;
         return ERROR_SUCCESS;
     });
-    return code != ERROR_SUCCESS ? code : Mirror(open, name, &value);
 }
 
 LONG FileHiveRegistry::RegDeleteValueA(HKEY key, const std::string& valueName) {
@@ -450,7 +384,7 @@ LONG FileHiveRegistry::RegDeleteValueA(HKEY key, const std::string& valueName) {
         return code;
     }
     const std::string name = CText(valueName);
-    code = Change(open, [&](HiveKey& root, bool& changed) {
+    return Change(open, [&](HiveKey& root, bool& changed) {
         HiveKey* at = root.Find(open.path);
         if (at == nullptr) {
             return ERROR_KEY_DELETED;
@@ -458,7 +392,6 @@ LONG FileHiveRegistry::RegDeleteValueA(HKEY key, const std::string& valueName) {
         changed = at->RemoveValue(name);
         return changed ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
     });
-    return code != ERROR_SUCCESS ? code : Mirror(open, name, nullptr);
 }
 
 LONG FileHiveRegistry::RegDeleteKeyA(HKEY key, const std::string& subKey) {
@@ -479,7 +412,7 @@ LONG FileHiveRegistry::RegDeleteKeyA(HKEY key, const std::string& subKey) {
     if (target.path.empty()) {
         return ERROR_ACCESS_DENIED;  // a root key cannot go
     }
-    code = Change(open, [&](HiveKey& root, bool& changed) {
+    return Change(open, [&](HiveKey& root, bool& changed) {
         if (root.Find(open.path) == nullptr) {
             return ERROR_KEY_DELETED;
         }
@@ -494,7 +427,6 @@ LONG FileHiveRegistry::RegDeleteKeyA(HKEY key, const std::string& subKey) {
         changed = root.Find(parentPath)->RemoveSubKey(target.path.back());
         return ERROR_SUCCESS;
     });
-    return code != ERROR_SUCCESS ? code : Mirror(target, kRunValue, nullptr);
 }
 
 LONG FileHiveRegistry::RegEnumKeyExA(HKEY key, DWORD index, char* name, DWORD* nameSize) {

@@ -2,12 +2,10 @@
 
 #include <map>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "settings/RegistryApi.h"
-#include "settings/hive/AutostartMirror.h"
 #include "settings/hive/HiveFile.h"
 
 namespace qm {
@@ -39,18 +37,10 @@ namespace qm {
 // was deleted works again if a key of the same name is created; volatile keys are kept like
 // the others.
 //
-// The value "Quillmotion" under HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Run
-// is mirrored to an XDG autostart entry (see AutostartMirror). When the value was saved but the
-// entry could not be written, the call returns ERROR_CANTWRITE or ERROR_ACCESS_DENIED and
-// LastError() says so.
-//
 // For use on one thread.
 class FileHiveRegistry : public RegistryApi {
 public:
-    // The autostart entry goes to AutostartMirror::DefaultFolder().
     explicit FileHiveRegistry(std::string localMachineFile);
-    // The autostart entry goes to autostartFolder; an empty one turns the mirror off.
-    FileHiveRegistry(std::string localMachineFile, std::string autostartFolder);
     ~FileHiveRegistry() override;
 
     // $QUILLMOTION_HIVE when set, else $XDG_CONFIG_HOME/quillmotion/HKEY_LOCAL_MACHINE.reg
@@ -79,7 +69,6 @@ public:
     DWORD ExpandEnvironmentStringsA(const std::string& source, char* destination, DWORD size) override;
 
     // A batch gathers each hive's changes and replaces its file once at the end (see HiveFile).
-    // The autostart entry follows the Run value once the hive holding it is written.
     void BeginBatch() override;
     std::size_t HeldChanges() const override { return held_; }
     std::vector<UnsavedChange> EndBatch() override;
@@ -102,27 +91,16 @@ private:
     LONG Change(const OpenKey& open, const HiveFile::Change& change);
     LONG Note(LONG result, const HiveFile& hive);
     HKEY NewHandle(OpenKey open);
-    LONG Mirror(const OpenKey& open, const std::string& valueName, const HiveValue* value);
 
     std::string localMachineFile_;
-    std::unique_ptr<AutostartMirror> mirror_;
     std::map<HKEY, std::unique_ptr<HiveFile>> hives_;
     std::map<HKEY, OpenKey> handles_;
     HKEY nextHandle_ = 0x100;
     std::string lastError_;
 
-    // A change of the Run value waiting for its hive to be written.
-    struct HeldMirror {
-        std::size_t index = 0;
-        OpenKey open;
-        std::string valueName;
-        std::optional<HiveValue> value;
-    };
     bool batch_ = false;
-    bool lastChangeHeld_ = false;
     std::size_t held_ = 0;
     std::map<HKEY, std::vector<std::size_t>> heldBy_;  // each hive's waiting changes
-    std::vector<HeldMirror> heldMirrors_;
 };
 
 }  // namespace qm

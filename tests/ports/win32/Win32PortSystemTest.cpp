@@ -53,9 +53,9 @@ TEST(Win32PortSystem, TheOpenTestFindsTheDevice) {
     modPortAPI api(system, settings);
     test::TempDir dir;
     test::WriteFile(dir.File("device"), "");
-    EXPECT_TRUE(api.COMAvailable(dir.File("device"), true));
-    EXPECT_FALSE(api.COMAvailable(dir.File("absent"), false));
-    EXPECT_FALSE(api.COMAvailable("COM250:", false));
+    EXPECT_TRUE(api.COMAvailable(dir.File("device")));
+    EXPECT_FALSE(api.COMAvailable(dir.File("absent")));
+    EXPECT_FALSE(api.COMAvailable("COM250:"));
 }
 
 // Wine knows a port past COM9 when its prefix links dosdevices/com12 to a device, and the

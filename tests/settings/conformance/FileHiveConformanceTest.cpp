@@ -9,7 +9,7 @@ namespace {
 
 // The file hive in a folder of its own; the scratch key goes to its HKEY_CURRENT_USER file.
 struct FileHiveBackend {
-    FileHiveBackend() : registry(dir.File("HKEY_LOCAL_MACHINE.reg"), "") {}
+    FileHiveBackend() : registry(dir.File("HKEY_LOCAL_MACHINE.reg")) {}
 
     RegistryApi& Registry() { return registry; }
     static HKEY Root() { return HKEY_CURRENT_USER; }

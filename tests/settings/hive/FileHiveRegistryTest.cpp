@@ -31,7 +31,7 @@ TEST_F(FileHiveRegistryTest, ReadingMakesNoFileAndRootsAreHandlesOfTheirOwn) {
     EXPECT_FALSE(std::filesystem::exists(hive.file)) << "reading never creates the file";
     // The first key creates the file, and its folders.
     const std::string deep = hive.dir.File("deep/er/HKEY_LOCAL_MACHINE.reg");
-    FileHiveRegistry deepReg(deep, "");
+    FileHiveRegistry deepReg(deep);
     test::CreateKey(deepReg, "Software\\Tallowmer");
     EXPECT_EQ(test::ReadFile(deep),
               "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software]\n\n[HKEY_LOCAL_MACHINE\\Software\\Tallowmer]\n\n");
@@ -72,7 +72,6 @@ TEST(FileHiveRegistryLocation, DefaultFileFollowsTheEnvironment) {
     ::setenv("XDG_CONFIG_HOME", "/home/ann/cfg", 1);
     EXPECT_EQ(FileHiveRegistry::DefaultLocalMachineFile(),
               "/home/ann/cfg/quillmotion/HKEY_LOCAL_MACHINE.reg");
-    EXPECT_EQ(AutostartMirror::DefaultFolder(), "/home/ann/cfg/autostart");
     ::unsetenv("XDG_CONFIG_HOME");
     const char* home = std::getenv("HOME");
     if (home != nullptr && home[0] != '\0') {

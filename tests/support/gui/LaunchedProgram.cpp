@@ -72,7 +72,7 @@ LaunchedProgram::LaunchedProgram(const LaunchOptions& options)
     fs::create_directories(dir_.Path() / "config");
     line_->LinkAt(devicePath_);
     {
-        FileHiveRegistry registry(hive_, std::string());
+        FileHiveRegistry registry(hive_);
         if (!SettingsTree::EnsureTree(registry).Ok() ||
             !SettingsTree::MapPort(registry, "COM7:", devicePath_).Ok()) {
             throw std::runtime_error("cannot make the settings tree in " + hive_);

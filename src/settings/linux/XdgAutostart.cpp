@@ -1,8 +1,9 @@
-#include "settings/hive/AutostartMirror.h"
+#include "settings/linux/XdgAutostart.h"
 
 #include <sys/stat.h>
 
 #include <climits>
+#include <cstring>
 
 #include <algorithm>
 #include <filesystem>
@@ -59,8 +60,7 @@ std::vector<std::string> ProgramNames(const std::string& path) {
 // A Windows program path as the Linux file it stands for: the first spelling that exists of
 // the path as written, with its last backslash (the one before the file name) as a slash, and
 // with every backslash as a slash; else nothing.
-std::optional<std::string> ExistingSpelling(const std::string& path,
-                                            const AutostartMirror::FileTest& isFile) {
+std::optional<std::string> ExistingSpelling(const std::string& path, const XdgAutostart::FileTest& isFile) {
     if (path.size() > kLongestProgram) {
         return std::nullopt;  // no file has so long a path
     }
@@ -85,7 +85,7 @@ std::optional<std::string> ExistingSpelling(const std::string& path,
 }
 
 // The spelling that exists, else the one with every backslash as a slash.
-std::string LinuxPath(const std::string& path, const AutostartMirror::FileTest& isFile) {
+std::string LinuxPath(const std::string& path, const XdgAutostart::FileTest& isFile) {
     if (std::optional<std::string> existing = ExistingSpelling(path, isFile)) {
         return *existing;
     }
@@ -98,8 +98,8 @@ std::string LinuxPath(const std::string& path, const AutostartMirror::FileTest& 
 // position; nothing when none does. A path longer than the system takes, or with a longer file
 // or folder name, names nothing, and neither does any longer part: so the search ends there
 // and costs no more than the start of the line, however long the line is.
-std::optional<std::pair<std::string, std::size_t>> FirstExistingPart(
-    const std::string& text, char mark, const AutostartMirror::FileTest& isFile) {
+std::optional<std::pair<std::string, std::size_t>> FirstExistingPart(const std::string& text, char mark,
+                                                                     const XdgAutostart::FileTest& isFile) {
     std::size_t nameLength = 0;
     for (std::size_t i = 0; i < text.size() && i <= kLongestProgram && nameLength <= NAME_MAX + kExe; ++i) {
         const char c = text[i];
@@ -202,22 +202,22 @@ std::string EscapeString(const std::string& text) {
 
 }  // namespace
 
-AutostartMirror::AutostartMirror(std::string folder) : folder_(std::move(folder)) {}
+XdgAutostart::XdgAutostart(std::string folder) : folder_(std::move(folder)) {}
 
-std::string AutostartMirror::DefaultFolder() {
+std::string XdgAutostart::DefaultFolder() {
     return XdgConfigHome() + "/autostart";
 }
 
-std::string AutostartMirror::EntryPath() const {
+std::string XdgAutostart::EntryPath() const {
     return (fs::path(folder_) / kEntryName).string();
 }
 
-std::vector<std::string> AutostartMirror::ProgramArguments(const std::string& commandLine) {
+std::vector<std::string> XdgAutostart::ProgramArguments(const std::string& commandLine) {
     return ProgramArguments(commandLine, IsFile);
 }
 
-std::vector<std::string> AutostartMirror::ProgramArguments(const std::string& commandLine,
-                                                           const FileTest& isFile) {
+std::vector<std::string> XdgAutostart::ProgramArguments(const std::string& commandLine,
+                                                        const FileTest& isFile) {
     std::string line = Utf8FromCp1252(commandLine);
     line.erase(0, line.find_first_not_of(" \t"));
     std::string program;
@@ -252,7 +252,7 @@ std::vector<std::string> AutostartMirror::ProgramArguments(const std::string& co
     return arguments;
 }
 
-std::string AutostartMirror::EntryText(const std::string& commandLine) {
+std::string XdgAutostart::EntryText(const std::string& commandLine) {
     std::string exec;
     for (const std::string& argument : ProgramArguments(commandLine)) {
         exec += (exec.empty() ? "" : " ") + QuoteExecArgument(argument);
@@ -266,7 +266,7 @@ std::string AutostartMirror::EntryText(const std::string& commandLine) {
            "X-GNOME-Autostart-enabled=true\n";
 }
 
-int AutostartMirror::Write(const std::string& commandLine) const {
+int XdgAutostart::Write(const std::string& commandLine) const {
     if (ProgramArguments(commandLine).front().empty()) {
         return Remove();  // a blank line starts nothing
     }
@@ -278,8 +278,25 @@ int AutostartMirror::Write(const std::string& commandLine) const {
     return AtomicFile::Replace(EntryPath(), EntryText(commandLine));
 }
 
-int AutostartMirror::Remove() const {
+int XdgAutostart::Remove() const {
     return AtomicFile::Remove(EntryPath());
+}
+
+bool XdgAutostart::Enable(const std::string& commandLine, std::string& problem) {
+    return Done(Write(commandLine), problem);
+}
+
+bool XdgAutostart::Disable(std::string& problem) {
+    return Done(Remove(), problem);
+}
+
+bool XdgAutostart::Done(int error, std::string& problem) const {
+    if (error == 0) {
+        return true;
+    }
+    problem = "The setting was saved, but the autostart entry " + EntryPath() +
+              " could not be updated: " + std::strerror(error) + ".";
+    return false;
 }
 
 }  // namespace qm

@@ -4,26 +4,25 @@
 #include <string>
 #include <vector>
 
+#include "settings/StartAtLogOn.h"
+
 namespace qm {
 
-// Keeps an XDG autostart entry, Quillmotion.desktop, in step with the program's Run value:
-// the desktop's session manager starts at log-on what the entry's Exec line names.
-class AutostartMirror {
+// Start at log-on on a Linux desktop: an XDG autostart entry, Quillmotion.desktop, whose Exec
+// line the desktop's session manager runs at log-on. It starts what the Run value's command
+// line names; the Run value itself stays in the settings store as on Windows.
+class XdgAutostart final : public StartAtLogOn {
 public:
     // folder: where the entry lives, normally DefaultFolder().
-    explicit AutostartMirror(std::string folder);
+    explicit XdgAutostart(std::string folder);
+
+    bool Enable(const std::string& commandLine, std::string& problem) override;
+    bool Disable(std::string& problem) override;
 
     // $XDG_CONFIG_HOME/autostart, or ~/.config/autostart when that is not set.
     static std::string DefaultFolder();
 
-    const std::string& Folder() const { return folder_; }
     std::string EntryPath() const;
-
-    // Writes (atomically, creating the folder) the entry that runs a Run value's command line;
-    // a blank command line removes it. Returns 0 or the errno.
-    int Write(const std::string& commandLine) const;
-    // Removes the entry; one that is not there is fine. Returns 0 or the errno.
-    int Remove() const;
 
     // The program and its arguments that a Windows command line (Windows-1252) names, as
     // UTF-8 Linux paths and texts. The program is the quoted text when the line starts with a
@@ -45,6 +44,14 @@ public:
     static std::string EntryText(const std::string& commandLine);
 
 private:
+    // Writes (atomically, creating the folder) the entry that runs a Run value's command line;
+    // a blank command line removes it. Returns 0 or the errno.
+    int Write(const std::string& commandLine) const;
+    // Removes the entry; one that is not there is fine. Returns 0 or the errno.
+    int Remove() const;
+    // True for no error; else false and the problem told in the user's terms.
+    bool Done(int error, std::string& problem) const;
+
     std::string folder_;
 };
 
