@@ -14,6 +14,8 @@
 #include <utility>
 
 #include "SettingsTree.h"
+#include "desktop/ClickEmulation.h"
+#include "desktop/MovementEngine.h"
 #include "diag/DebugOutput.h"
 #include "diag/OSInfo.h"
 #include "diag/Trace.h"
@@ -22,8 +24,6 @@
 #include "input/KeystrokeInjection.h"
 #include "loop/EventPump.h"
 #include "loop/Timer.h"
-#include "mouse/ClickEmulation.h"
-#include "mouse/MovementEngine.h"
 #include "ports/SerialControl.h"
 #include "settings/SettingsRecord.h"
 #include "settings/hive/FileHiveRegistry.h"

@@ -15,12 +15,12 @@
 #include <string>
 #include <vector>
 
+#include "desktop/ClickEmulation.h"
+#include "desktop/MovementEngine.h"
 #include "input/AsciiSequenceDecoder.h"
 #include "input/CharacterDispatcher.h"
 #include "input/KeystrokeInjection.h"
 #include "loop/EventPump.h"
-#include "mouse/ClickEmulation.h"
-#include "mouse/MovementEngine.h"
 #include "ports/SerialControl.h"
 #include "settings/SettingsRecord.h"
 #include "support/CoreManualTimer.h"

@@ -4,12 +4,12 @@
 #include <limits>
 #include <utility>
 
+#include "desktop/Rounding.h"
 #include "diag/CaughtError.h"
 #include "diag/RaisedError.h"
 #include "diag/Trace.h"
 #include "diag/Traced.h"
 #include "input/VirtualKeys.h"
-#include "mouse/Rounding.h"
 
 namespace qm {
 namespace {

@@ -5,12 +5,12 @@
 #include <functional>
 #include <string>
 
+#include "desktop/ClickEmulation.h"
+#include "desktop/InputInjector.h"
+#include "desktop/MovementEngine.h"
 #include "input/AsciiSequenceDecoder.h"
 #include "input/KeystrokeInjection.h"
 #include "loop/EventPump.h"
-#include "mouse/ClickEmulation.h"
-#include "mouse/InputInjector.h"
-#include "mouse/MovementEngine.h"
 #include "ports/SerialControl.h"
 #include "settings/SettingsRecord.h"
 

@@ -4,9 +4,9 @@
 #include <span>
 #include <vector>
 
+#include "desktop/InputInjector.h"
 #include "diag/OSInfo.h"
 #include "input/StickyModifiers.h"
-#include "mouse/InputInjector.h"
 
 namespace qm {
 

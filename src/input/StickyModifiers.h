@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "desktop/InputInjector.h"
 #include "input/VirtualKeys.h"
-#include "mouse/InputInjector.h"
 
 namespace qm {
 

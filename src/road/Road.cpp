@@ -1,11 +1,11 @@
 #include "road/Road.h"
 
+#include "desktop/ClickEmulation.h"
 #include "diag/OSInfo.h"
 #include "diag/Trace.h"
 #include "input/AsciiSequenceDecoder.h"
 #include "input/KeystrokeInjection.h"
 #include "loop/Timer.h"
-#include "mouse/ClickEmulation.h"
 #include "ports/SerialControl.h"
 #include "settings/SettingsRecord.h"
 

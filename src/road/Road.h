@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "desktop/MovementEngine.h"
 #include "input/CharacterDispatcher.h"
-#include "mouse/MovementEngine.h"
 
 namespace qm {
 

@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <optional>
 
+#include "desktop/x11/XTestInjector.h"
 #include "diag/Cp1252.h"
-#include "mouse/x11/XTestInjector.h"
 #include "ports/linux/LinuxPortSystem.h"
 #include "ports/qt/QtSerialControl.h"
 

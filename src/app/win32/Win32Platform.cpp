@@ -1,6 +1,6 @@
 #include "app/win32/Win32Platform.h"
 
-#include "mouse/win32/Win32Injector.h"
+#include "desktop/win32/Win32Injector.h"
 #include "ports/qt/Win32SerialControl.h"
 #include "ports/win32/Win32PortSystem.h"
 

@@ -6,7 +6,7 @@
 #include <span>
 #include <vector>
 
-#include "mouse/InputInjector.h"
+#include "desktop/InputInjector.h"
 
 namespace qm {
 

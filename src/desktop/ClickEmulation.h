@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "desktop/InputInjector.h"
+#include "diag/OSInfo.h"
+#include "loop/EventPump.h"
+
+namespace qm {
+
+// Left and right, single and double clicks at the pointer's present position, the middle button,
+// the wheels, and the left button held down by a lock. Never moves the pointer and never touches
+// the movement (a movement while the lock holds the button is a drag).
+class ClickEmulation {
+public:
+    // Every reference must outlive the object.
+    ClickEmulation(InputInjector& injector, const clsOSInfo& osInfo, EventPump& pump);
+
+    // pintButton: 1 left, 2 right; any other value is rejected with "Unrecognised mouse button" and
+    // nothing is sent. pintDoubleClick: 1 double, anything else single. On the newer input path all
+    // events of one click go out in one call. False after a trapped error.
+    // While the lock holds the left button, a click lets it go first.
+    bool CLickMouse(std::int32_t button, std::int32_t doubleClick);
+
+    bool MiddleClick();
+    // One notch of the wheel: up, down (vertical), right, left (horizontal).
+    enum class WheelTurn { Up, Down, Left, Right };
+    bool TurnWheel(WheelTurn turn);
+    // The first call holds the left button down, the next lets it go.
+    bool ToggleLeftLock();
+    // Lets the locked button go, if it is held (the port has gone, the program ends). No
+    // pending events run here.
+    void ReleaseLeftLock();
+    bool LeftLocked() const { return leftLocked_; }
+
+private:
+    // The events in order, in one call on the newer input path.
+    void Send(std::span<const std::uint32_t> flags, std::uint32_t data = 0);
+
+    InputInjector& injector_;
+    const clsOSInfo& osInfo_;
+    EventPump& pump_;
+    bool leftLocked_ = false;
+};
+
+}  // namespace qm
