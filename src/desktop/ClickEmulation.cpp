@@ -1,9 +1,5 @@
 #include "desktop/ClickEmulation.h"
 
-#include <algorithm>
-#include <array>
-#include <span>
-
 #include "diag/CaughtError.h"
 #include "diag/RaisedError.h"
 #include "diag/Trace.h"
@@ -17,19 +13,14 @@ constexpr const char* kMiddleClick = "frmSerial.MiddleClick";
 constexpr const char* kTurnWheel = "frmSerial.TurnWheel";
 constexpr const char* kToggleLeftLock = "frmSerial.ToggleLeftLock";
 
-struct ButtonFlags {
-    std::uint32_t down;
-    std::uint32_t up;
-};
-
-// Only the two buttons the dispatcher uses are known. Anything else is refused on both input
-// paths alike, so no value can ever send button-less records or a stray press.
-ButtonFlags FlagsFor(std::int32_t button) {
+// Only the two buttons the dispatcher uses are known. Anything else is refused, so no value can
+// ever send a stray press.
+Button ButtonFor(std::int32_t button) {
     switch (button) {
         case 1:
-            return {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
+            return Button::Left;
         case 2:
-            return {MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP};
+            return Button::Right;
         default:
             throw RaisedError(err::UnrecognisedMouseButton, "frmSerial", "Unrecognised mouse button");
     }
@@ -37,51 +28,29 @@ ButtonFlags FlagsFor(std::int32_t button) {
 
 }  // namespace
 
-ClickEmulation::ClickEmulation(InputInjector& injector, const clsOSInfo& osInfo, EventPump& pump)
-    : injector_(injector), osInfo_(osInfo), pump_(pump) {}
+ClickEmulation::ClickEmulation(Desktop& desktop, EventPump& pump) : desktop_(desktop), pump_(pump) {}
 
 bool ClickEmulation::CLickMouse(std::int32_t button, std::int32_t doubleClick) {
     return Traced(kCLickMouse, false, [&] {
         pump_.DoEvents();
-        const ButtonFlags flags = FlagsFor(button);
-        const std::size_t count = doubleClick == 1 ? 4 : 2;
+        const Button pressed = ButtonFor(button);
         ReleaseLeftLock();
-        if (osInfo_.IsWin98() || osInfo_.IsWin2K()) {
-            std::array<InputRecord, 4> records{};
-            for (std::size_t i = 0; i < count; ++i) {
-                records[i] = InputRecord::Mouse(i % 2 == 0 ? flags.down : flags.up);
-            }
-            injector_.SendInput(std::span<const InputRecord>(records.data(), count));
-        } else {
-            for (std::size_t i = 0; i < count; ++i) {
-                injector_.mouse_event(i % 2 == 0 ? flags.down : flags.up, 0, 0);
-            }
+        InputBatch click(&desktop_);
+        for (int i = doubleClick == 1 ? 2 : 1; i > 0; --i) {
+            desktop_.Press(pressed);
+            desktop_.Release(pressed);
         }
         return true;
     });
-}
-
-void ClickEmulation::Send(std::span<const std::uint32_t> flags, std::uint32_t data) {
-    if (osInfo_.IsWin98() || osInfo_.IsWin2K()) {
-        std::array<InputRecord, 2> records{};
-        for (std::size_t i = 0; i < flags.size() && i < records.size(); ++i) {
-            records[i] = InputRecord::Mouse(flags[i], 0, 0, data);
-        }
-        injector_.SendInput(
-            std::span<const InputRecord>(records.data(), std::min(flags.size(), records.size())));
-    } else {
-        for (const std::uint32_t flag : flags) {
-            injector_.mouse_event(flag, 0, 0, data);
-        }
-    }
 }
 
 bool ClickEmulation::MiddleClick() {
     return Traced(kMiddleClick, false, [&] {
         pump_.DoEvents();
         ReleaseLeftLock();
-        const std::array<std::uint32_t, 2> flags = {MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP};
-        Send(flags);
+        InputBatch click(&desktop_);
+        desktop_.Press(Button::Middle);
+        desktop_.Release(Button::Middle);
         return true;
     });
 }
@@ -89,10 +58,8 @@ bool ClickEmulation::MiddleClick() {
 bool ClickEmulation::TurnWheel(WheelTurn turn) {
     return Traced(kTurnWheel, false, [&] {
         pump_.DoEvents();
-        const bool vertical = turn == WheelTurn::Up || turn == WheelTurn::Down;
-        const bool positive = turn == WheelTurn::Up || turn == WheelTurn::Right;
-        const std::array<std::uint32_t, 1> flags = {vertical ? MOUSEEVENTF_WHEEL : MOUSEEVENTF_HWHEEL};
-        Send(flags, static_cast<std::uint32_t>(positive ? WHEEL_DELTA : -WHEEL_DELTA));
+        InputBatch notch(&desktop_);
+        desktop_.Turn(turn);
         return true;
     });
 }
@@ -101,9 +68,9 @@ bool ClickEmulation::ToggleLeftLock() {
     return Traced(kToggleLeftLock, false, [&] {
         pump_.DoEvents();
         // Decided after the pending events: a nested toggle has already had its turn.
-        const std::array<std::uint32_t, 1> flags = {leftLocked_ ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_LEFTDOWN};
         leftLocked_ = !leftLocked_;
-        Send(flags);
+        InputBatch toggle(&desktop_);
+        leftLocked_ ? desktop_.Press(Button::Left) : desktop_.Release(Button::Left);
         return true;
     });
 }
@@ -111,8 +78,8 @@ bool ClickEmulation::ToggleLeftLock() {
 void ClickEmulation::ReleaseLeftLock() {
     if (leftLocked_) {
         leftLocked_ = false;
-        const std::array<std::uint32_t, 1> flags = {MOUSEEVENTF_LEFTUP};
-        Send(flags);
+        InputBatch release(&desktop_);
+        desktop_.Release(Button::Left);
     }
 }
 

@@ -1,10 +1,8 @@
 #pragma once
 
 #include <cstdint>
-#include <span>
 
-#include "desktop/InputInjector.h"
-#include "diag/OSInfo.h"
+#include "desktop/Desktop.h"
 #include "loop/EventPump.h"
 
 namespace qm {
@@ -15,17 +13,17 @@ namespace qm {
 class ClickEmulation {
 public:
     // Every reference must outlive the object.
-    ClickEmulation(InputInjector& injector, const clsOSInfo& osInfo, EventPump& pump);
+    ClickEmulation(Desktop& desktop, EventPump& pump);
 
     // pintButton: 1 left, 2 right; any other value is rejected with "Unrecognised mouse button" and
-    // nothing is sent. pintDoubleClick: 1 double, anything else single. On the newer input path all
-    // events of one click go out in one call. False after a trapped error.
+    // nothing is sent. pintDoubleClick: 1 double, anything else single. All events of one click
+    // go out together. False after a trapped error.
     // While the lock holds the left button, a click lets it go first.
     bool CLickMouse(std::int32_t button, std::int32_t doubleClick);
 
     bool MiddleClick();
     // One notch of the wheel: up, down (vertical), right, left (horizontal).
-    enum class WheelTurn { Up, Down, Left, Right };
+    using WheelTurn = Wheel;
     bool TurnWheel(WheelTurn turn);
     // The first call holds the left button down, the next lets it go.
     bool ToggleLeftLock();
@@ -35,11 +33,7 @@ public:
     bool LeftLocked() const { return leftLocked_; }
 
 private:
-    // The events in order, in one call on the newer input path.
-    void Send(std::span<const std::uint32_t> flags, std::uint32_t data = 0);
-
-    InputInjector& injector_;
-    const clsOSInfo& osInfo_;
+    Desktop& desktop_;
     EventPump& pump_;
     bool leftLocked_ = false;
 };

@@ -36,10 +36,9 @@ std::int64_t SteadyMilliseconds() {
 
 }  // namespace
 
-MovementEngine::MovementEngine(InputInjector& injector, const clsOSInfo& osInfo, Timer& tmrMouseMovement,
-                               EventPump& pump, const SettingsRecord& settings, WorkingValuesSource working)
-    : injector_(injector),
-      osInfo_(osInfo),
+MovementEngine::MovementEngine(Desktop& desktop, Timer& tmrMouseMovement, EventPump& pump,
+                               const SettingsRecord& settings, WorkingValuesSource working)
+    : desktop_(desktop),
       timer_(tmrMouseMovement),
       pump_(pump),
       settings_(settings),
@@ -80,13 +79,9 @@ bool MovementEngine::Move(std::int32_t x, std::int32_t y, bool forCode) {
             movementStart_ = now_();
         }
         const float factor = SpeedFactor() * AccelerationFactor();
-        const std::int32_t moveX = Scaled(x, factor);
-        const std::int32_t moveY = Scaled(y, factor);
-        if (osInfo_.IsWin98() || osInfo_.IsWin2K()) {
-            const InputRecord record = InputRecord::Mouse(MOUSEEVENTF_MOVE, moveX, moveY);
-            injector_.SendInput(std::span<const InputRecord>(&record, 1));
-        } else {
-            injector_.mouse_event(MOUSEEVENTF_MOVE, moveX, moveY);
+        {
+            InputBatch step(&desktop_);
+            desktop_.MoveBy(Scaled(x, factor), Scaled(y, factor));
         }
         stepX_ = x;
         stepY_ = y;
@@ -157,9 +152,10 @@ void MovementEngine::tmrMouseMovement_Timer() {
 
 // Looks at where the previous step left the pointer, before this tick's step.
 void MovementEngine::Bounce() {
-    const Point position = injector_.GetCursorPos();
-    const std::int32_t width = injector_.GetSystemMetrics(SM_CXSCREEN) - kEdgeMargin;
-    const std::int32_t height = injector_.GetSystemMetrics(SM_CYSCREEN) - kEdgeMargin;
+    const Point position = desktop_.PointerPosition();
+    const Size screen = desktop_.ScreenSize();
+    const std::int32_t width = screen.width - kEdgeMargin;
+    const std::int32_t height = screen.height - kEdgeMargin;
     const bool insideX = 0 < position.x && position.x < width;
     const bool insideY = 0 < position.y && position.y < height;
     const MovementWorkingValues working = working_ ? working_() : MovementWorkingValues{};

@@ -4,8 +4,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "desktop/InputInjector.h"
-#include "diag/OSInfo.h"
+#include "desktop/Desktop.h"
 #include "loop/EventPump.h"
 #include "loop/Timer.h"
 #include "settings/SettingsRecord.h"
@@ -34,8 +33,8 @@ public:
     // The engine takes the timer's tick for itself and sets the timer to its start state
     // (disabled, 20 ms). Every reference must outlive the engine; the settings record is the
     // applied one (read for BouncyMouse).
-    MovementEngine(InputInjector& injector, const clsOSInfo& osInfo, Timer& tmrMouseMovement, EventPump& pump,
-                   const SettingsRecord& settings, WorkingValuesSource working);
+    MovementEngine(Desktop& desktop, Timer& tmrMouseMovement, EventPump& pump, const SettingsRecord& settings,
+                   WorkingValuesSource working);
     ~MovementEngine();
     MovementEngine(const MovementEngine&) = delete;
     MovementEngine& operator=(const MovementEngine&) = delete;
@@ -70,8 +69,7 @@ private:
     std::int32_t Scaled(std::int32_t step, float factor) const;
     void Bounce();
 
-    InputInjector& injector_;
-    const clsOSInfo& osInfo_;
+    Desktop& desktop_;
     Timer& timer_;
     EventPump& pump_;
     const SettingsRecord& settings_;

@@ -46,8 +46,7 @@ std::int32_t NegatedStep(float increment) {
 CharacterDispatcher::CharacterDispatcher(const SettingsRecord& settings, SerialControl& mscSerial,
                                          EventPump& pump, AsciiSequenceDecoder& decoder,
                                          MovementEngine& movement, ClickEmulation& clicks,
-                                         KeystrokeInjection& keys, DispatcherView view,
-                                         InputInjector* injector)
+                                         KeystrokeInjection& keys, DispatcherView view, Desktop* desktop)
     : settings_(settings),
       serial_(mscSerial),
       pump_(pump),
@@ -56,7 +55,7 @@ CharacterDispatcher::CharacterDispatcher(const SettingsRecord& settings, SerialC
       clicks_(clicks),
       keys_(keys),
       view_(std::move(view)),
-      injector_(injector) {
+      desktop_(desktop) {
     serial_.SetOnComm([this] { MscSerial_OnComm(); });
 }
 
@@ -110,7 +109,7 @@ void CharacterDispatcher::DropPendingInput() {
 
 void CharacterDispatcher::WorkThrough(const PendingInput& input) {
     const std::uint64_t generation = dropGeneration_;
-    InputBatch batch(injector_);
+    InputBatch batch(desktop_);
     struct Current {
         CharacterDispatcher& d;
         Current(CharacterDispatcher& dispatcher, InputBatch& b) : d(dispatcher) { d.batch_ = &b; }

@@ -13,16 +13,15 @@
 
 #include "diag/RaisedError.h"
 #include "support/CoreManualTimer.h"
-#include "support/CoreOsVersions.h"
 #include "support/CoreScriptedPump.h"
 #include "support/Raised.h"
 #include "support/TraceCapture.h"
-#include "support/fakes/RecordingInjector.h"
+#include "support/fakes/RecordingDesktop.h"
 
 namespace qm {
 namespace {
 
-using Step = RecordingInjector::Step;
+using Step = RecordingDesktop::Step;
 
 class MovementTest : public ::testing::Test {
 protected:
@@ -30,36 +29,24 @@ protected:
 
     std::vector<Step> Moves() const { return injector.Moves(); }
 
-    RecordingInjector injector{1024, 768};
-    clsOSInfo os = test::NewerInputPathOS();
+    RecordingDesktop injector{1024, 768};
     test::ManualTimer timer;
     test::ScriptedPump pump;
     SettingsRecord settings;
     MovementWorkingValues working;
-    std::unique_ptr<MovementEngine> engine = Make(os);
-
-    std::unique_ptr<MovementEngine> Make(const clsOSInfo& info) {
-        return std::make_unique<MovementEngine>(injector, info, timer, pump, settings,
-                                                [this] { return working; });
-    }
+    std::unique_ptr<MovementEngine> engine =
+        std::make_unique<MovementEngine>(injector, timer, pump, settings, [this] { return working; });
 };
 
-// An engine that goes lets go of the timer, moving or not.
-TEST_F(MovementTest, InputPathFollowsTheSystemVersion) {
-    const clsOSInfo legacy = test::LegacyInputPathOS();
-    const clsOSInfo win98 = test::Windows98OS();
-    for (const auto& [info, path] : {std::pair{&legacy, RecordingInjector::Path::mouse_event},
-                                     std::pair{&win98, RecordingInjector::Path::SendInput}}) {
-        engine.reset();
-        EXPECT_FALSE(timer.HasTickHandler());
-        EXPECT_FALSE(timer.Enabled());
-        injector.Clear();
-        engine = Make(*info);
-        ASSERT_TRUE(engine->MoveMouse(2, 2));
-        ASSERT_TRUE(timer.Fire());
-        ASSERT_EQ(injector.Calls().size(), 2u);
-        EXPECT_EQ(injector.Calls()[1].path, path);
-    }
+// Each step is a write of its own; an engine that goes lets go of the timer, moving or not.
+TEST_F(MovementTest, StepsGoOutAtOnceAndTheTimerIsLetGo) {
+    ASSERT_TRUE(engine->MoveMouse(2, -2));
+    ASSERT_TRUE(timer.Fire());
+    EXPECT_EQ(injector.Writes(), 2);
+    EXPECT_EQ(injector.Log(), "move 2,-2 move 2,-2 ");
+    engine.reset();
+    EXPECT_FALSE(timer.HasTickHandler());
+    EXPECT_FALSE(timer.Enabled());
 }
 
 TEST_F(MovementTest, IntervalRoundsHalvesToEvenWithinTheTimerLimits) {
@@ -119,7 +106,7 @@ TEST_F(MovementTest, ErrorsMoveOnceAndLeaveTheTimer) {
     EXPECT_TRUE(timer.Fire());
     EXPECT_TRUE(trace.Contains("frmSerial.tmrMouseMovement_Timer:#Method Exit Error#: Overflow"));
     EXPECT_TRUE(timer.Enabled());
-    EXPECT_EQ(injector.CallCount(), 0u);
+    EXPECT_EQ(injector.EventCount(), 0u);
 }
 
 TEST_F(MovementTest, BounceRuleOnEveryEdgeAndCorner) {
@@ -143,7 +130,7 @@ TEST_F(MovementTest, BounceRuleOnEveryEdgeAndCorner) {
                              std::to_string(bouncy));
                 working.BouncyMouseAngle = angle;
                 ASSERT_TRUE(engine->MoveMouse(step.x, step.y));
-                injector.SetCursorPos(position);
+                injector.SetPointerPosition(position);
                 injector.Clear();
                 ASSERT_TRUE(timer.Fire());
                 const Step expected = bouncy != 1 ? step : angle == 90 ? at90 : at180;
@@ -196,42 +183,31 @@ TEST_F(MovementTest, NestedNewestCodeWins) {
     }
 }
 
-// The newer path (from Windows 98 on) sends every event of a click in one call, the older one
-// makes a call per event; neither moves the pointer. Only a double-click setting of 1 means double.
-// Any other button is refused on every path and sends nothing. Events let through first may be a
-// receive event that completes before the click goes out.
-TEST(ClickEmulation, EachButtonAndClickOnEachInputPath) {
-    constexpr std::uint32_t LD = MOUSEEVENTF_LEFTDOWN, LU = MOUSEEVENTF_LEFTUP;
-    constexpr std::uint32_t RD = MOUSEEVENTF_RIGHTDOWN, RU = MOUSEEVENTF_RIGHTUP;
+// Every event of a click goes out together, and none moves the pointer. Only a double-click
+// setting of 1 means double. Any other button is refused and sends nothing. Events let through
+// first may be a receive event that completes before the click goes out.
+TEST(ClickEmulation, EachButtonAndClick) {
+    const std::string LD = "left down", LU = "left up", RD = "right down", RU = "right up";
     const struct {
         std::int32_t button, doubleClick;
-        std::vector<std::uint32_t> flags;
+        std::vector<std::string> events;
     } cases[] = {{1, 1, {LD, LU, LD, LU}}, {2, 0, {RD, RU}}, {1, 2, {LD, LU}},
                  {2, -1, {RD, RU}},        {0, 1, {}},       {3, 1, {}}};
-    for (const clsOSInfo& os : {test::NewerInputPathOS(), test::Windows98OS(), test::LegacyInputPathOS()}) {
-        const bool legacy = !os.IsWin98() && !os.IsWin2K();
-        for (const auto& c : cases) {
-            SCOPED_TRACE(std::to_string(c.button) + "/" + std::to_string(c.doubleClick) +
-                         (legacy ? " legacy" : ""));
-            test::TraceCapture trace;
-            RecordingInjector injector;
-            test::ScriptedPump pump;
-            ClickEmulation clicks(injector, os, pump);
-            pump.Post([&] { EXPECT_EQ(injector.CallCount(), 0u) << "clicked before the pending events"; });
-            ASSERT_EQ(clicks.CLickMouse(c.button, c.doubleClick), !c.flags.empty());
-            EXPECT_EQ(pump.Calls(), 1);
-            ASSERT_EQ(injector.Calls().size(), legacy || c.flags.empty() ? c.flags.size() : 1u);
-            if (c.flags.empty()) {
-                EXPECT_EQ(trace.Reports().back(),
-                          "frmSerial.CLickMouse:#Method Exit Error#: Unrecognised mouse button");
-            }
-            for (const auto& call : injector.Calls()) {
-                EXPECT_EQ(call.path,
-                          legacy ? RecordingInjector::Path::mouse_event : RecordingInjector::Path::SendInput);
-            }
-            EXPECT_EQ(injector.Buttons(), c.flags);
-            EXPECT_EQ(injector.Records().size(), c.flags.size()) << "a record that is not a click";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.button) + "/" + std::to_string(c.doubleClick));
+        test::TraceCapture trace;
+        RecordingDesktop desktop;
+        test::ScriptedPump pump;
+        ClickEmulation clicks(desktop, pump);
+        pump.Post([&] { EXPECT_EQ(desktop.EventCount(), 0u) << "clicked before the pending events"; });
+        ASSERT_EQ(clicks.CLickMouse(c.button, c.doubleClick), !c.events.empty());
+        EXPECT_EQ(pump.Calls(), 1);
+        EXPECT_EQ(desktop.Writes(), c.events.empty() ? 0 : 1);
+        if (c.events.empty()) {
+            EXPECT_EQ(trace.Reports().back(),
+                      "frmSerial.CLickMouse:#Method Exit Error#: Unrecognised mouse button");
         }
+        EXPECT_EQ(desktop.Events(), c.events) << "a click and nothing else";
     }
 }
 

@@ -21,7 +21,7 @@ public:
     RegistryApi& Registry() override { return registry_; }
     // The registry says nothing beyond its error codes, which the load traces already.
     std::string SettingsStoreProblem() override { return {}; }
-    std::unique_ptr<InputInjector> MakeInjector() override;
+    std::unique_ptr<Desktop> MakeDesktop() override;
     std::unique_ptr<SerialControl> MakeSerialControl() override;
     PortSystem& ListPorts() override;
     // Windows names its ports itself: there is no device behind a name to show.

@@ -1,4 +1,4 @@
-#include "desktop/x11/XTestInjector.h"
+#include "desktop/x11/XTestDesktop.h"
 
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
@@ -12,23 +12,24 @@
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "desktop/x11/AnsiKeysym.h"
+#include "desktop/x11/KeyKeysyms.h"
 #include "desktop/x11/KeyLookup.h"
 #include "desktop/x11/PrimaryMonitor.h"
 #include "desktop/x11/SpareKeycodes.h"
-#include "desktop/x11/VirtualKeysyms.h"
 #include "desktop/x11/XDisplay.h"
+#include "diag/Cp1252.h"
 #include "diag/Trace.h"
 
 namespace qm {
 
 namespace {
 
-constexpr const char* kSendInput = "XTestInjector.SendInput";
-constexpr const char* kKeyForVirtualKey = "XTestInjector.KeyForVirtualKey";
-constexpr std::int16_t kNoKey = -1;
+constexpr const char* kType = "XTestDesktop.Type";
+constexpr const char* kKey = "XTestDesktop.Key";
 constexpr unsigned kLeftButton = 1;
 constexpr unsigned kMiddleButton = 2;
 constexpr unsigned kRightButton = 3;
@@ -44,17 +45,9 @@ std::string Hex(unsigned value) {
     return text;
 }
 
-// The flags of the Windows answer for the modifiers a key needs: Shift, and AltGr, which is
-// Ctrl+Alt there. The lookup offers no other modifier.
-std::uint16_t AnswerFlags(unsigned modifiers) {
-    std::uint16_t flags = 0;
-    if (modifiers & ShiftMask) {
-        flags |= 0x100;
-    }
-    if (modifiers & ~static_cast<unsigned>(ShiftMask)) {
-        flags |= 0x600;
-    }
-    return flags;
+// C0, DEL and C1: typed as themselves they would reach programs as keys that type nothing.
+bool IsControl(char32_t character) {
+    return character < 0x20 || (character >= 0x7F && character <= 0x9F);
 }
 
 // The server announces a new keyboard each time the core keyboard takes its keys from another
@@ -69,16 +62,11 @@ bool SameKeysOnAnotherDevice(const XkbNewKeyboardNotifyEvent& notice, int xkbOpc
 
 }  // namespace
 
-XTestInjector::XTestInjector(const std::string& displayName)
+XTestDesktop::XTestDesktop(const std::string& displayName)
     : display_(std::make_unique<x11::XDisplay>(displayName)),
       spareKeycodes_(std::make_unique<x11::SpareKeycodes>(display_->Get())) {
     // Told of every change of the layout, so the one read last can be trusted until then.
     Display* display = display_->Get();
-    int minKeycode = 0;
-    int maxKeycode = 0;
-    XDisplayKeycodes(display, &minKeycode, &maxKeycode);
-    minKeycode_ = static_cast<unsigned>(minKeycode);
-    maxKeycode_ = static_cast<unsigned>(maxKeycode);
     int opcode = 0;
     int errorBase = 0;
     int major = XkbMajorVersion;
@@ -109,13 +97,13 @@ XTestInjector::XTestInjector(const std::string& displayName)
     }
 }
 
-XTestInjector::~XTestInjector() {
+XTestDesktop::~XTestDesktop() {
     ReleaseAll();
     // Give the borrowed keycodes back before the connection goes.
     spareKeycodes_.reset();
 }
 
-void XTestInjector::ReleaseAll() {
+void XTestDesktop::ReleaseAll() {
     Display* display = display_->Get();
     for (unsigned keycode = 0; keycode < heldKeys_.size(); ++keycode) {
         if (heldKeys_[keycode]) {
@@ -129,119 +117,167 @@ void XTestInjector::ReleaseAll() {
     }
     heldKeys_.reset();
     heldButtons_.reset();
+    shiftsHeld_ = 0;
     unsent_ = false;
     XSync(display, False);
     taken_ = false;
 }
 
-void XTestInjector::BeginBatch() {
+void XTestDesktop::BeginBatch() {
     ++batches_;
 }
 
-void XTestInjector::EndBatch() {
+void XTestDesktop::EndBatch() {
     if (batches_ > 0) {
         --batches_;
     }
 }
 
-void XTestInjector::Flush() {
+void XTestDesktop::Flush() {
     if (unsent_) {
         Send();
     }
 }
 
-void XTestInjector::Send() {
+void XTestDesktop::Send() {
     unsent_ = false;
     XFlush(display_->Get());
     // Xlib's flush has also read what the server sent and queued it.
     taken_ = !DrainEvents();
 }
 
-void XTestInjector::FakeKey(unsigned keycode, bool press) {
+void XTestDesktop::FakeKey(unsigned keycode, bool press) {
     XTestFakeKeyEvent(display_->Get(), keycode, press ? True : False, CurrentTime);
     heldKeys_[keycode] = press;
 }
 
-void XTestInjector::FakeButton(unsigned button, bool press) {
+void XTestDesktop::FakeButton(unsigned button, bool press) {
     XTestFakeButtonEvent(display_->Get(), button, press ? True : False, CurrentTime);
     heldButtons_[button] = press;
 }
 
-void XTestInjector::SendInput(std::span<const InputRecord> records) {
-    // A request may fill Xlib's buffer and so write, and read, before the flush.
-    taken_ = false;
-    for (const InputRecord& record : records) {
-        if (record.type == INPUT_MOUSE) {
-            SendMouse(record.mi);
-        } else if (record.type == INPUT_KEYBOARD) {
-            SendKey(record.ki);
-        } else {
-            Trace(kSendInput, TraceError, "Unknown input record type " + std::to_string(record.type));
-        }
-    }
+void XTestDesktop::Requested() {
     unsent_ = true;
     if (batches_ == 0) {
         Send();
     }
 }
 
-void XTestInjector::SendMouse(const MouseInput& mouse) {
-    Display* display = display_->Get();
-    if ((mouse.dwFlags & MOUSEEVENTF_MOVE) && (mouse.dx != 0 || mouse.dy != 0)) {
-        XTestFakeRelativeMotionEvent(display, mouse.dx, mouse.dy, CurrentTime);
-    }
-    // The order a single record's buttons take on Windows: left before right, down before up.
-    if (mouse.dwFlags & MOUSEEVENTF_LEFTDOWN) {
-        FakeButton(kLeftButton, true);
-    }
-    if (mouse.dwFlags & MOUSEEVENTF_LEFTUP) {
-        FakeButton(kLeftButton, false);
-    }
-    if (mouse.dwFlags & MOUSEEVENTF_RIGHTDOWN) {
-        FakeButton(kRightButton, true);
-    }
-    if (mouse.dwFlags & MOUSEEVENTF_RIGHTUP) {
-        FakeButton(kRightButton, false);
-    }
-    if (mouse.dwFlags & MOUSEEVENTF_MIDDLEDOWN) {
-        FakeButton(kMiddleButton, true);
-    }
-    if (mouse.dwFlags & MOUSEEVENTF_MIDDLEUP) {
-        FakeButton(kMiddleButton, false);
-    }
-    const auto wheel = [this](std::uint32_t data, unsigned positive, unsigned negative) {
-        // Whole notches only; a part of one is dropped, as the wheel's buttons cannot carry it.
-        const std::int32_t distance = static_cast<std::int32_t>(data);
-        const unsigned button = distance > 0 ? positive : negative;
-        for (std::int32_t notch = 0; notch < std::abs(distance / WHEEL_DELTA); ++notch) {
-            FakeButton(button, true);
-            FakeButton(button, false);
-        }
-    };
-    if (mouse.dwFlags & MOUSEEVENTF_WHEEL) {
-        wheel(mouse.mouseData, kWheelUp, kWheelDown);
-    }
-    if (mouse.dwFlags & MOUSEEVENTF_HWHEEL) {
-        wheel(mouse.mouseData, kWheelRight, kWheelLeft);
-    }
-}
-
-void XTestInjector::SendKey(const KeyboardInput& key) {
-    if (key.dwFlags & KEYEVENTF_UNICODE) {
-        SendCharacter(key);
+void XTestDesktop::MoveBy(std::int32_t dx, std::int32_t dy) {
+    if (dx == 0 && dy == 0) {
         return;
     }
-    const unsigned keycode = KeycodeForKey(key.wVk);
+    Requesting();
+    XTestFakeRelativeMotionEvent(display_->Get(), dx, dy, CurrentTime);
+    Requested();
+}
+
+void XTestDesktop::MoveTo(Point position) {
+    const x11::ScreenArea& primary = Primary();
+    Requesting();
+    XTestFakeMotionEvent(display_->Get(), -1, primary.x + position.x, primary.y + position.y, CurrentTime);
+    Requested();
+}
+
+void XTestDesktop::Press(Button button) {
+    Requesting();
+    FakeButton(button == Button::Left     ? kLeftButton
+               : button == Button::Middle ? kMiddleButton
+                                          : kRightButton,
+               true);
+    Requested();
+}
+
+void XTestDesktop::Release(Button button) {
+    Requesting();
+    FakeButton(button == Button::Left     ? kLeftButton
+               : button == Button::Middle ? kMiddleButton
+                                          : kRightButton,
+               false);
+    Requested();
+}
+
+void XTestDesktop::Turn(Wheel wheel) {
+    const unsigned button = wheel == Wheel::Up     ? kWheelUp
+                            : wheel == Wheel::Down ? kWheelDown
+                            : wheel == Wheel::Left ? kWheelLeft
+                                                   : kWheelRight;
+    Requesting();
+    FakeButton(button, true);
+    FakeButton(button, false);
+    Requested();
+}
+
+bool XTestDesktop::HasKey(Key key) {
+    return KeycodeFor(key) != 0;
+}
+
+void XTestDesktop::Press(Key key) {
+    SendKey(key, true);
+}
+
+void XTestDesktop::Release(Key key) {
+    SendKey(key, false);
+}
+
+void XTestDesktop::SendKey(Key key, bool press) {
+    const unsigned keycode = KeycodeFor(key);
     if (keycode == 0) {
-        Trace(kSendInput, TraceError, "No X key for key " + std::to_string(key.wVk) + " - not sent");
-        return;
+        return;  // traced when it was looked up
     }
-    FakeKey(keycode, (key.dwFlags & KEYEVENTF_KEYUP) == 0);
+    if (IsShift(key)) {
+        shiftsHeld_ += press ? 1 : -1;
+    }
+    Requesting();
+    FakeKey(keycode, press);
+    Requested();
 }
 
-void XTestInjector::SendCharacter(const KeyboardInput& key) {
-    const x11::Keysym keysym = x11::KeysymForUnicode(key.wScan);
-    const bool press = (key.dwFlags & KEYEVENTF_KEYUP) == 0;
+Typing XTestDesktop::HowToType(char character) {
+    if (KeyForCharacter(static_cast<unsigned char>(character))) {
+        return Typing::ByKey;
+    }
+    const std::optional<char32_t> unicode = Cp1252ToUnicode(static_cast<unsigned char>(character));
+    return unicode && !IsControl(*unicode) ? Typing::AsCharacter : Typing::Not;
+}
+
+void XTestDesktop::Type(char character) {
+    const std::optional<CharacterKey> key = KeyForCharacter(static_cast<unsigned char>(character));
+    if (!key) {
+        const std::optional<char32_t> unicode = Cp1252ToUnicode(static_cast<unsigned char>(character));
+        if (unicode && !IsControl(*unicode)) {
+            Requesting();
+            SendCharacter(*unicode, true);
+            SendCharacter(*unicode, false);
+            Requested();
+        }
+        return;
+    }
+    // A Shift already held gives the character its Shift; its own would let go of it before the
+    // key. Without AltGr the key would type another character, so AltGr goes around it all.
+    const unsigned shift = key->shift && shiftsHeld_ == 0 ? ModifierKeycode(false) : 0;
+    const unsigned levelThree = key->levelThree ? ModifierKeycode(true) : 0;
+    Requesting();
+    if (levelThree != 0) {
+        FakeKey(levelThree, true);
+    }
+    if (shift != 0) {
+        // Shift is released before the key: the key press has already produced the character.
+        FakeKey(shift, true);
+        FakeKey(key->keycode, true);
+        FakeKey(shift, false);
+    } else {
+        FakeKey(key->keycode, true);
+    }
+    FakeKey(key->keycode, false);
+    if (levelThree != 0) {
+        FakeKey(levelThree, false);
+    }
+    Requested();
+}
+
+void XTestDesktop::SendCharacter(char32_t character, bool press) {
+    const x11::Keysym keysym = x11::KeysymForUnicode(character);
     const unsigned keycode = press ? spareKeycodes_->Bind(keysym) : spareKeycodes_->Bound(keysym);
     if (press) {
         // The keycodes lent out may have changed, and a lent keycode is no key of the layout's.
@@ -251,103 +287,84 @@ void XTestInjector::SendCharacter(const KeyboardInput& key) {
         const char* why = keysym == x11::kNoKeysym ? ": no key types it"
                           : press                  ? ": no spare key could be bound"
                                                    : ": it is not held";
-        Trace(kSendInput, TraceError, "Cannot type U+" + Hex(key.wScan) + why + " - not sent");
+        Trace(kType, TraceError,
+              "Cannot type U+" + Hex(static_cast<unsigned>(character)) + why + " - not sent");
         return;
     }
     FakeKey(keycode, press);
 }
 
-unsigned XTestInjector::KeycodeForKey(std::uint16_t key) {
-    if (key == VK_SHIFT || key == VK_RMENU) {
-        return ModifierKeycode(key);
-    }
-    if (key == kNoKeyByte) {
-        return 0;
-    }
-    const unsigned keycode = key == kKeycode16 ? 16u : key == kKeycode165 ? 165u : key;
-    // XTest ends the program over a keycode outside the server's range. The range is kept from
-    // the notices: asking Xlib for it would first reload Xlib's own copy of the layout, a round
-    // trip, after every notice of a new keyboard.
-    if (keycode < minKeycode_ || keycode > maxKeycode_) {
-        return 0;
-    }
-    return keycode;
-}
-
-unsigned XTestInjector::ModifierKeycode(std::uint16_t key) {
-    std::optional<unsigned>& kept = key == VK_SHIFT ? shiftKeycode_ : levelThreeKeycode_;
+unsigned XTestDesktop::ModifierKeycode(bool levelThree) {
+    std::optional<unsigned>& kept = levelThree ? levelThreeKeycode_ : shiftKeycode_;
     if (!kept) {
         const std::optional<x11::KeyChoice> modifier =
-            key == VK_SHIFT
-                ? Layout().ModifierKey(group_, {XK_Shift_L, XK_Shift_R}, ~static_cast<unsigned>(ShiftMask))
-                : Layout().LevelThreeKey(group_);
+            levelThree
+                ? Layout().LevelThreeKey(group_)
+                : Layout().ModifierKey(group_, {XK_Shift_L, XK_Shift_R}, ~static_cast<unsigned>(ShiftMask));
         kept = modifier ? modifier->keycode : 0u;
     }
     return *kept;
 }
 
-void XTestInjector::ForgetAnswers() {
-    answered_.reset();
-    virtualKeysAnswered_.reset();
+void XTestDesktop::ForgetAnswers() {
+    charactersAnswered_.reset();
+    keycodesAnswered_.reset();
     shiftKeycode_.reset();
     levelThreeKeycode_.reset();
 }
 
-std::int16_t XTestInjector::VkKeyScanA(char character) {
+const std::optional<XTestDesktop::CharacterKey>& XTestDesktop::KeyForCharacter(unsigned char character) {
     // Notices already sent are read without waiting, the group among them; what they change
     // is looked up again.
     TakeNotices();
-    const auto byte = static_cast<unsigned char>(character);
-    if (answered_[byte]) {
-        return answers_[byte];
+    if (!charactersAnswered_[character]) {
+        const std::optional<x11::KeyChoice> choice = FindLayoutKey(x11::KeysymsForAnsi(character));
+        characters_[character] = std::nullopt;
+        if (choice) {
+            // The lookup offers no modifier but Shift and the level-three shift.
+            characters_[character] =
+                CharacterKey{choice->keycode, (choice->modifiers & ShiftMask) != 0,
+                             (choice->modifiers & ~static_cast<unsigned>(ShiftMask)) != 0};
+        }
+        charactersAnswered_[character] = true;
     }
-    const std::optional<x11::KeyChoice> choice = FindLayoutKey(x11::KeysymsForAnsi(byte));
-    std::int16_t answer = kNoKey;
-    if (choice) {
-        answer = static_cast<std::int16_t>(KeyByte(choice->keycode) | AnswerFlags(choice->modifiers));
-    }
-    answers_[byte] = answer;
-    answered_[byte] = true;
-    return answer;
+    return characters_[character];
 }
 
-std::optional<x11::KeyChoice> XTestInjector::FindLayoutKey(const std::vector<x11::Keysym>& keysyms) {
-    // Keycode 255 cannot be a record's key byte, and a lent keycode is no key of the layout's.
-    return Layout().FindKey(group_, keysyms, [this](unsigned keycode) {
-        return keycode == kNoKeyByte || spareKeycodes_->Owns(keycode);
-    });
+std::optional<x11::KeyChoice> XTestDesktop::FindLayoutKey(const std::vector<x11::Keysym>& keysyms) {
+    // A lent keycode is no key of the layout's.
+    return Layout().FindKey(group_, keysyms,
+                            [this](unsigned keycode) { return spareKeycodes_->Owns(keycode); });
 }
 
-std::uint16_t XTestInjector::KeyByte(unsigned keycode) {
-    return keycode == 16 ? kKeycode16 : keycode == 165 ? kKeycode165 : static_cast<std::uint16_t>(keycode);
-}
-
-std::uint16_t XTestInjector::KeyForVirtualKey(std::uint8_t vk) {
+unsigned XTestDesktop::KeycodeFor(Key key) {
     TakeNotices();
-    if (!virtualKeysAnswered_[vk]) {
-        const std::uint16_t key = LookUpVirtualKey(vk);
+    const auto index = static_cast<std::size_t>(key);
+    if (!keycodesAnswered_[index]) {
+        const unsigned keycode = LookUpKeycode(key);
         // Binding a spare keycode forgets the answers; this one holds until the next change.
-        virtualKeys_[vk] = key;
-        virtualKeysAnswered_[vk] = true;
+        keycodes_[index] = keycode;
+        keycodesAnswered_[index] = true;
     }
-    return virtualKeys_[vk];
+    return keycodes_[index];
 }
 
-std::uint16_t XTestInjector::LookUpVirtualKey(std::uint8_t vk) {
-    // Shift and the level-three shift have key bytes of their own, found as the characters'
-    // Shift and AltGr are, so a locked Shift and a character's Shift are the same key.
-    if ((vk == VK_SHIFT || vk == VK_RMENU) && ModifierKeycode(vk) != 0) {
-        return vk;
+unsigned XTestDesktop::LookUpKeycode(Key key) {
+    // Shift and the level-three shift are found as the characters' Shift and AltGr are.
+    if (key == Key::Shift || key == Key::RightAlt) {
+        if (const unsigned keycode = ModifierKeycode(key == Key::RightAlt); keycode != 0) {
+            return keycode;
+        }
     }
-    const std::vector<x11::Keysym> keysyms = x11::KeysymsForVirtualKey(vk);
+    const std::vector<x11::Keysym> keysyms = x11::KeysymsForKey(key);
     if (keysyms.empty()) {
-        Trace(kKeyForVirtualKey, TraceError, "No X keysym for virtual key " + std::to_string(vk));
+        Trace(kKey, TraceError, std::string("No X keysym for the key ") + KeyName(key));
         return 0;
     }
     // In the order of preference: the first keysym the layout has a key for.
     for (const x11::Keysym keysym : keysyms) {
         if (const std::optional<x11::KeyChoice> choice = FindLayoutKey({keysym})) {
-            return KeyByte(choice->keycode);
+            return choice->keycode;
         }
     }
     const unsigned spare = spareKeycodes_->Bind(keysyms.front());
@@ -356,15 +373,14 @@ std::uint16_t XTestInjector::LookUpVirtualKey(std::uint8_t vk) {
     // The keycodes lent out may have changed, and a lent keycode is no key of the layout's.
     ForgetAnswers();
     if (spare == 0) {
-        Trace(kKeyForVirtualKey, TraceError,
-              "No key on the layout for virtual key " + std::to_string(vk) +
+        Trace(kKey, TraceError,
+              std::string("No key on the layout for the key ") + KeyName(key) +
                   " and no spare key could be bound");
-        return 0;
     }
-    return KeyByte(spare);
+    return spare;
 }
 
-Point XTestInjector::GetCursorPos() {
+Point XTestDesktop::PointerPosition() {
     Display* display = display_->Get();
     Window root = 0;
     Window child = 0;
@@ -380,15 +396,12 @@ Point XTestInjector::GetCursorPos() {
     return Point{rootX - primary.x, rootY - primary.y};
 }
 
-std::int32_t XTestInjector::GetSystemMetrics(std::int32_t index) {
-    if (index != SM_CXSCREEN && index != SM_CYSCREEN) {
-        return 0;
-    }
+Size XTestDesktop::ScreenSize() {
     const x11::ScreenArea& primary = Primary();
-    return index == SM_CXSCREEN ? primary.width : primary.height;
+    return {primary.width, primary.height};
 }
 
-const x11::ScreenArea& XTestInjector::Primary() {
+const x11::ScreenArea& XTestDesktop::Primary() {
     Display* display = display_->Get();
     TakeNotices();
     if (primary_) {
@@ -422,7 +435,7 @@ const x11::ScreenArea& XTestInjector::Primary() {
     return *primary_;
 }
 
-const x11::KeyboardLayout& XTestInjector::Layout() {
+const x11::KeyboardLayout& XTestDesktop::Layout() {
     TakeNotices();
     if (!layout_) {
         layout_ = std::make_unique<x11::KeyboardLayout>(display_->Get());
@@ -431,7 +444,7 @@ const x11::KeyboardLayout& XTestInjector::Layout() {
     return *layout_;
 }
 
-void XTestInjector::TakeNotices() {
+void XTestDesktop::TakeNotices() {
     // Without blocking: the notices the server has sent so far are read and applied. A change
     // another client has completed (its own request answered) has been announced by then.
     // Reading through Xlib goes to the socket even when nothing came, on the way of every
@@ -446,7 +459,7 @@ void XTestInjector::TakeNotices() {
     taken_ = !DrainEvents();
 }
 
-bool XTestInjector::DrainEvents() {
+bool XTestDesktop::DrainEvents() {
     // Only changes of the layout and the screen are asked for (the core notice comes to every
     // client): keep Xlib's copy and ours current and the queue from growing.
     Display* display = display_->Get();
@@ -469,10 +482,6 @@ bool XTestInjector::DrainEvents() {
             } else if (!SameKeysOnAnotherDevice(xkb.new_kbd, xkbOpcode_)) {
                 layout_.reset();
                 ForgetAnswers();
-                if (xkb.any.xkb_type == XkbNewKeyboardNotify) {
-                    minKeycode_ = static_cast<unsigned>(xkb.new_kbd.min_key_code);
-                    maxKeycode_ = static_cast<unsigned>(xkb.new_kbd.max_key_code);
-                }
             }
         } else if (randrEventBase_ >= 0 && (event.type == randrEventBase_ + RRScreenChangeNotify ||
                                             event.type == randrEventBase_ + RRNotify)) {

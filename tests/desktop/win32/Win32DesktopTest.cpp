@@ -1,4 +1,4 @@
-#include "desktop/win32/Win32Injector.h"
+#include "desktop/win32/Win32Desktop.h"
 
 #include <gtest/gtest.h>
 
@@ -7,9 +7,8 @@
 
 #include "desktop/ClickEmulation.h"
 #include "input/KeystrokeInjection.h"
-#include "support/CoreOsVersions.h"
 #include "support/CoreScriptedPump.h"
-// Last: it brings <windows.h>, whose macros carry the same values as our names.
+// Last: it brings <windows.h> and its macros.
 #include "desktop/win32/Win32InputCalls.h"
 
 namespace qm {
@@ -59,6 +58,7 @@ public:
             wide[0] = ansiChar;
             return ansiChar == 0 ? 0 : 1;
         };
+        calls.GetSystemMetrics = [](int index) { return index == SM_CXSCREEN ? 1025 : 769; };
         return calls;
     }
 
@@ -67,39 +67,58 @@ public:
     WCHAR ansiChar = 0;  // the ANSI code page's character for every byte; 0: not one on its own
 };
 
-// Shift and AltGr (Ctrl+Alt) answers come back as they are, and "no key" too. A character that
-// needs Ctrl or Alt alone or another modifier has no key to us. A control character has the key
-// of its own or none, whatever the layout says, and the layout is not asked.
-TEST(Win32Injector, KeysThatNeedOnlyShiftOrAltGr) {
-    RecordedSystem system;
-    Win32Injector injector(system.Calls());
+// A character's key with Shift and AltGr (Ctrl+Alt) as the layout answers, Shift let go before
+// the key and AltGr around it all. A character that needs Ctrl or Alt alone or another modifier
+// has no key to us and is typed as itself. A control character has the key of its own or none,
+// whatever the layout says, and the layout is not asked.
+TEST(Win32Desktop, CharactersNeedOnlyShiftOrAltGr) {
     struct Scan {
         char character;
         SHORT answer;
-        SHORT expected;
+        Typing typing;
+        const char* sent;
     };
-    for (const Scan scan :
-         {Scan{'A', 0x141, 0x141}, Scan{'@', 0x651, 0x651}, Scan{'|', 0x7DC, 0x7DC}, Scan{'\xE9', -1, -1},
-          Scan{'x', 0x258, -1}, Scan{'y', 0x459, -1}, Scan{'z', 0x85A, -1}, Scan{'\x01', 0x241, -1},
-          Scan{'\0', 0x332, -1}, Scan{'\x7F', 0x208, VK_BACK}, Scan{'\n', 0x20D, VK_RETURN},
-          Scan{'\x1B', 0x2DB, VK_ESCAPE}, Scan{'\t', 0x009, VK_TAB}}) {
+    for (const Scan scan : {
+             Scan{'A', 0x141, Typing::ByKey, "SendInput 4x40: k10/0/0 k41/0/0 k10/0/2 k41/0/2"},
+             Scan{'@', 0x651, Typing::ByKey, "SendInput 4x40: kA5/0/1 k51/0/0 k51/0/2 kA5/0/3"},
+             Scan{'|', 0x7DC, Typing::ByKey,
+                  "SendInput 6x40: kA5/0/1 k10/0/0 kDC/0/0 k10/0/2 kDC/0/2 kA5/0/3"},
+             Scan{'\xE9', -1, Typing::AsCharacter, "SendInput 2x40: k0/E9/4 k0/E9/6"},
+             Scan{'x', 0x258, Typing::AsCharacter, "SendInput 2x40: k0/78/4 k0/78/6"},
+             Scan{'y', 0x459, Typing::AsCharacter, "SendInput 2x40: k0/79/4 k0/79/6"},
+             Scan{'z', 0x85A, Typing::AsCharacter, "SendInput 2x40: k0/7A/4 k0/7A/6"},
+             Scan{'\x01', 0x241, Typing::Not, nullptr},
+             Scan{'\0', 0x332, Typing::Not, nullptr},
+             Scan{'\x7F', 0x208, Typing::ByKey, "SendInput 2x40: k8/0/0 k8/0/2"},
+             Scan{'\n', 0x20D, Typing::ByKey, "SendInput 2x40: kD/0/0 kD/0/2"},
+             Scan{'\x1B', 0x2DB, Typing::ByKey, "SendInput 2x40: k1B/0/0 k1B/0/2"},
+             Scan{'\t', 0x009, Typing::ByKey, "SendInput 2x40: k9/0/0 k9/0/2"},
+         }) {
+        RecordedSystem system;
+        Win32Desktop desktop(system.Calls());
         system.keyScan = scan.answer;
-        system.log.clear();
-        EXPECT_EQ(injector.VkKeyScanA(scan.character), scan.expected) << int(scan.character);
+        system.ansiChar = static_cast<unsigned char>(scan.character);
         const auto code = static_cast<unsigned char>(scan.character);
-        EXPECT_EQ(system.log.empty(), code < 0x20 || code == 0x7F) << "the layout is asked";
+        EXPECT_EQ(desktop.HowToType(scan.character), scan.typing) << int(code);
+        EXPECT_EQ(system.log.empty() || system.log[0].rfind("VkKeyScanA", 0) != 0,
+                  code < 0x20 || code == 0x7F)
+            << "the layout is asked for " << int(code);
+        if (scan.sent != nullptr) {
+            system.log.clear();
+            desktop.Type(scan.character);
+            EXPECT_EQ(system.log, std::vector<std::string>{scan.sent}) << int(code);
+        }
     }
 }
 
-TEST(Win32Injector, KeystrokesAndClicksReachTheSystemInOneCall) {
+TEST(Win32Desktop, KeystrokesAndClicksReachTheSystemInOneCall) {
     test::ScriptedPump pump;
     RecordedSystem system;
-    Win32Injector injector(system.Calls());
+    Win32Desktop desktop(system.Calls());
     system.keyScan = 0x141;  // "A": the A key with Shift, which is let go before the key
 
-    const clsOSInfo newer = test::NewerInputPathOS();
-    KeystrokeInjection keys(injector, newer);
-    ClickEmulation clicks(injector, newer, pump);
+    KeystrokeInjection keys(desktop);
+    ClickEmulation clicks(desktop, pump);
     ASSERT_TRUE(keys.SendKeyCode('A'));
     ASSERT_TRUE(clicks.CLickMouse(1, 1));
     // No key for the byte 0xE9: typed as the character it is in the system's code page, here
@@ -110,9 +129,14 @@ TEST(Win32Injector, KeystrokesAndClicksReachTheSystemInOneCall) {
     ASSERT_TRUE(keys.SendKeyCode(0xE9));
     system.ansiChar = 0;
     ASSERT_TRUE(keys.SendKeyCode(0x81));
-    // Ctrl latched around Delete, an extended key: the virtual keys go out as they are. (AltGr's
-    // records are the keystroke tests' and go out the same way.)
+    // Ctrl latched around Delete, an extended key; a locked Shift gives "A" its Shift.
     ASSERT_TRUE(keys.SendVirtualKey(0x11) && keys.SendVirtualKey(0x2E));
+    system.keyScan = 0x141;
+    ASSERT_TRUE(keys.SendVirtualKey(0xA1) && keys.SendVirtualKey(0xA1) && keys.SendKeyCode('A'));
+    // The wheels' distances and an absolute position, 0 to 65535 across the primary screen.
+    ASSERT_TRUE(clicks.TurnWheel(Wheel::Left));
+    desktop.MoveTo({512, 384});
+    desktop.MoveBy(-3, 4);
     EXPECT_EQ(system.log, (std::vector<std::string>{
                               "VkKeyScanA 65",
                               "SendInput 4x40: k10/0/0 k41/0/0 k10/0/2 k41/0/2",
@@ -123,6 +147,12 @@ TEST(Win32Injector, KeystrokesAndClicksReachTheSystemInOneCall) {
                               "VkKeyScanA 129",
                               "MultiByteToWideChar cp=0 flags=8 129 length=1/2",
                               "SendInput 4x40: k11/0/0 k2E/0/1 k2E/0/3 k11/0/2",
+                              "SendInput 1x40: kA1/0/0",
+                              "VkKeyScanA 65",
+                              "SendInput 2x40: k41/0/0 k41/0/2",
+                              "SendInput 1x40: m0/0,0/FFFFFF88/1000",
+                              "SendInput 1x40: m0/8000,8000/0/8001",
+                              "SendInput 1x40: m0/-3,4/0/1",
                           }));
 }
 

@@ -1,4 +1,4 @@
-#include "desktop/x11/XTestInjector.h"
+#include "desktop/x11/XTestDesktop.h"
 
 // Before the X headers, whose None macro would break it.
 #include <gtest/gtest.h>
@@ -20,7 +20,6 @@
 #include "desktop/x11/PrimaryMonitor.h"
 #include "diag/Cp1252.h"
 #include "input/KeystrokeInjection.h"
-#include "support/CoreOsVersions.h"
 #include "support/Raised.h"
 #include "support/TraceCapture.h"
 #include "support/gui/XEventRecorder.h"
@@ -34,7 +33,7 @@ using Events = std::vector<std::string>;
 constexpr int kWidth = 800;
 constexpr int kHeight = 600;
 
-class XTestInjectorTest : public ::testing::Test {
+class XTestDesktopTest : public ::testing::Test {
 protected:
     void SetUp() override {
         if (test::FindOnPath("Xvfb").empty()) {
@@ -42,12 +41,8 @@ protected:
         }
         xvfb_ = std::make_unique<test::XvfbFixture>(kWidth, kHeight);
         recorder_ = std::make_unique<test::XEventRecorder>(xvfb_->Display());
-        injector_ = std::make_unique<XTestInjector>(xvfb_->Display());
-        keys_ = std::make_unique<KeystrokeInjection>(*injector_, os_);
-    }
-
-    void Send(std::initializer_list<InputRecord> records) {
-        injector_->SendInput(std::span<const InputRecord>(records.begin(), records.size()));
+        desktop_ = std::make_unique<XTestDesktop>(xvfb_->Display());
+        keys_ = std::make_unique<KeystrokeInjection>(*desktop_);
     }
 
     // The events that arrive next, once there are count of them.
@@ -61,22 +56,21 @@ protected:
     // Declared so that the clients go before their server.
     std::unique_ptr<test::XvfbFixture> xvfb_;
     std::unique_ptr<test::XEventRecorder> recorder_;
-    std::unique_ptr<XTestInjector> injector_;
-    const clsOSInfo os_ = test::NewerInputPathOS();
+    std::unique_ptr<XTestDesktop> desktop_;
     std::unique_ptr<KeystrokeInjection> keys_;  // types as the program does
 };
 
-TEST_F(XTestInjectorTest, OpensTheNamedOrTheEnvironmentsDisplayAndSaysWhyNot) {
-    EXPECT_EQ(injector_->GetSystemMetrics(SM_CXSCREEN), kWidth);
-    EXPECT_EQ(injector_->GetSystemMetrics(SM_CYSCREEN), kHeight);
+TEST_F(XTestDesktopTest, OpensTheNamedOrTheEnvironmentsDisplayAndSaysWhyNot) {
+    EXPECT_EQ(desktop_->ScreenSize().width, kWidth);
+    EXPECT_EQ(desktop_->ScreenSize().height, kHeight);
     // The environment's display is the one the end-to-end run's program opens.
     const char* saved = std::getenv("DISPLAY");
     const std::optional<std::string> old = saved ? std::optional<std::string>(saved) : std::nullopt;
     ::unsetenv("DISPLAY");
-    const test::Raised none = test::RaisedBy([] { XTestInjector(); });
+    const test::Raised none = test::RaisedBy([] { XTestDesktop(); });
     old ? ::setenv("DISPLAY", old->c_str(), 1) : ::unsetenv("DISPLAY");
     EXPECT_NE(none.description.find("DISPLAY"), std::string::npos) << none.description;
-    const test::Raised missing = test::RaisedBy([] { XTestInjector(":31999"); });
+    const test::Raised missing = test::RaisedBy([] { XTestDesktop(":31999"); });
     EXPECT_NE(missing.description.find(":31999"), std::string::npos) << missing.description;
 }
 
@@ -100,45 +94,59 @@ TEST(PrimaryArea, IsThePrimaryMonitorElseTheWholeScreen) {
     }
 }
 
-// Moves and clicks on both paths; the end-to-end run has the left and middle buttons, the wheels
-// and moves. A record with both flags of a button arrives down first; no click moves the pointer.
-TEST_F(XTestInjectorTest, MovesAndClicksArriveAsSent) {
-    recorder_->WarpPointer(400, 300);
-    Send({InputRecord::Mouse(MOUSEEVENTF_MOVE, 7, -5)});
-    EXPECT_EQ(injector_->GetCursorPos().x, 407);
-    EXPECT_EQ(injector_->GetCursorPos().y, 295);
-    injector_->mouse_event(MOUSEEVENTF_MOVE, -120, 45);
+// Moves, buttons and wheels; the end-to-end run has them all too. A batch goes out at its end,
+// and no click moves the pointer.
+TEST_F(XTestDesktopTest, MovesAndClicksArriveAsSent) {
+    desktop_->MoveTo({400, 300});
+    desktop_->MoveBy(7, -5);
+    EXPECT_EQ(desktop_->PointerPosition().x, 407);
+    EXPECT_EQ(desktop_->PointerPosition().y, 295);
+    desktop_->MoveBy(-120, 45);
     EXPECT_TRUE(recorder_->WaitUntil([&] { return recorder_->Pointer() == std::make_pair(287, 340); }));
-    Send({InputRecord::Mouse(MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP)});
-    injector_->mouse_event(MOUSEEVENTF_RIGHTDOWN, 0, 0);
-    injector_->mouse_event(MOUSEEVENTF_RIGHTUP, 0, 0);
-    EXPECT_EQ(Next(4), (Events{"+button1", "-button1", "+button3", "-button3"}));
+    {
+        InputBatch batch(desktop_.get());
+        desktop_->Press(Button::Left);
+        desktop_->Release(Button::Left);
+        desktop_->Press(Button::Right);
+        desktop_->Release(Button::Right);
+        desktop_->Turn(Wheel::Down);
+        desktop_->Turn(Wheel::Right);
+        EXPECT_FALSE(recorder_->WaitUntil([&] { return !recorder_->Events().empty(); },
+                                          std::chrono::milliseconds(200)));
+    }
+    EXPECT_EQ(Next(8), (Events{"+button1", "-button1", "+button3", "-button3", "+button5", "-button5",
+                               "+button7", "-button7"}));
     EXPECT_EQ(recorder_->Pointer(), std::make_pair(287, 340));
 }
 
 // The printable characters on every layout are the case below; here the line controls, which
-// are keys of their own, and a borrowed key that held Shift does not turn into something else.
-TEST_F(XTestInjectorTest, LineControlsAndBorrowedKeysArriveAsThemselves) {
+// are keys of their own, a character typed with a Shift held (which it does not press again),
+// and one typed on a borrowed key.
+TEST_F(XTestDesktopTest, LineControlsAndBorrowedKeysArriveAsThemselves) {
     for (const char control : {'\r', '\n', '\b', '\t', '\x1b', '\x7f'}) {
         ASSERT_TRUE(keys_->SendKeyCode(static_cast<unsigned char>(control)));
     }
     EXPECT_EQ(Next(12), (Events{"+Return", "-Return", "+Return", "-Return", "+BackSpace", "-BackSpace",
                                 "+Tab", "-Tab", "+Escape", "-Escape", "+BackSpace", "-BackSpace"}));
-    Send({InputRecord::Key(VK_SHIFT, 0), InputRecord::Key(0, KEYEVENTF_UNICODE, u'\u00E9'),
-          InputRecord::Key(VK_SHIFT, KEYEVENTF_KEYUP),
-          InputRecord::Key(0, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP, u'\u00E9')});
-    EXPECT_EQ(Next(4), (Events{"+Shift_L", "+eacute", "-Shift_L", "-eacute"}));
-    EXPECT_EQ(injector_->VkKeyScanA('\xE9'), -1) << "a borrowed key is not the layout's own";
+    desktop_->Type('A');
+    EXPECT_EQ(Next(4), (Events{"+Shift_L", "+A", "-Shift_L", "-a"}));
+    desktop_->Press(Key::Shift);
+    desktop_->Type('A');
+    desktop_->Type('\xE9');
+    desktop_->Release(Key::Shift);
+    EXPECT_EQ(Next(6), (Events{"+Shift_L", "+A", "-A", "+eacute", "-eacute", "-Shift_L"}));
+    EXPECT_EQ(desktop_->HowToType('\xE9'), Typing::AsCharacter) << "a borrowed key is not the layout's own";
     // The other controls and the bytes Windows-1252 leaves undefined are not typed at all, rather
     // than as keys that type nothing: only the key after them arrives.
     for (const int code : {0, 1, 0x1F, 0x81, 0x8D, 0x8F, 0x90, 0x9D}) {
+        EXPECT_EQ(desktop_->HowToType(static_cast<char>(code)), Typing::Not) << code;
         ASSERT_TRUE(keys_->SendKeyCode(code));
     }
     ASSERT_TRUE(keys_->SendKeyCode('b'));
     EXPECT_EQ(Next(2), (Events{"+b", "-b"}));
 }
 
-TEST_F(XTestInjectorTest, BorrowedKeysAndHeldKeysAreGivenBackAtTheEndOrAtTheNextStart) {
+TEST_F(XTestDesktopTest, BorrowedKeysAndHeldKeysAreGivenBackAtTheEndOrAtTheNextStart) {
     Display* observer = XOpenDisplay(xvfb_->Display().c_str());
     ASSERT_NE(observer, nullptr);
     // A new connection each time: one that stays open would answer from its cached layout.
@@ -150,8 +158,7 @@ TEST_F(XTestInjectorTest, BorrowedKeysAndHeldKeysAreGivenBackAtTheEndOrAtTheNext
     };
     ASSERT_EQ(keycodeOf(XK_eacute), 0);
 
-    Send({InputRecord::Key(0, KEYEVENTF_UNICODE, u'\u00E9'),
-          InputRecord::Key(0, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP, u'\u00E9')});
+    desktop_->Type('\xE9');
     EXPECT_EQ(Next(2), (Events{"+eacute", "-eacute"}));
     // Still there after the events: a client reading the layout late still reads é.
     EXPECT_NE(keycodeOf(XK_eacute), 0);
@@ -159,9 +166,8 @@ TEST_F(XTestInjectorTest, BorrowedKeysAndHeldKeysAreGivenBackAtTheEndOrAtTheNext
     // A copy killed while it had a borrowed key: its binding stays behind.
     const pid_t killed = ::fork();
     if (killed == 0) {
-        XTestInjector copy(xvfb_->Display());
-        const InputRecord press = InputRecord::Key(0, KEYEVENTF_UNICODE, u'\u00F1');
-        copy.SendInput(std::span<const InputRecord>(&press, 1));
+        XTestDesktop copy(xvfb_->Display());
+        copy.Type('\xF1');
         ::kill(::getpid(), SIGKILL);
     }
     ASSERT_GT(killed, 0);
@@ -173,59 +179,40 @@ TEST_F(XTestInjectorTest, BorrowedKeysAndHeldKeysAreGivenBackAtTheEndOrAtTheNext
     XSync(observer, False);
 
     // The next start takes back only what the dead copy lent; a living copy keeps its own.
-    XTestInjector next(xvfb_->Display());
+    XTestDesktop next(xvfb_->Display());
     EXPECT_EQ(keycodeOf(XK_ntilde), 0);
     EXPECT_NE(keycodeOf(XK_thorn), 0);
     EXPECT_NE(keycodeOf(XK_eacute), 0);
 
-    // Keys, borrowed keys and buttons still held are let go, then the borrowed keys given back.
-    Send({InputRecord::Key(VK_SHIFT, 0), InputRecord::Key(0, KEYEVENTF_UNICODE, u'\u00E9'),
-          InputRecord::Key(VK_RMENU, KEYEVENTF_EXTENDEDKEY), InputRecord::Mouse(MOUSEEVENTF_LEFTDOWN)});
+    // Keys and buttons still held are let go, then the borrowed keys given back.
+    desktop_->Press(Key::Shift);
+    desktop_->Press(Key::RightAlt);
+    desktop_->Press(Button::Left);
     EXPECT_TRUE(recorder_->WaitUntil([&] { return !recorder_->Held().empty(); }));
-    injector_.reset();
+    keys_.reset();
+    desktop_.reset();
     EXPECT_EQ(recorder_->Held(), "");
     EXPECT_EQ(keycodeOf(XK_eacute), 0);
     XCloseDisplay(observer);
 }
 
-// Virtual keys arrive as their keys: the layout's, the special key bytes of AltGr and keycode 165,
-// and a borrowed keycode for a key the layout lacks (F13 on Xvfb's). Left, F1, Delete, Ctrl, Alt,
+// Keys arrive as their keys: the layout's, AltGr as its level-three shift, and a borrowed keycode
+// for a key the layout lacks (F13 and the media keys on Xvfb's). Left, F1, Delete, Ctrl, Alt,
 // Shift and Tab are the end-to-end run's.
-TEST_F(XTestInjectorTest, VirtualKeysArriveAsTheirKeys) {
+TEST_F(XTestDesktopTest, KeysArriveAsTheirKeys) {
     struct Case {
-        std::uint8_t vk;
+        Key key;
         const char* keysym;
     };
-    for (const Case c : {Case{0xA2, "Control_L"}, Case{0xA5, "ISO_Level3_Shift"},
-                         Case{0xB6, "XF86MyComputer"}, Case{0x7C, "F13"}, Case{0x41, "a"}}) {
-        const std::uint16_t key = injector_->KeyForVirtualKey(c.vk);
-        ASSERT_NE(key, 0) << c.keysym;
-        Send({InputRecord::Key(key, 0), InputRecord::Key(key, KEYEVENTF_KEYUP)});
+    for (const Case c : {Case{Key::LeftCtrl, "Control_L"}, Case{Key::RightAlt, "ISO_Level3_Shift"},
+                         Case{Key::LaunchApp1, "XF86MyComputer"}, Case{Key::F13, "F13"}, Case{Key::A, "a"},
+                         Case{Key::Digit7, "7"}, Case{Key::Num3, "KP_3"}, Case{Key::F24, "F24"},
+                         Case{Key::RightLogo, "Super_R"}, Case{Key::Shift, "Shift_L"}}) {
+        ASSERT_TRUE(desktop_->HasKey(c.key)) << c.keysym;
+        desktop_->Press(c.key);
+        desktop_->Release(c.key);
         EXPECT_EQ(Next(2), (Events{std::string("+") + c.keysym, std::string("-") + c.keysym}));
     }
-    test::TraceCapture trace;
-    EXPECT_EQ(injector_->KeyForVirtualKey(0xBA), 0) << "a key whose character the layout decides";
-    EXPECT_TRUE(trace.Contains("XTestInjector.KeyForVirtualKey:#Method Exit Error#"));
-}
-
-TEST_F(XTestInjectorTest, RecordsThatCannotBeDeliveredAreDroppedAndTraced) {
-    test::TraceCapture trace;
-    // Not an X keycode; a surrogate half; a release of a character never pressed; the key
-    // byte of the "no key" answer, with Shift as the older path sends it.
-    Send({InputRecord::Key(3, 0), InputRecord::Key(0, KEYEVENTF_UNICODE, 0xD800),
-          InputRecord::Key(0, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP, u'\u00F1'), InputRecord::Key(300, 0)});
-    injector_->keybd_event(VK_SHIFT, 0);
-    injector_->keybd_event(255, 0);
-    injector_->keybd_event(VK_SHIFT, KEYEVENTF_KEYUP);
-    injector_->keybd_event(255, KEYEVENTF_KEYUP);
-    EXPECT_EQ(Next(2), (Events{"+Shift_L", "-Shift_L"}));
-    ASSERT_TRUE(keys_->SendKeyCode('c'));
-    // Only the key sent afterwards arrives.
-    EXPECT_EQ(Next(2), (Events{"+c", "-c"}));
-    const std::vector<std::string> reports = trace.Reports();
-    EXPECT_EQ(std::count_if(reports.begin(), reports.end(),
-                            [](const std::string& r) { return r.rfind("XTestInjector.SendInput:", 0) == 0; }),
-              6);
 }
 
 // Moves the keys of Mod5 (the level-three shift) to Mod1, Alt's modifier: holding them for a
@@ -246,9 +233,9 @@ void MoveLevelThreeToAlt(const std::string& name) {
 }
 
 // Every printable Windows-1252 character arrives as itself on every common layout, changed under a
-// running injector, and with AltGr's modifier moved to Alt, where holding it for a character would
+// running desktop, and with AltGr's modifier moved to Alt, where holding it for a character would
 // be an Alt shortcut, so "@" must come from a borrowed key.
-TEST_F(XTestInjectorTest, EveryPrintableCharacterArrivesOnEveryLayout) {
+TEST_F(XTestDesktopTest, EveryPrintableCharacterArrivesOnEveryLayout) {
     for (const std::string layout : {"us", "de", "fr", "gb", "es", "de with AltGr on Alt", "us"}) {
         SCOPED_TRACE(layout);
         const std::string command = "setxkbmap -display " + xvfb_->Display() + " " + layout.substr(0, 2);
@@ -257,7 +244,7 @@ TEST_F(XTestInjectorTest, EveryPrintableCharacterArrivesOnEveryLayout) {
         }
         if (layout.size() > 2) {
             MoveLevelThreeToAlt(xvfb_->Display());
-            EXPECT_EQ(injector_->VkKeyScanA('@'), -1);
+            EXPECT_EQ(desktop_->HowToType('@'), Typing::AsCharacter);
         }
         recorder_->Clear();
         std::string wrong;
