@@ -27,23 +27,23 @@ class MovementTest : public ::testing::Test {
 protected:
     MovementTest() { working.MovementDelay = 20; }
 
-    std::vector<Step> Moves() const { return injector.Moves(); }
+    std::vector<Step> Moves() const { return desktop.Moves(); }
 
-    RecordingDesktop injector{1024, 768};
+    RecordingDesktop desktop{1024, 768};
     test::ManualTimer timer;
     test::ScriptedPump pump;
     SettingsRecord settings;
     MovementWorkingValues working;
     std::unique_ptr<MovementEngine> engine =
-        std::make_unique<MovementEngine>(injector, timer, pump, settings, [this] { return working; });
+        std::make_unique<MovementEngine>(desktop, timer, pump, settings, [this] { return working; });
 };
 
 // Each step is a write of its own; an engine that goes lets go of the timer, moving or not.
 TEST_F(MovementTest, StepsGoOutAtOnceAndTheTimerIsLetGo) {
     ASSERT_TRUE(engine->MoveMouse(2, -2));
     ASSERT_TRUE(timer.Fire());
-    EXPECT_EQ(injector.Writes(), 2);
-    EXPECT_EQ(injector.Log(), "move 2,-2 move 2,-2 ");
+    EXPECT_EQ(desktop.Writes(), 2);
+    EXPECT_EQ(desktop.Log(), "move 2,-2 move 2,-2 ");
     engine.reset();
     EXPECT_FALSE(timer.HasTickHandler());
     EXPECT_FALSE(timer.Enabled());
@@ -102,11 +102,11 @@ TEST_F(MovementTest, ErrorsMoveOnceAndLeaveTheTimer) {
     working.BouncyMouseAngle = 90;
     working.MovementDelay = 10;
     ASSERT_TRUE(engine->MoveMouse(std::numeric_limits<std::int32_t>::min(), 0));
-    injector.Clear();
+    desktop.Clear();
     EXPECT_TRUE(timer.Fire());
     EXPECT_TRUE(trace.Contains("frmSerial.tmrMouseMovement_Timer:#Method Exit Error#: Overflow"));
     EXPECT_TRUE(timer.Enabled());
-    EXPECT_EQ(injector.EventCount(), 0u);
+    EXPECT_EQ(desktop.EventCount(), 0u);
 }
 
 TEST_F(MovementTest, BounceRuleOnEveryEdgeAndCorner) {
@@ -130,8 +130,8 @@ TEST_F(MovementTest, BounceRuleOnEveryEdgeAndCorner) {
                              std::to_string(bouncy));
                 working.BouncyMouseAngle = angle;
                 ASSERT_TRUE(engine->MoveMouse(step.x, step.y));
-                injector.SetPointerPosition(position);
-                injector.Clear();
+                desktop.SetPointerPosition(position);
+                desktop.Clear();
                 ASSERT_TRUE(timer.Fire());
                 const Step expected = bouncy != 1 ? step : angle == 90 ? at90 : at180;
                 EXPECT_EQ(Moves(), (std::vector<Step>{expected}));
@@ -170,14 +170,14 @@ TEST_F(MovementTest, NestedNewestCodeWins) {
         if (!(before == Step{0, 0})) {
             ASSERT_TRUE(engine->MoveMouse(before.x, before.y));
         }
-        injector.Clear();
+        desktop.Clear();
         pump.Post(inner);
         outer();
         EXPECT_EQ(Moves(), moves);
         EXPECT_EQ((Step{engine->StepX(), engine->StepY()}), after);
         // The next tick goes on with the step in force, or there is none.
         const bool moving = !(after == Step{0, 0});
-        injector.Clear();
+        desktop.Clear();
         EXPECT_EQ(timer.Fire(), moving);
         EXPECT_EQ(Moves(), moving ? std::vector<Step>{after} : std::vector<Step>{});
     }

@@ -66,8 +66,8 @@ Win32Desktop::Win32Desktop(const Win32InputCalls& calls) : calls_(std::make_uniq
 
 Win32Desktop::~Win32Desktop() = default;
 
-void Win32Desktop::Add(const Event& event) {
-    pending_.push_back(event);
+void Win32Desktop::Add(std::span<const Event> events) {
+    pending_.insert(pending_.end(), events.begin(), events.end());
     if (batches_ == 0) {
         Send();
     }
@@ -213,37 +213,42 @@ Typing Win32Desktop::HowToType(char character) {
 void Win32Desktop::Type(char character) {
     const Answer answer = answer_ && answer_->character == character ? *answer_ : LookUp(character);
     answer_.reset();
-    const auto bits = static_cast<std::uint16_t>(answer.key);
-    BeginBatch();
+    // A character's events are one call even outside a batch.
+    std::array<Event, 6> events{};
+    std::size_t count = 0;
+    const auto key = [&](std::uint16_t virtualKey, std::uint32_t flags) {
+        events[count++] = {.keyboard = true, .vk = virtualKey, .flags = flags};
+    };
     if (answer.key == -1) {
         if (answer.unicode && !IsControl(*answer.unicode)) {
             const auto unit = static_cast<std::uint16_t>(*answer.unicode);
-            Add({.keyboard = true, .scan = unit, .flags = KEYEVENTF_UNICODE});
-            Add({.keyboard = true, .scan = unit, .flags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP});
+            events[count++] = {.keyboard = true, .scan = unit, .flags = KEYEVENTF_UNICODE};
+            events[count++] = {.keyboard = true, .scan = unit, .flags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP};
         }
     } else {
-        const std::uint16_t vk = bits & 0xFFu;
+        const auto bits = static_cast<std::uint16_t>(answer.key);
+        const auto vk = static_cast<std::uint16_t>(bits & 0xFFu);
         // A Shift already held gives the character its Shift; its own would let go of it before
         // the key. Without AltGr the key would type another character, so AltGr goes around it.
         const bool shift = (bits & 0x100u) != 0 && shiftsHeld_ == 0;
         const bool altGr = (bits & 0x600u) == 0x600u;
         if (altGr) {
-            Add({.keyboard = true, .vk = VK_RMENU, .flags = KEYEVENTF_EXTENDEDKEY});
+            key(VK_RMENU, KEYEVENTF_EXTENDEDKEY);
         }
         if (shift) {
             // Shift is released before the key: the key press has already produced the character.
-            Add({.keyboard = true, .vk = VK_SHIFT});
-            Add({.keyboard = true, .vk = vk});
-            Add({.keyboard = true, .vk = VK_SHIFT, .flags = KEYEVENTF_KEYUP});
+            key(VK_SHIFT, 0);
+            key(vk, 0);
+            key(VK_SHIFT, KEYEVENTF_KEYUP);
         } else {
-            Add({.keyboard = true, .vk = vk});
+            key(vk, 0);
         }
-        Add({.keyboard = true, .vk = vk, .flags = KEYEVENTF_KEYUP});
+        key(vk, KEYEVENTF_KEYUP);
         if (altGr) {
-            Add({.keyboard = true, .vk = VK_RMENU, .flags = KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP});
+            key(VK_RMENU, KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP);
         }
     }
-    EndBatch();
+    Add(std::span<const Event>(events.data(), count));
 }
 
 Point Win32Desktop::PointerPosition() {

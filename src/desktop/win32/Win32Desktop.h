@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "desktop/Desktop.h"
@@ -62,7 +63,8 @@ private:
         std::optional<char32_t> unicode;
     };
 
-    void Add(const Event& event);
+    void Add(std::span<const Event> events);
+    void Add(const Event& event) { Add(std::span<const Event>(&event, 1)); }
     void SendKey(Key key, bool press);
     Answer LookUp(char character);
     std::int16_t KeyScan(char character);

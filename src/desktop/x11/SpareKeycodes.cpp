@@ -146,9 +146,8 @@ bool SpareKeycodes::StillHolds(const KeyboardMapping& mapping, const Slot& slot)
 }
 
 unsigned SpareKeycodes::FreeKeycode(const KeyboardMapping& mapping) const {
-    // From the top: the highest keycodes are the ones no keyboard has. 255 stays silent: it is
-    // the key byte of the injector's "no key" answer.
-    for (int keycode = std::min(maxKeycode_, 254); keycode >= minKeycode_; --keycode) {
+    // From the top: the highest keycodes are the ones no keyboard has.
+    for (int keycode = maxKeycode_; keycode >= minKeycode_; --keycode) {
         if (mapping.Holds(keycode) && mapping.Empty(keycode) && !Owns(static_cast<unsigned>(keycode))) {
             return static_cast<unsigned>(keycode);
         }

@@ -12,7 +12,7 @@ namespace qm::x11 {
 namespace {
 
 [[noreturn]] void Refuse(const std::string& description) {
-    throw RaisedError(err::InvalidProcedureCall, "XTestInjector", description);
+    throw RaisedError(err::InvalidProcedureCall, "XTestDesktop", description);
 }
 
 }  // namespace

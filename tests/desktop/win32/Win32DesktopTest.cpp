@@ -129,10 +129,11 @@ TEST(Win32Desktop, KeystrokesAndClicksReachTheSystemInOneCall) {
     ASSERT_TRUE(keys.SendKeyCode(0xE9));
     system.ansiChar = 0;
     ASSERT_TRUE(keys.SendKeyCode(0x81));
-    // Ctrl latched around Delete, an extended key; a locked Shift gives "A" its Shift.
+    // Ctrl latched around Delete, an extended key, and around "A", whose Shift is locked.
     ASSERT_TRUE(keys.SendVirtualKey(0x11) && keys.SendVirtualKey(0x2E));
     system.keyScan = 0x141;
-    ASSERT_TRUE(keys.SendVirtualKey(0xA1) && keys.SendVirtualKey(0xA1) && keys.SendKeyCode('A'));
+    ASSERT_TRUE(keys.SendVirtualKey(0xA1) && keys.SendVirtualKey(0xA1));
+    ASSERT_TRUE(keys.SendVirtualKey(0x11) && keys.SendKeyCode('A'));
     // The wheels' distances and an absolute position, 0 to 65535 across the primary screen.
     ASSERT_TRUE(clicks.TurnWheel(Wheel::Left));
     desktop.MoveTo({512, 384});
@@ -149,9 +150,9 @@ TEST(Win32Desktop, KeystrokesAndClicksReachTheSystemInOneCall) {
                               "SendInput 4x40: k11/0/0 k2E/0/1 k2E/0/3 k11/0/2",
                               "SendInput 1x40: kA1/0/0",
                               "VkKeyScanA 65",
-                              "SendInput 2x40: k41/0/0 k41/0/2",
+                              "SendInput 4x40: k11/0/0 k41/0/0 k41/0/2 k11/0/2",
                               "SendInput 1x40: m0/0,0/FFFFFF88/1000",
-                              "SendInput 1x40: m0/8000,8000/0/8001",
+                              "SendInput 1x40: m0/32768,32768/0/8001",
                               "SendInput 1x40: m0/-3,4/0/1",
                           }));
 }
