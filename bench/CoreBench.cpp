@@ -14,22 +14,21 @@
 #include <utility>
 
 #include "SettingsTree.h"
+#include "desktop/ClickEmulation.h"
+#include "desktop/MovementEngine.h"
 #include "diag/DebugOutput.h"
-#include "diag/OSInfo.h"
 #include "diag/Trace.h"
 #include "input/AsciiSequenceDecoder.h"
 #include "input/CharacterDispatcher.h"
 #include "input/KeystrokeInjection.h"
 #include "loop/EventPump.h"
 #include "loop/Timer.h"
-#include "mouse/ClickEmulation.h"
-#include "mouse/MovementEngine.h"
 #include "ports/SerialControl.h"
 #include "settings/RunValueStart.h"
 #include "settings/SettingsRecord.h"
 #include "settings/hive/FileHiveRegistry.h"
 #include "settings/modSettings.h"
-#include "support/fakes/RecordingInjector.h"
+#include "support/fakes/RecordingDesktop.h"
 
 namespace qm {
 namespace {
@@ -140,17 +139,6 @@ private:
     std::function<void()> onComm_;
 };
 
-class NewerSystem : public OsVersionSource {
-public:
-    OsVersionRecord GetVersionExA() override {
-        OsVersionRecord record;
-        record.dwPlatformId = VER_PLATFORM_WIN32_NT;
-        record.dwMajorVersion = 5;
-        record.dwMinorVersion = 1;
-        return record;
-    }
-};
-
 // The parts of the main window on the character's road, with the codes an installation
 // starts with, on a desktop in memory.
 struct Pipeline {
@@ -172,21 +160,18 @@ struct Pipeline {
         settings.MovementIncrementX(2);
         settings.MovementIncrementY(2);
         settings.ASCIISequence(sequenceMode ? 1 : 0);
-        injector.SetKeepCalls(false);
+        injector.SetKeepEvents(false);
     }
 
-    NewerSystem system;
-    clsOSInfo os{system};
     SettingsRecord settings;
-    RecordingInjector injector;
+    RecordingDesktop injector;
     IdleTimer timer;
     NoEvents pump;
     FeedSerial serial;
     std::int64_t shown = 0;
-    MovementEngine movement{injector, os,       timer,
-                            pump,     settings, [] { return MovementWorkingValues{20, 90}; }};
-    ClickEmulation clicks{injector, os, pump};
-    KeystrokeInjection keys{injector, os};
+    MovementEngine movement{injector, timer, pump, settings, [] { return MovementWorkingValues{20, 90}; }};
+    ClickEmulation clicks{injector, pump};
+    KeystrokeInjection keys{injector};
     AsciiSequenceDecoder decoder{[this](std::int16_t code) { return dispatcher.ProcessCharacter(code); }};
     // The window's text boxes and tooltip take the new texts; a real window would redraw later.
     CharacterDispatcher dispatcher{

@@ -15,17 +15,16 @@
 #include <string>
 #include <vector>
 
+#include "desktop/ClickEmulation.h"
+#include "desktop/MovementEngine.h"
 #include "input/AsciiSequenceDecoder.h"
 #include "input/CharacterDispatcher.h"
 #include "input/KeystrokeInjection.h"
 #include "loop/EventPump.h"
-#include "mouse/ClickEmulation.h"
-#include "mouse/MovementEngine.h"
 #include "ports/SerialControl.h"
 #include "settings/SettingsRecord.h"
 #include "support/CoreManualTimer.h"
-#include "support/CoreOsVersions.h"
-#include "support/fakes/RecordingInjector.h"
+#include "support/fakes/RecordingDesktop.h"
 
 namespace {
 
@@ -165,8 +164,7 @@ struct Rig {
     Script& script;
     SettingsRecord settings;
     MovementWorkingValues working;
-    RecordingInjector injector;
-    clsOSInfo os = test::NewerInputPathOS();
+    RecordingDesktop injector;
     test::ManualTimer timer;
     FuzzSerial serial{settings};
     FuzzPump* pump = nullptr;
@@ -260,9 +258,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     rig.settings.ASCIISequence(flags & 1);
     rig.settings.BouncyMouse(static_cast<std::int16_t>((flags >> 1) & 1));
     rig.working.BouncyMouseAngle = static_cast<std::int16_t>((flags & 4) != 0 ? 90 : 45);
-    if ((flags & 8) != 0) {
-        rig.os = test::LegacyInputPathOS();
-    }
     // The Properties window keeps codes to 0..255 and steps and delays to small numbers.
     std::int16_t codes[13];
     for (std::int16_t& code : codes) {
@@ -284,15 +279,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     rig.settings.MovementIncrementX(static_cast<float>(script.Byte()) / 4.0f);
     rig.settings.MovementIncrementY(static_cast<float>(script.Byte()) / 4.0f);
     rig.working.MovementDelay = static_cast<float>(script.Byte()) / 2.0f;
-    rig.injector.SetKeepCalls(false);
-    rig.injector.SetCursorPos({512, 384});
+    rig.injector.SetKeepEvents(false);
+    rig.injector.SetPointerPosition({512, 384});
 
     FuzzPump pump(rig);
     rig.pump = &pump;
-    MovementEngine movement(rig.injector, rig.os, rig.timer, pump, rig.settings,
-                            [&rig] { return rig.working; });
-    ClickEmulation clicks(rig.injector, rig.os, pump);
-    KeystrokeInjection keys(rig.injector, rig.os);
+    MovementEngine movement(rig.injector, rig.timer, pump, rig.settings, [&rig] { return rig.working; });
+    ClickEmulation clicks(rig.injector, pump);
+    KeystrokeInjection keys(rig.injector);
     CharacterDispatcher* dispatcherAt = nullptr;
     AsciiSequenceDecoder decoder(
         [&dispatcherAt](std::int16_t code) { return dispatcherAt->ProcessCharacter(code); });

@@ -6,7 +6,7 @@
 
 namespace qm {
 
-class InputInjector;
+class Desktop;
 class PortSystem;
 class RegistryApi;
 class SerialControl;
@@ -26,7 +26,7 @@ public:
     virtual StartAtLogOn& LogOnStart() = 0;
 
     // Desktop input. Throws RaisedError when the desktop cannot be reached.
-    virtual std::unique_ptr<InputInjector> MakeInjector() = 0;
+    virtual std::unique_ptr<Desktop> MakeDesktop() = 0;
 
     // The serial line, opening the device DeviceForPort names. Its events are raised on the UI
     // thread's event loop.

@@ -10,9 +10,9 @@
 #include "app/StartupSequence.h"
 #include "app/qt/QtEventPump.h"
 #include "app/qt/QtTimer.h"
+#include "desktop/Desktop.h"
 #include "diag/Cp1252.h"
 #include "diag/RaisedError.h"
-#include "mouse/InputInjector.h"
 #include "ports/PortAPI.h"
 #include "ports/SerialControl.h"
 #include "road/Road.h"
@@ -33,7 +33,7 @@ struct Program::Parts {
     modSettings settings{record, platform->Registry(), platform->LogOnStart()};
     std::unique_ptr<modPortAPI> portApi;
     std::unique_ptr<SerialControl> serial = platform->MakeSerialControl();
-    std::unique_ptr<InputInjector> injector;
+    std::unique_ptr<Desktop> desktop;
     QtTimer tmrMouseMovement;
     QtTimer tmrReconnect;
     QtEventPump pump;
@@ -81,7 +81,7 @@ int Program::Run(QApplication& app) {
     Parts& p = *parts_;
     app.setQuitOnLastWindowClosed(false);
     try {
-        p.injector = p.platform->MakeInjector();
+        p.desktop = p.platform->MakeDesktop();
     } catch (const RaisedError& error) {
         MsgBox(nullptr, FromAnsi("Could not reach the desktop's input: " + error.Description()),
                MsgIcon::Critical);
@@ -91,7 +91,7 @@ int Program::Run(QApplication& app) {
     Road::Parts road;
     road.settings = &p.record;
     road.mscSerial = p.serial.get();
-    road.injector = p.injector.get();
+    road.injector = p.desktop.get();
     road.tmrMouseMovement = &p.tmrMouseMovement;
     road.pump = &p.pump;
     road.tmrReconnect = &p.tmrReconnect;

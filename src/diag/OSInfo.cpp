@@ -32,8 +32,8 @@ public:
 };
 #else
 // Linux has no Windows families. The record reports the kernel's release as the version and
-// the NT family with a major version of at least 5, so the newer input path (the only one
-// there is) is chosen; the kernel's full version text stands where a service pack would.
+// the NT family with a major version of at least 5, as a current Windows would; the kernel's
+// full version text stands where a service pack would.
 class UnameVersionSource final : public OsVersionSource {
 public:
     OsVersionRecord GetVersionExA() override {

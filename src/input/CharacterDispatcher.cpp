@@ -4,12 +4,12 @@
 #include <limits>
 #include <utility>
 
+#include "desktop/Rounding.h"
 #include "diag/CaughtError.h"
 #include "diag/RaisedError.h"
 #include "diag/Trace.h"
 #include "diag/Traced.h"
 #include "input/VirtualKeys.h"
-#include "mouse/Rounding.h"
 
 namespace qm {
 namespace {
@@ -45,8 +45,7 @@ std::int32_t NegatedStep(float increment) {
 CharacterDispatcher::CharacterDispatcher(const SettingsRecord& settings, SerialControl& mscSerial,
                                          EventPump& pump, AsciiSequenceDecoder& decoder,
                                          MovementEngine& movement, ClickEmulation& clicks,
-                                         KeystrokeInjection& keys, DispatcherView view,
-                                         InputInjector* injector)
+                                         KeystrokeInjection& keys, DispatcherView view, Desktop* desktop)
     : settings_(settings),
       serial_(mscSerial),
       pump_(pump),
@@ -55,7 +54,7 @@ CharacterDispatcher::CharacterDispatcher(const SettingsRecord& settings, SerialC
       clicks_(clicks),
       keys_(keys),
       view_(std::move(view)),
-      injector_(injector) {
+      desktop_(desktop) {
     serial_.SetOnComm([this] { MscSerial_OnComm(); });
 }
 
@@ -109,7 +108,7 @@ void CharacterDispatcher::DropPendingInput() {
 
 void CharacterDispatcher::WorkThrough(const PendingInput& input) {
     const std::uint64_t generation = dropGeneration_;
-    InputBatch batch(injector_);
+    InputBatch batch(desktop_);
     struct Current {
         CharacterDispatcher& d;
         Current(CharacterDispatcher& dispatcher, InputBatch& b) : d(dispatcher) { d.batch_ = &b; }

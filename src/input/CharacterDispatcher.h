@@ -5,12 +5,12 @@
 #include <functional>
 #include <string>
 
+#include "desktop/ClickEmulation.h"
+#include "desktop/Desktop.h"
+#include "desktop/MovementEngine.h"
 #include "input/AsciiSequenceDecoder.h"
 #include "input/KeystrokeInjection.h"
 #include "loop/EventPump.h"
-#include "mouse/ClickEmulation.h"
-#include "mouse/InputInjector.h"
-#include "mouse/MovementEngine.h"
 #include "ports/SerialControl.h"
 #include "settings/SettingsRecord.h"
 
@@ -33,7 +33,7 @@ struct DispatcherView {
 // decoded value from kVirtualKeyBase on, a virtual key.
 //
 // The desktop input of one receive event goes out in one write, with the last character's action
-// (or after the last character, if that sends nothing), where an injector is given for it.
+// (or after the last character, if that sends nothing), where a desktop is given for it.
 //
 // Nested events: a receive event raised while an earlier one is still being worked through (its
 // actions let pending events run) does not jump the queue. Its input is read at once and worked
@@ -42,11 +42,10 @@ struct DispatcherView {
 class CharacterDispatcher {
 public:
     // Takes the serial control's OnComm for itself. Every reference must outlive the object;
-    // injector, if given, is the one the actions use.
+    // desktop, if given, is the one the actions use.
     CharacterDispatcher(const SettingsRecord& settings, SerialControl& mscSerial, EventPump& pump,
                         AsciiSequenceDecoder& decoder, MovementEngine& movement, ClickEmulation& clicks,
-                        KeystrokeInjection& keys, DispatcherView view = {},
-                        InputInjector* injector = nullptr);
+                        KeystrokeInjection& keys, DispatcherView view = {}, Desktop* desktop = nullptr);
     ~CharacterDispatcher();
     CharacterDispatcher(const CharacterDispatcher&) = delete;
     CharacterDispatcher& operator=(const CharacterDispatcher&) = delete;
@@ -91,7 +90,7 @@ private:
     ClickEmulation& clicks_;
     KeystrokeInjection& keys_;
     DispatcherView view_;
-    InputInjector* injector_;
+    Desktop* desktop_;
 
     std::string receivedBuffer_;
     std::int32_t bytesReceived_ = 0;

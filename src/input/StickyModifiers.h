@@ -1,19 +1,13 @@
 #pragma once
 
-#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string>
-#include <vector>
 
+#include "desktop/Desktop.h"
 #include "input/VirtualKeys.h"
-#include "mouse/InputInjector.h"
 
 namespace qm {
-
-// The record that presses or lets go of virtual key vk by the key byte the injector gave for it,
-// marked extended where Windows marks the key so.
-InputRecord VirtualKeyRecord(std::uint16_t key, std::uint8_t vk, bool press);
 
 // Shift, Ctrl, Alt and the logo key as an on-screen keyboard has them: each press moves a
 // modifier on from off to latched (for the next key only) to locked (until pressed again) and
@@ -23,34 +17,46 @@ class StickyModifiers {
 public:
     enum class State : std::uint8_t { Off, Latched, Locked };
 
-    // The injector (which names the keys) must outlive the object. Nothing is sent here: the
-    // records are the caller's to send, on its input path.
-    explicit StickyModifiers(InputInjector& injector);
+    // The desktop must outlive the object.
+    explicit StickyModifiers(Desktop& desktop) : desktop_(desktop) {}
 
-    // The device pressed the modifier's key vk (the key held when it latches or locks); the
-    // records press it down as it locks and let it go as it turns off.
-    void Press(Modifier modifier, std::uint8_t vk, std::vector<InputRecord>& records);
-    // The records that go before and after the next key: the latched modifiers pressed and
-    // released around it. The latches are used up.
-    void Around(std::vector<InputRecord>& before, std::vector<InputRecord>& after);
+    // The device pressed the modifier's key (the key held when it latches or locks): pressed
+    // down on the desktop as it locks and let go as it turns off.
+    void Press(Modifier modifier, Key key);
+    // Sends the next key with the latched modifiers pressed around it, let go in the reverse
+    // order. The latches are used up.
+    template <typename SendKey>
+    void Around(SendKey&& sendKey) {
+        std::array<std::size_t, kModifierCount> pressed{};
+        std::size_t count = 0;
+        for (std::size_t index = 0; index < kModifierCount; ++index) {
+            if (states_[index] == State::Latched) {
+                states_[index] = State::Off;
+                if (Send(index, true)) {
+                    pressed[count++] = index;
+                }
+            }
+        }
+        sendKey();
+        while (count > 0) {
+            Send(pressed[--count], false);
+        }
+    }
     // Lets go of every locked modifier and forgets the latched ones.
-    void ReleaseAll(std::vector<InputRecord>& records);
+    void ReleaseAll();
 
     State StateOf(Modifier modifier) const { return states_[Index(modifier)]; }
-    bool AnyLatched() const {
-        return std::find(states_.begin(), states_.end(), State::Latched) != states_.end();
-    }
     // "Ctrl: once, Alt: locked"; empty when every modifier is off.
     std::string Describe() const;
 
 private:
     static std::size_t Index(Modifier modifier) { return static_cast<std::size_t>(modifier); }
-    // The record for the modifier's key; nothing when the keyboard has no such key.
-    bool Record(std::size_t index, bool press, std::vector<InputRecord>& records);
+    // Presses or lets go of the modifier's key; false when the keyboard has no such key.
+    bool Send(std::size_t index, bool press);
 
-    InputInjector& injector_;
+    Desktop& desktop_;
     std::array<State, kModifierCount> states_{};
-    std::array<std::uint8_t, kModifierCount> keys_{};
+    std::array<Key, kModifierCount> keys_{};
 };
 
 }  // namespace qm

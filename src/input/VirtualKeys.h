@@ -1,8 +1,11 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
+
+#include "desktop/Key.h"
 
 namespace qm {
 
@@ -28,21 +31,22 @@ inline constexpr std::uint8_t Down = 0x28;
 inline constexpr std::uint8_t LWin = 0x5B;  // the logo key
 }  // namespace vk
 
+// A virtual key and the key it stands for. Keys whose character depends on the layout (the
+// punctuation keys) are not among them: a device types those as characters.
 struct VirtualKey {
     std::uint8_t vk = 0;
-    const char* name = "";  // as a keyboard's key is labelled, in English
-    // Windows tells these from the numeric keypad's keys of the same number by this flag.
-    bool extended = false;
-    std::optional<Modifier> modifier;
+    Key key = Key::Backspace;
 };
 
-// Every virtual key the program knows by name, in the order of their numbers. Keys whose
-// character depends on the layout (the punctuation keys) are not among them: a device types
-// those as characters.
+// Every virtual key the program knows, in the order of their numbers.
 std::span<const VirtualKey> VirtualKeys();
 
-// The entry of one virtual key; nothing for a number no key of the list has.
-const VirtualKey* FindVirtualKey(std::uint8_t vk);
+// The key a virtual key stands for; nothing for a number no key of the list has, which is not
+// sent at all.
+std::optional<Key> KeyForVirtualKey(std::uint8_t vk);
+
+// The modifier whose key it is, if any: right Alt is AltGr, and presses and releases at once.
+std::optional<Modifier> ModifierOf(Key key);
 
 // "Shift", "Ctrl", "Alt", "Logo".
 const char* ModifierName(Modifier modifier);

@@ -1,11 +1,11 @@
 #include "road/Road.h"
 
+#include "desktop/ClickEmulation.h"
 #include "diag/OSInfo.h"
 #include "diag/Trace.h"
 #include "input/AsciiSequenceDecoder.h"
 #include "input/KeystrokeInjection.h"
 #include "loop/Timer.h"
-#include "mouse/ClickEmulation.h"
 #include "ports/SerialControl.h"
 #include "settings/SettingsRecord.h"
 
@@ -40,10 +40,10 @@ void Road::CreateOSInfo() {
     osInfo_ = parts_.osVersion != nullptr ? std::make_unique<clsOSInfo>(*parts_.osVersion)
                                           : std::make_unique<clsOSInfo>();
     movement_ = std::make_unique<MovementEngine>(
-        *parts_.injector, *osInfo_, *parts_.tmrMouseMovement, *parts_.pump, *parts_.settings,
+        *parts_.injector, *parts_.tmrMouseMovement, *parts_.pump, *parts_.settings,
         [this] { return working_ ? working_() : MovementWorkingValues{}; });
-    clicks_ = std::make_unique<ClickEmulation>(*parts_.injector, *osInfo_, *parts_.pump);
-    keys_ = std::make_unique<KeystrokeInjection>(*parts_.injector, *osInfo_);
+    clicks_ = std::make_unique<ClickEmulation>(*parts_.injector, *parts_.pump);
+    keys_ = std::make_unique<KeystrokeInjection>(*parts_.injector);
     decoder_ = std::make_unique<AsciiSequenceDecoder>(
         [this](std::int16_t code) { return dispatcher_ ? dispatcher_->ProcessCharacter(code) : false; });
     // The view is looked up at each report, so that the window may come and go.

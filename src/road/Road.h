@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "desktop/MovementEngine.h"
 #include "input/CharacterDispatcher.h"
-#include "mouse/MovementEngine.h"
 
 namespace qm {
 
@@ -14,7 +14,7 @@ class AsciiSequenceDecoder;
 class ClickEmulation;
 class clsOSInfo;
 class EventPump;
-class InputInjector;
+class Desktop;
 class KeystrokeInjection;
 class OsVersionSource;
 class SerialControl;
@@ -34,7 +34,7 @@ public:
     struct Parts {
         const SettingsRecord* settings = nullptr;  // the applied settings
         SerialControl* mscSerial = nullptr;
-        InputInjector* injector = nullptr;
+        Desktop* injector = nullptr;
         Timer* tmrMouseMovement = nullptr;
         EventPump* pump = nullptr;
         OsVersionSource* osVersion = nullptr;  // nullptr: the running system

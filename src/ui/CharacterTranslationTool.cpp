@@ -107,7 +107,8 @@ CharacterTranslationTool::CharacterTranslationTool(QWidget* parent)
     escapeValue->setReadOnly(true);
     for (const VirtualKey& key : VirtualKeys()) {
         const int value = kVirtualKeyBase + key.vk;
-        virtualKey->addItem(QStringLiteral("%1 \u2014 %2").arg(QLatin1String(key.name)).arg(value), value);
+        virtualKey->addItem(QStringLiteral("%1 \u2014 %2").arg(QLatin1String(KeyName(key.key))).arg(value),
+                            value);
     }
     const auto showEscapeValue = [virtualKey, escapeValue] {
         escapeValue->setText(EscapeValueText(virtualKey->currentData().toInt()));

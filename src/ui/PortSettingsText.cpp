@@ -4,8 +4,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "desktop/Rounding.h"
 #include "diag/RaisedError.h"
-#include "mouse/Rounding.h"
 
 namespace qm {
 namespace {

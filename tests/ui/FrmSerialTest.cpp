@@ -407,7 +407,7 @@ private slots:
         g.serial.Deliver("\x02xyz");
         QVERIFY(g.window->IsUnloaded() && !g.timer.Enabled());
         QCOMPARE(g.window->ReceivedBuffer(), std::string("002\r\n"));
-        QCOMPARE(g.injector.RecordCount(), std::size_t{0});
+        QCOMPARE(g.injector.EventCount(), std::size_t{0});
         QCOMPARE(g.terminates, 1);
     }
 

@@ -18,7 +18,7 @@
 #include "support/CoreOsVersions.h"
 #include "support/CoreScriptedPump.h"
 #include "support/CoreScriptedSerial.h"
-#include "support/fakes/RecordingInjector.h"
+#include "support/fakes/RecordingDesktop.h"
 #include "ui/PortOptionsFrame.h"
 #include "ui/TrayIcon.h"
 #include "ui/common/MessageBoxService.h"
@@ -196,7 +196,7 @@ struct WindowFixture {
     int terminates = 0;
     ScriptedSerial serial;
     FakeTray tray;
-    RecordingInjector injector;
+    RecordingDesktop injector;
     ManualTimer timer;
     ScriptedPump pump;
     FixedOsVersion os{VER_PLATFORM_WIN32_NT, 5, 1};

@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <optional>
 
+#include "desktop/x11/XTestDesktop.h"
 #include "diag/Cp1252.h"
-#include "mouse/x11/XTestInjector.h"
 #include "ports/linux/LinuxPortSystem.h"
 #include "ports/qt/QtSerialControl.h"
 
@@ -53,8 +53,8 @@ std::string LinuxPlatform::SettingsStoreProblem() {
     return qm::SettingsStoreProblem(registry_);
 }
 
-std::unique_ptr<InputInjector> LinuxPlatform::MakeInjector() {
-    return std::make_unique<XTestInjector>();
+std::unique_ptr<Desktop> LinuxPlatform::MakeDesktop() {
+    return std::make_unique<XTestDesktop>();
 }
 
 std::unique_ptr<SerialControl> LinuxPlatform::MakeSerialControl() {

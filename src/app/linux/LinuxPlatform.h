@@ -25,7 +25,7 @@ public:
     RegistryApi& Registry() override { return registry_; }
     std::string SettingsStoreProblem() override;
     StartAtLogOn& LogOnStart() override { return autostart_; }
-    std::unique_ptr<InputInjector> MakeInjector() override;
+    std::unique_ptr<Desktop> MakeDesktop() override;
     std::unique_ptr<SerialControl> MakeSerialControl() override;
     PortSystem& ListPorts() override;
     std::string DeviceForName(const std::string& portName) const override;

@@ -1,6 +1,6 @@
 #include "app/win32/Win32Platform.h"
 
-#include "mouse/win32/Win32Injector.h"
+#include "desktop/win32/Win32Desktop.h"
 #include "ports/qt/Win32SerialControl.h"
 #include "ports/win32/Win32PortSystem.h"
 
@@ -10,8 +10,8 @@ Win32Platform::Win32Platform() = default;
 
 Win32Platform::~Win32Platform() = default;
 
-std::unique_ptr<InputInjector> Win32Platform::MakeInjector() {
-    return std::make_unique<Win32Injector>();
+std::unique_ptr<Desktop> Win32Platform::MakeDesktop() {
+    return std::make_unique<Win32Desktop>();
 }
 
 std::unique_ptr<SerialControl> Win32Platform::MakeSerialControl() {

@@ -23,7 +23,7 @@ public:
     // The registry says nothing beyond its error codes, which the load traces already.
     std::string SettingsStoreProblem() override { return {}; }
     StartAtLogOn& LogOnStart() override { return logOnStart_; }
-    std::unique_ptr<InputInjector> MakeInjector() override;
+    std::unique_ptr<Desktop> MakeDesktop() override;
     std::unique_ptr<SerialControl> MakeSerialControl() override;
     PortSystem& ListPorts() override;
     // Windows names its ports itself: there is no device behind a name to show.
