@@ -1,17 +1,15 @@
 // The load handler over the real settings store in a temporary folder and the real settings
-// module, with a scripted or a real serial control (a pseudo-terminal).
+// module, with a scripted serial control.
 
 #include <filesystem>
 
 #include "SettingsTree.h"
 #include "app/StartupSequence.h"
 #include "app/linux/LinuxPlatform.h"
-#include "ports/qt/QtSerialControl.h"
 #include "settings/hive/FileHiveRegistry.h"
 #include "settings/modSettings.h"
 #include "support/TempDir.h"
 #include "support/TraceCapture.h"
-#include "support/gui/PtyPair.h"
 #include "ui/WindowFixture.h"
 
 using namespace qm;
@@ -64,14 +62,14 @@ struct StartupFixture : WindowFixture {
         return SettingsTree::ValueText(value);
     }
 
-    bool Load(SerialControl* control = nullptr) {
-        Build(
-            control != nullptr ? *control : serial, [this] { return store->SetSettings(); },
-            [this] { store->Terminate(); });
+    bool Load() {
+        Build([this] { return store->SetSettings(); }, [this] { store->Terminate(); });
         StartupParts startup;
         startup.GetSettings = [this] { return store->GetSettings(); };
         startup.SettingsStoreError = [this] { return SettingsStoreProblem(*registry); };
         startup.settings = &settings;
+        startup.road = road.get();
+        startup.session = session.get();
         startup.GetAvailablePorts = [this](std::vector<PortListEntry>& rows) {
             rows = ports;
             return static_cast<std::int16_t>(rows.size());
@@ -209,30 +207,6 @@ private slots:
         f.window->show();
         f.window->CheckDirty();
         QVERIFY(!f.window->Dirty());
-        f.window->Form_Unload();
-    }
-
-    // The real serial control over a pseudo-terminal behind a link, and the device unplugged.
-    void realPortHangsUp() {
-        TempDir dir;
-        const std::string device = dir.File("switch-device");
-        PtyPair line;
-        line.LinkAt(device);
-        // Made before the window, which uses it to the end.
-        QtSerialControl serial([&device](std::int16_t port) { return port == 7 ? device : std::string(); });
-        StartupFixture f;
-        f.Set("ConnectOnApplicationStartup=1 PortName=COM7:");
-        QVERIFY(f.Load(&serial));
-        QVERIFY(serial.PortOpen());
-
-        // Unplugged while the pointer moves: the control closes the port and the window follows.
-        line.Write(std::string(1, '\x02'));
-        QTRY_VERIFY(f.timer.Enabled());
-        line.CloseFarEnd();
-        QTRY_VERIFY(!serial.PortOpen());
-        QTRY_VERIFY(f.Widget("cmdOpenPort")->isEnabled());
-        QVERIFY(!f.timer.Enabled());
-        QCOMPARE(f.tray.Tip(), std::string("Quillmotion Enabled\r\nNot Connected"));
         f.window->Form_Unload();
     }
 };

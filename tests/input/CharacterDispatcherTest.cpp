@@ -1,5 +1,3 @@
-#include "input/CharacterDispatcher.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -8,12 +6,8 @@
 #include <vector>
 
 #include "settings/SettingsLayout.h"
-#include "support/CoreManualTimer.h"
-#include "support/CoreOsVersions.h"
-#include "support/CoreScriptedPump.h"
-#include "support/CoreScriptedSerial.h"
+#include "support/CoreRoad.h"
 #include "support/TraceCapture.h"
-#include "support/fakes/RecordingInjector.h"
 
 namespace qm {
 namespace {
@@ -26,9 +20,10 @@ std::string Byte(std::int16_t code) {
 }
 
 using Step = RecordingInjector::Step;
+using Codes = std::vector<std::int16_t>;
 
-// The main window's parts, wired the way the window wires them, on a desktop in memory.
-class Dispatch : public ::testing::Test {
+// The road as the program builds it, on a desktop in memory.
+class Dispatch : public ::testing::Test, protected test::RoadOnFakes {
 protected:
     Dispatch() {
         const std::int16_t codes[] = {N, S, W, E, NE, NW, SW, SE, STOP, LSCLICK, LDCLICK, RSCLICK, RDCLICK};
@@ -36,6 +31,12 @@ protected:
         settings.MovementIncrementX(10);
         settings.MovementIncrementY(6);
         working.MovementDelay = 20;
+        // Each count the shell is told of, once.
+        road.SetOnChanged([this] {
+            if (counts.empty() || counts.back() != road.Status().bytesReceived) {
+                counts.push_back(road.Status().bytesReceived);
+            }
+        });
     }
 
     // The codes in the matching order.
@@ -63,27 +64,9 @@ protected:
         return typed;
     }
 
-    RecordingInjector injector;
-    clsOSInfo os = test::NewerInputPathOS();
-    test::ManualTimer timer;
-    test::ScriptedPump pump;
-    test::ScriptedSerial serial;
-    SettingsRecord settings;
-    MovementWorkingValues working;
-    std::vector<std::string> bufferTexts, countTexts;
-    std::vector<std::int32_t> trayCounts;
-
-    MovementEngine movement{injector, os, timer, pump, settings, [this] { return working; }};
-    ClickEmulation clicks{injector, os, pump};
-    KeystrokeInjection keys{injector, os};
-    AsciiSequenceDecoder decoder{[this](std::int16_t code) { return dispatcher.ProcessCharacter(code); }};
-    DispatcherView view{[this](const std::string& text) { bufferTexts.push_back(text); },
-                        [this](const std::string& text) { countTexts.push_back(text); },
-                        [this] {
-                            trayCounts.push_back(dispatcher.BytesReceived());
-                            return true;  // the tip was set
-                        }};
-    CharacterDispatcher dispatcher{settings, serial, pump, decoder, movement, clicks, keys, view, &injector};
+    std::vector<std::int32_t> counts;
+    CharacterDispatcher& dispatcher = road.Dispatcher();
+    MovementEngine& movement = road.Movement();
 };
 
 // One write per receive event, made with the last character's action: a lone byte's event
@@ -110,7 +93,7 @@ TEST_F(Dispatch, DroppedBytesAndOtherEventsDoNothing) {
         injector.Clear();
         serial.Deliver(std::string("\0q\xff", 3));
         EXPECT_EQ(dispatcher.BytesReceived(), mode + 1);
-        EXPECT_EQ(bufferTexts.size(), std::size_t(mode + 1));
+        EXPECT_EQ(Listed().size(), std::size_t(mode + 1));
         EXPECT_EQ(Typed(), "Q");
     }
     serial.Arrive("z");
@@ -119,7 +102,7 @@ TEST_F(Dispatch, DroppedBytesAndOtherEventsDoNothing) {
     }
     EXPECT_EQ(dispatcher.BytesReceived(), 2);
     serial.Raise(comEvReceive);
-    EXPECT_EQ(dispatcher.ReceivedBuffer().substr(0, 5), "122\r\n");
+    EXPECT_EQ(Listed().front(), 122);
 }
 
 // Each setting in turn shares its code with every setting after it: the earlier one must win.
@@ -165,7 +148,7 @@ TEST_F(Dispatch, StepsRoundHalvesToEvenAndAnOverflowingOneIsDropped) {
     serial.Deliver(Byte(E) + "k");
     EXPECT_TRUE(trace.Contains("frmSerial.ProcessCharacter:#Method Exit Error#: Overflow"));
     EXPECT_EQ(dispatcher.BytesReceived(), 3);  // not the E
-    EXPECT_EQ(dispatcher.ReceivedBuffer().substr(0, 10), "107\r\n203\r\n");
+    EXPECT_EQ(Listed(), (Codes{107, 203, W, N}));
 }
 
 TEST_F(Dispatch, SequenceModeListsAndCountsOnlyWhatTheDecoderPassesOn) {
@@ -173,21 +156,21 @@ TEST_F(Dispatch, SequenceModeListsAndCountsOnlyWhatTheDecoderPassesOn) {
     serial.Deliver("\x1b");
     serial.Deliver("A0");
     serial.Deliver("65");
-    EXPECT_EQ(dispatcher.ReceivedBuffer(), "065\r\n");
+    EXPECT_EQ(Listed(), Codes{65});
     EXPECT_EQ(dispatcher.BytesReceived(), 1);
     EXPECT_EQ(Typed(), "A");
 
     // A value above the virtual keys is listed and counted, and does nothing.
     injector.Clear();
     serial.Deliver("\033A600");
-    EXPECT_EQ(dispatcher.ReceivedBuffer(), "600\r\n065\r\n");
+    EXPECT_EQ(Listed(), (Codes{600, 65}));
     EXPECT_EQ(dispatcher.BytesReceived(), 2);
     EXPECT_EQ(injector.CallCount(), 0u);
 
     // A sequence for a configured code starts its action; an escaped Esc is typed.
     serial.Deliver("\033A" + std::to_string(N) + "\033\033");
     EXPECT_EQ(injector.Moves(), (std::vector<Step>{{0, -6}}));
-    EXPECT_EQ(dispatcher.ReceivedBuffer().substr(0, 15), "027\r\n200\r\n600\r\n");
+    EXPECT_EQ(Listed(), (Codes{27, 200, 600, 65}));
     serial.Deliver("q");
     EXPECT_EQ(Typed(), "\x1bQ");
 
@@ -195,10 +178,10 @@ TEST_F(Dispatch, SequenceModeListsAndCountsOnlyWhatTheDecoderPassesOn) {
     serial.Deliver("\033A0");
     settings.ASCIISequence(0);
     serial.Deliver("7");
-    EXPECT_EQ(dispatcher.ReceivedBuffer().substr(0, 5), "055\r\n");
+    EXPECT_EQ(Listed().front(), 55);
     settings.ASCIISequence(1);
     serial.Deliver("66");
-    EXPECT_EQ(dispatcher.ReceivedBuffer().substr(0, 5), "066\r\n");
+    EXPECT_EQ(Listed().front(), 66);
 }
 
 // Decoded values from 256 press the virtual key value - 256, listed and counted as any code;
@@ -226,7 +209,7 @@ TEST_F(Dispatch, VirtualKeysAndKeyCodesPressTheirKeys) {
     injector.Clear();
     serial.Deliver(Byte(N));
     EXPECT_EQ(injector.Moves().size(), 1u);
-    EXPECT_EQ(dispatcher.ReceivedBuffer().substr(0, 15), "200\r\n293\r\n030\r\n");
+    EXPECT_EQ(Listed(), (Codes{200, 293, 30, 293, 30}));
     EXPECT_EQ(dispatcher.BytesReceived(), 2 * 5 + 1);
 }
 
@@ -237,25 +220,23 @@ TEST_F(Dispatch, NestedReceiveEventsCountOnceInArrivalOrder) {
     pump.PostAtCall(1, [&] { serial.Deliver("de"); });
     serial.Deliver("abc");
     EXPECT_EQ(Typed(), "ABCDE");
-    EXPECT_EQ(dispatcher.ReceivedBuffer(), "101\r\n100\r\n099\r\n098\r\n097\r\n");
-    EXPECT_EQ(bufferTexts.back(), dispatcher.ReceivedBuffer());
+    EXPECT_EQ(Listed(), (Codes{101, 100, 99, 98, 97}));
     EXPECT_FALSE(trace.Contains("frmSerial.ProcessCharacter:Method Entry")) << "its exit only";
-    EXPECT_EQ(countTexts, (std::vector<std::string>{"1", "2", "3", "4", "5"}));
-    EXPECT_EQ(trayCounts, (std::vector<std::int32_t>{1, 2, 3, 4, 5}));
+    EXPECT_EQ(counts, (std::vector<std::int32_t>{0, 1, 2, 3, 4, 5}));
     EXPECT_EQ(serial.InputReads(), 2);
 
     // Nested inside a direction code's own pending-events call, with a tick of the movement
     // already under way nested in between.
     serial.Deliver(Byte(W));
-    countTexts.clear();
+    counts.clear();
     pump.PostAtCall(1, [&] {
         serial.Deliver("x");
         timer.Fire();
         serial.Deliver("y" + Byte(E));
     });
     serial.Deliver(Byte(N) + "z");
-    EXPECT_EQ(countTexts, (std::vector<std::string>{"7", "8", "9", "10", "11"}));
-    EXPECT_EQ(dispatcher.ReceivedBuffer(), "203\r\n121\r\n120\r\n122\r\n200\r\n");
+    EXPECT_EQ(counts, (std::vector<std::int32_t>{6, 7, 8, 9, 10, 11}));
+    EXPECT_EQ(Listed(), (Codes{E, 121, 120, 122, N}));
     EXPECT_EQ(dispatcher.BytesReceived(), 11);
     EXPECT_EQ(Typed(), "ABCDEZXY");
     EXPECT_EQ(injector.Moves(), (std::vector<Step>{{-10, 0}, {-10, 0}, {0, -6}, {10, 0}}));
@@ -267,27 +248,25 @@ TEST_F(Dispatch, CountStopsAtTheLargestValueAndResets) {
     test::TraceCapture trace;
     dispatcher.SetBytesReceived(std::numeric_limits<std::int32_t>::max() - 1);
     serial.Deliver("a");
-    EXPECT_EQ(countTexts.back(), "2147483647");
-    EXPECT_EQ(trayCounts.size(), 1u);
+    EXPECT_EQ(road.Status().counted, 1u);
     serial.Deliver("b");
-    EXPECT_EQ(dispatcher.BytesReceived(), std::numeric_limits<std::int32_t>::max());
-    EXPECT_EQ(countTexts.size(), 1u);  // the display stays as it was
-    EXPECT_EQ(trayCounts.size(), 1u);
+    EXPECT_EQ(road.Status().bytesReceived, std::numeric_limits<std::int32_t>::max());
+    EXPECT_EQ(road.Status().counted, 1u);  // the count stays as it was
     EXPECT_TRUE(trace.Contains("frmSerial.UpdateBytesReceived:#Method Exit Error#: Overflow"));
-    EXPECT_EQ(dispatcher.ReceivedBuffer(), "098\r\n097\r\n");  // still listed
-    EXPECT_EQ(Typed(), "AB");                                  // and typed
+    EXPECT_EQ(Listed(), (Codes{98, 97}));  // still listed
+    EXPECT_EQ(Typed(), "AB");              // and typed
 
-    ASSERT_TRUE(dispatcher.ResetBytesReceived());
+    ASSERT_TRUE(road.ResetBytesReceived());
+    EXPECT_EQ(counts.back(), 0);  // the shell is told
     serial.Deliver("c");
-    EXPECT_EQ(countTexts.back(), "1");
-    EXPECT_EQ(trayCounts.back(), 1);
-    EXPECT_EQ(dispatcher.ReceivedBuffer(), "099\r\n098\r\n097\r\n");  // the list is never cleared
+    EXPECT_EQ(counts.back(), 1);
+    EXPECT_EQ(Listed(), (Codes{99, 98, 97}));  // the list is never cleared
 }
 
 TEST_F(Dispatch, LetsGoOfTheSerialControlWhenDestroyed) {
     test::ScriptedSerial otherSerial;
     {
-        CharacterDispatcher d(settings, otherSerial, pump, decoder, movement, clicks, keys);
+        Road other({&settings, &otherSerial, &injector, &timer, &pump, &os});
         EXPECT_TRUE(otherSerial.HasCommHandler());
     }
     EXPECT_FALSE(otherSerial.HasCommHandler());

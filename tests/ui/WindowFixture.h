@@ -11,6 +11,7 @@
 #include <tuple>
 #include <vector>
 
+#include "app/Session.h"
 #include "road/Road.h"
 #include "settings/SettingsLayout.h"
 #include "settings/SettingsRecord.h"
@@ -20,6 +21,7 @@
 #include "support/CoreScriptedSerial.h"
 #include "support/fakes/RecordingInjector.h"
 #include "ui/PortOptionsFrame.h"
+#include "ui/StatusDisplay.h"
 #include "ui/TrayIcon.h"
 #include "ui/common/MessageBoxService.h"
 #include "ui/frmSerial.h"
@@ -184,9 +186,9 @@ inline void FillDefaultSettings(SettingsRecord& s) {
 }
 
 // The main window over fakes of everything outside it: a scripted serial control, a desktop in
-// memory, a manual movement timer, a scripted pending-events call, a tray in memory and scripted
-// message boxes. Three ports: COM1: (saved), COM3:, and COM4: which another program holds. Reset
-// and shown, as start-up leaves it, unless asked not to reset.
+// memory, manual movement and reconnect timers, a scripted pending-events call, a tray in memory
+// and scripted message boxes; the road and the session real. Three ports: COM1: (saved), COM3:, and COM4:
+// which another program holds. Reset and shown, as start-up leaves it, unless asked not to reset.
 struct WindowFixture {
     ScriptedMessageBoxes boxes;
     SettingsRecord settings;
@@ -197,41 +199,42 @@ struct WindowFixture {
     ScriptedSerial serial;
     FakeTray tray;
     RecordingInjector injector;
-    ManualTimer timer;
+    ManualTimer timer, reconnectTimer;
     ScriptedPump pump;
     FixedOsVersion os{VER_PLATFORM_WIN32_NT, 5, 1};
     std::unique_ptr<Road> road;
+    std::unique_ptr<Session> session;
     std::unique_ptr<frmSerial> window;
 
     struct Unbuilt {};
     explicit WindowFixture(Unbuilt) {}
     explicit WindowFixture(bool reset = true) {
         FillDefaultSettings(settings);
-        Build(
-            serial, [this] { return ++saves, saveResult; }, [this] { ++terminates; });
+        Build([this] { return ++saves, saveResult; }, [this] { ++terminates; });
         window->Ports() = {
             {"COM1:", false, "/dev/ttyS0"}, {"COM3:", false, "/dev/ttyS2"}, {"COM4:", true, "/dev/ttyUSB0"}};
         window->LoadPortsList();
-        window->InitialiseSysTray();
-        window->CreateOSInfo();
+        window->Status().InitialiseSysTray();
         if (reset) {
             window->Reset();
             Show();
         }
     }
 
-    // A new window over the settings, the given serial control and store, and the fakes here.
-    void Build(SerialControl& control, std::function<bool()> save, std::function<void()> terminate) {
+    // A new window over the settings, the given store, and the fakes here.
+    void Build(std::function<bool()> save, std::function<void()> terminate) {
         window.reset();
-        road = std::make_unique<Road>(Road::Parts{&settings, &control, &injector, &timer, &pump, &os});
+        session.reset();
+        road = std::make_unique<Road>(Road::Parts{&settings, &serial, &injector, &timer, &pump, &os});
+        session = std::make_unique<Session>(
+            Session::Parts{&settings, &serial, road.get(), &reconnectTimer, std::move(terminate)});
         frmSerial::Parts parts;
         parts.settings = &settings;
         parts.SetSettings = std::move(save);
-        parts.Terminate = std::move(terminate);
         parts.LastSaveProblem = [this] { return problem; };
-        parts.mscSerial = &control;
         parts.tray = &tray;
         parts.road = road.get();
+        parts.session = session.get();
         window = std::make_unique<frmSerial>(parts);
     }
 
