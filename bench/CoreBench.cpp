@@ -84,20 +84,7 @@ private:
 // memory; nothing else waits on the UI thread, and the movement timer never ticks.
 struct Pipeline : test::RoadOnFakes {
     explicit Pipeline(bool sequenceMode) {
-        const std::int16_t codes[] = {1, 3, 4, 2, 5, 6, 11, 7, 12};
-        settings.N_ASCII(codes[0]);
-        settings.S_ASCII(codes[1]);
-        settings.W_ASCII(codes[2]);
-        settings.E_ASCII(codes[3]);
-        settings.NE_ASCII(codes[4]);
-        settings.NW_ASCII(codes[5]);
-        settings.SW_ASCII(codes[6]);
-        settings.SE_ASCII(codes[7]);
-        settings.STOP_ASCII(codes[8]);
-        settings.LEFT_SCLICK_ASCII(14);
-        settings.LEFT_DCLICK_ASCII(15);
-        settings.RIGHT_SCLICK_ASCII(16);
-        settings.RIGHT_DCLICK_ASCII(17);
+        SetCodes({1, 3, 4, 2, 5, 6, 11, 7, 12, 14, 15, 16, 17});
         settings.MovementIncrementX(2);
         settings.MovementIncrementY(2);
         settings.ASCIISequence(sequenceMode ? 1 : 0);

@@ -107,7 +107,7 @@ struct Rig : test::RoadOnFakes {
         bool sequenceMode;
     };
 
-    Rig(Script& s, bool legacyInputPath) : RoadOnFakes(nullptr, legacyInputPath), script(s) {
+    explicit Rig(Script& s) : script(s) {
         // Events nest as deep as the parts let them; a few levels find every interleaving.
         pump.OnEachCall = [this] {
             if (depth < 4) {
@@ -192,7 +192,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     Script script(data, size);
     const std::uint8_t flags = script.Byte();
-    Rig rig(script, (flags & 8) != 0);
+    Rig rig(script);
     rig.settings.ASCIISequence(flags & 1);
     rig.settings.BouncyMouse(static_cast<std::int16_t>((flags >> 1) & 1));
     rig.working.BouncyMouseAngle = static_cast<std::int16_t>((flags & 4) != 0 ? 90 : 45);
@@ -201,19 +201,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::int16_t& code : codes) {
         code = script.Byte();
     }
-    rig.settings.N_ASCII(codes[0]);
-    rig.settings.S_ASCII(codes[1]);
-    rig.settings.W_ASCII(codes[2]);
-    rig.settings.E_ASCII(codes[3]);
-    rig.settings.NE_ASCII(codes[4]);
-    rig.settings.NW_ASCII(codes[5]);
-    rig.settings.SW_ASCII(codes[6]);
-    rig.settings.SE_ASCII(codes[7]);
-    rig.settings.STOP_ASCII(codes[8]);
-    rig.settings.LEFT_SCLICK_ASCII(codes[9]);
-    rig.settings.LEFT_DCLICK_ASCII(codes[10]);
-    rig.settings.RIGHT_SCLICK_ASCII(codes[11]);
-    rig.settings.RIGHT_DCLICK_ASCII(codes[12]);
+    rig.SetCodes(codes);
     rig.settings.MovementIncrementX(static_cast<float>(script.Byte()) / 4.0f);
     rig.settings.MovementIncrementY(static_cast<float>(script.Byte()) / 4.0f);
     rig.working.MovementDelay = static_cast<float>(script.Byte()) / 2.0f;

@@ -36,6 +36,8 @@ public:
     std::size_t Size() const { return size_; }
     // The i-th newest (0 = the newest).
     std::int16_t operator[](std::size_t i) const { return codes_[i]; }
+    const std::int16_t* begin() const { return codes_.data(); }
+    const std::int16_t* end() const { return codes_.data() + size_; }
     bool operator==(const ReceivedCodes& other) const {
         return size_ == other.size_ &&
                std::equal(codes_.begin(), codes_.begin() + static_cast<long>(size_), other.codes_.begin());

@@ -104,8 +104,8 @@ void StatusDisplay::Show() {
     const RoadStatus now = road_.Status();
     if (list_ != nullptr && list_->isVisible() && !(now.received == listShown_)) {
         QStringList entries;
-        for (std::size_t i = 0; i < now.received.Size(); ++i) {
-            entries << CodeText(now.received[i]);
+        for (const std::int16_t code : now.received) {
+            entries << CodeText(code);
         }
         list_->setPlainText(entries.join(QLatin1Char('\n')));
         listShown_ = now.received;

