@@ -101,17 +101,16 @@ bool Session::OpenPort(const PortChoice& choice) {
     });
 }
 
-bool Session::Connect(const PortChoice& choice, QWidget* owner) {
+void Session::Connect(const PortChoice& choice, QWidget* owner) {
     openProblem_.clear();
     if (!OpenPort(choice)) {
         const std::string problem = openProblem_.empty() ? std::string() : "\r\n\r\n" + openProblem_;
         MsgBox(owner, FromAnsi("Could not open specified port" + problem), MsgIcon::Exclamation);
         Changed();
-        return false;
+        return;
     }
     Changed();
     WarnOfSwallowedCodes(owner);
-    return parts_.mscSerial->PortOpen();
 }
 
 void Session::WarnOfSwallowedCodes(QWidget* owner) {

@@ -59,8 +59,8 @@ public:
 
     // Connect: opens the chosen port unless one is open. A port that does not open is reported
     // in a message box owned by owner; one that opens with codes the handshaking swallows is
-    // warned of, once a run. True when a port is open afterwards.
-    bool Connect(const PortChoice& choice, QWidget* owner);
+    // warned of, once a run.
+    void Connect(const PortChoice& choice, QWidget* owner);
     // Disconnect: closes the port, or ends the wait for a vanished device.
     void Disconnect();
     // The program ends: the port is closed, the road shut down and the settings store released.

@@ -1,7 +1,6 @@
 #include "app/StartupSequence.h"
 
 #include "app/Session.h"
-
 #include "diag/CaughtError.h"
 #include "diag/Trace.h"
 #include "road/Road.h"

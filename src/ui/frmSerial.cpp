@@ -3,12 +3,8 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTabWidget>
@@ -72,19 +68,22 @@ frmSerial::frmSerial(Parts parts, QWidget* parent) : QWidget(parent), parts_(std
 
     sstMain = new QTabWidget(this);
     sstMain->setObjectName(QStringLiteral("sstMain"));
-    auto* general = new GeneralTab(sstMain);
+    general_ = new GeneralTab(sstMain);
     auto* diagnostics = new DiagnosticsTab(sstMain);
     auto* mouse = new QWidget(sstMain);
     mouse->setObjectName(QStringLiteral("tabMouse"));
     auto* emulation = new QWidget(sstMain);
     emulation->setObjectName(QStringLiteral("tabEmulation"));
-    BuildGeneralTab(general);
-    fraReceived = diagnostics->fraReceived;
-    txtReceivedBuffer = diagnostics->txtReceivedBuffer;
-    fraCharacterTranslation = diagnostics->fraCharacterTranslation;
+    // The port frame's controls are the ones the window reads most.
+    lvwPort = general_->fraPortOptions->lvwPort;
+    cboBaudRate = general_->fraPortOptions->cboBaudRate;
+    cboDataBits = general_->fraPortOptions->cboDataBits;
+    cboParity = general_->fraPortOptions->cboParity;
+    cboStopBits = general_->fraPortOptions->cboStopBits;
+    cboHandshaking = general_->fraPortOptions->cboHandshaking;
     BuildMouseTab(mouse);
     BuildEmulationTab(emulation);
-    sstMain->addTab(general, QStringLiteral("General"));
+    sstMain->addTab(general_, QStringLiteral("General"));
     sstMain->addTab(diagnostics, QStringLiteral("Diagnostics"));
     sstMain->addTab(mouse, QStringLiteral("Mouse"));
     sstMain->addTab(emulation, QStringLiteral("Emulation"));
@@ -111,7 +110,7 @@ frmSerial::frmSerial(Parts parts, QWidget* parent) : QWidget(parent), parts_(std
 
     WireHandlers();
     status_ = new StatusDisplay(*parts_.road, *parts_.session, parts_.tray, this);
-    status_->ShowIn(txtReceivedBuffer, txtBytesReceived);
+    status_->ShowIn(diagnostics->txtReceivedBuffer, general_->txtBytesReceived);
     parts_.road->SetWorkingValues([this] {
         return MovementWorkingValues{working_.MovementDelay(), working_.BouncyMouseAngle()};
     });
@@ -132,23 +131,6 @@ frmSerial::~frmSerial() {
         parts_.tray->OnExit = nullptr;
         parts_.tray->OnProperties = nullptr;
     }
-}
-
-void frmSerial::BuildGeneralTab(GeneralTab* page) {
-    fraPortOptions = page->fraPortOptions;
-    lvwPort = fraPortOptions->lvwPort;
-    cboBaudRate = fraPortOptions->cboBaudRate;
-    cboDataBits = fraPortOptions->cboDataBits;
-    cboParity = fraPortOptions->cboParity;
-    cboStopBits = fraPortOptions->cboStopBits;
-    cboHandshaking = fraPortOptions->cboHandshaking;
-    cmdOpenPort = page->cmdOpenPort;
-    cmdClosePort = page->cmdClosePort;
-    txtBytesReceived = page->txtBytesReceived;
-    cmdResetBytesReceived = page->cmdResetBytesReceived;
-    cmdStartupOptions = page->cmdStartupOptions;
-    cmdAbout = page->cmdAbout;
-    cmdExit = page->cmdExit;
 }
 
 void frmSerial::BuildMouseTab(QWidget* page) {
@@ -206,12 +188,13 @@ void frmSerial::WireHandlers() {
     connect(cmdOK, &QPushButton::clicked, this, &frmSerial::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmSerial::cmdCancel_Click);
     connect(cmdApply, &QPushButton::clicked, this, &frmSerial::cmdApply_Click);
-    connect(cmdOpenPort, &QPushButton::clicked, this, &frmSerial::cmdOpenPort_Click);
-    connect(cmdClosePort, &QPushButton::clicked, this, &frmSerial::cmdClosePort_Click);
-    connect(cmdResetBytesReceived, &QPushButton::clicked, this, &frmSerial::cmdResetBytesReceived_Click);
-    connect(cmdExit, &QPushButton::clicked, this, &frmSerial::cmdExit_Click);
-    connect(cmdStartupOptions, &QPushButton::clicked, this, &frmSerial::cmdStartupOptions_Click);
-    connect(cmdAbout, &QPushButton::clicked, this, &frmSerial::cmdAbout_Click);
+    connect(general_->cmdOpenPort, &QPushButton::clicked, this, &frmSerial::cmdOpenPort_Click);
+    connect(general_->cmdClosePort, &QPushButton::clicked, this, &frmSerial::cmdClosePort_Click);
+    connect(general_->cmdResetBytesReceived, &QPushButton::clicked, this,
+            &frmSerial::cmdResetBytesReceived_Click);
+    connect(general_->cmdExit, &QPushButton::clicked, this, &frmSerial::cmdExit_Click);
+    connect(general_->cmdStartupOptions, &QPushButton::clicked, this, &frmSerial::cmdStartupOptions_Click);
+    connect(general_->cmdAbout, &QPushButton::clicked, this, &frmSerial::cmdAbout_Click);
     connect(cmdMouseAdvanced, &QPushButton::clicked, this, &frmSerial::cmdMouseAdvanced_Click);
     connect(cmdMoreCodes, &QPushButton::clicked, this, &frmSerial::cmdMoreCodes_Click);
 
@@ -446,8 +429,8 @@ void frmSerial::cmdClosePort_Click() {
 void frmSerial::SessionChanged() {
     // While the session waits for a vanished device, Disconnect stays there to end the wait.
     const bool connected = parts_.session->Status().connection != SessionStatus::Connection::NotConnected;
-    cmdOpenPort->setEnabled(!connected);
-    cmdClosePort->setEnabled(connected);
+    general_->cmdOpenPort->setEnabled(!connected);
+    general_->cmdClosePort->setEnabled(connected);
     status_->UpdateTrayIconInfo();
 }
 

@@ -15,8 +15,6 @@ class QComboBox;
 class QGroupBox;
 class QHBoxLayout;
 class QLabel;
-class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
 class QTreeWidgetItem;
@@ -28,7 +26,6 @@ class frmAbout;
 class GeneralTab;
 class RegistryApi;
 class PortListView;
-class PortOptionsFrame;
 class Road;
 class Session;
 class SettingsRecord;
@@ -149,7 +146,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void BuildGeneralTab(GeneralTab* page);
     void BuildMouseTab(QWidget* page);
     // The handshaking the code editors warn for (the serial control's value).
     std::int32_t CodeEditorHandshaking() const;
@@ -163,24 +159,15 @@ private:
     void ShowNotAllSaved();
 
     // Controls, found from outside by their object names, which are their fields' names.
+    // (The General and Diagnostics pages hold theirs.)
     QTabWidget* sstMain = nullptr;
-    PortOptionsFrame* fraPortOptions = nullptr;
+    GeneralTab* general_ = nullptr;
     PortListView* lvwPort = nullptr;
     QComboBox* cboBaudRate = nullptr;
     QComboBox* cboDataBits = nullptr;
     QComboBox* cboParity = nullptr;
     QComboBox* cboStopBits = nullptr;
     QComboBox* cboHandshaking = nullptr;
-    QPushButton* cmdOpenPort = nullptr;
-    QPushButton* cmdClosePort = nullptr;
-    QLineEdit* txtBytesReceived = nullptr;
-    QPushButton* cmdResetBytesReceived = nullptr;
-    QPushButton* cmdStartupOptions = nullptr;
-    QPushButton* cmdAbout = nullptr;
-    QPushButton* cmdExit = nullptr;
-    QGroupBox* fraReceived = nullptr;
-    QPlainTextEdit* txtReceivedBuffer = nullptr;
-    QGroupBox* fraCharacterTranslation = nullptr;
     QGroupBox* fraButtons = nullptr;
     QGroupBox* fraMovement = nullptr;
     QPushButton* cmdMouseAdvanced = nullptr;
