@@ -84,8 +84,6 @@ public:
     // The settings edited through dialogs, pending until Apply or OK.
     WorkingCopy& Working() { return working_; }
     const WorkingCopy& Working() const { return working_; }
-    // What the controls hold, as CheckDirty reads it.
-    PendingControls CurrentControls() const;
     // After a Reset that returned false because the saved port is not in the list: its name.
     const std::optional<std::string>& MissingSavedPort() const { return missingSavedPort_; }
 
@@ -101,8 +99,6 @@ public:
     StatusDisplay& Status() { return *status_; }
     // Minimises the window; with a notification area that sends it to the tray.
     void MinimiseWindow();
-    // Hides on minimise when the tray can bring the window back; otherwise leaves it reachable.
-    void Form_Resize();
     // The shutdown sequence; runs once. Emits unloaded() at its end.
     void Form_Unload();
     bool IsUnloaded() const { return unloaded_; }
@@ -146,6 +142,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // What the controls hold, as CheckDirty reads it.
+    PendingControls CurrentControls() const;
+    // Hides on minimise when the tray can bring the window back; otherwise leaves it reachable.
+    void Form_Resize();
     void BuildMouseTab(QWidget* page);
     // The handshaking the code editors warn for (the serial control's value).
     std::int32_t CodeEditorHandshaking() const;
