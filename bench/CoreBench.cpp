@@ -8,27 +8,17 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <functional>
-#include <memory>
 #include <string>
-#include <utility>
 
 #include "SettingsTree.h"
-#include "desktop/ClickEmulation.h"
-#include "desktop/MovementEngine.h"
 #include "diag/DebugOutput.h"
 #include "diag/Trace.h"
 #include "input/AsciiSequenceDecoder.h"
-#include "input/CharacterDispatcher.h"
-#include "input/KeystrokeInjection.h"
-#include "loop/EventPump.h"
-#include "loop/Timer.h"
-#include "ports/SerialControl.h"
 #include "settings/RunValueStart.h"
 #include "settings/SettingsRecord.h"
 #include "settings/hive/FileHiveRegistry.h"
 #include "settings/modSettings.h"
-#include "support/fakes/RecordingDesktop.h"
+#include "support/CoreRoad.h"
 
 namespace qm {
 namespace {
@@ -91,99 +81,21 @@ private:
     DroppedDebugOutput debug_;
 };
 
-class IdleTimer : public Timer {
-public:
-    void SetInterval(std::int32_t milliseconds) override { interval_ = milliseconds; }
-    std::int32_t Interval() const override { return interval_; }
-    void SetEnabled(bool enabled) override { enabled_ = enabled; }
-    bool Enabled() const override { return enabled_; }
-    void SetOnTick(std::function<void()> onTick) override { onTick_ = std::move(onTick); }
-
-private:
-    std::int32_t interval_ = 0;
-    bool enabled_ = false;
-    std::function<void()> onTick_;
-};
-
-// Nothing else is waiting on the UI thread.
-class NoEvents : public EventPump {
-public:
-    void DoEvents() override {}
-};
-
-class FeedSerial : public SerialControl {
-public:
-    void SetCommPort(std::int16_t port) override { port_ = port; }
-    std::int16_t CommPort() const override { return port_; }
-    void SetSettings(const std::string& settings) override { settings_ = settings; }
-    std::string Settings() const override { return settings_; }
-    void SetHandshaking(std::int32_t handshaking) override { handshaking_ = handshaking; }
-    std::int32_t Handshaking() const override { return handshaking_; }
-    void SetPortOpen(bool open) override { open_ = open; }
-    bool PortOpen() const override { return open_; }
-    std::int16_t CommEvent() const override { return comEvReceive; }
-    std::string Input() override { return std::exchange(buffer_, std::string()); }
-    void SetOnComm(std::function<void()> onComm) override { onComm_ = std::move(onComm); }
-
-    void Deliver(const std::string& bytes) {
-        buffer_ = bytes;
-        onComm_();
-    }
-
-private:
-    std::int16_t port_ = 1;
-    std::string settings_ = "115200,n,8,1";
-    std::int32_t handshaking_ = comNone;
-    bool open_ = true;
-    std::string buffer_;
-    std::function<void()> onComm_;
-};
-
-// The parts of the main window on the character's road, with the codes an installation
-// starts with, on a desktop in memory.
-struct Pipeline {
+// The road as the program builds it, with the codes an installation starts with, on a desktop in
+// memory; nothing else waits on the UI thread, and the movement timer never ticks.
+struct Pipeline : test::RoadOnFakes {
     explicit Pipeline(bool sequenceMode) {
-        const std::int16_t codes[] = {1, 3, 4, 2, 5, 6, 11, 7, 12};
-        settings.N_ASCII(codes[0]);
-        settings.S_ASCII(codes[1]);
-        settings.W_ASCII(codes[2]);
-        settings.E_ASCII(codes[3]);
-        settings.NE_ASCII(codes[4]);
-        settings.NW_ASCII(codes[5]);
-        settings.SW_ASCII(codes[6]);
-        settings.SE_ASCII(codes[7]);
-        settings.STOP_ASCII(codes[8]);
-        settings.LEFT_SCLICK_ASCII(14);
-        settings.LEFT_DCLICK_ASCII(15);
-        settings.RIGHT_SCLICK_ASCII(16);
-        settings.RIGHT_DCLICK_ASCII(17);
+        SetCodes({1, 3, 4, 2, 5, 6, 11, 7, 12, 14, 15, 16, 17});
         settings.MovementIncrementX(2);
         settings.MovementIncrementY(2);
         settings.ASCIISequence(sequenceMode ? 1 : 0);
-        injector.SetKeepEvents(false);
+        working = MovementWorkingValues{20, 90};
+        desktop.SetKeepEvents(false);
+        // The shell is told of each change; a real one would look at the state later.
+        road.SetOnChanged([this] { ++changes; });
     }
 
-    SettingsRecord settings;
-    RecordingDesktop injector;
-    IdleTimer timer;
-    NoEvents pump;
-    FeedSerial serial;
-    std::int64_t shown = 0;
-    MovementEngine movement{injector, timer, pump, settings, [] { return MovementWorkingValues{20, 90}; }};
-    ClickEmulation clicks{injector, pump};
-    KeystrokeInjection keys{injector};
-    AsciiSequenceDecoder decoder{[this](std::int16_t code) { return dispatcher.ProcessCharacter(code); }};
-    // The window's text boxes and tooltip take the new texts; a real window would redraw later.
-    CharacterDispatcher dispatcher{
-        settings,
-        serial,
-        pump,
-        decoder,
-        movement,
-        clicks,
-        keys,
-        DispatcherView{[this](const std::string& text) { shown += text.size(); },
-                       [this](const std::string& text) { shown += text.size(); }, [] { return true; }}};
+    std::int64_t changes = 0;
 };
 
 // 1 KB as a switch user sends it: mostly typed text, a movement or stop code every 16th byte,
@@ -238,10 +150,10 @@ void BM_Dispatcher(benchmark::State& state) {
             state.ResumeTiming();
         }
     }
-    benchmark::DoNotOptimize(pipeline.shown);
+    benchmark::DoNotOptimize(pipeline.changes);
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(input.size()));
     state.counters["characters/s"] = benchmark::Counter(
-        static_cast<double>(pipeline.dispatcher.BytesReceived()), benchmark::Counter::kIsRate);
+        static_cast<double>(pipeline.road.Status().bytesReceived), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_Dispatcher)
     ->ArgNames({"sequence", "trace"})
@@ -308,7 +220,7 @@ void BM_GetSettings(benchmark::State& state) {
         FileHiveRegistry hive(installed.file);
         SettingsRecord record;
         RunValueStart logOn;
-        modSettings settings(record, hive, logOn);
+    modSettings settings(record, hive, logOn);
         if (!settings.GetSettings()) {
             state.SkipWithError("the settings did not load");
             break;

@@ -1,4 +1,4 @@
-// Byte streams from the serial line through the dispatcher, in both modes, with events running
+// Byte streams from the serial line along the road, in both modes, with events running
 // nested wherever the parts let pending events run. Whatever the bytes and however the events
 // interleave, every character handed on is listed and counted exactly once, in the order it
 // was read, and the list never holds more than five entries.
@@ -7,24 +7,15 @@
 // operations shared by the outer loop and the pending-events call, so that the fuzzer decides
 // what arrives at the top and what arrives nested.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <deque>
 #include <string>
 #include <vector>
 
-#include "desktop/ClickEmulation.h"
-#include "desktop/MovementEngine.h"
-#include "input/AsciiSequenceDecoder.h"
-#include "input/CharacterDispatcher.h"
-#include "input/KeystrokeInjection.h"
-#include "loop/EventPump.h"
-#include "ports/SerialControl.h"
-#include "settings/SettingsRecord.h"
-#include "support/CoreManualTimer.h"
-#include "support/fakes/RecordingDesktop.h"
+#include "support/CoreRoad.h"
 
 namespace {
 
@@ -58,55 +49,6 @@ private:
     const std::uint8_t* data_;
     std::size_t size_;
     std::size_t at_ = 0;
-};
-
-// The serial control, noting every read of its input together with the mode the dispatcher
-// reads right after it: the reads, in order, are what must come out of the dispatcher.
-class FuzzSerial : public SerialControl {
-public:
-    struct Read {
-        std::string text;
-        bool sequenceMode;
-    };
-
-    explicit FuzzSerial(const SettingsRecord& settings) : settings_(settings) {}
-
-    void SetCommPort(std::int16_t port) override { port_ = port; }
-    std::int16_t CommPort() const override { return port_; }
-    void SetSettings(const std::string& settings) override { line_ = settings; }
-    std::string Settings() const override { return line_; }
-    void SetHandshaking(std::int32_t handshaking) override { handshaking_ = handshaking; }
-    std::int32_t Handshaking() const override { return handshaking_; }
-    void SetPortOpen(bool open) override { open_ = open; }
-    bool PortOpen() const override { return open_; }
-    std::int16_t CommEvent() const override { return event_; }
-    std::string Input() override {
-        std::string text;
-        text.swap(buffer_);
-        reads.push_back({text, settings_.ASCIISequence() != 0});
-        return text;
-    }
-    void SetOnComm(std::function<void()> onComm) override { onComm_ = std::move(onComm); }
-
-    void Arrive(const std::string& bytes) { buffer_ += bytes; }
-    void Raise(std::int16_t event) {
-        event_ = event;
-        if (onComm_) {
-            onComm_();
-        }
-    }
-
-    std::vector<Read> reads;
-
-private:
-    const SettingsRecord& settings_;
-    std::int16_t port_ = 1;
-    std::string line_ = "9600,n,8,1";
-    std::int32_t handshaking_ = comNone;
-    bool open_ = true;
-    std::int16_t event_ = 0;
-    std::string buffer_;
-    std::function<void()> onComm_;
 };
 
 // What the decoder must pass on, written from its transition table independently of the
@@ -156,42 +98,50 @@ private:
     int value_ = 0;
 };
 
-class FuzzPump;
+// The road as the program builds it; the pending-events call runs the script's next operation.
+// Every input read (what arrived since the last receive event, with the mode the dispatcher
+// reads along with it) is noted: the reads, in order, are what must come out of the road.
+struct Rig : test::RoadOnFakes {
+    struct Read {
+        std::string text;
+        bool sequenceMode;
+    };
 
-struct Rig {
-    explicit Rig(Script& s) : script(s) {}
+    explicit Rig(Script& s) : script(s) {
+        // Events nest as deep as the parts let them; a few levels find every interleaving.
+        pump.OnEachCall = [this] {
+            if (depth < 4) {
+                ++depth;
+                Step();
+                --depth;
+            }
+        };
+        road.SetOnChanged([this] { Changed(); });
+    }
+
+    // The road changed: a character was counted, or else one was listed.
+    void Changed() {
+        const RoadStatus now = road.Status();
+        if (now.counted != counted) {
+            Check(now.counted == counted + 1, "the count grows by one per character");
+            Check(now.bytesReceived == static_cast<std::int32_t>(now.counted),
+                  "the count shown is the count kept");
+            counted = now.counted;
+        } else {
+            Check(now.received.Size() > 0, "a listed code is in the list");
+            listed.push_back(now.received[0]);
+        }
+    }
 
     Script& script;
-    SettingsRecord settings;
-    MovementWorkingValues working;
-    RecordingDesktop injector;
-    test::ManualTimer timer;
-    FuzzSerial serial{settings};
-    FuzzPump* pump = nullptr;
     int depth = 0;
-
-    std::vector<std::int16_t> listed;  // the top entry of each new list, in order
-    std::int32_t counted = 0;
+    std::string unread;
+    std::vector<Read> reads;
+    std::vector<std::int16_t> listed;  // the newest entry of each new list, in order
+    std::uint64_t counted = 0;
 
     // One operation of the script; false at its end.
     bool Step();
-};
-
-class FuzzPump : public EventPump {
-public:
-    explicit FuzzPump(Rig& rig) : rig_(rig) {}
-    void DoEvents() override {
-        // Events nest as deep as the parts let them; a few levels find every interleaving.
-        if (rig_.depth >= 4) {
-            return;
-        }
-        ++rig_.depth;
-        rig_.Step();
-        --rig_.depth;
-    }
-
-private:
-    Rig& rig_;
 };
 
 bool Rig::Step() {
@@ -203,20 +153,27 @@ bool Rig::Step() {
     switch (op & 7) {
         case 0:
         case 1:
-        case 2:
-            serial.Arrive(script.Bytes(length));
+        case 2: {
+            const std::string bytes = script.Bytes(length);
+            serial.Arrive(bytes);
+            reads.push_back({unread + bytes, settings.ASCIISequence() != 0});
+            unread.clear();
             serial.Raise(comEvReceive);
             break;
+        }
         case 3:
             timer.Fire();
             break;
         case 4:
             settings.ASCIISequence(settings.ASCIISequence() != 0 ? 0 : 1);
             break;
-        case 5:
+        case 5: {
             // Bytes that wait for a later receive event.
-            serial.Arrive(script.Bytes(length));
+            const std::string bytes = script.Bytes(length);
+            serial.Arrive(bytes);
+            unread += bytes;
             break;
+        }
         case 6:
             // Send or a framing error: events other than a receive, which the dispatcher ignores.
             serial.Raise(static_cast<std::int16_t>(length % 2 == 0 ? 1 : 1004));
@@ -227,23 +184,6 @@ bool Rig::Step() {
     return true;
 }
 
-// "065\r\n" entries, newest first: the codes of the list, or a broken invariant.
-std::vector<std::int16_t> ListEntries(const std::string& list) {
-    std::vector<std::int16_t> codes;
-    Check(list.size() % 5 == 0, "the list is whole entries");
-    for (std::size_t at = 0; at < list.size(); at += 5) {
-        int code = 0;
-        for (std::size_t i = at; i < at + 3; ++i) {
-            Check(list[i] >= '0' && list[i] <= '9', "an entry is three digits");
-            code = code * 10 + (list[i] - '0');
-        }
-        Check(list[at + 3] == '\r' && list[at + 4] == '\n', "an entry ends in CR LF");
-        codes.push_back(static_cast<std::int16_t>(code));
-    }
-    Check(codes.size() <= 5, "the list holds at most five entries");
-    return codes;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -252,9 +192,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     Script script(data, size);
-    Rig rig(script);
-
     const std::uint8_t flags = script.Byte();
+    Rig rig(script);
     rig.settings.ASCIISequence(flags & 1);
     rig.settings.BouncyMouse(static_cast<std::int16_t>((flags >> 1) & 1));
     rig.working.BouncyMouseAngle = static_cast<std::int16_t>((flags & 4) != 0 ? 90 : 45);
@@ -263,45 +202,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::int16_t& code : codes) {
         code = script.Byte();
     }
-    rig.settings.N_ASCII(codes[0]);
-    rig.settings.S_ASCII(codes[1]);
-    rig.settings.W_ASCII(codes[2]);
-    rig.settings.E_ASCII(codes[3]);
-    rig.settings.NE_ASCII(codes[4]);
-    rig.settings.NW_ASCII(codes[5]);
-    rig.settings.SW_ASCII(codes[6]);
-    rig.settings.SE_ASCII(codes[7]);
-    rig.settings.STOP_ASCII(codes[8]);
-    rig.settings.LEFT_SCLICK_ASCII(codes[9]);
-    rig.settings.LEFT_DCLICK_ASCII(codes[10]);
-    rig.settings.RIGHT_SCLICK_ASCII(codes[11]);
-    rig.settings.RIGHT_DCLICK_ASCII(codes[12]);
+    rig.SetCodes(codes);
     rig.settings.MovementIncrementX(static_cast<float>(script.Byte()) / 4.0f);
     rig.settings.MovementIncrementY(static_cast<float>(script.Byte()) / 4.0f);
     rig.working.MovementDelay = static_cast<float>(script.Byte()) / 2.0f;
-    rig.injector.SetKeepEvents(false);
-    rig.injector.SetPointerPosition({512, 384});
-
-    FuzzPump pump(rig);
-    rig.pump = &pump;
-    MovementEngine movement(rig.injector, rig.timer, pump, rig.settings, [&rig] { return rig.working; });
-    ClickEmulation clicks(rig.injector, pump);
-    KeystrokeInjection keys(rig.injector);
-    CharacterDispatcher* dispatcherAt = nullptr;
-    AsciiSequenceDecoder decoder(
-        [&dispatcherAt](std::int16_t code) { return dispatcherAt->ProcessCharacter(code); });
-    DispatcherView view;
-    view.SetReceivedBufferText = [&rig](const std::string& list) {
-        const std::vector<std::int16_t> entries = ListEntries(list);
-        Check(!entries.empty(), "a listed code is in the list");
-        rig.listed.push_back(entries.front());
-    };
-    view.SetBytesReceivedText = [&rig](const std::string& text) {
-        Check(text == std::to_string(rig.counted + 1), "the count grows by one per character");
-        ++rig.counted;
-    };
-    CharacterDispatcher dispatcher(rig.settings, rig.serial, pump, decoder, movement, clicks, keys, view);
-    dispatcherAt = &dispatcher;
+    rig.desktop.SetKeepEvents(false);
+    rig.desktop.SetPointerPosition({512, 384});
 
     while (rig.Step()) {
     }
@@ -309,7 +215,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // What the reads must have produced, in the order they were read.
     ModelDecoder model;
     std::vector<std::int16_t> expected;
-    for (const FuzzSerial::Read& read : rig.serial.reads) {
+    for (const Rig::Read& read : rig.reads) {
         for (const char c : read.text) {
             const auto code = static_cast<std::int16_t>(static_cast<unsigned char>(c));
             if (code == 0 || code == 255) {
@@ -323,11 +229,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     Check(rig.listed == expected, "every character handed on is listed once, in order");
-    Check(rig.counted == static_cast<std::int32_t>(expected.size()),
-          "every listed character is counted once");
-    Check(dispatcher.BytesReceived() == rig.counted, "the count shown is the count kept");
+    Check(rig.counted == expected.size(), "every listed character is counted once");
 
-    const std::vector<std::int16_t> shown = ListEntries(dispatcher.ReceivedBuffer());
+    const std::vector<std::int16_t> shown = rig.Listed();
     for (std::size_t i = 0; i < shown.size(); ++i) {
         Check(shown[i] == expected[expected.size() - 1 - i], "the list shows the newest codes, newest first");
     }

@@ -6,6 +6,7 @@
 
 #include "app/CommandLine.h"
 #include "app/Platform.h"
+#include "app/Session.h"
 #include "app/SingleInstance.h"
 #include "app/StartupSequence.h"
 #include "app/qt/QtEventPump.h"
@@ -38,6 +39,7 @@ struct Program::Parts {
     QtTimer tmrReconnect;
     QtEventPump pump;
     std::unique_ptr<Road> road;
+    std::unique_ptr<Session> session;
     QtTrayIcon tray{ApplicationIcon(), HeldButtonIcon()};
     std::unique_ptr<frmSerial> window;
     std::unique_ptr<QSocketNotifier> exitRequests;
@@ -91,20 +93,26 @@ int Program::Run(QApplication& app) {
     Road::Parts road;
     road.settings = &p.record;
     road.mscSerial = p.serial.get();
-    road.injector = p.desktop.get();
+    road.desktop = p.desktop.get();
     road.tmrMouseMovement = &p.tmrMouseMovement;
     road.pump = &p.pump;
-    road.tmrReconnect = &p.tmrReconnect;
     p.road = std::make_unique<Road>(road);
+
+    Session::Parts session;
+    session.settings = &p.record;
+    session.mscSerial = p.serial.get();
+    session.road = p.road.get();
+    session.tmrReconnect = &p.tmrReconnect;
+    session.Terminate = [&p] { p.settings.Terminate(); };
+    p.session = std::make_unique<Session>(std::move(session));
 
     frmSerial::Parts parts;
     parts.settings = &p.record;
     parts.SetSettings = [&p] { return p.settings.SetSettings(); };
-    parts.Terminate = [&p] { p.settings.Terminate(); };
     parts.LastSaveProblem = [&p] { return p.settings.LastSaveProblem(); };
-    parts.mscSerial = p.serial.get();
     parts.tray = &p.tray;
     parts.road = p.road.get();
+    parts.session = p.session.get();
     parts.registry = &p.platform->Registry();
     p.window = std::make_unique<frmSerial>(parts);
     frmSerial& window = *p.window;
@@ -130,6 +138,8 @@ int Program::Run(QApplication& app) {
     startup.GetSettings = [&p] { return p.settings.GetSettings(); };
     startup.SettingsStoreError = [&p] { return p.platform->SettingsStoreProblem(); };
     startup.settings = &p.record;
+    startup.road = p.road.get();
+    startup.session = p.session.get();
     startup.GetAvailablePorts = [&p](std::vector<PortListEntry>& rows) { return p.GetAvailablePorts(rows); };
     if (InWaylandSession()) {
         startup.sessionNote = kWaylandNote;

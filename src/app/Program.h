@@ -10,8 +10,9 @@ class SingleInstance;
 
 // The running program: the platform's parts (settings store, ports, desktop input), the serial
 // control, the movement timer and the pending-events call, the road of a character over them,
-// the tray icon, and the Properties window, built in that order and ended in the reverse, once
-// the event loop has returned. Runs the load handler, shows the window and runs the event loop.
+// the session that owns the connection, the tray icon, and the Properties window, built in that order and
+// ended in the reverse, once the event loop has returned. Runs the load handler, shows the window and runs
+// the event loop.
 class Program {
 public:
     Program();

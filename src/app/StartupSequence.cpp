@@ -1,8 +1,11 @@
 #include "app/StartupSequence.h"
 
+#include "app/Session.h"
 #include "diag/CaughtError.h"
 #include "diag/Trace.h"
+#include "road/Road.h"
 #include "settings/SettingsRecord.h"
+#include "ui/StatusDisplay.h"
 #include "ui/common/Ansi.h"
 #include "ui/common/MessageBoxService.h"
 #include "ui/frmSerial.h"
@@ -32,7 +35,7 @@ bool StartupSequence::Form_Load() {
         Trace(kFormLoad, TraceMessage, parts_.sessionNote);
     }
     try {
-        window_.ClearReceivedBuffer();
+        parts_.road->ClearReceivedBuffer();
 
         if (!parts_.GetSettings()) {
             std::string message = "Could not retrieve one or more system settings";
@@ -46,7 +49,7 @@ bool StartupSequence::Form_Load() {
         const SettingsRecord& settings = *parts_.settings;
         modTrace::TraceSwitch(settings.TracingEnabled() != 0);
 
-        if (!window_.InitialiseSysTray()) {
+        if (!window_.Status().InitialiseSysTray()) {
             return Fail("Could not initialise Systray Icon");
         }
         if (parts_.GetAvailablePorts(window_.Ports()) == 0) {
@@ -55,8 +58,7 @@ bool StartupSequence::Form_Load() {
         if (!window_.LoadPortsList()) {
             return Fail("Could not Load ports list");
         }
-        window_.CreateOSInfo();
-        if (!window_.UpdateTrayIconInfo()) {
+        if (!window_.Status().UpdateTrayIconInfo()) {
             return Fail("Could not display Port Settings");
         }
 
@@ -79,7 +81,7 @@ bool StartupSequence::Form_Load() {
 
         if (settings.ConnectOnApplicationStartup() == 1) {
             window_.MinimiseWindow();
-            window_.cmdOpenPort_Click();
+            parts_.session->Connect(window_.PendingPort(), &window_);
         }
         if (settings.RunOnSystemStartup() == 1) {
             window_.MinimiseWindow();

@@ -8,6 +8,8 @@
 namespace qm {
 
 class frmSerial;
+class Road;
+class Session;
 class SettingsRecord;
 struct PortListEntry;
 
@@ -18,6 +20,9 @@ struct StartupParts {
     // Why the settings store failed, for the user; empty when it did not.
     std::function<std::string()> SettingsStoreError;
     const SettingsRecord* settings = nullptr;
+    Road* road = nullptr;
+    // Connects at start-up when ConnectOnApplicationStartup asks for it.
+    Session* session = nullptr;
     // Fills the list with the system's COM ports and returns their count (modPortAPI).
     std::function<std::int16_t(std::vector<PortListEntry>&)> GetAvailablePorts;
     // Something the user must know about this session, logged once after the first two lines.

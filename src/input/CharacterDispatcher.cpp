@@ -19,10 +19,7 @@ constexpr const char* kProcessCharacter = "frmSerial.ProcessCharacter";
 constexpr const char* kUpdateBytesReceived = "frmSerial.UpdateBytesReceived";
 constexpr const char* kResetBytesReceived = "frmSerial.ResetBytesReceived";
 
-// Four entries of "000\r\n": the fifth is the new one.
-constexpr std::size_t kKeptListLength = 20;
-
-// The codes beyond the thirteen that press a key of the keyboard, and the key each presses.
+// The optional codes that press a key of the keyboard, and the key each presses.
 struct KeyCode {
     CodeAction action;
     std::uint8_t vk;
@@ -45,7 +42,8 @@ std::int32_t NegatedStep(float increment) {
 CharacterDispatcher::CharacterDispatcher(const SettingsRecord& settings, SerialControl& mscSerial,
                                          EventPump& pump, AsciiSequenceDecoder& decoder,
                                          MovementEngine& movement, ClickEmulation& clicks,
-                                         KeystrokeInjection& keys, DispatcherView view, Desktop* desktop)
+                                         KeystrokeInjection& keys, std::function<void()> changed,
+                                         Desktop* desktop)
     : settings_(settings),
       serial_(mscSerial),
       pump_(pump),
@@ -53,22 +51,13 @@ CharacterDispatcher::CharacterDispatcher(const SettingsRecord& settings, SerialC
       movement_(movement),
       clicks_(clicks),
       keys_(keys),
-      view_(std::move(view)),
+      changed_(std::move(changed)),
       desktop_(desktop) {
     serial_.SetOnComm([this] { MscSerial_OnComm(); });
 }
 
 CharacterDispatcher::~CharacterDispatcher() {
     serial_.SetOnComm(nullptr);
-}
-
-std::string CharacterDispatcher::FormatCode(std::int32_t code) {
-    const std::int64_t wide = code;
-    std::string digits = std::to_string(wide < 0 ? -wide : wide);
-    if (digits.size() < 3) {
-        digits.insert(0, 3 - digits.size(), '0');
-    }
-    return wide < 0 ? "-" + digits : digits;
 }
 
 void CharacterDispatcher::MscSerial_OnComm() {
@@ -135,14 +124,14 @@ void CharacterDispatcher::WorkThrough(const PendingInput& input) {
 }
 
 bool CharacterDispatcher::ProcessCharacter(std::int16_t code) {
-    // The window is told of the new list once the character's action has sent its input, or
+    // The shell is told of the new list once the character's action has sent its input, or
     // has failed: the box shows the list a moment later anyway, and arranging that is no part
     // of the time between a byte and the event it causes.
     bool listChanged = false;
-    const auto tellView = [&] {
+    const auto tellChanged = [&] {
         listChanged = false;
-        if (view_.SetReceivedBufferText) {
-            view_.SetReceivedBufferText(receivedBuffer_);
+        if (changed_) {
+            changed_();
         }
     };
     try {
@@ -151,13 +140,7 @@ bool CharacterDispatcher::ProcessCharacter(std::int16_t code) {
         if (lastOfInput_ && batch_ != nullptr) {
             batch_->End();
         }
-        // The newest entry goes in front of the kept ones in the list's own room: a character's
-        // way to its input passes no allocator once the list has reached its length. Room is made
-        // first, so that a failure leaves the list as it was.
-        const std::string entry = FormatCode(code) + "\r\n";
-        receivedBuffer_.reserve(kKeptListLength + entry.size());
-        receivedBuffer_.resize(std::min(receivedBuffer_.size(), kKeptListLength));
-        receivedBuffer_.insert(0, entry);
+        received_.Add(code);
         listChanged = true;
 
         // The fixed order: the first setting equal to the code wins. Screen Y grows downwards.
@@ -195,7 +178,7 @@ bool CharacterDispatcher::ProcessCharacter(std::int16_t code) {
                 keys_.SendVirtualKey(static_cast<std::uint8_t>(code - kVirtualKeyBase));
             }
         }
-        tellView();
+        tellChanged();
         pump_.DoEvents();
         UpdateBytesReceived();
         Trace(kProcessCharacter, TraceExit, "");
@@ -204,7 +187,7 @@ bool CharacterDispatcher::ProcessCharacter(std::int16_t code) {
         Trace(kProcessCharacter, TraceError, TrappedErrorDescription());
         if (listChanged) {
             try {
-                tellView();
+                tellChanged();
             } catch (...) {
             }
         }
@@ -266,11 +249,9 @@ bool CharacterDispatcher::UpdateBytesReceived() {
             err::RaiseOverflow("frmSerial");
         }
         bytesReceived_ += 1;
-        if (view_.SetBytesReceivedText) {
-            view_.SetBytesReceivedText(std::to_string(bytesReceived_));
-        }
-        if (view_.UpdateTrayIconInfo) {
-            view_.UpdateTrayIconInfo();
+        ++counted_;
+        if (changed_) {
+            changed_();
         }
         return true;
     });
@@ -279,8 +260,8 @@ bool CharacterDispatcher::UpdateBytesReceived() {
 bool CharacterDispatcher::ResetBytesReceived() {
     return Traced(kResetBytesReceived, false, [&] {
         bytesReceived_ = 0;
-        if (view_.SetBytesReceivedText) {
-            view_.SetBytesReceivedText("0");
+        if (changed_) {
+            changed_();
         }
         return true;
     });

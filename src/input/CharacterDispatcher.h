@@ -1,5 +1,8 @@
 #pragma once
 
+#include <algorithm>
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -16,14 +19,33 @@
 
 namespace qm {
 
-// Where the dispatcher's results show. Each may be left empty.
-struct DispatcherView {
-    // The new text of txtReceivedBuffer: the five newest codes, "000" + CR LF each, newest first.
-    std::function<void(const std::string&)> SetReceivedBufferText;
-    // The new text of txtBytesReceived: the count in plain decimal.
-    std::function<void(const std::string&)> SetBytesReceivedText;
-    // Rebuilds the tray tooltip, which reads BytesReceived().
-    std::function<bool()> UpdateTrayIconInfo;
+// The received-characters list: the five newest codes, newest first. It lives in a fixed room,
+// so that a character's way to its input passes no allocator.
+class ReceivedCodes {
+public:
+    static constexpr std::size_t kKept = 5;
+
+    void Add(std::int16_t code) {
+        for (std::size_t i = std::min(size_, kKept - 1); i > 0; --i) {
+            codes_[i] = codes_[i - 1];
+        }
+        codes_[0] = code;
+        size_ = std::min(size_ + 1, kKept);
+    }
+    void Clear() { size_ = 0; }
+    std::size_t Size() const { return size_; }
+    // The i-th newest (0 = the newest).
+    std::int16_t operator[](std::size_t i) const { return codes_[i]; }
+    const std::int16_t* begin() const { return codes_.data(); }
+    const std::int16_t* end() const { return codes_.data() + size_; }
+    bool operator==(const ReceivedCodes& other) const {
+        return size_ == other.size_ &&
+               std::equal(codes_.begin(), codes_.begin() + static_cast<long>(size_), other.codes_.begin());
+    }
+
+private:
+    std::array<std::int16_t, kKept> codes_{};
+    std::size_t size_ = 0;
 };
 
 // Where every character from the device enters: it reads the serial control's input, drops
@@ -42,10 +64,12 @@ struct DispatcherView {
 class CharacterDispatcher {
 public:
     // Takes the serial control's OnComm for itself. Every reference must outlive the object;
-    // desktop, if given, is the one the actions use.
+    // desktop, if given, is the one the actions use. changed, if given, is told whenever the
+    // list or the count has changed.
     CharacterDispatcher(const SettingsRecord& settings, SerialControl& mscSerial, EventPump& pump,
                         AsciiSequenceDecoder& decoder, MovementEngine& movement, ClickEmulation& clicks,
-                        KeystrokeInjection& keys, DispatcherView view = {}, Desktop* desktop = nullptr);
+                        KeystrokeInjection& keys, std::function<void()> changed = {},
+                        Desktop* desktop = nullptr);
     ~CharacterDispatcher();
     CharacterDispatcher(const CharacterDispatcher&) = delete;
     CharacterDispatcher& operator=(const CharacterDispatcher&) = delete;
@@ -55,23 +79,22 @@ public:
     // Lists, matches and counts one code (the decoder passes codes up to 999).
     bool ProcessCharacter(std::int16_t code);
     bool UpdateBytesReceived();
-    // The Reset button: count 0, display "0"; the tray tooltip is left for its next rebuild.
+    // The Reset button: count 0.
     bool ResetBytesReceived();
 
-    const std::string& ReceivedBuffer() const { return receivedBuffer_; }
+    const ReceivedCodes& Received() const { return received_; }
     std::int32_t BytesReceived() const { return bytesReceived_; }
+    // Characters counted since the start; Reset leaves it.
+    std::uint64_t Counted() const { return counted_; }
     // Empties the received-characters list (start-up does this before the settings load).
-    void ClearReceivedBuffer() { receivedBuffer_.clear(); }
+    void ClearReceivedBuffer() { received_.Clear(); }
     // The port has closed: what was read and not yet worked through is dropped, and so is the
     // rest of the input being worked through now, so that nothing is typed after the line is gone.
     void DropPendingInput();
 
-    // Starts the count from a given value, as if that many had arrived (the display is not
-    // touched). For diagnostics, tests and benchmarks.
+    // Starts the count from a given value, as if that many had arrived (nobody is told). For
+    // diagnostics, tests and benchmarks.
     void SetBytesReceived(std::int32_t count) { bytesReceived_ = count; }
-
-    // "000": at least three decimal digits, zero-padded.
-    static std::string FormatCode(std::int32_t code);
 
 private:
     struct PendingInput {
@@ -89,11 +112,12 @@ private:
     MovementEngine& movement_;
     ClickEmulation& clicks_;
     KeystrokeInjection& keys_;
-    DispatcherView view_;
+    std::function<void()> changed_;
     Desktop* desktop_;
 
-    std::string receivedBuffer_;
+    ReceivedCodes received_;
     std::int32_t bytesReceived_ = 0;
+    std::uint64_t counted_ = 0;
     // Inputs read but not yet worked through, oldest first, and whether a receive event further
     // out is already working through them.
     std::deque<PendingInput> pending_;

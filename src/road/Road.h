@@ -1,111 +1,94 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
-#include <memory>
-#include <string>
 
+#include "desktop/ClickEmulation.h"
 #include "desktop/MovementEngine.h"
+#include "input/AsciiSequenceDecoder.h"
 #include "input/CharacterDispatcher.h"
+#include "input/KeystrokeInjection.h"
+#include "input/StickyModifiers.h"
 
 namespace qm {
 
-class AsciiSequenceDecoder;
-class ClickEmulation;
-class clsOSInfo;
 class EventPump;
 class Desktop;
-class KeystrokeInjection;
-class OsVersionSource;
 class SerialControl;
 class SettingsRecord;
 class Timer;
 
+// What the road holds that the user is shown: the received-characters list and the count, the
+// left button held by its lock, the speed level's factor and the sticky modifiers.
+struct RoadStatus {
+    ReceivedCodes received;
+    std::int32_t bytesReceived = 0;
+    // Characters counted since the start: Reset leaves it, so that a change of the count alone
+    // can be told from a character.
+    std::uint64_t counted = 0;
+    bool leftButtonLocked = false;
+    float speedFactor = 1.0F;
+    std::array<StickyModifiers::State, kModifierCount> modifiers{};
+};
+
 // The road of a character from the serial line to the desktop: the sequence decoder, the
 // dispatcher, the movement engine, the clicks and the keystrokes over the serial control and the
-// desktop's input. The program builds it once and keeps it until its event loop has returned, so
-// nothing on the road is ever destroyed while one of its calls is still on the stack, whatever a
-// nested pending-events call ran (a dialog, an exit).
+// desktop's input, all built here at once. The program builds it once and keeps it until its
+// event loop has returned, so nothing on the road is ever destroyed while one of its calls is
+// still on the stack, whatever a nested pending-events call ran (a dialog, an exit).
 //
-// The Properties window only looks at it: it shows what the road reports (through the view), and
-// lends it the working copy's delay and bounce angle, which act before Apply.
+// The shell only looks at it: it reads Status() when told that something changed, and lends it
+// the working copy's delay and bounce angle, which act before Apply.
 class Road {
 public:
     struct Parts {
         const SettingsRecord* settings = nullptr;  // the applied settings
         SerialControl* mscSerial = nullptr;
-        Desktop* injector = nullptr;
+        Desktop* desktop = nullptr;
         Timer* tmrMouseMovement = nullptr;
         EventPump* pump = nullptr;
-        OsVersionSource* osVersion = nullptr;  // nullptr: the running system
-        // Paces the attempts to open a vanished device's port again; nullptr: no attempts.
-        Timer* tmrReconnect = nullptr;
     };
 
     // Every part must outlive the road.
     explicit Road(Parts parts);
-    ~Road();
     Road(const Road&) = delete;
     Road& operator=(const Road&) = delete;
 
-    // Start-up's step that creates the OS information, and with it the parts of the road that
-    // ask it which input path to take. Later calls keep what is there: the road is never rebuilt
-    // under a call that may still be running.
-    void CreateOSInfo();
-
-    // Where the results show; an empty view shows nothing.
-    void SetView(DispatcherView view) { view_ = std::move(view); }
+    // Told after every change of Status(), inside the road's own call: the shell shows the
+    // state later, never from here.
+    void SetOnChanged(std::function<void()> changed) { changed_ = std::move(changed); }
     // The working delay and bounce angle; without a source the movement reads zeros.
     void SetWorkingValues(MovementEngine::WorkingValuesSource source) { working_ = std::move(source); }
 
-    const std::string& ReceivedBuffer() const;
-    std::int32_t BytesReceived() const;
-    void ClearReceivedBuffer();
-    bool ResetBytesReceived();
+    RoadStatus Status() const;
+    void ClearReceivedBuffer() { dispatcher_.ClearReceivedBuffer(); }
+    bool ResetBytesReceived() { return dispatcher_.ResetBytesReceived(); }
 
     // The port has closed (Disconnect, the device gone, or the program ending): the movement
-    // stops, and input read but not yet worked through is dropped rather than typed later.
+    // stops, input read but not yet worked through is dropped rather than typed later, and
+    // nothing stays held once the device that would let it go is gone.
     void PortClosed();
     // The program ends (after PortClosed when a port was open): nothing more is worked through,
     // and every button and key the program holds is let go.
     void Shutdown();
 
-    // The serial control closed the port itself because its device went away: as PortClosed,
-    // and then, while ReconnectAutomatically is 1, the same port is opened again about once a
-    // second, silently, until it opens, the user disconnects (PortClosed) or reconnecting is
-    // turned off.
-    void DeviceVanished();
-    bool Reconnecting() const { return reconnecting_; }
-    // Told when the waiting ends by itself: an attempt has opened the port again, or
-    // reconnecting was turned off meanwhile.
-    void SetOnWaitEnded(std::function<void()> onWaitEnded) { onWaitEnded_ = std::move(onWaitEnded); }
-
-    // What the tray shows: the left button held by its lock, and the speed level's factor.
-    bool LeftButtonLocked() const;
-    float SpeedFactor() const;
-    // The latched and locked modifiers, "Ctrl: once, Alt: locked"; empty when none is.
-    std::string HeldModifiers() const;
-
-    // The parts, for start-up, tests and benchmarks; null before CreateOSInfo.
-    CharacterDispatcher* Dispatcher() const { return dispatcher_.get(); }
-    MovementEngine* Movement() const { return movement_.get(); }
+    // The parts, for tests and benchmarks.
+    CharacterDispatcher& Dispatcher() { return dispatcher_; }
+    MovementEngine& Movement() { return movement_; }
 
 private:
-    void StopReconnecting();
-    void TryReconnect();
+    void Changed() const;
 
     Parts parts_;
-    bool reconnecting_ = false;
-    std::function<void()> onWaitEnded_;
-    DispatcherView view_;
+    std::function<void()> changed_;
     MovementEngine::WorkingValuesSource working_;
 
-    std::unique_ptr<clsOSInfo> osInfo_;
-    std::unique_ptr<AsciiSequenceDecoder> decoder_;
-    std::unique_ptr<MovementEngine> movement_;
-    std::unique_ptr<ClickEmulation> clicks_;
-    std::unique_ptr<KeystrokeInjection> keys_;
-    std::unique_ptr<CharacterDispatcher> dispatcher_;
+    MovementEngine movement_;
+    ClickEmulation clicks_;
+    KeystrokeInjection keys_;
+    AsciiSequenceDecoder decoder_;
+    CharacterDispatcher dispatcher_;
 };
 
 }  // namespace qm

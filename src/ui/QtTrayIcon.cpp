@@ -4,18 +4,11 @@
 #include <QApplication>
 #include <QMenu>
 #include <QSystemTrayIcon>
-#include <QTimer>
 #include <QWidget>
 
 #include "ui/common/Ansi.h"
 
 namespace qm {
-namespace {
-
-// How long after a change of the tip the icon shows it.
-constexpr int kTipDelayMs = 10;
-
-}  // namespace
 
 QtTrayIcon::QtTrayIcon(const QIcon& icon, const QIcon& held, QObject* parent)
     : QObject(parent), normal_(icon), held_(held), menu_(std::make_unique<QMenu>(QStringLiteral("&File"))) {
@@ -34,11 +27,6 @@ QtTrayIcon::QtTrayIcon(const QIcon& icon, const QIcon& held, QObject* parent)
             OnProperties();
         }
     });
-
-    tipTimer_ = new QTimer(this);
-    tipTimer_->setSingleShot(true);
-    tipTimer_->setInterval(kTipDelayMs);
-    connect(tipTimer_, &QTimer::timeout, this, [this] { ShowTip(); });
 
     icon_ = new QSystemTrayIcon(icon, this);
     icon_->setObjectName(QStringLiteral("trayIcon"));
@@ -81,15 +69,10 @@ bool QtTrayIcon::Modify(const std::string& tip) {
     if (!added_) {
         return false;
     }
+    // Called a moment after the state changed, not per character (see StatusDisplay): the
+    // icon takes the text at once.
     tip_ = tip;
-    // Every character received changes the tip (its count): the icon takes the latest text a
-    // moment later, not a round of window traffic per character. Not at the next turn of the
-    // event loop either: that is while the desktop is still taking in the event the character
-    // has just caused, and the traffic (two property changes, their notices back) would compete
-    // with it for the display server and the processor.
-    if (!tipTimer_->isActive()) {
-        tipTimer_->start();
-    }
+    ShowTip();
     return true;
 }
 

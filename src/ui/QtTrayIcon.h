@@ -7,7 +7,6 @@
 #include "ui/TrayIcon.h"
 
 class QMenu;
-class QTimer;
 class QAction;
 class QSystemTrayIcon;
 
@@ -42,8 +41,6 @@ private:
     QAction* properties_ = nullptr;
     QSystemTrayIcon* icon_ = nullptr;
     bool added_ = false;
-    // Shows tip_ a moment after it changed, with whatever changed meanwhile.
-    QTimer* tipTimer_ = nullptr;
     std::string tip_;
     std::string note_;
 };

@@ -3,38 +3,33 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTabWidget>
-#include <QTimer>
 #include <QVBoxLayout>
 
+#include "app/Session.h"
 #include "diag/CaughtError.h"
-#include "diag/OSInfo.h"
 #include "diag/RaisedError.h"
 #include "diag/Trace.h"
 #include "diag/Traced.h"
 #include "ports/LineSettings.h"
 #include "ports/PortAPI.h"
-#include "ports/SerialControl.h"
-#include "ports/SerialErrors.h"
-#include "ports/XonXoff.h"
 #include "road/Road.h"
 #include "settings/SettingsRecord.h"
-#include "ui/CharacterTranslationTool.h"
+#include "ui/DiagnosticsTab.h"
+#include "ui/GeneralTab.h"
 #include "ui/MouseCodesPanel.h"
 #include "ui/Pictures.h"
 #include "ui/PortOptionsFrame.h"
 #include "ui/PortSettingsText.h"
+#include "ui/StatusDisplay.h"
 #include "ui/TrayIcon.h"
 #include "ui/common/Ansi.h"
 #include "ui/common/MessageBoxService.h"
+#include "ui/common/Widgets.h"
 #include "ui/frmAbout.h"
 #include "ui/frmMoreCodes.h"
 #include "ui/frmMouseMovementAdvanced.h"
@@ -43,22 +38,13 @@
 namespace qm {
 namespace {
 
-// How long after a character the received list and the count show it (see ShowReceivedLater).
-constexpr int kShowReceivedDelayMs = 10;
-
 constexpr const char* kCheckDirty = "frmSerial.CheckDirty";
 constexpr const char* kSetProperties = "frmSerial.SetProperties";
 constexpr const char* kReset = "frmSerial.Reset";
 constexpr const char* kOK = "frmSerial.cmdOK_Click";
 constexpr const char* kCancel = "frmSerial.cmdCancel_Click()";
 constexpr const char* kShowPortSettings = "frmSerial.ShowPortSettings";
-constexpr const char* kOpenPort = "frmSerial.OpenPort";
-constexpr const char* kClosePort = "frmSerial.cmdClosePort_Click";
-constexpr const char* kClosedByDevice = "frmSerial.MscSerial_OnClosedByDevice";
 constexpr const char* kLoadPortsList = "frmSerial.LoadPortsList";
-constexpr const char* kInitialiseSysTray = "frmSerial.InitialiseSysTray";
-constexpr const char* kUpdateTrayIconInfo = "frmSerial.UpdateTrayIconInfo";
-constexpr const char* kShellTrayModify = "modSysTray.ShellTrayModify";
 constexpr const char* kFormUnload = "frmSerial.Form_Unload";
 
 constexpr const char* kNotCheckingMessage =
@@ -73,56 +59,31 @@ const char* BoolText(bool value) {
     throw RaisedError(91, "frmSerial", "Object variable or With block variable not set");
 }
 
-QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption) {
-    auto* button = new QPushButton(QString::fromLatin1(caption), parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setAutoDefault(false);
-    return button;
-}
-
-QGroupBox* MakeFrame(QWidget* parent, const char* name, const char* caption) {
-    auto* frame = new QGroupBox(QString::fromLatin1(caption), parent);
-    frame->setObjectName(QString::fromLatin1(name));
-    return frame;
-}
-
-// A button in the bottom right-hand corner of a frame, below what the frame holds.
-QPushButton* AddCornerButton(QGroupBox* frame, QVBoxLayout* layout, const char* name, const char* caption) {
-    auto* button = MakeButton(frame, name, caption);
-    auto* row = new QHBoxLayout;
-    row->addStretch(1);
-    row->addWidget(button);
-    layout->addStretch(1);
-    layout->addLayout(row);
-    return button;
-}
-
 }  // namespace
 
 frmSerial::frmSerial(Parts parts, QWidget* parent) : QWidget(parent), parts_(std::move(parts)) {
     setObjectName(QStringLiteral("frmSerial"));
     setWindowTitle(QStringLiteral("Quillmotion : Properties"));
     setWindowIcon(ApplicationIcon());
-    receivedTimer_ = new QTimer(this);
-    receivedTimer_->setSingleShot(true);
-    receivedTimer_->setInterval(kShowReceivedDelayMs);
-    connect(receivedTimer_, &QTimer::timeout, this, [this] { ShowReceived(); });
 
     sstMain = new QTabWidget(this);
     sstMain->setObjectName(QStringLiteral("sstMain"));
-    auto* general = new QWidget(sstMain);
-    general->setObjectName(QStringLiteral("tabGeneral"));
-    auto* diagnostics = new QWidget(sstMain);
-    diagnostics->setObjectName(QStringLiteral("tabDiagnostics"));
+    general_ = new GeneralTab(sstMain);
+    auto* diagnostics = new DiagnosticsTab(sstMain);
     auto* mouse = new QWidget(sstMain);
     mouse->setObjectName(QStringLiteral("tabMouse"));
     auto* emulation = new QWidget(sstMain);
     emulation->setObjectName(QStringLiteral("tabEmulation"));
-    BuildGeneralTab(general);
-    BuildDiagnosticsTab(diagnostics);
+    // The port frame's controls are the ones the window reads most.
+    lvwPort = general_->fraPortOptions->lvwPort;
+    cboBaudRate = general_->fraPortOptions->cboBaudRate;
+    cboDataBits = general_->fraPortOptions->cboDataBits;
+    cboParity = general_->fraPortOptions->cboParity;
+    cboStopBits = general_->fraPortOptions->cboStopBits;
+    cboHandshaking = general_->fraPortOptions->cboHandshaking;
     BuildMouseTab(mouse);
     BuildEmulationTab(emulation);
-    sstMain->addTab(general, QStringLiteral("General"));
+    sstMain->addTab(general_, QStringLiteral("General"));
     sstMain->addTab(diagnostics, QStringLiteral("Diagnostics"));
     sstMain->addTab(mouse, QStringLiteral("Mouse"));
     sstMain->addTab(emulation, QStringLiteral("Emulation"));
@@ -148,20 +109,12 @@ frmSerial::frmSerial(Parts parts, QWidget* parent) : QWidget(parent), parts_(std
     connect(escape, &QShortcut::activated, cmdCancel, &QPushButton::click);
 
     WireHandlers();
-    DispatcherView view;
-    view.SetReceivedBufferText = [this](const std::string& text) { SetReceivedBufferText(text); };
-    view.SetBytesReceivedText = [this](const std::string& text) { SetBytesReceivedText(text); };
-    view.UpdateTrayIconInfo = [this] { return UpdateTrayIconInfo(); };
-    parts_.road->SetView(std::move(view));
+    status_ = new StatusDisplay(*parts_.road, *parts_.session, parts_.tray, this);
+    status_->ShowIn(diagnostics->txtReceivedBuffer, general_->txtBytesReceived);
     parts_.road->SetWorkingValues([this] {
         return MovementWorkingValues{working_.MovementDelay(), working_.BouncyMouseAngle()};
     });
-    parts_.mscSerial->SetOnClosedByDevice(
-        [this](const std::string& reason) { MscSerial_OnClosedByDevice(reason); });
-    parts_.road->SetOnWaitEnded([this] {
-        SetConnectedButtons(parts_.mscSerial->PortOpen());
-        UpdateTrayIconInfo();
-    });
+    parts_.session->SetOnChanged([this] { SessionChanged(); });
 
     if (parts_.tray != nullptr) {
         parts_.tray->OnDoubleClick = [this] { RestoreFromTray(); };
@@ -171,95 +124,13 @@ frmSerial::frmSerial(Parts parts, QWidget* parent) : QWidget(parent), parts_(std
 }
 
 frmSerial::~frmSerial() {
-    parts_.road->SetView({});
     parts_.road->SetWorkingValues(nullptr);
-    parts_.mscSerial->SetOnClosedByDevice(nullptr);
-    parts_.road->SetOnWaitEnded(nullptr);
+    parts_.session->SetOnChanged(nullptr);
     if (parts_.tray != nullptr) {
         parts_.tray->OnDoubleClick = nullptr;
         parts_.tray->OnExit = nullptr;
         parts_.tray->OnProperties = nullptr;
     }
-}
-
-void frmSerial::BuildGeneralTab(QWidget* page) {
-    fraPortOptions = new PortOptionsFrame(page);
-    lvwPort = fraPortOptions->lvwPort;
-    cboBaudRate = fraPortOptions->cboBaudRate;
-    cboDataBits = fraPortOptions->cboDataBits;
-    cboParity = fraPortOptions->cboParity;
-    cboStopBits = fraPortOptions->cboStopBits;
-    cboHandshaking = fraPortOptions->cboHandshaking;
-
-    cmdOpenPort = MakeButton(page, "cmdOpenPort", "Connect");
-    cmdClosePort = MakeButton(page, "cmdClosePort", "Disconnect");
-    cmdClosePort->setEnabled(false);
-
-    auto* lblBytesReceived = new QLabel(QStringLiteral("Bytes Received:"), page);
-    lblBytesReceived->setObjectName(QStringLiteral("lblBytesReceived"));
-    txtBytesReceived = new QLineEdit(QStringLiteral("0"), page);
-    txtBytesReceived->setObjectName(QStringLiteral("txtBytesReceived"));
-    txtBytesReceived->setReadOnly(true);
-    txtBytesReceived->setAlignment(Qt::AlignRight);
-    txtBytesReceived->setMaximumWidth(110);
-    txtBytesReceived->installEventFilter(this);
-    lblBytesReceived->setBuddy(txtBytesReceived);
-    cmdResetBytesReceived = MakeButton(page, "cmdResetBytesReceived", "Reset");
-
-    cmdStartupOptions = MakeButton(page, "cmdStartupOptions", "Startup...");
-    cmdAbout = MakeButton(page, "cmdAbout", "About...");
-    cmdExit = MakeButton(page, "cmdExit", "Exit");
-
-    auto* connection = new QVBoxLayout;
-    connection->addSpacing(8);
-    connection->addWidget(cmdOpenPort);
-    connection->addWidget(cmdClosePort);
-    connection->addStretch(1);
-
-    auto* top = new QHBoxLayout;
-    top->addWidget(fraPortOptions, 1);
-    top->addLayout(connection);
-
-    auto* count = new QHBoxLayout;
-    count->addWidget(lblBytesReceived);
-    count->addWidget(txtBytesReceived);
-    count->addWidget(cmdResetBytesReceived);
-    count->addStretch(1);
-
-    auto* bottom = new QHBoxLayout;
-    bottom->addWidget(cmdStartupOptions);
-    bottom->addWidget(cmdAbout);
-    bottom->addStretch(1);
-    bottom->addWidget(cmdExit);
-
-    auto* layout = new QVBoxLayout(page);
-    layout->addLayout(top, 1);
-    layout->addLayout(count);
-    layout->addLayout(bottom);
-}
-
-void frmSerial::BuildDiagnosticsTab(QWidget* page) {
-    fraReceived = MakeFrame(page, "fraReceived", "Received Characters:");
-    auto* lblMostRecent = new QLabel(
-        QStringLiteral("Most Recent characters are displayed at the top of the list"), fraReceived);
-    lblMostRecent->setObjectName(QStringLiteral("lblMostRecent"));
-    lblMostRecent->setWordWrap(true);
-    txtReceivedBuffer = new QPlainTextEdit(fraReceived);
-    txtReceivedBuffer->setObjectName(QStringLiteral("txtReceivedBuffer"));
-    txtReceivedBuffer->setReadOnly(true);
-    txtReceivedBuffer->setFont(QFont(QStringLiteral("monospace")));
-    txtReceivedBuffer->setLineWrapMode(QPlainTextEdit::NoWrap);
-    txtReceivedBuffer->installEventFilter(this);
-    auto* received = new QVBoxLayout(fraReceived);
-    received->addWidget(lblMostRecent);
-    received->addWidget(txtReceivedBuffer, 1);
-
-    // The translation tool is the "Character Translation:" frame itself.
-    fraCharacterTranslation = new CharacterTranslationTool(page);
-
-    auto* layout = new QHBoxLayout(page);
-    layout->addWidget(fraReceived, 1);
-    layout->addWidget(fraCharacterTranslation, 1);
 }
 
 void frmSerial::BuildMouseTab(QWidget* page) {
@@ -298,14 +169,7 @@ void frmSerial::BuildMouseTab(QWidget* page) {
 }
 
 std::int32_t frmSerial::CodeEditorHandshaking() const {
-    // Xon/Xoff in any of the places a code must live with: the choice on the General tab (used at
-    // the next Connect), the applied setting (back after Cancel), and the port open now.
-    const SerialControl& serial = *parts_.mscSerial;
-    if (cboHandshaking->currentData().toInt() == comXOnXoff || parts_.settings->Handshaking() == "Xon/Xoff" ||
-        (serial.PortOpen() && serial.Handshaking() == comXOnXoff)) {
-        return comXOnXoff;
-    }
-    return cboHandshaking->currentData().toInt();
+    return parts_.session->HandshakingToWarnFor(cboHandshaking->currentData().toInt());
 }
 
 void frmSerial::BuildEmulationTab(QWidget* page) {
@@ -324,12 +188,13 @@ void frmSerial::WireHandlers() {
     connect(cmdOK, &QPushButton::clicked, this, &frmSerial::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmSerial::cmdCancel_Click);
     connect(cmdApply, &QPushButton::clicked, this, &frmSerial::cmdApply_Click);
-    connect(cmdOpenPort, &QPushButton::clicked, this, &frmSerial::cmdOpenPort_Click);
-    connect(cmdClosePort, &QPushButton::clicked, this, &frmSerial::cmdClosePort_Click);
-    connect(cmdResetBytesReceived, &QPushButton::clicked, this, &frmSerial::cmdResetBytesReceived_Click);
-    connect(cmdExit, &QPushButton::clicked, this, &frmSerial::cmdExit_Click);
-    connect(cmdStartupOptions, &QPushButton::clicked, this, &frmSerial::cmdStartupOptions_Click);
-    connect(cmdAbout, &QPushButton::clicked, this, &frmSerial::cmdAbout_Click);
+    connect(general_->cmdOpenPort, &QPushButton::clicked, this, &frmSerial::cmdOpenPort_Click);
+    connect(general_->cmdClosePort, &QPushButton::clicked, this, &frmSerial::cmdClosePort_Click);
+    connect(general_->cmdResetBytesReceived, &QPushButton::clicked, this,
+            &frmSerial::cmdResetBytesReceived_Click);
+    connect(general_->cmdExit, &QPushButton::clicked, this, &frmSerial::cmdExit_Click);
+    connect(general_->cmdStartupOptions, &QPushButton::clicked, this, &frmSerial::cmdStartupOptions_Click);
+    connect(general_->cmdAbout, &QPushButton::clicked, this, &frmSerial::cmdAbout_Click);
     connect(cmdMouseAdvanced, &QPushButton::clicked, this, &frmSerial::cmdMouseAdvanced_Click);
     connect(cmdMoreCodes, &QPushButton::clicked, this, &frmSerial::cmdMoreCodes_Click);
 
@@ -502,10 +367,6 @@ bool frmSerial::LoadPortsList() {
     });
 }
 
-std::int16_t frmSerial::GetComPortNumberFromName(const std::string& portName) {
-    return qm::GetComPortNumberFromName(portName);
-}
-
 void frmSerial::lvwPort_ItemClick(QTreeWidgetItem* item) {
     if (PortListView::SmallIcon(item) == 2) {
         // A port another program holds cannot be chosen: the saved port is selected again.
@@ -545,104 +406,32 @@ bool frmSerial::ShowPortSettings() {
     });
 }
 
-bool frmSerial::OpenPort() {
-    return Traced<ErrorReport::Full>(kOpenPort, false, [&] {
-        SerialControl& serial = *parts_.mscSerial;
-        if (!serial.PortOpen()) {
-            QTreeWidgetItem* port = lvwPort->SelectedItem();
-            if (port == nullptr) {
-                RaiseObjectNotSet();
-            }
-            serial.SetCommPort(GetComPortNumberFromName(ToAnsi(port->text(0))));
-            const std::string settings =
-                ToAnsi(cboBaudRate->currentText()) + "," + ParityLetter(ToAnsi(cboParity->currentText())) +
-                "," + ToAnsi(cboDataBits->currentText()) + "," + ToAnsi(cboStopBits->currentText());
-            serial.SetSettings(settings);
-            serial.SetHandshaking(cboHandshaking->currentData().toInt());
-            Trace(kOpenPort, TraceMessage,
-                  "Opening Port " + parts_.settings->PortName() + " - " + "with settings : " + settings);
-            try {
-                serial.SetPortOpen(true);
-            } catch (const RaisedError& error) {
-                // The device itself refused: what it said (and what to do about a refused
-                // permission) is worth the user's reading.
-                if (error.Number() == comBadComm) {
-                    openProblem_ = error.Description();
-                }
-                throw;
-            }
-        }
-        return true;
-    });
-}
-
-void frmSerial::SetConnectedButtons(bool connected) {
-    cmdOpenPort->setEnabled(!connected);
-    cmdClosePort->setEnabled(connected);
+PortChoice frmSerial::PendingPort() const {
+    PortChoice choice;
+    if (QTreeWidgetItem* port = lvwPort->SelectedItem()) {
+        choice.portName = ToAnsi(port->text(0));
+    }
+    choice.settings = ToAnsi(cboBaudRate->currentText()) + "," +
+                      ParityLetter(ToAnsi(cboParity->currentText())) + "," +
+                      ToAnsi(cboDataBits->currentText()) + "," + ToAnsi(cboStopBits->currentText());
+    choice.handshaking = cboHandshaking->currentData().toInt();
+    return choice;
 }
 
 void frmSerial::cmdOpenPort_Click() {
-    openProblem_.clear();
-    if (!OpenPort()) {
-        const std::string problem = openProblem_.empty() ? std::string() : "\r\n\r\n" + openProblem_;
-        MsgBox(this, FromAnsi("Could not open specified port" + problem), MsgIcon::Exclamation);
-    } else {
-        SetConnectedButtons(true);
-        WarnOfSwallowedCodes();
-    }
-    UpdateTrayIconInfo();
-}
-
-void frmSerial::WarnOfSwallowedCodes() {
-    // Once a run: the user has been told, and may have a device that never sends those codes.
-    const std::vector<XonXoffConflict> conflicts =
-        XonXoffConflicts(*parts_.settings, parts_.mscSerial->Handshaking());
-    if (conflicts.empty() || xonXoffWarned_) {
-        return;
-    }
-    xonXoffWarned_ = true;
-    std::string text =
-        "With Xon/Xoff handshaking the line keeps codes 17 (XON) and 19 (XOFF) for itself, so "
-        "these actions can never happen:";
-    for (const XonXoffConflict& conflict : conflicts) {
-        const std::string line = std::string(conflict.action) + " (" + conflict.setting + ") is code " +
-                                 std::to_string(conflict.code) + " (" + FlowControlCodeName(conflict.code) +
-                                 ")";
-        Trace(kOpenPort, TraceMessage, "Swallowed by Xon/Xoff handshaking: " + line);
-        text += "\r\n" + line;
-    }
-    text += "\r\n\r\nChoose other codes on the Mouse tab, or other handshaking on the General tab.";
-    MsgBox(this, FromAnsi(text), MsgIcon::Exclamation);
+    parts_.session->Connect(PendingPort(), this);
 }
 
 void frmSerial::cmdClosePort_Click() {
-    SerialControl& serial = *parts_.mscSerial;
-    if (!serial.PortOpen() && parts_.road->Reconnecting()) {
-        // Waiting for a vanished device: Disconnect ends the wait.
-        parts_.road->PortClosed();
-        SetConnectedButtons(false);
-    } else if (serial.PortOpen()) {
-        // A device that has gone may refuse the close; the buttons then follow what the control
-        // says rather than what was asked, and the movement stops either way.
-        try {
-            serial.SetPortOpen(false);
-        } catch (...) {
-            Trace(kClosePort, TraceError, TrappedErrorReport());
-        }
-        SetConnectedButtons(serial.PortOpen());
-        parts_.road->PortClosed();
-    }
-    UpdateTrayIconInfo();
+    parts_.session->Disconnect();
 }
 
-void frmSerial::MscSerial_OnClosedByDevice(const std::string& reason) {
-    // Nothing more will arrive: the buttons, the movement and the tip say so at once, and the
-    // user can connect again when the device is back.
-    Trace(kClosedByDevice, TraceMessage, "Port closed by the device: " + reason);
-    parts_.road->DeviceVanished();
-    // While the road waits for the device, Disconnect stays there to end the wait.
-    SetConnectedButtons(parts_.mscSerial->PortOpen() || parts_.road->Reconnecting());
-    UpdateTrayIconInfo();
+void frmSerial::SessionChanged() {
+    // While the session waits for a vanished device, Disconnect stays there to end the wait.
+    const bool connected = parts_.session->Status().connection != SessionStatus::Connection::NotConnected;
+    general_->cmdOpenPort->setEnabled(!connected);
+    general_->cmdClosePort->setEnabled(connected);
+    status_->UpdateTrayIconInfo();
 }
 
 void frmSerial::cboBaudRate_Change() {
@@ -656,147 +445,11 @@ void frmSerial::cboBaudRate_Change() {
     CheckDirty();
 }
 
-void frmSerial::cboBaudRate_Click() {
-    CheckDirty();
-}
-void frmSerial::cboDataBits_Click() {
-    CheckDirty();
-}
-void frmSerial::cboParity_Click() {
-    CheckDirty();
-}
-void frmSerial::cboStopBits_Click() {
-    CheckDirty();
-}
-void frmSerial::cboHandshaking_Click() {
-    CheckDirty();
-}
-void frmSerial::chkASCIISequenceEmulation_Click() {
-    CheckDirty();
-}
-
-// --- Received characters ---------------------------------------------------------------------------
-
-const std::string& frmSerial::ReceivedBuffer() const {
-    return parts_.road->ReceivedBuffer();
-}
-
-std::int32_t frmSerial::BytesReceived() const {
-    return parts_.road->BytesReceived();
-}
-
-void frmSerial::ClearReceivedBuffer() {
-    parts_.road->ClearReceivedBuffer();
-}
-
-void frmSerial::SetReceivedBufferText(const std::string& text) {
-    receivedText_ = text;
-    ShowReceivedLater();
-}
-
-void frmSerial::SetBytesReceivedText(const std::string& text) {
-    bytesReceivedText_ = text;
-    ShowReceivedLater();
-}
-
-void frmSerial::ShowReceivedLater() {
-    // Every character changes both boxes: replaced per character they would cost more than the
-    // character's own work, and nobody reads them faster than the window is drawn. They are
-    // shown a moment later, after the desktop has taken in the event the character caused.
-    if (!receivedTimer_->isActive()) {
-        receivedTimer_->start();
-    }
-}
-
-void frmSerial::ShowReceived() {
-    if (receivedText_ && txtReceivedBuffer->isVisible()) {
-        // The list keeps CR LF between entries; the box shows one entry per line.
-        QString shown = FromAnsi(*receivedText_);
-        shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        if (shown.endsWith(QLatin1Char('\n'))) {
-            shown.chop(1);
-        }
-        txtReceivedBuffer->setPlainText(shown);
-        receivedText_.reset();
-    }
-    if (bytesReceivedText_ && txtBytesReceived->isVisible()) {
-        txtBytesReceived->setText(FromAnsi(*bytesReceivedText_));
-        bytesReceivedText_.reset();
-    }
-}
-
 void frmSerial::cmdResetBytesReceived_Click() {
     parts_.road->ResetBytesReceived();
 }
 
-// --- Tray and lifecycle --------------------------------------------------------------------------
-
-bool frmSerial::ShellTrayAdd() {
-    return parts_.tray != nullptr && parts_.tray->Add("Quillmotion Enabled");
-}
-
-bool frmSerial::InitialiseSysTray() {
-    return Traced(kInitialiseSysTray, false, [&] {
-        // The window needs no hook of its own: the icon reports its clicks itself. Without a
-        // notification area the icon waits for one and the program runs on without it.
-        ShellTrayAdd();
-        return true;
-    });
-}
-
-bool frmSerial::ShellTrayModify(const std::string& tip) {
-    return Traced(kShellTrayModify, false, [&] {
-        const bool modified = parts_.tray != nullptr && parts_.tray->Modify(tip);
-        return modified;
-    });
-}
-
-void frmSerial::ShellTrayDelete() {
-    if (parts_.tray != nullptr) {
-        parts_.tray->Delete();
-    }
-}
-
-std::string frmSerial::TrayTipText() const {
-    std::string tip = "Quillmotion Enabled\r\n";
-    const SerialControl& serial = *parts_.mscSerial;
-    if (serial.PortOpen()) {
-        tip += "Connected to COM" + std::to_string(serial.CommPort()) + ": at " +
-               std::to_string(parts_.settings->BaudRate()) + "\r\n" + std::to_string(BytesReceived()) +
-               " bytes received";
-    } else if (parts_.road->Reconnecting()) {
-        tip += "Waiting for COM" + std::to_string(serial.CommPort()) + ": to come back";
-    } else {
-        tip += "Not Connected";
-    }
-    if (parts_.road->LeftButtonLocked()) {
-        tip += "\r\nLeft button held down";
-    }
-    const float speed = parts_.road->SpeedFactor();
-    if (speed != 1.0F) {
-        tip += speed < 1.0F ? "\r\nSpeed: half"
-                            : "\r\nSpeed: " + std::to_string(static_cast<int>(speed)) + " times";
-    }
-    const std::string modifiers = parts_.road->HeldModifiers();
-    if (!modifiers.empty()) {
-        tip += "\r\n" + modifiers;
-    }
-    return tip;
-}
-
-bool frmSerial::UpdateTrayIconInfo() {
-    return Traced(kUpdateTrayIconInfo, false, [&] {
-        if (parts_.tray != nullptr) {
-            parts_.tray->ShowButtonHeld(parts_.road->LeftButtonLocked());
-        }
-        const bool modified = ShellTrayModify(TrayTipText());
-        return modified;
-    });
-}
-
-void frmSerial::CreateOSInfo() {
-    parts_.road->CreateOSInfo();
-}
+// --- Lifecycle -----------------------------------------------------------------------------------
 
 void frmSerial::MinimiseWindow() {
     setWindowState(windowState() | Qt::WindowMinimized);
@@ -828,21 +481,9 @@ void frmSerial::ShowNormalInFront() {
     activateWindow();
 }
 
-void frmSerial::RestoreFromTray() {
-    ShowNormalInFront();
-}
-
-void frmSerial::mnuFileProperties_Click() {
-    ShowNormalInFront();
-}
-
 void frmSerial::cmdExit_Click() {
     Form_Unload();
     hide();
-}
-
-void frmSerial::mnuFileExit_Click() {
-    cmdExit_Click();
 }
 
 void frmSerial::closeEvent(QCloseEvent* event) {
@@ -856,26 +497,8 @@ void frmSerial::Form_Unload() {
     }
     unloaded_ = true;
     Trace(kFormUnload, TraceEntry, "");
-    ShellTrayDelete();
-    bool wasOpen = false;
-    try {
-        if (parts_.mscSerial->PortOpen()) {
-            wasOpen = true;
-            parts_.mscSerial->SetPortOpen(false);
-        }
-    } catch (...) {
-        // A port that cannot be closed must not keep the program from ending.
-        Trace(kFormUnload, TraceError, TrappedErrorDescription());
-    }
-    // This may run inside a character's pending-events call: the road is told to stop and to
-    // let go of what it holds, and stays whole until the program's event loop has returned.
-    if (wasOpen) {
-        parts_.road->PortClosed();
-    }
-    parts_.road->Shutdown();
-    if (parts_.Terminate) {
-        parts_.Terminate();
-    }
+    status_->ShellTrayDelete();
+    parts_.session->End();
     Trace(kFormUnload, TraceExit, "");
     emit unloaded();
 }
@@ -935,9 +558,7 @@ void frmSerial::cmdMoreCodes_Click() {
 }
 
 bool frmSerial::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Show && (watched == txtReceivedBuffer || watched == txtBytesReceived)) {
-        ShowReceived();
-    } else if (event->type() == QEvent::MouseMove) {
+    if (event->type() == QEvent::MouseMove) {
         if (watched == fraMovement) {
             emit MovementFrameHovered();
         } else if (watched == fraButtons) {

@@ -15,25 +15,23 @@ class QComboBox;
 class QGroupBox;
 class QHBoxLayout;
 class QLabel;
-class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
-class QTimer;
 class QTreeWidgetItem;
 class QVBoxLayout;
 
 namespace qm {
 
-class clsOSInfo;
 class frmAbout;
+class GeneralTab;
 class RegistryApi;
 class PortListView;
-class PortOptionsFrame;
 class Road;
-class SerialControl;
+class Session;
 class SettingsRecord;
+class StatusDisplay;
 class TrayIcon;
+struct PortChoice;
 
 // One row of the port list: the port name (the row's key and text), whether the open test found
 // it held by another program, and the device the name stands for on this system.
@@ -44,9 +42,10 @@ struct PortListEntry {
 };
 
 // The program's one window, "Quillmotion : Properties": the tabbed settings editor with its
-// pending edits, the tray icon's handlers, and the place where shutdown runs. The road of a
-// character is the program's, not the window's: the window shows what the road reports and
-// lends it the working delay and bounce angle.
+// pending edits, the tray icon's handlers, and the place where shutdown starts. The road of a
+// character and the connection are the program's, not the window's: the window shows what the
+// road and the session report, asks the session to connect with what its controls hold, and
+// lends the road the working delay and bounce angle.
 //
 // Start-up is not here: the load sequence drives this window through its public methods.
 //
@@ -65,11 +64,10 @@ public:
     struct Parts {
         SettingsRecord* settings = nullptr;            // the applied settings
         std::function<bool()> SetSettings;             // saves the applied settings
-        std::function<void()> Terminate;               // releases the settings store at unload
         std::function<std::string()> LastSaveProblem;  // why the last save failed; may be empty
-        SerialControl* mscSerial = nullptr;            // the serial control
         TrayIcon* tray = nullptr;                      // the notification-area icon
         Road* road = nullptr;                          // the road of a character
+        Session* session = nullptr;                    // the connection's life
         RegistryApi* registry = nullptr;               // what the About box reads; may be null
     };
 
@@ -86,41 +84,24 @@ public:
     // The settings edited through dialogs, pending until Apply or OK.
     WorkingCopy& Working() { return working_; }
     const WorkingCopy& Working() const { return working_; }
-    // What the controls hold, as CheckDirty reads it.
-    PendingControls CurrentControls() const;
     // After a Reset that returned false because the saved port is not in the list: its name.
     const std::optional<std::string>& MissingSavedPort() const { return missingSavedPort_; }
 
     // --- Ports -------------------------------------------------------------------------------
     std::vector<PortListEntry>& Ports() { return ports_; }
     bool LoadPortsList();
-    std::int16_t GetComPortNumberFromName(const std::string& portName);
     bool ShowPortSettings();
-    bool OpenPort();
+    // What Connect opens: the selected port and the line settings as the lists show them.
+    PortChoice PendingPort() const;
 
     // --- Tray and lifecycle ------------------------------------------------------------------
-    bool InitialiseSysTray();
-    bool ShellTrayAdd();
-    bool ShellTrayModify(const std::string& tip);
-    void ShellTrayDelete();
-    bool UpdateTrayIconInfo();
-    // The tip for the present state: "Quillmotion Enabled", CR LF, then the connection.
-    std::string TrayTipText() const;
-    // Creates the OS information, and with it the parts of the road that need it.
-    void CreateOSInfo();
+    // The received list, the count and the tray icon.
+    StatusDisplay& Status() { return *status_; }
     // Minimises the window; with a notification area that sends it to the tray.
     void MinimiseWindow();
-    // Hides on minimise when the tray can bring the window back; otherwise leaves it reachable.
-    void Form_Resize();
     // The shutdown sequence; runs once. Emits unloaded() at its end.
     void Form_Unload();
     bool IsUnloaded() const { return unloaded_; }
-
-    // --- What the road reports -----------------------------------------------------------------
-    const std::string& ReceivedBuffer() const;
-    std::int32_t BytesReceived() const;
-    // Empties the received-characters list (start-up does this before the settings load).
-    void ClearReceivedBuffer();
 
 public slots:
     void cmdOK_Click();
@@ -129,21 +110,19 @@ public slots:
     void cmdOpenPort_Click();
     void cmdClosePort_Click();
     void cboBaudRate_Change();
-    void cboBaudRate_Click();
-    void cboDataBits_Click();
-    void cboParity_Click();
-    void cboStopBits_Click();
-    void cboHandshaking_Click();
+    void cboBaudRate_Click() { CheckDirty(); }
+    void cboDataBits_Click() { CheckDirty(); }
+    void cboParity_Click() { CheckDirty(); }
+    void cboStopBits_Click() { CheckDirty(); }
+    void cboHandshaking_Click() { CheckDirty(); }
     void lvwPort_ItemClick(QTreeWidgetItem* item);
-    void chkASCIISequenceEmulation_Click();
+    void chkASCIISequenceEmulation_Click() { CheckDirty(); }
     void cmdResetBytesReceived_Click();
     void cmdExit_Click();
-    void mnuFileExit_Click();
-    void mnuFileProperties_Click();
-    // The control closed the port by itself (the device went away): the window follows.
-    void MscSerial_OnClosedByDevice(const std::string& reason);
+    void mnuFileExit_Click() { cmdExit_Click(); }
+    void mnuFileProperties_Click() { ShowNormalInFront(); }
     // The tray icon's double-click: the window in front, in the normal state.
-    void RestoreFromTray();
+    void RestoreFromTray() { ShowNormalInFront(); }
     void cmdStartupOptions_Click();
     void cmdAbout_Click();
     void cmdMouseAdvanced_Click();
@@ -163,8 +142,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void BuildGeneralTab(QWidget* page);
-    void BuildDiagnosticsTab(QWidget* page);
+    // What the controls hold, as CheckDirty reads it.
+    PendingControls CurrentControls() const;
+    // Hides on minimise when the tray can bring the window back; otherwise leaves it reachable.
+    void Form_Resize();
     void BuildMouseTab(QWidget* page);
     // The handshaking the code editors warn for (the serial control's value).
     std::int32_t CodeEditorHandshaking() const;
@@ -172,37 +153,21 @@ private:
     void WireHandlers();
     // Sets a drop-down list to one of its items; any other text is an error, as it always was.
     static void SetListText(QComboBox* list, const std::string& text);
-    void SetConnectedButtons(bool connected);
-    void SetReceivedBufferText(const std::string& text);
-    void SetBytesReceivedText(const std::string& text);
-    // The received list and the count are shown once the event loop turns, with the latest
-    // texts, and only in boxes that are on screen (a hidden box takes them when it is shown).
-    void ShowReceivedLater();
-    void ShowReceived();
+    // The connection changed: the buttons and the tip follow.
+    void SessionChanged();
     void ShowNormalInFront();
     void ShowNotAllSaved();
-    // After a connect: tells once a run which actions the handshaking keeps from arriving.
-    void WarnOfSwallowedCodes();
 
     // Controls, found from outside by their object names, which are their fields' names.
+    // (The General and Diagnostics pages hold theirs.)
     QTabWidget* sstMain = nullptr;
-    PortOptionsFrame* fraPortOptions = nullptr;
+    GeneralTab* general_ = nullptr;
     PortListView* lvwPort = nullptr;
     QComboBox* cboBaudRate = nullptr;
     QComboBox* cboDataBits = nullptr;
     QComboBox* cboParity = nullptr;
     QComboBox* cboStopBits = nullptr;
     QComboBox* cboHandshaking = nullptr;
-    QPushButton* cmdOpenPort = nullptr;
-    QPushButton* cmdClosePort = nullptr;
-    QLineEdit* txtBytesReceived = nullptr;
-    QPushButton* cmdResetBytesReceived = nullptr;
-    QPushButton* cmdStartupOptions = nullptr;
-    QPushButton* cmdAbout = nullptr;
-    QPushButton* cmdExit = nullptr;
-    QGroupBox* fraReceived = nullptr;
-    QPlainTextEdit* txtReceivedBuffer = nullptr;
-    QGroupBox* fraCharacterTranslation = nullptr;
     QGroupBox* fraButtons = nullptr;
     QGroupBox* fraMovement = nullptr;
     QPushButton* cmdMouseAdvanced = nullptr;
@@ -217,19 +182,11 @@ private:
     WorkingCopy working_;
     bool dirty_ = false;
     bool unloaded_ = false;
-    bool xonXoffWarned_ = false;
-    // Why the device of the last failed connect would not open, for the user; empty otherwise.
-    std::string openProblem_;
     std::optional<std::string> missingSavedPort_;
     std::vector<PortListEntry> ports_;
 
     frmAbout* about_ = nullptr;  // while the About box is open
-
-    // The texts for the received list and the count, until their boxes show them.
-    // (ANSI, as the road reports them: converted only when shown.)
-    std::optional<std::string> receivedText_;
-    std::optional<std::string> bytesReceivedText_;
-    QTimer* receivedTimer_ = nullptr;  // shows them a moment after they changed
+    StatusDisplay* status_ = nullptr;
 };
 
 }  // namespace qm

@@ -1,5 +1,6 @@
 // The load handler over the real settings store in a temporary folder and the real settings
-// module, with a scripted or a real serial control (a pseudo-terminal).
+// module, with a scripted or a real serial control (a pseudo-terminal); and the session it
+// connects, followed while the device goes away and comes back.
 
 #include <filesystem>
 
@@ -30,7 +31,7 @@ struct StartupFixture : WindowFixture {
     std::unique_ptr<modSettings> store;
     std::vector<PortListEntry> ports = {{"COM1:", false, ""}, {"COM7:", false, ""}};
 
-    StartupFixture() : WindowFixture(Unbuilt{}) {
+    explicit StartupFixture(SerialControl* control = nullptr) : WindowFixture(Unbuilt{}, control) {
         Open();
         SettingsTree::EnsureTree(*registry);
     }
@@ -66,14 +67,14 @@ struct StartupFixture : WindowFixture {
         return SettingsTree::ValueText(value);
     }
 
-    bool Load(SerialControl* control = nullptr) {
-        Build(
-            control != nullptr ? *control : serial, [this] { return store->SetSettings(); },
-            [this] { store->Terminate(); });
+    bool Load() {
+        Build([this] { return store->SetSettings(); }, [this] { store->Terminate(); });
         StartupParts startup;
         startup.GetSettings = [this] { return store->GetSettings(); };
         startup.SettingsStoreError = [this] { return SettingsStoreProblem(*registry); };
         startup.settings = &settings;
+        startup.road = &road;
+        startup.session = session.get();
         startup.GetAvailablePorts = [this](std::vector<PortListEntry>& rows) {
             rows = ports;
             return static_cast<std::int16_t>(rows.size());
@@ -214,28 +215,45 @@ private slots:
         f.window->Form_Unload();
     }
 
-    // The real serial control over a pseudo-terminal behind a link, and the device unplugged.
-    void realPortHangsUp() {
+    // Connected at start-up over the real serial control on a pseudo-terminal behind a link,
+    // unplugged while the pointer moves and plugged in again under the same name: waited for,
+    // then open again. Disconnect ends a wait; so does turning reconnecting off.
+    void deviceGoesAwayAndComesBack() {
         TempDir dir;
         const std::string device = dir.File("switch-device");
-        PtyPair line;
-        line.LinkAt(device);
-        // Made before the window, which uses it to the end.
+        auto line = std::make_unique<PtyPair>();
+        line->LinkAt(device);
         QtSerialControl serial([&device](std::int16_t port) { return port == 7 ? device : std::string(); });
-        StartupFixture f;
-        f.Set("ConnectOnApplicationStartup=1 PortName=COM7:");
-        QVERIFY(f.Load(&serial));
-        QVERIFY(serial.PortOpen());
-
-        // Unplugged while the pointer moves: the control closes the port and the window follows.
-        line.Write(std::string(1, '\x02'));
+        StartupFixture f(&serial);
+        f.Set("ConnectOnApplicationStartup=1 PortName=COM7: ReconnectAutomatically=1");
+        QVERIFY(f.Load());
+        const auto unplugAndPlugInAgain = [&] {
+            line->CloseFarEnd();
+            QTRY_VERIFY(!serial.PortOpen());
+            line = std::make_unique<PtyPair>();
+            line->LinkAt(device);
+        };
+        // The port, the buttons, the movement and the window; and the tip's connection line.
+        const auto shown = [&f] {
+            return f.State() + " | " + QString::fromStdString(f.tray.Tip()).split("\r\n")[1];
+        };
+        line->Write(std::string(1, '\x02'));
         QTRY_VERIFY(f.timer.Enabled());
-        line.CloseFarEnd();
-        QTRY_VERIFY(!serial.PortOpen());
-        QTRY_VERIFY(f.Widget("cmdOpenPort")->isEnabled());
-        QVERIFY(!f.timer.Enabled());
-        QCOMPARE(f.tray.Tip(), std::string("Quillmotion Enabled\r\nNot Connected"));
-        f.window->Form_Unload();
+        unplugAndPlugInAgain();
+        QCOMPARE(shown(), "closed ClosePort minimised hidden | Waiting for COM7: to come back");
+        QVERIFY(f.reconnectTimer.Fire() && !f.reconnectTimer.Enabled());
+        QCOMPARE(shown(), "open ClosePort minimised hidden | Connected to COM7: at 2400");
+
+        unplugAndPlugInAgain();
+        f.window->cmdClosePort_Click();
+        QCOMPARE(shown(), "closed OpenPort minimised hidden | Not Connected");
+
+        f.window->cmdOpenPort_Click();
+        unplugAndPlugInAgain();
+        f.settings.ReconnectAutomatically(0);
+        QVERIFY(f.reconnectTimer.Fire());
+        QCOMPARE(shown(), "closed OpenPort minimised hidden | Not Connected");
+        QVERIFY(!f.reconnectTimer.Enabled() && f.boxes.All().empty());
     }
 };
 

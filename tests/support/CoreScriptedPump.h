@@ -13,6 +13,9 @@ namespace qm::test {
 // call DoEvents again. Counts the calls.
 class ScriptedPump : public EventPump {
 public:
+    // Runs first at every call, as if an event had just arrived.
+    std::function<void()> OnEachCall;
+
     void Post(std::function<void()> event) { events_.push_back(std::move(event)); }
     // Runs the event at the n-th DoEvents from now (1 = the next one).
     void PostAtCall(int n, std::function<void()> event) {
@@ -21,6 +24,9 @@ public:
 
     void DoEvents() override {
         ++calls_;
+        if (OnEachCall) {
+            OnEachCall();
+        }
         for (auto it = scheduled_.begin(); it != scheduled_.end();) {
             if (it->first == calls_) {
                 events_.push_back(std::move(it->second));

@@ -270,9 +270,9 @@ private slots:
         QVERIFY(f.boxes.All().empty());
         QCOMPARE(f.settings.BaudRate(), after.toInt());
         // The settings text Connect builds from the box is one the serial control takes.
-        QVERIFY(f.window->OpenPort());
+        f.Click("cmdOpenPort");
         QVERIFY_THROWS_NO_EXCEPTION(qm::LineSettings::Parse(f.serial.Settings()));
-        QVERIFY(f.terminates == 0 && f.window->isVisible());
+        QVERIFY(f.serial.PortOpen() && f.terminates == 0 && f.window->isVisible());
     }
 };
 

@@ -305,7 +305,7 @@ private slots:
         QCOMPARE(f.serial.Settings(), std::string("9600,m,8,1"));
 
         // Disconnect stops the movement too.
-        f.road->Movement()->MoveMouse(2, 0);
+        f.road.Movement().MoveMouse(2, 0);
         QVERIFY(f.timer.Enabled());
         f.Click("cmdClosePort");
         QCOMPARE(f.State(), QString("closed OpenPort Apply dirty"));
@@ -380,7 +380,7 @@ private slots:
         QCOMPARE(f.State(), QString("closed OpenPort minimised"));
         f.Click("cmdOK");
         QCOMPARE(f.State(), QString("closed OpenPort minimised"));
-        QVERIFY(f.window->UpdateTrayIconInfo());
+        QVERIFY(f.window->Status().UpdateTrayIconInfo());
     }
 
     void unloadClosesThePortOnce() {
@@ -406,8 +406,8 @@ private slots:
         g.pump.PostAtCall(1, [&g] { g.tray.OnExit(); });
         g.serial.Deliver("\x02xyz");
         QVERIFY(g.window->IsUnloaded() && !g.timer.Enabled());
-        QCOMPARE(g.window->ReceivedBuffer(), std::string("002\r\n"));
-        QCOMPARE(g.injector.EventCount(), std::size_t{0});
+        QCOMPARE(g.Listed(), std::vector<std::int16_t>{2});
+        QCOMPARE(g.desktop.EventCount(), std::size_t{0});
         QCOMPARE(g.terminates, 1);
     }
 

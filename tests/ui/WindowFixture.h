@@ -11,15 +11,11 @@
 #include <tuple>
 #include <vector>
 
-#include "road/Road.h"
+#include "app/Session.h"
 #include "settings/SettingsLayout.h"
-#include "settings/SettingsRecord.h"
-#include "support/CoreManualTimer.h"
-#include "support/CoreOsVersions.h"
-#include "support/CoreScriptedPump.h"
-#include "support/CoreScriptedSerial.h"
-#include "support/fakes/RecordingDesktop.h"
+#include "support/CoreRoad.h"
 #include "ui/PortOptionsFrame.h"
+#include "ui/StatusDisplay.h"
 #include "ui/TrayIcon.h"
 #include "ui/common/MessageBoxService.h"
 #include "ui/frmSerial.h"
@@ -183,56 +179,43 @@ inline void FillDefaultSettings(SettingsRecord& s) {
     }
 }
 
-// The main window over fakes of everything outside it: a scripted serial control, a desktop in
-// memory, a manual movement timer, a scripted pending-events call, a tray in memory and scripted
-// message boxes. Three ports: COM1: (saved), COM3:, and COM4: which another program holds. Reset
-// and shown, as start-up leaves it, unless asked not to reset.
-struct WindowFixture {
+// The main window over the road on fakes, the real session with a manual reconnect timer, a tray
+// in memory and scripted message boxes. Three ports: COM1: (saved), COM3:, and COM4:
+// which another program holds. Reset and shown, as start-up leaves it, unless asked not to reset.
+struct WindowFixture : RoadOnFakes {
     ScriptedMessageBoxes boxes;
-    SettingsRecord settings;
     int saves = 0;
     bool saveResult = true;
     std::string problem;
     int terminates = 0;
-    ScriptedSerial serial;
     FakeTray tray;
-    RecordingDesktop injector;
-    ManualTimer timer;
-    ScriptedPump pump;
-    FixedOsVersion os{VER_PLATFORM_WIN32_NT, 5, 1};
-    std::unique_ptr<Road> road;
+    ManualTimer reconnectTimer;
+    std::unique_ptr<Session> session;
     std::unique_ptr<frmSerial> window;
 
     struct Unbuilt {};
-    explicit WindowFixture(Unbuilt) {}
+    explicit WindowFixture(Unbuilt, SerialControl* control = nullptr) : RoadOnFakes(control) {}
     explicit WindowFixture(bool reset = true) {
         FillDefaultSettings(settings);
-        Build(
-            serial, [this] { return ++saves, saveResult; }, [this] { ++terminates; });
+        Build([this] { return ++saves, saveResult; }, [this] { ++terminates; });
         window->Ports() = {
             {"COM1:", false, "/dev/ttyS0"}, {"COM3:", false, "/dev/ttyS2"}, {"COM4:", true, "/dev/ttyUSB0"}};
         window->LoadPortsList();
-        window->InitialiseSysTray();
-        window->CreateOSInfo();
+        window->Status().InitialiseSysTray();
         if (reset) {
             window->Reset();
             Show();
         }
     }
 
-    // A new window over the settings, the given serial control and store, and the fakes here.
-    void Build(SerialControl& control, std::function<bool()> save, std::function<void()> terminate) {
+    // A new window over the settings, the given store, and the fakes here.
+    void Build(std::function<bool()> save, std::function<void()> terminate) {
         window.reset();
-        road = std::make_unique<Road>(Road::Parts{&settings, &control, &injector, &timer, &pump, &os});
-        frmSerial::Parts parts;
-        parts.settings = &settings;
-        parts.SetSettings = std::move(save);
-        parts.Terminate = std::move(terminate);
-        parts.LastSaveProblem = [this] { return problem; };
-        parts.mscSerial = &control;
-        parts.tray = &tray;
-        parts.road = road.get();
-        window = std::make_unique<frmSerial>(parts);
+        session.reset();
+        session = std::make_unique<Session>(
+            Session::Parts{&settings, line, &road, &reconnectTimer, std::move(terminate)});
+        window = std::make_unique<frmSerial>(frmSerial::Parts{
+            &settings, std::move(save), [this] { return problem; }, &tray, &road, session.get()});
     }
 
     // Shows the window and checks the pending state against the settings, as start-up leaves it.
@@ -260,7 +243,7 @@ struct WindowFixture {
 
     // The port, the enabled commands, the movement, the pending flag and the window, in a line.
     QString State() const {
-        QString state = serial.PortOpen() ? "open" : "closed";
+        QString state = line->PortOpen() ? "open" : "closed";
         for (const char* command : {"cmdOpenPort", "cmdClosePort", "cmdApply"}) {
             state += Find<QWidget>(command)->isEnabled() ? QString(" ") + (command + 3) : "";
         }
