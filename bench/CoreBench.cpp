@@ -220,7 +220,7 @@ void BM_GetSettings(benchmark::State& state) {
         FileHiveRegistry hive(installed.file);
         SettingsRecord record;
         RunValueStart logOn;
-    modSettings settings(record, hive, logOn);
+        modSettings settings(record, hive, logOn);
         if (!settings.GetSettings()) {
             state.SkipWithError("the settings did not load");
             break;

@@ -5,8 +5,8 @@
 #include <QPlainTextEdit>
 #include <QTimer>
 
-#include "app/Session.h"
 #include "diag/Traced.h"
+#include "ui/SessionControl.h"
 #include "ui/TrayIcon.h"
 
 namespace qm {
@@ -68,7 +68,7 @@ std::string TrayTipText(const SessionStatus& session, const RoadStatus& road) {
     return tip;
 }
 
-StatusDisplay::StatusDisplay(Road& road, const Session& session, TrayIcon* tray, QObject* parent)
+StatusDisplay::StatusDisplay(Road& road, const SessionControl& session, TrayIcon* tray, QObject* parent)
     : QObject(parent), road_(road), session_(session), tray_(tray) {
     timer_ = new QTimer(this);
     timer_->setSingleShot(true);

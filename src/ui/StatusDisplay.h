@@ -11,7 +11,7 @@ class QTimer;
 
 namespace qm {
 
-class Session;
+class SessionControl;
 struct SessionStatus;
 class TrayIcon;
 
@@ -30,7 +30,7 @@ class StatusDisplay : public QObject {
     Q_OBJECT
 public:
     // The road, the session and the tray (which may be null) must outlive the object.
-    StatusDisplay(Road& road, const Session& session, TrayIcon* tray, QObject* parent = nullptr);
+    StatusDisplay(Road& road, const SessionControl& session, TrayIcon* tray, QObject* parent = nullptr);
     ~StatusDisplay() override;
     StatusDisplay(const StatusDisplay&) = delete;
     StatusDisplay& operator=(const StatusDisplay&) = delete;
@@ -53,7 +53,7 @@ private:
     void Show();
 
     Road& road_;
-    const Session& session_;
+    const SessionControl& session_;
     TrayIcon* tray_;
     QPlainTextEdit* list_ = nullptr;
     QLineEdit* count_ = nullptr;

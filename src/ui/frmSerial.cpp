@@ -10,7 +10,6 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "app/Session.h"
 #include "diag/CaughtError.h"
 #include "diag/RaisedError.h"
 #include "diag/Trace.h"
@@ -25,6 +24,7 @@
 #include "ui/Pictures.h"
 #include "ui/PortOptionsFrame.h"
 #include "ui/PortSettingsText.h"
+#include "ui/SessionControl.h"
 #include "ui/StatusDisplay.h"
 #include "ui/TrayIcon.h"
 #include "ui/common/Ansi.h"

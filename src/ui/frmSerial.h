@@ -27,7 +27,7 @@ class GeneralTab;
 class RegistryApi;
 class PortListView;
 class Road;
-class Session;
+class SessionControl;
 class SettingsRecord;
 class StatusDisplay;
 class TrayIcon;
@@ -67,7 +67,7 @@ public:
         std::function<std::string()> LastSaveProblem;  // why the last save failed; may be empty
         TrayIcon* tray = nullptr;                      // the notification-area icon
         Road* road = nullptr;                          // the road of a character
-        Session* session = nullptr;                    // the connection's life
+        SessionControl* session = nullptr;             // the connection's life
         RegistryApi* registry = nullptr;               // what the About box reads; may be null
     };
 

@@ -158,11 +158,12 @@ TEST_F(Dispatch, SequenceModeListsAndCountsOnlyWhatTheDecoderPassesOn) {
 // are the end-to-end and device-alone runs' codes.
 TEST_F(Dispatch, VirtualKeysAndKeyCodesPressTheirKeys) {
     settings.ASCIISequence(1);
-    const std::pair<CodeAction, const char*> codes[] = {{CodeAction::ArrowLeft, "+Left -Left +Left -Left "},
-                                                        {CodeAction::ArrowRight, "+Right -Right +Left -Left "},
-                                                        {CodeAction::ArrowUp, "+Up -Up +Left -Left "},
-                                                        {CodeAction::ArrowDown, "+Down -Down +Left -Left "},
-                                                        {CodeAction::Logo, "+Left Logo +Left -Left -Left Logo "}};
+    const std::pair<CodeAction, const char*> codes[] = {
+        {CodeAction::ArrowLeft, "+Left -Left +Left -Left "},
+        {CodeAction::ArrowRight, "+Right -Right +Left -Left "},
+        {CodeAction::ArrowUp, "+Up -Up +Left -Left "},
+        {CodeAction::ArrowDown, "+Down -Down +Left -Left "},
+        {CodeAction::Logo, "+Left Logo +Left -Left -Left Logo "}};
     for (const auto& [action, expected] : codes) {
         settings.Code(action, 30);
         desktop.Clear();
