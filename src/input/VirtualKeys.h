@@ -6,6 +6,7 @@
 #include <span>
 
 #include "desktop/Key.h"
+#include "desktop/VirtualKeyNumbers.h"
 
 namespace qm {
 
@@ -40,10 +41,6 @@ struct VirtualKey {
 
 // Every virtual key the program knows, in the order of their numbers.
 std::span<const VirtualKey> VirtualKeys();
-
-// The key a virtual key stands for; nothing for a number no key of the list has, which is not
-// sent at all.
-std::optional<Key> KeyForVirtualKey(std::uint8_t vk);
 
 // The modifier whose key it is, if any: right Alt is AltGr, and presses and releases at once.
 std::optional<Modifier> ModifierOf(Key key);
