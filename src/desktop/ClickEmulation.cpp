@@ -1,42 +1,32 @@
 #include "desktop/ClickEmulation.h"
 
 #include "diag/CaughtError.h"
-#include "diag/RaisedError.h"
 #include "diag/Trace.h"
 #include "diag/Traced.h"
 
 namespace qm {
 namespace {
 
-constexpr const char* kCLickMouse = "frmSerial.CLickMouse";
+constexpr const char* kClick = "frmSerial.CLickMouse";
 constexpr const char* kMiddleClick = "frmSerial.MiddleClick";
 constexpr const char* kTurnWheel = "frmSerial.TurnWheel";
 constexpr const char* kToggleLeftLock = "frmSerial.ToggleLeftLock";
 
-// Only the two buttons the dispatcher uses are known. Anything else is refused, so no value can
-// ever send a stray press.
-Button ButtonFor(std::int32_t button) {
-    switch (button) {
-        case 1:
-            return Button::Left;
-        case 2:
-            return Button::Right;
-        default:
-            throw RaisedError(err::UnrecognisedMouseButton, "frmSerial", "Unrecognised mouse button");
-    }
+Button ButtonFor(MouseButton button) {
+    return button == MouseButton::Left ? Button::Left : Button::Right;
 }
 
 }  // namespace
 
 ClickEmulation::ClickEmulation(Desktop& desktop, EventPump& pump) : desktop_(desktop), pump_(pump) {}
 
-bool ClickEmulation::CLickMouse(std::int32_t button, std::int32_t doubleClick) {
-    return Traced(kCLickMouse, false, [&] {
+bool ClickEmulation::Click(MouseButton button, ClickCount count) {
+    return Traced(kClick, false, [&] {
         pump_.DoEvents();
         const Button pressed = ButtonFor(button);
         ReleaseLeftLock();
         InputBatch click(&desktop_);
-        for (int i = doubleClick == 1 ? 2 : 1; i > 0; --i) {
+        for (int i = count == ClickCount::Double ? 2 : 1; i > 0; --i) {
             desktop_.Press(pressed);
             desktop_.Release(pressed);
         }

@@ -7,6 +7,10 @@
 
 namespace qm {
 
+// The two buttons a click code names; the middle button has a call of its own.
+enum class MouseButton : std::uint8_t { Left, Right };
+enum class ClickCount : std::uint8_t { Single, Double };
+
 // Left and right, single and double clicks at the pointer's present position, the middle button,
 // the wheels, and the left button held down by a lock. Never moves the pointer and never touches
 // the movement (a movement while the lock holds the button is a drag).
@@ -15,11 +19,9 @@ public:
     // Every reference must outlive the object.
     ClickEmulation(Desktop& desktop, EventPump& pump);
 
-    // pintButton: 1 left, 2 right; any other value is rejected with "Unrecognised mouse button" and
-    // nothing is sent. pintDoubleClick: 1 double, anything else single. All events of one click
-    // go out together. False after a trapped error.
+    // All events of one click go out together. False after a trapped error.
     // While the lock holds the left button, a click lets it go first.
-    bool CLickMouse(std::int32_t button, std::int32_t doubleClick);
+    bool Click(MouseButton button, ClickCount count);
 
     bool MiddleClick();
     // One notch of the wheel: up, down (vertical), right, left (horizontal).

@@ -34,8 +34,7 @@ inline constexpr std::int32_t InvalidUseOfNull = 94;
 inline constexpr std::int32_t InvalidProcedureCall = 5;
 // Application-defined errors sit on this base.
 inline constexpr std::int32_t ObjectErrorBase = static_cast<std::int32_t>(0x80040000u);
-inline constexpr std::int32_t MissingSetting = ObjectErrorBase + 1000;           // -2147220504
-inline constexpr std::int32_t UnrecognisedMouseButton = ObjectErrorBase + 1001;  // -2147220503
+inline constexpr std::int32_t MissingSetting = ObjectErrorBase + 1000;  // -2147220504
 
 [[noreturn]] inline void RaiseOverflow(std::string source = {}) {
     throw RaisedError(Overflow, std::move(source), "Overflow");

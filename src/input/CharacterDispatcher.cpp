@@ -164,13 +164,13 @@ bool CharacterDispatcher::ProcessCharacter(std::int16_t code) {
         } else if (code == s.STOP_ASCII()) {
             movement_.StopMouse();
         } else if (code == s.LEFT_SCLICK_ASCII()) {
-            clicks_.CLickMouse(1, 0);
+            clicks_.Click(MouseButton::Left, ClickCount::Single);
         } else if (code == s.LEFT_DCLICK_ASCII()) {
-            clicks_.CLickMouse(1, 1);
+            clicks_.Click(MouseButton::Left, ClickCount::Double);
         } else if (code == s.RIGHT_SCLICK_ASCII()) {
-            clicks_.CLickMouse(2, 0);
+            clicks_.Click(MouseButton::Right, ClickCount::Single);
         } else if (code == s.RIGHT_DCLICK_ASCII()) {
-            clicks_.CLickMouse(2, 1);
+            clicks_.Click(MouseButton::Right, ClickCount::Double);
         } else if (!MatchOptional(code)) {
             if (code >= 0 && code <= 255) {
                 keys_.SendKeyCode(code);

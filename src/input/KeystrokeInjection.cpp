@@ -60,18 +60,17 @@ void KeystrokeInjection::ReleaseModifiers() {
     modifiers_.ReleaseAll();
 }
 
-bool KeystrokeInjection::SendKeyCode(std::int32_t plngKeyCode) {
+bool KeystrokeInjection::SendKeyCode(std::int32_t keyCode) {
     return Traced(kSendKeyCode, false, [&] {
-        if (plngKeyCode < 0 || plngKeyCode > 255) {
+        if (keyCode < 0 || keyCode > 255) {
             err::RaiseOverflow("frmSerial");
         }
-        const auto character = static_cast<char>(static_cast<unsigned char>(plngKeyCode));
+        const auto character = static_cast<char>(static_cast<unsigned char>(keyCode));
         const Typing typing = desktop_.HowToType(character);
         if (typing == Typing::Not) {
             // It would reach the program as a key that types nothing; the latches wait.
-            Trace(
-                kSendKeyCode, TraceMessage,
-                "No key on the keyboard layout for key code " + std::to_string(plngKeyCode) + " - not typed");
+            Trace(kSendKeyCode, TraceMessage,
+                  "No key on the keyboard layout for key code " + std::to_string(keyCode) + " - not typed");
             return true;
         }
         {
@@ -80,7 +79,7 @@ bool KeystrokeInjection::SendKeyCode(std::int32_t plngKeyCode) {
         }
         if (typing == Typing::AsCharacter) {
             Trace(kSendKeyCode, TraceMessage,
-                  "No key on the keyboard layout for key code " + std::to_string(plngKeyCode) +
+                  "No key on the keyboard layout for key code " + std::to_string(keyCode) +
                       " - typed as a character");
         }
         return true;

@@ -17,10 +17,10 @@ public:
     // The desktop must outlive the object.
     explicit KeystrokeInjection(Desktop& desktop);
 
-    // plngKeyCode must lie from 0 to 255; anything else is an overflow and sends nothing.
+    // keyCode must lie from 0 to 255; anything else is an overflow and sends nothing.
     // A control character without a key is not typed. True when the events were sent or
     // deliberately not, false after a trapped error.
-    bool SendKeyCode(std::int32_t plngKeyCode);
+    bool SendKeyCode(std::int32_t keyCode);
 
     // Presses and releases the key a Windows virtual key stands for; the keys of Shift, Ctrl,
     // Alt and the logo key latch, lock and let go of their modifier instead. A virtual key the

@@ -9,42 +9,41 @@ namespace qm {
 
 clsSettings::clsSettings(RegistryApi& api) : registry_(std::make_unique<clsRegistry>(api)) {}
 
-Variant clsSettings::GetRegistrySetting(const std::string& pstrKeyName, const std::string& pstrValueName,
-                                        const Variant& pvarDefaultValue, const char* defaultNote) {
+Variant clsSettings::GetRegistrySetting(const std::string& keyName, const std::string& valueName,
+                                        const Variant& defaultValue, const char* defaultNote) {
     static constexpr std::string_view kMethod = "clsSettings.GetRegistrySetting";
     return Traced<ErrorReport::Full>(kMethod, Variant::Null(), [&]() -> Variant {
-        Variant value = registry_->getValue(RegistryHive_, RegistryBaseKey_ + pstrKeyName, pstrValueName);
+        Variant value = registry_->getValue(RegistryHive_, RegistryBaseKey_ + keyName, valueName);
         if (!value.IsEmpty() && !value.IsNull()) {
             Trace(kMethod, TraceMessage,
-                  "Value found for KeyName - " + pstrKeyName + "\\" + pstrValueName + " = " + value.ToText());
+                  "Value found for KeyName - " + keyName + "\\" + valueName + " = " + value.ToText());
             return value;
         }
-        if (!pvarDefaultValue.IsMissing()) {
+        if (!defaultValue.IsMissing()) {
             Trace(kMethod, TraceMessage,
-                  std::string(defaultNote) + " for KeyName - " + pstrKeyName + "\\" + pstrValueName);
-            return pvarDefaultValue;
+                  std::string(defaultNote) + " for KeyName - " + keyName + "\\" + valueName);
+            return defaultValue;
         }
-        throw RaisedError(err::MissingSetting, std::string(kMethod),
-                          "No Default Value specified for missing Registry Setting : " + pstrKeyName + "\\" +
-                              pstrValueName);
+        throw RaisedError(
+            err::MissingSetting, std::string(kMethod),
+            "No Default Value specified for missing Registry Setting : " + keyName + "\\" + valueName);
     });
 }
 
-bool clsSettings::SetRegistrySetting(const std::string& pstrKeyName, const std::string& pstrValueName,
-                                     const Variant& pvarValue, DWORD penuType) {
+bool clsSettings::SetRegistrySetting(const std::string& keyName, const std::string& valueName,
+                                     const Variant& value, DWORD type) {
     static constexpr std::string_view kMethod = "clsSettings.SetRegistrySetting";
     return Traced(kMethod, false, [&] {
-        const bool written = registry_->setValue(RegistryHive_, RegistryBaseKey_ + pstrKeyName, pstrValueName,
-                                                 pvarValue, penuType);
+        const bool written =
+            registry_->setValue(RegistryHive_, RegistryBaseKey_ + keyName, valueName, value, type);
         return written;
     });
 }
 
-bool clsSettings::DeleteRegistrySetting(const std::string& pstrKeyName, const std::string& pstrValueName) {
+bool clsSettings::DeleteRegistrySetting(const std::string& keyName, const std::string& valueName) {
     static constexpr std::string_view kMethod = "clsSettings.DeleteRegistrySetting";
     return Traced(kMethod, false, [&] {
-        const bool deleted =
-            registry_->deleteValueName(RegistryHive_, RegistryBaseKey_ + pstrKeyName, pstrValueName);
+        const bool deleted = registry_->deleteValueName(RegistryHive_, RegistryBaseKey_ + keyName, valueName);
         return deleted;
     });
 }

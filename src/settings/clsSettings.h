@@ -21,17 +21,15 @@ public:
     // missing value comes back as null after a TraceError report; no error ever escapes.
     // defaultNote begins the report of a default taken: a value that trees may lack by design
     // says so rather than looking like one that went missing.
-    Variant GetRegistrySetting(const std::string& pstrKeyName, const std::string& pstrValueName,
-                               const Variant& pvarDefaultValue = Variant::Missing(),
+    Variant GetRegistrySetting(const std::string& keyName, const std::string& valueName,
+                               const Variant& defaultValue = Variant::Missing(),
                                const char* defaultNote = "Default Value taken");
-    void RegistryHive(HKEY penuRegistryHive) { RegistryHive_ = penuRegistryHive; }
-    void RegistryBaseKey(std::string pstrRegistryBaseKey) {
-        RegistryBaseKey_ = std::move(pstrRegistryBaseKey);
-    }
-    bool SetRegistrySetting(const std::string& pstrKeyName, const std::string& pstrValueName,
-                            const Variant& pvarValue, DWORD penuType);
+    void RegistryHive(HKEY hive) { RegistryHive_ = hive; }
+    void RegistryBaseKey(std::string baseKey) { RegistryBaseKey_ = std::move(baseKey); }
+    bool SetRegistrySetting(const std::string& keyName, const std::string& valueName, const Variant& value,
+                            DWORD type);
     // True also when the value was not there to begin with.
-    bool DeleteRegistrySetting(const std::string& pstrKeyName, const std::string& pstrValueName);
+    bool DeleteRegistrySetting(const std::string& keyName, const std::string& valueName);
 
 private:
     std::unique_ptr<clsRegistry> registry_;

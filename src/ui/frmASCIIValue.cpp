@@ -66,13 +66,13 @@ frmASCIIValue::frmASCIIValue(QWidget* parent) : QDialog(parent) {
     txtASCIICode_->setText(QString::number(ASCIIValue_));
 }
 
-void frmASCIIValue::ASCIIValue(std::int16_t pintASCIIValue) {
-    ASCIIValue_ = pintASCIIValue;
+void frmASCIIValue::ASCIIValue(std::int16_t value) {
+    ASCIIValue_ = value;
     txtASCIICode_->setText(QString::number(ASCIIValue_));
 }
 
-void frmASCIIValue::TitleText(const QString& pstrTitle) {
-    setWindowTitle(QString::fromLatin1(kCaption) + pstrTitle);
+void frmASCIIValue::TitleText(const QString& title) {
+    setWindowTitle(QString::fromLatin1(kCaption) + title);
 }
 
 std::optional<std::int16_t> frmASCIIValue::ReadCode(const QString& text) {

@@ -22,9 +22,9 @@ public:
     explicit frmASCIIValue(QWidget* parent = nullptr);
 
     std::int16_t ASCIIValue() const { return ASCIIValue_; }
-    void ASCIIValue(std::int16_t pintASCIIValue);
+    void ASCIIValue(std::int16_t value);
     // The caption becomes "Ascii Value : " and the title; without a title it is that alone.
-    void TitleText(const QString& pstrTitle);
+    void TitleText(const QString& title);
 
     // The handshaking the code will be received with (the serial control's value): under Xon/Xoff,
     // OK warns of a code the line keeps for itself, and still takes it.

@@ -46,18 +46,18 @@ frmMouseClickASCIIValue::frmMouseClickASCIIValue(QWidget* parent) : QDialog(pare
     txtDClickASCIICode_->setText(QString::number(DClickASCIIValue_));
 }
 
-void frmMouseClickASCIIValue::SClickASCIIValue(std::int16_t pintASCIIValue) {
-    SClickASCIIValue_ = pintASCIIValue;
+void frmMouseClickASCIIValue::SClickASCIIValue(std::int16_t value) {
+    SClickASCIIValue_ = value;
     txtSClickASCIICode_->setText(QString::number(SClickASCIIValue_));
 }
 
-void frmMouseClickASCIIValue::DClickASCIIValue(std::int16_t pintASCIIValue) {
-    DClickASCIIValue_ = pintASCIIValue;
+void frmMouseClickASCIIValue::DClickASCIIValue(std::int16_t value) {
+    DClickASCIIValue_ = value;
     txtDClickASCIICode_->setText(QString::number(DClickASCIIValue_));
 }
 
-void frmMouseClickASCIIValue::TitleText(const QString& pstrTitle) {
-    setWindowTitle(QString::fromLatin1(kCaption) + pstrTitle);
+void frmMouseClickASCIIValue::TitleText(const QString& title) {
+    setWindowTitle(QString::fromLatin1(kCaption) + title);
 }
 
 void frmMouseClickASCIIValue::showEvent(QShowEvent* event) {

@@ -20,11 +20,11 @@ public:
     explicit frmMouseClickASCIIValue(QWidget* parent = nullptr);
 
     std::int16_t SClickASCIIValue() const { return SClickASCIIValue_; }
-    void SClickASCIIValue(std::int16_t pintASCIIValue);
+    void SClickASCIIValue(std::int16_t value);
     std::int16_t DClickASCIIValue() const { return DClickASCIIValue_; }
-    void DClickASCIIValue(std::int16_t pintASCIIValue);
+    void DClickASCIIValue(std::int16_t value);
     // The caption becomes "ASCII Values: " and the title.
-    void TitleText(const QString& pstrTitle);
+    void TitleText(const QString& title);
     // As frmASCIIValue's: under Xon/Xoff, OK warns of codes the line keeps for itself.
     void Handshaking(std::int32_t handshaking) { handshaking_ = handshaking; }
 

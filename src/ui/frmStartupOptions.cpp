@@ -53,18 +53,18 @@ frmStartupOptions::frmStartupOptions(QWidget* parent) : QDialog(parent) {
 
 // The boxes follow the values as they are set, before the dialog is shown; a box set this way
 // asks no question.
-void frmStartupOptions::RunOnSystemStartup(std::int32_t pintRunOnStartup) {
-    runOnStartup_ = pintRunOnStartup;
+void frmStartupOptions::RunOnSystemStartup(std::int32_t runOnStartup) {
+    runOnStartup_ = runOnStartup;
     chkStartOnSystemStartup_->setChecked(runOnStartup_ == 1);
 }
 
-void frmStartupOptions::CheckPortsOnStartup(std::int32_t pintCheckPortsOnStartup) {
-    checkPortsOnStartup_ = pintCheckPortsOnStartup;
+void frmStartupOptions::CheckPortsOnStartup(std::int32_t checkPortsOnStartup) {
+    checkPortsOnStartup_ = checkPortsOnStartup;
     chkTestPorts_->setChecked(checkPortsOnStartup_ == 1);
 }
 
-void frmStartupOptions::ConnectOnStartup(std::int32_t pintConnectOnStartup) {
-    connectOnStartup_ = pintConnectOnStartup;
+void frmStartupOptions::ConnectOnStartup(std::int32_t connectOnStartup) {
+    connectOnStartup_ = connectOnStartup;
     chkAutoConnect_->setChecked(connectOnStartup_ == 1);
 }
 

@@ -16,9 +16,9 @@ class frmStartupOptions : public QDialog {
 public:
     explicit frmStartupOptions(QWidget* parent = nullptr);
 
-    void RunOnSystemStartup(std::int32_t pintRunOnStartup);
-    void CheckPortsOnStartup(std::int32_t pintCheckPortsOnStartup);
-    void ConnectOnStartup(std::int32_t pintConnectOnStartup);
+    void RunOnSystemStartup(std::int32_t runOnStartup);
+    void CheckPortsOnStartup(std::int32_t checkPortsOnStartup);
+    void ConnectOnStartup(std::int32_t connectOnStartup);
     std::int32_t ConnectOnStartup() const { return connectOnStartup_; }
     std::int32_t CheckPortsOnStartup() const { return checkPortsOnStartup_; }
     std::int32_t RunOnSystemStartup() const { return runOnStartup_; }

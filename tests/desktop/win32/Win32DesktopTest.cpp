@@ -120,7 +120,7 @@ TEST(Win32Desktop, KeystrokesAndClicksReachTheSystemInOneCall) {
     KeystrokeInjection keys(desktop);
     ClickEmulation clicks(desktop, pump);
     ASSERT_TRUE(keys.SendKeyCode('A'));
-    ASSERT_TRUE(clicks.CLickMouse(1, 1));
+    ASSERT_TRUE(clicks.Click(MouseButton::Left, ClickCount::Double));
     // No key for the byte 0xE9: typed as the character it is in the system's code page, here
     // Windows-1251 (Cyrillic short i), and not as Windows-1252's é. A byte that only begins a
     // double-byte character is not typed.
