@@ -33,7 +33,7 @@ public:
 
     // Every part must outlive the session.
     explicit Session(Parts parts);
-    ~Session();
+    ~Session() override;
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
