@@ -95,9 +95,14 @@ void StatusDisplay::ShowLater() {
     // Not at the next turn of the event loop either: that is while the desktop is still taking
     // in the event the character has just caused, and the boxes' and the tip's window traffic
     // would compete with it for the display server and the processor.
-    if (!timer_->isActive()) {
+    if (!stopped_ && !timer_->isActive()) {
         timer_->start();
     }
+}
+
+void StatusDisplay::Stop() {
+    stopped_ = true;
+    timer_->stop();
 }
 
 void StatusDisplay::Show() {
@@ -122,7 +127,7 @@ void StatusDisplay::Show() {
 }
 
 bool StatusDisplay::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Show && (watched == list_ || watched == count_)) {
+    if (event->type() == QEvent::Show && !stopped_ && (watched == list_ || watched == count_)) {
         Show();
     }
     return QObject::eventFilter(watched, event);

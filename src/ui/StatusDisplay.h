@@ -44,6 +44,9 @@ public:
     void ShellTrayDelete();
     // Rebuilds the tip from the state now.
     bool UpdateTrayIconInfo();
+    // The program ends: nothing more is shown. A tip rebuilt later would touch an icon that is
+    // gone and follow the unload in the log, which must end with it.
+    void Stop();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -62,6 +65,7 @@ private:
     ReceivedCodes listShown_;
     std::int32_t countShown_ = 0;
     RoadStatus tipBuiltFrom_;
+    bool stopped_ = false;
 };
 
 }  // namespace qm

@@ -497,6 +497,7 @@ void frmSerial::Form_Unload() {
     }
     unloaded_ = true;
     Trace(kFormUnload, TraceEntry, "");
+    status_->Stop();
     status_->ShellTrayDelete();
     parts_.session->End();
     Trace(kFormUnload, TraceExit, "");

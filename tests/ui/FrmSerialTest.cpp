@@ -400,11 +400,16 @@ private slots:
         }
 
         // Exit chosen inside a character's pending-events call: that character finishes, the
-        // rest of its input is dropped, and nothing is destroyed under the calls on the stack.
+        // rest of its input is dropped, and nothing is destroyed under the calls on the stack;
+        // the display shows nothing more once its moment has passed after the unload.
         WindowFixture g;
         g.Click("cmdOpenPort");
         g.pump.PostAtCall(1, [&g] { g.tray.OnExit(); });
+        TraceCapture trace;
         g.serial.Deliver("\x02xyz");
+        const int tips = trace.Count("frmSerial.UpdateTrayIconInfo");
+        QTest::qWait(30);
+        QCOMPARE(trace.Count("frmSerial.UpdateTrayIconInfo"), tips);
         QVERIFY(g.window->IsUnloaded() && !g.timer.Enabled());
         QCOMPARE(g.Listed(), std::vector<std::int16_t>{2});
         QCOMPARE(g.desktop.EventCount(), std::size_t{0});
