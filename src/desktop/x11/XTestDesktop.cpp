@@ -30,9 +30,10 @@ namespace {
 
 constexpr const char* kType = "XTestDesktop.Type";
 constexpr const char* kKey = "XTestDesktop.Key";
-constexpr unsigned kLeftButton = 1;
-constexpr unsigned kMiddleButton = 2;
-constexpr unsigned kRightButton = 3;
+// X numbers the pointer's buttons 1 (left), 2 (middle) and 3 (right).
+constexpr unsigned ButtonNumber(Button button) {
+    return button == Button::Left ? 1U : button == Button::Middle ? 2U : 3U;
+}
 // X has no wheel: each notch is a click of a button of its own.
 constexpr unsigned kWheelUp = 4;
 constexpr unsigned kWheelDown = 5;
@@ -181,19 +182,13 @@ void XTestDesktop::MoveTo(Point position) {
 
 void XTestDesktop::Press(Button button) {
     Requesting();
-    FakeButton(button == Button::Left     ? kLeftButton
-               : button == Button::Middle ? kMiddleButton
-                                          : kRightButton,
-               true);
+    FakeButton(ButtonNumber(button), true);
     Requested();
 }
 
 void XTestDesktop::Release(Button button) {
     Requesting();
-    FakeButton(button == Button::Left     ? kLeftButton
-               : button == Button::Middle ? kMiddleButton
-                                          : kRightButton,
-               false);
+    FakeButton(ButtonNumber(button), false);
     Requested();
 }
 
