@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "desktop/x11/AnsiKeysym.h"
+#include "desktop/keysyms/AnsiKeysym.h"
 
 struct _XkbDesc;
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "desktop/x11/AnsiKeysym.h"
+#include "desktop/keysyms/AnsiKeysym.h"
 
 namespace qm::x11 {
 

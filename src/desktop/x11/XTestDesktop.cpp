@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "desktop/x11/AnsiKeysym.h"
-#include "desktop/x11/KeyKeysyms.h"
+#include "desktop/keysyms/AnsiKeysym.h"
+#include "desktop/keysyms/KeyKeysyms.h"
 #include "desktop/x11/KeyLookup.h"
 #include "desktop/x11/PrimaryMonitor.h"
 #include "desktop/x11/SpareKeycodes.h"
@@ -272,14 +272,14 @@ void XTestDesktop::Type(char character) {
 }
 
 void XTestDesktop::SendCharacter(char32_t character, bool press) {
-    const x11::Keysym keysym = x11::KeysymForUnicode(character);
+    const Keysym keysym = KeysymForUnicode(character);
     const unsigned keycode = press ? spareKeycodes_->Bind(keysym) : spareKeycodes_->Bound(keysym);
     if (press) {
         // The keycodes lent out may have changed, and a lent keycode is no key of the layout's.
         ForgetAnswers();
     }
     if (keycode == 0) {
-        const char* why = keysym == x11::kNoKeysym ? ": no key types it"
+        const char* why = keysym == kNoKeysym ? ": no key types it"
                           : press                  ? ": no spare key could be bound"
                                                    : ": it is not held";
         Trace(kType, TraceError,
@@ -313,7 +313,7 @@ const std::optional<XTestDesktop::CharacterKey>& XTestDesktop::KeyForCharacter(u
     // is looked up again.
     TakeNotices();
     if (!charactersAnswered_[character]) {
-        const std::optional<x11::KeyChoice> choice = FindLayoutKey(x11::KeysymsForAnsi(character));
+        const std::optional<x11::KeyChoice> choice = FindLayoutKey(KeysymsForAnsi(character));
         characters_[character] = std::nullopt;
         if (choice) {
             // The lookup offers no modifier but Shift and the level-three shift.
@@ -326,7 +326,7 @@ const std::optional<XTestDesktop::CharacterKey>& XTestDesktop::KeyForCharacter(u
     return characters_[character];
 }
 
-std::optional<x11::KeyChoice> XTestDesktop::FindLayoutKey(const std::vector<x11::Keysym>& keysyms) {
+std::optional<x11::KeyChoice> XTestDesktop::FindLayoutKey(const std::vector<Keysym>& keysyms) {
     // A lent keycode is no key of the layout's.
     return Layout().FindKey(group_, keysyms,
                             [this](unsigned keycode) { return spareKeycodes_->Owns(keycode); });
@@ -351,13 +351,13 @@ unsigned XTestDesktop::LookUpKeycode(Key key) {
             return keycode;
         }
     }
-    const std::vector<x11::Keysym> keysyms = x11::KeysymsForKey(key);
+    const std::vector<Keysym> keysyms = KeysymsForKey(key);
     if (keysyms.empty()) {
         Trace(kKey, TraceError, std::string("No X keysym for the key ") + KeyName(key));
         return 0;
     }
     // In the order of preference: the first keysym the layout has a key for.
-    for (const x11::Keysym keysym : keysyms) {
+    for (const Keysym keysym : keysyms) {
         if (const std::optional<x11::KeyChoice> choice = FindLayoutKey({keysym})) {
             return choice->keycode;
         }

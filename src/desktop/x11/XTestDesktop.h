@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "desktop/Desktop.h"
-#include "desktop/x11/AnsiKeysym.h"
+#include "desktop/keysyms/AnsiKeysym.h"
 
 namespace qm::x11 {
 class XDisplay;
@@ -92,7 +92,7 @@ private:
     unsigned ModifierKeycode(bool levelThree);
     void ForgetAnswers();
     // The current layout's key for one of the keysyms, among the keys not lent out.
-    std::optional<x11::KeyChoice> FindLayoutKey(const std::vector<x11::Keysym>& keysyms);
+    std::optional<x11::KeyChoice> FindLayoutKey(const std::vector<Keysym>& keysyms);
     void Send();
     const x11::ScreenArea& Primary();
     // Reads what the server has announced so far, without waiting, and applies it.

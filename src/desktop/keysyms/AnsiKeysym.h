@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace qm::x11 {
+namespace qm {
 
 // X keysyms are plain numbers here, so this stays free of the X headers.
 using Keysym = std::uint32_t;
@@ -22,4 +22,4 @@ Keysym KeysymForUnicode(char32_t codePoint);
 // character without a key.
 std::vector<Keysym> KeysymsForAnsi(unsigned char character);
 
-}  // namespace qm::x11
+}  // namespace qm

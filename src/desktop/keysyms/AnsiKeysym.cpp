@@ -1,11 +1,11 @@
-#include "desktop/x11/AnsiKeysym.h"
+#include "desktop/keysyms/AnsiKeysym.h"
 
 #include <array>
 #include <utility>
 
 #include "diag/Cp1252.h"
 
-namespace qm::x11 {
+namespace qm {
 
 namespace {
 
@@ -90,4 +90,4 @@ std::vector<Keysym> KeysymsForAnsi(unsigned char character) {
     return keysyms;
 }
 
-}  // namespace qm::x11
+}  // namespace qm

@@ -1,4 +1,4 @@
-#include "desktop/x11/KeyKeysyms.h"
+#include "desktop/keysyms/KeyKeysyms.h"
 
 #include <X11/XF86keysym.h>
 #include <X11/keysym.h>
@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <array>
 
-namespace qm::x11 {
+namespace qm {
 namespace {
 
 struct Entry {
@@ -102,4 +102,4 @@ std::vector<Keysym> KeysymsForKey(Key key) {
     return {found->first, found->second};
 }
 
-}  // namespace qm::x11
+}  // namespace qm
