@@ -27,6 +27,9 @@ public:
 
     // Desktop input. Throws RaisedError when the desktop cannot be reached.
     virtual std::unique_ptr<Desktop> MakeDesktop() = 0;
+    // After MakeDesktop, for the window: which desktop input is in use and why (ANSI); empty
+    // where the system has one kind only.
+    virtual std::string DesktopReport() const { return {}; }
 
     // The serial line, opening the device DeviceForPort names. Its events are raised on the UI
     // thread's event loop.

@@ -114,6 +114,7 @@ int Program::Run(QApplication& app) {
     parts.road = p.road.get();
     parts.session = p.session.get();
     parts.registry = &p.platform->Registry();
+    parts.desktopInput = p.platform->DesktopReport();
     p.window = std::make_unique<frmSerial>(parts);
     frmSerial& window = *p.window;
     // The unload may run nested inside a character's pending-events call: the quit is queued,

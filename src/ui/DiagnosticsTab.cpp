@@ -30,9 +30,20 @@ DiagnosticsTab::DiagnosticsTab(QWidget* parent) : QWidget(parent) {
     // The translation tool is the "Character Translation:" frame itself.
     fraCharacterTranslation = new CharacterTranslationTool(this);
 
-    auto* layout = new QHBoxLayout(this);
-    layout->addWidget(fraReceived, 1);
-    layout->addWidget(fraCharacterTranslation, 1);
+    // Selectable, so that a user can copy what to allow into a message to whoever helps them.
+    lblDesktopInput = new QLabel(this);
+    lblDesktopInput->setObjectName(QStringLiteral("lblDesktopInput"));
+    lblDesktopInput->setWordWrap(true);
+    lblDesktopInput->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    lblDesktopInput->setFocusPolicy(Qt::StrongFocus);
+    lblDesktopInput->hide();
+
+    auto* frames = new QHBoxLayout;
+    frames->addWidget(fraReceived, 1);
+    frames->addWidget(fraCharacterTranslation, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(frames, 1);
+    layout->addWidget(lblDesktopInput);
 }
 
 }  // namespace qm

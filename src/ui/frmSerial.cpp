@@ -111,6 +111,10 @@ frmSerial::frmSerial(Parts parts, QWidget* parent) : QWidget(parent), parts_(std
     WireHandlers();
     status_ = new StatusDisplay(*parts_.road, *parts_.session, parts_.tray, this);
     status_->ShowIn(diagnostics->txtReceivedBuffer, general_->txtBytesReceived);
+    if (!parts_.desktopInput.empty()) {
+        diagnostics->lblDesktopInput->setText(FromAnsi(parts_.desktopInput));
+        diagnostics->lblDesktopInput->show();
+    }
     parts_.road->SetWorkingValues([this] {
         return MovementWorkingValues{working_.MovementDelay(), working_.BouncyMouseAngle()};
     });

@@ -69,6 +69,7 @@ public:
         Road* road = nullptr;                          // the road of a character
         SessionControl* session = nullptr;             // the connection's life
         RegistryApi* registry = nullptr;               // what the About box reads; may be null
+        std::string desktopInput;                      // which desktop input is in use (ANSI); may be empty
     };
 
     explicit frmSerial(Parts parts, QWidget* parent = nullptr);

@@ -8,10 +8,15 @@
 #include <filesystem>
 #include <optional>
 
+#include "app/linux/DesktopChoice.h"
 #include "desktop/x11/XTestDesktop.h"
 #include "diag/Cp1252.h"
+#include "diag/RaisedError.h"
+#include "diag/Trace.h"
 #include "ports/linux/LinuxPortSystem.h"
 #include "ports/qt/QtSerialControl.h"
+#include "settings/SettingsLayout.h"
+#include "settings/clsRegistry.h"
 
 namespace qm {
 namespace {
@@ -53,8 +58,31 @@ std::string LinuxPlatform::SettingsStoreProblem() {
     return qm::SettingsStoreProblem(registry_);
 }
 
+std::string LinuxPlatform::DesktopSetting(const char* name) {
+    const Variant value = clsRegistry(registry_).getValue(HKEY_LOCAL_MACHINE, layout::kBaseKey, name);
+    return value.GetKind() == Variant::Kind::String ? value.ToText() : std::string();
+}
+
+std::unique_ptr<Desktop> LinuxPlatform::MakeBackend(DesktopBackend backend) {
+    switch (backend) {
+        case DesktopBackend::X11:
+            return std::make_unique<XTestDesktop>();
+        case DesktopBackend::Wlroots:
+        case DesktopBackend::Uinput:
+        case DesktopBackend::Portal:
+        case DesktopBackend::Mutter:
+            break;
+    }
+    throw RaisedError(err::InvalidProcedureCall, "LinuxPlatform", "this build does not have it");
+}
+
 std::unique_ptr<Desktop> LinuxPlatform::MakeDesktop() {
-    return std::make_unique<XTestDesktop>();
+    const SessionFacts session = SessionFacts::FromEnvironment(DesktopSetting("DesktopBackend"));
+    ChosenDesktop chosen =
+        ChooseDesktop(session, [this](DesktopBackend backend) { return MakeBackend(backend); });
+    desktopReport_ = Cp1252FromUtf8(chosen.report);
+    Trace("LinuxPlatform.MakeDesktop", TraceMessage, desktopReport_);
+    return std::move(chosen.desktop);
 }
 
 std::unique_ptr<SerialControl> LinuxPlatform::MakeSerialControl() {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/Platform.h"
+#include "app/linux/DesktopChoice.h"
 #include "settings/hive/FileHiveRegistry.h"
 #include "settings/linux/XdgAutostart.h"
 
@@ -12,8 +13,8 @@ namespace qm {
 
 class LinuxPortSystem;
 
-// Linux with X11: the settings in the file hive, start at log-on by an XDG autostart entry, the
-// ports of the device map, input through XTest.
+// Linux: the settings in the file hive, start at log-on by an XDG autostart entry, the ports of
+// the device map, input through the backend the session allows (X11 or one of Wayland's).
 class LinuxPlatform final : public Platform {
 public:
     LinuxPlatform();
@@ -25,7 +26,9 @@ public:
     RegistryApi& Registry() override { return registry_; }
     std::string SettingsStoreProblem() override;
     StartAtLogOn& LogOnStart() override { return autostart_; }
+    // The first backend that works in the session's order (DesktopChoice), or the one forced.
     std::unique_ptr<Desktop> MakeDesktop() override;
+    std::string DesktopReport() const override { return desktopReport_; }
     std::unique_ptr<SerialControl> MakeSerialControl() override;
     PortSystem& ListPorts() override;
     std::string DeviceForName(const std::string& portName) const override;
@@ -35,10 +38,15 @@ public:
     void TakeExitRequest() override;
 
 private:
+    std::unique_ptr<Desktop> MakeBackend(DesktopBackend backend);
+    // A text value of the settings' base key, empty when it is absent.
+    std::string DesktopSetting(const char* name);
+
     FileHiveRegistry registry_;
     XdgAutostart autostart_{XdgAutostart::DefaultFolder()};
     // Built when the ports are listed, from the device map in the settings tree of that moment.
     std::unique_ptr<LinuxPortSystem> ports_;
+    std::string desktopReport_;
 };
 
 // What the user is told after "Could not retrieve one or more system settings": why the store
