@@ -32,7 +32,9 @@ void PrintHelp(std::ostream& out, const std::string& logFile) {
         << "  ~/.local/state/quillmotion/log.txt). This run's log: " << logFile << "\n"
         << "Serial devices usually belong to the group \"dialout\"; to be allowed to open them:\n"
         << "  sudo usermod -aG dialout $USER   (then log out and in again)\n"
-        << "Input goes through X: in a Wayland session it reaches only X11 programs.\n"
+        << "Desktop input: XTest on X11; on Wayland the first that works of the wlroots virtual\n"
+        << "  pointer and keyboard, /dev/uinput, the RemoteDesktop portal and GNOME's interface.\n"
+        << "  QUILLMOTION_DESKTOP=x11|wlroots|uinput|portal|mutter forces one.\n"
         << "\n"
         << "See quillmotion(1) and quillmotion-settings(1).\n";
 }
@@ -52,13 +54,6 @@ std::optional<int> AnswerCommandLine(const std::vector<std::string>& args, const
         }
     }
     return std::nullopt;
-}
-
-bool InWaylandSession() {
-    const char* display = std::getenv("WAYLAND_DISPLAY");
-    const char* session = std::getenv("XDG_SESSION_TYPE");
-    return (display != nullptr && *display != '\0') ||
-           (session != nullptr && std::strcmp(session, "wayland") == 0);
 }
 
 }  // namespace qm

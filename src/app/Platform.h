@@ -30,6 +30,9 @@ public:
     // After MakeDesktop, for the window: which desktop input is in use and why (ANSI); empty
     // where the system has one kind only.
     virtual std::string DesktopReport() const { return {}; }
+    // What the user must know about it at once, in the log and below the tray icon's tip (ANSI):
+    // that it reaches only some programs; empty when it reaches every one.
+    virtual std::string DesktopNote() const { return {}; }
 
     // The serial line, opening the device DeviceForPort names. Its events are raised on the UI
     // thread's event loop.

@@ -142,10 +142,9 @@ int Program::Run(QApplication& app) {
     startup.road = p.road.get();
     startup.session = p.session.get();
     startup.GetAvailablePorts = [&p](std::vector<PortListEntry>& rows) { return p.GetAvailablePorts(rows); };
-    if (InWaylandSession()) {
-        startup.sessionNote = kWaylandNote;
-        p.tray.SetNote(kWaylandNote);
-    }
+    // The log is started afresh by the start-up, so the choice of desktop input is logged there.
+    startup.sessionNote = p.platform->DesktopReport();
+    p.tray.SetNote(p.platform->DesktopNote());
     StartupSequence sequence(window, startup);
     if (!sequence.Form_Load()) {
         return 1;

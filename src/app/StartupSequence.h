@@ -25,7 +25,7 @@ struct StartupParts {
     Session* session = nullptr;
     // Fills the list with the system's COM ports and returns their count (modPortAPI).
     std::function<std::int16_t(std::vector<PortListEntry>&)> GetAvailablePorts;
-    // Something the user must know about this session, logged once after the first two lines.
+    // Which desktop input this session gets and why, logged once after the first two lines.
     std::string sessionNote;
 };
 

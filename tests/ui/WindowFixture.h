@@ -214,10 +214,9 @@ struct WindowFixture : RoadOnFakes {
         session.reset();
         session = std::make_unique<Session>(
             Session::Parts{&settings, line, &road, &reconnectTimer, std::move(terminate)});
-        window = std::make_unique<frmSerial>(frmSerial::Parts{
-            &settings, std::move(save), [this] { return problem; }, &tray, &road, session.get(), nullptr,
-            // What the program reports on X11, so that its window and this one measure the same.
-            "Desktop input: X11 (XTest)."});
+        window = std::make_unique<frmSerial>(frmSerial::Parts{&settings, std::move(save),
+                                                              [this] { return problem; }, &tray, &road,
+                                                              session.get(), nullptr, std::string()});
     }
 
     // Shows the window and checks the pending state against the settings, as start-up leaves it.

@@ -133,7 +133,7 @@ ChosenDesktop ChooseDesktop(const SessionFacts& session, const DesktopMaker& mak
     std::string notUsed;
     for (const DesktopBackend backend : order.backends) {
         try {
-            ChosenDesktop chosen{make(backend), backend, {}};
+            ChosenDesktop chosen{make(backend), backend, {}, {}};
             chosen.report =
                 std::string("Desktop input: ") + BackendTitle(backend) +
                 (session.forced.empty() ? "."
@@ -142,8 +142,15 @@ ChosenDesktop ChooseDesktop(const SessionFacts& session, const DesktopMaker& mak
                 chosen.report += " Not used:" + notUsed;
             }
             if (backend == DesktopBackend::X11 && IsWayland(session)) {
-                chosen.report +=
-                    " Only programs running under Xwayland receive the input. " + Advice(session);
+                chosen.note =
+                    "This is a Wayland session: Quillmotion's pointer and keys reach only X11 programs "
+                    "(those running under XWayland), not Wayland ones. " +
+                    Advice(session);
+                chosen.report += " " + chosen.note;
+            }
+            // An X11 session has one way only, as the program always had: nothing to report.
+            if (!IsWayland(session) && session.forced.empty()) {
+                chosen.report.clear();
             }
             return chosen;
         } catch (const RaisedError& error) {

@@ -53,8 +53,11 @@ struct ChosenDesktop {
     std::unique_ptr<Desktop> desktop;
     DesktopBackend backend = DesktopBackend::X11;
     // For the log and the window: what is in use, why the ones before it were not, and what
-    // the user may still need to allow.
+    // the user may still need to allow; empty in an X11 session, which has no choice.
     std::string report;
+    // Said at once in the log and the tray when the input reaches only some programs (XTest in a
+    // Wayland session); empty otherwise.
+    std::string note;
 };
 
 // The first backend in the session's order that can be made. Throws RaisedError, with every

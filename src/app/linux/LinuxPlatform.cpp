@@ -12,7 +12,6 @@
 #include "desktop/x11/XTestDesktop.h"
 #include "diag/Cp1252.h"
 #include "diag/RaisedError.h"
-#include "diag/Trace.h"
 #include "ports/linux/LinuxPortSystem.h"
 #include "ports/qt/QtSerialControl.h"
 #include "settings/SettingsLayout.h"
@@ -81,7 +80,7 @@ std::unique_ptr<Desktop> LinuxPlatform::MakeDesktop() {
     ChosenDesktop chosen =
         ChooseDesktop(session, [this](DesktopBackend backend) { return MakeBackend(backend); });
     desktopReport_ = Cp1252FromUtf8(chosen.report);
-    Trace("LinuxPlatform.MakeDesktop", TraceMessage, desktopReport_);
+    desktopNote_ = Cp1252FromUtf8(chosen.note);
     return std::move(chosen.desktop);
 }
 

@@ -29,6 +29,7 @@ public:
     // The first backend that works in the session's order (DesktopChoice), or the one forced.
     std::unique_ptr<Desktop> MakeDesktop() override;
     std::string DesktopReport() const override { return desktopReport_; }
+    std::string DesktopNote() const override { return desktopNote_; }
     std::unique_ptr<SerialControl> MakeSerialControl() override;
     PortSystem& ListPorts() override;
     std::string DeviceForName(const std::string& portName) const override;
@@ -47,6 +48,7 @@ private:
     // Built when the ports are listed, from the device map in the settings tree of that moment.
     std::unique_ptr<LinuxPortSystem> ports_;
     std::string desktopReport_;
+    std::string desktopNote_;
 };
 
 // What the user is told after "Could not retrieve one or more system settings": why the store
