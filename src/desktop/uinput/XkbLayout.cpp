@@ -84,6 +84,10 @@ XkbNames SessionXkbNames(const XkbNames& given, const std::string& keyboardFile)
 XkbLayout::XkbLayout(const XkbNames& names) {
     // The names are chosen here, not by XKB from the environment.
     const Context context(xkb_context_new(XKB_CONTEXT_NO_ENVIRONMENT_NAMES), xkb_context_unref);
+    if (context) {
+        // A layout it cannot read is traced here, not told on the standard error.
+        xkb_context_set_log_level(context.get(), XKB_LOG_LEVEL_CRITICAL);
+    }
     Keymap keymap = context ? Compile(context.get(), names) : Keymap(nullptr, xkb_keymap_unref);
     if (context && !keymap) {
         Trace("UinputDesktop.Layout", TraceError,
