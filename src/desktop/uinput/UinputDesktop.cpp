@@ -43,9 +43,8 @@ std::uint16_t ButtonCode(Button button) {
 UinputDesktop::UinputDesktop(Size screen, const uinput::XkbNames& layout,
                              std::unique_ptr<uinput::UinputCalls> calls)
     : calls_(calls ? std::move(calls) : uinput::SystemUinputCalls()),
+      device_(std::make_unique<uinput::UinputDevice>(*calls_, KeyboardCodes())),
       layout_(uinput::SessionXkbNames(layout)) {
-    const std::vector<std::uint16_t> codes = KeyboardCodes();
-    device_ = std::make_unique<uinput::UinputDevice>(*calls_, codes);
     pointer_.SetScreen(screen.width > 0 && screen.height > 0 ? screen : kUsualScreen);
 }
 
@@ -111,7 +110,6 @@ void UinputDesktop::ReleaseAll() {
             Switch(code, false);
         }
     }
-    shiftsHeld_ = 0;
     Send();
 }
 
@@ -182,9 +180,6 @@ void UinputDesktop::SendKey(Key key, bool press) {
     if (code == 0) {
         return;
     }
-    if (IsShift(key)) {
-        shiftsHeld_ += press ? 1 : -1;
-    }
     Switch(code, press);
     Added();
 }
@@ -204,7 +199,7 @@ void UinputDesktop::Type(char character) {
     // A Shift or AltGr already held gives the character its own; pressing it again would let
     // go of it after the key. Without AltGr the key would type another character, so AltGr
     // goes around it all; Shift is released before the key, whose press has made the character.
-    const bool shift = key->shift && shiftsHeld_ == 0;
+    const bool shift = key->shift && !held_[KEY_LEFTSHIFT] && !held_[KEY_RIGHTSHIFT];
     const bool levelThree = key->levelThree && !held_[KEY_RIGHTALT];
     if (levelThree) {
         Switch(KEY_RIGHTALT, true);

@@ -32,7 +32,11 @@ namespace qm {
 // screen's size is the one given. The compositor may accelerate the moves, and other pointing
 // devices move the pointer unseen, so the estimate drifts from the real pointer.
 //
-// Every write is a system call, so a batch's events go in one write at its end.
+// The compositor opens the device a moment after it is made and misses what comes before; made
+// at the program's start, before any switch is pressed, it is ready in time.
+//
+// Every write is a system call, so a batch's events go in one write at its end. The device
+// stays the program's as long as it holds it open: there is no connection to lose.
 class UinputDesktop : public Desktop {
 public:
     // The primary screen's size as the session knows it (1920x1080 when nothing does), and the
@@ -74,12 +78,12 @@ private:
     void Send();
 
     std::unique_ptr<uinput::UinputCalls> calls_;
-    uinput::XkbLayout layout_;
+    // Made first: where there is no device the layout is not worth reading.
     std::unique_ptr<uinput::UinputDevice> device_;
+    uinput::XkbLayout layout_;
     PointerEstimate pointer_;
     std::vector<input_event> pending_;
     int batches_ = 0;            // begun and not yet ended
-    int shiftsHeld_ = 0;         // Shift keys pressed through Press(Key) and not let go
     std::bitset<KEY_CNT> held_;  // keys and buttons, by code
 };
 
