@@ -5,10 +5,15 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 
+#include <QGuiApplication>
+#include <QScreen>
+
 #include "app/linux/DesktopChoice.h"
+#include "desktop/uinput/UinputDesktop.h"
 #include "desktop/x11/XTestDesktop.h"
 #include "diag/Cp1252.h"
 #include "diag/RaisedError.h"
@@ -62,12 +67,27 @@ std::string LinuxPlatform::DesktopSetting(const char* name) {
     return value.GetKind() == Variant::Kind::String ? value.ToText() : std::string();
 }
 
+namespace {
+
+// A kernel device knows no screen: the one the window system gives the program is the best guess.
+Size PrimaryScreenSize() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) {
+        return {};
+    }
+    const QSize pixels = screen->size() * screen->devicePixelRatio();
+    return {pixels.width(), pixels.height()};
+}
+
+}  // namespace
+
 std::unique_ptr<Desktop> LinuxPlatform::MakeBackend(DesktopBackend backend) {
     switch (backend) {
         case DesktopBackend::X11:
             return std::make_unique<XTestDesktop>();
-        case DesktopBackend::Wlroots:
         case DesktopBackend::Uinput:
+            return std::make_unique<UinputDesktop>(PrimaryScreenSize());
+        case DesktopBackend::Wlroots:
         case DesktopBackend::Portal:
         case DesktopBackend::Mutter:
             break;
