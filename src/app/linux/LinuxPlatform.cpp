@@ -5,7 +5,6 @@
 
 #include <cerrno>
 #include <csignal>
-#include <cstdlib>
 #include <filesystem>
 #include <optional>
 
