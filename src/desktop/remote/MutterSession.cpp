@@ -15,7 +15,8 @@ const QString kSessionInterface = QStringLiteral("org.gnome.Mutter.RemoteDesktop
 constexpr int kTimeoutMilliseconds = 2000;
 }  // namespace
 
-MutterSession::MutterSession() : RemoteSession(ConnectToSessionBus(QStringLiteral("qm-mutter")), kService) {
+MutterSession::MutterSession()
+    : RemoteSession(ConnectToSessionBus(QStringLiteral("qm-mutter")), kService, false) {
     if (!Bus().isConnected()) {
         throw RaisedError(err::InvalidProcedureCall, "MutterDesktop",
                           "There is no D-Bus session bus (" + Bus().lastError().message().toStdString() +

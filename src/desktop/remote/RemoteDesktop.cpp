@@ -34,8 +34,8 @@ void RemoteDesktop::ReadDesktop() {
     // A headless compositor's seat has a keyboard only once the remote one has typed: Shift,
     // pressed and let go, types nothing.
     const std::string keymap = ReadSeatKeymap([this] {
-        session_->KeyboardKeysym(XKB_KEY_Shift_L, true);
-        session_->KeyboardKeysym(XKB_KEY_Shift_L, false);
+        session_->KeyboardKeysymAnswered(XKB_KEY_Shift_L, true);
+        session_->KeyboardKeysymAnswered(XKB_KEY_Shift_L, false);
     });
     try {
         layout_ = std::make_unique<LayoutKeys>(keymap);

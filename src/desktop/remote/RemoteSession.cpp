@@ -8,8 +8,10 @@ namespace {
 constexpr qint64 kRetryMilliseconds = 1000;
 }
 
-RemoteSession::RemoteSession(QDBusConnection bus, const QString& service)
-    : bus_(std::move(bus)), watcher_(service, bus_, QDBusServiceWatcher::WatchForUnregistration) {
+RemoteSession::RemoteSession(QDBusConnection bus, const QString& service, bool ordered)
+    : bus_(std::move(bus)),
+      watcher_(service, bus_, QDBusServiceWatcher::WatchForUnregistration),
+      ordered_(ordered) {
     connect(&watcher_, &QDBusServiceWatcher::serviceUnregistered, this, &RemoteSession::ServiceGone);
     lastTry_.start();
 }
@@ -34,6 +36,14 @@ void RemoteSession::Opened() {
 
 void RemoteSession::Lost() {
     open_ = false;
+    answerAwaited_ = false;
+    waiting_.clear();
+}
+
+void RemoteSession::SendWaiting() {
+    for (; !waiting_.empty(); waiting_.pop_front()) {
+        bus_.call(waiting_.front(), QDBus::Block, 1000);
+    }
 }
 
 bool RemoteSession::Usable() {
@@ -48,10 +58,38 @@ void RemoteSession::Notify(Notice notice, const QVariant& first, const QVariant&
     if (!Usable()) {
         return;
     }
-    bus_.callWithCallback(NoticeCall(notice, first, second), this, nullptr, SLOT(CallFailed(QDBusError)));
+    QDBusMessage call = NoticeCall(notice, first, second);
+    if (answerAwaited_) {
+        waiting_.push_back(std::move(call));
+    } else {
+        Send(call);
+    }
+}
+
+void RemoteSession::KeyboardKeysymAnswered(std::uint32_t keysym, bool pressed) {
+    if (Usable()) {
+        bus_.call(NoticeCall(Notice::Keysymbol, keysym, pressed), QDBus::Block, 1000);
+    }
+}
+
+void RemoteSession::Send(const QDBusMessage& call) {
+    answerAwaited_ = ordered_;
+    bus_.callWithCallback(call, this, SLOT(Delivered()), SLOT(CallFailed(QDBusError)));
+}
+
+void RemoteSession::Delivered() {
+    if (answerAwaited_) {
+        answerAwaited_ = false;
+        if (!waiting_.empty()) {
+            const QDBusMessage next = waiting_.front();
+            waiting_.pop_front();
+            Send(next);
+        }
+    }
 }
 
 void RemoteSession::CallFailed(const QDBusError& error) {
+    answerAwaited_ = false;
     if (open_) {
         Trace("RemoteSession", TraceError,
               "The remote-desktop session failed (" + error.message().toStdString() + "); opening another");

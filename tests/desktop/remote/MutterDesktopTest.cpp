@@ -24,6 +24,9 @@ protected:
         ASSERT_EQ(HeadlessMutter::Missing(), "");
         session_ = std::make_unique<HeadlessMutter>();
         desktop_ = std::make_unique<MutterDesktop>();
+        // Not what the tests look at: what the wakening of the keyboard left.
+        test::QtRunFor(std::chrono::milliseconds(300));
+        session_->Clear();
     }
     // The events from the last call on, once there are count of them.
     Events Next(std::size_t count) {
@@ -128,7 +131,11 @@ TEST_F(MutterDesktopTest, OpensANewSessionWhenTheCompositorIsBack) {
     desktop_->Type('x');  // dropped: the session has gone
     test::QtRunFor(std::chrono::milliseconds(1100));
     desktop_->Type('y');
-    EXPECT_EQ(Next(2), (Events{"key y 1 y", "key y 0"}));
+    // After what the wakening of the new keyboard left (Shift, pressed and let go).
+    const Events events =
+        session_->WaitForEvents([](const Events& seen) { return !seen.empty() && seen.back() == "key y 0"; });
+    ASSERT_GE(events.size(), 2U);
+    EXPECT_EQ(events[events.size() - 2], "key y 1 y");
 }
 
 TEST(MutterDesktopErrorTest, SaysWhenGnomeDoesNotOfferItsInterface) {

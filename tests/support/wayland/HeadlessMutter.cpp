@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QString>
@@ -34,7 +35,7 @@ HeadlessMutter::HeadlessMutter(bool compositor) {
     ::mkdir(runtime.c_str(), 0700);
     environment_ = {"XDG_RUNTIME_DIR=" + runtime, "DBUS_SESSION_BUS_ADDRESS=unix:path=" + dir_.File("bus"),
                     "WAYLAND_DISPLAY=wayland-qm", "GSETTINGS_BACKEND=memory",
-                    "XDG_CONFIG_HOME=" + dir_.File("config")};
+                    "XDG_CURRENT_DESKTOP=GNOME",  "XDG_CONFIG_HOME=" + dir_.File("config")};
     for (std::size_t i = 0; i < std::size(kVariables); ++i) {
         const char* value = std::getenv(kVariables[i]);
         saved_.push_back(value != nullptr ? value : "");
@@ -53,7 +54,30 @@ HeadlessMutter::HeadlessMutter(bool compositor) {
     }
 }
 
+std::string HeadlessMutter::PortalMissing() {
+    for (const char* file : {"/usr/libexec/xdg-desktop-portal", "/usr/libexec/xdg-desktop-portal-gnome",
+                             "/usr/libexec/at-spi-bus-launcher", "/usr/lib/python3/dist-packages/pyatspi"}) {
+        if (::access(file, F_OK) != 0) {
+            return std::string(file) +
+                   " is missing (packages xdg-desktop-portal, xdg-desktop-portal-gnome, at-spi2-core, "
+                   "python3-pyatspi)";
+        }
+    }
+    return {};
+}
+
+void HeadlessMutter::StartPortal() {
+    portal_.push_back(Run({"/usr/libexec/at-spi-bus-launcher", "--launch-immediately"}, "at-spi.log"));
+    WaitForName("org.a11y.Bus");
+    portal_.push_back(Run({"/usr/libexec/xdg-desktop-portal-gnome"}, "portal-gnome.log"));
+    portal_.push_back(Run({"/usr/libexec/xdg-desktop-portal"}, "portal.log"));
+    if (!WaitForName("org.freedesktop.portal.Desktop")) {
+        throw std::runtime_error("xdg-desktop-portal did not start; see " + dir_.File("portal.log"));
+    }
+}
+
 HeadlessMutter::~HeadlessMutter() {
+    portal_.clear();
     window_.reset();
     compositor_.reset();
     bus_.reset();
@@ -150,15 +174,15 @@ std::vector<std::string> HeadlessMutter::Events() const {
 
 std::vector<std::string> HeadlessMutter::WaitForEvents(
     const std::function<bool(const std::vector<std::string>&)>& done, std::chrono::milliseconds timeout) {
+    // The Qt loop runs meanwhile: a backend may send its calls as earlier ones are answered.
+    const auto until = std::chrono::steady_clock::now() + timeout;
     std::vector<std::string> events;
-    Eventually(
-        [&] {
-            events = Events();
-            events.erase(events.begin(),
-                         events.begin() + static_cast<std::ptrdiff_t>(std::min(cleared_, events.size())));
-            return done(events);
-        },
-        timeout);
+    do {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 25);
+        events = Events();
+        events.erase(events.begin(),
+                     events.begin() + static_cast<std::ptrdiff_t>(std::min(cleared_, events.size())));
+    } while (!done(events) && std::chrono::steady_clock::now() < until && (::usleep(10000), true));
     return events;
 }
 

@@ -35,6 +35,10 @@ public:
     const std::vector<std::string>& Environment() const { return environment_; }
     // Another program in the session, its output in the folder's file of that name.
     std::unique_ptr<Process> Run(const std::vector<std::string>& arguments, const std::string& outputName);
+    // The desktop portal of GNOME, its dialogs on the accessibility bus; throws
+    // std::runtime_error when it does not start. PortalMissing says what it lacks.
+    static std::string PortalMissing();
+    void StartPortal();
     // Ends the compositor (and the window) and starts them again.
     void RestartCompositor();
 
@@ -56,6 +60,7 @@ private:
     std::unique_ptr<Process> bus_;
     std::unique_ptr<Process> compositor_;
     std::unique_ptr<Process> window_;
+    std::vector<std::unique_ptr<Process>> portal_;
     std::size_t cleared_ = 0;
 };
 
