@@ -77,10 +77,13 @@ std::optional<LayoutKey> LayoutKeys::FindOne(Keysym keysym) const {
             xkb_mod_mask_t masks[8];
             const std::size_t count = xkb_keymap_key_get_mods_for_level(keymap_, keycode, 0, level, masks, 8);
             for (std::size_t i = 0; i < count; ++i) {
-                // Only Shift and the level-three shift are pressed for a character.
-                if ((masks[i] & ~(shiftMask_ | levelThreeMask_)) == 0) {
-                    best = LayoutKey{keycode - kEvdevOffset, (masks[i] & shiftMask_) != 0,
-                                     (masks[i] & levelThreeMask_) != 0};
+                // Only Shift and the level-three shift are pressed for a character, and only
+                // where the layout has a key for them (found first, with no modifier).
+                const bool shift = (masks[i] & shiftMask_) != 0;
+                const bool levelThree = (masks[i] & levelThreeMask_) != 0;
+                if ((masks[i] & ~(shiftMask_ | levelThreeMask_)) == 0 && (!shift || shiftKey_ != 0) &&
+                    (!levelThree || levelThreeKey_ != 0)) {
+                    best = LayoutKey{keycode - kEvdevOffset, shift, levelThree};
                     bestLevel = static_cast<int>(level);
                     break;
                 }
