@@ -111,7 +111,7 @@ void PortalSession::Ask(Step step, const QString& method, QVariantList arguments
     arguments << options;
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, method);
     call.setArguments(arguments);
-    Bus().callWithCallback(call, this, nullptr, SLOT(CallFailed(QDBusError)));
+    Bus().callWithCallback(call, this, SLOT(RequestTaken()), SLOT(RequestFailed(QDBusError)));
 }
 
 void PortalSession::StopListening() {
@@ -129,7 +129,7 @@ void PortalSession::Fail(const QString& why) {
     Trace("PortalDesktop", TraceError, "No remote-desktop session: " + why.toStdString());
 }
 
-void PortalSession::CallFailed(const QDBusError& error) {
+void PortalSession::RequestFailed(const QDBusError& error) {
     if (step_ != Step::None) {
         Fail(QStringLiteral("the portal refused the request (%1)").arg(error.message()));
     }

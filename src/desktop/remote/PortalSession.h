@@ -33,7 +33,9 @@ protected:
 
 private slots:
     void Answered(uint response, const QVariantMap& results);
-    void CallFailed(const QDBusError& error);
+    // A request's call answers only that it was taken; its result comes with Response.
+    void RequestTaken() {}
+    void RequestFailed(const QDBusError& error);
     void Closed();
 
 private:

@@ -34,10 +34,8 @@ public:
     // Axis 0 is vertical, 1 horizontal; positive steps go down and right.
     void PointerAxis(std::uint32_t axis, std::int32_t steps) { Notify(Notice::Axis, axis, steps); }
     void KeyboardKeycode(std::uint32_t evdev, bool pressed) { Notify(Notice::Keycode, evdev, pressed); }
-    void KeyboardKeysym(std::uint32_t keysym, bool pressed) { Notify(Notice::Keysymbol, keysym, pressed); }
-
-    // Waits for the answer: for a key that only wakes the keyboard, whose press and release
-    // must not overtake each other while nothing else is sent.
+    // By keysym, waiting for the answer: only for a key that wakes the keyboard, whose press
+    // and release must not overtake each other while nothing else is sent.
     void KeyboardKeysymAnswered(std::uint32_t keysym, bool pressed);
 
     // True when the session takes events; after a loss, opens a new one when it may.
