@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -52,13 +53,36 @@ TEST_F(PortalDesktopTest, TypesOnceTheCarerAllowsRemoteInteraction) {
     EXPECT_TRUE(tokens.empty());
 }
 
-TEST_F(PortalDesktopTest, SaysWhenTheCarerCancels) {
-    Carer("Cancel");
-    const test::Raised raised = test::RaisedBy([] { PortalDesktop desktop("", nullptr, 60s); });
-    EXPECT_EQ(raised.number, err::InvalidProcedureCall);
-    EXPECT_NE(raised.description.find("the user cancelled the dialog"), std::string::npos)
-        << raised.description;
+struct Refusal {
+    const char* button;  // the carer's answer, "" for none
+    std::chrono::milliseconds consentTime;
+    const char* says;
+};
+
+void PrintTo(const Refusal& refusal, std::ostream* out) {
+    *out << refusal.says;
 }
+
+class PortalRefusalTest : public PortalDesktopTest, public ::testing::WithParamInterface<Refusal> {};
+
+TEST_P(PortalRefusalTest, SaysWhyThereIsNoRemoteControl) {
+    if (*GetParam().button != '\0') {
+        Carer(GetParam().button);
+    }
+    const test::Raised raised =
+        test::RaisedBy([] { PortalDesktop desktop("", nullptr, GetParam().consentTime); });
+    EXPECT_EQ(raised.number, err::InvalidProcedureCall);
+    EXPECT_NE(raised.description.find(GetParam().says), std::string::npos) << raised.description;
+}
+
+INSTANTIATE_TEST_SUITE_P(Refusals, PortalRefusalTest,
+                         ::testing::Values(Refusal{"Cancel", 60s, "the user cancelled the dialog"},
+                                           Refusal{"", 2s,
+                                                   "the user did not allow remote control within 2 seconds"}),
+                         [](const ::testing::TestParamInfo<Refusal>& refusal) {
+                             return std::string(*refusal.param.button != '\0' ? refusal.param.button
+                                                                              : "NoAnswer");
+                         });
 
 }  // namespace
 }  // namespace qm
