@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 
@@ -12,6 +13,8 @@
 #include <QScreen>
 
 #include "app/linux/DesktopChoice.h"
+#include "desktop/remote/MutterDesktop.h"
+#include "desktop/remote/PortalDesktop.h"
 #include "desktop/uinput/UinputDesktop.h"
 #include "desktop/x11/XTestDesktop.h"
 #include "diag/Cp1252.h"
@@ -68,6 +71,9 @@ std::string LinuxPlatform::DesktopSetting(const char* name) {
 
 namespace {
 
+// Where the portal's permission is kept from one start to the next.
+constexpr const char* kRestoreToken = "RemoteDesktopRestoreToken";
+
 // A kernel device knows no screen: the one the window system gives the program is the best guess.
 Size PrimaryScreenSize() {
     const QScreen* screen = QGuiApplication::primaryScreen();
@@ -86,9 +92,17 @@ std::unique_ptr<Desktop> LinuxPlatform::MakeBackend(DesktopBackend backend) {
             return std::make_unique<XTestDesktop>();
         case DesktopBackend::Uinput:
             return std::make_unique<UinputDesktop>(PrimaryScreenSize());
-        case DesktopBackend::Wlroots:
         case DesktopBackend::Portal:
+            // The portal may let a carer's consent stand for later starts: its token is the
+            // permission, kept with the settings.
+            return std::make_unique<PortalDesktop>(
+                DesktopSetting(kRestoreToken), [this](const std::string& token) {
+                    clsRegistry(registry_).setValue(HKEY_LOCAL_MACHINE, layout::kBaseKey, kRestoreToken,
+                                                    token, REG_SZ);
+                });
         case DesktopBackend::Mutter:
+            return std::make_unique<MutterDesktop>();
+        case DesktopBackend::Wlroots:
             break;
     }
     throw RaisedError(err::InvalidProcedureCall, "LinuxPlatform", "this build does not have it");
