@@ -55,15 +55,19 @@ PortalSession::PortalSession(std::string restoreToken, std::function<void(const 
     }
     version_ = version.arguments().front().value<QDBusVariant>().variant().toUInt();
     // The only wait for the user: the program has no window yet, and nothing else runs.
+    // Quit by the last answer, not polled: a wait for more events after the answer was handled
+    // would sleep until something else happened, with nothing else to happen.
     QEventLoop loop;
     QTimer timeUp;
     timeUp.setSingleShot(true);
     connect(&timeUp, &QTimer::timeout, &loop, &QEventLoop::quit);
     timeUp.start(consentTime);
+    consent_ = &loop;
     Begin();
-    while (step_ != Step::None && timeUp.isActive()) {
-        loop.processEvents(QEventLoop::WaitForMoreEvents);
+    if (step_ != Step::None) {
+        loop.exec();
     }
+    consent_ = nullptr;
     if (!Usable()) {
         const std::string why = step_ != Step::None
                                     ? "the user did not allow remote control within " +
@@ -125,6 +129,9 @@ void PortalSession::StopListening() {
 void PortalSession::Fail(const QString& why) {
     StopListening();
     step_ = Step::None;
+    if (consent_ != nullptr) {
+        consent_->quit();
+    }
     failure_ = why;
     Trace("PortalDesktop", TraceError, "No remote-desktop session: " + why.toStdString());
 }
@@ -163,6 +170,9 @@ void PortalSession::Answered(uint response, const QVariantMap& results) {
         case Step::Start:
             StopListening();
             step_ = Step::None;
+            if (consent_ != nullptr) {
+                consent_->quit();
+            }
             if (const QString token = results.value(QStringLiteral("restore_token")).toString();
                 !token.isEmpty()) {
                 token_ = token.toStdString();

@@ -9,6 +9,8 @@
 
 #include "desktop/remote/RemoteSession.h"
 
+class QEventLoop;
+
 namespace qm {
 
 // A session of the desktop portal's RemoteDesktop interface (org.freedesktop.portal.Desktop),
@@ -49,6 +51,8 @@ private:
     std::function<void(const std::string&)> onNewToken_;
     unsigned version_ = 0;
     Step step_ = Step::None;
+    // While the constructor waits for the user: ended when the requests are done.
+    QEventLoop* consent_ = nullptr;
     QString request_;  // the path of the request waited for
     QString session_;  // the session's handle
     QString failure_;  // why the last attempt failed

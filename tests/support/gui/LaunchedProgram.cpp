@@ -116,6 +116,7 @@ std::unique_ptr<Process> LaunchedProgram::StartCopy() {
         "XDG_CONFIG_HOME=" + (dir_.Path() / "config").string(), "XDG_RUNTIME_DIR=" + dir_.Path().string(),
         // Under the sanitizers: leaks inside system libraries are not the program's.
         "LSAN_OPTIONS=suppressions=" QM_E2E_LSAN_SUPPRESSIONS};
+    // The last of a name counts: a session's own runtime folder replaces the test's.
     environment.insert(environment.end(), environment_.begin(), environment_.end());
     return std::make_unique<Process>(std::vector<std::string>{program_path_}, environment,
                                      dir_.Path().string(), dir_.File("program-output.txt"));
