@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <set>
 #include <string>
 
@@ -18,6 +19,10 @@ struct Case {
     const char* chosen;             // its name, or "" when none works
     const char* reportHas;  // a piece of the report (none: no report), or of the error when none works
 };
+
+void PrintTo(const Case& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class DesktopChoiceTest : public testing::TestWithParam<Case> {};
 
