@@ -55,14 +55,14 @@ std::string Advice(const SessionFacts& session) {
 
 }  // namespace
 
-SessionFacts SessionFacts::FromEnvironment(std::string forcedBySetting) {
+SessionFacts SessionFacts::FromEnvironment(const std::string& forcedBySetting) {
     SessionFacts facts;
     facts.sessionType = Environment("XDG_SESSION_TYPE");
     facts.waylandDisplay = Environment("WAYLAND_DISPLAY");
     facts.x11Display = Environment("DISPLAY");
     facts.currentDesktop = Environment("XDG_CURRENT_DESKTOP");
     const std::string forced = Environment("QUILLMOTION_DESKTOP");
-    facts.forced = forced.empty() ? std::move(forcedBySetting) : forced;
+    facts.forced = forced.empty() ? forcedBySetting : forced;
     return facts;
 }
 

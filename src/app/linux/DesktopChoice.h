@@ -28,7 +28,7 @@ struct SessionFacts {
     std::string currentDesktop;  // XDG_CURRENT_DESKTOP, e.g. "GNOME" or "ubuntu:GNOME"
     std::string forced;          // a backend's name, or empty to choose from the session
 
-    static SessionFacts FromEnvironment(std::string forcedBySetting);
+    static SessionFacts FromEnvironment(const std::string& forcedBySetting);
 };
 
 // "x11", "wlroots", "uinput", "portal", "mutter": the names a user forces a backend by.

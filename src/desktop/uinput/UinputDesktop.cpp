@@ -105,9 +105,9 @@ void UinputDesktop::Flush() {
 }
 
 void UinputDesktop::ReleaseAll() {
-    for (std::uint16_t code = 0; code < held_.size(); ++code) {
+    for (std::size_t code = 0; code < held_.size(); ++code) {
         if (held_[code]) {
-            Switch(code, false);
+            Switch(static_cast<std::uint16_t>(code), false);
         }
     }
     Send();
