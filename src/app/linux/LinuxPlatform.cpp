@@ -5,9 +5,11 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 
+#include "desktop/wayland/WlrootsDesktop.h"
 #include "desktop/x11/XTestDesktop.h"
 #include "diag/Cp1252.h"
 #include "ports/linux/LinuxPortSystem.h"
@@ -54,6 +56,10 @@ std::string LinuxPlatform::SettingsStoreProblem() {
 }
 
 std::unique_ptr<Desktop> LinuxPlatform::MakeDesktop() {
+    if (const char* forced = std::getenv("QUILLMOTION_DESKTOP");
+        forced != nullptr && std::string(forced) == "wlroots") {
+        return std::make_unique<WlrootsDesktop>();
+    }
     return std::make_unique<XTestDesktop>();
 }
 
