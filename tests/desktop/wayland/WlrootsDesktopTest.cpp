@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "desktop/keysyms/AnsiKeysym.h"
@@ -141,6 +142,24 @@ TEST_P(WlrootsDesktopTest, EveryPrintableCharacterArrivesAsItself) {
         EXPECT_EQ(wev_->Typed()[i].text, Utf8FromCp1252(std::string(1, static_cast<char>(printable[i]))))
             << int(printable[i]);
     }
+}
+
+// A compositor that restarts: what is sent while it is away is dropped, and the next call a
+// second later reaches the new one.
+TEST_P(WlrootsDesktopTest, ConnectsAgainAfterTheCompositorRestarts) {
+    const std::string socket = sway_->Socket();
+    wev_.reset();
+    sway_->Restart();
+    ASSERT_EQ(sway_->Socket(), socket);
+    wev_ = std::make_unique<test::WevRecorder>(*sway_);
+    desktop_->Press(Button::Left);
+    desktop_->MoveBy(5, 5);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    desktop_->MoveTo({300, 200});
+    EXPECT_EQ(Next(1), Events{"motion 300,200"});
+    desktop_->Press(Button::Right);
+    desktop_->ReleaseAll();
+    EXPECT_EQ(Next(2), (Events{"+right", "-right"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(SeatLayouts, WlrootsDesktopTest, ::testing::Values("us", "de"));

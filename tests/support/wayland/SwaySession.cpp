@@ -41,12 +41,26 @@ SwaySession::SwaySession(const std::string& layout, int width, int height) {
                                          "--regid=" + uid, "--clear-groups", "--"});
     }
     const std::string folder = runtime_.Path().string();
-    sway_ = std::make_unique<Process>(
-        command,
-        std::vector<std::string>{"XDG_RUNTIME_DIR=" + folder, "HOME=" + folder, "WLR_BACKENDS=headless",
-                                 "WLR_RENDERER=pixman", "WLR_LIBINPUT_NO_DEVICES=1",
-                                 "WAYLAND_DISPLAY=", "DISPLAY="},
-        folder, runtime_.File("sway.log"));
+    command_ = command;
+    environment_ = {"XDG_RUNTIME_DIR=" + folder,
+                    "HOME=" + folder,
+                    "WLR_BACKENDS=headless",
+                    "WLR_RENDERER=pixman",
+                    "WLR_LIBINPUT_NO_DEVICES=1",
+                    "WAYLAND_DISPLAY=",
+                    "DISPLAY="};
+    Start();
+}
+
+void SwaySession::Restart() {
+    sway_.reset();
+    socket_.clear();
+    Start();
+}
+
+void SwaySession::Start() {
+    sway_ = std::make_unique<Process>(command_, environment_, runtime_.Path().string(),
+                                      runtime_.File("sway.log"));
     const bool up = Eventually([&] {
         for (const auto& entry : std::filesystem::directory_iterator(runtime_.Path())) {
             const std::string name = entry.path().filename().string();

@@ -25,9 +25,16 @@ public:
     const std::string& Socket() const { return socket_; }
     // What a client of the session needs in its environment.
     std::vector<std::string> Environment() const;
+    // Stops sway and starts it again, as a session whose compositor restarts; its clients lose
+    // their connections.
+    void Restart();
 
 private:
+    void Start();
+
     TempDir runtime_;
+    std::vector<std::string> command_;
+    std::vector<std::string> environment_;
     std::unique_ptr<Process> sway_;
     std::string socket_;
 };
