@@ -67,7 +67,8 @@ LaunchedProgram::LaunchedProgram(const LaunchOptions& options)
       devicePath_(dir_.File("switch-device")),
       line_(std::make_unique<PtyPair>()),
       xvfb_(options.screenWidth, options.screenHeight),
-      looker_(xvfb_.Display()) {
+      looker_(xvfb_.Display()),
+      environment_(options.environment) {
     fs::copy_file(fs::path(std::getenv("QM_BIN_DIR")) / "quillmotion", program_path_);
     fs::create_directories(dir_.Path() / "config");
     line_->LinkAt(devicePath_);
@@ -110,14 +111,14 @@ void LaunchedProgram::Start() {
 }
 
 std::unique_ptr<Process> LaunchedProgram::StartCopy() {
-    return std::make_unique<Process>(
-        std::vector<std::string>{program_path_},
-        std::vector<std::string>{"DISPLAY=" + Display(), "QUILLMOTION_HIVE=" + hive_, "QT_QPA_PLATFORM=xcb",
-                                 "XDG_CONFIG_HOME=" + (dir_.Path() / "config").string(),
-                                 "XDG_RUNTIME_DIR=" + dir_.Path().string(),
-                                 // Under the sanitizers: leaks inside system libraries are not the program's.
-                                 "LSAN_OPTIONS=suppressions=" QM_E2E_LSAN_SUPPRESSIONS},
-        dir_.Path().string(), dir_.File("program-output.txt"));
+    std::vector<std::string> environment{
+        "DISPLAY=" + Display(), "QUILLMOTION_HIVE=" + hive_, "QT_QPA_PLATFORM=xcb",
+        "XDG_CONFIG_HOME=" + (dir_.Path() / "config").string(), "XDG_RUNTIME_DIR=" + dir_.Path().string(),
+        // Under the sanitizers: leaks inside system libraries are not the program's.
+        "LSAN_OPTIONS=suppressions=" QM_E2E_LSAN_SUPPRESSIONS};
+    environment.insert(environment.end(), environment_.begin(), environment_.end());
+    return std::make_unique<Process>(std::vector<std::string>{program_path_}, environment,
+                                     dir_.Path().string(), dir_.File("program-output.txt"));
 }
 
 void LaunchedProgram::ReplaceLine() {

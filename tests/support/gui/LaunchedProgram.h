@@ -33,6 +33,8 @@ struct LaunchOptions {
     int screenHeight = 768;
     // Further numbers, each as "key name number".
     std::vector<std::string> values;
+    // Added to the program's environment ("NAME=value"), e.g. to reach a Wayland compositor.
+    std::vector<std::string> environment{};
 };
 
 class LaunchedProgram {
@@ -78,6 +80,7 @@ private:
     Looker looker_;
     std::unique_ptr<Process> tray_;
     std::unique_ptr<Process> program_;
+    std::vector<std::string> environment_;
 };
 
 }  // namespace qm::test

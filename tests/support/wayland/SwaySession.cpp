@@ -109,6 +109,27 @@ bool WevRecorder::WaitUntil(const std::function<bool()>& done, std::chrono::mill
         timeout);
 }
 
+std::optional<std::chrono::steady_clock::time_point> WevRecorder::WaitFor(const std::string& prefix,
+                                                                          std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (true) {
+        Read();
+        for (; waited_ < events_.size(); ++waited_) {
+            if (events_[waited_].starts_with(prefix)) {
+                ++waited_;
+                return read_;
+            }
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            return std::nullopt;
+        }
+        pollfd waiting{terminal_, POLLIN, 0};
+        ::poll(&waiting, 1, static_cast<int>(left.count()) + 1);
+    }
+}
+
 void WevRecorder::Read() {
     char buffer[4096];
     pollfd waiting{terminal_, POLLIN, 0};
@@ -118,6 +139,7 @@ void WevRecorder::Read() {
             break;
         }
         output_.append(buffer, static_cast<std::size_t>(got));
+        read_ = std::chrono::steady_clock::now();
     }
     for (std::size_t end = output_.find('\n', taken_); end != std::string::npos;
          end = output_.find('\n', taken_)) {

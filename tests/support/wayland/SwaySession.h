@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,10 @@ public:
     bool WaitForEvents(std::size_t count, std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
         return WaitUntil([&] { return events_.size() >= count; }, timeout);
     }
+    // Waits in poll() for the next event that begins with prefix, taken since the last
+    // Clear; when the line that held it was read.
+    std::optional<std::chrono::steady_clock::time_point> WaitFor(
+        const std::string& prefix, std::chrono::milliseconds timeout = std::chrono::seconds(2));
     const std::vector<std::string>& Events() const { return events_; }
     const std::vector<TypedKey>& Typed() const { return typed_; }
     // Everything wev has written.
@@ -71,6 +76,7 @@ public:
         Read();
         events_.clear();
         typed_.clear();
+        waited_ = 0;
     }
 
 private:
@@ -86,6 +92,8 @@ private:
     unsigned long depressed_ = 0;               // the modifiers held, as last reported
     std::vector<std::string> events_;
     std::vector<TypedKey> typed_;
+    std::size_t waited_ = 0;                      // the events WaitFor has looked at
+    std::chrono::steady_clock::time_point read_;  // when output last came
 };
 
 }  // namespace qm::test
