@@ -713,7 +713,10 @@ int main(int argc, char** argv) {
                 "   As below, through the wlroots virtual pointer and keyboard "
                 "(QUILLMOTION_DESKTOP=wlroots),\n"
                 "   to the event's line read from wev's terminal (wev full-screen in sway). The floor\n"
-                "   (qm_latency_floor_wlr) reads a line of its own and makes the same requests directly.\n");
+                "   (qm_latency_floor_wlr) reads a line of its own and makes the same requests directly.\n"
+                "   Each is a keyboard of its own on sway's seat and they take turns, so before every "
+                "keystroke\n"
+                "   sway hands wev that keyboard's keymap again, which wev compiles: both pay it.\n");
             MeasureOnSway(fs::canonical("/proc/self/exe").parent_path() / "qm_latency_floor_wlr", samples,
                           std::chrono::milliseconds(spacingMs));
             return 0;
