@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "desktop/keysyms/AnsiKeysym.h"
+#include "desktop/keysyms/KeyKeysyms.h"
 #include "diag/Cp1252.h"
 #include "support/Raised.h"
 #include "support/wayland/SwaySession.h"
@@ -116,6 +117,27 @@ TEST_P(WlrootsDesktopTest, KeysAndHeldModifiersArriveAsPressed) {
         }
         EXPECT_EQ(Next(c.expected.size()), c.expected);
     }
+}
+
+// Every key of the program's, as the keysym the client reads (the locks pressed twice, to leave
+// the letters small).
+TEST_P(WlrootsDesktopTest, EveryKeyArrivesAsItsKeysym) {
+    std::vector<Keysym> expected;
+    for (std::size_t index = 0; index < kKeyCount; ++index) {
+        const Key key = static_cast<Key>(index);
+        ASSERT_TRUE(desktop_->HasKey(key)) << KeyName(key);
+        for (int times = key == Key::CapsLock || key == Key::NumLock ? 2 : 1; times > 0; --times) {
+            desktop_->Press(key);
+            desktop_->Release(key);
+            expected.push_back(KeysymsForKey(key).front());
+        }
+    }
+    wev_->WaitUntil([&] { return wev_->Typed().size() >= expected.size(); });
+    std::vector<Keysym> arrived;
+    for (const test::TypedKey& typed : wev_->Typed()) {
+        arrived.push_back(typed.keysym);
+    }
+    EXPECT_EQ(arrived, expected);
 }
 
 // Every printable character of Windows-1252, as the client reads it: more than the keycodes

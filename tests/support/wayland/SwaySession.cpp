@@ -157,7 +157,8 @@ void WevRecorder::Take(const std::string& line) {
     static const std::regex button(R"(button: \d+ \((\w+)\), state: (\d))");
     static const std::regex position(R"(x, y: (-?\d+)\.\d+, (-?\d+)\.\d+)");
     static const std::regex axis(R"(axis: \d \((\w+)\), (value|discrete): (-?\d+))");
-    static const std::regex keysym(R"(^\s+sym: (\S+)\s+\((\d+)\), utf8: '(.*)'$)");
+    // The text may hold a carriage return (Return types one), which '.' does not match.
+    static const std::regex keysym(R"(^\s+sym: (\S+)\s+\((\d+)\), utf8: '([\s\S]*)'$)");
     static const std::regex depressed(R"(^\s+depressed: ([0-9a-fA-F]+))");
     std::smatch match;
     if (std::regex_match(line, match, header)) {
