@@ -30,25 +30,16 @@ SwaySession::SwaySession(const std::string& layout, int width, int height) {
     WriteFile(config, "output HEADLESS-1 resolution " + std::to_string(width) + "x" + std::to_string(height) +
                           "\ninput * xkb_layout " + layout +
                           "\nfor_window [app_id=\"wev\"] fullscreen enable\n");
-    std::vector<std::string> command{sway, "-c", config};
+    command_ = {sway, "-c", config};
     if (::geteuid() == 0) {
         // sway will not start where it could become root again.
         if (::chown(runtime_.Path().c_str(), kNobody, kNobody) != 0) {
             throw std::runtime_error("cannot hand the runtime folder to nobody");
         }
         const std::string uid = std::to_string(kNobody);
-        command.insert(command.begin(), {Required("setpriv", "util-linux"), "--reuid=" + uid,
-                                         "--regid=" + uid, "--clear-groups", "--"});
+        command_.insert(command_.begin(), {Required("setpriv", "util-linux"), "--reuid=" + uid,
+                                           "--regid=" + uid, "--clear-groups", "--"});
     }
-    const std::string folder = runtime_.Path().string();
-    command_ = command;
-    environment_ = {"XDG_RUNTIME_DIR=" + folder,
-                    "HOME=" + folder,
-                    "WLR_BACKENDS=headless",
-                    "WLR_RENDERER=pixman",
-                    "WLR_LIBINPUT_NO_DEVICES=1",
-                    "WAYLAND_DISPLAY=",
-                    "DISPLAY="};
     Start();
 }
 
@@ -59,8 +50,13 @@ void SwaySession::Restart() {
 }
 
 void SwaySession::Start() {
-    sway_ = std::make_unique<Process>(command_, environment_, runtime_.Path().string(),
-                                      runtime_.File("sway.log"));
+    const std::string folder = runtime_.Path().string();
+    sway_ = std::make_unique<Process>(
+        command_,
+        std::vector<std::string>{"XDG_RUNTIME_DIR=" + folder, "HOME=" + folder, "WLR_BACKENDS=headless",
+                                 "WLR_RENDERER=pixman", "WLR_LIBINPUT_NO_DEVICES=1",
+                                 "WAYLAND_DISPLAY=", "DISPLAY="},
+        folder, runtime_.File("sway.log"));
     const bool up = Eventually([&] {
         for (const auto& entry : std::filesystem::directory_iterator(runtime_.Path())) {
             const std::string name = entry.path().filename().string();

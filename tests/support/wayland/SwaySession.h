@@ -35,7 +35,6 @@ private:
 
     TempDir runtime_;
     std::vector<std::string> command_;
-    std::vector<std::string> environment_;
     std::unique_ptr<Process> sway_;
     std::string socket_;
 };
