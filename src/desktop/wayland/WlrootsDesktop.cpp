@@ -87,9 +87,10 @@ bool WlrootsDesktop::Connected() {
 void WlrootsDesktop::Disconnected() {
     Trace(kConnect, TraceError, "The Wayland compositor went away; events are dropped until it is back");
     connection_.reset();
-    // Nothing is held on a compositor that has lost the devices.
+    // Nothing is held or locked on a compositor that has lost the devices.
     heldKeys_.reset();
     heldButtons_.reset();
+    locked_ = 0;
     unsent_ = false;
     tried_ = std::chrono::steady_clock::now();
 }
