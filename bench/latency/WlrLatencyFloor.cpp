@@ -3,9 +3,9 @@
 // with nothing in between, one flush after each read. The keymap (the program's own, so that the
 // keys are the same) is uploaded once at start.
 //
-// Usage: qm_latency_floor_wlr DEVICE EAST CLICK STOP, with WAYLAND_DISPLAY naming the compositor.
-//   EAST moves the pointer 2 pixels right, CLICK clicks the left button, STOP does nothing and
-//   any other byte is typed as its ASCII character.
+// Usage: qm_latency_floor_wlr DEVICE EAST CLICK STOP WEST, with WAYLAND_DISPLAY naming the
+//   compositor. EAST and WEST move the pointer 2 pixels right or left, CLICK clicks the left
+//   button, STOP does nothing and any other byte is typed as its ASCII character.
 
 #include <fcntl.h>
 #include <linux/input-event-codes.h>
@@ -27,13 +27,14 @@
 #include "wlr-virtual-pointer-unstable-v1-client-protocol.h"
 
 int main(int argc, char** argv) {
-    if (argc != 5) {
-        std::fprintf(stderr, "usage: %s DEVICE EAST CLICK STOP\n", argv[0]);
+    if (argc != 6) {
+        std::fprintf(stderr, "usage: %s DEVICE EAST CLICK STOP WEST\n", argv[0]);
         return 2;
     }
     const int east = std::atoi(argv[2]);
     const int click = std::atoi(argv[3]);
     const int stop = std::atoi(argv[4]);
+    const int west = std::atoi(argv[5]);
     try {
         qm::wayland::WlrootsConnection connection({});
         qm::wayland::VirtualKeymap keymap;
@@ -69,8 +70,9 @@ int main(int argc, char** argv) {
             }
             for (ssize_t i = 0; i < count; ++i) {
                 const int byte = bytes[i];
-                if (byte == east) {
-                    zwlr_virtual_pointer_v1_motion(pointer, now(), wl_fixed_from_int(2), 0);
+                if (byte == east || byte == west) {
+                    zwlr_virtual_pointer_v1_motion(pointer, now(), wl_fixed_from_int(byte == east ? 2 : -2),
+                                                   0);
                     zwlr_virtual_pointer_v1_frame(pointer);
                 } else if (byte == click) {
                     zwlr_virtual_pointer_v1_button(pointer, now(), BTN_LEFT, WL_POINTER_BUTTON_STATE_PRESSED);
