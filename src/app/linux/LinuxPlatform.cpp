@@ -16,6 +16,7 @@
 #include "desktop/remote/MutterDesktop.h"
 #include "desktop/remote/PortalDesktop.h"
 #include "desktop/uinput/UinputDesktop.h"
+#include "desktop/wayland/WlrootsDesktop.h"
 #include "desktop/x11/XTestDesktop.h"
 #include "diag/Cp1252.h"
 #include "diag/RaisedError.h"
@@ -103,9 +104,9 @@ std::unique_ptr<Desktop> LinuxPlatform::MakeBackend(DesktopBackend backend) {
         case DesktopBackend::Mutter:
             return std::make_unique<MutterDesktop>();
         case DesktopBackend::Wlroots:
-            break;
+            return std::make_unique<WlrootsDesktop>();
     }
-    throw RaisedError(err::InvalidProcedureCall, "LinuxPlatform", "this build does not have it");
+    throw RaisedError(err::InvalidProcedureCall, "LinuxPlatform", "no such desktop input");
 }
 
 std::unique_ptr<Desktop> LinuxPlatform::MakeDesktop() {
