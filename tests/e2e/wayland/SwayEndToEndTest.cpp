@@ -1,0 +1,131 @@
+// The built program in a sway session (headless, on the US and German layouts), as its user has
+// it: chosen from the session alone, the device's codes move the pointer, click, turn the wheels,
+// press keys by Esc A 256+VK, hold Ctrl around a key, and type every printable character.
+
+// gtest and the project's headers first: Xlib's None and Status macros would break them.
+#include <gtest/gtest.h>
+
+#include "diag/Cp1252.h"
+#include "support/gui/LaunchedProgram.h"
+#include "support/wayland/SwaySession.h"
+
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+
+using namespace std::chrono_literals;
+using namespace qm;
+using namespace qm::test;
+
+namespace {
+
+using Events = std::vector<std::string>;
+
+// Whether the events hold these, in this order, among others.
+bool InOrder(const Events& seen, const Events& wanted) {
+    auto at = seen.begin();
+    for (const std::string& event : wanted) {
+        at = std::find(at, seen.end(), event);
+        if (at == seen.end()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+class SwayEndToEnd : public testing::TestWithParam<std::string> {};
+
+TEST_P(SwayEndToEnd, TheDeviceDrivesTheDesktopChosenFromTheSession) {
+    ASSERT_EQ(LaunchedProgram::Missing(), "");
+    SwaySession sway(GetParam());
+    WevRecorder window(sway);
+    LaunchOptions options{
+        .values = {"Mouse\\Buttons MIDDLE_SCLICK_ASCII 21", "Mouse\\Buttons WHEEL_UP_ASCII 22",
+                   "Mouse\\Buttons WHEEL_DOWN_ASCII 23", "Mouse\\Buttons WHEEL_LEFT_ASCII 24",
+                   "Mouse\\Buttons WHEEL_RIGHT_ASCII 25", "Emulation ASCIISequence 1",
+                   "Emulation CTRL_ASCII 29"},
+        .environment = sway.Environment()};
+    options.environment.push_back("XDG_SESSION_TYPE=wayland");
+    LaunchedProgram run(options);
+    run.Start();
+    ASSERT_TRUE(run.WaitConnected()) << run.Output();
+    EXPECT_NE(run.Log().find("Desktop input: the wlroots virtual pointer and keyboard."), std::string::npos)
+        << run.Log();
+    window.Clear();
+
+    // East, then stop: the pointer moves right only, step by step.
+    run.Line().Write("\x02");
+    const auto moves = [&] {
+        return std::count_if(window.Events().begin(), window.Events().end(),
+                             [](const std::string& e) { return e.rfind("motion", 0) == 0; });
+    };
+    EXPECT_TRUE(window.WaitUntil([&] { return moves() >= 3; })) << testing::PrintToString(window.Events());
+    run.Line().Write("\x0c");
+    int lastX = -1;
+    for (const std::string& event : window.Events()) {
+        int x = 0, y = 0;
+        if (std::sscanf(event.c_str(), "motion %d,%d", &x, &y) == 2) {
+            EXPECT_GT(x, lastX) << event;
+            lastX = x;
+        }
+    }
+    window.WaitUntil([] { return false; }, 300ms);
+    window.Clear();
+
+    // Left, right and middle clicks, the four wheel notches, Home and F5 by their virtual keys,
+    // Ctrl latched by its code around "c".
+    run.Line().Write(
+        "\x0e\x10\x15\x16\x17\x18\x19\x1b"
+        "A292\x1b"
+        "A372\x1d"
+        "c");
+    const Events actions{"+left",
+                         "-left",
+                         "+right",
+                         "-right",
+                         "+middle",
+                         "-middle",
+                         "discrete vertical -1",
+                         "discrete vertical 1",
+                         "discrete horizontal -1",
+                         "discrete horizontal 1",
+                         "+Home",
+                         "-Home",
+                         "+F5",
+                         "-F5",
+                         "modifiers 4",
+                         "+c",
+                         "-c",
+                         "modifiers 0"};
+    EXPECT_TRUE(window.WaitUntil([&] { return InOrder(window.Events(), actions); }))
+        << testing::PrintToString(window.Events());
+
+    // Every printable character of Windows-1252 arrives as itself, whatever the layout.
+    window.Clear();
+    std::string sent;
+    // 255 is no code on the line (as 0 is): Esc A 255 sends it.
+    for (int code = 0x20; code < 0xFF; ++code) {
+        // Windows-1252 leaves five codes above 0x7F without a character: they stand for C1 controls.
+        if (code != 0x7F && !(code >= 0x80 && Cp1252ToUnicode(static_cast<unsigned char>(code)) < 0xA0)) {
+            sent += static_cast<char>(code);
+        }
+    }
+    run.Line().Write(sent +
+                     "\x1b"
+                     "A255");
+    sent += '\xFF';
+    window.WaitUntil([&] { return window.Typed().size() >= sent.size(); }, 30s);
+    std::string typed;
+    for (const TypedKey& key : window.Typed()) {
+        typed += key.text;
+    }
+    EXPECT_EQ(typed, Utf8FromCp1252(sent));
+    EXPECT_EQ(run.Log().find("not typed"), std::string::npos);
+
+    ::kill(run.Program().Pid(), SIGTERM);
+    EXPECT_EQ(run.Program().WaitForExit(10s), std::optional<int>(0));
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, SwayEndToEnd, testing::Values("us", "de"));
+
+}  // namespace
