@@ -261,7 +261,7 @@ TEST(UinputDesktopTest, FindsEachCharactersKeyOnTheLayout) {
         {"no such layout", "", 'z', CharacterKey{KEY_Z}},
     };
     for (const auto& c : cases) {
-        const std::optional<CharacterKey>& key =
+        const std::optional<CharacterKey> key =
             uinput::XkbLayout({c.layout, c.variant, ""}).KeyFor(static_cast<unsigned char>(c.character));
         const auto text = [](const std::optional<CharacterKey>& k) {
             return k ? std::to_string(k->code) + (k->shift ? "+Shift" : "") + (k->levelThree ? "+AltGr" : "")
