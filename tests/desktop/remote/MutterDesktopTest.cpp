@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "diag/Cp1252.h"
+#include "support/PrintableAnsi.h"
 #include "support/Raised.h"
 #include "support/gui/QtWait.h"
 #include "support/wayland/HeadlessMutter.h"
@@ -95,11 +96,7 @@ TEST_F(MutterDesktopTest, PressesKeysAndHoldsModifiersForCharacters) {
 TEST_F(MutterDesktopTest, TypesWhatTheLayoutHasAndOwnsUpToTheRest) {
     std::string expected;
     std::string refused;
-    for (int code = 0x20; code <= 0xFF; ++code) {
-        const char character = static_cast<char>(code);
-        if (code == 0x7F || (code >= 0x80 && Cp1252ToUnicode(static_cast<unsigned char>(code)) < 0xA0)) {
-            continue;
-        }
+    for (const char character : test::PrintableAnsi()) {
         if (desktop_->HowToType(character) == Typing::ByKey) {
             expected += Utf8FromCp1252(std::string(1, character));
         } else {
