@@ -141,6 +141,14 @@ ChosenDesktop ChooseDesktop(const SessionFacts& session, const DesktopMaker& mak
             if (!notUsed.empty()) {
                 chosen.report += " Not used:" + notUsed;
             }
+            if (backend == DesktopBackend::Portal) {
+                chosen.report +=
+                    " The desktop asks a carer to allow remote interaction when the program starts, unless "
+                    "it kept "
+                    "the permission; with access to /dev/uinput (the package's udev rule, after logging in "
+                    "again) "
+                    "nobody needs to be asked.";
+            }
             if (backend == DesktopBackend::X11 && IsWayland(session)) {
                 chosen.note =
                     "This is a Wayland session: Quillmotion's pointer and keys reach only X11 programs "

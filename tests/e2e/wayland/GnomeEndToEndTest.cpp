@@ -78,6 +78,7 @@ TEST(GnomeEndToEnd, TheDeviceDrivesTheDesktopOnceACarerAllowsIt) {
     EXPECT_NE(run.Log().find("Desktop input: the RemoteDesktop portal. Not used: wlroots: "),
               std::string::npos)
         << run.Log();
+    EXPECT_NE(run.Log().find("asks a carer to allow remote interaction"), std::string::npos);
     EXPECT_EQ(run.TrayTip().find("Wayland"), std::string::npos) << "the tip warns of XWayland";
     // The test's own hand puts the pointer on the window, which does not fill the screen here.
     {
