@@ -79,6 +79,14 @@ private slots:
             QVERIFY2(f.Widget(list)->isAncestorOf(QApplication::focusWidget()) || f.Widget(list)->hasFocus(),
                      list);
         }
+
+        // The Diagnostics page says which desktop input a Wayland session got; X11 has no choice.
+        QVERIFY(f.Find<QLabel>("lblDesktopInput")->isHidden());
+        f.desktopInput = "Desktop input: the RemoteDesktop portal.";
+        f.Build([] { return true; }, [] {});
+        QCOMPARE(f.Find<QLabel>("lblDesktopInput")->text(),
+                 QStringLiteral("Desktop input: the RemoteDesktop portal."));
+        QVERIFY(!f.Find<QLabel>("lblDesktopInput")->isHidden());
     }
 
     void eachPendingValueMakesTheWindowDirty_data() {

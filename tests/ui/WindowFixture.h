@@ -187,6 +187,7 @@ struct WindowFixture : RoadOnFakes {
     int saves = 0;
     bool saveResult = true;
     std::string problem;
+    std::string desktopInput;  // what the platform reports of the desktop input; none on X11
     int terminates = 0;
     FakeTray tray;
     ManualTimer reconnectTimer;
@@ -216,7 +217,7 @@ struct WindowFixture : RoadOnFakes {
             Session::Parts{&settings, line, &road, &reconnectTimer, std::move(terminate)});
         window = std::make_unique<frmSerial>(frmSerial::Parts{&settings, std::move(save),
                                                               [this] { return problem; }, &tray, &road,
-                                                              session.get(), nullptr, std::string()});
+                                                              session.get(), nullptr, desktopInput});
     }
 
     // Shows the window and checks the pending state against the settings, as start-up leaves it.
