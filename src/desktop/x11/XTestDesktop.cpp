@@ -280,8 +280,8 @@ void XTestDesktop::SendCharacter(char32_t character, bool press) {
     }
     if (keycode == 0) {
         const char* why = keysym == kNoKeysym ? ": no key types it"
-                          : press                  ? ": no spare key could be bound"
-                                                   : ": it is not held";
+                          : press             ? ": no spare key could be bound"
+                                              : ": it is not held";
         Trace(kType, TraceError,
               "Cannot type U+" + Hex(static_cast<unsigned>(character)) + why + " - not sent");
         return;
