@@ -4,6 +4,8 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include <iostream>
+
 #include "app/CommandLine.h"
 #include "app/Platform.h"
 #include "app/Session.h"
@@ -85,8 +87,10 @@ int Program::Run(QApplication& app) {
     try {
         p.desktop = p.platform->MakeDesktop();
     } catch (const RaisedError& error) {
-        MsgBox(nullptr, FromAnsi("Could not reach the desktop's input: " + error.Description()),
-               MsgIcon::Critical);
+        // The log is not started yet: standard error keeps the reason for whoever helps the user.
+        const std::string message = "Could not reach the desktop's input: " + error.Description();
+        std::cerr << Utf8FromCp1252(message) << '\n';
+        MsgBox(nullptr, FromAnsi(message), MsgIcon::Critical);
         return 1;
     }
 

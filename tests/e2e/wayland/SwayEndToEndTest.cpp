@@ -125,3 +125,22 @@ TEST_P(SwayEndToEnd, TheDeviceDrivesTheDesktopChosenFromTheSession) {
 INSTANTIATE_TEST_SUITE_P(Layouts, SwayEndToEnd, testing::Values("us", "de"));
 
 }  // namespace
+
+// No desktop input works (a wlroots desktop forced where there is none): the user is told why,
+// in a message box and on standard error, and the program ends without touching anything.
+TEST(WaylandEndToEnd, SaysWhyWhenNoDesktopInputWorks) {
+    ASSERT_EQ(LaunchedProgram::Missing(), "");
+    LaunchedProgram run({.values = {},
+                         .environment = {"XDG_SESSION_TYPE=wayland", "WAYLAND_DISPLAY=no-such-display",
+                                         "QUILLMOTION_DESKTOP=wlroots"}});
+    run.Start();
+    const unsigned long box = run.Desktop().WaitShown("Quillmotion");
+    ASSERT_NE(box, 0u) << run.Output();
+    EXPECT_NE(
+        run.Output().find("Could not reach the desktop's input: No desktop input works here. wlroots: "),
+        std::string::npos)
+        << run.Output();
+    run.Desktop().Close(box);
+    EXPECT_EQ(run.Program().WaitForExit(10s), std::optional<int>(1));
+    EXPECT_EQ(run.Log(), "");
+}
