@@ -105,15 +105,9 @@ TEST_F(MutterDesktopTest, TypesWhatTheLayoutHasAndOwnsUpToTheRest) {
         desktop_->Type(character);
     }
     desktop_->Press(Key::F5);
-    std::string typed;
     const Events events = session_->WaitForEvents(
         [](const Events& seen) { return !seen.empty() && seen.back() == "key F5 1"; });
-    for (const std::string& event : events) {
-        if (event.rfind("key ", 0) == 0 && std::count(event.begin(), event.end(), ' ') >= 3) {
-            typed += event.substr(event.find(' ', event.find(' ', 4) + 1) + 1);
-        }
-    }
-    EXPECT_EQ(typed, expected);
+    EXPECT_EQ(HeadlessMutter::TypedText(events), expected);
     // Every ASCII character has its key on the US layout mutter uses; Latin-1 letters do not.
     EXPECT_EQ(
         expected.substr(0, 95),

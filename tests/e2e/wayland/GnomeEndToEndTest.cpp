@@ -6,6 +6,7 @@
 // gtest and the project's headers first: Xlib's None and Status macros would break them.
 #include <gtest/gtest.h>
 
+#include "DeviceCodes.h"
 #include "desktop/remote/MutterDesktop.h"
 #include "diag/Cp1252.h"
 #include "support/PrintableAnsi.h"
@@ -26,40 +27,10 @@ namespace {
 
 using Events = std::vector<std::string>;
 
-// Middle click and the wheels on 21 to 25, Ctrl on 29; escape sequences on.
-const std::vector<std::string> kMoreCodes{"Mouse\\Buttons MIDDLE_SCLICK_ASCII 21",
-                                          "Mouse\\Buttons WHEEL_UP_ASCII 22",
-                                          "Mouse\\Buttons WHEEL_DOWN_ASCII 23",
-                                          "Mouse\\Buttons WHEEL_LEFT_ASCII 24",
-                                          "Mouse\\Buttons WHEEL_RIGHT_ASCII 25",
-                                          "Emulation ASCIISequence 1",
-                                          "Emulation CTRL_ASCII 29"};
-
 // Waits until the session has seen these events in this order, among others; what it saw.
 Events SeenInOrder(HeadlessMutter& session, const Events& wanted) {
-    const auto has = [&](const Events& seen) {
-        auto at = seen.begin();
-        for (const std::string& event : wanted) {
-            at = std::find(at, seen.end(), event);
-            if (at == seen.end()) {
-                return false;
-            }
-        }
-        return true;
-    };
-    const Events seen = session.WaitForEvents(has, 10s);
-    return has(seen) ? wanted : seen;
-}
-
-// The text of the key presses among the events ("key KEYSYM 1 TEXT").
-std::string Typed(const Events& events) {
-    std::string text;
-    for (const std::string& event : events) {
-        if (event.rfind("key ", 0) == 0 && std::count(event.begin(), event.end(), ' ') >= 3) {
-            text += event.substr(event.find(' ', event.find(' ', 4) + 1) + 1);
-        }
-    }
-    return text;
+    const Events seen = session.WaitForEvents([&](const Events& now) { return InOrder(now, wanted); }, 10s);
+    return InOrder(seen, wanted) ? wanted : seen;
 }
 
 }  // namespace
@@ -151,7 +122,7 @@ TEST(GnomeEndToEnd, TheDeviceDrivesTheDesktopOnceACarerAllowsIt) {
             expected += Utf8FromCp1252(std::string(1, c));
         }
     }
-    EXPECT_EQ(Typed(events), expected);
+    EXPECT_EQ(HeadlessMutter::TypedText(events), expected);
     // The layout here is US: all of ASCII has keys, accented letters have none.
     EXPECT_EQ(expected.substr(0, 95), Utf8FromCp1252(sent.substr(0, 95)));
     EXPECT_EQ(expected.find("\xC3\xA9"), std::string::npos);

@@ -5,6 +5,7 @@
 // gtest and the project's headers first: Xlib's None and Status macros would break them.
 #include <gtest/gtest.h>
 
+#include "DeviceCodes.h"
 #include "diag/Cp1252.h"
 #include "support/PrintableAnsi.h"
 #include "support/gui/LaunchedProgram.h"
@@ -22,30 +23,13 @@ namespace {
 
 using Events = std::vector<std::string>;
 
-// Whether the events hold these, in this order, among others.
-bool InOrder(const Events& seen, const Events& wanted) {
-    auto at = seen.begin();
-    for (const std::string& event : wanted) {
-        at = std::find(at, seen.end(), event);
-        if (at == seen.end()) {
-            return false;
-        }
-    }
-    return true;
-}
-
 class SwayEndToEnd : public testing::TestWithParam<std::string> {};
 
 TEST_P(SwayEndToEnd, TheDeviceDrivesTheDesktopChosenFromTheSession) {
     ASSERT_EQ(LaunchedProgram::Missing(), "");
     SwaySession sway(GetParam());
     WevRecorder window(sway);
-    LaunchOptions options{
-        .values = {"Mouse\\Buttons MIDDLE_SCLICK_ASCII 21", "Mouse\\Buttons WHEEL_UP_ASCII 22",
-                   "Mouse\\Buttons WHEEL_DOWN_ASCII 23", "Mouse\\Buttons WHEEL_LEFT_ASCII 24",
-                   "Mouse\\Buttons WHEEL_RIGHT_ASCII 25", "Emulation ASCIISequence 1",
-                   "Emulation CTRL_ASCII 29"},
-        .environment = sway.Environment()};
+    LaunchOptions options{.values = kMoreCodes, .environment = sway.Environment()};
     options.environment.push_back("XDG_SESSION_TYPE=wayland");
     LaunchedProgram run(options);
     run.Start();

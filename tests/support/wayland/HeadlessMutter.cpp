@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 #include <unistd.h>
+#include <algorithm>
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -184,6 +185,17 @@ std::vector<std::string> HeadlessMutter::WaitForEvents(
                      events.begin() + static_cast<std::ptrdiff_t>(std::min(cleared_, events.size())));
     } while (!done(events) && std::chrono::steady_clock::now() < until && (::usleep(10000), true));
     return events;
+}
+
+std::string HeadlessMutter::TypedText(const std::vector<std::string>& events) {
+    std::string text;
+    for (const std::string& event : events) {
+        // "key KEYSYM 1 TEXT"
+        if (event.rfind("key ", 0) == 0 && std::count(event.begin(), event.end(), ' ') >= 3) {
+            text += event.substr(event.find(' ', event.find(' ', 4) + 1) + 1);
+        }
+    }
+    return text;
 }
 
 }  // namespace qm::test

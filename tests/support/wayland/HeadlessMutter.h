@@ -49,6 +49,8 @@ public:
     std::vector<std::string> WaitForEvents(const std::function<bool(const std::vector<std::string>&)>& done,
                                            std::chrono::milliseconds timeout = std::chrono::seconds(5));
     void Clear() { cleared_ = Events().size(); }
+    // The text the key presses among these events typed.
+    static std::string TypedText(const std::vector<std::string>& events);
 
 private:
     void StartCompositor();
