@@ -49,6 +49,8 @@ public:
     std::vector<std::string> WaitForEvents(const std::function<bool(const std::vector<std::string>&)>& done,
                                            std::chrono::milliseconds timeout = std::chrono::seconds(5));
     void Clear() { cleared_ = Events().size(); }
+    // The file wev writes, a line at a time.
+    std::string WevLog() const { return dir_.File("wev.log"); }
 
 private:
     void StartCompositor();
