@@ -650,7 +650,6 @@ void MeasureOnSway(const fs::path& floorProgram, int samples, Clock::duration sp
             sample(*subject, 'a', "+a", "-a", subject->key);
         }
     }
-    // After the moves: mutter sent a virtual pointer's buttons nowhere until it had moved.
     for (int i = 0; i < samples; ++i) {
         for (Subject* subject : {&program, &bridge}) {
             sample(*subject, codes.click, "+left", "-left", subject->click);
