@@ -871,7 +871,7 @@ int main(int argc, char** argv) {
                 "\n== Latency of a lone byte on a headless sway (%dx%d), against a one-process floor\n",
                 kScreenWidth, kScreenHeight);
             std::printf(
-                "   As below, through the wlroots virtual pointer and keyboard "
+                "   As on X11, through the wlroots virtual pointer and keyboard "
                 "(QUILLMOTION_DESKTOP=wlroots),\n"
                 "   to the event's line read from wev's terminal (wev full-screen in sway). The floor\n"
                 "   (qm_latency_floor_wlr) reads a line of its own and makes the same requests directly.\n"
@@ -889,7 +889,7 @@ int main(int argc, char** argv) {
                 "   against a one-process floor\n",
                 test::HeadlessMutter::kWidth, test::HeadlessMutter::kHeight);
             std::printf(
-                "   As below, through GNOME's own remote-desktop interface over D-Bus "
+                "   As on X11, through GNOME's own remote-desktop interface over D-Bus "
                 "(QUILLMOTION_DESKTOP=mutter),\n"
                 "   to wev's line for the event (key or button pressed, first motion) read from its log,\n"
                 "   woken by inotify. wev's window does not fill the screen: the pointer is put on it "
