@@ -7,18 +7,26 @@
 // of its own, the program copied into a temporary folder). Figures only: nothing here passes or
 // fails on a timing.
 //
-// Usage: qm_bench_latency BIN_DIR [--samples N] [--spacing MS] [--part throughput|sway]
+// Usage: qm_bench_latency BIN_DIR [--samples N] [--spacing MS] [--part throughput|sway|mutter]
 //   BIN_DIR holds quillmotion; qm_latency_floor lies beside this program. --part sway measures the
-//   lone-byte latency on a headless sway instead (sway and wev needed), with qm_latency_floor_wlr.
+//   lone-byte latency on a headless sway instead (sway and wev needed), with qm_latency_floor_wlr;
+//   --part mutter on a headless GNOME (mutter, dbus-daemon and wev), with qm_latency_floor_mutter.
 
 // The harness first: Xlib's None and Status macros would break the project's headers.
 #include "support/gui/LaunchedProgram.h"
+#include "support/wayland/HeadlessMutter.h"
 #include "support/wayland/SwaySession.h"
+
+#include "desktop/remote/MutterDesktop.h"
 
 #include "SettingsTree.h"
 #include "settings/hive/FileHiveRegistry.h"
 
+#include <fcntl.h>
+#include <sys/inotify.h>
 #include <unistd.h>
+
+#include <QCoreApplication>
 
 #include <poll.h>
 #include <signal.h>
@@ -635,7 +643,10 @@ void MeasureOnSway(const fs::path& floorProgram, int samples, Clock::duration sp
             return;
         }
         into.push_back(Micros(*seen - written));
-        wev.WaitFor(end);
+        // A move has no end of its own: waiting for any next event cost 2 s whenever it was one.
+        if (!end.empty()) {
+            wev.WaitFor(end);
+        }
     };
     for (int i = 0; i < samples; ++i) {
         for (Subject* subject : {&program, &bridge}) {
@@ -657,6 +668,161 @@ void MeasureOnSway(const fs::path& floorProgram, int samples, Clock::duration sp
             subject->write(codes.stop);
             subject->write('z');
             wev.WaitFor("-z");
+        }
+    }
+    std::printf("  %d ms between bytes, %d samples per kind each:\n",
+                static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(spacing).count()),
+                samples);
+    PrintRun(program, bridge);
+}
+
+// A file as it grows, line by line: inotify wakes the reader as soon as the writer has written,
+// so that each line is timed when it arrived, as a reader of a pseudo-terminal would time it.
+class GrowingFile {
+public:
+    explicit GrowingFile(const std::string& path)
+        : file_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)),
+          notify_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+        if (file_ < 0 || notify_ < 0 || ::inotify_add_watch(notify_, path.c_str(), IN_MODIFY) < 0) {
+            throw std::runtime_error("cannot follow " + path);
+        }
+        ::lseek(file_, 0, SEEK_END);
+    }
+    ~GrowingFile() {
+        ::close(notify_);
+        ::close(file_);
+    }
+    GrowingFile(const GrowingFile&) = delete;
+    GrowingFile& operator=(const GrowingFile&) = delete;
+
+    // Forgets every line that has arrived.
+    void Clear() {
+        Read();
+        lines_.clear();
+    }
+    // Waits in poll() for the next line that holds both texts; when it was read.
+    std::optional<Clock::time_point> WaitFor(const std::string& text, const std::string& also,
+                                             Clock::duration timeout = 2s) {
+        const auto deadline = Clock::now() + timeout;
+        while (true) {
+            Read();
+            while (!lines_.empty()) {
+                const auto [line, read] = lines_.front();
+                lines_.erase(lines_.begin());
+                if (line.find(text) != std::string::npos && line.find(also) != std::string::npos) {
+                    return read;
+                }
+            }
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+            if (left.count() <= 0) {
+                return std::nullopt;
+            }
+            pollfd waiting{notify_, POLLIN, 0};
+            ::poll(&waiting, 1, static_cast<int>(left.count()) + 1);
+        }
+    }
+
+private:
+    void Read() {
+        char buffer[4096];
+        while (::read(notify_, buffer, sizeof buffer) > 0) {
+        }
+        ssize_t got = 0;
+        while ((got = ::read(file_, buffer, sizeof buffer)) > 0) {
+            partial_.append(buffer, static_cast<std::size_t>(got));
+            const auto read = Clock::now();
+            for (std::size_t end = partial_.find('\n'); end != std::string::npos; end = partial_.find('\n')) {
+                lines_.emplace_back(partial_.substr(0, end), read);
+                partial_.erase(0, end + 1);
+            }
+        }
+    }
+
+    int file_;
+    int notify_;
+    std::string partial_;
+    std::vector<std::pair<std::string, Clock::time_point>> lines_;
+};
+
+// The same lone bytes on a headless GNOME: the program injects through GNOME's own remote-desktop
+// interface (its windows stay on the harness's Xvfb), the floor (qm_latency_floor_mutter) through
+// a session of its own, and wev's window, which does not fill the screen here, sees the events,
+// each timed when wev's line that reports it is read from its log.
+void MeasureOnMutter(const fs::path& floorProgram, int samples, Clock::duration spacing) {
+    int argc = 1;
+    char name[] = "qm_bench_latency";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    test::HeadlessMutter session;
+    LaunchOptions options = Options(false, 2);
+    options.environment = session.Environment();
+    options.environment.push_back("QUILLMOTION_DESKTOP=mutter");
+    LaunchedProgram launched(options);
+    launched.Start();
+    if (!launched.WaitConnected()) {
+        throw std::runtime_error("the program did not connect:\n" + launched.Output());
+    }
+    const Codes codes = CodesOf(launched.Hive());
+    PtyPair floorLine;
+    Process floor({floorProgram.string(), floorLine.DevicePath(), std::to_string(codes.east),
+                   std::to_string(codes.click), std::to_string(codes.stop), std::to_string(codes.west)},
+                  session.Environment());
+    // A hand of the bench's own puts the pointer in the middle of wev's window.
+    {
+        MutterDesktop hand;
+        hand.MoveBy(-5000, -5000);
+        hand.MoveTo({400, 300});
+        if (session.WaitForEvents([](const std::vector<std::string>& seen) { return !seen.empty(); })
+                .empty()) {
+            throw std::runtime_error("the pointer did not reach wev's window");
+        }
+        session.WaitForEvents([](const std::vector<std::string>&) { return false; }, 300ms);
+    }
+    std::this_thread::sleep_for(500ms);
+    GrowingFile wev(session.WevLog());
+    Subject program{[&](unsigned char byte) { Write(launched.Line(), byte); }, {}, {}, {}, 0};
+    Subject bridge{[&](unsigned char byte) { Write(floorLine, byte); }, {}, {}, {}, 0};
+    const auto sample = [&](Subject& subject, unsigned char byte, const std::string& event,
+                            const std::string& end, std::vector<double>& into) {
+        std::this_thread::sleep_for(spacing);
+        wev.Clear();
+        const auto written = Clock::now();
+        subject.write(byte);
+        const auto seen = wev.WaitFor(event, "state: 1");
+        if (!seen) {
+            ++subject.lost;
+            return;
+        }
+        into.push_back(Micros(*seen - written));
+        wev.WaitFor(end, "state: 0");
+    };
+    for (int i = 0; i < samples; ++i) {
+        for (Subject* subject : {&program, &bridge}) {
+            sample(*subject, 'a', "wl_keyboard] key:", "wl_keyboard] key:", subject->key);
+        }
+    }
+    for (int i = 0; i < samples; ++i) {
+        for (Subject* subject : {&program, &bridge}) {
+            // East and West in turn keep the pointer on the window, as on sway.
+            std::this_thread::sleep_for(spacing);
+            wev.Clear();
+            const auto written = Clock::now();
+            subject->write(i % 2 == 0 ? codes.east : codes.west);
+            if (const auto seen = wev.WaitFor("wl_pointer] motion:", "")) {
+                subject->move.push_back(Micros(*seen - written));
+            } else {
+                ++subject->lost;
+            }
+            // The line is read in order: once the key after Stop is seen, the movement has ended.
+            subject->write(codes.stop);
+            subject->write('z');
+            wev.WaitFor("wl_keyboard] key:", "state: 0");
+        }
+    }
+    // After the moves: mutter sent a virtual pointer's buttons nowhere until it had moved.
+    for (int i = 0; i < samples; ++i) {
+        for (Subject* subject : {&program, &bridge}) {
+            sample(*subject, codes.click, "wl_pointer] button:", "wl_pointer] button:", subject->click);
         }
     }
     std::printf("  %d ms between bytes, %d samples per kind each:\n",
@@ -708,7 +874,7 @@ int main(int argc, char** argv) {
                 "\n== Latency of a lone byte on a headless sway (%dx%d), against a one-process floor\n",
                 kScreenWidth, kScreenHeight);
             std::printf(
-                "   As below, through the wlroots virtual pointer and keyboard "
+                "   As on X11, through the wlroots virtual pointer and keyboard "
                 "(QUILLMOTION_DESKTOP=wlroots),\n"
                 "   to the event's line read from wev's terminal (wev full-screen in sway). The floor\n"
                 "   (qm_latency_floor_wlr) reads a line of its own and makes the same requests directly.\n"
@@ -717,6 +883,24 @@ int main(int argc, char** argv) {
                 "   sway hands wev that keyboard's keymap again, which wev compiles: both pay it.\n");
             MeasureOnSway(fs::canonical("/proc/self/exe").parent_path() / "qm_latency_floor_wlr", samples,
                           std::chrono::milliseconds(spacingMs));
+            return 0;
+        }
+        if (part == "mutter") {
+            std::printf(
+                "\n== Latency of a lone byte on a headless GNOME (mutter --headless, virtual monitor "
+                "%dx%d),\n"
+                "   against a one-process floor\n",
+                test::HeadlessMutter::kWidth, test::HeadlessMutter::kHeight);
+            std::printf(
+                "   As on X11, through GNOME's own remote-desktop interface over D-Bus "
+                "(QUILLMOTION_DESKTOP=mutter),\n"
+                "   to wev's line for the event (key or button pressed, first motion) read from its log,\n"
+                "   woken by inotify. wev's window does not fill the screen: the pointer is put on it "
+                "first.\n"
+                "   The floor (qm_latency_floor_mutter) reads a line of its own and sends the same calls\n"
+                "   through a session of its own, without waiting for their answers.\n");
+            MeasureOnMutter(fs::canonical("/proc/self/exe").parent_path() / "qm_latency_floor_mutter",
+                            samples, std::chrono::milliseconds(spacingMs));
             return 0;
         }
         std::printf("\n== Latency of a lone byte, against a one-process floor (Xvfb %dx%d, trayer)\n",

@@ -51,6 +51,8 @@ public:
     void Clear() { cleared_ = Events().size(); }
     // The text the key presses among these events typed.
     static std::string TypedText(const std::vector<std::string>& events);
+    // The file wev writes, a line at a time.
+    std::string WevLog() const { return dir_.File("wev.log"); }
 
 private:
     void StartCompositor();
