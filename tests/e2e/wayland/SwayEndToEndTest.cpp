@@ -29,8 +29,10 @@ TEST_P(SwayEndToEnd, TheDeviceDrivesTheDesktopChosenFromTheSession) {
     ASSERT_EQ(LaunchedProgram::Missing(), "");
     SwaySession sway(GetParam());
     WevRecorder window(sway);
-    LaunchOptions options{.values = kMoreCodes, .environment = sway.Environment()};
-    options.environment.push_back("XDG_SESSION_TYPE=wayland");
+    // The socket by its full path: sway's runtime folder is not ours (sway runs as nobody under
+    // root), and a program sent there would share Qt's fallback folder with the other layout's.
+    LaunchOptions options{.values = kMoreCodes,
+                          .environment = {"WAYLAND_DISPLAY=" + sway.Socket(), "XDG_SESSION_TYPE=wayland"}};
     LaunchedProgram run(options);
     run.Start();
     ASSERT_TRUE(run.WaitConnected()) << run.Output();
