@@ -191,17 +191,19 @@ private slots:
     // A saved port that is gone: the window's working copy is still reset, so choosing another
     // port and applying keeps every other saved setting. Stop bits of 1.5 are kept as 15, so that
     // 1 and 2 keep their own stored values; the next run reads them back, connects with them and
-    // starts clean.
+    // starts clean. A sequence mode stored as 2 is on, and stays 2 while its box is left alone.
     void appliedEditsSurviveARestart() {
         StartupFixture f;
-        f.Set("PortName=COM9: ConnectOnApplicationStartup=1");
+        f.Set("PortName=COM9: ConnectOnApplicationStartup=1 ASCIISequence=2");
         QVERIFY(f.Load());
         f.window->show();
+        QVERIFY(f.Find<QCheckBox>("chkASCIISequenceEmulation")->isChecked());
         f.ClickRow("COM7:");
         f.Choose("cboStopBits", "1.5");
         f.Click("cmdApply");
-        QCOMPARE(f.Get("Ports\\LastPort", "PortName") + f.Get("Ports\\LastPort", "StopBits"),
-                 std::string("COM7:15"));
+        QCOMPARE(f.Get("Ports\\LastPort", "PortName") + f.Get("Ports\\LastPort", "StopBits") +
+                     f.Get("Emulation", "ASCIISequence"),
+                 std::string("COM7:152"));
         QCOMPARE(f.Get("", "ConnectOnApplicationStartup"), std::string("1"));
         QCOMPARE(f.Get("Mouse\\Movement", "BouncyMouseAngle"), std::string("90"));
         f.window->Form_Unload();
