@@ -92,6 +92,7 @@ enum Breakage { Nothing, Unreadable, NoFile, CodeMissing, NoPorts, OpenFails };
 // and holds) and icon; and how it ends: "unloaded", or the window and the port as the program runs
 // on.
 const QString kRetrieve = QStringLiteral("Could not retrieve one or more system settings");
+const std::string kUnreadablePort = "PortName=" + std::string(255, 'x') + " ConnectOnApplicationStartup=1";
 const std::vector<std::tuple<const char*, const char*, Breakage, QString, MsgIcon, const char*>> kStarts = {
     {"clean", "", Nothing, "", MsgIcon::None, "normal, closed"},
     {"file unreadable", "", Unreadable, kRetrieve + "\r\n\r\n|HKEY_LOCAL_MACHINE.reg", MsgIcon::Critical,
@@ -105,6 +106,8 @@ const std::vector<std::tuple<const char*, const char*, Breakage, QString, MsgIco
     // Shown, so that another port can be chosen.
     {"saved port missing", "PortName=COM9: ConnectOnApplicationStartup=1 RunOnSystemStartup=1", Nothing,
      "|COM9:", MsgIcon::Exclamation, "normal, closed"},
+    {"saved port unreadable", kUnreadablePort.c_str(), Nothing,
+     "No saved port could be read|LastPort\\PortName", MsgIcon::Exclamation, "normal, closed"},
     {"run at log-on", "RunOnSystemStartup=1", Nothing, "", MsgIcon::None, "minimised, closed"},
     // The end-to-end run connects at start-up to a real line; here, with the saved handshaking.
     {"connect", "ConnectOnApplicationStartup=1 Handshaking=Xon/Xoff", Nothing, "", MsgIcon::None,
