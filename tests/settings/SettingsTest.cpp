@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <future>
 
 #include "SettingsTree.h"
 #include "diag/ProgramFolder.h"
@@ -11,6 +12,7 @@
 #include "settings/SettingsRecord.h"
 #include "settings/clsRegistry.h"
 #include "settings/clsSettings.h"
+#include "settings/hive/FileLock.h"
 #include "settings/linux/XdgAutostart.h"
 #include "settings/modSettings.h"
 #include "support/HiveTest.h"
@@ -271,6 +273,27 @@ TEST_F(Settings, AWriteThatFailsIsReportedAndTheRestAreStillSaved) {
     faulty.failSetValue.clear();
     EXPECT_TRUE(saver.SetSettings());
     EXPECT_EQ(saver.LastSaveProblem(), "");
+}
+
+// A lock another program keeps fails the save after a bounded wait, once for the whole save, and
+// says who holds what; the save goes through once the lock is free.
+TEST_F(Settings, AHeldLockFailsTheSaveAfterTwoSeconds) {
+    InstallTree();
+    ASSERT_TRUE(settings_.GetSettings());
+    auto held = std::make_unique<FileLock>(temp_.file + ".lock");
+    const auto start = std::chrono::steady_clock::now();
+    std::future<bool> saved = std::async(std::launch::async, [&] { return settings_.SetSettings(); });
+    const bool ended = saved.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    const auto waited = std::chrono::steady_clock::now() - start;
+    held.reset();  // a save still waiting gets the lock now
+    ASSERT_TRUE(ended) << "the save still waits for the lock";
+    EXPECT_FALSE(saved.get());
+    EXPECT_GE(waited, std::chrono::seconds(2));
+    EXPECT_NE(settings_.LastSaveProblem().find("another program has held " + temp_.file +
+                                               ".lock for more than 2 seconds."),
+              std::string::npos)
+        << settings_.LastSaveProblem();
+    EXPECT_TRUE(settings_.SetSettings());
 }
 
 TEST_F(Settings, RunEntryFollowsRunOnSystemStartup) {
