@@ -204,10 +204,9 @@ private slots:
         f.ClickRow("COM7:");
         f.Choose("cboStopBits", "1.5");
         f.Click("cmdApply");
-        QCOMPARE(f.Get("Ports\\LastPort", "PortName") + f.Get("Ports\\LastPort", "StopBits") +
-                     f.Get("Emulation", "ASCIISequence"),
-                 std::string("COM7:152"));
-        QCOMPARE(f.Get("", "ConnectOnApplicationStartup"), std::string("1"));
+        QCOMPARE(f.Get("Ports\\LastPort", "PortName") + f.Get("Ports\\LastPort", "StopBits"),
+                 std::string("COM7:15"));
+        QCOMPARE(f.Get("", "ConnectOnApplicationStartup") + f.Get("Emulation", "ASCIISequence"), "12");
         QCOMPARE(f.Get("Mouse\\Movement", "BouncyMouseAngle"), std::string("90"));
         f.window->Form_Unload();
 
