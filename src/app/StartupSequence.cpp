@@ -4,6 +4,7 @@
 #include "diag/CaughtError.h"
 #include "diag/Trace.h"
 #include "road/Road.h"
+#include "settings/SettingsLayout.h"
 #include "settings/SettingsRecord.h"
 #include "ui/StatusDisplay.h"
 #include "ui/common/Ansi.h"
@@ -70,10 +71,13 @@ bool StartupSequence::Form_Load() {
             }
             // The window stays on screen so that another port can be chosen, and nothing is
             // opened by itself: the saved port is not there to open.
+            const std::string& saved = *window_.MissingSavedPort();
             MsgBox(&window_,
-                   FromAnsi("The saved port " + *window_.MissingSavedPort() +
-                            " is not among the ports of this computer.\r\n\r\n"
-                            "Choose another port on the General tab, then press Apply or OK."),
+                   FromAnsi((saved.empty()
+                                 ? std::string("No saved port could be read from HKEY_LOCAL_MACHINE\\") +
+                                       layout::kBaseKey + "Ports\\LastPort\\PortName."
+                                 : "The saved port " + saved + " is not among the ports of this computer.") +
+                            "\r\n\r\nChoose another port on the General tab, then press Apply or OK."),
                    MsgIcon::Exclamation);
             Trace(kFormLoad, TraceExit, "");
             return true;

@@ -214,6 +214,7 @@ bool clsRegistry::setValue(HKEY hKEY, const std::string& lpSubKey, const std::st
 Variant clsRegistry::getValue(HKEY hKEY, const std::string& lpSubKey, const std::string& lpValueName) {
     static constexpr std::string_view kMethod = "clsRegistry.GetValue";
     Trace(kMethod, TraceEntry, "");
+    valueUnreadable_ = false;
     OpenedKey key(api_);
     try {
         LONG result = key.Open(hKEY, lpSubKey, KEY_READ);
@@ -225,6 +226,7 @@ Variant clsRegistry::getValue(HKEY hKEY, const std::string& lpSubKey, const std:
         const auto valueFailed = [&](LONG code) {
             Trace(kMethod, TraceMessage, "Could not open Value - Error was : " + std::to_string(code));
             Trace(kMethod, TraceError, "");
+            valueUnreadable_ = code != ERROR_FILE_NOT_FOUND;
             key.Close();
         };
 

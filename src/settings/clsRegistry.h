@@ -25,12 +25,16 @@ public:
     bool setValue(HKEY hKEY, const std::string& lpSubKey, const std::string& lpValueName,
                   const Variant& vValue, DWORD lpType);
     Variant getValue(HKEY hKEY, const std::string& lpSubKey, const std::string& lpValueName);
+    // True when the last getValue found its value but could not read it (too long for the probe,
+    // for one): unlike an absent value, its data is there and meant something else.
+    bool valueUnreadable() const { return valueUnreadable_; }
 
 private:
     static std::int32_t swapByteOrder(std::int32_t value);
     std::string expandEnvironment(const std::string& text);
 
     RegistryApi& api_;
+    bool valueUnreadable_ = false;
 };
 
 // Bytes as the registry classes show binary data: "0A,FF,00".

@@ -24,6 +24,8 @@ public:
     Variant GetRegistrySetting(const std::string& keyName, const std::string& valueName,
                                const Variant& defaultValue = Variant::Missing(),
                                const char* defaultNote = "Default Value taken");
+    // True when the last read found its value but could not read it, and so took the default.
+    bool LastValueUnreadable() const { return registry_->valueUnreadable(); }
     void RegistryHive(HKEY hive) { RegistryHive_ = hive; }
     void RegistryBaseKey(std::string baseKey) { RegistryBaseKey_ = std::move(baseKey); }
     bool SetRegistrySetting(const std::string& keyName, const std::string& valueName, const Variant& value,

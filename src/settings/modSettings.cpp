@@ -57,10 +57,15 @@ bool modSettings::GetSettings() {
         clsSettings& s = *settings_;
         // The codes have no default: a missing one comes back null, and converting it stops the load.
         for (const layout::Setting& setting : layout::Settings()) {
-            layout::Load(setting, record_,
-                         s.GetRegistrySetting(
-                             setting.key, setting.valueName, setting.fallback.value,
-                             setting.optional ? "Not set, its default taken" : "Default Value taken"));
+            Variant value =
+                s.GetRegistrySetting(setting.key, setting.valueName, setting.fallback.value,
+                                     setting.optional ? "Not set, its default taken" : "Default Value taken");
+            // A saved port that is there but cannot be read names no port: its default would
+            // open a device the user never chose.
+            if (std::string_view(setting.valueName) == "PortName" && s.LastValueUnreadable()) {
+                value = std::string();
+            }
+            layout::Load(setting, record_, value);
         }
 
         return true;

@@ -25,7 +25,7 @@ bool PendingDiffers(const PendingControls& controls, const WorkingCopy& working,
     // The settings the controls hold are the settings' own in the working copy until Apply
     // stores them, so comparing whole records compares what the dialogs edited.
     differs |= !layout::SameValues(working, settings);
-    differs |= controls.ASCIISequence != settings.ASCIISequence();
+    differs |= (controls.ASCIISequence != 0) != (settings.ASCIISequence() != 0);
     return differs;
 }
 

@@ -277,7 +277,12 @@ bool frmSerial::SetProperties() {
         next.PortName(ToAnsi(port->text(0)));
         next.Parity(ToAnsi(cboParity->currentText()));
         next.StopBits(StopBitsStored(ToAnsi(cboStopBits->currentText())));
-        next.ASCIISequence(static_cast<std::int16_t>(chkASCIISequenceEmulation->isChecked() ? 1 : 0));
+        // Any nonzero value turns the mode on; one the box was not changed from is kept as stored,
+        // so an Apply writes back only what the user touched.
+        const bool sequence = chkASCIISequenceEmulation->isChecked();
+        if (sequence != (s.ASCIISequence() != 0)) {
+            next.ASCIISequence(static_cast<std::int16_t>(sequence ? 1 : 0));
+        }
         s = next;
         working_ = next;
         const bool saved = parts_.SetSettings ? parts_.SetSettings() : false;
@@ -305,7 +310,7 @@ bool frmSerial::Reset() {
             missingSavedPort_ = s.PortName();
         }
 
-        chkASCIISequenceEmulation->setChecked(s.ASCIISequence() == 1);
+        chkASCIISequenceEmulation->setChecked(s.ASCIISequence() != 0);
         CheckDirty();
 
         if (missingSavedPort_) {

@@ -92,6 +92,7 @@ enum Breakage { Nothing, Unreadable, NoFile, CodeMissing, NoPorts, OpenFails };
 // and holds) and icon; and how it ends: "unloaded", or the window and the port as the program runs
 // on.
 const QString kRetrieve = QStringLiteral("Could not retrieve one or more system settings");
+const std::string kUnreadablePort = "PortName=" + std::string(255, 'x') + " ConnectOnApplicationStartup=1";
 const std::vector<std::tuple<const char*, const char*, Breakage, QString, MsgIcon, const char*>> kStarts = {
     {"clean", "", Nothing, "", MsgIcon::None, "normal, closed"},
     {"file unreadable", "", Unreadable, kRetrieve + "\r\n\r\n|HKEY_LOCAL_MACHINE.reg", MsgIcon::Critical,
@@ -105,6 +106,8 @@ const std::vector<std::tuple<const char*, const char*, Breakage, QString, MsgIco
     // Shown, so that another port can be chosen.
     {"saved port missing", "PortName=COM9: ConnectOnApplicationStartup=1 RunOnSystemStartup=1", Nothing,
      "|COM9:", MsgIcon::Exclamation, "normal, closed"},
+    {"saved port unreadable", kUnreadablePort.c_str(), Nothing,
+     "No saved port could be read|LastPort\\PortName", MsgIcon::Exclamation, "normal, closed"},
     {"run at log-on", "RunOnSystemStartup=1", Nothing, "", MsgIcon::None, "minimised, closed"},
     // The end-to-end run connects at start-up to a real line; here, with the saved handshaking.
     {"connect", "ConnectOnApplicationStartup=1 Handshaking=Xon/Xoff", Nothing, "", MsgIcon::None,
@@ -191,18 +194,19 @@ private slots:
     // A saved port that is gone: the window's working copy is still reset, so choosing another
     // port and applying keeps every other saved setting. Stop bits of 1.5 are kept as 15, so that
     // 1 and 2 keep their own stored values; the next run reads them back, connects with them and
-    // starts clean.
+    // starts clean. A sequence mode stored as 2 is on, and stays 2 while its box is left alone.
     void appliedEditsSurviveARestart() {
         StartupFixture f;
-        f.Set("PortName=COM9: ConnectOnApplicationStartup=1");
+        f.Set("PortName=COM9: ConnectOnApplicationStartup=1 ASCIISequence=2");
         QVERIFY(f.Load());
         f.window->show();
+        QVERIFY(f.Find<QCheckBox>("chkASCIISequenceEmulation")->isChecked());
         f.ClickRow("COM7:");
         f.Choose("cboStopBits", "1.5");
         f.Click("cmdApply");
         QCOMPARE(f.Get("Ports\\LastPort", "PortName") + f.Get("Ports\\LastPort", "StopBits"),
                  std::string("COM7:15"));
-        QCOMPARE(f.Get("", "ConnectOnApplicationStartup"), std::string("1"));
+        QCOMPARE(f.Get("", "ConnectOnApplicationStartup") + f.Get("Emulation", "ASCIISequence"), "12");
         QCOMPARE(f.Get("Mouse\\Movement", "BouncyMouseAngle"), std::string("90"));
         f.window->Form_Unload();
 

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <future>
 
 #include "SettingsTree.h"
 #include "diag/ProgramFolder.h"
@@ -11,6 +12,7 @@
 #include "settings/SettingsRecord.h"
 #include "settings/clsRegistry.h"
 #include "settings/clsSettings.h"
+#include "settings/hive/FileLock.h"
 #include "settings/linux/XdgAutostart.h"
 #include "settings/modSettings.h"
 #include "support/HiveTest.h"
@@ -271,6 +273,22 @@ TEST_F(Settings, AWriteThatFailsIsReportedAndTheRestAreStillSaved) {
     faulty.failSetValue.clear();
     EXPECT_TRUE(saver.SetSettings());
     EXPECT_EQ(saver.LastSaveProblem(), "");
+}
+
+// A lock another program keeps fails the save after a bounded wait, once for the whole save, and
+// says who holds what; the save goes through once the lock is free.
+TEST_F(Settings, AHeldLockFailsTheSaveAfterTwoSeconds) {
+    InstallTree();
+    auto held = std::make_unique<FileLock>(temp_.file + ".lock");
+    const auto start = std::chrono::steady_clock::now();
+    std::future<bool> saved = std::async(std::launch::async, [&] { return settings_.SetSettings(); });
+    const bool ended = saved.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    held.reset();  // a save still waiting gets the lock now
+    ASSERT_TRUE(ended && !saved.get()) << "the save waited for the lock, or went through";
+    EXPECT_NE(settings_.LastSaveProblem().find("another program has held " + temp_.file + ".lock for more"),
+              std::string::npos);
+    EXPECT_TRUE(settings_.SetSettings());
 }
 
 TEST_F(Settings, RunEntryFollowsRunOnSystemStartup) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <string>
 
 namespace qm {
@@ -9,8 +10,11 @@ namespace qm {
 // never interleave; readers need none, because a hive is only ever replaced whole.
 class FileLock {
 public:
-    // Waits until the lock is free. The lock file is created when missing.
-    explicit FileLock(const std::string& lockPath);
+    // Waits for the lock at most patience: a program that keeps it must not freeze this one,
+    // device input included. Past it the lock is not held and Error() is ETIMEDOUT. The lock
+    // file is created when missing.
+    static constexpr std::chrono::seconds kPatience{2};
+    explicit FileLock(const std::string& lockPath, std::chrono::milliseconds patience = kPatience);
     ~FileLock();
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;

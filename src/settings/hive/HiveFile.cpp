@@ -193,10 +193,24 @@ LONG HiveFile::Modify(const Change& change) {
     }
     // Beside the file really written: writers that reach it through different paths (a
     // symbolic link and its target) must take the same lock.
-    auto lock = std::make_unique<FileLock>(AtomicFile::Target(path_) + ".lock");
+    if (!batchLockProblem_.empty()) {
+        // Each change of a batch would wait its own while: one wait fails the batch.
+        return Fail(ERROR_CANTWRITE, batchLockProblem_);
+    }
+    const std::string lockPath = AtomicFile::Target(path_) + ".lock";
+    auto lock = std::make_unique<FileLock>(lockPath);
     if (!lock->Held()) {
-        return Fail(WriteErrorCode(lock->Error()), "The settings file " + path_ + " cannot be locked: " +
-                                                       std::strerror(lock->Error()) + ".");
+        const LONG code = Fail(
+            WriteErrorCode(lock->Error()),
+            "The settings file " + path_ + " cannot be locked: " +
+                (lock->Error() == ETIMEDOUT ? "another program has held " + lockPath + " for more than " +
+                                                  std::to_string(FileLock::kPatience.count()) + " seconds"
+                                            : std::string(std::strerror(lock->Error()))) +
+                ".");
+        if (batch_) {
+            batchLockProblem_ = problem_;
+        }
+        return code;
     }
     // Read again whatever the file looks like: an edit made in place within the clock's
     // granularity keeps size and time stamps.
@@ -222,6 +236,7 @@ LONG HiveFile::Modify(const Change& change) {
 
 LONG HiveFile::EndBatch() {
     batch_ = false;
+    batchLockProblem_.clear();
     heldChanges_ = 0;
     if (!batchLock_) {
         return ERROR_SUCCESS;

@@ -91,6 +91,7 @@ private:
     std::string problem_;
     bool batch_ = false;
     std::unique_ptr<FileLock> batchLock_;  // held from a batch's first change to its end
+    std::string batchLockProblem_;         // why the batch could not have the lock, if it could not
     std::size_t heldChanges_ = 0;
 };
 
