@@ -2,6 +2,7 @@
 // module, with a scripted or a real serial control (a pseudo-terminal); and the session it
 // connects, followed while the device goes away and comes back.
 
+#include <QProcess>
 #include <filesystem>
 
 #include "SettingsTree.h"
@@ -264,6 +265,18 @@ private slots:
         QVERIFY(f.reconnectTimer.Fire());
         QCOMPARE(shown(), "closed OpenPort minimised hidden | Not Connected");
         QVERIFY(!f.reconnectTimer.Enabled() && f.boxes.All().empty());
+    }
+
+    // Without an X display to reach, the built program says so and ends with 1, not in Qt's abort.
+    void noDisplayIsSaid() {
+        for (const char* display : {"DISPLAY=", "DISPLAY=:4093"}) {
+            QProcess program;
+            program.start("env", {"-i", display, qEnvironmentVariable("QM_BIN_DIR") + "/quillmotion"});
+            QVERIFY(program.waitForFinished(10000));
+            QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(program.exitCode(), 1);
+            QVERIFY(program.readAllStandardError().contains("X display"));
+        }
     }
 };
 
