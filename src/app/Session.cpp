@@ -91,9 +91,10 @@ bool Session::OpenPort(const PortChoice& choice) {
             } catch (const RaisedError& error) {
                 // The device itself refused: what it said (and what to do about a refused
                 // permission) is worth the user's reading.
-                if (error.Number() == comBadComm) {
+                if (error.Number() == comBadComm || error.Number() == comPortInvalid) {
                     openProblem_ = error.Description();
                 }
+                deviceAbsent_ = error.Number() == comPortInvalid;
                 throw;
             }
         }
@@ -102,8 +103,22 @@ bool Session::OpenPort(const PortChoice& choice) {
 }
 
 void Session::Connect(const PortChoice& choice, QWidget* owner) {
+    Connect(choice, owner, false);
+}
+
+void Session::ConnectAtStartup(const PortChoice& choice, QWidget* owner) {
+    Connect(choice, owner, true);
+}
+
+void Session::Connect(const PortChoice& choice, QWidget* owner, bool waitIfAbsent) {
     openProblem_.clear();
+    deviceAbsent_ = false;
     if (!OpenPort(choice)) {
+        if (waitIfAbsent && deviceAbsent_ && WaitsForTheDevice()) {
+            StartWaiting();
+            Changed();
+            return;
+        }
         const std::string problem = openProblem_.empty() ? std::string() : "\r\n\r\n" + openProblem_;
         MsgBox(owner, FromAnsi("Could not open specified port" + problem), MsgIcon::Exclamation);
         Changed();
@@ -163,12 +178,20 @@ void Session::MscSerial_OnClosedByDevice(const std::string& reason) {
     // can connect again when the device is back.
     Trace(kClosedByDevice, TraceMessage, "Port closed by the device: " + reason);
     Closed();
-    if (!ended_ && parts_.tmrReconnect != nullptr && parts_.settings->ReconnectAutomatically() == 1) {
-        Trace(kReconnect, TraceMessage, "Waiting for the port to come back");
-        reconnecting_ = true;
-        parts_.tmrReconnect->SetEnabled(true);
+    if (WaitsForTheDevice()) {
+        StartWaiting();
     }
     Changed();
+}
+
+bool Session::WaitsForTheDevice() const {
+    return !ended_ && parts_.tmrReconnect != nullptr && parts_.settings->ReconnectAutomatically() == 1;
+}
+
+void Session::StartWaiting() {
+    Trace(kReconnect, TraceMessage, "Waiting for the port to come back");
+    reconnecting_ = true;
+    parts_.tmrReconnect->SetEnabled(true);
 }
 
 void Session::StopReconnecting() {

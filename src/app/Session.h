@@ -38,6 +38,9 @@ public:
     Session& operator=(const Session&) = delete;
 
     void Connect(const PortChoice& choice, QWidget* owner) override;
+    // Connect at start-up: while ReconnectAutomatically is 1, a port whose device is not there
+    // yet is waited for as a vanished one is, without a box nobody may be there to dismiss.
+    void ConnectAtStartup(const PortChoice& choice, QWidget* owner);
     void Disconnect() override;
     void End() override;
     SessionStatus Status() const override;
@@ -45,7 +48,10 @@ public:
     void SetOnChanged(std::function<void()> changed) override { changed_ = std::move(changed); }
 
 private:
+    void Connect(const PortChoice& choice, QWidget* owner, bool waitIfAbsent);
     bool OpenPort(const PortChoice& choice);
+    bool WaitsForTheDevice() const;
+    void StartWaiting();
     void WarnOfSwallowedCodes(QWidget* owner);
     void MscSerial_OnClosedByDevice(const std::string& reason);
     // The port is closed: no more waiting, and the road lets go of what the device held.
@@ -60,6 +66,7 @@ private:
     bool ended_ = false;
     bool xonXoffWarned_ = false;
     std::string openProblem_;
+    bool deviceAbsent_ = false;  // the last open found no device behind the port
 };
 
 }  // namespace qm

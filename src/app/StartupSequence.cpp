@@ -85,7 +85,7 @@ bool StartupSequence::Form_Load() {
 
         if (settings.ConnectOnApplicationStartup() == 1) {
             window_.MinimiseWindow();
-            parts_.session->Connect(window_.PendingPort(), &window_);
+            parts_.session->ConnectAtStartup(window_.PendingPort(), &window_);
         }
         if (settings.RunOnSystemStartup() == 1) {
             window_.MinimiseWindow();

@@ -6,6 +6,9 @@
 #include "diag/LogLocation.h"
 #include "diag/ProgramFolder.h"
 #include "diag/Trace.h"
+#ifdef __linux__
+#include "app/linux/DisplayCheck.h"
+#endif
 
 int main(int argc, char** argv) {
     const std::string logFile = qm::LogFileFor(qm::ProgramFolder(), QM_INSTALLED_BINDIR);
@@ -13,6 +16,12 @@ int main(int argc, char** argv) {
             qm::AnswerCommandLine(std::vector<std::string>(argv + 1, argv + argc), logFile, std::cout)) {
         return *status;
     }
+#ifdef __linux__
+    if (const std::string problem = qm::UnreachableDisplay(); !problem.empty()) {
+        std::cerr << "quillmotion: " << problem << '\n';
+        return 1;
+    }
+#endif
     qm::PrepareLogFolder(logFile);
     qm::modTrace::SetLogFile(logFile);
 

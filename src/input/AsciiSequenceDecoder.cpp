@@ -35,9 +35,13 @@ AsciiSequenceDecoder::AsciiSequenceDecoder(ProcessCharacterFn processCharacter)
 
 void AsciiSequenceDecoder::ResetASCIISequence() {
     Trace(kReset, TraceEntry, "");
+    Forget();
+    Trace(kReset, TraceExit, "");
+}
+
+void AsciiSequenceDecoder::Forget() {
     stage_ = 0;
     digits_.clear();
-    Trace(kReset, TraceExit, "");
 }
 
 void AsciiSequenceDecoder::PassOn(std::int16_t code) {

@@ -10,8 +10,10 @@ namespace qm {
 // Esc Esc for a literal Esc. Everything else is passed on unchanged. What it passes on goes to
 // the dispatcher's ProcessCharacter.
 //
-// The state lives as long as the object and survives between receive events, a disconnect and
-// a switch of the mode: a sequence may be split over any of them. There is no timeout.
+// The state survives between receive events and a switch of the mode: a sequence may be split
+// over either. It does not survive the port closing (Forget): the device that sent the start
+// may not be the one that sends what follows, and a stale start would swallow its first bytes.
+// There is no timeout.
 class AsciiSequenceDecoder {
 public:
     using ProcessCharacterFn = std::function<bool(std::int16_t)>;
@@ -21,6 +23,8 @@ public:
     void ProcessASCIISequenceCharacter(std::int16_t code);
     // Back to "not in a sequence".
     void ResetASCIISequence();
+    // The same without a trace, for the port closing: the rest of the sequence will never come.
+    void Forget();
 
     // 0 not in a sequence, 1 Esc seen, 2 Esc "A" seen, 3 one digit seen, 4 two digits seen.
     std::int32_t Stage() const { return stage_; }

@@ -35,6 +35,7 @@ RoadStatus Road::Status() const {
 
 void Road::PortClosed() {
     dispatcher_.DropPendingInput();
+    decoder_.Forget();
     clicks_.ReleaseLeftLock();
     keys_.ReleaseModifiers();
     movement_.StopMouse();

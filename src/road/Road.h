@@ -66,8 +66,9 @@ public:
     bool ResetBytesReceived() { return dispatcher_.ResetBytesReceived(); }
 
     // The port has closed (Disconnect, the device gone, or the program ending): the movement
-    // stops, input read but not yet worked through is dropped rather than typed later, and
-    // nothing stays held once the device that would let it go is gone.
+    // stops, input read but not yet worked through is dropped rather than typed later, a half
+    // escape sequence is forgotten, and nothing stays held once the device that would let it go
+    // is gone.
     void PortClosed();
     // The program ends (after PortClosed when a port was open): nothing more is worked through,
     // and every button and key the program holds is let go.

@@ -2,6 +2,7 @@
 // module, with a scripted or a real serial control (a pseudo-terminal); and the session it
 // connects, followed while the device goes away and comes back.
 
+#include <QProcess>
 #include <filesystem>
 
 #include "SettingsTree.h"
@@ -86,7 +87,7 @@ struct StartupFixture : WindowFixture {
 };
 
 // What breaks a start-up beyond its settings.
-enum Breakage { Nothing, Unreadable, NoFile, CodeMissing, NoPorts, OpenFails };
+enum Breakage { Nothing, Unreadable, NoFile, CodeMissing, NoPorts, NoDevice, OpenRefused };
 
 // A start-up: its settings and what else breaks; the one box's text (or the pieces it starts with
 // and holds) and icon; and how it ends: "unloaded", or the window and the port as the program runs
@@ -112,8 +113,12 @@ const std::vector<std::tuple<const char*, const char*, Breakage, QString, MsgIco
     // The end-to-end run connects at start-up to a real line; here, with the saved handshaking.
     {"connect", "ConnectOnApplicationStartup=1 Handshaking=Xon/Xoff", Nothing, "", MsgIcon::None,
      "minimised, open"},
-    {"port does not open", "ConnectOnApplicationStartup=1", OpenFails, "Could not open specified port",
-     MsgIcon::Exclamation, "minimised, closed"},
+    // A device not there yet is waited for, unless reconnecting is off.
+    {"no device", "ConnectOnApplicationStartup=1", NoDevice, "", MsgIcon::None, "minimised, closed"},
+    {"no device, not waited for", "ConnectOnApplicationStartup=1 ReconnectAutomatically=0", NoDevice,
+     "Could not open specified port\r\n\r\nInvalid port number", MsgIcon::Exclamation, "minimised, closed"},
+    {"port refused", "ConnectOnApplicationStartup=1", OpenRefused,
+     "Could not open specified port\r\n\r\nthe device refused", MsgIcon::Exclamation, "minimised, closed"},
 };
 
 }  // namespace
@@ -167,7 +172,8 @@ private slots:
         if (breakage == NoPorts) {
             f.ports.clear();
         }
-        f.serial.FailOpen(breakage == OpenFails);
+        f.serial.FailOpen(breakage == NoDevice || breakage == OpenRefused,
+                          breakage == NoDevice ? comPortInvalid : comBadComm);
         QCOMPARE(f.Load(), QString(ends) != "unloaded");
         QCOMPARE(f.boxes.All().size(), std::size_t{message.isEmpty() ? 0u : 1u});
         if (!message.isEmpty()) {
@@ -219,14 +225,14 @@ private slots:
         f.window->Form_Unload();
     }
 
-    // Connected at start-up over the real serial control on a pseudo-terminal behind a link,
-    // unplugged while the pointer moves and plugged in again under the same name: waited for,
-    // then open again. Disconnect ends a wait; so does turning reconnecting off.
+    // Connected at start-up over the real serial control on a pseudo-terminal behind a link that
+    // is not there yet: waited for, and open once it is. Unplugged while the pointer moves and
+    // plugged in again under the same name: waited for, then open again. Disconnect ends a wait;
+    // so does turning reconnecting off.
     void deviceGoesAwayAndComesBack() {
         TempDir dir;
         const std::string device = dir.File("switch-device");
-        auto line = std::make_unique<PtyPair>();
-        line->LinkAt(device);
+        std::unique_ptr<PtyPair> line;
         QtSerialControl serial([&device](std::int16_t port) { return port == 7 ? device : std::string(); });
         StartupFixture f(&serial);
         f.Set("ConnectOnApplicationStartup=1 PortName=COM7: ReconnectAutomatically=1");
@@ -241,6 +247,11 @@ private slots:
         const auto shown = [&f] {
             return f.State() + " | " + QString::fromStdString(f.tray.Tip()).split("\r\n")[1];
         };
+        QCOMPARE(shown(), "closed ClosePort minimised hidden | Waiting for COM7: to come back");
+        QVERIFY(f.boxes.All().empty());
+        line = std::make_unique<PtyPair>();
+        line->LinkAt(device);
+        QVERIFY(f.reconnectTimer.Fire() && serial.PortOpen());
         line->Write(std::string(1, '\x02'));
         QTRY_VERIFY(f.timer.Enabled());
         unplugAndPlugInAgain();
@@ -258,6 +269,18 @@ private slots:
         QVERIFY(f.reconnectTimer.Fire());
         QCOMPARE(shown(), "closed OpenPort minimised hidden | Not Connected");
         QVERIFY(!f.reconnectTimer.Enabled() && f.boxes.All().empty());
+    }
+
+    // Without an X display to reach, the built program says so and ends with 1, not in Qt's abort.
+    void noDisplayIsSaid() {
+        for (const char* display : {"DISPLAY=", "DISPLAY=:4093"}) {
+            QProcess program;
+            program.start("env", {"-i", display, qEnvironmentVariable("QM_BIN_DIR") + "/quillmotion"});
+            QVERIFY(program.waitForFinished(10000));
+            QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(program.exitCode(), 1);
+            QVERIFY(program.readAllStandardError().contains("X display"));
+        }
     }
 };
 

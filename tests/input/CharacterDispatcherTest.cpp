@@ -151,6 +151,14 @@ TEST_F(Dispatch, SequenceModeListsAndCountsOnlyWhatTheDecoderPassesOn) {
     settings.ASCIISequence(1);
     serial.Deliver("66");
     EXPECT_EQ(Listed().front(), 66);
+
+    // A closed port ends it: the next sequence is whole.
+    desktop.Clear();
+    serial.Deliver("\033A27");
+    road.PortClosed();
+    serial.Deliver("\033A066");
+    EXPECT_EQ(Listed().front(), 66);
+    EXPECT_EQ(Typed(), "B");
 }
 
 // Decoded values from 256 press the virtual key value - 256, listed and counted as any code;

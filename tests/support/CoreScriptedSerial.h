@@ -7,6 +7,7 @@
 
 #include "diag/RaisedError.h"
 #include "ports/SerialControl.h"
+#include "ports/SerialErrors.h"
 
 namespace qm::test {
 
@@ -23,7 +24,8 @@ public:
 
     void SetPortOpen(bool open) override {
         if (open && failOpen_) {
-            throw RaisedError(8002, "MSComm", "Invalid port number");
+            throw failOpen_ == comPortInvalid ? RaisedError(failOpen_, "MSComm", "Invalid port number")
+                                              : RaisedError(failOpen_, "MSComm", "the device refused");
         }
         open_ = open;
     }
@@ -51,7 +53,8 @@ public:
         }
     }
 
-    void FailOpen(bool fail) { failOpen_ = fail; }
+    // Opening fails: as for a port with no device, or with the number given.
+    void FailOpen(bool fail, std::int32_t number = comPortInvalid) { failOpen_ = fail ? number : 0; }
     bool HasCommHandler() const { return static_cast<bool>(onComm_); }
     int InputReads() const { return inputReads_; }
 
@@ -60,7 +63,7 @@ private:
     std::string settings_ = "9600,n,8,1";
     std::int32_t handshaking_ = comNone;
     bool open_ = false;
-    bool failOpen_ = false;
+    std::int32_t failOpen_ = 0;
     std::int16_t commEvent_ = 0;
     std::string buffer_;
     std::function<void()> onComm_;

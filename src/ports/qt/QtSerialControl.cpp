@@ -158,10 +158,13 @@ void QtSerialControl::Open() {
         if (!port_.open(QIODevice::ReadWrite)) {
             const std::string why = Ansi(port_.errorString());
             const bool refused = port_.error() == QSerialPort::PermissionError;
+            // A device not plugged in is a port with no device, which may still come.
+            const bool absent = port_.error() == QSerialPort::DeviceNotFoundError;
             port_.clearError();
             const std::string advice = refused ? PermissionAdvice(device) : std::string();
-            Raise(comBadComm, "Could not open " + name + " (" + device + "): " + why +
-                                  (advice.empty() ? "" : "\r\n\r\n" + advice));
+            Raise(absent ? comPortInvalid : comBadComm, "Could not open " + name + " (" + device +
+                                                            "): " + why +
+                                                            (advice.empty() ? "" : "\r\n\r\n" + advice));
         }
     }
     try {

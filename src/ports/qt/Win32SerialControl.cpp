@@ -169,7 +169,10 @@ void Win32SerialControl::Open() {
                                   FILE_FLAG_OVERLAPPED, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD error = ::GetLastError();
-        Raise(comBadComm, "Could not open " + name + " (" + device + "): " + SystemText(error));
+        // A device not plugged in is a port with no device, which may still come.
+        const bool absent = error == ERROR_FILE_NOT_FOUND;
+        Raise(absent ? comPortInvalid : comBadComm,
+              "Could not open " + name + " (" + device + "): " + SystemText(error));
     }
     handle_ = handle;
     try {
