@@ -48,9 +48,9 @@ TEST(Trace, DebuggerGetsEightyCharacterPiecesThenCrLf) {
     EXPECT_EQ(capture.Reports().size(), 1u);
 }
 
-// The log may hold typed passwords: it is made for its owner alone, and whatever cannot be written
-// safely (a missing folder, a symbolic link put in its place) is skipped silently, debugger
-// output included, while the next report tries afresh. (Modes and links are the POSIX side's.)
+// The log may hold typed passwords: it is made for its owner alone, and a report that cannot be
+// written safely is skipped silently, debugger output included, or goes to the fallback.
+// (Modes and links are the POSIX side's.)
 #ifndef _WIN32
 TEST(Trace, TheLogIsItsOwnersAloneAndNeverWrittenThroughALink) {
     test::TraceCapture capture;
@@ -61,20 +61,34 @@ TEST(Trace, TheLogIsItsOwnersAloneAndNeverWrittenThroughALink) {
     ASSERT_EQ(::stat(capture.LogPath().c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
 
+    // With nowhere else to go nothing is written, debugger included.
     test::TempDir dir;
-    test::WriteFile(dir.File("elsewhere"), "kept");
-    ASSERT_EQ(::symlink(dir.File("elsewhere").c_str(), dir.File("log.txt").c_str()), 0);
-    for (const std::string& path : {dir.File("missing-folder/log.txt"), dir.File("log.txt")}) {
-        const std::size_t pieces = capture.Pieces().size();
-        modTrace::SetLogFile(path);
-        Trace("a.b", TraceEntry, "");
-        EXPECT_EQ(capture.Pieces().size(), pieces) << path;
-    }
-    EXPECT_EQ(test::ReadFile(dir.File("elsewhere")), "kept");
+    modTrace::SetLogFile(dir.File("missing-folder/log.txt"));
+    Trace("a.b", TraceEntry, "");
+    EXPECT_EQ(capture.Pieces().size(), 2u);
 
-    modTrace::SetLogFile(capture.LogPath());
-    Trace("a.b", TraceExit, "");
-    EXPECT_EQ(capture.Reports().size(), 2u);
+    // A path that leads to a file another user may read (through a link, or theirs) is left alone:
+    // the log goes to the fallback, which first says why.
+    test::WriteFile(dir.File("elsewhere"), "kept");
+    ASSERT_EQ(::symlink(dir.File("elsewhere").c_str(), dir.File("symlink").c_str()), 0);
+    ASSERT_EQ(::link(dir.File("elsewhere").c_str(), dir.File("hardlink").c_str()), 0);
+    std::vector<std::string> planted = {dir.File("symlink"), dir.File("hardlink")};
+    if (::geteuid() == 0) {
+        test::WriteFile(dir.File("foreign"), "kept");
+        ASSERT_EQ(::chown(dir.File("foreign").c_str(), 4242, 4242), 0);
+        planted.push_back(dir.File("foreign"));
+    }
+    for (const std::string& path : planted) {
+        std::remove(capture.LogPath().c_str());
+        modTrace::SetLogFile(path, capture.LogPath());
+        Trace("a.b", TraceExit, "typed");
+        EXPECT_EQ(test::ReadFile(path), "kept");
+        const std::vector<std::string> reports = capture.Reports();
+        ASSERT_EQ(reports.size(), 2u) << path;
+        EXPECT_EQ(reports[0].rfind("modTrace.Trace:: Not writing the log to " + path + " (", 0), 0u)
+            << reports[0];
+        EXPECT_EQ(reports[1], "a.b:Method Exit: typed");
+    }
 }
 #endif
 
