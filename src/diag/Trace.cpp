@@ -148,7 +148,8 @@ bool AppendLine(const std::string& path, const std::string& line) {
         state.inode = info.st_ino;
     }
     bool written = true;
-    for (std::size_t done = 0; written && done < line.size();) {
+    std::size_t done = 0;
+    while (written && done < line.size()) {
         const ssize_t n = ::write(state.fd, line.data() + done, line.size() - done);
         if (n < 0 && errno == EINTR) {
             continue;
@@ -157,6 +158,12 @@ bool AppendLine(const std::string& path, const std::string& line) {
         done += written ? static_cast<std::size_t>(n) : 0;
     }
     if (!written) {
+        // A line cut short (the disk full, a size limit) is taken back, or the next line would be
+        // glued to its torn end.
+        const off_t end = ::lseek(state.fd, 0, SEEK_CUR);
+        if (done > 0 && end >= static_cast<off_t>(done)) {
+            [[maybe_unused]] const int cut = ::ftruncate(state.fd, end - static_cast<off_t>(done));
+        }
         CloseLog(state);  // the next report tries afresh
     }
     return written;

@@ -7,8 +7,12 @@
 #include <regex>
 
 #ifndef _WIN32
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 #endif
 
 #include "support/TempDir.h"
@@ -89,6 +93,26 @@ TEST(Trace, TheLogIsItsOwnersAloneAndNeverWrittenThroughALink) {
             << reports[0];
         EXPECT_EQ(reports[1], "a.b:Method Exit: typed");
     }
+}
+
+// A line cut short (the disk full, here a size limit) is taken back: the next one starts whole.
+TEST(Trace, ALineCutShortIsTakenBack) {
+    test::TraceCapture capture;
+    Trace("a.b", TraceEntry, "");
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{}, small{};
+        ::getrlimit(RLIMIT_FSIZE, &limit);
+        small = {test::ReadFile(capture.LogPath()).size() + 25, limit.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &small);
+        Trace("a.c", TraceExit, "cut short");
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        Trace("a.d", TraceExit, "");
+        std::_Exit(0);
+    }
+    ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+    EXPECT_EQ(capture.Reports(), (std::vector<std::string>{"a.b:Method Entry: ", "a.d:Method Exit: "}));
 }
 #endif
 
