@@ -1,9 +1,16 @@
 #include "app/SingleInstance.h"
 
 #include <QDir>
+#include <QFile>
 #include <QLocalSocket>
 #include <QStandardPaths>
 #include <QThread>
+#include <iostream>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace qm {
 namespace {
@@ -11,20 +18,49 @@ namespace {
 constexpr char kShow[] = "show\n";
 constexpr int kWaitMs = 2000;
 
+#ifndef _WIN32
+// Without a runtime folder, names in the shared temporary folder could be planted by another
+// user first, which would keep the program from starting. A folder of the user's own there
+// serves instead, but only while it is a real folder, theirs, and closed to everyone else.
+QString PrivateTempFolder() {
+    const QByteArray path =
+        QFile::encodeName(QDir::tempPath() + QStringLiteral("/quillmotion-") + QString::number(::geteuid()));
+    ::mkdir(path.constData(), 0700);
+    struct stat info {};
+    if (::lstat(path.constData(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::geteuid() ||
+        (info.st_mode & 07777) != 0700) {
+        return {};
+    }
+    return QFile::decodeName(path);
+}
+#endif
+
 }  // namespace
 
 SingleInstance::SingleInstance(QString folder) : folder_(std::move(folder)) {
-    if (folder_.isEmpty()) {
-        folder_ = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (!folder_.isEmpty()) {
+        return;
     }
-    if (folder_.isEmpty()) {
-        folder_ = QDir::tempPath();
+#ifndef _WIN32
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        folder_ = PrivateTempFolder();
+        return;
     }
+#endif
+    folder_ = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
 }
 
 SingleInstance::~SingleInstance() = default;
 
 bool SingleInstance::Claim() {
+    if (folder_.isEmpty()) {
+        // Better two copies than a user locked out of the program, or one that others can lock out.
+        std::cerr
+            << "No private folder for the lock that keeps one copy running (the runtime folder is unset "
+               "or unusable, and the temporary folder's quillmotion-<uid> is not a folder of this user's "
+               "own closed to others): running without it\n";
+        return true;
+    }
     QDir().mkpath(folder_);
     const QString base = QDir(folder_).filePath(QStringLiteral("quillmotion"));
     lock_ = std::make_unique<QLockFile>(base + QStringLiteral(".lock"));

@@ -14,10 +14,13 @@ namespace qm {
 //
 // A lock file in the user's runtime folder decides which copy runs (the system releases it when
 // a copy dies, so a crash never locks the user out); a local socket beside it carries the request.
+// Without a runtime folder they go to a private folder in the temporary one, and without that
+// every copy runs.
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
-    // folder: where the lock and the socket live; empty for the user's runtime folder.
+    // folder: where the lock and the socket live; empty for the user's runtime folder (or the
+    // private one in its place).
     explicit SingleInstance(QString folder = {});
     ~SingleInstance() override;
 

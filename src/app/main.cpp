@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
     }
 #endif
     qm::PrepareLogFolder(logFile);
-    qm::modTrace::SetLogFile(logFile);
+    qm::modTrace::SetLogFile(logFile, qm::StateLogFile());
 
     // Qt's own event loop, not GLib's. A lone byte from the switch wakes the program, and the
     // road lets pending events run around every character; each time, GLib prepares, polls,

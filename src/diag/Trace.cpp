@@ -6,13 +6,16 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #endif
 
 #include <cstdio>
 #include <ctime>
 #include <optional>
 
+#include "diag/Cp1252.h"
 #include "diag/DebugOutput.h"
+#include "diag/LogLocation.h"
 #include "diag/ProgramFolder.h"
 
 namespace qm {
@@ -23,6 +26,7 @@ constexpr std::size_t kDebugPieceLength = 80;
 struct TraceState {
     bool on = false;
     std::optional<std::string> logFile;
+    std::string fallback;
     DebugOutput* debug = nullptr;
 #ifndef _WIN32
     // The log stays open between reports; it is opened again when the path no longer leads to
@@ -90,6 +94,32 @@ bool Named(int fd) {
 // name left, which the open file itself tells cheaply before each line; that the path leads
 // elsewhere (the file renamed away, a link put there) is looked up once a second, since a walk
 // along a long path costs more than the line. Either way the next line opens the path anew.
+// A file in a folder others may write could be theirs (a planted log.txt made for anyone to
+// write), or a hard link to a file of theirs: the trace, typed characters included, would go to
+// them. Only a regular file the user owns under this one name is written.
+bool OwnFile(const struct stat& info) {
+    return S_ISREG(info.st_mode) && info.st_uid == ::geteuid() && info.st_nlink == 1;
+}
+
+bool AppendLine(const std::string& path, const std::string& line);
+
+// The log cannot be kept where it was meant to be: it moves to the fallback for the rest of the
+// run, which starts by saying why.
+bool MoveToFallback(const std::string& path, const std::string& why, const std::string& line) {
+    TraceState& state = State();
+    const std::string refused = path;  // path may be the very string about to change
+    if (state.fallback.empty() || state.fallback == refused) {
+        return false;
+    }
+    state.logFile = state.fallback;
+    PrepareLogFolder(state.fallback);
+    const std::string notice = modTrace::FormatReport(
+        "modTrace.Trace", TraceMessage,
+        "Not writing the log to " + Cp1252FromUtf8(refused) + " (" + why + "); writing it here instead");
+    return AppendLine(state.fallback, TimeStamp() + " : " + notice + "\r\n") &&
+           AppendLine(state.fallback, line);
+}
+
 bool AppendLine(const std::string& path, const std::string& line) {
     TraceState& state = State();
     struct stat info {};
@@ -106,11 +136,11 @@ bool AppendLine(const std::string& path, const std::string& line) {
             ::open(path.c_str(),
                    O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600);
         if (fd < 0) {
-            return false;
+            return MoveToFallback(path, std::strerror(errno), line);
         }
-        if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        if (::fstat(fd, &info) != 0 || !OwnFile(info)) {
             ::close(fd);
-            return false;
+            return MoveToFallback(path, "not a file of this user's own with no other name", line);
         }
         state.fd = fd;
         state.openPath = path;
@@ -118,7 +148,8 @@ bool AppendLine(const std::string& path, const std::string& line) {
         state.inode = info.st_ino;
     }
     bool written = true;
-    for (std::size_t done = 0; written && done < line.size();) {
+    std::size_t done = 0;
+    while (written && done < line.size()) {
         const ssize_t n = ::write(state.fd, line.data() + done, line.size() - done);
         if (n < 0 && errno == EINTR) {
             continue;
@@ -127,6 +158,12 @@ bool AppendLine(const std::string& path, const std::string& line) {
         done += written ? static_cast<std::size_t>(n) : 0;
     }
     if (!written) {
+        // A line cut short (the disk full, a size limit) is taken back, or the next line would be
+        // glued to its torn end.
+        const off_t end = ::lseek(state.fd, 0, SEEK_CUR);
+        if (done > 0 && end >= static_cast<off_t>(done)) {
+            [[maybe_unused]] const int cut = ::ftruncate(state.fd, end - static_cast<off_t>(done));
+        }
         CloseLog(state);  // the next report tries afresh
     }
     return written;
@@ -181,8 +218,9 @@ void TraceSwitch(bool on) {
 #endif
 }
 
-void SetLogFile(std::string path) {
+void SetLogFile(std::string path, std::string fallback) {
     State().logFile = std::move(path);
+    State().fallback = std::move(fallback);
 }
 
 const std::string& LogFile() {

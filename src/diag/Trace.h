@@ -36,7 +36,10 @@ namespace modTrace {
 void TraceSwitch(bool on);
 
 // Where the log goes; the program's folder + "log.txt" unless set otherwise (tests do).
-void SetLogFile(std::string path);
+// On POSIX systems a path that cannot be opened, or that leads to anything but a regular file of
+// the user's own with no other name, hands the log to `fallback` (when given) for the rest of
+// the run, with a first line that says so.
+void SetLogFile(std::string path, std::string fallback = {});
 const std::string& LogFile();
 // Removes the log file, ignoring every error (start-up does this before the first report).
 void DeleteLogFile();

@@ -3,9 +3,11 @@
 // connects, followed while the device goes away and comes back.
 
 #include <QProcess>
+#include <cstdlib>
 #include <filesystem>
 
 #include "SettingsTree.h"
+#include "app/SingleInstance.h"
 #include "app/StartupSequence.h"
 #include "app/linux/LinuxPlatform.h"
 #include "ports/qt/QtSerialControl.h"
@@ -281,6 +283,28 @@ private slots:
             QCOMPARE(program.exitCode(), 1);
             QVERIFY(program.readAllStandardError().contains("X display"));
         }
+    }
+
+    // Without a runtime folder the lock goes to a private folder in the temporary one; one there
+    // that others may enter, a link or another user's turns the check off rather than letting it in.
+    void singleInstanceWithoutRuntimeFolder() {
+        TempDir tmp;
+        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR"), tmpDir = qgetenv("TMPDIR");
+        qunsetenv("XDG_RUNTIME_DIR");
+        qputenv("TMPDIR", tmp.Path().c_str());
+        const auto sh = [](const std::string& command) {
+            return std::system(("D=$TMPDIR/quillmotion-$(id -u); " + command).c_str()) == 0;
+        };
+        for (const std::string plant : {"", "mkdir -m 755 $D", "ln -s $TMPDIR $D",
+                                        "mkdir -m 700 $D && { chown 4242 $D || chmod 777 $D; }"}) {
+            QVERIFY(sh("rm -rf $D; " + plant));
+            SingleInstance first, second;
+            QVERIFY(first.Claim());
+            QCOMPARE(second.Claim(), !plant.empty());
+            QCOMPARE(sh("[ -e $D/quillmotion.lock ] && [ $(stat -c %a $D) = 700 ]"), plant.empty());
+        }
+        runtime.isNull() ? qunsetenv("XDG_RUNTIME_DIR") : qputenv("XDG_RUNTIME_DIR", runtime);
+        tmpDir.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", tmpDir);
     }
 };
 

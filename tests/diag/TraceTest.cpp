@@ -1,5 +1,6 @@
 #include "diag/Trace.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -7,8 +8,12 @@
 #include <regex>
 
 #ifndef _WIN32
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 #endif
 
 #include "support/TempDir.h"
@@ -48,9 +53,9 @@ TEST(Trace, DebuggerGetsEightyCharacterPiecesThenCrLf) {
     EXPECT_EQ(capture.Reports().size(), 1u);
 }
 
-// The log may hold typed passwords: it is made for its owner alone, and whatever cannot be written
-// safely (a missing folder, a symbolic link put in its place) is skipped silently, debugger
-// output included, while the next report tries afresh. (Modes and links are the POSIX side's.)
+// The log may hold typed passwords: it is made for its owner alone, and a report that cannot be
+// written safely is skipped silently, debugger output included, or goes to the fallback.
+// (Modes and links are the POSIX side's.)
 #ifndef _WIN32
 TEST(Trace, TheLogIsItsOwnersAloneAndNeverWrittenThroughALink) {
     test::TraceCapture capture;
@@ -61,20 +66,51 @@ TEST(Trace, TheLogIsItsOwnersAloneAndNeverWrittenThroughALink) {
     ASSERT_EQ(::stat(capture.LogPath().c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
 
+    // With nowhere else to go nothing is written, debugger included.
     test::TempDir dir;
-    test::WriteFile(dir.File("elsewhere"), "kept");
-    ASSERT_EQ(::symlink(dir.File("elsewhere").c_str(), dir.File("log.txt").c_str()), 0);
-    for (const std::string& path : {dir.File("missing-folder/log.txt"), dir.File("log.txt")}) {
-        const std::size_t pieces = capture.Pieces().size();
-        modTrace::SetLogFile(path);
-        Trace("a.b", TraceEntry, "");
-        EXPECT_EQ(capture.Pieces().size(), pieces) << path;
-    }
-    EXPECT_EQ(test::ReadFile(dir.File("elsewhere")), "kept");
+    modTrace::SetLogFile(dir.File("missing-folder/log.txt"));
+    Trace("a.b", TraceEntry, "");
+    EXPECT_EQ(capture.Pieces().size(), 2u);
 
-    modTrace::SetLogFile(capture.LogPath());
-    Trace("a.b", TraceExit, "");
-    EXPECT_EQ(capture.Reports().size(), 2u);
+    // A path that leads to a file another user may read (through a link, or theirs) is left alone:
+    // the log goes to the fallback, which first says why.
+    test::WriteFile(dir.File("elsewhere"), "kept");
+    test::WriteFile(dir.File("foreign"), "kept");
+    ASSERT_EQ(::symlink(dir.File("elsewhere").c_str(), dir.File("symlink").c_str()), 0);
+    ASSERT_EQ(::link(dir.File("elsewhere").c_str(), dir.File("hardlink").c_str()), 0);
+    const bool root = ::geteuid() == 0;  // only root can give a file away
+    ASSERT_TRUE(!root || ::chown(dir.File("foreign").c_str(), 4242, 4242) == 0);
+    for (const std::string& path :
+         {dir.File("symlink"), dir.File("hardlink"), dir.File(root ? "foreign" : "symlink")}) {
+        std::remove(capture.LogPath().c_str());
+        modTrace::SetLogFile(path, capture.LogPath());
+        Trace("a.b", TraceExit, "typed");
+        EXPECT_EQ(test::ReadFile(path), "kept");
+        EXPECT_THAT(capture.Reports(),
+                    testing::ElementsAre(
+                        testing::StartsWith("modTrace.Trace:: Not writing the log to " + path + " ("),
+                        "a.b:Method Exit: typed"));
+    }
+}
+
+// A line cut short (the disk full, here a size limit) is taken back: the next one starts whole.
+TEST(Trace, ALineCutShortIsTakenBack) {
+    test::TraceCapture capture;
+    Trace("a.b", TraceEntry, "");
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{};
+        ::getrlimit(RLIMIT_FSIZE, &limit);
+        const rlimit small{test::ReadFile(capture.LogPath()).size() + 25, limit.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &small);
+        Trace("a.c", TraceExit, "cut short");
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        Trace("a.d", TraceExit, "");
+        std::_Exit(0);
+    }
+    ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+    EXPECT_EQ(capture.Reports(), (std::vector<std::string>{"a.b:Method Entry: ", "a.d:Method Exit: "}));
 }
 #endif
 
