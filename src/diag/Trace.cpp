@@ -107,7 +107,8 @@ bool AppendLine(const std::string& path, const std::string& line);
 // run, which starts by saying why.
 bool MoveToFallback(const std::string& path, const std::string& why, const std::string& line) {
     TraceState& state = State();
-    const std::string refused = path;  // path may be the very string about to change
+    // A copy: path may be the very string about to change.
+    const std::string refused = path;  // NOLINT(performance-unnecessary-copy-initialization)
     if (state.fallback.empty() || state.fallback == refused) {
         return false;
     }
