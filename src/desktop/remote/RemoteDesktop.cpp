@@ -1,5 +1,6 @@
 #include "desktop/remote/RemoteDesktop.h"
 
+#include <linux/input-event-codes.h>
 #include <xkbcommon/xkbcommon-keysyms.h>
 
 #include <stdexcept>
@@ -14,9 +15,9 @@ namespace qm {
 
 namespace {
 
-// The kernel's pointer buttons (BTN_LEFT, BTN_RIGHT, BTN_MIDDLE).
+// Both interfaces name pointer buttons by the kernel's codes.
 constexpr std::int32_t EvdevButton(Button button) {
-    return button == Button::Left ? 0x110 : button == Button::Right ? 0x111 : 0x112;
+    return button == Button::Left ? BTN_LEFT : button == Button::Right ? BTN_RIGHT : BTN_MIDDLE;
 }
 
 }  // namespace
