@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "diag/RaisedError.h"
+#include "ports/SerialChecks.h"
 #include "ports/SerialControl.h"
 #include "ports/SerialErrors.h"
 
@@ -17,7 +18,10 @@ class ScriptedSerial : public SerialControl {
 public:
     void SetCommPort(std::int16_t port) override { commPort_ = port; }
     std::int16_t CommPort() const override { return commPort_; }
-    void SetSettings(const std::string& settings) override { settings_ = settings; }
+    void SetSettings(const std::string& settings) override {
+        CheckedLineSettings(settings, "MSComm");  // refused as every control refuses them
+        settings_ = settings;
+    }
     std::string Settings() const override { return settings_; }
     void SetHandshaking(std::int32_t handshaking) override { handshaking_ = handshaking; }
     std::int32_t Handshaking() const override { return handshaking_; }
