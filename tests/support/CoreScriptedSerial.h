@@ -13,14 +13,14 @@
 namespace qm::test {
 
 // A serial control fed by the test: Deliver puts bytes in the input buffer and raises a receive
-// event, the way the real control does when characters arrive.
+// event, the way the real control does when characters arrive. Line settings are refused as the
+// real controls refuse them.
 class ScriptedSerial : public SerialControl {
 public:
     void SetCommPort(std::int16_t port) override { commPort_ = port; }
     std::int16_t CommPort() const override { return commPort_; }
     void SetSettings(const std::string& settings) override {
-        CheckedLineSettings(settings, "MSComm");  // refused as every control refuses them
-        settings_ = settings;
+        settings_ = CheckedLineSettings(settings, "MSComm").ToString();
     }
     std::string Settings() const override { return settings_; }
     void SetHandshaking(std::int32_t handshaking) override { handshaking_ = handshaking; }
