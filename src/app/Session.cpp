@@ -81,7 +81,13 @@ bool Session::OpenPort(const PortChoice& choice) {
                 throw RaisedError(91, "frmSerial", "Object variable or With block variable not set");
             }
             serial.SetCommPort(GetComPortNumberFromName(*choice.portName));
-            serial.SetSettings(choice.settings);
+            try {
+                serial.SetSettings(choice.settings);
+            } catch (const RaisedError& error) {
+                // The lists offer combinations the driver cannot honour: say which.
+                openProblem_ = error.Description();
+                throw;
+            }
             serial.SetHandshaking(choice.handshaking);
             Trace(
                 kOpenPort, TraceMessage,

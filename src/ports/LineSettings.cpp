@@ -111,13 +111,6 @@ LineSettings LineSettings::Parse(std::string_view text) {
     settings.parity = ParseParity(text, fields[1]);
     settings.dataBits = ParseDataBits(text, fields[2]);
     settings.stopBits = ParseStopBits(text, fields[3]);
-    // A UART sends 1.5 stop bits only with 5-bit characters, and 2 only with longer ones.
-    if (settings.stopBits == StopBits::OneAndHalf && settings.dataBits != 5) {
-        Refuse(text, "1.5 stop bits need 5 data bits");
-    }
-    if (settings.stopBits == StopBits::Two && settings.dataBits == 5) {
-        Refuse(text, "2 stop bits cannot be used with 5 data bits");
-    }
     return settings;
 }
 

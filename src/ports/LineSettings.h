@@ -11,7 +11,8 @@ enum class Parity : char { None = 'n', Even = 'e', Odd = 'o', Mark = 'm', Space 
 enum class StopBits { One, OneAndHalf, Two };
 
 // The serial line settings text ("2400,n,8,1") and what it stands for. Parsing is strict:
-// a text that cannot be honoured exactly is refused, never replaced by a default.
+// a text that cannot be read exactly is refused, never replaced by a default. Which of the
+// combinations it can carry a serial driver takes is for the controls to say (SerialChecks.h).
 struct LineSettings {
     std::int32_t baudRate = 9600;
     Parity parity = Parity::None;

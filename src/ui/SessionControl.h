@@ -23,8 +23,8 @@ struct SessionStatus {
     Connection connection = Connection::NotConnected;
     std::int16_t commPort = 0;  // the port connected to, or waited for
     std::int32_t baudRate = 0;  // the saved rate, which the tip has always named
-    // Why the last Connect failed, as the device said it (and what to do about a refused
-    // permission); empty when it did not fail that way.
+    // Why the last Connect failed, as the device or the driver said it (and what to do about a
+    // refused permission); empty when it did not fail that way.
     std::string openProblem;
 };
 

@@ -95,6 +95,8 @@ enum Breakage { Nothing, Unreadable, NoFile, CodeMissing, NoPorts, NoDevice, Ope
 // and holds) and icon; and how it ends: "unloaded", or the window and the port as the program runs
 // on.
 const QString kRetrieve = QStringLiteral("Could not retrieve one or more system settings");
+const QString kUnsupported =
+    QStringLiteral("Could not open specified port\r\n\r\nThe serial driver does not support ");
 const std::string kUnreadablePort = "PortName=" + std::string(255, 'x') + " ConnectOnApplicationStartup=1";
 const std::vector<std::tuple<const char*, const char*, Breakage, QString, MsgIcon, const char*>> kStarts = {
     {"clean", "", Nothing, "", MsgIcon::None, "normal, closed"},
@@ -121,6 +123,13 @@ const std::vector<std::tuple<const char*, const char*, Breakage, QString, MsgIco
      "Could not open specified port\r\n\r\nInvalid port number", MsgIcon::Exclamation, "minimised, closed"},
     {"port refused", "ConnectOnApplicationStartup=1", OpenRefused,
      "Could not open specified port\r\n\r\nthe device refused", MsgIcon::Exclamation, "minimised, closed"},
+    // Combinations the lists offer that no serial driver takes: said, with which.
+    {"4 data bits", "ConnectOnApplicationStartup=1 DataBits=4", Nothing, kUnsupported + "4 data bits.",
+     MsgIcon::Exclamation, "minimised, closed"},
+    {"1.5 stop bits", "ConnectOnApplicationStartup=1 DataBits=7 StopBits=15", Nothing,
+     kUnsupported + "1.5 stop bits with 7 data bits.", MsgIcon::Exclamation, "minimised, closed"},
+    {"2 stop bits", "ConnectOnApplicationStartup=1 DataBits=5 StopBits=2", Nothing,
+     kUnsupported + "2 stop bits with 5 data bits.", MsgIcon::Exclamation, "minimised, closed"},
 };
 
 }  // namespace
@@ -210,6 +219,7 @@ private slots:
         f.window->show();
         QVERIFY(f.Find<QCheckBox>("chkASCIISequenceEmulation")->isChecked());
         f.ClickRow("COM7:");
+        f.Choose("cboDataBits", "5");
         f.Choose("cboStopBits", "1.5");
         f.Click("cmdApply");
         QCOMPARE(f.Get("Ports\\LastPort", "PortName") + f.Get("Ports\\LastPort", "StopBits"),
@@ -220,7 +230,7 @@ private slots:
 
         f.Open();
         QVERIFY(f.Load());
-        QCOMPARE(f.serial.Settings(), std::string("2400,n,8,1.5"));
+        QCOMPARE(f.serial.Settings(), std::string("2400,n,5,1.5"));
         f.window->show();
         f.window->CheckDirty();
         QVERIFY(!f.window->Dirty());

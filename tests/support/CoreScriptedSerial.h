@@ -6,18 +6,22 @@
 #include <utility>
 
 #include "diag/RaisedError.h"
+#include "ports/SerialChecks.h"
 #include "ports/SerialControl.h"
 #include "ports/SerialErrors.h"
 
 namespace qm::test {
 
 // A serial control fed by the test: Deliver puts bytes in the input buffer and raises a receive
-// event, the way the real control does when characters arrive.
+// event, the way the real control does when characters arrive. Line settings are refused as the
+// real controls refuse them.
 class ScriptedSerial : public SerialControl {
 public:
     void SetCommPort(std::int16_t port) override { commPort_ = port; }
     std::int16_t CommPort() const override { return commPort_; }
-    void SetSettings(const std::string& settings) override { settings_ = settings; }
+    void SetSettings(const std::string& settings) override {
+        settings_ = CheckedLineSettings(settings, "MSComm").ToString();
+    }
     std::string Settings() const override { return settings_; }
     void SetHandshaking(std::int32_t handshaking) override { handshaking_ = handshaking; }
     std::int32_t Handshaking() const override { return handshaking_; }

@@ -62,23 +62,39 @@ long LockFileProcess(int fd) {
     return pid;
 }
 
+bool Flocked(int fd) {
+    // A Qt lock file stays flocked for as long as its owner holds the port.
+    if (::flock(fd, LOCK_SH | LOCK_NB) == -1) {
+        return errno == EWOULDBLOCK;
+    }
+    ::flock(fd, LOCK_UN);
+    return false;
+}
+
 bool LockFileLive(const std::string& lockPath) {
     const int fd = ::open(lockPath.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd == -1) {
         return false;  // no lock file (or one we may not read: nothing to go on)
     }
-    bool live = false;
-    // A Qt lock file stays flocked for as long as its owner holds the port.
-    if (::flock(fd, LOCK_SH | LOCK_NB) == -1) {
-        live = errno == EWOULDBLOCK;
-    } else {
-        ::flock(fd, LOCK_UN);
-    }
-    if (!live) {
-        live = ProcessAlive(LockFileProcess(fd));
-    }
+    const bool live = Flocked(fd) || ProcessAlive(LockFileProcess(fd));
     ::close(fd);
     return live;
+}
+
+// The name the kernel gives a running process; empty when it cannot be seen.
+std::string ProcessName(long pid) {
+    const int fd = ::open(("/proc/" + std::to_string(pid) + "/comm").c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd == -1) {
+        return {};
+    }
+    char buffer[kLockReadSize] = {};
+    const ssize_t length = ::read(fd, buffer, sizeof buffer - 1);
+    ::close(fd);
+    std::string name(buffer, length > 0 ? static_cast<std::size_t>(length) : 0);
+    while (!name.empty() && name.back() == '\n') {
+        name.pop_back();
+    }
+    return name;
 }
 
 }  // namespace
@@ -96,6 +112,35 @@ std::string LockFileName(const std::string& devicePath) {
         }
     }
     return "LCK.." + name;
+}
+
+std::string LockFileHolder(const std::string& devicePath, const std::vector<std::string>& lockDirs) {
+    std::string path;
+    for (const std::string& dir : lockDirs) {
+        const std::string candidate = dir + "/" + LockFileName(devicePath);
+        if (::access(dir.c_str(), R_OK) == 0 &&
+            (::access(candidate.c_str(), F_OK) == 0 || ::access(dir.c_str(), W_OK) == 0)) {
+            path = candidate;
+            break;
+        }
+    }
+    const int fd = path.empty() ? -1 : ::open(path.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd == -1) {
+        return path.empty() || errno == ENOENT ? std::string() : "The device is locked by " + path + ".";
+    }
+    const long pid = LockFileProcess(fd);
+    const bool live = Flocked(fd) || ProcessAlive(pid);
+    ::close(fd);
+    const std::string locked = "The device is locked by " + path + ", which names ";
+    if (pid <= 0) {
+        return locked + "no process.";
+    }
+    const std::string process = "process " + std::to_string(pid);
+    if (!live) {
+        return locked + process + "; it is not running, so the lock is stale.";
+    }
+    const std::string name = ProcessName(pid);
+    return locked + process + (name.empty() ? "." : " (" + name + ").");
 }
 
 bool LockFileHeld(const std::string& devicePath, const std::vector<std::string>& lockDirs) {

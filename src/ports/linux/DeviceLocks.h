@@ -48,4 +48,10 @@ bool LockFileHeld(const std::string& devicePath, const std::vector<std::string>&
 // "LCK..ttyUSB0", "/dev/pts/3" -> "LCK..pts_3").
 std::string LockFileName(const std::string& devicePath);
 
+// Who holds the lock file that Qt Serial Port, given lockDirs in its order, trips over when it
+// refuses to open a device: the file, the process it names and that process's name, or that the
+// process has gone. Qt looks in the first folder it can read that holds the file or that it can
+// write to, for the path as given. Empty when there is no lock file there.
+std::string LockFileHolder(const std::string& devicePath, const std::vector<std::string>& lockDirs);
+
 }  // namespace qm

@@ -9,6 +9,7 @@
 #include "ports/PermissionAdvice.h"
 #include "ports/SerialChecks.h"
 #include "ports/SerialErrors.h"
+#include "ports/linux/DeviceLocks.h"
 #include "ports/qt/HangupWatcher.h"
 
 namespace qm {
@@ -161,7 +162,13 @@ void QtSerialControl::Open() {
             // A device not plugged in is a port with no device, which may still come.
             const bool absent = port_.error() == QSerialPort::DeviceNotFoundError;
             port_.clearError();
-            const std::string advice = refused ? PermissionAdvice(device) : std::string();
+            // Qt calls a device that another program's lock file keeps a permission error too,
+            // and names neither the file nor its holder. It locks before it opens the device and
+            // removes its own lock when the open fails, so a lock file still there is the reason.
+            std::string advice = refused ? LockFileHolder(device, DefaultLockDirs()) : std::string();
+            if (refused && advice.empty()) {
+                advice = PermissionAdvice(device);
+            }
             Raise(absent ? comPortInvalid : comBadComm, "Could not open " + name + " (" + device +
                                                             "): " + why +
                                                             (advice.empty() ? "" : "\r\n\r\n" + advice));

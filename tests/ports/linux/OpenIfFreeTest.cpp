@@ -1,5 +1,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/wait.h>
@@ -92,24 +94,27 @@ TEST_F(OpenIfFreeTest, LiveLockFilesHoldThePort) {
     EXPECT_EQ(LockFileName("/dev/serial/by-id/usb-A"), "LCK..serial_by-id_usb-A");
     const std::string lock = locks.File(LockFileName(path));
 
-    // A UUCP-style file naming a live process.
-    test::WriteFile(lock, Uucp(::getpid()));
+    // Another program's UUCP-style file: it holds the port while that program runs, and a
+    // refused open names the file, the process and its name.
+    pid_t other = 0;
+    char* const sleep[] = {const_cast<char*>("sleep"), const_cast<char*>("60"), nullptr};
+    ASSERT_EQ(::posix_spawnp(&other, "sleep", nullptr, nullptr, sleep, environ), 0);
+    test::WriteFile(lock, Uucp(other));
     EXPECT_EQ(Verdict(path, lockDirs), PortHold::LockFile);
+    const std::string locked = "The device is locked by " + lock + ", which names ";
+    const std::string process = locked + "process " + std::to_string(other);
+    EXPECT_EQ(LockFileHolder(path, {"/nonexistent", locks.Path()}), process + " (sleep).");
 
     // Reached through a link, the device still has the lock file of its real name.
     const std::string link = locks.File("switch-box");
     ASSERT_EQ(::symlink(path.c_str(), link.c_str()), 0);
     EXPECT_EQ(Verdict(link, lockDirs), PortHold::LockFile);
 
-    // The process that left it has ended: a stale file does not hold the port.
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::_exit(0);
-    }
-    ASSERT_GT(child, 0);
-    ASSERT_EQ(::waitpid(child, nullptr, 0), child);
-    test::WriteFile(lock, Uucp(child));
+    // The program has ended: a stale file does not hold the port.
+    ::kill(other, SIGKILL);
+    ASSERT_EQ(::waitpid(other, nullptr, 0), other);
     EXPECT_EQ(Verdict(path, lockDirs), PortHold::Free);
+    EXPECT_EQ(LockFileHolder(path, {locks.Path()}), process + "; it is not running, so the lock is stale.");
 
     // The old binary form.
     const std::int32_t self = ::getpid();
@@ -119,6 +124,9 @@ TEST_F(OpenIfFreeTest, LiveLockFilesHoldThePort) {
     // A file its owner keeps flocked, whatever it says inside (Qt's lock files work this way).
     test::WriteFile(lock, "not a number\n");
     EXPECT_FALSE(LockFileHeld(path, lockDirs));
+    EXPECT_EQ(LockFileHolder(path, {locks.Path()}), locked + "no process.");
+    // Qt locks in the first folder it may write to, where there is no such file.
+    EXPECT_EQ(LockFileHolder(path, lockDirs), "");
     const int holder = ::open(lock.c_str(), O_RDWR);
     ASSERT_GE(holder, 0);
     ASSERT_EQ(::flock(holder, LOCK_EX), 0);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "ports/SerialErrors.h"
+#include "ports/linux/DeviceLocks.h"
 #include "support/Raised.h"
 #include "support/TraceCapture.h"
 #include "support/gui/PtyPair.h"
@@ -171,6 +172,10 @@ TEST(QtSerialControlTest, OpeningFailsClearlyForABusyOrUnmappedPort) {
     const test::Raised busy = RaisedBy([&] { second.SetPortOpen(true); });
     EXPECT_EQ(busy.number, comBadComm);
     EXPECT_NE(busy.description.find(line.pty.DevicePath()), std::string::npos) << busy.description;
+    // Qt names neither the lock file that keeps it out nor its holder; the control does.
+    const std::string lock = LockFileName(line.pty.DevicePath()) + ", which names process ";
+    EXPECT_NE(busy.description.find(lock + std::to_string(::getpid())), std::string::npos)
+        << busy.description;
     EXPECT_FALSE(second.PortOpen());
 
     // While open, the port number cannot change and a second open is an error.

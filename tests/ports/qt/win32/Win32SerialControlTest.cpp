@@ -143,7 +143,8 @@ TEST_F(Win32SerialControlTest, AHandlerThatLetsEventsRunIsNotEnteredAgainAndLose
 }
 
 TEST_F(Win32SerialControlTest, RefusalsAreRaisedErrorsAndLeaveThePortAsItWas) {
-    EXPECT_EQ(RaisedBy([&] { control_.SetSettings("9600,n,4,1"); }).number, comInvalidPropertyValue);
+    EXPECT_EQ(RaisedBy([&] { control_.SetSettings("9600,n,6,1.5"); }).description,
+              "The serial driver does not support 1.5 stop bits with 6 data bits.");
     EXPECT_EQ(RaisedBy([&] { control_.SetHandshaking(3); }).number, comInvalidPropertyValue);
     EXPECT_EQ(RaisedBy([&] { control_.SetCommPort(0); }).number, comPortInvalid);
     Win32SerialControl missing{[](std::int16_t) { return std::string(); }};
