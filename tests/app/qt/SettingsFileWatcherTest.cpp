@@ -11,7 +11,8 @@ namespace qm {
 namespace {
 
 // A save of another program replaces the file: it is reported, and reported again for as long as
-// the program cannot take it. The new file is watched too, so an edit in place after it is seen.
+// the program cannot take it. The new file is watched too, so an edit in place after it is seen;
+// other files of the folder (a log beside the settings) are not the settings.
 TEST(SettingsFileWatcherTest, ReportsEachChangeUntilTaken) {
     test::TempDir dir;
     const std::string file = dir.File("HKEY_LOCAL_MACHINE.reg");
@@ -27,6 +28,7 @@ TEST(SettingsFileWatcherTest, ReportsEachChangeUntilTaken) {
     reports = 0;
     test::WriteFile(file, "REGEDIT4\n");
     EXPECT_TRUE(test::QtWaitUntil([&] { return reports >= 1; }));
+    test::WriteFile(dir.File("log.txt"), "a line\n");
     test::QtRunFor(std::chrono::milliseconds(300));
     EXPECT_EQ(reports, 1);
 }
