@@ -230,7 +230,7 @@ void BM_GetSettings(benchmark::State& state) {
 }
 BENCHMARK(BM_GetSettings)->ArgName("trace")->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMicrosecond);
 
-// Apply: every setting written back and saved to disk (the file store replaces its file once).
+// Apply: the one setting changed written and saved to disk (the file store replaces its file once).
 void BM_SetSettings(benchmark::State& state) {
     const Tracing tracing(false);
     InstalledHive installed;

@@ -22,6 +22,9 @@ public:
     virtual RegistryApi& Registry() = 0;
     // Why the settings store failed, for the user (ANSI); empty when the store had no problem.
     virtual std::string SettingsStoreProblem() = 0;
+    // The file the settings store keeps its values in, watched for the changes other programs
+    // make while this one runs; empty where the store is no file.
+    virtual std::string SettingsFile() const { return {}; }
     // What starts the program at log-on, which the settings turn on and off with the Run value.
     virtual StartAtLogOn& LogOnStart() = 0;
 

@@ -13,6 +13,7 @@
 #include "app/StartupSequence.h"
 #include "app/qt/QtEventPump.h"
 #include "app/qt/QtTimer.h"
+#include "app/qt/SettingsFileWatcher.h"
 #include "desktop/Desktop.h"
 #include "diag/Cp1252.h"
 #include "diag/RaisedError.h"
@@ -45,6 +46,7 @@ struct Program::Parts {
     QtTrayIcon tray{ApplicationIcon(), HeldButtonIcon()};
     std::unique_ptr<frmSerial> window;
     std::unique_ptr<QSocketNotifier> exitRequests;
+    std::unique_ptr<SettingsFileWatcher> settingsWatcher;
 
     // The system asked the program to end. The request may be seen inside the road's
     // pending-events call; the unload then waits until that call has unwound, so that the road's
@@ -55,6 +57,19 @@ struct Program::Parts {
         } else {
             window->Form_Unload();
         }
+    }
+
+    // Values another program stored. Not inside a character's pending-events call, nor while a
+    // dialog is open, which hands the window back its values when it closes: they wait till then.
+    bool TakeOutsideChanges() {
+        if (pump.Pumping() || QApplication::activeModalWidget() != nullptr) {
+            return false;
+        }
+        const SettingsRecord before = record;
+        if (!window->IsUnloaded() && settings.TakeOutsideChanges()) {
+            window->TakeOutsideChanges(before);
+        }
+        return true;
     }
 
     std::int16_t GetAvailablePorts(std::vector<PortListEntry>& rows) {
@@ -114,6 +129,7 @@ int Program::Run(QApplication& app) {
     parts.settings = &p.record;
     parts.SetSettings = [&p] { return p.settings.SetSettings(); };
     parts.LastSaveProblem = [&p] { return p.settings.LastSaveProblem(); };
+    parts.Unsaved = [&p] { return p.settings.Unsaved(); };
     parts.tray = &p.tray;
     parts.road = p.road.get();
     parts.session = p.session.get();
@@ -142,6 +158,7 @@ int Program::Run(QApplication& app) {
     StartupParts startup;
     startup.GetSettings = [&p] { return p.settings.GetSettings(); };
     startup.SettingsStoreError = [&p] { return p.platform->SettingsStoreProblem(); };
+    startup.SettingsLoadError = [&p] { return p.settings.LastLoadProblem(); };
     startup.settings = &p.record;
     startup.road = p.road.get();
     startup.session = p.session.get();
@@ -155,6 +172,12 @@ int Program::Run(QApplication& app) {
     }
     if (window.IsUnloaded()) {
         return 0;
+    }
+    // What quillmotion-settings sets while the program runs takes effect at once, and an Apply
+    // of other values leaves it as it is.
+    if (const std::string file = p.platform->SettingsFile(); !file.empty()) {
+        p.settingsWatcher =
+            std::make_unique<SettingsFileWatcher>(file, [&p] { return p.TakeOutsideChanges(); });
     }
     if (window.isMinimized()) {
         // Minimised by a start-up option: in the tray when there is one, else on the task bar.

@@ -40,8 +40,10 @@ bool StartupSequence::Form_Load() {
 
         if (!parts_.GetSettings()) {
             std::string message = "Could not retrieve one or more system settings";
-            const std::string detail =
-                parts_.SettingsStoreError ? parts_.SettingsStoreError() : std::string();
+            std::string detail = parts_.SettingsStoreError ? parts_.SettingsStoreError() : std::string();
+            if (detail.empty() && parts_.SettingsLoadError) {
+                detail = parts_.SettingsLoadError();
+            }
             if (!detail.empty()) {
                 message += "\r\n\r\n" + detail;
             }

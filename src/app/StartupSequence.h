@@ -19,6 +19,8 @@ struct StartupParts {
     std::function<bool()> GetSettings;
     // Why the settings store failed, for the user; empty when it did not.
     std::function<std::string()> SettingsStoreError;
+    // Otherwise which value did not load and why; empty when none was to blame.
+    std::function<std::string()> SettingsLoadError;
     const SettingsRecord* settings = nullptr;
     Road* road = nullptr;
     // Connects at start-up when ConnectOnApplicationStartup asks for it.

@@ -1,5 +1,8 @@
 #include "settings/SettingsLayout.h"
 
+#include <stdexcept>
+#include <type_traits>
+
 #include "settings/SettingsRecord.h"
 
 namespace qm::layout {
@@ -65,6 +68,30 @@ const std::vector<Setting>& Settings() {
     return settings;
 }
 
+const Setting& Find(std::string_view valueName) {
+    for (const Setting& setting : Settings()) {
+        if (valueName == setting.valueName) {
+            return setting;
+        }
+    }
+    throw std::invalid_argument("no setting is stored as " + std::string(valueName));
+}
+
+std::string ValuePath(const Setting& setting) {
+    std::string key = kBaseKey + std::string(setting.key);
+    if (key.back() == '\\') {
+        key.pop_back();
+    }
+    const std::string name = setting.valueName;
+    return "HKEY_LOCAL_MACHINE\\" + key + (name.empty() ? " (its unnamed value)" : "\\" + name);
+}
+
+std::string SetCommand(const Setting& setting, const std::string& data) {
+    const std::string name = setting.valueName;
+    return "quillmotion-settings set \"" + std::string(setting.key) + "\" " + (name.empty() ? "\"\"" : name) +
+           (IsText(setting) ? " REG_SZ " : " REG_DWORD ") + data;
+}
+
 void Load(const Setting& setting, SettingsRecord& record, const Variant& value) {
     struct Converter {
         SettingsRecord& record;
@@ -108,13 +135,29 @@ bool IsText(const Setting& setting) {
     return std::holds_alternative<std::string SettingsRecord::*>(setting.field);
 }
 
+bool SameValue(const Setting& setting, const SettingsRecord& a, const SettingsRecord& b) {
+    return std::visit([&](auto field) { return Held(a, field) == Held(b, field); }, setting.field);
+}
+
 bool SameValues(const SettingsRecord& a, const SettingsRecord& b) {
     for (const Setting& setting : Settings()) {
-        if (!std::visit([&](auto field) { return Held(a, field) == Held(b, field); }, setting.field)) {
+        if (!SameValue(setting, a, b)) {
             return false;
         }
     }
     return true;
+}
+
+void CopyValue(const Setting& setting, const SettingsRecord& from, SettingsRecord& to) {
+    std::visit(
+        [&](auto field) {
+            if constexpr (std::is_same_v<decltype(field), CodeAction>) {
+                to.Code(field, from.Code(field));
+            } else {
+                to.*field = from.*field;
+            }
+        },
+        setting.field);
 }
 
 }  // namespace qm::layout

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -72,6 +73,13 @@ struct Setting {
 // names a setting's key, value, type and default.
 const std::vector<Setting>& Settings();
 
+// The setting stored under a value name (of the settings, which no two share).
+const Setting& Find(std::string_view valueName);
+// Where a setting is kept, as messages name it: from the root of the hive.
+std::string ValuePath(const Setting& setting);
+// The settings tool's command that stores data in the setting, with the type saving writes.
+std::string SetCommand(const Setting& setting, const std::string& data);
+
 // Converts a value read from the registry to the setting's type and stores it; raises as the
 // conversion does (type mismatch, overflow, invalid use of null).
 void Load(const Setting& setting, SettingsRecord& record, const Variant& value);
@@ -81,8 +89,11 @@ Variant Value(const Setting& setting, const SettingsRecord& record);
 bool IsText(const Setting& setting);
 // True when the record holds the setting's default (an optional setting is then not stored).
 bool HoldsDefault(const Setting& setting, const SettingsRecord& record);
-// True when the two records hold the same value for every setting.
+// True when the two records hold the same value for the setting, or for every setting.
+bool SameValue(const Setting& setting, const SettingsRecord& a, const SettingsRecord& b);
 bool SameValues(const SettingsRecord& a, const SettingsRecord& b);
+// Gives one record the setting's value in another.
+void CopyValue(const Setting& setting, const SettingsRecord& from, SettingsRecord& to);
 
 }  // namespace layout
 }  // namespace qm

@@ -26,13 +26,26 @@ public:
     // True when every setting loaded; false as soon as one did not (a code without a value,
     // a value that does not convert), leaving the later settings as they were.
     bool GetSettings();
-    // True when every write went through. Every write is attempted, in order, even after one
-    // has failed, so as much as possible is saved.
+    // After a load that failed on a value: which value, what it holds and how to mend it, for the
+    // lines that follow "Could not retrieve one or more system settings". Empty otherwise.
+    const std::string& LastLoadProblem() const { return lastLoadProblem_; }
+    // Writes what the record holds differently from the store as last loaded or saved, and what
+    // an earlier save could not write, so that a value another program changed meanwhile stays
+    // unless the record changed it too. True when every write went through. Every write is
+    // attempted, in order, even after one has failed, so as much as possible is saved; a value
+    // not saved stays in the record, and the next save tries it again.
     bool SetSettings();
+    // True while the record holds a value the store has not taken.
+    bool Unsaved() const;
+    // Reads the store again and takes each value another program changed since the last load or
+    // save into the record, except where the record holds a value of its own that is not saved
+    // yet: that one is the user's, and the next save writes it. True when the record changed. A
+    // store or a value that does not load changes nothing.
+    bool TakeOutsideChanges();
     // Why the last SetSettings did not save everything, for the lines that follow "Not all
     // properties were saved. Please try again": the keys of the tree that are missing (which the
-    // program may not create) and the command that adds them, else the first value that could
-    // not be written and the store's reason. Empty after a save that went through.
+    // program may not create) and the command that adds them, else each value that could not be
+    // written and the store's reason. Empty after a save that went through.
     const std::string& LastSaveProblem() const { return lastSaveProblem_; }
     // Releases the registry object.
     void Terminate();
@@ -48,6 +61,8 @@ public:
 
 private:
     std::unique_ptr<clsSettings> NewSettingsObject();
+    // Reads every setting into a record; raises as the first conversion that fails.
+    void Load(clsSettings& settings, SettingsRecord& into);
     // A write that did not go through: the key's full path, the value's name and the store's reason.
     struct FailedWrite {
         std::string key;
@@ -60,6 +75,9 @@ private:
     RegistryApi& registry_;
     StartAtLogOn& startAtLogOn_;
     std::unique_ptr<clsSettings> settings_;
+    SettingsRecord stored_;      // what the store holds, as last loaded, saved or read again
+    std::vector<bool> unsaved_;  // by setting: a write that has not gone through yet
+    std::string lastLoadProblem_;
     std::optional<std::string> programFolder_;
     std::optional<std::string> programFile_;
     std::string lastSaveProblem_;

@@ -17,6 +17,7 @@
 #include "ports/LineSettings.h"
 #include "ports/PortAPI.h"
 #include "road/Road.h"
+#include "settings/SettingsLayout.h"
 #include "settings/SettingsRecord.h"
 #include "ui/DiagnosticsTab.h"
 #include "ui/GeneralTab.h"
@@ -237,7 +238,9 @@ void frmSerial::CheckDirty() {
             // Hidden, the controls may be half filled; the state at hiding stands until the next check.
             Trace(kCheckDirty, TraceMessage, kNotCheckingMessage);
         } else {
-            const bool dirty = PendingDiffers(CurrentControls(), working_, *parts_.settings);
+            // An applied value that could not be saved keeps Apply enabled, so that it can be tried again.
+            const bool dirty = PendingDiffers(CurrentControls(), working_, *parts_.settings) ||
+                               (parts_.Unsaved && parts_.Unsaved());
             dirty_ = dirty;
             cmdApply->setEnabled(dirty);
         }
@@ -248,6 +251,7 @@ void frmSerial::CheckDirty() {
 }
 
 bool frmSerial::SetProperties() {
+    saveProblem_.clear();
     return Traced(kSetProperties, false, [&] {
         SettingsRecord& s = *parts_.settings;
         // Stored in this order: a control that cannot be read stops the rest, and what was stored
@@ -285,7 +289,12 @@ bool frmSerial::SetProperties() {
         }
         s = next;
         working_ = next;
+        // A value the store does not take stays applied, and stays pending: the store knows it is
+        // not saved, and the next Apply tries it again.
         const bool saved = parts_.SetSettings ? parts_.SetSettings() : false;
+        if (!saved && parts_.LastSaveProblem) {
+            saveProblem_ = parts_.LastSaveProblem();
+        }
         return saved;
     });
 }
@@ -298,7 +307,11 @@ bool frmSerial::Reset() {
         working_ = s;
 
         if (!ShowPortSettings()) {
-            MsgBox(this, QStringLiteral("Could not display Port Settings"), MsgIcon::Critical);
+            std::string message = "Could not display Port Settings";
+            if (!unshownLineSetting_.empty()) {
+                message += "\r\n\r\n" + unshownLineSetting_;
+            }
+            MsgBox(this, FromAnsi(message), MsgIcon::Critical);
             return false;
         }
 
@@ -325,12 +338,46 @@ bool frmSerial::Reset() {
     }
 }
 
+void frmSerial::TakeOutsideChanges(const SettingsRecord& before) {
+    const SettingsRecord& now = *parts_.settings;
+    for (const layout::Setting& setting : layout::Settings()) {
+        if (layout::SameValue(setting, working_, before)) {
+            layout::CopyValue(setting, now, working_);
+        }
+    }
+    // The controls alike, each by the text it shows for the value it had.
+    const auto follow = [](QComboBox* list, const std::string& was, const std::string& is) {
+        if (was == is || ToAnsi(list->currentText()) != was) {
+            return;
+        }
+        if (list->isEditable()) {
+            list->setEditText(FromAnsi(is));
+        } else if (list->findText(FromAnsi(is), Qt::MatchExactly | Qt::MatchCaseSensitive) >= 0) {
+            SetListText(list, is);
+        }
+    };
+    follow(cboBaudRate, std::to_string(before.BaudRate()), std::to_string(now.BaudRate()));
+    follow(cboDataBits, std::to_string(before.DataBits()), std::to_string(now.DataBits()));
+    follow(cboParity, before.Parity(), now.Parity());
+    follow(cboStopBits, StopBitsText(before.StopBits()), StopBitsText(now.StopBits()));
+    follow(cboHandshaking, before.Handshaking(), now.Handshaking());
+    QTreeWidgetItem* selected = lvwPort->SelectedItem();
+    if (QTreeWidgetItem* port = lvwPort->FindKey(now.PortName());
+        port != nullptr && selected != nullptr && ToAnsi(selected->text(0)) == before.PortName()) {
+        lvwPort->SelectRow(port);
+    }
+    if (chkASCIISequenceEmulation->isChecked() == (before.ASCIISequence() != 0)) {
+        chkASCIISequenceEmulation->setChecked(now.ASCIISequence() != 0);
+    }
+    CheckDirty();
+}
+
 void frmSerial::ShowNotAllSaved() {
-    // Trying again cannot help when the tree lacks a key the program may not create: the
-    // message says which, and what adds it.
-    const std::string problem = parts_.LastSaveProblem ? parts_.LastSaveProblem() : std::string();
+    // The message says what could not be saved and why; when the tree lacks a key the program
+    // may not create, trying again cannot help, and it says what adds the key.
     MsgBox(this,
-           FromAnsi(problem.empty() ? std::string(kNotAllSaved) : kNotAllSaved + ("\r\n\r\n" + problem)),
+           FromAnsi(saveProblem_.empty() ? std::string(kNotAllSaved)
+                                         : kNotAllSaved + ("\r\n\r\n" + saveProblem_)),
            MsgIcon::Exclamation);
 }
 
@@ -394,20 +441,38 @@ void frmSerial::SetListText(QComboBox* list, const std::string& text) {
 }
 
 bool frmSerial::ShowPortSettings() {
+    unshownLineSetting_.clear();
     return Traced(kShowPortSettings, false, [&] {
         const SettingsRecord& s = *parts_.settings;
+        // A saved value its list does not offer came from the settings file: the message names
+        // it, what the list offers and how to mend it.
+        const auto show = [this](QComboBox* list, const std::string& text, const char* valueName) {
+            if (list->findText(FromAnsi(text), Qt::MatchExactly | Qt::MatchCaseSensitive) < 0) {
+                const layout::Setting& setting = layout::Find(valueName);
+                QStringList offered;
+                for (int i = 0; i < list->count(); ++i) {
+                    offered << list->itemText(i);
+                }
+                unshownLineSetting_ = layout::ValuePath(setting) + " holds " +
+                                      (layout::IsText(setting) ? "\"" + text + "\"" : text) +
+                                      ", which is not one of " + ToAnsi(offered.join(", ")) +
+                                      ". Mend it, for example with: " +
+                                      layout::SetCommand(setting, setting.fallback.value.ToText());
+            }
+            SetListText(list, text);
+        };
         const std::string baudRate = std::to_string(s.BaudRate());
         cboBaudRate->setEditText(FromAnsi(baudRate));
         Trace(kShowPortSettings, TraceMessage, "Set Baud Rate to " + baudRate);
         const std::string dataBits = std::to_string(s.DataBits());
-        SetListText(cboDataBits, dataBits);
+        show(cboDataBits, dataBits, "DataBits");
         Trace(kShowPortSettings, TraceMessage, "Set DataBits to " + dataBits);
-        SetListText(cboParity, s.Parity());
+        show(cboParity, s.Parity(), "Parity");
         Trace(kShowPortSettings, TraceMessage, "Set Parity to " + s.Parity());
         const std::string stopBits = StopBitsText(s.StopBits());
-        SetListText(cboStopBits, stopBits);
+        show(cboStopBits, stopBits, "StopBits");
         Trace(kShowPortSettings, TraceMessage, "Set StopBits to " + stopBits);
-        SetListText(cboHandshaking, s.Handshaking());
+        show(cboHandshaking, s.Handshaking(), "Handshaking");
         Trace(kShowPortSettings, TraceMessage, "Set Handshaking to " + s.Handshaking());
         working_.TestPorts(s.TestPorts());
         Trace(kShowPortSettings, TraceMessage, "Set TestPorts to " + std::to_string(s.TestPorts()));
@@ -447,9 +512,20 @@ void frmSerial::cboBaudRate_Change() {
     // The serial control's own rule: a text it would refuse at Connect is refused here, before
     // Apply can save it (a pasted " 9600", "1e3" or "9600.5" is a number, but no rate it opens with).
     if (!ParseBaudRate(ToAnsi(cboBaudRate->currentText()))) {
-        MsgBox(this, QStringLiteral("Baud Rate must be a numeric value.  Please re-enter"),
-               MsgIcon::Exclamation);
-        cboBaudRate->setEditText(QString::number(parts_.settings->BaudRate()));
+        std::string message = "Baud Rate must be a numeric value.  Please re-enter";
+        std::string rate = std::to_string(parts_.settings->BaudRate());
+        if (!ParseBaudRate(rate)) {
+            // The saved rate is refused too: it came from the settings file, and giving it back
+            // would only refuse it again.
+            const layout::Setting& setting = layout::Find("BaudRate");
+            const std::string fallback = setting.fallback.value.ToText();
+            message += "\r\n\r\n" + layout::ValuePath(setting) + " holds " + rate +
+                       ", which is no baud rate (1 to 2147483647). The box shows the default " + fallback +
+                       " instead, which Apply saves.";
+            rate = fallback;
+        }
+        MsgBox(this, FromAnsi(message), MsgIcon::Exclamation);
+        cboBaudRate->setEditText(FromAnsi(rate));
     }
     CheckDirty();
 }

@@ -65,6 +65,7 @@ public:
         SettingsRecord* settings = nullptr;            // the applied settings
         std::function<bool()> SetSettings;             // saves the applied settings
         std::function<std::string()> LastSaveProblem;  // why the last save failed; may be empty
+        std::function<bool()> Unsaved;                 // whether an applied value is not saved; may be empty
         TrayIcon* tray = nullptr;                      // the notification-area icon
         Road* road = nullptr;                          // the road of a character
         SessionControl* session = nullptr;             // the connection's life
@@ -81,6 +82,9 @@ public:
     void CheckDirty();
     bool SetProperties();
     bool Reset();
+    // The applied settings took values another program stored; before holds them as they were.
+    // Every pending value the user has not edited follows them, the others stay as edited.
+    void TakeOutsideChanges(const SettingsRecord& before);
     bool Dirty() const { return dirty_; }
     // The settings edited through dialogs, pending until Apply or OK.
     WorkingCopy& Working() { return working_; }
@@ -184,6 +188,8 @@ private:
     bool dirty_ = false;
     bool unloaded_ = false;
     std::optional<std::string> missingSavedPort_;
+    std::string saveProblem_;         // why the last save of SetProperties failed
+    std::string unshownLineSetting_;  // a saved line setting that its list does not offer
     std::vector<PortListEntry> ports_;
 
     frmAbout* about_ = nullptr;  // while the About box is open

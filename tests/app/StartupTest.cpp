@@ -2,6 +2,8 @@
 // module, with a scripted or a real serial control (a pseudo-terminal); and the session it
 // connects, followed while the device goes away and comes back.
 
+#include <sys/stat.h>
+
 #include <QProcess>
 #include <cstdlib>
 #include <filesystem>
@@ -48,16 +50,19 @@ struct StartupFixture : WindowFixture {
         store = std::make_unique<modSettings>(settings, *registry, logOn);
     }
 
-    // Settings as "name=data name=data", each where the settings' layout keeps it.
+    // Settings as "name=data name=data", each where the settings' layout keeps it; data in
+    // quotation marks is stored as text whatever the setting's type.
     void Set(const QString& values) {
         for (const QString& assignment : values.split(' ', Qt::SkipEmptyParts)) {
             const std::string name = assignment.section('=', 0, 0).toStdString();
+            QString data = assignment.section('=', 1);
+            const bool quoted = data.startsWith('"');
             for (const layout::Setting& setting : layout::Settings()) {
                 if (name == setting.valueName) {
-                    const DWORD type = layout::IsText(setting) ? REG_SZ : REG_DWORD;
+                    const DWORD type = layout::IsText(setting) || quoted ? REG_SZ : REG_DWORD;
                     std::string error;
-                    const auto value =
-                        SettingsTree::ParseValue(type, {assignment.section('=', 1).toStdString()}, error);
+                    const auto value = SettingsTree::ParseValue(
+                        type, {(quoted ? data.mid(1, data.size() - 2) : data).toStdString()}, error);
                     QVERIFY2(value && SettingsTree::WriteValue(*registry, setting.key, name, *value).Ok(),
                              error.c_str());
                 }
@@ -71,10 +76,12 @@ struct StartupFixture : WindowFixture {
     }
 
     bool Load() {
-        Build([this] { return store->SetSettings(); }, [this] { store->Terminate(); });
+        Build([this] { return store->SetSettings(); }, [this] { store->Terminate(); },
+              [this] { return store->LastSaveProblem(); }, [this] { return store->Unsaved(); });
         StartupParts startup;
         startup.GetSettings = [this] { return store->GetSettings(); };
         startup.SettingsStoreError = [this] { return SettingsStoreProblem(*registry); };
+        startup.SettingsLoadError = [this] { return store->LastLoadProblem(); };
         startup.settings = &settings;
         startup.road = &road;
         startup.session = session.get();
@@ -104,9 +111,28 @@ const std::vector<std::tuple<const char*, const char*, Breakage, QString, MsgIco
      "unloaded"},
     {"no file", "", NoFile, kRetrieve + "\r\n\r\nThe settings file |quillmotion-settings init",
      MsgIcon::Critical, "unloaded"},
-    {"code missing", "", CodeMissing, kRetrieve, MsgIcon::Critical, "unloaded"},
+    {"code missing", "", CodeMissing, kRetrieve + "\r\n\r\n|Mouse\\Movement\\N_ASCII is missing",
+     MsgIcon::Critical, "unloaded"},
+    // A stored value that is wrong: which, what it holds, what is wrong and how to mend it.
+    {"code not a number", "N_ASCII=\"abc\"", Nothing,
+     kRetrieve +
+         "\r\n\r\n|Movement\\N_ASCII holds \"abc\", which is not a number. The settings cannot be "
+         "loaded until it is mended, for example with: quillmotion-settings set \"Mouse\\Movement\" N_ASCII "
+         "REG_DWORD 1",
+     MsgIcon::Critical, "unloaded"},
+    {"code out of range", "E_ASCII=0x80000000", Nothing,
+     kRetrieve + "\r\n\r\n|E_ASCII holds -2147483648, which is outside -32768 to 32767.", MsgIcon::Critical,
+     "unloaded"},
+    {"baud rate 0", "BaudRate=0", Nothing,
+     "Baud Rate must be a numeric value.  Please re-enter\r\n\r\n|LastPort\\BaudRate holds 0, which is no "
+     "baud rate (1 to 2147483647). The box shows the default 2400 instead, which Apply saves.",
+     MsgIcon::Exclamation, "normal, closed"},
     {"no COM port", "", NoPorts, "Could not detect communications ports", MsgIcon::Critical, "unloaded"},
-    {"line setting unknown", "Parity=Sometimes", Nothing, "Could not display Port Settings",
+    {"line setting unknown", "Parity=Sometimes", Nothing,
+     "Could not display Port Settings\r\n\r\n|LastPort\\Parity holds \"Sometimes\", which is not one of "
+     "Even, "
+     "Odd, None, Mark, Space. Mend it, for example with: quillmotion-settings set \"Ports\\LastPort\" Parity "
+     "REG_SZ None",
      MsgIcon::Critical, "unloaded"},
     // Shown, so that another port can be chosen.
     {"saved port missing", "PortName=COM9: ConnectOnApplicationStartup=1 RunOnSystemStartup=1", Nothing,
@@ -235,6 +261,48 @@ private slots:
         f.window->CheckDirty();
         QVERIFY(!f.window->Dirty());
         f.window->Form_Unload();
+    }
+
+    // A save the file does not take leaves the edit applied and pending, names the value and
+    // why, and Apply saves it once the cause is gone. What another program stores meanwhile stays
+    // through an Apply of other values, and once read follows into the window where the window
+    // has no edit of its own; the window's edit wins.
+    void failedSavesAndOutsideChangesLoseNothing() {
+        StartupFixture f;
+        QVERIFY(f.Load());
+        f.Show();
+        f.Click("chkASCIISequenceEmulation");
+        ::chmod(f.hive.c_str(), 0444);
+        f.Click("cmdApply");
+        QCOMPARE(
+            f.boxes.Texts(),
+            QStringList{
+                "Not all properties were saved.  Please try again\r\n\r\nHKEY_LOCAL_MACHINE\\Software\\"
+                "Tallowmer\\Quillmotion\\Emulation\\ASCIISequence could not be saved: The settings file " +
+                QString::fromStdString(f.hive) + " or its folder is read-only."});
+        QCOMPARE(f.State(), QString("closed OpenPort Apply dirty"));
+        QVERIFY(f.Find<QCheckBox>("chkASCIISequenceEmulation")->isChecked() &&
+                f.settings.ASCIISequence() == 1);
+        ::chmod(f.hive.c_str(), 0644);
+        f.Set("LEFT_LOCK_ASCII=20 N_ASCII=30");
+        f.Click("cmdApply");
+        QCOMPARE(f.State(), QString("closed OpenPort"));
+        QCOMPARE(QString::fromStdString(f.Get("Emulation", "ASCIISequence") + " " +
+                                        f.Get("Mouse\\Buttons", "LEFT_LOCK_ASCII") + " " +
+                                        f.Get("Mouse\\Movement", "N_ASCII")),
+                 QString("1 20 30"));
+
+        f.Set("E_ASCII=50");
+        f.window->Working().E_ASCII(40);
+        const SettingsRecord before = f.settings;
+        QVERIFY(f.store->TakeOutsideChanges());
+        f.window->TakeOutsideChanges(before);
+        QCOMPARE(Numbers(f.window->Working().N_ASCII(), f.window->Working().E_ASCII(), f.settings.E_ASCII()),
+                 QString("30 40 50"));
+        f.Click("cmdApply");
+        QCOMPARE(f.Get("Mouse\\Movement", "E_ASCII") + f.Get("Mouse\\Movement", "N_ASCII"),
+                 std::string("4030"));
+        QCOMPARE(f.boxes.Texts().size(), 1);
     }
 
     // Connected at start-up over the real serial control on a pseudo-terminal behind a link that

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <future>
 
+#include <sys/stat.h>
+
 #include "SettingsTree.h"
 #include "diag/ProgramFolder.h"
 #include "diag/RaisedError.h"
@@ -202,9 +204,23 @@ TEST_F(Settings, WrongTypesLoadOrFailCleanly) {
     EXPECT_EQ(record_.ASCIISequence(), 1);
 }
 
-TEST_F(Settings, SaveWritesEverythingInOrderAndRoundsHalfToEven) {
+// A save writes what changed since the load, in order, floats rounded half to even. What another
+// program stored meanwhile stays, and reading the store again takes it into the record, except
+// over an edit of the record's own that is not saved yet: that one the next save writes.
+TEST_F(Settings, SaveWritesWhatChangedAndKeepsWhatAnotherProgramStored) {
     InstallTree();
-    ASSERT_TRUE(settings_.GetSettings());
+    test::FaultyRegistry recording(hive_);
+    modSettings saver(record_, recording, autostart_);
+    saver.ProgramLocation(dir_.Path().string(), "quillmotion");
+    ASSERT_TRUE(saver.GetSettings());
+    FileHiveRegistry tool = temp_.Open();  // quillmotion-settings set, while the program runs
+    const auto set = [&tool](const std::string& key, const std::string& name, DWORD code) {
+        const HKEY opened = test::OpenKey(tool, Base(key), KEY_WRITE);
+        EXPECT_EQ(test::SetValue(tool, opened, name, REG_DWORD, Dword(code)), ERROR_SUCCESS);
+        tool.RegCloseKey(opened);
+    };
+    set("Mouse\\Buttons", "LEFT_LOCK_ASCII", 20);
+    set("Mouse\\Movement", "N_ASCII", 30);
     record_.MovementIncrementX(2.5f);
     record_.MovementIncrementY(3.5f);
     record_.MovementDelay(7.0f);
@@ -212,56 +228,55 @@ TEST_F(Settings, SaveWritesEverythingInOrderAndRoundsHalfToEven) {
     record_.StopBits(2);
     record_.LEFT_SCLICK_ASCII(200);
     record_.LoadTracingEnabled(1);  // loaded, never saved: switched off by hand, it stays off
-
-    test::FaultyRegistry recording(hive_);
-    modSettings saver(record_, recording, autostart_);
-    saver.ProgramLocation(dir_.Path().string(), "quillmotion");
     ASSERT_TRUE(saver.SetSettings());
-    EXPECT_EQ(
-        Joined(recording.valuesSet),
-        ",ConnectOnApplicationStartup,RunOnSystemStartup,MovementIncrementX,MovementIncrementY,"
-        "MovementDelay,N_ASCII,E_ASCII,S_ASCII,W_ASCII,NE_ASCII,NW_ASCII,SE_ASCII,SW_ASCII,STOP_ASCII,"
-        "BouncyMouse,BouncyMouseAngle,LEFT_SCLICK_ASCII,LEFT_DCLICK_ASCII,RIGHT_SCLICK_ASCII,"
-        "RIGHT_DCLICK_ASCII,TestPorts,BaudRate,DataBits,FlowControl,Handshaking,Parity,PortName,StopBits,"
-        "ASCIISequence");
+    EXPECT_EQ(Joined(recording.valuesSet),
+              "MovementIncrementX,MovementIncrementY,MovementDelay,LEFT_SCLICK_ASCII,PortName,StopBits");
     EXPECT_EQ(recording.opened, recording.closed);
-    EXPECT_EQ(Stored(Base("Mouse\\Movement"), "MovementIncrementX"), Value(REG_DWORD, Dword(2)));
-    EXPECT_EQ(Stored(Base("Ports\\LastPort"), "PortName"), Value(REG_SZ, Sz("COM7:")));
-    EXPECT_EQ(Stored(Base("Version"), ""), Value(REG_SZ, Sz("1.00")));
+    EXPECT_FALSE(saver.Unsaved());
 
+    record_.E_ASCII(40);
+    set("Mouse\\Movement", "E_ASCII", 50);
+    ASSERT_TRUE(saver.TakeOutsideChanges());
+    EXPECT_EQ(std::to_string(record_.N_ASCII()) + " " + std::to_string(record_.Code(CodeAction::LeftLock)) +
+                  " " + std::to_string(record_.E_ASCII()),
+              "30 20 40");
+    ASSERT_TRUE(saver.Unsaved() && saver.SetSettings());
     SettingsRecord reloaded;
     modSettings loader(reloaded, hive_, autostart_);
     ASSERT_TRUE(loader.GetSettings());
-    EXPECT_EQ(Record(reloaded),
-              "0,1.00,0,0,2,4,7,1,2,3,4,5,6,7,11,12,0,90,200,15,16,18,0,2400,8,None,None,None,COM7:,2,0,-1,-"
-              "1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,0,4,1000,1");
+    EXPECT_EQ(
+        Record(reloaded),
+        "0,1.00,0,0,2,4,7,30,40,3,4,5,6,7,11,12,0,90,200,15,16,18,0,2400,8,None,None,None,COM7:,2,0,20,-"
+        "1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,0,4,1000,1");
 }
 
-TEST_F(Settings, AWriteThatFailsIsReportedAndTheRestAreStillSaved) {
+// A save that fails leaves what it could not write unsaved, says which values and why, and the
+// next save writes them again.
+TEST_F(Settings, AWriteThatFailsIsReportedAndTriedAgain) {
     // Keys missing: their values are lost, the keys are not created, and the save names them
     // and the command that adds them.
     InstallTree();
     ASSERT_EQ(hive_.RegDeleteKeyA(HKEY_LOCAL_MACHINE, Base("Emulation")), ERROR_SUCCESS);
-    ASSERT_EQ(hive_.RegDeleteKeyA(HKEY_LOCAL_MACHINE, Base("Version")), ERROR_SUCCESS);
-    ASSERT_TRUE(settings_.GetSettings());
+    test::FaultyRegistry faulty(hive_);
+    modSettings saver(record_, faulty, autostart_);
+    ASSERT_TRUE(saver.GetSettings());
     record_.StopBits(2);
     record_.ASCIISequence(1);
-    EXPECT_FALSE(settings_.SetSettings());
+    EXPECT_FALSE(saver.SetSettings());
     EXPECT_EQ(
-        settings_.LastSaveProblem(),
-        "The settings tree lacks the keys HKEY_LOCAL_MACHINE\\Software\\Tallowmer\\Quillmotion\\Version and "
-        "HKEY_LOCAL_MACHINE\\Software\\Tallowmer\\Quillmotion\\Emulation, which Quillmotion does not create. "
-        "\"quillmotion-settings init\" adds them and changes no value that is already there.");
+        saver.LastSaveProblem(),
+        "The settings tree lacks the key HKEY_LOCAL_MACHINE\\Software\\Tallowmer\\Quillmotion\\Emulation, "
+        "which Quillmotion does not create. \"quillmotion-settings init\" adds it and changes no value "
+        "that is already there.");
     EXPECT_FALSE(KeyExists(Base("Emulation")));
     EXPECT_EQ(Stored(Base("Ports\\LastPort"), "StopBits"), Value(REG_DWORD, Dword(2)));
     EXPECT_TRUE(trace_.Contains("modSettings.SetSettings:Method Exit: "));
+    EXPECT_TRUE(saver.Unsaved());
 
     // A store that refuses one write: false, and the writes after it still happen.
     MakeKey(Base("Emulation"));
-    MakeKey(Base("Version"));
-    test::FaultyRegistry faulty(hive_);
     faulty.failSetValue["MovementDelay"] = ERROR_ACCESS_DENIED;
-    modSettings saver(record_, faulty, autostart_);
+    record_.MovementDelay(9);
     record_.DataBits(7);
     EXPECT_FALSE(saver.SetSettings());
     EXPECT_EQ(
@@ -270,15 +285,32 @@ TEST_F(Settings, AWriteThatFailsIsReportedAndTheRestAreStillSaved) {
         "saved.");
     EXPECT_EQ(Stored(Base("Ports\\LastPort"), "DataBits"), Value(REG_DWORD, Dword(7)));
     EXPECT_EQ(Stored(Base("Emulation"), "ASCIISequence"), Value(REG_DWORD, Dword(1)));
+
+    // A file that may not be written fails every value for the one reason.
     faulty.failSetValue.clear();
+    record_.Parity("Even");
+    ::chmod(temp_.file.c_str(), 0444);
+    EXPECT_FALSE(saver.SetSettings());
+    EXPECT_EQ(
+        saver.LastSaveProblem(),
+        "HKEY_LOCAL_MACHINE\\Software\\Tallowmer\\Quillmotion\\Mouse\\Movement\\MovementDelay and "
+        "HKEY_LOCAL_MACHINE\\Software\\Tallowmer\\Quillmotion\\Ports\\LastPort\\Parity could not be saved: "
+        "The settings file " +
+            temp_.file + " or its folder is read-only.");
+    ::chmod(temp_.file.c_str(), 0644);
     EXPECT_TRUE(saver.SetSettings());
     EXPECT_EQ(saver.LastSaveProblem(), "");
+    EXPECT_FALSE(saver.Unsaved());
+    EXPECT_EQ(Stored(Base("Mouse\\Movement"), "MovementDelay"), Value(REG_DWORD, Dword(9)));
+    EXPECT_EQ(Stored(Base("Ports\\LastPort"), "Parity"), Value(REG_SZ, Sz("Even")));
 }
 
 // A lock another program keeps fails the save after a bounded wait, once for the whole save, and
 // says who holds what; the save goes through once the lock is free.
 TEST_F(Settings, AHeldLockFailsTheSaveAfterTwoSeconds) {
     InstallTree();
+    ASSERT_TRUE(settings_.GetSettings());
+    record_.DataBits(7);
     auto held = std::make_unique<FileLock>(temp_.file + ".lock");
     const auto start = std::chrono::steady_clock::now();
     std::future<bool> saved = std::async(std::launch::async, [&] { return settings_.SetSettings(); });
@@ -307,6 +339,9 @@ TEST_F(Settings, RunEntryFollowsRunOnSystemStartup) {
     std::filesystem::create_directory(folder);
     test::WriteFile(folder + "/quillmotion", "");
     settings_.ProgramLocation(folder, "quillmotion");
+    record_.RunOnSystemStartup(0);  // the entry is written with its setting
+    ASSERT_TRUE(settings_.SetSettings());
+    record_.RunOnSystemStartup(1);
     ASSERT_TRUE(settings_.SetSettings());
     EXPECT_EQ(Stored(layout::kRunKey, "Quillmotion"), Value(REG_SZ, Sz("\"" + folder + "/quillmotion\"")));
     EXPECT_EQ(Stored(Base(), "RunOnSystemStartup"), Value(REG_DWORD, Dword(1)));

@@ -161,6 +161,7 @@ public:
     DWORD ExpandEnvironmentStringsA(const std::string& source, char* destination, DWORD size) override {
         return inner_.ExpandEnvironmentStringsA(source, destination, size);
     }
+    std::string LastError() const override { return inner_.LastError(); }
 
 private:
     LONG Count(LONG code) {

@@ -210,14 +210,18 @@ struct WindowFixture : RoadOnFakes {
     }
 
     // A new window over the settings, the given store, and the fakes here.
-    void Build(std::function<bool()> save, std::function<void()> terminate) {
+    void Build(std::function<bool()> save, std::function<void()> terminate,
+               std::function<std::string()> saveProblem = {}, std::function<bool()> unsaved = {}) {
         window.reset();
         session.reset();
         session = std::make_unique<Session>(
             Session::Parts{&settings, line, &road, &reconnectTimer, std::move(terminate)});
-        window = std::make_unique<frmSerial>(frmSerial::Parts{&settings, std::move(save),
-                                                              [this] { return problem; }, &tray, &road,
-                                                              session.get(), nullptr, desktopInput});
+        if (!saveProblem) {
+            saveProblem = [this] { return problem; };
+        }
+        window = std::make_unique<frmSerial>(
+            frmSerial::Parts{&settings, std::move(save), std::move(saveProblem), std::move(unsaved), &tray,
+                             &road, session.get(), nullptr, desktopInput});
     }
 
     // Shows the window and checks the pending state against the settings, as start-up leaves it.

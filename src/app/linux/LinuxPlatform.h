@@ -25,6 +25,7 @@ public:
 
     RegistryApi& Registry() override { return registry_; }
     std::string SettingsStoreProblem() override;
+    std::string SettingsFile() const override { return registry_.HiveFilePath(HKEY_LOCAL_MACHINE); }
     StartAtLogOn& LogOnStart() override { return autostart_; }
     // The first backend that works in the session's order (DesktopChoice), or the one forced.
     std::unique_ptr<Desktop> MakeDesktop() override;
