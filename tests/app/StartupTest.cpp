@@ -247,9 +247,11 @@ private slots:
         };
         // The port, the buttons, the movement and the window; and the tip's connection line.
         const auto shown = [&f] {
-            return f.State() + " | " + QString::fromStdString(f.tray.Tip()).split("\r\n")[1];
+            static const char* const kPictures[] = {" (not connected)", " (connected)", " (waiting)"};
+            return f.State() + " | " + QString::fromStdString(f.tray.Tip()).split("\r\n")[1] +
+                   kPictures[static_cast<int>(f.tray.ConnectionShown())];
         };
-        QCOMPARE(shown(), "closed ClosePort minimised hidden | Waiting for COM7: to come back");
+        QCOMPARE(shown(), "closed ClosePort minimised hidden | Waiting for COM7: to come back (waiting)");
         QVERIFY(f.boxes.All().empty());
         line = std::make_unique<PtyPair>();
         line->LinkAt(device);
@@ -257,19 +259,19 @@ private slots:
         line->Write(std::string(1, '\x02'));
         QTRY_VERIFY(f.timer.Enabled());
         unplugAndPlugInAgain();
-        QCOMPARE(shown(), "closed ClosePort minimised hidden | Waiting for COM7: to come back");
+        QCOMPARE(shown(), "closed ClosePort minimised hidden | Waiting for COM7: to come back (waiting)");
         QVERIFY(f.reconnectTimer.Fire() && !f.reconnectTimer.Enabled());
-        QCOMPARE(shown(), "open ClosePort minimised hidden | Connected to COM7: at 2400");
+        QCOMPARE(shown(), "open ClosePort minimised hidden | Connected to COM7: at 2400 (connected)");
 
         unplugAndPlugInAgain();
         f.window->cmdClosePort_Click();
-        QCOMPARE(shown(), "closed OpenPort minimised hidden | Not Connected");
+        QCOMPARE(shown(), "closed OpenPort minimised hidden | Not Connected (not connected)");
 
         f.window->cmdOpenPort_Click();
         unplugAndPlugInAgain();
         f.settings.ReconnectAutomatically(0);
         QVERIFY(f.reconnectTimer.Fire());
-        QCOMPARE(shown(), "closed OpenPort minimised hidden | Not Connected");
+        QCOMPARE(shown(), "closed OpenPort minimised hidden | Not Connected (not connected)");
         QVERIFY(!f.reconnectTimer.Enabled() && f.boxes.All().empty());
     }
 
