@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <cstdlib>
 #include <filesystem>
+#include <numeric>
 
 #include "SettingsTree.h"
 #include "app/SingleInstance.h"
@@ -144,11 +145,26 @@ private slots:
         QCOMPARE(f.tray.tips,
                  (std::vector<std::string>{"Quillmotion Enabled", "Quillmotion Enabled\r\nNot Connected"}));
 
-        // With tracing off in the settings, the trace stops after the settings are loaded.
+        // Standard error has what the log has.
+        const auto joined = [](const std::vector<std::string>& lines, const char* end) {
+            return std::accumulate(
+                lines.begin(), lines.end(), std::string(),
+                [end](const std::string& text, const std::string& line) { return text + line + end; });
+        };
+        QCOMPARE(joined(f.trace.Pieces(), ""), joined(f.trace.Reports(), "\r\n"));
+
+        // With tracing off in the settings, the trace stops after the settings are loaded, and
+        // standard error has only the problems: an optional value that is not there is none,
+        // a value that cannot be read is one.
         StartupFixture quiet;
+        quiet.Set(QString::fromStdString("PortName=" + std::string(255, 'x')));
         QVERIFY(quiet.Load());
         QVERIFY(quiet.trace.Contains("modSettings.GetSettings:Method Exit"));
         QVERIFY(!quiet.trace.Contains("frmSerial.Reset"));
+        QVERIFY(quiet.trace.Contains("clsRegistry.GetValue:: Could not open Value - Error was : 2"));
+        QCOMPARE(joined(quiet.trace.Pieces(), ""),
+                 "clsRegistry.GetValue:: Could not open Value - Error was : 234\r\n"
+                 "clsRegistry.GetValue:#Method Exit Error#: \r\n");
     }
 
     void startsOrEnds_data() { AddRowsOf(kStarts); }
