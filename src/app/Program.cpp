@@ -22,7 +22,6 @@
 #include "road/Road.h"
 #include "settings/SettingsRecord.h"
 #include "settings/modSettings.h"
-#include "ui/Pictures.h"
 #include "ui/QtTrayIcon.h"
 #include "ui/common/Ansi.h"
 #include "ui/common/MessageBoxService.h"
@@ -43,7 +42,7 @@ struct Program::Parts {
     QtEventPump pump;
     std::unique_ptr<Road> road;
     std::unique_ptr<Session> session;
-    QtTrayIcon tray{ApplicationIcon(), HeldButtonIcon()};
+    QtTrayIcon tray;
     std::unique_ptr<frmSerial> window;
     std::unique_ptr<QSocketNotifier> exitRequests;
     std::unique_ptr<SettingsFileWatcher> settingsWatcher;

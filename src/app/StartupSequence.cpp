@@ -28,7 +28,7 @@ bool StartupSequence::Fail(const std::string& message) {
 }
 
 bool StartupSequence::Form_Load() {
-    modTrace::TraceSwitch(true);
+    modTrace::TraceSwitchForStartUp();
     modTrace::DeleteLogFile();
     Trace(kFormLoad, TraceEntry, "");
     Trace(kFormLoad, TraceMessage, "Deleting previous log file...");
@@ -39,6 +39,8 @@ bool StartupSequence::Form_Load() {
         parts_.road->ClearReceivedBuffer();
 
         if (!parts_.GetSettings()) {
+            // No setting says otherwise: tracing stays on, standard error included.
+            modTrace::TraceSwitch(true);
             std::string message = "Could not retrieve one or more system settings";
             std::string detail = parts_.SettingsStoreError ? parts_.SettingsStoreError() : std::string();
             if (detail.empty() && parts_.SettingsLoadError) {

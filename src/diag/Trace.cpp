@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <ctime>
 #include <optional>
+#include <vector>
 
 #include "diag/Cp1252.h"
 #include "diag/DebugOutput.h"
@@ -22,9 +23,19 @@ namespace qm {
 namespace {
 
 constexpr std::size_t kDebugPieceLength = 80;
+// A start-up that never hears from its settings traces on: after this many reports, those held
+// for the debugger go out and the rest as they come. A settings load makes some hundreds.
+constexpr std::size_t kMostHeld = 20000;
+
+struct HeldReport {
+    std::string report;
+    bool problem = false;
+};
 
 struct TraceState {
     bool on = false;
+    // The debugger's reports while start-up waits for the settings (see TraceSwitchForStartUp).
+    std::optional<std::vector<HeldReport>> held;
     std::optional<std::string> logFile;
     std::string fallback;
     DebugOutput* debug = nullptr;
@@ -183,26 +194,57 @@ bool AppendLine(const std::string& path, const std::string& line) {
 }
 #endif
 
+void ToDebugger(std::string_view report) {
+    TraceState& state = State();
+    DebugOutput& debug = state.debug != nullptr ? *state.debug : SystemDebugOutput();
+    while (report.size() > kDebugPieceLength) {
+        debug.Write(report.substr(0, kDebugPieceLength));
+        report.remove_prefix(kDebugPieceLength);
+    }
+    debug.Write(report);
+    debug.Write("\r\n");
+}
+
+// The held reports go to the debugger, all of them or only the problems, and nothing is held
+// from now on.
+void ReleaseHeld(bool all) {
+    TraceState& state = State();
+    if (!state.held) {
+        return;
+    }
+    const std::vector<HeldReport> held = std::move(*state.held);
+    state.held.reset();
+    for (const HeldReport& report : held) {
+        if (all || report.problem) {
+            ToDebugger(report.report);
+        }
+    }
+}
+
 }  // namespace
 
 void Trace(std::string_view methodName, TraceLevel level, std::string_view message) {
+    Trace(methodName, level, message, level == TraceError ? TraceSeverity::Problem : TraceSeverity::Detail);
+}
+
+void Trace(std::string_view methodName, TraceLevel level, std::string_view message, TraceSeverity severity) {
     TraceState& state = State();
     if (!state.on) {
         return;
     }
     try {
-        const std::string report = modTrace::FormatReport(methodName, level, message);
+        std::string report = modTrace::FormatReport(methodName, level, message);
         if (!AppendLine(modTrace::LogFile(), TimeStamp() + " : " + report + "\r\n")) {
             return;  // a report that did not reach the file does not reach the debugger either
         }
-        DebugOutput& debug = state.debug != nullptr ? *state.debug : SystemDebugOutput();
-        std::string_view rest = report;
-        while (rest.size() > kDebugPieceLength) {
-            debug.Write(rest.substr(0, kDebugPieceLength));
-            rest.remove_prefix(kDebugPieceLength);
+        if (state.held && state.held->size() >= kMostHeld) {
+            ReleaseHeld(true);
         }
-        debug.Write(rest);
-        debug.Write("\r\n");
+        if (state.held) {
+            state.held->push_back({std::move(report), severity == TraceSeverity::Problem});
+        } else {
+            ToDebugger(report);
+        }
     } catch (...) {
         // Tracing never disturbs its caller.
     }
@@ -212,11 +254,23 @@ namespace modTrace {
 
 void TraceSwitch(bool on) {
     State().on = on;
+    try {
+        ReleaseHeld(on);
+    } catch (...) {
+        // Tracing never disturbs its caller.
+    }
 #ifndef _WIN32
     if (!on) {
         CloseLog(State());  // nothing is held while nothing is traced
     }
 #endif
+}
+
+void TraceSwitchForStartUp() {
+    State().on = true;
+    if (!State().held) {
+        State().held.emplace();
+    }
 }
 
 void SetLogFile(std::string path, std::string fallback) {

@@ -31,9 +31,22 @@ inline constexpr TraceLevel TraceMessage = TraceLevel::TraceMessage;
 // followed by "\r\n". Any failure is silent: tracing must never disturb the caller.
 void Trace(std::string_view methodName, TraceLevel level, std::string_view message);
 
+// Whether a report tells of something gone wrong, for those who did not ask for the trace: only
+// problems reach the debugger then. The form above takes an error report for a problem and any
+// other for a detail; a caller that knows its error report to be expected (a value that is simply
+// not there, which the reader's caller has a default for) says so.
+enum class TraceSeverity { Detail, Problem };
+void Trace(std::string_view methodName, TraceLevel level, std::string_view message, TraceSeverity severity);
+
 namespace modTrace {
-// The switch's only accessor: it is written during start-up and read by Trace alone.
+// The switch's two accessors: it is written during start-up and read by Trace alone.
 void TraceSwitch(bool on);
+// Start-up turns the switch on before the settings say whether tracing is wanted. The log gets
+// every report at once; the debugger's copies wait for the next TraceSwitch, which passes them all
+// on when tracing is wanted and only the problems when it is not. Standard error is the debugger
+// on POSIX systems, and a start that traces its settings load there to a user who turned tracing
+// off buries any real problem in some hundreds of lines.
+void TraceSwitchForStartUp();
 
 // Where the log goes; the program's folder + "log.txt" unless set otherwise (tests do).
 // On POSIX systems a path that cannot be opened, or that leads to anything but a regular file of

@@ -217,15 +217,23 @@ Variant clsRegistry::getValue(HKEY hKEY, const std::string& lpSubKey, const std:
     valueUnreadable_ = false;
     OpenedKey key(api_);
     try {
+        // A key or value that is simply not there is no problem of the store's: the caller takes
+        // its default, or reports the missing setting itself when it has none. Anything else is
+        // one, and its reason goes with it.
+        const auto severity = [](LONG code) {
+            return code == ERROR_FILE_NOT_FOUND ? TraceSeverity::Detail : TraceSeverity::Problem;
+        };
         LONG result = key.Open(hKEY, lpSubKey, KEY_READ);
         if (result != ERROR_SUCCESS) {
-            Trace(kMethod, TraceMessage, "Could not open key - Error was : " + std::to_string(result));
-            Trace(kMethod, TraceError, "");
+            Trace(kMethod, TraceMessage, "Could not open key - Error was : " + std::to_string(result),
+                  severity(result));
+            Trace(kMethod, TraceError, "", severity(result));
             return {};
         }
         const auto valueFailed = [&](LONG code) {
-            Trace(kMethod, TraceMessage, "Could not open Value - Error was : " + std::to_string(code));
-            Trace(kMethod, TraceError, "");
+            Trace(kMethod, TraceMessage, "Could not open Value - Error was : " + std::to_string(code),
+                  severity(code));
+            Trace(kMethod, TraceError, "", severity(code));
             valueUnreadable_ = code != ERROR_FILE_NOT_FOUND;
             key.Close();
         };
@@ -326,7 +334,8 @@ Variant clsRegistry::getValue(HKEY hKEY, const std::string& lpSubKey, const std:
 
         result = key.Close();
         if (result != ERROR_SUCCESS) {
-            Trace(kMethod, TraceMessage, "Could not Close Key - Error was : " + std::to_string(result));
+            Trace(kMethod, TraceMessage, "Could not Close Key - Error was : " + std::to_string(result),
+                  TraceSeverity::Problem);
             Trace(kMethod, TraceError, "");
             return {};
         }
@@ -337,7 +346,8 @@ Variant clsRegistry::getValue(HKEY hKEY, const std::string& lpSubKey, const std:
         if (key.IsOpen()) {
             key.Close();
         }
-        Trace(kMethod, TraceMessage, "Error : " + std::to_string(error.number) + " : " + error.description);
+        Trace(kMethod, TraceMessage, "Error : " + std::to_string(error.number) + " : " + error.description,
+              TraceSeverity::Problem);
         Trace(kMethod, TraceError, "");
         return {};
     }

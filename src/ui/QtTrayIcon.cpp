@@ -6,12 +6,13 @@
 #include <QSystemTrayIcon>
 #include <QWidget>
 
+#include "ui/Pictures.h"
 #include "ui/common/Ansi.h"
 
 namespace qm {
 
-QtTrayIcon::QtTrayIcon(const QIcon& icon, const QIcon& held, QObject* parent)
-    : QObject(parent), normal_(icon), held_(held), menu_(std::make_unique<QMenu>(QStringLiteral("&File"))) {
+QtTrayIcon::QtTrayIcon(QObject* parent)
+    : QObject(parent), menu_(std::make_unique<QMenu>(QStringLiteral("&File"))) {
     menu_->setObjectName(QStringLiteral("mnuFile"));
     exit_ = menu_->addAction(QStringLiteral("&Exit"));
     exit_->setObjectName(QStringLiteral("mnuFileExit"));
@@ -28,7 +29,7 @@ QtTrayIcon::QtTrayIcon(const QIcon& icon, const QIcon& held, QObject* parent)
         }
     });
 
-    icon_ = new QSystemTrayIcon(icon, this);
+    icon_ = new QSystemTrayIcon(TrayPicture(ConnectionShown(), ButtonHeldShown()), this);
     icon_->setObjectName(QStringLiteral("trayIcon"));
     icon_->setContextMenu(menu_.get());
     connect(icon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
@@ -39,11 +40,23 @@ QtTrayIcon::QtTrayIcon(const QIcon& icon, const QIcon& held, QObject* parent)
     });
 }
 
-void QtTrayIcon::ShowButtonHeld(bool held) {
-    if (held != ButtonHeldShown() && !held_.isNull()) {
-        icon_->setIcon(held ? held_ : normal_);
+void QtTrayIcon::ShowConnection(SessionStatus::Connection connection) {
+    if (connection != ConnectionShown()) {
+        TrayIcon::ShowConnection(connection);
+        ShowPicture();
     }
-    TrayIcon::ShowButtonHeld(held);
+}
+
+void QtTrayIcon::ShowButtonHeld(bool held) {
+    if (held != ButtonHeldShown()) {
+        TrayIcon::ShowButtonHeld(held);
+        ShowPicture();
+    }
+}
+
+void QtTrayIcon::ShowPicture() {
+    // Drawn when the state changes, which is seldom: a connect, a lost device, the lock.
+    icon_->setIcon(TrayPicture(ConnectionShown(), ButtonHeldShown()));
 }
 
 QtTrayIcon::~QtTrayIcon() {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QIcon>
 #include <QObject>
 #include <memory>
 
@@ -16,8 +15,7 @@ namespace qm {
 class QtTrayIcon final : public QObject, public TrayIcon {
     Q_OBJECT
 public:
-    // held: the picture shown while a button is held down (none: the icon stays as it is).
-    explicit QtTrayIcon(const QIcon& icon, const QIcon& held = {}, QObject* parent = nullptr);
+    explicit QtTrayIcon(QObject* parent = nullptr);
     ~QtTrayIcon() override;
 
     bool AreaAvailable() const override;
@@ -25,6 +23,7 @@ public:
     bool Modify(const std::string& tip) override;
     void Delete() override;
     std::string Tip() const override { return tip_; }
+    void ShowConnection(SessionStatus::Connection connection) override;
     void ShowButtonHeld(bool held) override;
     // A line shown below the tip in the tooltip alone: the icon's window name stays the state.
     void SetNote(const std::string& note) { note_ = note; }
@@ -33,9 +32,8 @@ public:
 
 private:
     void ShowTip();
+    void ShowPicture();
 
-    QIcon normal_;
-    QIcon held_;
     std::unique_ptr<QMenu> menu_;
     QAction* exit_ = nullptr;
     QAction* properties_ = nullptr;

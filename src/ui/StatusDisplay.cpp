@@ -162,10 +162,12 @@ void StatusDisplay::ShellTrayDelete() {
 bool StatusDisplay::UpdateTrayIconInfo() {
     return Traced(kUpdateTrayIconInfo, false, [&] {
         tipBuiltFrom_ = road_.Status();
+        const SessionStatus session = session_.Status();
         if (tray_ != nullptr) {
+            tray_->ShowConnection(session.connection);
             tray_->ShowButtonHeld(tipBuiltFrom_.leftButtonLocked);
         }
-        const bool modified = ShellTrayModify(TrayTipText(session_.Status(), tipBuiltFrom_));
+        const bool modified = ShellTrayModify(TrayTipText(session, tipBuiltFrom_));
         return modified;
     });
 }

@@ -3,11 +3,13 @@
 #include <functional>
 #include <string>
 
+#include "ui/SessionControl.h"
+
 namespace qm {
 
-// The program's icon in the notification area: added once with a tip, its tip replaced on every
-// state change, removed at exit. A double-click on it restores the window; its menu offers
-// "&Exit" and "&Properties".
+// The program's icon in the notification area: added once with a tip, its tip and picture
+// replaced on every state change, removed at exit. A double-click on it restores the window; its
+// menu offers "&Exit" and "&Properties".
 //
 // Without a notification area the program still runs: adding and modifying then keep the tip
 // and succeed, there is simply nothing to see, and the window must not be hidden on minimise
@@ -30,7 +32,11 @@ public:
     // The tip as last set, CR LF and all.
     virtual std::string Tip() const = 0;
 
-    // The held-button picture instead of the program's own while held is true.
+    // The picture of the connection's state, which the tip says in words: a glance at the
+    // notification area tells whether the device is being listened to.
+    virtual void ShowConnection(SessionStatus::Connection connection) { connection_ = connection; }
+    SessionStatus::Connection ConnectionShown() const { return connection_; }
+    // The held button in the picture while held is true.
     virtual void ShowButtonHeld(bool held) { buttonHeld_ = held; }
     bool ButtonHeldShown() const { return buttonHeld_; }
 
@@ -39,6 +45,7 @@ public:
     std::function<void()> OnProperties;
 
 private:
+    SessionStatus::Connection connection_ = SessionStatus::Connection::NotConnected;
     bool buttonHeld_ = false;
 };
 

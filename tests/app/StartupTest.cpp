@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <cstdlib>
 #include <filesystem>
+#include <numeric>
 
 #include "SettingsTree.h"
 #include "app/SingleInstance.h"
@@ -179,11 +180,26 @@ private slots:
         QCOMPARE(f.tray.tips,
                  (std::vector<std::string>{"Quillmotion Enabled", "Quillmotion Enabled\r\nNot Connected"}));
 
-        // With tracing off in the settings, the trace stops after the settings are loaded.
+        // Standard error has what the log has.
+        const auto joined = [](const std::vector<std::string>& lines, const char* end) {
+            return std::accumulate(
+                lines.begin(), lines.end(), std::string(),
+                [end](const std::string& text, const std::string& line) { return text + line + end; });
+        };
+        QCOMPARE(joined(f.trace.Pieces(), ""), joined(f.trace.Reports(), "\r\n"));
+
+        // With tracing off in the settings, the trace stops after the settings are loaded, and
+        // standard error has only the problems: an optional value that is not there is none,
+        // a value that cannot be read is one.
         StartupFixture quiet;
+        quiet.Set(QString::fromStdString("PortName=" + std::string(255, 'x')));
         QVERIFY(quiet.Load());
         QVERIFY(quiet.trace.Contains("modSettings.GetSettings:Method Exit"));
         QVERIFY(!quiet.trace.Contains("frmSerial.Reset"));
+        QVERIFY(quiet.trace.Contains("clsRegistry.GetValue:: Could not open Value - Error was : 2"));
+        QCOMPARE(joined(quiet.trace.Pieces(), ""),
+                 "clsRegistry.GetValue:: Could not open Value - Error was : 234\r\n"
+                 "clsRegistry.GetValue:#Method Exit Error#: \r\n");
     }
 
     void startsOrEnds_data() { AddRowsOf(kStarts); }
@@ -325,9 +341,11 @@ private slots:
         };
         // The port, the buttons, the movement and the window; and the tip's connection line.
         const auto shown = [&f] {
-            return f.State() + " | " + QString::fromStdString(f.tray.Tip()).split("\r\n")[1];
+            static const char* const kPictures[] = {" (not connected)", " (connected)", " (waiting)"};
+            return f.State() + " | " + QString::fromStdString(f.tray.Tip()).split("\r\n")[1] +
+                   kPictures[static_cast<int>(f.tray.ConnectionShown())];
         };
-        QCOMPARE(shown(), "closed ClosePort minimised hidden | Waiting for COM7: to come back");
+        QCOMPARE(shown(), "closed ClosePort minimised hidden | Waiting for COM7: to come back (waiting)");
         QVERIFY(f.boxes.All().empty());
         line = std::make_unique<PtyPair>();
         line->LinkAt(device);
@@ -335,19 +353,19 @@ private slots:
         line->Write(std::string(1, '\x02'));
         QTRY_VERIFY(f.timer.Enabled());
         unplugAndPlugInAgain();
-        QCOMPARE(shown(), "closed ClosePort minimised hidden | Waiting for COM7: to come back");
+        QCOMPARE(shown(), "closed ClosePort minimised hidden | Waiting for COM7: to come back (waiting)");
         QVERIFY(f.reconnectTimer.Fire() && !f.reconnectTimer.Enabled());
-        QCOMPARE(shown(), "open ClosePort minimised hidden | Connected to COM7: at 2400");
+        QCOMPARE(shown(), "open ClosePort minimised hidden | Connected to COM7: at 2400 (connected)");
 
         unplugAndPlugInAgain();
         f.window->cmdClosePort_Click();
-        QCOMPARE(shown(), "closed OpenPort minimised hidden | Not Connected");
+        QCOMPARE(shown(), "closed OpenPort minimised hidden | Not Connected (not connected)");
 
         f.window->cmdOpenPort_Click();
         unplugAndPlugInAgain();
         f.settings.ReconnectAutomatically(0);
         QVERIFY(f.reconnectTimer.Fire());
-        QCOMPARE(shown(), "closed OpenPort minimised hidden | Not Connected");
+        QCOMPARE(shown(), "closed OpenPort minimised hidden | Not Connected (not connected)");
         QVERIFY(!f.reconnectTimer.Enabled() && f.boxes.All().empty());
     }
 

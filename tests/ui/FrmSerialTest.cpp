@@ -3,7 +3,6 @@
 // minimising and shutdown. Controls are found by their object names, as assistive tools find them.
 
 #include "support/TraceCapture.h"
-#include "ui/Pictures.h"
 #include "ui/QtTrayIcon.h"
 #include "ui/WindowFixture.h"
 
@@ -464,7 +463,7 @@ private slots:
     // (a double click restoring the window, and the tip's lines, are the device-alone and
     // end-to-end runs'). Its tip needs the icon.
     void qtTrayIcon() {
-        QtTrayIcon tray(ApplicationIcon());
+        QtTrayIcon tray;
         auto* icon = tray.findChild<QSystemTrayIcon*>(QStringLiteral("trayIcon"));
         QVERIFY(icon != nullptr);
         QString calls;
@@ -483,6 +482,37 @@ private slots:
         QVERIFY(tray.Add("Quillmotion Enabled") && tray.Modify(kNotConnected));
         tray.Delete();
         QVERIFY(!icon->isVisible() && !tray.Modify(kNotConnected));
+    }
+
+    // Each state its own picture at the notification area's smallest size, told apart in grey as
+    // well: by shape, for those who cannot tell the colours apart.
+    void trayPictureForEachState() {
+        using enum SessionStatus::Connection;
+        const std::tuple<const char*, SessionStatus::Connection, bool> states[] = {
+            {"connected", Connected, false},        {"waiting", Waiting, false},
+            {"not connected", NotConnected, false}, {"connected, held", Connected, true},
+            {"waiting, held", Waiting, true},       {"not connected, held", NotConnected, true},
+        };
+        QtTrayIcon tray;
+        const auto* icon = tray.findChild<QSystemTrayIcon*>(QStringLiteral("trayIcon"));
+        std::vector<std::pair<QString, QImage>> seen;
+        for (const auto& [name, connection, held] : states) {
+            tray.ShowConnection(connection);
+            tray.ShowButtonHeld(held);
+            const QImage grey =
+                icon->icon().pixmap(16, 16).toImage().convertToFormat(QImage::Format_Grayscale8);
+            for (const auto& [other, picture] : seen) {
+                int differing = 0;
+                for (int y = 0; y < 16; ++y) {
+                    for (int x = 0; x < 16; ++x) {
+                        differing += std::abs(qGray(grey.pixel(x, y)) - qGray(picture.pixel(x, y))) > 48;
+                    }
+                }
+                QVERIFY2(differing >= 12,
+                         qPrintable(QString("%1 like %2: %3 pixels differ").arg(name, other).arg(differing)));
+            }
+            seen.emplace_back(name, grey);
+        }
     }
 };
 
