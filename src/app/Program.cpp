@@ -37,6 +37,7 @@ struct Program::Parts {
     std::unique_ptr<modPortAPI> portApi;
     std::unique_ptr<SerialControl> serial = platform->MakeSerialControl();
     std::unique_ptr<Desktop> desktop;
+    std::unique_ptr<HeldInputGuard> heldInputGuard;
     QtTimer tmrMouseMovement;
     QtTimer tmrReconnect;
     QtEventPump pump;
@@ -93,6 +94,7 @@ int Program::Run(QApplication& app) {
         MsgBox(nullptr, FromAnsi(message), MsgIcon::Critical);
         return 1;
     }
+    p.heldInputGuard = p.platform->GuardHeldInput(*p.desktop);
 
     Road::Parts road;
     road.settings = &p.record;

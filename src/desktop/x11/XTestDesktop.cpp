@@ -19,6 +19,7 @@
 #include "desktop/keysyms/KeyKeysyms.h"
 #include "desktop/x11/HeldInputLedger.h"
 #include "desktop/x11/KeyLookup.h"
+#include "desktop/x11/LastDitchRelease.h"
 #include "desktop/x11/PrimaryMonitor.h"
 #include "desktop/x11/SpareKeycodes.h"
 #include "desktop/x11/XDisplay.h"
@@ -67,7 +68,8 @@ bool SameKeysOnAnotherDevice(const XkbNewKeyboardNotifyEvent& notice, int xkbOpc
 XTestDesktop::XTestDesktop(const std::string& displayName)
     : display_(std::make_unique<x11::XDisplay>(displayName)),
       spareKeycodes_(std::make_unique<x11::SpareKeycodes>(display_->Get())),
-      heldLedger_(std::make_unique<x11::HeldInputLedger>(display_->Get())) {
+      heldLedger_(std::make_unique<x11::HeldInputLedger>(display_->Get())),
+      lastDitch_(std::make_unique<x11::LastDitchRelease>(display_->Get(), heldLedger_->Name())) {
     // Told of every change of the layout, so the one read last can be trusted until then.
     Display* display = display_->Get();
     int opcode = 0;
@@ -125,6 +127,11 @@ void XTestDesktop::ReleaseAll() {
     XSync(display, False);
     taken_ = false;
     heldLedger_->Sent(heldKeys_, heldButtons_);
+}
+
+void XTestDesktop::ReleaseAllAtOnce() noexcept {
+    // Whatever may be down is on record, keys whose release still waits in Xlib's buffer among it.
+    lastDitch_->Release(heldKeys_ | heldLedger_->Keys(), heldButtons_ | heldLedger_->Buttons());
 }
 
 void XTestDesktop::BeginBatch() {

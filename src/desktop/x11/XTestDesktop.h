@@ -15,6 +15,7 @@ namespace qm::x11 {
 class XDisplay;
 class SpareKeycodes;
 class HeldInputLedger;
+class LastDitchRelease;
 class KeyboardLayout;
 struct KeyChoice;
 struct ScreenArea;
@@ -63,6 +64,7 @@ public:
     Point PointerPosition() override;
     Size ScreenSize() override;
     void ReleaseAll() override;
+    void ReleaseAllAtOnce() noexcept override;
     void BeginBatch() override;
     void EndBatch() override;
     void Flush() override;
@@ -104,6 +106,7 @@ private:
     std::unique_ptr<x11::XDisplay> display_;
     std::unique_ptr<x11::SpareKeycodes> spareKeycodes_;
     std::unique_ptr<x11::HeldInputLedger> heldLedger_;
+    std::unique_ptr<x11::LastDitchRelease> lastDitch_;
     std::unique_ptr<x11::KeyboardLayout> layout_;  // null until needed and after a change
     std::unique_ptr<x11::ScreenArea> primary_;     // the same
     int group_ = 0;                                // the keyboard's group, as its last notice said
