@@ -10,6 +10,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <optional>
 #include <ostream>
 
 using namespace std::chrono_literals;
