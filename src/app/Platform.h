@@ -12,6 +12,13 @@ class RegistryApi;
 class SerialControl;
 class StartAtLogOn;
 
+// While it lives, the desktop input it was made for is let go of when the process ends without
+// the unload.
+class HeldInputGuard {
+public:
+    virtual ~HeldInputGuard() = default;
+};
+
 // What differs from one system to the next, made in one place: the settings store, the ports
 // and their devices, and desktop input. Everything else in the program is the same everywhere.
 class Platform {
@@ -36,6 +43,10 @@ public:
     // What the user must know about it at once, in the log and below the tray icon's tip (ANSI):
     // that it reaches only some programs; empty when it reaches every one.
     virtual std::string DesktopNote() const { return {}; }
+    // Lets go of the desktop's held input first when the process ends without the unload: a
+    // crash, an uncaught exception, a library that calls exit(). The guard goes before the
+    // desktop; null where the system lets go of a program's input itself.
+    virtual std::unique_ptr<HeldInputGuard> GuardHeldInput(Desktop&) { return nullptr; }
 
     // The serial line, opening the device DeviceForPort names. Its events are raised on the UI
     // thread's event loop.

@@ -37,6 +37,7 @@ struct Program::Parts {
     std::unique_ptr<modPortAPI> portApi;
     std::unique_ptr<SerialControl> serial = platform->MakeSerialControl();
     std::unique_ptr<Desktop> desktop;
+    std::unique_ptr<HeldInputGuard> heldInputGuard;
     QtTimer tmrMouseMovement;
     QtTimer tmrReconnect;
     QtEventPump pump;
@@ -107,6 +108,7 @@ int Program::Run(QApplication& app) {
         MsgBox(nullptr, FromAnsi(message), MsgIcon::Critical);
         return 1;
     }
+    p.heldInputGuard = p.platform->GuardHeldInput(*p.desktop);
 
     Road::Parts road;
     road.settings = &p.record;
@@ -138,7 +140,10 @@ int Program::Run(QApplication& app) {
     frmSerial& window = *p.window;
     // The unload may run nested inside a character's pending-events call: the quit is queued,
     // so the event loop returns only once that call has unwound, and the parts live until then.
-    QObject::connect(&window, &frmSerial::unloaded, &app, &QApplication::quit, Qt::QueuedConnection);
+    // It ends every event loop running, a modal box's among them, and does so during start-up
+    // too, before the program's own loop runs (quit() does nothing until then).
+    QObject::connect(
+        &window, &frmSerial::unloaded, &app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
     // A session that ends the program (log-off) still closes the port and releases the settings.
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, &frmSerial::Form_Unload);
     // A later start of the program brings this copy's window to the front instead.

@@ -62,6 +62,11 @@ public:
     // Lets go of every key and button pressed here and not yet released, so that nothing stays
     // held on the desktop when the program stops. Nothing to do where the system does it itself.
     virtual void ReleaseAll() {}
+    // The same for an end of the process that skips the unload (a crash, an uncaught exception,
+    // a library that calls exit()): may run inside a signal handler, so it makes async-signal-
+    // safe calls only, and the desktop is not used again. Nothing to do where the system lets go
+    // of a program's input when the program goes.
+    virtual void ReleaseAllAtOnce() noexcept {}
 
     // The events between these belong together: a backend may hold them, in order, and sends
     // them at the latest on a Flush made with no batch open. A backend whose every write is a

@@ -110,9 +110,10 @@ public:
     void Send(const std::string& bytes) { run_.Line().Write(bytes); }
 
     // Moves the pointer with the direction codes, one axis at a time, stopping within a few
-    // pixels of the point, as a user does by watching the pointer.
+    // pixels of the point, as a user does by watching the pointer, and going back when it ran on
+    // past it (a loaded machine takes longer to stop it).
     bool MoveTo(Spot target) {
-        for (const bool horizontal : {true, false}) {
+        for (const bool horizontal : {true, false, true, false, true, false}) {
             const auto distance = [&] {
                 const Spot now = looker_.Pointer();
                 return horizontal ? target.first - now.first : target.second - now.second;

@@ -12,6 +12,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "app/linux/AbnormalEndRelease.h"
 #include "app/linux/DesktopChoice.h"
 #include "desktop/remote/MutterDesktop.h"
 #include "desktop/remote/PortalDesktop.h"
@@ -116,6 +117,10 @@ std::unique_ptr<Desktop> LinuxPlatform::MakeDesktop() {
     desktopReport_ = Cp1252FromUtf8(chosen.report);
     desktopNote_ = Cp1252FromUtf8(chosen.note);
     return std::move(chosen.desktop);
+}
+
+std::unique_ptr<HeldInputGuard> LinuxPlatform::GuardHeldInput(Desktop& desktop) {
+    return std::make_unique<AbnormalEndRelease>(desktop);
 }
 
 std::unique_ptr<SerialControl> LinuxPlatform::MakeSerialControl() {

@@ -31,6 +31,8 @@ public:
     std::unique_ptr<Desktop> MakeDesktop() override;
     std::string DesktopReport() const override { return desktopReport_; }
     std::string DesktopNote() const override { return desktopNote_; }
+    // On fatal signals, std::terminate and exit() (AbnormalEndRelease).
+    std::unique_ptr<HeldInputGuard> GuardHeldInput(Desktop& desktop) override;
     std::unique_ptr<SerialControl> MakeSerialControl() override;
     PortSystem& ListPorts() override;
     std::string DeviceForName(const std::string& portName) const override;

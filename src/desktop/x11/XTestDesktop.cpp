@@ -17,7 +17,9 @@
 
 #include "desktop/keysyms/AnsiKeysym.h"
 #include "desktop/keysyms/KeyKeysyms.h"
+#include "desktop/x11/HeldInputLedger.h"
 #include "desktop/x11/KeyLookup.h"
+#include "desktop/x11/LastDitchRelease.h"
 #include "desktop/x11/PrimaryMonitor.h"
 #include "desktop/x11/SpareKeycodes.h"
 #include "desktop/x11/XDisplay.h"
@@ -65,7 +67,9 @@ bool SameKeysOnAnotherDevice(const XkbNewKeyboardNotifyEvent& notice, int xkbOpc
 
 XTestDesktop::XTestDesktop(const std::string& displayName)
     : display_(std::make_unique<x11::XDisplay>(displayName)),
-      spareKeycodes_(std::make_unique<x11::SpareKeycodes>(display_->Get())) {
+      spareKeycodes_(std::make_unique<x11::SpareKeycodes>(display_->Get())),
+      heldLedger_(std::make_unique<x11::HeldInputLedger>(display_->Get())),
+      lastDitch_(std::make_unique<x11::LastDitchRelease>(display_->Get(), heldLedger_->Name())) {
     // Told of every change of the layout, so the one read last can be trusted until then.
     Display* display = display_->Get();
     int opcode = 0;
@@ -122,6 +126,12 @@ void XTestDesktop::ReleaseAll() {
     unsent_ = false;
     XSync(display, False);
     taken_ = false;
+    heldLedger_->Sent(heldKeys_, heldButtons_);
+}
+
+void XTestDesktop::ReleaseAllAtOnce() noexcept {
+    // Whatever may be down is on record, keys whose release still waits in Xlib's buffer among it.
+    lastDitch_->Release(heldKeys_ | heldLedger_->Keys(), heldButtons_ | heldLedger_->Buttons());
 }
 
 void XTestDesktop::BeginBatch() {
@@ -143,16 +153,25 @@ void XTestDesktop::Flush() {
 void XTestDesktop::Send() {
     unsent_ = false;
     XFlush(display_->Get());
+    // The record comes down to what stays held only once the releases are on their way; it
+    // goes with the next requests.
+    heldLedger_->Sent(heldKeys_, heldButtons_);
     // Xlib's flush has also read what the server sent and queued it.
     taken_ = !DrainEvents();
 }
 
 void XTestDesktop::FakeKey(unsigned keycode, bool press) {
+    if (press) {
+        heldLedger_->PressingKey(keycode);
+    }
     XTestFakeKeyEvent(display_->Get(), keycode, press ? True : False, CurrentTime);
     heldKeys_[keycode] = press;
 }
 
 void XTestDesktop::FakeButton(unsigned button, bool press) {
+    if (press) {
+        heldLedger_->PressingButton(button);
+    }
     XTestFakeButtonEvent(display_->Get(), button, press ? True : False, CurrentTime);
     heldButtons_[button] = press;
 }

@@ -14,6 +14,8 @@
 namespace qm::x11 {
 class XDisplay;
 class SpareKeycodes;
+class HeldInputLedger;
+class LastDitchRelease;
 class KeyboardLayout;
 struct KeyChoice;
 struct ScreenArea;
@@ -34,7 +36,7 @@ namespace qm {
 // server's notices, so a switch of layout while the program runs is followed without asking
 // the server anything on the way from a character to its key; the answers found for the layout
 // and group in force are kept until either changes. Keys and buttons still held are let go when
-// the object goes.
+// the object goes; what a copy that was killed held is let go at the next start (HeldInputLedger).
 //
 // Requests go to the server at once, except inside a batch.
 //
@@ -62,6 +64,7 @@ public:
     Point PointerPosition() override;
     Size ScreenSize() override;
     void ReleaseAll() override;
+    void ReleaseAllAtOnce() noexcept override;
     void BeginBatch() override;
     void EndBatch() override;
     void Flush() override;
@@ -102,6 +105,8 @@ private:
 
     std::unique_ptr<x11::XDisplay> display_;
     std::unique_ptr<x11::SpareKeycodes> spareKeycodes_;
+    std::unique_ptr<x11::HeldInputLedger> heldLedger_;
+    std::unique_ptr<x11::LastDitchRelease> lastDitch_;
     std::unique_ptr<x11::KeyboardLayout> layout_;  // null until needed and after a change
     std::unique_ptr<x11::ScreenArea> primary_;     // the same
     int group_ = 0;                                // the keyboard's group, as its last notice said

@@ -163,11 +163,12 @@ TEST_F(XTestDesktopTest, BorrowedKeysAndHeldKeysAreGivenBackAtTheEndOrAtTheNextS
     // Still there after the events: a client reading the layout late still reads é.
     EXPECT_NE(keycodeOf(XK_eacute), 0);
 
-    // A copy killed while it had a borrowed key: its binding stays behind.
+    // A copy killed while it had a borrowed key and held Ctrl: both stay behind.
     const pid_t killed = ::fork();
     if (killed == 0) {
         XTestDesktop copy(xvfb_->Display());
         copy.Type('\xF1');
+        copy.Press(Key::Ctrl);
         ::kill(::getpid(), SIGKILL);
     }
     ASSERT_GT(killed, 0);
@@ -178,8 +179,12 @@ TEST_F(XTestDesktopTest, BorrowedKeysAndHeldKeysAreGivenBackAtTheEndOrAtTheNextS
     XChangeKeyboardMapping(observer, keycodeOf(XK_ntilde) - 1, 2, thorn, 1);
     XSync(observer, False);
 
-    // The next start takes back only what the dead copy lent; a living copy keeps its own.
+    ASSERT_NE(recorder_->Held(), "");
+
+    // The next start takes back only what the dead copy lent, and lets go of what it held; a
+    // living copy keeps its own.
     XTestDesktop next(xvfb_->Display());
+    EXPECT_EQ(recorder_->Held(), "");
     EXPECT_EQ(keycodeOf(XK_ntilde), 0);
     EXPECT_NE(keycodeOf(XK_thorn), 0);
     EXPECT_NE(keycodeOf(XK_eacute), 0);

@@ -73,6 +73,11 @@ void Looker::Close(unsigned long window) {
     XFlush(display_);
 }
 
+void Looker::KillClientOf(unsigned long window) {
+    XKillClient(display_, window);
+    XSync(display_, False);
+}
+
 std::string Looker::NameOf(unsigned long window) {
     // Qt names its windows in UTF-8 (_NET_WM_NAME).
     Atom type = None;

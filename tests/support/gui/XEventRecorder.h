@@ -33,6 +33,8 @@ public:
     std::pair<int, int> Centre(unsigned long window);
     // Asks a top-level window to close, as a window manager's close button does.
     void Close(unsigned long window);
+    // Cuts the connection that made the window, as a window manager's force-quit does.
+    void KillClientOf(unsigned long window);
 
     // The keys and the modifiers or buttons held on the display now; empty when none is.
     std::string Held();
