@@ -787,10 +787,6 @@ std::vector<std::size_t> LentBursts(const std::string& layout, int runs, int loa
         std::this_thread::sleep_for(100ms);
         std::string which;
         wrong.push_back(Wrong(sent, qm::test::ReadFile(typed).substr(start), which));
-        if (std::getenv("QM_LENT_DUMP") != nullptr) {
-            std::fprintf(stderr, "sent %s\ngot  %s\n", sent.c_str(),
-                         qm::test::ReadFile(typed).substr(start).c_str());
-        }
         if (example.empty() && !which.empty()) {
             example = which;
         }
