@@ -7,12 +7,18 @@
 // of its own, the program copied into a temporary folder). Figures only: nothing here passes or
 // fails on a timing.
 //
-// Usage: qm_bench_latency BIN_DIR [--samples N] [--spacing MS] [--part throughput|sway|mutter]
+// Usage: qm_bench_latency BIN_DIR [--samples N] [--spacing MS] [--part throughput|sway|mutter|lent]
+//                         [--runs N] [--load N] [--layouts us,de,...]
 //   BIN_DIR holds quillmotion; qm_latency_floor lies beside this program. --part sway measures the
 //   lone-byte latency on a headless sway instead (sway and wev needed), with qm_latency_floor_wlr;
 //   --part mutter on a headless GNOME (mutter, dbus-daemon and wev), with qm_latency_floor_mutter.
+//   --part lent measures the typing of characters the layout lacks: their rate, and bursts of every
+//   printable character into an xterm on five layouts or --layouts (--runs per layout, default 20, with
+//   --load busy loops beside them, default one per core), counting the characters that arrive wrong;
+//   --part lent-speed and --part lent-bursts measure one of the two.
 
 // The harness first: Xlib's None and Status macros would break the project's headers.
+#include "support/PrintableAnsi.h"
 #include "support/gui/LaunchedProgram.h"
 #include "support/wayland/HeadlessMutter.h"
 #include "support/wayland/SwaySession.h"
@@ -171,6 +177,31 @@ public:
                 XEvent event;
                 XNextEvent(display_, &event);
                 count += event.type == type ? 1 : 0;
+            }
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now());
+            if (left.count() <= 0) {
+                return count;
+            }
+            pollfd connection{ConnectionNumber(display_), POLLIN, 0};
+            ::poll(&connection, 1, static_cast<int>(left.count()) + 1);
+        }
+    }
+
+    // The same for key presses other than those of modifier keys (Shift and AltGr around a
+    // character): one per character typed.
+    std::size_t CountCharactersUntil(Clock::time_point until) {
+        std::vector<bool> modifier(256, false);
+        XModifierKeymap* map = XGetModifierMapping(display_);
+        for (int i = 0; i < 8 * map->max_keypermod; ++i) {
+            modifier[map->modifiermap[i]] = map->modifiermap[i] != 0;
+        }
+        XFreeModifiermap(map);
+        std::size_t count = 0;
+        while (true) {
+            while (XPending(display_) > 0) {
+                XEvent event;
+                XNextEvent(display_, &event);
+                count += event.type == KeyPress && !modifier[event.xkey.keycode] ? 1 : 0;
             }
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now());
             if (left.count() <= 0) {
@@ -607,6 +638,189 @@ void MeasureThroughput() {
     MeasureBurst();
 }
 
+// Characters the layout has no key for go out on keycodes the program lends itself. The rate at
+// which they are typed from a line that never runs dry, direct mode, tracing off, on Xvfb's US
+// layout: characters (key presses other than Shift and AltGr) counted at the second client over
+// 4 s after 1 s of warm-up.
+double CharactersPerSecond(const std::string& pattern) {
+    Run run(Options(false, 2));
+    Desktop& desktop = run.desktop;
+    desktop.Drain();
+    LineWriter writer(run.launched.Line(), pattern);
+    desktop.CountCharactersUntil(Clock::now() + 1s);
+    const auto start = Clock::now();
+    const std::size_t characters = desktop.CountCharactersUntil(start + 4s);
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    writer.Stop();
+    return static_cast<double>(characters) / seconds;
+}
+
+void MeasureLentTyping() {
+    std::printf(
+        "\n== Typing characters the layout lacks (lent keycodes), direct mode, tracing off, Xvfb's US "
+        "layout;\n"
+        "   a saturated line, characters counted at a second client over 4 s after 1 s of warm-up; load "
+        "average %s\n",
+        LoadAverage().c_str());
+    // Every printable character above ASCII: the US layout has a key for none of them.
+    std::string lacking;
+    for (const char character : qm::test::PrintableAnsi()) {
+        if (static_cast<unsigned char>(character) >= 0x80) {
+            lacking += character;
+        }
+    }
+    const struct {
+        const char* what;
+        std::string pattern;
+    } kinds[] = {
+        {"the layout's own keys (abcdefghijklmnop)", "abcdefghijklmnop"},
+        {"16 accented letters, over and over",
+         "\xE9\xE8\xE0\xE7\xF9\xE2\xEA\xEE\xF4\xFB\xEB\xEF\xFC\xE4\xF6\xF1"},
+        {"all 123 above ASCII, over and over", lacking},
+    };
+    for (const auto& kind : kinds) {
+        std::printf("  %-42s %9.0f characters/s\n", kind.what, CharactersPerSecond(kind.pattern));
+    }
+}
+
+// The code points of UTF-8 text (bytes that do not decode count as one each).
+std::vector<char32_t> CodePoints(const std::string& utf8) {
+    std::vector<char32_t> points;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        const std::size_t length = lead < 0x80    ? 1
+                                   : lead >= 0xF0 ? 4
+                                   : lead >= 0xE0 ? 3
+                                   : lead >= 0xC0 ? 2
+                                                  : 1;
+        char32_t point = length == 1 ? lead : lead & (0x3F >> (length - 1));
+        for (std::size_t k = 1; k < length && i + k < utf8.size(); ++k) {
+            point = (point << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        }
+        points.push_back(point);
+        i += length;
+    }
+    return points;
+}
+
+// Characters that did not arrive as sent: those that differ where both have one, and those
+// missing or extra.
+std::size_t Wrong(const std::string& sent, const std::string& got, std::string& which) {
+    const std::vector<char32_t> a = CodePoints(sent);
+    const std::vector<char32_t> b = CodePoints(got);
+    std::size_t wrong = a.size() > b.size() ? a.size() - b.size() : b.size() - a.size();
+    for (std::size_t i = 0; i < std::min(a.size(), b.size()); ++i) {
+        if (a[i] != b[i]) {
+            ++wrong;
+            char pair[32];
+            std::snprintf(pair, sizeof pair, " U+%04X(U+%04X)", static_cast<unsigned>(a[i]),
+                          static_cast<unsigned>(b[i]));
+            which += pair;
+        }
+    }
+    return wrong;
+}
+
+// The program in ASCII Sequence Mode types every printable character of Windows-1252 in one burst
+// (each as Esc A ddd, all written to the line at once) into an xterm on the layout given, while
+// busy loops load the machine. xterm sends what it is typed to its child, which writes it to a
+// file; each burst is compared with what was sent once the file has as many bytes or stops
+// growing. The wrong characters of each run.
+std::vector<std::size_t> LentBursts(const std::string& layout, int runs, int load, std::string& example) {
+    Run run(Options(false, 2, true));
+    const std::string display = run.launched.Display();
+    if (std::system(("setxkbmap -display " + display + " " + layout).c_str()) != 0) {
+        throw std::runtime_error("setxkbmap cannot set the layout " + layout);
+    }
+    qm::test::TempDir folder;
+    const std::string typed = folder.File("typed");
+    qm::test::WriteFile(typed, "");
+    Process xterm({qm::test::FindOnPath("xterm"), "-T", "qm-lent-keys", "-geometry", "100x30+0+0", "-e",
+                   "/bin/sh", "-c", "stty raw -echo && exec cat >" + typed},
+                  {"DISPLAY=" + display, "LC_ALL=C.UTF-8"}, folder.Path().string(),
+                  folder.File("xterm-output"));
+    // Ready once a key typed into it comes out.
+    if (!qm::test::Eventually([&] {
+            run.launched.Xdotool("search --name qm-lent-keys windowfocus");
+            run.launched.Line().Write("x");
+            return qm::test::Eventually([&] { return !qm::test::ReadFile(typed).empty(); }, 500ms);
+        })) {
+        throw std::runtime_error("xterm took no keys");
+    }
+    std::vector<std::unique_ptr<Process>> busy;
+    for (int i = 0; i < load; ++i) {
+        busy.push_back(std::make_unique<Process>(
+            std::vector<std::string>{"/bin/sh", "-c", "while :; do :; done"}, std::vector<std::string>{}));
+    }
+    std::string burst;
+    for (const char character : qm::test::PrintableAnsi()) {
+        char sequence[8];
+        std::snprintf(sequence, sizeof sequence,
+                      "\x1b"
+                      "A%03u",
+                      static_cast<unsigned>(static_cast<unsigned char>(character)));
+        burst += sequence;
+    }
+    const std::string sent = Utf8FromCp1252(qm::test::PrintableAnsi());
+    std::vector<std::size_t> wrong;
+    std::this_thread::sleep_for(300ms);
+    // The size of the file once it has not grown for the time given (at most 30 s).
+    const auto settled = [&](std::size_t enough, Clock::duration still) {
+        std::size_t size = qm::test::ReadFile(typed).size();
+        const auto begin = Clock::now();
+        auto grew = begin;
+        while (size < enough && Clock::now() - grew < still && Clock::now() - begin < 30s) {
+            std::this_thread::sleep_for(20ms);
+            if (const std::size_t now = qm::test::ReadFile(typed).size(); now != size) {
+                size = now;
+                grew = Clock::now();
+            }
+        }
+        return size;
+    };
+    for (int i = 0; i < runs; ++i) {
+        run.launched.Xdotool("search --name qm-lent-keys windowfocus");
+        const std::size_t start = settled(SIZE_MAX, 300ms);
+        run.launched.Line().Write(burst);
+        // Done when all has come or nothing more came for 5 s.
+        settled(start + sent.size(), 5s);
+        std::this_thread::sleep_for(100ms);
+        std::string which;
+        wrong.push_back(Wrong(sent, qm::test::ReadFile(typed).substr(start), which));
+        if (example.empty() && !which.empty()) {
+            example = which;
+        }
+    }
+    return wrong;
+}
+
+void MeasureLentBursts(const std::string& layouts, int runs, int load) {
+    std::printf(
+        "\n== Every printable Windows-1252 character (%zu) in one burst, Esc A ddd in ASCII Sequence Mode,\n"
+        "   into an xterm, %d runs per layout, %d busy loops beside it on %u cores; wrong characters per "
+        "run\n",
+        qm::test::PrintableAnsi().size(), runs, load, std::thread::hardware_concurrency());
+    if (qm::test::FindOnPath("xterm").empty() || qm::test::FindOnPath("setxkbmap").empty()) {
+        std::printf("  (xterm or setxkbmap is not installed)\n");
+        return;
+    }
+    std::istringstream list(layouts);
+    for (std::string layout; std::getline(list, layout, ',');) {
+        std::string example;
+        const std::vector<std::size_t> wrong = LentBursts(layout, runs, load, example);
+        std::size_t total = 0;
+        std::printf("  %s:", layout.c_str());
+        for (const std::size_t each : wrong) {
+            std::printf(" %zu", each);
+            total += each;
+        }
+        std::printf("   (%zu wrong in all)\n", total);
+        if (!example.empty()) {
+            std::printf("     sent(arrived):%s\n", example.c_str());
+        }
+    }
+}
+
 }  // namespace
 
 // The same lone bytes on a headless sway: the program injects through the wlroots virtual pointer
@@ -833,18 +1047,30 @@ void MeasureOnMutter(const fs::path& floorProgram, int samples, Clock::duration 
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s BIN_DIR [--samples N] [--spacing MS]\n", argv[0]);
+        std::fprintf(stderr,
+                     "usage: %s BIN_DIR [--samples N] [--spacing MS] [--part PART] [--runs N] [--load N] "
+                     "[--layouts LIST]\n",
+                     argv[0]);
         return 2;
     }
     const fs::path binDir = fs::absolute(argv[1]);
     int samples = 300;
     int spacingMs = 30;
     std::string part = "all";  // or "throughput": the typing and memory figures alone
+    int runs = 20;             // bursts per layout (--part lent)
+    std::string layouts = "us,de,fr,gb,es";
+    int load = static_cast<int>(std::thread::hardware_concurrency());  // busy loops beside them
     for (int i = 2; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--samples") == 0) {
             samples = std::atoi(argv[i + 1]);
         } else if (std::strcmp(argv[i], "--spacing") == 0) {
             spacingMs = std::atoi(argv[i + 1]);
+        } else if (std::strcmp(argv[i], "--runs") == 0) {
+            runs = std::atoi(argv[i + 1]);
+        } else if (std::strcmp(argv[i], "--layouts") == 0) {
+            layouts = argv[i + 1];
+        } else if (std::strcmp(argv[i], "--load") == 0) {
+            load = std::atoi(argv[i + 1]);
         } else if (std::strcmp(argv[i], "--part") == 0) {
             part = argv[i + 1];
         }
@@ -865,6 +1091,15 @@ int main(int argc, char** argv) {
     ::setenv("QM_BIN_DIR", binDir.c_str(), 1);
     ::signal(SIGPIPE, SIG_IGN);
     try {
+        if (part.rfind("lent", 0) == 0) {
+            if (part != "lent-bursts") {
+                MeasureLentTyping();
+            }
+            if (part != "lent-speed") {
+                MeasureLentBursts(layouts, runs, load);
+            }
+            return 0;
+        }
         if (part == "throughput") {
             MeasureThroughput();
             return 0;

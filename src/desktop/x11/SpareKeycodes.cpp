@@ -1,13 +1,17 @@
 #include "desktop/x11/SpareKeycodes.h"
 
 #include <X11/Xatom.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
+#include <utility>
 
 #include "desktop/x11/XErrorTrap.h"
 
@@ -41,12 +45,15 @@ public:
         const KeySym* entry = Entry(keycode);
         return std::all_of(entry, entry + perKeycode_, [](KeySym keysym) { return keysym == NoSymbol; });
     }
-    // Gives the keysym and nothing else (the server may repeat it in other columns).
-    bool Only(int keycode, Keysym keysym) const {
+    // Gives these keysyms without and with Shift and nothing else (the server may repeat them in
+    // other columns, and leave out a Shift level that is the same).
+    bool Gives(int keycode, Keysym plain, Keysym shifted) const {
         const KeySym* entry = Entry(keycode);
-        return perKeycode_ > 0 && entry[0] == static_cast<KeySym>(keysym) &&
-               std::all_of(entry, entry + perKeycode_, [keysym](KeySym each) {
-                   return each == NoSymbol || each == static_cast<KeySym>(keysym);
+        const auto is = [](KeySym each, Keysym keysym) { return each == static_cast<KeySym>(keysym); };
+        return perKeycode_ > 0 && is(entry[0], plain) &&
+               (perKeycode_ < 2 || is(entry[1], shifted) || (plain == shifted && entry[1] == NoSymbol)) &&
+               std::all_of(entry, entry + perKeycode_, [&](KeySym each) {
+                   return each == NoSymbol || is(each, plain) || is(each, shifted);
                });
     }
 
@@ -61,7 +68,13 @@ private:
     KeySym* keysyms_ = nullptr;
 };
 
-SpareKeycodes::SpareKeycodes(Display* display) : display_(display) {
+SpareKeycodes::SpareKeycodes(Display* display) : SpareKeycodes(display, Timing{}) {}
+
+SpareKeycodes::SpareKeycodes(Display* display, Timing timing)
+    : display_(display), timing_(std::move(timing)) {
+    if (!timing_.sleepUntil) {
+        timing_.sleepUntil = [](Clock::time_point until) { std::this_thread::sleep_until(until); };
+    }
     XDisplayKeycodes(display_, &minKeycode_, &maxKeycode_);
     XErrorTrap trap(display_);
     // The ledger's name must not be one a live or a dead copy has: the process and a window id
@@ -91,48 +104,49 @@ SpareKeycodes::~SpareKeycodes() {
     trap.Failed();
 }
 
-unsigned SpareKeycodes::Bind(Keysym keysym) {
+SpareKeycodes::Place SpareKeycodes::BindCharacter(Keysym keysym, Reach reach, const std::bitset<256>& held) {
+    if (keysym == kNoKeysym) {
+        return {};
+    }
+    Check();
+    if (const Place place = Find(keysym, reach); place.keycode != 0) {
+        return place;
+    }
+    int level = 0;
+    Slot* slot = Lend(keysym, false, reach, held, level);
+    if (slot == nullptr) {
+        return {};
+    }
+    slot->wanted[level] = ++asks_;
+    return {slot->keycode, slot->keysyms[0] != keysym};
+}
+
+unsigned SpareKeycodes::BindKey(Keysym keysym, const std::bitset<256>& held) {
     if (keysym == kNoKeysym) {
         return 0;
     }
-    const KeyboardMapping mapping(display_, minKeycode_, maxKeycode_ - minKeycode_ + 1);
-    // Keycodes someone else has taken over meanwhile are no longer ours to use or restore.
-    std::erase_if(slots_, [&mapping](const Slot& slot) { return !StillHolds(mapping, slot); });
-
-    const auto bound = std::find_if(slots_.begin(), slots_.end(),
-                                    [keysym](const Slot& slot) { return slot.keysym == keysym; });
-    if (bound != slots_.end()) {
-        bound->lastUse = ++uses_;
-        return bound->keycode;
+    Check();
+    int level = 0;
+    Slot* slot = nullptr;
+    for (Slot& each : slots_) {
+        if (each.keysyms[0] == keysym && each.keysyms[1] == keysym) {
+            slot = &each;
+        }
     }
-
-    // The ledger names a keycode before it is bound, so a copy killed in between leaves
-    // nothing behind that the next start would not know of.
-    auto slot = slots_.end();
-    if (const unsigned keycode = FreeKeycode(mapping); keycode != 0) {
-        slot = slots_.insert(slots_.end(), Slot{keycode, keysym, 0});
-    } else if (!slots_.empty()) {
-        slot = std::min_element(slots_.begin(), slots_.end(),
-                                [](const Slot& a, const Slot& b) { return a.lastUse < b.lastUse; });
-        slot->keysym = keysym;
-    } else {
+    if (slot == nullptr && (slot = Lend(keysym, true, Reach::Either, held, level)) == nullptr) {
         return 0;
     }
-    slot->lastUse = ++uses_;
-    const unsigned keycode = slot->keycode;
-    WriteLedger();
-    if (!Map(keycode, keysym)) {
-        slots_.erase(slot);
-        WriteLedger();
-        return 0;
-    }
-    return keycode;
+    slot->key = true;
+    slot->wanted[0] = slot->wanted[1] = ++asks_;
+    return slot->keycode;
 }
 
-unsigned SpareKeycodes::Bound(Keysym keysym) const {
-    const auto bound = std::find_if(slots_.begin(), slots_.end(),
-                                    [keysym](const Slot& slot) { return slot.keysym == keysym; });
-    return bound != slots_.end() ? bound->keycode : 0;
+void SpareKeycodes::Sent(unsigned keycode) {
+    for (Slot& slot : slots_) {
+        if (slot.keycode == keycode) {
+            slot.sent = timing_.now();
+        }
+    }
 }
 
 bool SpareKeycodes::Owns(unsigned keycode) const {
@@ -142,7 +156,136 @@ bool SpareKeycodes::Owns(unsigned keycode) const {
 
 bool SpareKeycodes::StillHolds(const KeyboardMapping& mapping, const Slot& slot) {
     const int keycode = static_cast<int>(slot.keycode);
-    return mapping.Holds(keycode) && mapping.Only(keycode, slot.keysym);
+    return mapping.Holds(keycode) && mapping.Gives(keycode, slot.keysyms[0], slot.keysyms[1]);
+}
+
+void SpareKeycodes::Check() {
+    if (checked_) {
+        return;
+    }
+    // Keycodes someone else has taken over meanwhile are no longer ours to use or restore.
+    const KeyboardMapping mapping(display_, minKeycode_, maxKeycode_ - minKeycode_ + 1);
+    if (std::erase_if(slots_, [&mapping](const Slot& slot) { return !StillHolds(mapping, slot); }) > 0) {
+        ++changes_;
+    }
+    checked_ = true;
+}
+
+SpareKeycodes::Place SpareKeycodes::Find(Keysym keysym, Reach reach) {
+    for (Slot& slot : slots_) {
+        for (int level = 0; level < 2; ++level) {
+            // A keysym at both levels is within any reach.
+            const bool within = slot.keysyms[1 - level] == keysym ||
+                                (level == 0 ? reach != Reach::Shifted : reach != Reach::Plain);
+            if (slot.keysyms[level] == keysym && within) {
+                slot.wanted[level] = ++asks_;
+                return {slot.keycode, level == 1 && slot.keysyms[0] != keysym};
+            }
+        }
+    }
+    return {};
+}
+
+namespace {
+
+// XKB gives a keycode whose keysyms are a lower-case and an upper-case letter the alphabetic type,
+// on which Caps Lock chooses the Shift level: a pair that is not one letter's two cases would
+// then type the other character.
+bool Pairable(Keysym plain, Keysym shifted) {
+    KeySym lower = NoSymbol;
+    KeySym upper = NoSymbol;
+    XConvertCase(plain, &lower, &upper);
+    const bool plainLower = lower != upper && lower == plain;
+    const KeySym upperOfPlain = upper;
+    XConvertCase(shifted, &lower, &upper);
+    const bool shiftedUpper = lower != upper && upper == shifted;
+    return !(plainLower && shiftedUpper) || upperOfPlain == shifted;
+}
+
+}  // namespace
+
+SpareKeycodes::Slot* SpareKeycodes::Lend(Keysym keysym, bool key, Reach reach, const std::bitset<256>& held,
+                                         int& level) {
+    while (true) {
+        const KeyboardMapping mapping(display_, minKeycode_, maxKeycode_ - minKeycode_ + 1);
+        if (std::erase_if(slots_, [&mapping](const Slot& slot) { return !StillHolds(mapping, slot); }) > 0) {
+            ++changes_;
+        }
+        checked_ = true;
+        // A free keycode first: no key event on it can be waiting to be read.
+        if (const unsigned keycode = FreeKeycode(mapping); keycode != 0) {
+            slots_.push_back(Slot{keycode, {kNoKeysym, kNoKeysym}, key, {}, {0, 0}});
+            level = 0;
+            return Rebind(slots_.back(), keysym, keysym) ? &slots_.back() : nullptr;
+        }
+        // Then a level of a quiet keycode that is not down: the Shift level of one whose character
+        // is at both loses nothing, else the level asked for least lately.
+        const Clock::time_point now = timing_.now();
+        std::optional<Clock::time_point> firstQuiet;
+        Slot* best = nullptr;
+        int bestLevel = 0;
+        std::uint64_t bestRank = 0;
+        for (Slot& slot : slots_) {
+            if (held[slot.keycode]) {
+                continue;
+            }
+            if (const Clock::time_point quiet = slot.sent + timing_.quiet; quiet > now) {
+                firstQuiet = std::min(firstQuiet.value_or(quiet), quiet);
+                continue;
+            }
+            // A key's keycode, or one taken for a key, is bound whole.
+            const int levels = key || slot.key ? 1 : 2;
+            for (int each = 0; each < levels; ++each) {
+                const Keysym plain = levels == 1 || each == 0 ? keysym : slot.keysyms[0];
+                const Keysym shifted = levels == 1 || each == 1 ? keysym : slot.keysyms[1];
+                const bool within =
+                    plain == shifted || (each == 0 ? reach != Reach::Shifted : reach != Reach::Plain);
+                if (!within || !Pairable(plain, shifted)) {
+                    continue;
+                }
+                const bool spare = levels == 2 && slot.keysyms[0] == slot.keysyms[1];
+                const std::uint64_t rank =
+                    spare ? (each == 1 ? 0 : 1)
+                          : 2 + (levels == 1 ? std::max(slot.wanted[0], slot.wanted[1]) : slot.wanted[each]);
+                if (best == nullptr || rank < bestRank) {
+                    best = &slot;
+                    bestLevel = each;
+                    bestRank = rank;
+                }
+            }
+        }
+        if (best != nullptr) {
+            const bool whole = key || best->key;
+            const Keysym plain = whole || bestLevel == 0 ? keysym : best->keysyms[0];
+            const Keysym shifted = whole || bestLevel == 1 ? keysym : best->keysyms[1];
+            best->key = key;
+            level = bestLevel;
+            return Rebind(*best, plain, shifted) ? best : nullptr;
+        }
+        if (!firstQuiet) {
+            return nullptr;  // nothing lent, or all of it down
+        }
+        // The key events sent so far reach the clients while this waits.
+        XFlush(display_);
+        timing_.sleepUntil(*firstQuiet);
+    }
+}
+
+bool SpareKeycodes::Rebind(Slot& slot, Keysym plain, Keysym shifted) {
+    // The ledger names a keycode before it is bound, so a copy killed in between leaves
+    // nothing behind that the next start would not know of.
+    slot.keysyms[0] = plain;
+    slot.keysyms[1] = shifted;
+    ++changes_;
+    WriteLedger();
+    const Keysym keysyms[2] = {plain, shifted};
+    if (!Map(slot.keycode, keysyms)) {
+        const unsigned keycode = slot.keycode;
+        std::erase_if(slots_, [keycode](const Slot& each) { return each.keycode == keycode; });
+        WriteLedger();
+        return false;
+    }
+    return true;
 }
 
 unsigned SpareKeycodes::FreeKeycode(const KeyboardMapping& mapping) const {
@@ -155,11 +298,10 @@ unsigned SpareKeycodes::FreeKeycode(const KeyboardMapping& mapping) const {
     return 0;
 }
 
-bool SpareKeycodes::Map(unsigned keycode, Keysym keysym) {
+bool SpareKeycodes::Map(unsigned keycode, const Keysym (&keysyms)[2]) {
     XErrorTrap trap(display_);
-    // The same keysym at both levels, so a held Shift does not change the character.
-    KeySym keysyms[2] = {keysym, keysym};
-    XChangeKeyboardMapping(display_, static_cast<int>(keycode), 2, keysyms, 1);
+    KeySym both[2] = {keysyms[0], keysyms[1]};
+    XChangeKeyboardMapping(display_, static_cast<int>(keycode), 2, both, 1);
     return !trap.Failed();
 }
 
@@ -201,7 +343,7 @@ void SpareKeycodes::TakeBackLeftovers() {
     XFree(properties);
 }
 
-// A ledger is a list of 32-bit numbers, keycode and keysym in turn.
+// A ledger is a list of 32-bit numbers: keycode, keysym without Shift and keysym with it, in turn.
 std::vector<SpareKeycodes::Slot> SpareKeycodes::ReadLedger(Atom ledger) const {
     Atom type = None;
     int format = 0;
@@ -214,8 +356,12 @@ std::vector<SpareKeycodes::Slot> SpareKeycodes::ReadLedger(Atom ledger) const {
         type == XA_INTEGER && format == 32) {
         // Xlib hands 32-bit items over as longs.
         const auto* numbers = reinterpret_cast<const long*>(data);
-        for (unsigned long i = 0; i + 1 < count; i += 2) {
-            slots.push_back(Slot{static_cast<unsigned>(numbers[i]), static_cast<Keysym>(numbers[i + 1]), 0});
+        for (unsigned long i = 0; i + 2 < count; i += 3) {
+            Slot slot;
+            slot.keycode = static_cast<unsigned>(numbers[i]);
+            slot.keysyms[0] = static_cast<Keysym>(numbers[i + 1]);
+            slot.keysyms[1] = static_cast<Keysym>(numbers[i + 2]);
+            slots.push_back(slot);
         }
     }
     if (data != nullptr) {
@@ -228,7 +374,8 @@ void SpareKeycodes::WriteLedger() {
     std::vector<long> numbers;
     for (const Slot& slot : slots_) {
         numbers.push_back(static_cast<long>(slot.keycode));
-        numbers.push_back(static_cast<long>(slot.keysym));
+        numbers.push_back(static_cast<long>(slot.keysyms[0]));
+        numbers.push_back(static_cast<long>(slot.keysyms[1]));
     }
     XChangeProperty(display_, DefaultRootWindow(display_), ledger_, XA_INTEGER, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(numbers.data()), static_cast<int>(numbers.size()));

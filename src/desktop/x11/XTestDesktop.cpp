@@ -166,6 +166,7 @@ void XTestDesktop::FakeKey(unsigned keycode, bool press) {
     }
     XTestFakeKeyEvent(display_->Get(), keycode, press ? True : False, CurrentTime);
     heldKeys_[keycode] = press;
+    spareKeycodes_->Sent(keycode);
 }
 
 void XTestDesktop::FakeButton(unsigned button, bool press) {
@@ -261,8 +262,7 @@ void XTestDesktop::Type(char character) {
         const std::optional<char32_t> unicode = Cp1252ToUnicode(static_cast<unsigned char>(character));
         if (unicode && !IsControl(*unicode)) {
             Requesting();
-            SendCharacter(*unicode, true);
-            SendCharacter(*unicode, false);
+            TypeOnLentKey(*unicode);
             Requested();
         }
         return;
@@ -290,22 +290,33 @@ void XTestDesktop::Type(char character) {
     Requested();
 }
 
-void XTestDesktop::SendCharacter(char32_t character, bool press) {
+void XTestDesktop::TypeOnLentKey(char32_t character) {
     const Keysym keysym = KeysymForUnicode(character);
-    const unsigned keycode = press ? spareKeycodes_->Bind(keysym) : spareKeycodes_->Bound(keysym);
-    if (press) {
-        // The keycodes lent out may have changed, and a lent keycode is no key of the layout's.
+    // A Shift held gives the character its Shift; without a Shift key only the plain level types.
+    const unsigned shift = shiftsHeld_ == 0 ? ModifierKeycode(false) : 0;
+    const x11::SpareKeycodes::Reach reach = shiftsHeld_ > 0 ? x11::SpareKeycodes::Reach::Shifted
+                                            : shift != 0    ? x11::SpareKeycodes::Reach::Either
+                                                            : x11::SpareKeycodes::Reach::Plain;
+    const std::uint64_t changes = spareKeycodes_->Changes();
+    const x11::SpareKeycodes::Place place = spareKeycodes_->BindCharacter(keysym, reach, heldKeys_);
+    if (spareKeycodes_->Changes() != changes) {
+        // A lent keycode is no key of the layout's, and a key's lent keycode may now type a character.
         ForgetAnswers();
     }
-    if (keycode == 0) {
-        const char* why = keysym == kNoKeysym ? ": no key types it"
-                          : press             ? ": no spare key could be bound"
-                                              : ": it is not held";
+    if (place.keycode == 0) {
+        const char* why = keysym == kNoKeysym ? ": no key types it" : ": no spare key could be bound";
         Trace(kType, TraceError,
               "Cannot type U+" + Hex(static_cast<unsigned>(character)) + why + " - not sent");
         return;
     }
-    FakeKey(keycode, press);
+    if (place.shift && shift != 0) {
+        FakeKey(shift, true);
+        FakeKey(place.keycode, true);
+        FakeKey(shift, false);
+    } else {
+        FakeKey(place.keycode, true);
+    }
+    FakeKey(place.keycode, false);
 }
 
 unsigned XTestDesktop::ModifierKeycode(bool levelThree) {
@@ -381,11 +392,14 @@ unsigned XTestDesktop::LookUpKeycode(Key key) {
             return choice->keycode;
         }
     }
-    const unsigned spare = spareKeycodes_->Bind(keysyms.front());
+    const std::uint64_t changes = spareKeycodes_->Changes();
+    const unsigned spare = spareKeycodes_->BindKey(keysyms.front(), heldKeys_);
     // Binding waits for the server, and so may have read notices DrainEvents has not seen.
     taken_ = false;
-    // The keycodes lent out may have changed, and a lent keycode is no key of the layout's.
-    ForgetAnswers();
+    if (spareKeycodes_->Changes() != changes) {
+        // The keycodes lent out may have changed, and a lent keycode is no key of the layout's.
+        ForgetAnswers();
+    }
     if (spare == 0) {
         Trace(kKey, TraceError,
               std::string("No key on the layout for the key ") + KeyName(key) +
@@ -486,6 +500,7 @@ bool XTestDesktop::DrainEvents() {
             XRefreshKeyboardMapping(&event.xmapping);
             layout_.reset();
             ForgetAnswers();
+            spareKeycodes_->KeyboardChanged();
         } else if (xkbEventBase_ >= 0 && event.type == xkbEventBase_) {
             const auto& xkb = reinterpret_cast<const XkbEvent&>(event);
             if (xkb.any.xkb_type == XkbStateNotify) {
@@ -496,6 +511,7 @@ bool XTestDesktop::DrainEvents() {
             } else if (!SameKeysOnAnotherDevice(xkb.new_kbd, xkbOpcode_)) {
                 layout_.reset();
                 ForgetAnswers();
+                spareKeycodes_->KeyboardChanged();
             }
         } else if (randrEventBase_ >= 0 && (event.type == randrEventBase_ + RRScreenChangeNotify ||
                                             event.type == randrEventBase_ + RRNotify)) {

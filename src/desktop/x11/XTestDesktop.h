@@ -28,8 +28,9 @@ namespace qm {
 // Keys are pressed by the layout's keycode for their keysym, and characters by the layout's key
 // with Shift and the level-three shift (AltGr) where it needs them; a character the layout types
 // only otherwise (Ctrl, Alt, a dead key) has no key here. Characters with no key are typed on a
-// borrowed spare keycode, and so are keys whose keysym the layout lacks (F13-F24, media keys),
-// so that keys with no character still arrive. Shift and AltGr are the same keys for a character
+// borrowed spare keycode, two to a keycode (the second with Shift), and so are keys whose keysym
+// the layout lacks (F13-F24, media keys), one to a keycode, so that keys with no character still
+// arrive. Shift and AltGr are the same keys for a character
 // as for Key::Shift and Key::RightAlt, so a locked Shift and a character's Shift are one key.
 //
 // The layout is read again after the server announces a change, and the group is kept from the
@@ -77,8 +78,8 @@ private:
     void FakeKey(unsigned keycode, bool press);
     void FakeButton(unsigned button, bool press);
     void SendKey(Key key, bool press);
-    // Presses or lets go of the character on a borrowed keycode.
-    void SendCharacter(char32_t character, bool press);
+    // Types the character on a borrowed keycode, with Shift for its Shift level.
+    void TypeOnLentKey(char32_t character);
     // The keycode of a key, 0 if none; found once per layout and group.
     unsigned KeycodeFor(Key key);
     unsigned LookUpKeycode(Key key);

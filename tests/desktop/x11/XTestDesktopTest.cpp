@@ -14,10 +14,12 @@
 #include <cstdlib>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "desktop/x11/PrimaryMonitor.h"
+#include "desktop/x11/SpareKeycodes.h"
 #include "diag/Cp1252.h"
 #include "input/KeystrokeInjection.h"
 #include "support/Raised.h"
@@ -199,6 +201,79 @@ TEST_F(XTestDesktopTest, BorrowedKeysAndHeldKeysAreGivenBackAtTheEndOrAtTheNextS
     EXPECT_EQ(recorder_->Held(), "");
     EXPECT_EQ(keycodeOf(XK_eacute), 0);
     XCloseDisplay(observer);
+}
+
+// A lent keycode carries two characters, the second with Shift; one with a key event sent less than
+// the quiet time ago is not bound to another (the character waits), nor one that is down; a killed
+// copy's keycodes come back with both.
+TEST_F(XTestDesktopTest, LentKeycodesCarryTwoCharactersAndWaitToBeRebound) {
+    using x11::SpareKeycodes;
+    Display* display = XOpenDisplay(xvfb_->Display().c_str());
+    // Read from the server each time: the keycodes that give the keysym (none: the empty ones).
+    const auto keycodesFor = [&](KeySym keysym) {
+        int min = 0, max = 0, per = 0;
+        XDisplayKeycodes(display, &min, &max);
+        KeySym* map = XGetKeyboardMapping(display, static_cast<KeyCode>(min), max - min + 1, &per);
+        int count = 0;
+        for (int keycode = 0; keycode <= max - min; ++keycode) {
+            const KeySym* row = map + keycode * per;
+            count += keysym == NoSymbol ? std::count(row, row + per, NoSymbol) == per
+                                        : std::count(row, row + per, keysym) > 0;
+        }
+        XFree(map);
+        return count;
+    };
+    const int free = keycodesFor(NoSymbol);
+    ASSERT_GT(free, 0);
+    SpareKeycodes::Clock::time_point now{std::chrono::hours(1)};
+    const SpareKeycodes::Timing timing{
+        std::chrono::milliseconds(100), [&] { return now; },
+        [&](SpareKeycodes::Clock::time_point until) { now = std::max(now, until); }};
+    // Two letters from À on for each free keycode, each sent a key event at once.
+    const auto fill = [&](SpareKeycodes& spare, std::vector<SpareKeycodes::Place>& places) {
+        for (int i = 0; i < 2 * free; ++i) {
+            places.push_back(spare.BindCharacter(XK_Agrave + i, SpareKeycodes::Reach::Either, {}));
+            spare.Sent(places.back().keycode);
+        }
+    };
+    {
+        SpareKeycodes spare(display, timing);
+        std::vector<SpareKeycodes::Place> places;
+        fill(spare, places);
+        std::set<unsigned> keycodes;
+        for (int i = 0; i < 2 * free; ++i) {
+            keycodes.insert(places[i].keycode);
+            EXPECT_EQ(places[i].shift, i >= free) << i;
+            EXPECT_EQ(keycodesFor(XK_Agrave + i), 1) << i;
+        }
+        EXPECT_EQ(keycodes.size(), static_cast<std::size_t>(free));
+
+        now += std::chrono::milliseconds(10);
+        const SpareKeycodes::Clock::time_point asked = now;
+        std::bitset<256> held;
+        held[places[0].keycode] = true;
+        const SpareKeycodes::Place next =
+            spare.BindCharacter(XK_sterling, SpareKeycodes::Reach::Either, held);
+        EXPECT_EQ(now - asked, std::chrono::milliseconds(90));
+        EXPECT_NE(next.keycode, places[0].keycode);
+        EXPECT_EQ(keycodesFor(XK_Agrave), 1);
+        EXPECT_EQ(keycodesFor(XK_sterling), 1);
+    }
+    const pid_t killed = ::fork();
+    if (killed == 0) {
+        Display* own = XOpenDisplay(xvfb_->Display().c_str());
+        SpareKeycodes spare(own, timing);
+        std::vector<SpareKeycodes::Place> places;
+        fill(spare, places);
+        XSync(own, False);
+        ::kill(::getpid(), SIGKILL);
+    }
+    ASSERT_GT(killed, 0);
+    ::waitpid(killed, nullptr, 0);
+    EXPECT_EQ(keycodesFor(NoSymbol), 0);
+    std::make_unique<SpareKeycodes>(display).reset();
+    EXPECT_EQ(keycodesFor(NoSymbol), free);
+    XCloseDisplay(display);
 }
 
 // Keys arrive as their keys: the layout's, AltGr as its level-three shift, and a borrowed keycode
