@@ -6,6 +6,7 @@
 #include <cmath>
 #include <utility>
 
+#include "desktop/Acceleration.h"
 #include "desktop/Rounding.h"
 #include "diag/CaughtError.h"
 #include "diag/RaisedError.h"
@@ -77,9 +78,21 @@ bool MovementEngine::Move(std::int32_t x, std::int32_t y, bool forCode) {
         }
         if (forCode) {
             movementStart_ = now_();
+            carryX_.Reset();
+            carryY_.Reset();
         }
-        const float factor = SpeedFactor() * AccelerationFactor();
-        {
+        if (settings_.Acceleration() == 1) {
+            // A slow start goes below a pixel per step: the fractions add up rather than each
+            // step being made at least a pixel, which would set the start speed instead.
+            const double factor = static_cast<double>(SpeedFactor()) * AccelerationFactor();
+            const std::int32_t dx = carryX_.Take(x * factor);
+            const std::int32_t dy = carryY_.Take(y * factor);
+            if (dx != 0 || dy != 0) {
+                InputBatch step(&desktop_);
+                desktop_.MoveBy(dx, dy);
+            }
+        } else {
+            const float factor = SpeedFactor();
             InputBatch step(&desktop_);
             desktop_.MoveBy(Scaled(x, factor), Scaled(y, factor));
         }
@@ -104,16 +117,13 @@ float MovementEngine::SpeedFactor() const {
     return kSpeedFactors[speedLevel_];
 }
 
-float MovementEngine::AccelerationFactor() const {
+double MovementEngine::AccelerationFactor() const {
     if (settings_.Acceleration() != 1) {
-        return 1.0F;
+        return 1.0;
     }
-    // Grows in a straight line from the increments to the maximum, then stays there.
-    const float maximum = std::max<float>(1.0F, settings_.AccelerationMaximum());
-    const std::int32_t time = settings_.AccelerationTime();
-    const double elapsed = static_cast<double>(now_() - movementStart_);
-    const double share = time <= 0 ? 1.0 : std::clamp(elapsed / time, 0.0, 1.0);
-    return static_cast<float>(1.0 + (maximum - 1.0) * share);
+    const AccelerationCurve curve(settings_.AccelerationStart(), settings_.AccelerationMaximum(),
+                                  settings_.AccelerationTime());
+    return curve.Factor(static_cast<double>(now_() - movementStart_));
 }
 
 // A step keeps its direction and at least one pixel, however slow the level.

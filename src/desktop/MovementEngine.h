@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "desktop/Desktop.h"
+#include "desktop/Rounding.h"
 #include "loop/EventPump.h"
 #include "loop/Timer.h"
 #include "settings/SettingsRecord.h"
@@ -55,8 +56,9 @@ public:
     void Slower();
     // The present level's factor (1 is normal).
     float SpeedFactor() const;
-    // With Acceleration on, the factor the running movement has grown to (1 without).
-    float AccelerationFactor() const;
+    // With Acceleration on, the factor the running movement has grown to (1 without): from its
+    // start share of the step to the top speed.
+    double AccelerationFactor() const;
     // Milliseconds from a fixed point; a steady clock unless a test gives its own.
     void SetClock(std::function<std::int64_t()> now) { now_ = std::move(now); }
 
@@ -82,6 +84,9 @@ private:
     std::size_t speedLevel_ = 1;
     std::function<std::int64_t()> now_;
     std::int64_t movementStart_ = 0;  // when the running movement's direction was given
+    // What the accelerated steps made so far owe or are ahead by, below a pixel.
+    PixelCarry carryX_;
+    PixelCarry carryY_;
     // Bumped by every MoveMouse and StopMouse; a call that finds it moved on after its
     // pending-events call has been overtaken by a newer one.
     std::uint64_t generation_ = 0;

@@ -34,6 +34,22 @@ inline std::int32_t RoundToInt32(double value) {
     return static_cast<std::int32_t>(rounded);
 }
 
+// Pixels for steps that may be a fraction of one: what a step leaves over is carried into the
+// next, so that half a pixel per step still moves one pixel every second step instead of none.
+class PixelCarry {
+public:
+    std::int32_t Take(double step) {
+        const double owed = step + carried_;
+        const std::int32_t whole = RoundToInt32(owed);
+        carried_ = owed - whole;
+        return whole;
+    }
+    void Reset() { carried_ = 0; }
+
+private:
+    double carried_ = 0;
+};
+
 // Turning a step round must not wrap: the most negative step has no positive partner.
 inline std::int32_t NegateStep(std::int32_t value) {
     if (value == std::numeric_limits<std::int32_t>::min()) {

@@ -61,6 +61,8 @@ const std::vector<Setting>& Settings() {
                         {movement, "Acceleration", REG_DWORD, 0, &R::Acceleration_, true},
                         {movement, "AccelerationMaximum", REG_DWORD, 4, &R::AccelerationMaximum_, true},
                         {movement, "AccelerationTime", REG_DWORD, 1000, &R::AccelerationTime_, true},
+                        {movement, "AccelerationStart", REG_DWORD,
+                         Described(25, "start in percent of the increments"), &R::AccelerationStart_, true},
                         {"", "ReconnectAutomatically", REG_DWORD, 1, &R::ReconnectAutomatically_, true},
                     });
         return rows;

@@ -43,6 +43,12 @@ inline Default OptionalCode(const char* meaning) {
     none.meaning = meaning;
     return none;
 }
+// A value that has a default, with what it means for the settings tool's help.
+inline Default Described(int number, const char* meaning) {
+    Default value(number);
+    value.meaning = meaning;
+    return value;
+}
 inline Default Code(std::int16_t installed, const char* meaning) {
     Default none(0);
     none.value = Variant::Missing();

@@ -109,14 +109,16 @@ public:
         AddedCodes_[static_cast<std::size_t>(action)] = value;
     }
 
-    // Acceleration: 1 = a movement grows from the increments to AccelerationMaximum times them
-    // over AccelerationTime milliseconds.
+    // Acceleration: 1 = a movement starts at AccelerationStart percent of the increments and grows
+    // to AccelerationMaximum times them over AccelerationTime milliseconds.
     std::int16_t Acceleration() const { return Acceleration_; }
     void Acceleration(std::int16_t value) { Acceleration_ = value; }
     std::int16_t AccelerationMaximum() const { return AccelerationMaximum_; }
     void AccelerationMaximum(std::int16_t value) { AccelerationMaximum_ = value; }
     std::int32_t AccelerationTime() const { return AccelerationTime_; }
     void AccelerationTime(std::int32_t value) { AccelerationTime_ = value; }
+    std::int16_t AccelerationStart() const { return AccelerationStart_; }
+    void AccelerationStart(std::int16_t value) { AccelerationStart_ = value; }
 
     // 1 = when the open port's device vanishes, the port is opened again once it is back.
     std::int16_t ReconnectAutomatically() const { return ReconnectAutomatically_; }
@@ -171,6 +173,7 @@ private:
     std::int16_t Acceleration_ = 0;
     std::int16_t AccelerationMaximum_ = 0;
     std::int32_t AccelerationTime_ = 0;
+    std::int16_t AccelerationStart_ = 0;
     std::int16_t ReconnectAutomatically_ = 0;
 };
 

@@ -36,6 +36,7 @@ const char* const kXName = "X Increment";
 const char* const kYName = "Y Increment";
 const char* const kTopName = "Top Speed";
 const char* const kTimeName = "Time to Top Speed";
+const char* const kStartName = "Start at (% of speed)";
 
 // The pointer arrow that slides along the speed-test strip, drawn for the font's size.
 QPixmap CursorPicture(int height) {
@@ -162,6 +163,15 @@ frmMouseMovementAdvanced::frmMouseMovementAdvanced(QWidget* parent) : QDialog(pa
                                           "updAccelerationMaximum", 2, 10, 1, tr("(x increments)"));
     txtAccelerationTime_ = AddValueRow(this, acceleration, 2, tr("Time to Top Speed:"), "txtAccelerationTime",
                                        "updAccelerationTime", 100, 5000, 100, tr("(ms)"), 4);
+    txtAccelerationStart_ = AddValueRow(this, acceleration, 3, tr("Start at:"), "txtAccelerationStart",
+                                        "updAccelerationStart", 5, 100, 5, tr("% of speed"));
+    txtAccelerationStart_->setAccessibleName(QString::fromLatin1(kStartName));
+    auto* lblAccelerationHint = new QLabel(tr("A slow start helps to stop on a small\n"
+                                              "target: start at 25 % or less, and\n"
+                                              "grow over 1000 ms or more."),
+                                           fraAcceleration);
+    lblAccelerationHint->setObjectName(QStringLiteral("lblAccelerationHint"));
+    acceleration->addWidget(lblAccelerationHint, 4, 0, 1, 4);
     acceleration->setColumnStretch(3, 1);
 
     lblSpeedTest_ = new QLabel(this);
@@ -215,17 +225,20 @@ frmMouseMovementAdvanced::frmMouseMovementAdvanced(QWidget* parent) : QDialog(pa
     Acceleration(Acceleration_);
     AccelerationMaximum(AccelerationMaximum_);
     AccelerationTime(AccelerationTime_);
-    connect(chkAcceleration_, &QCheckBox::toggled, this, [this](bool on) {
-        txtAccelerationMaximum_->setEnabled(on);
-        txtAccelerationTime_->setEnabled(on);
-    });
+    AccelerationStart(AccelerationStart_);
+    connect(chkAcceleration_, &QCheckBox::toggled, this, &frmMouseMovementAdvanced::EnableAccelerationValues);
 }
 
 void frmMouseMovementAdvanced::Acceleration(std::int16_t value) {
     Acceleration_ = value;
     chkAcceleration_->setChecked(value == 1);
-    txtAccelerationMaximum_->setEnabled(value == 1);
-    txtAccelerationTime_->setEnabled(value == 1);
+    EnableAccelerationValues(value == 1);
+}
+
+void frmMouseMovementAdvanced::EnableAccelerationValues(bool on) {
+    txtAccelerationMaximum_->setEnabled(on);
+    txtAccelerationTime_->setEnabled(on);
+    txtAccelerationStart_->setEnabled(on);
 }
 
 void frmMouseMovementAdvanced::AccelerationMaximum(std::int16_t value) {
@@ -236,6 +249,11 @@ void frmMouseMovementAdvanced::AccelerationMaximum(std::int16_t value) {
 void frmMouseMovementAdvanced::AccelerationTime(std::int32_t value) {
     AccelerationTime_ = value;
     txtAccelerationTime_->setText(QString::number(value));
+}
+
+void frmMouseMovementAdvanced::AccelerationStart(std::int16_t value) {
+    AccelerationStart_ = value;
+    txtAccelerationStart_->setText(QString::number(value));
 }
 
 QString frmMouseMovementAdvanced::FormatValue(float value) {
@@ -288,6 +306,7 @@ bool frmMouseMovementAdvanced::Edit(QWidget* owner, MovementTuning& tuning) {
     dialog->Acceleration(tuning.Acceleration);
     dialog->AccelerationMaximum(tuning.AccelerationMaximum);
     dialog->AccelerationTime(tuning.AccelerationTime);
+    dialog->AccelerationStart(tuning.AccelerationStart);
     dialog->exec();
     if (!dialog) {
         return false;  // the owner went away while the dialog was open
@@ -301,6 +320,7 @@ bool frmMouseMovementAdvanced::Edit(QWidget* owner, MovementTuning& tuning) {
     tuning.Acceleration = dialog->Acceleration();
     tuning.AccelerationMaximum = dialog->AccelerationMaximum();
     tuning.AccelerationTime = dialog->AccelerationTime();
+    tuning.AccelerationStart = dialog->AccelerationStart();
     delete dialog;
     return tuning.MovementDelay != before.MovementDelay ||
            tuning.MovementIncrementX != before.MovementIncrementX ||
@@ -345,6 +365,21 @@ void frmMouseMovementAdvanced::cmdTest_Click() {
     if (!ReadNumber(txtXIncrement_, QString::fromLatin1(kXName))) {
         return;
     }
+    // With acceleration ticked the test grows as a movement would, slow start and all.
+    speedTestCurve_.reset();
+    if (chkAcceleration_->isChecked()) {
+        const auto top = ReadNumber(txtAccelerationMaximum_, QString::fromLatin1(kTopName));
+        const auto time =
+            top ? ReadNumber(txtAccelerationTime_, QString::fromLatin1(kTimeName)) : std::nullopt;
+        const auto start =
+            time ? ReadNumber(txtAccelerationStart_, QString::fromLatin1(kStartName)) : std::nullopt;
+        if (!start) {
+            return;
+        }
+        speedTestCurve_.emplace(static_cast<std::int32_t>(std::nearbyint(*start)),
+                                static_cast<std::int32_t>(std::nearbyint(*top)),
+                                static_cast<std::int32_t>(std::nearbyint(*time)));
+    }
     SetSpeedTestTimer(interval, true);
     PlaceCursor();
     imgCursor_->show();
@@ -361,7 +396,9 @@ void frmMouseMovementAdvanced::tmrSpeedTest_Timer() {
                    MsgIcon::Exclamation);
             return;
         }
-        cursorLeft_ += *step;
+        // The ticks stand for the movement's time: the first moves at the start share.
+        const double elapsed = static_cast<double>(speedTestTicks_++) * speedTestInterval_;
+        cursorLeft_ += *step * (speedTestCurve_ ? speedTestCurve_->Factor(elapsed) : 1.0);
         PlaceCursor();
     } else {
         EndSpeedTest();
@@ -376,6 +413,7 @@ double frmMouseMovementAdvanced::CursorEnd() const {
 
 void frmMouseMovementAdvanced::EndSpeedTest() {
     cursorLeft_ = kCursorStart;
+    speedTestTicks_ = 0;
     PlaceCursor();
     imgCursor_->hide();
     SetSpeedTestTimer(speedTestInterval_, false);
@@ -430,6 +468,7 @@ void frmMouseMovementAdvanced::OKButton_Click() {
     const bool accelerate = chkAcceleration_->isChecked();
     std::optional<double> top = AccelerationMaximum_;
     std::optional<double> time = AccelerationTime_;
+    std::optional<double> start = AccelerationStart_;
     if (accelerate) {
         top = ReadNumber(txtAccelerationMaximum_, QString::fromLatin1(kTopName));
         if (!top) {
@@ -446,6 +485,19 @@ void frmMouseMovementAdvanced::OKButton_Click() {
         }
         time = ReadNumber(txtAccelerationTime_, QString::fromLatin1(kTimeName));
         if (!time) {
+            return;
+        }
+        start = ReadNumber(txtAccelerationStart_, QString::fromLatin1(kStartName));
+        if (!start) {
+            return;
+        }
+        if (std::nearbyint(*start) < 1 || std::nearbyint(*start) > 100) {
+            MsgBox(this,
+                   QStringLiteral("%1 must be a whole number between 1 and 100")
+                       .arg(QString::fromLatin1(kStartName)),
+                   MsgIcon::Exclamation);
+            txtAccelerationStart_->setFocus();
+            txtAccelerationStart_->selectAll();
             return;
         }
     }
@@ -475,6 +527,7 @@ void frmMouseMovementAdvanced::OKButton_Click() {
     Acceleration_ = accelerate ? 1 : 0;
     AccelerationMaximum_ = static_cast<std::int16_t>(std::nearbyint(*top));
     AccelerationTime_ = static_cast<std::int32_t>(std::nearbyint(*time));
+    AccelerationStart_ = static_cast<std::int16_t>(std::nearbyint(*start));
 }
 
 }  // namespace qm

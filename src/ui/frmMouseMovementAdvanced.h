@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "desktop/Acceleration.h"
+
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -25,12 +27,13 @@ struct MovementTuning {
     std::int16_t Acceleration = 0;
     std::int16_t AccelerationMaximum = 0;
     std::int32_t AccelerationTime = 0;
+    std::int16_t AccelerationStart = 0;
 };
 
 // "Mouse Movement : Advanced": the movement delay, the X and Y increments, the bouncy-mouse
 // options and acceleration, with a speed test that slides a cursor picture along a strip. The
 // caller writes the working copy's values in, runs exec() with the main window as parent, and
-// reads all eight back whatever the outcome (or lets Edit do all of that). OK stores only when
+// reads all nine back whatever the outcome (or lets Edit do all of that). OK stores only when
 // something changed; Cancel stores nothing.
 class frmMouseMovementAdvanced : public QDialog {
     Q_OBJECT
@@ -48,14 +51,17 @@ public:
     std::int16_t BouncyMouseAngle() const { return BouncyMouseAngle_; }
     void BouncyMouseAngle(std::int16_t value);
 
-    // Acceleration: on (1) or off, the top speed as a multiple of the increments, and the
-    // milliseconds a movement takes to reach it. OK stores them as it stores the others.
+    // Acceleration: on (1) or off, the top speed as a multiple of the increments, the
+    // milliseconds a movement takes to reach it, and the percent of the increments it starts at.
+    // OK stores them as it stores the others.
     std::int16_t Acceleration() const { return Acceleration_; }
     void Acceleration(std::int16_t value);
     std::int16_t AccelerationMaximum() const { return AccelerationMaximum_; }
     void AccelerationMaximum(std::int16_t value);
     std::int32_t AccelerationTime() const { return AccelerationTime_; }
     void AccelerationTime(std::int32_t value);
+    std::int16_t AccelerationStart() const { return AccelerationStart_; }
+    void AccelerationStart(std::int16_t value);
 
     // The angle the option buttons have chosen while the dialog is open.
     std::int16_t SelectedAngle() const { return selectedAngle_; }
@@ -81,6 +87,7 @@ protected:
 
 private:
     void chkBouncyMouseEnabled_Click();
+    void EnableAccelerationValues(bool on);
     void cmdTest_Click();
     void OKButton_Click();
     void SetSpeedTestTimer(int interval, bool enabled);
@@ -100,6 +107,7 @@ private:
     std::int16_t Acceleration_ = 0;
     std::int16_t AccelerationMaximum_ = 0;
     std::int32_t AccelerationTime_ = 0;
+    std::int16_t AccelerationStart_ = 0;
 
     QLineEdit* txtMovementDelay_ = nullptr;
     QLineEdit* txtXIncrement_ = nullptr;
@@ -108,6 +116,7 @@ private:
     QCheckBox* chkAcceleration_ = nullptr;
     QLineEdit* txtAccelerationMaximum_ = nullptr;
     QLineEdit* txtAccelerationTime_ = nullptr;
+    QLineEdit* txtAccelerationStart_ = nullptr;
     QRadioButton* optBouncyMouse90Degrees_ = nullptr;
     QRadioButton* optBouncyMouse180Degrees_ = nullptr;
     QPushButton* cmdTest_ = nullptr;
@@ -117,6 +126,9 @@ private:
     int speedTestInterval_ = 0;
     bool speedTestEnabled_ = false;
     double cursorLeft_ = kCursorStart;
+    // With acceleration ticked when the test started, the curve it grows by; the ticks made so far.
+    std::optional<AccelerationCurve> speedTestCurve_;
+    int speedTestTicks_ = 0;
 
     static constexpr double kCursorStart = 19.0;
     static constexpr double kCursorEnd = 270.0;

@@ -617,10 +617,10 @@ void frmSerial::cmdAbout_Click() {
 }
 
 void frmSerial::cmdMouseAdvanced_Click() {
-    MovementTuning tuning{working_.MovementDelay(),       working_.MovementIncrementX(),
-                          working_.MovementIncrementY(),  working_.BouncyMouse(),
-                          working_.BouncyMouseAngle(),    working_.Acceleration(),
-                          working_.AccelerationMaximum(), working_.AccelerationTime()};
+    MovementTuning tuning{
+        working_.MovementDelay(),       working_.MovementIncrementX(), working_.MovementIncrementY(),
+        working_.BouncyMouse(),         working_.BouncyMouseAngle(),   working_.Acceleration(),
+        working_.AccelerationMaximum(), working_.AccelerationTime(),   working_.AccelerationStart()};
     frmMouseMovementAdvanced::Edit(this, tuning);
     // The movement engine reads the working delay and angle at each step, so they act at once.
     working_.MovementDelay(tuning.MovementDelay);
@@ -631,6 +631,7 @@ void frmSerial::cmdMouseAdvanced_Click() {
     working_.Acceleration(tuning.Acceleration);
     working_.AccelerationMaximum(tuning.AccelerationMaximum);
     working_.AccelerationTime(tuning.AccelerationTime);
+    working_.AccelerationStart(tuning.AccelerationStart);
     CheckDirty();
 }
 

@@ -141,6 +141,37 @@ TEST_F(MovementTest, BounceRuleOnEveryEdgeAndCorner) {
     }
 }
 
+// With acceleration on, a movement starts at its share of the step and grows in a straight line to
+// the top speed at the set time; fractions of a pixel add up rather than stall or round up. Off,
+// every step is the step. From the left edge, a step of 2 every 2 ms: on, start %, top, time,
+// ticks, then the distance gone and the factor at the last tick.
+TEST_F(MovementTest, AccelerationStartsAtItsShareAndGrowsToTheTopAtTheSetTime) {
+    const std::tuple<const char*, std::int16_t, std::int16_t, std::int16_t, std::int32_t, int, int, double>
+        cases[] = {
+            {"off: the start share does nothing", 0, 25, 4, 1000, 50, 102, 1.0},
+            {"the set speed on the way", 1, 25, 4, 1000, 100, 126, 1.0},
+            {"the top at the set time", 1, 25, 4, 200, 100, 429, 4.0},
+            {"a fifth of a pixel per step adds up", 1, 10, 4, 1000, 5, 1, 0.139},
+        };
+    std::int64_t now = 0;
+    engine->SetClock([&now] { return now; });
+    for (const auto& [what, on, start, top, time, ticks, distance, factor] : cases) {
+        SCOPED_TRACE(what);
+        settings.Acceleration(on);
+        settings.AccelerationStart(start);
+        settings.AccelerationMaximum(top);
+        settings.AccelerationTime(time);
+        desktop.SetPointerPosition({0, 0});
+        ASSERT_TRUE(engine->MoveMouse(2, 0));
+        for (int tick = 0; tick < ticks; ++tick) {
+            now += 2;
+            ASSERT_TRUE(timer.Fire());
+        }
+        EXPECT_EQ(desktop.PointerPosition().x, distance);
+        EXPECT_NEAR(engine->AccelerationFactor(), factor, 1e-9);
+    }
+}
+
 // Codes handled while an older MoveMouse, StopMouse or tick waits in its pending-events call are
 // newer and must stay in force; a tick is not a code and overrides nothing.
 TEST_F(MovementTest, NestedNewestCodeWins) {

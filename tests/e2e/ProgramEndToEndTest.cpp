@@ -33,17 +33,17 @@ bool PointerRests(XEventRecorder& desktop) {
 }
 
 // Codes 20 to 25 lock, middle, wheel up, down, left, right; 26 faster, 28 slower; 29 Ctrl and 30 Alt;
-// acceleration to twice the step over 150 ms; a device that comes back is reconnected. The escape
-// sequences are on: the bytes that do not start one are taken one by one as ever.
+// acceleration from half the step to twice it over 150 ms; a device that comes back is reconnected. The
+// escape sequences are on: the bytes that do not start one are taken one by one as ever.
 const LaunchOptions kMoreCodes{
     .reconnect = true,
     .values = {"Mouse\\Movement Acceleration 1", "Mouse\\Movement AccelerationMaximum 2",
-               "Mouse\\Movement AccelerationTime 150", "Mouse\\Buttons LEFT_LOCK_ASCII 20",
-               "Mouse\\Buttons MIDDLE_SCLICK_ASCII 21", "Mouse\\Buttons WHEEL_UP_ASCII 22",
-               "Mouse\\Buttons WHEEL_DOWN_ASCII 23", "Mouse\\Buttons WHEEL_LEFT_ASCII 24",
-               "Mouse\\Buttons WHEEL_RIGHT_ASCII 25", "Mouse\\Movement FASTER_ASCII 26",
-               "Mouse\\Movement SLOWER_ASCII 28", "Emulation ASCIISequence 1", "Emulation CTRL_ASCII 29",
-               "Emulation ALT_ASCII 30"}};
+               "Mouse\\Movement AccelerationTime 150", "Mouse\\Movement AccelerationStart 50",
+               "Mouse\\Buttons LEFT_LOCK_ASCII 20", "Mouse\\Buttons MIDDLE_SCLICK_ASCII 21",
+               "Mouse\\Buttons WHEEL_UP_ASCII 22", "Mouse\\Buttons WHEEL_DOWN_ASCII 23",
+               "Mouse\\Buttons WHEEL_LEFT_ASCII 24", "Mouse\\Buttons WHEEL_RIGHT_ASCII 25",
+               "Mouse\\Movement FASTER_ASCII 26", "Mouse\\Movement SLOWER_ASCII 28",
+               "Emulation ASCIISequence 1", "Emulation CTRL_ASCII 29", "Emulation ALT_ASCII 30"}};
 
 const std::string kEast = "\x02", kStop = "\x0c", kClick = "\x0e", kLock = "\x14", kMiddle = "\x15",
                   kFaster = "\x1a", kSlower = "\x1c", kCtrl = "\x1d", kAlt = "\x1e";
@@ -127,16 +127,16 @@ TEST(ProgramEndToEnd, FromTheTrayThroughEveryCodeAndAnUnplugToExit) {
     }
     EXPECT_EQ(pressed, "+1 -1 +1 -1 +4 -4 +5 -5 +6 -6 +7 -7 +2 -2 ");
 
-    // A movement starts at the increments (2) and doubles within the set time; then faster,
+    // A movement starts at half the increments (2) and doubles them by the set time; then faster,
     // faster again and slower three times change the running movement's step.
     warpAndClear(100, 500);
     run.Line().Write(kEast);
     ASSERT_TRUE(desktop.WaitUntil([&] { return !desktop.Motions().empty(); }, 5s));
-    EXPECT_EQ(desktop.Motions().front().first, 2);
+    EXPECT_EQ(desktop.Motions().front().first, 1);
     for (const auto& [codes, step] : std::vector<std::pair<std::string, int>>{
              {"", 4}, {kFaster, 8}, {kFaster, 16}, {kSlower + kSlower + kSlower, 2}}) {
         run.Line().Write(codes);
-        desktop.WaitUntil([] { return false; }, 100ms);
+        desktop.WaitUntil([] { return false; }, 150ms);
         desktop.Clear();
         desktop.WaitUntil([&] { return desktop.Motions().size() > 10; }, 5s);
         EXPECT_EQ(desktop.Motions().back().first, step) << "after " << codes.size() << " codes";

@@ -147,7 +147,7 @@ TEST_F(Settings, EmptyRegistryStopsAtTheFirstCodeAndCodesAloneLoadWithEveryDefau
     // Everything before N_ASCII took its default, and nothing after it was read.
     EXPECT_EQ(Record(record_),
               "0,1.00,0,0,2,2,2,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,,,,,0,0,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,"
-              "-1,-1,-1,-1,-1,0,0,0,0");
+              "-1,-1,-1,-1,-1,0,0,0,0,0");
     const std::vector<std::string> reports = trace_.Reports();
     ASSERT_GE(reports.size(), 2u);
     EXPECT_EQ(
@@ -172,7 +172,7 @@ TEST_F(Settings, EmptyRegistryStopsAtTheFirstCodeAndCodesAloneLoadWithEveryDefau
                         "Mouse\\Movement\\BouncyMouseAngle"));
     EXPECT_EQ(Record(record_),
               "1,1.00,0,0,2,2,2,1,5,3,4,5,6,7,11,12,0,90,14,15,16,18,0,2400,8,None,None,None,COM1:,1,0,-1,-1,"
-              "-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,0,4,1000,1");
+              "-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,0,4,1000,25,1");
 }
 
 // Values a hand edit or another program could leave: a code that is no number stops the load
@@ -247,7 +247,7 @@ TEST_F(Settings, SaveWritesWhatChangedAndKeepsWhatAnotherProgramStored) {
     EXPECT_EQ(
         Record(reloaded),
         "0,1.00,0,0,2,4,7,30,40,3,4,5,6,7,11,12,0,90,200,15,16,18,0,2400,8,None,None,None,COM7:,2,0,20,-"
-        "1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,0,4,1000,1");
+        "1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,0,4,1000,25,1");
 }
 
 // A save that fails leaves what it could not write unsaved, says which values and why, and the

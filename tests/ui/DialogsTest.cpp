@@ -348,6 +348,25 @@ private slots:
         QCOMPARE(open.dialog.SpeedTestInterval(), 0);
     }
 
+    // The start share is edited only with acceleration ticked, and the speed test starts at it:
+    // 10 px every 50 ms from a quarter (how it grows is the movement engine's test).
+    void SlowStartInTheSpeedTestAndOk() {
+        ScriptedMessageBoxes boxes;
+        Opened open("50 10 10 0 90");
+        open.dialog.AccelerationMaximum(4);
+        open.dialog.AccelerationTime(1000);
+        open.dialog.AccelerationStart(25);
+        QVERIFY(!open.Box("txtAccelerationStart")->isEnabled());
+        open.Press("chkAcceleration");
+        QVERIFY(open.Box("txtAccelerationStart")->isEnabled());
+        open.Press("cmdTest");
+        open.Tick();
+        QCOMPARE(open.Cursor()->x(), 22);
+        open.Box("txtAccelerationStart")->setText(QStringLiteral("10"));
+        open.Press("OKButton");
+        QCOMPARE(open.dialog.AccelerationStart(), 10);
+    }
+
     void HoverShowsTheWorkingCopyAndEmptiesOffTheHotspots_data() { AddRowsOf(kHoverRows); }
     // The drawn compass's points and the mouse's buttons are where their hotspots are; the texts
     // are the working copy's at the time of the hover.

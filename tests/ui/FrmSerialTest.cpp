@@ -197,8 +197,9 @@ private slots:
         }
         QCOMPARE(
             saved,
-            QString("30 1.00 32 33 34 35 36 37 38 39 40 41 42 43 44 45 46 47 48 49 50 51 52 9600 7 None "
-                    "Hardware Space COM3: 2 1 61 62 63 64 65 66 67 68 69 70 71 72 73 74 75 76 77 78 79 80 "));
+            QString(
+                "30 1.00 32 33 34 35 36 37 38 39 40 41 42 43 44 45 46 47 48 49 50 51 52 9600 7 None "
+                "Hardware Space COM3: 2 1 61 62 63 64 65 66 67 68 69 70 71 72 73 74 75 76 77 78 79 80 81 "));
         f.window->CheckDirty();
         QVERIFY(!f.window->Dirty());
     }
