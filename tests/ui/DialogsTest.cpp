@@ -434,16 +434,16 @@ private slots:
         QTest::keyClick(text, Qt::Key_V, Qt::ControlModifier);
         QVERIFY(dialog.isVisible());
         QCOMPARE(text->text(), QStringLiteral("254"));
-        // The spin's arrows and the Up key.
+        // The spin's arrows, which step nothing while the box is greyed (off), and the Up key.
         auto* updASCII = Child<UpDownControl>(&dialog, "updASCII");
         QString seen;
-        for (const char* button : {"up", "up", "down", "0", "down"}) {
-            *button == '0' ? text->setText(button)
+        for (const char* button : {"up", "up", "down", "off", "down", "on"}) {
+            *button == 'o' ? text->setEnabled(button[1] == 'n')
                            : QTest::mouseClick(updASCII->findChild<QToolButton*>(button), Qt::LeftButton);
             seen += text->text() + " ";
         }
         QTest::keyClick(text, Qt::Key_Up);
-        QCOMPARE(seen + text->text(), QStringLiteral("255 255 254 0 0 1"));
+        QCOMPARE(seen + text->text(), QStringLiteral("255 255 254 254 254 254 255"));
     }
 
     // "More Codes" names each box, and captions it, as written, in the order of the codes.
