@@ -5,8 +5,8 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPushButton>
-#include <QShortcut>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -103,11 +103,6 @@ frmSerial::frmSerial(Parts parts, QWidget* parent) : QWidget(parent), parts_(std
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(sstMain, 1);
     layout->addLayout(buttons);
-
-    // Cancel is the window's cancel button: Esc anywhere in the window presses it.
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    escape->setObjectName(QStringLiteral("shortcutCancel"));
-    connect(escape, &QShortcut::activated, cmdCancel, &QPushButton::click);
 
     WireHandlers();
     status_ = new StatusDisplay(*parts_.road, *parts_.session, parts_.tray, this);
@@ -408,6 +403,17 @@ void frmSerial::cmdApply_Click() {
         ShowNotAllSaved();
     }
     CheckDirty();
+}
+
+void frmSerial::keyPressEvent(QKeyEvent* event) {
+    // Cancel is the window's cancel button: Esc presses it when no control of the window took the
+    // key first. An open drop-down list is a window of its own and takes its Esc itself, closing
+    // alone with the edits kept, as a list does everywhere else.
+    if (event->matches(QKeySequence::Cancel)) {
+        cmdCancel->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 // --- Ports ---------------------------------------------------------------------------------------
