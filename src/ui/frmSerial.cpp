@@ -1,5 +1,6 @@
 #include "ui/frmSerial.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -20,6 +21,7 @@
 #include "settings/SettingsLayout.h"
 #include "settings/SettingsRecord.h"
 #include "ui/DiagnosticsTab.h"
+#include "ui/ExitQuestion.h"
 #include "ui/GeneralTab.h"
 #include "ui/MouseCodesPanel.h"
 #include "ui/Pictures.h"
@@ -103,6 +105,12 @@ frmSerial::frmSerial(Parts parts, QWidget* parent) : QWidget(parent), parts_(std
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(sstMain, 1);
     layout->addLayout(buttons);
+
+    exitQuestion_ = new ExitQuestion(this);
+    connect(exitQuestion_, &ExitQuestion::Confirmed, this, [this] {
+        Form_Unload();
+        hide();
+    });
 
     WireHandlers();
     status_ = new StatusDisplay(*parts_.road, *parts_.session, parts_.tray, this);
@@ -573,11 +581,17 @@ void frmSerial::ShowNormalInFront() {
 }
 
 void frmSerial::cmdExit_Click() {
-    Form_Unload();
-    hide();
+    exitQuestion_->Ask();
 }
 
 void frmSerial::closeEvent(QCloseEvent* event) {
+    // A close the window system delivers is a person's (the title bar's button): it is asked
+    // about, and the window stays until the answer. The program's own closes end at once.
+    if (event->spontaneous() && !unloaded_) {
+        event->ignore();
+        exitQuestion_->Ask();
+        return;
+    }
     Form_Unload();
     event->accept();
 }
@@ -588,6 +602,8 @@ void frmSerial::Form_Unload() {
     }
     unloaded_ = true;
     Trace(kFormUnload, TraceEntry, "");
+    // Ended another way while a person was being asked: the question has no more to ask.
+    exitQuestion_->Withdraw();
     status_->Stop();
     status_->ShellTrayDelete();
     parts_.session->End();

@@ -37,6 +37,10 @@ const std::vector<std::tuple<const char*, const char*, bool, int, bool>> kComman
 const std::vector<std::tuple<const char*>> kLists = {{"cboBaudRate"}, {"cboDataBits"},    {"cboParity"},
                                                      {"cboStopBits"}, {"cboHandshaking"}, {"cboVirtualKey"}};
 
+QMessageBox* Question() {
+    return qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+}
+
 // A dialog the window opens, from its opener: a box given the text or a check box clicked, and
 // Enter pressed; the code OK names as bad (the dialog stays open), and the setting Apply changes.
 const std::vector<std::tuple<const char*, const char*, const char*, const char*, const char*, const char*>>
@@ -400,28 +404,44 @@ private slots:
         QVERIFY(f.window->Status().UpdateTrayIconInfo());
     }
 
-    void unloadClosesThePortOnce() {
+    // A person's three ways to end are asked about first: Esc and Enter (the default) are Cancel,
+    // and the program runs on.
+    void endingAsksFirstAndUnloadsOnce() {
         WindowFixture f;
         f.Click("cmdOpenPort");
         f.serial.Deliver(std::string(1, '\x02'));  // East: the pointer moves on
-        QVERIFY(f.timer.Enabled());
+        QCloseEvent close;                         // as the window system delivers the close button's
+        QSpontaneKeyEvent::setSpontaneous(&close);
+        Qt::Key key = Qt::Key_Escape;
+        for (const std::function<void()>& ask :
+             {std::function<void()>([&f] { f.Click("cmdExit"); }), f.tray.OnExit,
+              std::function<void()>([&] { QApplication::instance()->notify(f.window.get(), &close); })}) {
+            ask();
+            QCOMPARE(Question() ? Question()->text() : QString(),
+                     "End Quillmotion? The switch device will stop working until it is started again.");
+            QTest::keyClick(Question(), std::exchange(key, Qt::Key_Return));
+            QVERIFY(!Question() && f.serial.PortOpen() && f.timer.Enabled() && f.window->isVisible());
+        }
         QSignalSpy unloaded(f.window.get(), &frmSerial::unloaded);
-        // Closing afterwards does not unload again.
-        for (const std::function<void()>& end :
-             {f.tray.OnExit, std::function<void()>([&f] { f.window->close(); })}) {
+        // The system ends the program without asking, and takes away a question left open;
+        // closing afterwards does not unload again.
+        f.Click("cmdExit");
+        for (const std::function<void()>& end : {std::function<void()>([&f] { f.window->Form_Unload(); }),
+                                                 std::function<void()>([&f] { f.window->close(); })}) {
             end();
-            QVERIFY(!f.serial.PortOpen() && !f.timer.Enabled() && f.window->IsUnloaded());
+            QVERIFY(!f.serial.PortOpen() && !f.timer.Enabled() && f.window->IsUnloaded() && !Question());
             QCOMPARE(unloaded.count(), 1);
             QCOMPARE(f.tray.deletes, 1);
             QCOMPARE(f.terminates, 1);
         }
 
-        // Exit chosen inside a character's pending-events call: that character finishes, the
+        // Exit confirmed inside a character's pending-events call: that character finishes, the
         // rest of its input is dropped, and nothing is destroyed under the calls on the stack;
         // the display shows nothing more once its moment has passed after the unload.
         WindowFixture g;
         g.Click("cmdOpenPort");
-        g.pump.PostAtCall(1, [&g] { g.tray.OnExit(); });
+        g.tray.OnExit();
+        g.pump.PostAtCall(1, [] { Question()->button(QMessageBox::Ok)->click(); });
         TraceCapture trace;
         g.serial.Deliver("\x02xyz");
         const int tips = trace.Count("frmSerial.UpdateTrayIconInfo");
