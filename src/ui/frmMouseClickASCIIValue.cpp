@@ -2,7 +2,6 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -65,15 +64,6 @@ void frmMouseClickASCIIValue::showEvent(QShowEvent* event) {
     // Selected, so that a new code typed at once replaces the old one instead of joining it.
     txtSClickASCIICode_->setFocus();
     txtSClickASCIICode_->selectAll();
-}
-
-void frmMouseClickASCIIValue::keyPressEvent(QKeyEvent* event) {
-    // This dialog has no cancel button binding: Esc is swallowed rather than cancelling.
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 void frmMouseClickASCIIValue::OKButton_Click() {

@@ -12,8 +12,8 @@ class UpDownControl;
 
 // Edits a mouse button's single-click and double-click codes (0 to 255 each). The caller sets
 // SClickASCIIValue, DClickASCIIValue and TitleText, runs exec() with the main window as parent,
-// and reads both codes back whatever the outcome. Esc does nothing here; Cancel and the window's
-// close button leave the codes as given.
+// and reads both codes back whatever the outcome. Cancel, Esc and the window's close button leave
+// the codes as given.
 class frmMouseClickASCIIValue : public QDialog {
     Q_OBJECT
 public:
@@ -30,7 +30,6 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void OKButton_Click();

@@ -1,12 +1,13 @@
 #include "ui/frmSerial.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPushButton>
-#include <QShortcut>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -20,6 +21,7 @@
 #include "settings/SettingsLayout.h"
 #include "settings/SettingsRecord.h"
 #include "ui/DiagnosticsTab.h"
+#include "ui/ExitQuestion.h"
 #include "ui/GeneralTab.h"
 #include "ui/MouseCodesPanel.h"
 #include "ui/Pictures.h"
@@ -104,10 +106,11 @@ frmSerial::frmSerial(Parts parts, QWidget* parent) : QWidget(parent), parts_(std
     layout->addWidget(sstMain, 1);
     layout->addLayout(buttons);
 
-    // Cancel is the window's cancel button: Esc anywhere in the window presses it.
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    escape->setObjectName(QStringLiteral("shortcutCancel"));
-    connect(escape, &QShortcut::activated, cmdCancel, &QPushButton::click);
+    exitQuestion_ = new ExitQuestion(this);
+    connect(exitQuestion_, &ExitQuestion::Confirmed, this, [this] {
+        Form_Unload();
+        hide();
+    });
 
     WireHandlers();
     status_ = new StatusDisplay(*parts_.road, *parts_.session, parts_.tray, this);
@@ -410,6 +413,17 @@ void frmSerial::cmdApply_Click() {
     CheckDirty();
 }
 
+void frmSerial::keyPressEvent(QKeyEvent* event) {
+    // Cancel is the window's cancel button: Esc presses it when no control of the window took the
+    // key first. An open drop-down list is a window of its own and takes its Esc itself, closing
+    // alone with the edits kept, as a list does everywhere else.
+    if (event->matches(QKeySequence::Cancel)) {
+        cmdCancel->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 // --- Ports ---------------------------------------------------------------------------------------
 
 bool frmSerial::LoadPortsList() {
@@ -567,11 +581,17 @@ void frmSerial::ShowNormalInFront() {
 }
 
 void frmSerial::cmdExit_Click() {
-    Form_Unload();
-    hide();
+    exitQuestion_->Ask();
 }
 
 void frmSerial::closeEvent(QCloseEvent* event) {
+    // A close the window system delivers is a person's (the title bar's button): it is asked
+    // about, and the window stays until the answer. The program's own closes end at once.
+    if (event->spontaneous() && !unloaded_) {
+        event->ignore();
+        exitQuestion_->Ask();
+        return;
+    }
     Form_Unload();
     event->accept();
 }
@@ -582,6 +602,8 @@ void frmSerial::Form_Unload() {
     }
     unloaded_ = true;
     Trace(kFormUnload, TraceEntry, "");
+    // Ended another way while a person was being asked: the question has no more to ask.
+    exitQuestion_->Withdraw();
     status_->Stop();
     status_->ShellTrayDelete();
     parts_.session->End();

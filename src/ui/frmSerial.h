@@ -22,6 +22,7 @@ class QVBoxLayout;
 
 namespace qm {
 
+class ExitQuestion;
 class frmAbout;
 class GeneralTab;
 class RegistryApi;
@@ -123,6 +124,7 @@ public slots:
     void lvwPort_ItemClick(QTreeWidgetItem* item);
     void chkASCIISequenceEmulation_Click() { CheckDirty(); }
     void cmdResetBytesReceived_Click();
+    // Asks before the program ends (see ExitQuestion); OK unloads the window.
     void cmdExit_Click();
     void mnuFileExit_Click() { cmdExit_Click(); }
     void mnuFileProperties_Click() { ShowNormalInFront(); }
@@ -144,6 +146,7 @@ signals:
 protected:
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -193,6 +196,7 @@ private:
     std::vector<PortListEntry> ports_;
 
     frmAbout* about_ = nullptr;  // while the About box is open
+    ExitQuestion* exitQuestion_ = nullptr;
     StatusDisplay* status_ = nullptr;
 };
 

@@ -126,13 +126,14 @@ const std::vector<std::tuple<const char*, const char*, QPointF, const char*>> kH
 };
 
 // A hotspot's dialog with the window's handshaking: the single click's code is typed into the box
-// that has the focus, the double click's into its own box, and the dialog is closed by a button
-// or (none named) by Esc, then Cancel if it is still open. Seen: the dialog's title and its boxes;
-// after: N, NE, STOP, right single and double click; warned: the codes the warning names.
+// that has the focus, the double click's into its own box, and the dialog is closed by a button,
+// by Esc (none named) or by Enter ("\r"). Seen: the dialog's title and its boxes; after: N, NE,
+// STOP, right single and double click; warned: the codes the warning names.
 const std::vector<std::tuple<const char*, const char*, int, const char*, const char*, const char*,
                              const char*, const char*>>
     kEditRows = {
-        {"NE, XON", "lblNE", comXOnXoff, "Ascii Value : NE Mouse Movement 57", "17", "OKButton",
+        // Enter (a keyboard's, or 13 typed by the device) is OK.
+        {"NE, XON, Enter", "lblNE", comXOnXoff, "Ascii Value : NE Mouse Movement 57", "17", "\r",
          "56 17 53 17 19", "17 (XON)"},
         // Stop sets no title.
         {"Stop, XOFF", "lblStop", comXOnXoff, "Ascii Value :  53", "19", "OKButton", "56 57 19 17 19",
@@ -140,11 +141,10 @@ const std::vector<std::tuple<const char*, const char*, int, const char*, const c
         // Cancel and Esc hand back the code unchanged, and the window still re-checks.
         {"Stop, Cancel", "lblStop", comNone, "Ascii Value :  53", "99", "CancelButton", "56 57 53 17 19", ""},
         {"Stop, Esc", "lblStop", comNone, "Ascii Value :  53", "41", "", "56 57 53 17 19", ""},
+        {"Right, Esc", "lblRightButton", comNone, "ASCII Values: Right Button 17 19", "3 4", "",
+         "56 57 53 17 19", ""},
         {"both clicks", "lblRightButton", comXOnXoff, "ASCII Values: Right Button 17 19", "19 17", "OKButton",
          "56 57 53 19 17", "19 (XOFF) and 17 (XON)"},
-        // Esc does not close the button dialog.
-        {"Esc ignored, Cancel", "lblRightButton", comNone, "ASCII Values: Right Button 17 19", "3 4", "",
-         "56 57 53 17 19", ""},
 };
 
 // Startup Options opened with run, connect and check as three bits, the boxes clicked (Run, Connect,
@@ -425,14 +425,9 @@ private slots:
             if (twice != nullptr) {
                 twice->setText(QString(typed).section(' ', 1));
             }
-            if (*button == '\0') {
-                QTest::keyClick(dialog->focusWidget(), Qt::Key_Escape);
-                QTest::keyClick(dialog, Qt::Key_Escape);
-                QCOMPARE(dialog->isVisible(), twice != nullptr);
-            }
-            if (dialog->isVisible()) {
-                Child<QPushButton>(dialog, *button == '\0' ? "CancelButton" : button)->click();
-            }
+            auto* pressed = dialog->findChild<QPushButton*>(button);
+            pressed ? pressed->click()
+                    : QTest::keyClick(dialog->focusWidget(), *button ? Qt::Key_Return : Qt::Key_Escape);
             QVERIFY(!dialog->isVisible());
         });
         QTest::mouseClick(Child<QWidget>(&p.window, hotspot), Qt::LeftButton);
@@ -453,23 +448,21 @@ private slots:
         auto* text = Child<QLineEdit>(&dialog, "txtASCIICode");
         text->setFocus();
         text->setCursorPosition(3);
-        // Typed bad text is in BadInputTest; Backspace and Ctrl+V are refused too, and Return is
-        // discarded so that it does not press a button.
+        // Typed bad text is in BadInputTest; Backspace and Ctrl+V are refused too.
         QTest::keyClick(text, Qt::Key_Backspace);
         QTest::keyClick(text, Qt::Key_V, Qt::ControlModifier);
-        QTest::keyClick(text, Qt::Key_Return);
         QVERIFY(dialog.isVisible());
         QCOMPARE(text->text(), QStringLiteral("254"));
-        // The spin's arrows and the Up key.
+        // The spin's arrows, which step nothing while the box is greyed (off), and the Up key.
         auto* updASCII = Child<UpDownControl>(&dialog, "updASCII");
         QString seen;
-        for (const char* button : {"up", "up", "down", "0", "down"}) {
-            *button == '0' ? text->setText(button)
+        for (const char* button : {"up", "up", "down", "off", "down", "on"}) {
+            *button == 'o' ? text->setEnabled(button[1] == 'n')
                            : QTest::mouseClick(updASCII->findChild<QToolButton*>(button), Qt::LeftButton);
             seen += text->text() + " ";
         }
         QTest::keyClick(text, Qt::Key_Up);
-        QCOMPARE(seen + text->text(), QStringLiteral("255 255 254 0 0 1"));
+        QCOMPARE(seen + text->text(), QStringLiteral("255 255 254 254 254 254 255"));
     }
 
     // "More Codes" names each box, and captions it, as written, in the order of the codes.

@@ -23,19 +23,26 @@ const std::vector<std::pair<const char*, std::function<void(WindowFixture&, bool
     {"sequence emulation", [](WindowFixture& f, bool) { f.Click("chkASCIISequenceEmulation"); }},
 };
 
-// A command (a button, or "" for the Esc key), whether an edit waits, the saves it makes, and
-// whether the window stays shown.
+// A command button, whether an edit waits, the saves it makes, and whether the window stays shown
+// (Esc, Cancel's key, is in escapeClosesAnOpenListAlone).
 const std::vector<std::tuple<const char*, const char*, bool, int, bool>> kCommandRows = {
     {"Apply, clean", "cmdApply", false, 0, true},
     {"Apply", "cmdApply", true, 1, true},
     {"OK", "cmdOK", true, 1, false},
     {"OK, clean", "cmdOK", false, 0, false},
     {"Cancel", "cmdCancel", true, 0, false},
-    {"Esc", "", true, 0, false},
 };
 
+// The window's drop-down lists.
+const std::vector<std::tuple<const char*>> kLists = {{"cboBaudRate"}, {"cboDataBits"},    {"cboParity"},
+                                                     {"cboStopBits"}, {"cboHandshaking"}, {"cboVirtualKey"}};
+
+QMessageBox* Question() {
+    return qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+}
+
 // A dialog the window opens, from its opener: a box given the text or a check box clicked, and
-// OK pressed; the code OK names as bad (the dialog stays open), and the setting Apply changes.
+// Enter pressed; the code OK names as bad (the dialog stays open), and the setting Apply changes.
 const std::vector<std::tuple<const char*, const char*, const char*, const char*, const char*, const char*>>
     kDialogRows = {
         {"empty code", "cmdMoreCodes", "txtFaster", "", "", ""},  // an empty box is no code
@@ -142,8 +149,8 @@ private slots:
 
     void commandsCommitOrDiscard_data() { AddRowsOf(kCommandRows); }
 
-    // Apply commits and stays, OK commits and goes to the tray, Cancel and Esc throw the edits
-    // away (in the controls and the working copy) and go to the tray; nothing clean is saved.
+    // Apply commits and stays, OK commits and goes to the tray, Cancel throws the edits away (in
+    // the controls and the working copy) and goes to the tray; nothing clean is saved.
     void commandsCommitOrDiscard() {
         const auto& [name, command, edited, saves, shown] = RowOf(kCommandRows);
         WindowFixture f;
@@ -152,14 +159,7 @@ private slots:
             f.window->Working().MovementDelay(40);
             f.ClickRow("COM3:");
         }
-        if (*command == '\0') {
-            QApplication::setActiveWindow(f.window.get());
-            QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
-            f.Combo("cboDataBits")->setFocus();
-            QTest::keyClick(f.Combo("cboDataBits"), Qt::Key_Escape);
-        } else {
-            f.Click(command);
-        }
+        f.Click(command);
         QCOMPARE(f.saves, saves);
         QCOMPARE(f.State(), QString(shown ? "closed OpenPort" : "closed OpenPort minimised hidden"));
         QVERIFY(f.boxes.All().empty());
@@ -167,6 +167,20 @@ private slots:
         QCOMPARE(f.Combo("cboParity")->currentText(), QString::fromStdString(f.settings.Parity()));
         QCOMPARE(f.window->Working().MovementDelay(), saves == 1 ? 40.0f : 2.0f);
         QCOMPARE(f.SelectedPort(), QString::fromStdString(f.settings.PortName()));
+    }
+
+    void escapeClosesAnOpenListAlone_data() { AddRowsOf(kLists); }
+    // Esc on an open list closes the list alone, and the edits stay; with none open, Esc is Cancel.
+    void escapeClosesAnOpenListAlone() {
+        WindowFixture f;
+        f.Choose("cboHandshaking", "Xon/Xoff");
+        QComboBox* list = f.Combo(std::get<0>(RowOf(kLists)));
+        list->showPopup();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        const QString closed = f.State() + (list->view()->isVisible() ? " open" : "");
+        QTest::keyClick(list, Qt::Key_Escape);
+        QCOMPARE(closed + ", then " + f.State() + " " + f.Combo("cboHandshaking")->currentText(),
+                 QString("closed OpenPort Apply dirty, then closed OpenPort minimised hidden None"));
     }
 
     // Every pending value reaches its own setting, then the record is saved once.
@@ -391,28 +405,44 @@ private slots:
         QVERIFY(f.window->Status().UpdateTrayIconInfo());
     }
 
-    void unloadClosesThePortOnce() {
+    // A person's three ways to end are asked about first: Esc and Enter (the default) are Cancel,
+    // and the program runs on.
+    void endingAsksFirstAndUnloadsOnce() {
         WindowFixture f;
         f.Click("cmdOpenPort");
         f.serial.Deliver(std::string(1, '\x02'));  // East: the pointer moves on
-        QVERIFY(f.timer.Enabled());
+        QCloseEvent close;                         // as the window system delivers the close button's
+        QSpontaneKeyEvent::setSpontaneous(&close);
+        Qt::Key key = Qt::Key_Escape;
+        for (const std::function<void()>& ask :
+             {std::function<void()>([&f] { f.Click("cmdExit"); }), f.tray.OnExit,
+              std::function<void()>([&] { QApplication::instance()->notify(f.window.get(), &close); })}) {
+            ask();
+            QCOMPARE(Question() ? Question()->text() : QString(),
+                     "End Quillmotion? The switch device will stop working until it is started again.");
+            QTest::keyClick(Question(), std::exchange(key, Qt::Key_Return));
+            QVERIFY(!Question() && f.serial.PortOpen() && f.timer.Enabled() && f.window->isVisible());
+        }
         QSignalSpy unloaded(f.window.get(), &frmSerial::unloaded);
-        // Closing afterwards does not unload again.
-        for (const std::function<void()>& end :
-             {f.tray.OnExit, std::function<void()>([&f] { f.window->close(); })}) {
+        // The system ends the program without asking, and takes away a question left open;
+        // closing afterwards does not unload again.
+        f.Click("cmdExit");
+        for (const std::function<void()>& end : {std::function<void()>([&f] { f.window->Form_Unload(); }),
+                                                 std::function<void()>([&f] { f.window->close(); })}) {
             end();
-            QVERIFY(!f.serial.PortOpen() && !f.timer.Enabled() && f.window->IsUnloaded());
+            QVERIFY(!f.serial.PortOpen() && !f.timer.Enabled() && f.window->IsUnloaded() && !Question());
             QCOMPARE(unloaded.count(), 1);
             QCOMPARE(f.tray.deletes, 1);
             QCOMPARE(f.terminates, 1);
         }
 
-        // Exit chosen inside a character's pending-events call: that character finishes, the
+        // Exit confirmed inside a character's pending-events call: that character finishes, the
         // rest of its input is dropped, and nothing is destroyed under the calls on the stack;
         // the display shows nothing more once its moment has passed after the unload.
         WindowFixture g;
         g.Click("cmdOpenPort");
-        g.pump.PostAtCall(1, [&g] { g.tray.OnExit(); });
+        g.tray.OnExit();
+        g.pump.PostAtCall(1, [] { Question()->button(QMessageBox::Ok)->click(); });
         TraceCapture trace;
         g.serial.Deliver("\x02xyz");
         const int tips = trace.Count("frmSerial.UpdateTrayIconInfo");
@@ -425,8 +455,8 @@ private slots:
     }
 
     // "More codes...", "Advanced..."'s acceleration and "Startup..."'s reconnecting: each edit
-    // becomes pending, Apply stores it and nothing else, and a bad code keeps the dialog open with
-    // its message.
+    // becomes pending (Enter takes it, as OK), Apply stores it and nothing else, and a bad code
+    // keeps the dialog open with its message.
     void dialogEditsBecomePendingAndApply_data() { AddRowsOf(kDialogRows); }
     void dialogEditsBecomePendingAndApply() {
         const auto& [rowName, opener, control, typed, message, changed] = RowOf(kDialogRows);
@@ -438,7 +468,7 @@ private slots:
             } else {
                 QTest::mouseClick(Child<QCheckBox>(dialog, control), Qt::LeftButton);
             }
-            QTest::mouseClick(Child<QPushButton>(dialog, "OKButton"), Qt::LeftButton);
+            QTest::keyClick(dialog->focusWidget(), Qt::Key_Return);  // OK is the default button
             shown = f.boxes.Texts();
         });
         f.Click(opener);

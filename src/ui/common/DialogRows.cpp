@@ -15,6 +15,8 @@ namespace qm {
 OkCancelRow AddOkCancel(QDialog* dialog) {
     auto* ok = new QPushButton(QDialog::tr("OK"), dialog);
     ok->setObjectName(QStringLiteral("OKButton"));
+    // Enter, from a keyboard or typed by the device, confirms what the dialog holds.
+    ok->setDefault(true);
     auto* cancel = new QPushButton(QDialog::tr("Cancel"), dialog);
     cancel->setObjectName(QStringLiteral("CancelButton"));
     auto* row = new QHBoxLayout;

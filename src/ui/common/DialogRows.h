@@ -10,7 +10,8 @@ class QString;
 namespace qm {
 
 // The OK and Cancel buttons a dialog ends with, named "OKButton" and "CancelButton", right-aligned
-// in a row that has room on its left for buttons of the dialog's own. The dialog connects them.
+// in a row that has room on its left for buttons of the dialog's own; OK is the default button.
+// The dialog connects them.
 struct OkCancelRow {
     QPushButton* ok;
     QPushButton* cancel;

@@ -36,6 +36,9 @@ public:
         if (!typed) {
             return false;
         }
+        if (*typed == '\r') {
+            return false;  // not typed: the box passes it on to the dialog's default button
+        }
         if (*typed < '0' || *typed > '9') {
             return true;
         }

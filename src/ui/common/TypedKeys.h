@@ -17,8 +17,9 @@ std::optional<int> TypedCharacter(const QKeyEvent& event);
 // Texts set by the program are shown whole, so a stored value longer than that is never cut.
 void LimitTypedLength(QLineEdit* box, int maxLength);
 
-// Discards every typed character other than the digits 0 to 9, Backspace and Enter included.
-// Editing keys such as Delete, and the box's up-down control, still change the text.
+// Discards every typed character other than the digits 0 to 9, Backspace included. Editing keys
+// such as Delete, and the box's up-down control, still change the text; Enter presses the
+// dialog's default button.
 void AcceptDigitsOnly(QLineEdit* box);
 
 }  // namespace qm

@@ -44,6 +44,7 @@ void UpDownControl::SetBuddy(QLineEdit* buddy) {
         up_->setFixedWidth(width);
         down_->setFixedWidth(width);
         setFixedHeight(buddy_->sizeHint().height());
+        setEnabled(buddy_->isEnabled());
     }
 }
 
@@ -54,6 +55,10 @@ void UpDownControl::SetRange(int min, int max) {
 }
 
 bool UpDownControl::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == buddy_ && event->type() == QEvent::EnabledChange) {
+        // A greyed box is not to be changed: its arrows grey with it and step nothing.
+        setEnabled(buddy_->isEnabled());
+    }
     if (watched == buddy_ && event->type() == QEvent::KeyPress && isEnabled()) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::KeypadModifier) {

@@ -9,7 +9,8 @@ namespace qm {
 
 // An up-down control bound to a text box, as on Windows: each press reads the number in the box,
 // steps it by the increment within the range and writes it back. A box that holds no number
-// steps from the last position the control wrote. Up and Down in the box step it too.
+// steps from the last position the control wrote. Up and Down in the box step it too. The
+// control is enabled while its box is.
 // The arrows are the child buttons named "up" and "down".
 class UpDownControl : public QWidget {
     Q_OBJECT

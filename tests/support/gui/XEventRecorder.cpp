@@ -32,14 +32,14 @@ std::optional<std::pair<unsigned long, std::string>> Looker::FindNamed(const std
                   [&](unsigned long, const std::string& name) { return name.rfind(prefix, 0) == 0; });
 }
 
-unsigned long Looker::WaitShown(const std::string& name) {
+unsigned long Looker::WaitShown(const std::string& name, std::chrono::milliseconds timeout) {
     std::optional<std::pair<unsigned long, std::string>> found;
-    Eventually([&] {
-        found = Search(DefaultRootWindow(display_), [&](unsigned long window, const std::string& its) {
-            return its == name && Viewable(window);
-        });
-        return found.has_value();
-    });
+    const auto shown = [&](unsigned long window, const std::string& its) {
+        XWindowAttributes attributes{};
+        return its == name && XGetWindowAttributes(display_, window, &attributes) != 0 &&
+               attributes.map_state == IsViewable && !attributes.override_redirect;
+    };
+    Eventually([&] { return (found = Search(DefaultRootWindow(display_), shown)).has_value(); }, timeout);
     return found ? found->first : 0;
 }
 

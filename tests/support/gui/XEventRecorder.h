@@ -25,8 +25,10 @@ public:
     bool TrayManagerPresent();
     // The first window whose name begins with prefix, with its name.
     std::optional<std::pair<unsigned long, std::string>> FindNamed(const std::string& prefix);
-    // Waits (15 s) for the window on screen with this very name; 0 when it did not come.
-    unsigned long WaitShown(const std::string& name);
+    // Waits for the window on screen with this very name; 0 when it did not come. Pop-ups (menus,
+    // open lists) are not windows of their own here, whatever their names.
+    unsigned long WaitShown(const std::string& name,
+                            std::chrono::milliseconds timeout = std::chrono::seconds(15));
     bool Viewable(unsigned long window);
     // A point of a window (its top left corner by default) in root coordinates.
     std::pair<int, int> ToRoot(unsigned long window, int x = 0, int y = 0);
