@@ -348,7 +348,8 @@ private slots:
         f.serial.Deliver("ab");
         // A box on a hidden page (Diagnostics) shows the latest text once its page is shown.
         f.Find<QTabWidget>("sstMain")->setCurrentIndex(1);
-        QTRY_COMPARE(f.Find<QPlainTextEdit>("txtReceivedBuffer")->toPlainText(), QStringLiteral("098\n097"));
+        QTRY_COMPARE(f.Find<QPlainTextEdit>("txtReceivedBuffer")->toPlainText(),
+                     QStringLiteral("098 b\n097 a"));
 
         // The dispatcher uses the applied codes: an edit waiting for Apply does not count yet.
         f.window->Working().N_ASCII('c');
@@ -358,6 +359,8 @@ private slots:
         f.Click("cmdApply");
         f.serial.Deliver("c");
         QVERIFY(f.timer.Enabled());
+        QTRY_COMPARE(f.Find<QPlainTextEdit>("txtReceivedBuffer")->toPlainText(),
+                     QStringLiteral("099 North\n099 c\n098 b\n097 a"));
 
         // The count box, hidden meanwhile, shows the latest count once shown; the tip keeps its
         // count until the next character.
