@@ -164,6 +164,8 @@ void frmSerial::BuildMouseTab(QWidget* page) {
     }
     connect(this, &frmSerial::MovementFrameHovered, compassCodes, &CompassCodesPanel::ClearHover);
     connect(this, &frmSerial::ButtonsFrameHovered, buttonCodes, &ButtonCodesPanel::ClearHover);
+    connect(this, &frmSerial::PendingValuesChanged, compassCodes, &CompassCodesPanel::ShowCodes);
+    connect(this, &frmSerial::PendingValuesChanged, buttonCodes, &ButtonCodesPanel::ShowCodes);
     // Every code dialog, OK or Cancel, may have changed a pending value.
     connect(compassCodes, &CompassCodesPanel::CodesEdited, this, &frmSerial::CheckDirty);
     connect(buttonCodes, &ButtonCodesPanel::CodesEdited, this, &frmSerial::CheckDirty);
@@ -233,6 +235,7 @@ PendingControls frmSerial::CurrentControls() const {
 
 void frmSerial::CheckDirty() {
     Trace(kCheckDirty, TraceEntry, std::string("Dirty Currently = ") + BoolText(dirty_));
+    emit PendingValuesChanged();
     try {
         if (!isVisible()) {
             // Hidden, the controls may be half filled; the state at hiding stands until the next check.

@@ -46,6 +46,35 @@ const std::vector<std::tuple<const char*, const char*, const char*, const char*,
         {"reconnecting", "cmdStartupOptions", "chkReconnect", "", "", "ReconnectAutomatically=0"},
 };
 
+// The Mouse tab's thirteen codes, each a control: its setting, what assistive tools call it with the
+// installed code, whether Enter (else Space) presses it, and the dialog it opens with its codes.
+const std::vector<std::tuple<const char*, const char*, const char*, bool, const char*>> kCodeRows = {
+    {"lblLeftSClick", "LEFT_SCLICK_ASCII", "Left Click: 14", false, "ASCII Values: Left Button 14 15"},
+    {"lblLeftDClick", "LEFT_DCLICK_ASCII", "Left Double Click: 15", true, "ASCII Values: Left Button 14 15"},
+    {"lblRightSClick", "RIGHT_SCLICK_ASCII", "Right Click: 16", false, "ASCII Values: Right Button 16 18"},
+    {"lblRightDClick", "RIGHT_DCLICK_ASCII", "Right Double Click: 18", true,
+     "ASCII Values: Right Button 16 18"},
+    {"lblN", "N_ASCII", "North: 1", false, "Ascii Value : N Mouse Movement 1"},
+    {"lblNE", "NE_ASCII", "North East: 5", true, "Ascii Value : NE Mouse Movement 5"},
+    {"lblE", "E_ASCII", "East: 2", false, "Ascii Value : E Mouse Movement 2"},
+    {"lblSE", "SE_ASCII", "South East: 7", true, "Ascii Value : SE Mouse Movement 7"},
+    {"lblS", "S_ASCII", "South: 3", false, "Ascii Value : S Mouse Movement 3"},
+    {"lblSW", "SW_ASCII", "South West: 11", true, "Ascii Value : SW Mouse Movement 11"},
+    {"lblW", "W_ASCII", "West: 4", false, "Ascii Value : W Mouse Movement 4"},
+    {"lblNW", "NW_ASCII", "North West: 6", true, "Ascii Value : NW Mouse Movement 6"},
+    {"lblStop", "STOP_ASCII", "Stop: 12", false, "Ascii Value :  12"},
+};
+
+QAccessibleInterface* Seen(QWidget* widget) {
+    return QAccessible::queryAccessibleInterface(widget);
+}
+
+// The window with its Mouse tab in front and the keyboard's focus.
+void ShowMouseTab(WindowFixture& f) {
+    f.Find<QTabWidget>("sstMain")->setCurrentIndex(2);
+    QApplication::setActiveWindow(f.window.get());
+}
+
 }  // namespace
 
 class FrmSerialTest : public QObject {
@@ -86,6 +115,50 @@ private slots:
         QCOMPARE(f.Find<QLabel>("lblDesktopInput")->text(),
                  QStringLiteral("Desktop input: the RemoteDesktop portal."));
         QVERIFY(!f.Find<QLabel>("lblDesktopInput")->isHidden());
+    }
+
+    void eachCodeIsAControlNamedWithItsCode_data() { AddRowsOf(kCodeRows); }
+    // Each code shows on the Mouse tab and names its control for assistive tools, both following
+    // the working copy; the focus shows on it, and Space or Enter opens its dialog as a click does.
+    void eachCodeIsAControlNamedWithItsCode() {
+        const auto& [object, setting, name, enter, seen] = RowOf(kCodeRows);
+        WindowFixture f;
+        ShowMouseTab(f);
+        auto* spot = f.Find<QWidget>(object);
+        QCOMPARE(Seen(spot)->role(), QAccessible::Button);
+        QCOMPARE(Seen(spot)->text(QAccessible::Name), QString(name));
+        const QImage unfocused = spot->grab().toImage();
+        spot->setFocus(Qt::TabFocusReason);
+        QVERIFY(spot->hasFocus() && spot->grab().toImage() != unfocused);
+        QStringList shown;
+        WhenModal([&](QDialog* dialog) {
+            shown << dialog->windowTitle();
+            for (QLineEdit* edit : dialog->findChildren<QLineEdit*>(QRegularExpression("^txt"))) {
+                shown << edit->text();
+            }
+        });
+        QTest::keyClick(spot, enter ? Qt::Key_Return : Qt::Key_Space);
+        QCOMPARE(shown.join(' '), QString(seen));
+        layout::Load(layout::Find(setting), f.window->Working(), Variant(std::int16_t{99}));
+        f.window->CheckDirty();
+        QCOMPARE(Seen(spot)->text(QAccessible::Name), QString(name).section(':', 0, 0) + ": 99");
+        QCOMPARE(qobject_cast<QAbstractButton*>(spot)->text(), QStringLiteral("99"));
+    }
+
+    // Tab takes the Mouse tab's controls as they are read: the mouse's codes and "More codes...",
+    // then round the compass from North, Stop and "Advanced...".
+    void tabReachesTheCodesInOrder() {
+        WindowFixture f;
+        ShowMouseTab(f);
+        f.Find<QTabWidget>("sstMain")->tabBar()->setFocus();
+        QStringList order;
+        for (int i = 0; i < 15; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            order << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(order.join(' '), QStringLiteral("lblLeftSClick lblLeftDClick lblRightSClick lblRightDClick "
+                                                 "cmdMoreCodes lblN lblNE lblE lblSE lblS lblSW lblW lblNW "
+                                                 "lblStop cmdMouseAdvanced"));
     }
 
     void eachPendingValueMakesTheWindowDirty_data() {
