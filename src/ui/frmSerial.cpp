@@ -19,6 +19,7 @@
 #include "road/Road.h"
 #include "settings/SettingsLayout.h"
 #include "settings/SettingsRecord.h"
+#include "ui/AccessibleInterfaces.h"
 #include "ui/DiagnosticsTab.h"
 #include "ui/GeneralTab.h"
 #include "ui/MouseCodesPanel.h"
@@ -63,6 +64,7 @@ const char* BoolText(bool value) {
 }  // namespace
 
 frmSerial::frmSerial(Parts parts, QWidget* parent) : QWidget(parent), parts_(std::move(parts)) {
+    InstallAccessibleInterfaces();
     setObjectName(QStringLiteral("frmSerial"));
     setWindowTitle(QStringLiteral("Quillmotion : Properties"));
     setWindowIcon(ApplicationIcon());

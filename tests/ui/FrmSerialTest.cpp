@@ -97,8 +97,10 @@ private slots:
         QCOMPARE(f.Row("COM4:")->text(1), QStringLiteral("/dev/ttyUSB0"));
         QVERIFY(!f.Row("COM4:")->icon(0).isNull() && f.Row("COM1:")->icon(0).isNull());
 
-        // A click on a line setting's label moves the focus to its list.
+        // A click on a line setting's label moves the focus to its list. Assistive tools see an
+        // application's window, and the lists named by their labels, not by the items they show.
         QApplication::setActiveWindow(f.window.get());
+        QStringList names{Seen(f.Widget("lvwPort"))->text(QAccessible::Name)};
         for (const char* list :
              {"cboBaudRate", "cboDataBits", "cboParity", "cboStopBits", "cboHandshaking"}) {
             f.Widget("cmdOK")->setFocus();
@@ -106,7 +108,11 @@ private slots:
                               Qt::LeftButton);
             QVERIFY2(f.Widget(list)->isAncestorOf(QApplication::focusWidget()) || f.Widget(list)->hasFocus(),
                      list);
+            names << Seen(f.Widget(list))->text(QAccessible::Name);
         }
+        QCOMPARE(names.join(','), QStringLiteral("Port,Baud Rate,Data Bits,Parity,Stop Bits,Handshaking"));
+        QCOMPARE(Seen(f.Widget("cboBaudRate"))->text(QAccessible::Value), QStringLiteral("2400"));
+        QCOMPARE(Seen(f.window.get())->role(), QAccessible::Window);
 
         // The Diagnostics page says which desktop input a Wayland session got; X11 has no choice.
         QVERIFY(f.Find<QLabel>("lblDesktopInput")->isHidden());
