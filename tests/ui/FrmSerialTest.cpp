@@ -69,12 +69,6 @@ QAccessibleInterface* Seen(QWidget* widget) {
     return QAccessible::queryAccessibleInterface(widget);
 }
 
-// The window with its Mouse tab in front and the keyboard's focus.
-void ShowMouseTab(WindowFixture& f) {
-    f.Find<QTabWidget>("sstMain")->setCurrentIndex(2);
-    QApplication::setActiveWindow(f.window.get());
-}
-
 }  // namespace
 
 class FrmSerialTest : public QObject {
@@ -129,22 +123,19 @@ private slots:
     void eachCodeIsAControlNamedWithItsCode() {
         const auto& [object, setting, name, enter, seen] = RowOf(kCodeRows);
         WindowFixture f;
-        ShowMouseTab(f);
+        f.Find<QTabWidget>("sstMain")->setCurrentIndex(2);  // the Mouse tab, with the keyboard
+        QApplication::setActiveWindow(f.window.get());
         auto* spot = f.Find<QWidget>(object);
+        QVERIFY2(spot != nullptr, object);
         QCOMPARE(Seen(spot)->role(), QAccessible::Button);
         QCOMPARE(Seen(spot)->text(QAccessible::Name), QString(name));
         const QImage unfocused = spot->grab().toImage();
         spot->setFocus(Qt::TabFocusReason);
         QVERIFY(spot->hasFocus() && spot->grab().toImage() != unfocused);
-        QStringList shown;
-        WhenModal([&](QDialog* dialog) {
-            shown << dialog->windowTitle();
-            for (QLineEdit* edit : dialog->findChildren<QLineEdit*>(QRegularExpression("^txt"))) {
-                shown << edit->text();
-            }
-        });
+        QString shown;
+        WhenModal([&](QDialog* dialog) { shown = Shown(dialog); });
         QTest::keyClick(spot, enter ? Qt::Key_Return : Qt::Key_Space);
-        QCOMPARE(shown.join(' '), QString(seen));
+        QCOMPARE(shown, QString(seen));
         layout::Load(layout::Find(setting), f.window->Working(), Variant(std::int16_t{99}));
         f.window->CheckDirty();
         QCOMPARE(Seen(spot)->text(QAccessible::Name), QString(name).section(':', 0, 0) + ": 99");
@@ -155,7 +146,8 @@ private slots:
     // then round the compass from North, Stop and "Advanced...".
     void tabReachesTheCodesInOrder() {
         WindowFixture f;
-        ShowMouseTab(f);
+        f.Find<QTabWidget>("sstMain")->setCurrentIndex(2);  // the Mouse tab, with the keyboard
+        QApplication::setActiveWindow(f.window.get());
         f.Find<QTabWidget>("sstMain")->tabBar()->setFocus();
         QStringList order;
         for (int i = 0; i < 15; ++i) {
