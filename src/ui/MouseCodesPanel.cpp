@@ -183,16 +183,17 @@ void SetFont(QPainter& painter, double pixels, bool bold) {
 // is the larger, as it is what the user looks for.
 void DrawNameOverCode(QPainter& painter, const QRectF& area, const QString& name, double namePixels,
                       const QString& code, double codePixels) {
-    const double h = area.height();
-    const QPointF c = area.center();
     SetFont(painter, namePixels, true);
-    painter.drawText(QRectF(area.left(), c.y() - (code.isEmpty() ? h / 2 : h * 0.42), area.width(), h * 0.42),
-                     code.isEmpty() ? Qt::AlignCenter : int(Qt::AlignHCenter | Qt::AlignBottom), name);
-    if (!code.isEmpty()) {
-        SetFont(painter, codePixels, false);
-        painter.drawText(QRectF(area.left(), c.y(), area.width(), h * 0.42), Qt::AlignHCenter | Qt::AlignTop,
-                         code);
+    if (code.isEmpty()) {
+        painter.drawText(area, Qt::AlignCenter, name);
+        return;
     }
+    const double half = area.height() * 0.42;
+    const double middle = area.center().y();
+    painter.drawText(QRectF(area.left(), middle - half, area.width(), half),
+                     Qt::AlignHCenter | Qt::AlignBottom, name);
+    SetFont(painter, codePixels, false);
+    painter.drawText(QRectF(area.left(), middle, area.width(), half), Qt::AlignHCenter | Qt::AlignTop, code);
 }
 
 // A compass point's spot: a white disc with the point's letters over its code.
