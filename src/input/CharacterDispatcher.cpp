@@ -1,6 +1,5 @@
 #include "input/CharacterDispatcher.h"
 
-#include <algorithm>
 #include <limits>
 #include <utility>
 
@@ -140,43 +139,64 @@ bool CharacterDispatcher::ProcessCharacter(std::int16_t code) {
         if (lastOfInput_ && batch_ != nullptr) {
             batch_->End();
         }
-        received_.Add(code);
+        // What the code does is decided once, so that the list shows what was done.
+        const SettingsRecord& s = settings_;
+        const CodeMeaning meaning = MeaningOf(code, s);
+        received_.Add(code, meaning);
         listChanged = true;
 
-        // The fixed order: the first setting equal to the code wins. Screen Y grows downwards.
-        const SettingsRecord& s = settings_;
-        if (code == s.N_ASCII()) {
-            movement_.MoveMouse(0, NegatedStep(s.MovementIncrementY()));
-        } else if (code == s.S_ASCII()) {
-            movement_.MoveMouse(0, Step(s.MovementIncrementY()));
-        } else if (code == s.W_ASCII()) {
-            movement_.MoveMouse(NegatedStep(s.MovementIncrementX()), 0);
-        } else if (code == s.E_ASCII()) {
-            movement_.MoveMouse(Step(s.MovementIncrementX()), 0);
-        } else if (code == s.NE_ASCII()) {
-            movement_.MoveMouse(Step(s.MovementIncrementX()), NegatedStep(s.MovementIncrementY()));
-        } else if (code == s.NW_ASCII()) {
-            movement_.MoveMouse(NegatedStep(s.MovementIncrementX()), NegatedStep(s.MovementIncrementY()));
-        } else if (code == s.SW_ASCII()) {
-            movement_.MoveMouse(NegatedStep(s.MovementIncrementX()), Step(s.MovementIncrementY()));
-        } else if (code == s.SE_ASCII()) {
-            movement_.MoveMouse(Step(s.MovementIncrementX()), Step(s.MovementIncrementY()));
-        } else if (code == s.STOP_ASCII()) {
-            movement_.StopMouse();
-        } else if (code == s.LEFT_SCLICK_ASCII()) {
-            clicks_.Click(MouseButton::Left, ClickCount::Single);
-        } else if (code == s.LEFT_DCLICK_ASCII()) {
-            clicks_.Click(MouseButton::Left, ClickCount::Double);
-        } else if (code == s.RIGHT_SCLICK_ASCII()) {
-            clicks_.Click(MouseButton::Right, ClickCount::Single);
-        } else if (code == s.RIGHT_DCLICK_ASCII()) {
-            clicks_.Click(MouseButton::Right, ClickCount::Double);
-        } else if (!MatchOptional(code)) {
-            if (code >= 0 && code <= 255) {
+        // Screen Y grows downwards.
+        switch (meaning.use) {
+            case CodeUse::North:
+                movement_.MoveMouse(0, NegatedStep(s.MovementIncrementY()));
+                break;
+            case CodeUse::South:
+                movement_.MoveMouse(0, Step(s.MovementIncrementY()));
+                break;
+            case CodeUse::West:
+                movement_.MoveMouse(NegatedStep(s.MovementIncrementX()), 0);
+                break;
+            case CodeUse::East:
+                movement_.MoveMouse(Step(s.MovementIncrementX()), 0);
+                break;
+            case CodeUse::NorthEast:
+                movement_.MoveMouse(Step(s.MovementIncrementX()), NegatedStep(s.MovementIncrementY()));
+                break;
+            case CodeUse::NorthWest:
+                movement_.MoveMouse(NegatedStep(s.MovementIncrementX()), NegatedStep(s.MovementIncrementY()));
+                break;
+            case CodeUse::SouthWest:
+                movement_.MoveMouse(NegatedStep(s.MovementIncrementX()), Step(s.MovementIncrementY()));
+                break;
+            case CodeUse::SouthEast:
+                movement_.MoveMouse(Step(s.MovementIncrementX()), Step(s.MovementIncrementY()));
+                break;
+            case CodeUse::Stop:
+                movement_.StopMouse();
+                break;
+            case CodeUse::LeftClick:
+                clicks_.Click(MouseButton::Left, ClickCount::Single);
+                break;
+            case CodeUse::LeftDoubleClick:
+                clicks_.Click(MouseButton::Left, ClickCount::Double);
+                break;
+            case CodeUse::RightClick:
+                clicks_.Click(MouseButton::Right, ClickCount::Single);
+                break;
+            case CodeUse::RightDoubleClick:
+                clicks_.Click(MouseButton::Right, ClickCount::Double);
+                break;
+            case CodeUse::Added:
+                StartAdded(meaning.added);
+                break;
+            case CodeUse::Character:
                 keys_.SendKeyCode(code);
-            } else if (code >= kVirtualKeyBase && code <= kVirtualKeyLast) {
+                break;
+            case CodeUse::VirtualKey:
                 keys_.SendVirtualKey(static_cast<std::uint8_t>(code - kVirtualKeyBase));
-            }
+                break;
+            case CodeUse::Nothing:
+                break;
         }
         tellChanged();
         pump_.DoEvents();
@@ -195,19 +215,8 @@ bool CharacterDispatcher::ProcessCharacter(std::int16_t code) {
     }
 }
 
-// The codes beyond the thirteen, after them so that the thirteen keep their order, and among
-// themselves in the order of their table. An unset code (-1) matches nothing: a character code
-// is never negative.
-bool CharacterDispatcher::MatchOptional(std::int16_t code) {
-    if (code == SettingsRecord::kNoCode) {
-        return false;
-    }
-    const auto added = std::find_if(std::begin(kAddedCodes), std::end(kAddedCodes),
-                                    [&](const AddedCode& row) { return settings_.Code(row.action) == code; });
-    if (added == std::end(kAddedCodes)) {
-        return false;
-    }
-    switch (added->action) {
+void CharacterDispatcher::StartAdded(CodeAction action) {
+    switch (action) {
         case CodeAction::LeftLock:
             clicks_.ToggleLeftLock();
             break;
@@ -234,13 +243,12 @@ bool CharacterDispatcher::MatchOptional(std::int16_t code) {
             break;
         default:
             for (const KeyCode& key : kKeyCodes) {
-                if (key.action == added->action) {
+                if (key.action == action) {
                     keys_.SendVirtualKey(key.vk);
                 }
             }
             break;
     }
-    return true;
 }
 
 bool CharacterDispatcher::UpdateBytesReceived() {

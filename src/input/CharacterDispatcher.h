@@ -12,6 +12,7 @@
 #include "desktop/Desktop.h"
 #include "desktop/MovementEngine.h"
 #include "input/AsciiSequenceDecoder.h"
+#include "input/CodeMeaning.h"
 #include "input/KeystrokeInjection.h"
 #include "loop/EventPump.h"
 #include "ports/SerialControl.h"
@@ -19,32 +20,38 @@
 
 namespace qm {
 
-// The received-characters list: the five newest codes, newest first. It lives in a fixed room,
-// so that a character's way to its input passes no allocator.
+// The received-characters list: the five newest codes, newest first, each with what it did. It
+// lives in a fixed room, so that a character's way to its input passes no allocator.
 class ReceivedCodes {
 public:
     static constexpr std::size_t kKept = 5;
 
-    void Add(std::int16_t code) {
+    void Add(std::int16_t code, CodeMeaning meaning) {
         for (std::size_t i = std::min(size_, kKept - 1); i > 0; --i) {
             codes_[i] = codes_[i - 1];
+            meanings_[i] = meanings_[i - 1];
         }
         codes_[0] = code;
+        meanings_[0] = meaning;
         size_ = std::min(size_ + 1, kKept);
     }
     void Clear() { size_ = 0; }
     std::size_t Size() const { return size_; }
     // The i-th newest (0 = the newest).
     std::int16_t operator[](std::size_t i) const { return codes_[i]; }
+    // The i-th newest as the list shows it ("065 A").
+    std::string Line(std::size_t i) const { return ReceivedLine(codes_[i], meanings_[i]); }
     const std::int16_t* begin() const { return codes_.data(); }
     const std::int16_t* end() const { return codes_.data() + size_; }
     bool operator==(const ReceivedCodes& other) const {
-        return size_ == other.size_ &&
-               std::equal(codes_.begin(), codes_.begin() + static_cast<long>(size_), other.codes_.begin());
+        const auto n = static_cast<long>(size_);
+        return size_ == other.size_ && std::equal(codes_.begin(), codes_.begin() + n, other.codes_.begin()) &&
+               std::equal(meanings_.begin(), meanings_.begin() + n, other.meanings_.begin());
     }
 
 private:
     std::array<std::int16_t, kKept> codes_{};
+    std::array<CodeMeaning, kKept> meanings_{};
     std::size_t size_ = 0;
 };
 
@@ -102,8 +109,8 @@ private:
         bool sequenceMode = false;
     };
     void WorkThrough(const PendingInput& input);
-    // Starts the action of one of the optional codes; false when none is the code.
-    bool MatchOptional(std::int16_t code);
+    // Starts the action of one of the optional codes.
+    void StartAdded(CodeAction action);
 
     const SettingsRecord& settings_;
     SerialControl& serial_;

@@ -11,6 +11,7 @@
 
 #include "diag/Cp1252.h"
 #include "input/VirtualKeys.h"
+#include "ui/AccessibleInterfaces.h"
 #include "ui/common/MessageBoxService.h"
 #include "ui/common/TypedKeys.h"
 
@@ -101,7 +102,7 @@ CharacterTranslationTool::CharacterTranslationTool(QWidget* parent)
     decimal_ = AddBox(this, grid, 0, tr("ASCII Decimal:"), "txtASCIIDecimalCharacter", 3);
     hex_ = AddBox(this, grid, 1, tr("ASCII HEX:"), "txtASCIIHexCharacter", 2);
     display_ = AddBox(this, grid, 2, tr("Display:"), "txtDisplayCharacter", 1);
-    auto* virtualKey = AddField<QComboBox>(this, grid, 3, tr("Virtual Key:"), "cboVirtualKey");
+    auto* virtualKey = AddField<LabelledList>(this, grid, 3, tr("Virtual Key:"), "cboVirtualKey");
     auto* escapeValue = AddBox(this, grid, 4, tr("Escape Value:"), "txtVirtualKeyValue", 15,
                                EscapeValueText(kVirtualKeyLast));
     escapeValue->setReadOnly(true);

@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -39,6 +40,52 @@ void Hotspot::mouseReleaseEvent(QMouseEvent* event) {
     }
 }
 
+// ---- CodeSpot ----
+
+CodeSpot::CodeSpot(const QString& what, Face face, QWidget* parent)
+    : QAbstractButton(parent), what_(what), face_(std::move(face)) {
+    setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
+    setCursor(Qt::PointingHandCursor);
+    setAccessibleName(what_);
+}
+
+void CodeSpot::ShowCode(int code) {
+    const QString text = QString::number(code);
+    if (text != this->text()) {
+        setText(text);
+        setAccessibleName(what_ + QStringLiteral(": ") + text);
+    }
+}
+
+void CodeSpot::paintEvent(QPaintEvent* /*event*/) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QPainterPath outline = face_(painter, QRectF(rect()), text());
+    if (hasFocus()) {
+        // Drawn over the picture in the highlight colour, thick enough to be seen from a distance.
+        const double thick = std::max(2.0, height() * 0.08);
+        painter.strokePath(outline, QPen(palette().color(QPalette::Highlight), thick));
+    }
+}
+
+void CodeSpot::keyPressEvent(QKeyEvent* event) {
+    // Space is the button's own; Enter presses it as well, as it does a dialog's focused button.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !event->isAutoRepeat()) {
+        event->accept();
+        click();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
+}
+
+void CodeSpot::mouseMoveEvent(QMouseEvent* event) {
+    QAbstractButton::mouseMoveEvent(event);
+    // Taken here: the picture below would empty the hover texts.
+    event->accept();
+    emit Hovered();
+}
+
 // ---- CodePicture ----
 
 CodePicture::CodePicture(Painter painter, double widthInLines, double heightInLines, QWidget* parent)
@@ -55,9 +102,13 @@ Hotspot* CodePicture::AddHotspot(const QString& name, const QRectF& fraction) {
     hotspot->setObjectName(name);
     hotspot->setMouseTracking(true);
     hotspot->setCursor(Qt::PointingHandCursor);
-    hotspots_.emplace_back(hotspot, fraction);
-    PlaceHotspots();
+    Place(hotspot, fraction);
     return hotspot;
+}
+
+void CodePicture::Place(QWidget* child, const QRectF& fraction) {
+    placed_.emplace_back(child, fraction);
+    PlaceHotspots();
 }
 
 QSize CodePicture::sizeHint() const {
@@ -74,8 +125,8 @@ void CodePicture::FitToFont() {
 void CodePicture::PlaceHotspots() {
     const double w = width();
     const double h = height();
-    for (const auto& [hotspot, f] : hotspots_) {
-        hotspot->setGeometry(QRectF(f.x() * w, f.y() * h, f.width() * w, f.height() * h).toRect());
+    for (const auto& [child, f] : placed_) {
+        child->setGeometry(QRectF(f.x() * w, f.y() * h, f.width() * w, f.height() * h).toRect());
     }
 }
 
@@ -111,17 +162,86 @@ QPointF Polar(const QPointF& centre, double radius, double degrees) {
     return {centre.x() + radius * std::sin(radians), centre.y() - radius * std::cos(radians)};
 }
 
-// Fractions of the compass picture: where each point's badge sits, and how large it is.
+// Fractions of the compass picture: where each point's spot sits, and how large it is.
 constexpr double kBadgeRadius = 0.37;
-constexpr double kBadgeSize = 0.2;
-constexpr double kStopSize = 0.24;
+constexpr double kBadgeSize = 0.22;
+constexpr double kStopSize = 0.28;
 
 QRectF BadgeFraction(double degrees) {
     const QPointF centre = Polar(QPointF(0.5, 0.5), kBadgeRadius, degrees);
     return {centre.x() - kBadgeSize / 2, centre.y() - kBadgeSize / 2, kBadgeSize, kBadgeSize};
 }
 
-const char* const kPointLetters[] = {"N", "NE", "E", "SE", "S", "SW", "W", "NW"};
+void SetFont(QPainter& painter, double pixels, bool bold) {
+    QFont font = painter.font();
+    font.setBold(bold);
+    font.setPixelSize(std::max(7, static_cast<int>(pixels)));
+    painter.setFont(font);
+}
+
+// A name over a code, both centred on the area (the name alone while there is no code); the code
+// is the larger, as it is what the user looks for.
+void DrawNameOverCode(QPainter& painter, const QRectF& area, const QString& name, double namePixels,
+                      const QString& code, double codePixels) {
+    SetFont(painter, namePixels, true);
+    if (code.isEmpty()) {
+        painter.drawText(area, Qt::AlignCenter, name);
+        return;
+    }
+    const double half = area.height() * 0.42;
+    const double middle = area.center().y();
+    painter.drawText(QRectF(area.left(), middle - half, area.width(), half),
+                     Qt::AlignHCenter | Qt::AlignBottom, name);
+    SetFont(painter, codePixels, false);
+    painter.drawText(QRectF(area.left(), middle, area.width(), half), Qt::AlignHCenter | Qt::AlignTop, code);
+}
+
+// A compass point's spot: a white disc with the point's letters over its code.
+CodeSpot::Face PointFace(const QString& letters) {
+    return [letters](QPainter& painter, const QRectF& area, const QString& code) {
+        const double side = std::min(area.width(), area.height()) * 0.9;
+        const QRectF disc(area.center().x() - side / 2, area.center().y() - side / 2, side, side);
+        painter.setPen(QPen(QColor(0x24, 0x4a, 0x7c), std::max(1.0, side * 0.05)));
+        painter.setBrush(Qt::white);
+        painter.drawEllipse(disc);
+        painter.setPen(QColor(0x1a, 0x2a, 0x40));
+        DrawNameOverCode(painter, disc, letters, side * 0.26, code, side * 0.32);
+        QPainterPath outline;
+        outline.addEllipse(disc);
+        return outline;
+    };
+}
+
+// The stop sign in the middle of the compass, with its code.
+QPainterPath StopFace(QPainter& painter, const QRectF& area, const QString& code) {
+    const double r = std::min(area.width(), area.height()) * 0.46;
+    QPolygonF octagon;
+    for (int i = 0; i < 8; ++i) {
+        octagon << Polar(area.center(), r, 22.5 + i * 45.0);
+    }
+    painter.setPen(QPen(Qt::white, std::max(1.0, r * 0.05)));
+    painter.setBrush(QColor(0xc6, 0x28, 0x28));
+    painter.drawPolygon(octagon);
+    painter.setPen(Qt::white);
+    DrawNameOverCode(painter, QRectF(area.center().x() - r, area.center().y() - r * 0.85, 2 * r, 1.7 * r),
+                     QStringLiteral("STOP"), r * 0.36, code, r * 0.44);
+    QPainterPath outline;
+    outline.addPolygon(octagon);
+    outline.closeSubpath();
+    return outline;
+}
+
+// A mouse button's click code: the click's mark and the code, on one line.
+CodeSpot::Face ClickFace(const QString& mark) {
+    return [mark](QPainter& painter, const QRectF& area, const QString& code) {
+        SetFont(painter, std::min(area.height() * 0.62, area.width() / 3.4), true);
+        painter.setPen(QColor(0x24, 0x4a, 0x7c));
+        painter.drawText(area, Qt::AlignCenter, code.isEmpty() ? mark : mark + QLatin1Char(' ') + code);
+        QPainterPath outline;
+        outline.addRoundedRect(area.adjusted(1, 1, -1, -1), area.height() * 0.3, area.height() * 0.3);
+        return outline;
+    };
+}
 
 }  // namespace
 
@@ -137,7 +257,8 @@ void DrawCompass(QPainter& painter, const QRectF& area) {
     painter.setBrush(Qt::NoBrush);
     painter.drawEllipse(c, side * 0.27, side * 0.27);
 
-    // The rose: each point a kite from the centre, one half dark and one light.
+    // The rose: each point a kite from the centre, one half dark and one light. The points' spots
+    // and the stop sign lie over it.
     for (int i = 0; i < 8; ++i) {
         const double angle = i * 45.0;
         const bool cardinal = i % 2 == 0;
@@ -162,38 +283,6 @@ void DrawCompass(QPainter& painter, const QRectF& area) {
         lightHalf.closeSubpath();
         painter.fillPath(lightHalf, light);
     }
-
-    // A badge on every point, where its hotspot lies.
-    QFont font = painter.font();
-    font.setBold(true);
-    font.setPixelSize(std::max(8, static_cast<int>(side * 0.062)));
-    painter.setFont(font);
-    for (int i = 0; i < 8; ++i) {
-        const QRectF f = BadgeFraction(i * 45.0);
-        const QRectF badge(area.left() + f.x() * area.width(), area.top() + f.y() * area.height(),
-                           f.width() * area.width(), f.height() * area.height());
-        const QRectF disc = badge.adjusted(badge.width() * 0.08, badge.height() * 0.08, -badge.width() * 0.08,
-                                           -badge.height() * 0.08);
-        painter.setPen(QPen(QColor(0x24, 0x4a, 0x7c), side * 0.01));
-        painter.setBrush(Qt::white);
-        painter.drawEllipse(disc);
-        painter.setPen(QColor(0x1a, 0x2a, 0x40));
-        painter.drawText(disc, Qt::AlignCenter, QString::fromLatin1(kPointLetters[i]));
-    }
-
-    // The stop sign in the middle.
-    const double r = side * kStopSize * 0.46;
-    QPolygonF octagon;
-    for (int i = 0; i < 8; ++i) {
-        octagon << Polar(c, r, 22.5 + i * 45.0);
-    }
-    painter.setPen(QPen(Qt::white, side * 0.012));
-    painter.setBrush(QColor(0xc6, 0x28, 0x28));
-    painter.drawPolygon(octagon);
-    font.setPixelSize(std::max(7, static_cast<int>(side * 0.048)));
-    painter.setFont(font);
-    painter.setPen(Qt::white);
-    painter.drawText(QRectF(c.x() - r, c.y() - r, 2 * r, 2 * r), Qt::AlignCenter, QStringLiteral("STOP"));
     painter.restore();
 }
 
@@ -204,9 +293,21 @@ constexpr double kBodyLeft = 0.1;
 constexpr double kBodyRight = 0.9;
 constexpr double kBodyTop = 0.14;
 constexpr double kBodyBottom = 0.97;
-constexpr double kButtonLine = 0.5;
-const QRectF kLeftButton(0.13, 0.17, 0.35, 0.31);
-const QRectF kRightButton(0.52, 0.17, 0.35, 0.31);
+constexpr double kButtonLine = 0.55;
+const QRectF kLeftButton(0.13, 0.16, 0.35, 0.37);
+const QRectF kRightButton(0.52, 0.16, 0.35, 0.37);
+
+// Parts of a button: its letter at the top, then its single click's code and its double click's.
+QRectF ButtonPart(const QRectF& button, double top, double height) {
+    return {button.x() + 0.01, button.y() + top * button.height(), button.width() - 0.02,
+            height * button.height()};
+}
+QRectF LetterPart(const QRectF& button) {
+    return ButtonPart(button, 0.05, 0.25);
+}
+QRectF ClickPart(const QRectF& button, bool twice) {
+    return ButtonPart(button, twice ? 0.64 : 0.31, 0.32);
+}
 
 }  // namespace
 
@@ -245,14 +346,15 @@ void DrawMouse(QPainter& painter, const QRectF& area) {
     painter.drawLine(QPointF(body.left() + w * 0.01, lineY), QPointF(body.right() - w * 0.01, lineY));
     painter.drawLine(QPointF(midX, body.top()), QPointF(midX, lineY));
 
+    // Each button's letter; its codes' spots lie below it.
     QFont font = painter.font();
     font.setBold(true);
     font.setPixelSize(std::max(8, static_cast<int>(w * 0.1)));
     painter.setFont(font);
     painter.setPen(QColor(0x24, 0x4a, 0x7c));
     auto scaled = [&](const QRectF& f) { return QRectF(at(f.left(), f.top()), at(f.right(), f.bottom())); };
-    painter.drawText(scaled(kLeftButton), Qt::AlignCenter, QStringLiteral("L"));
-    painter.drawText(scaled(kRightButton), Qt::AlignCenter, QStringLiteral("R"));
+    painter.drawText(scaled(LetterPart(kLeftButton)), Qt::AlignCenter, QStringLiteral("L"));
+    painter.drawText(scaled(LetterPart(kRightButton)), Qt::AlignCenter, QStringLiteral("R"));
     painter.restore();
 }
 
@@ -275,19 +377,25 @@ struct CompassCodesPanel::Point {
 
 CompassCodesPanel::CompassCodesPanel(QWidget* parent) : QWidget(parent) {
     setMouseTracking(true);
-    auto* imgCompass = new CodePicture(DrawCompass, 11.0, 11.0, this);
+    auto* imgCompass = new CodePicture(DrawCompass, 13.0, 13.0, this);
     imgCompass->setObjectName(QStringLiteral("imgCompass"));
     imgCompass->setAccessibleName(tr("Compass"));
     connect(imgCompass, &CodePicture::PictureHovered, this, &CompassCodesPanel::ClearHover);
 
+    // Made in the order of the points, which is the order Tab takes them in: round the compass
+    // from North, then Stop.
     for (const Point* point = Points(); point->object != nullptr; ++point) {
-        const QRectF fraction = point->degrees < 0
-                                    ? QRectF(0.5 - kStopSize / 2, 0.5 - kStopSize / 2, kStopSize, kStopSize)
-                                    : BadgeFraction(point->degrees);
-        Hotspot* hotspot = imgCompass->AddHotspot(QString::fromLatin1(point->object), fraction);
-        hotspot->setAccessibleName(QString::fromLatin1(point->name));
-        connect(hotspot, &Hotspot::Hovered, this, [this, point] { ShowPoint(*point); });
-        connect(hotspot, &Hotspot::Clicked, this, [this, point] { EditPoint(*point); });
+        const bool stop = point->degrees < 0;
+        // A point's letters are its object's name after the prefix ("lblNE").
+        auto* spot = new CodeSpot(
+            QString::fromLatin1(point->name),
+            stop ? CodeSpot::Face(StopFace) : PointFace(QString::fromLatin1(point->object + 3)), imgCompass);
+        spot->setObjectName(QString::fromLatin1(point->object));
+        imgCompass->Place(spot, stop ? QRectF(0.5 - kStopSize / 2, 0.5 - kStopSize / 2, kStopSize, kStopSize)
+                                     : BadgeFraction(point->degrees));
+        connect(spot, &CodeSpot::Hovered, this, [this, point] { ShowPoint(*point); });
+        connect(spot, &CodeSpot::clicked, this, [this, point] { EditPoint(*point); });
+        spots_.push_back(spot);
     }
 
     auto* hint = new QLabel(tr("Click a point on the compass to edit its ASCII value."), this);
@@ -339,6 +447,19 @@ const CompassCodesPanel::Point* CompassCodesPanel::Points() {
     return points;
 }
 
+void CompassCodesPanel::SetWorkingCopy(WorkingCopy* working) {
+    working_ = working;
+    ShowCodes();
+}
+
+void CompassCodesPanel::ShowCodes() {
+    if (working_ != nullptr) {
+        for (std::size_t i = 0; i < spots_.size(); ++i) {
+            spots_[i]->ShowCode((working_->*Points()[i].code.get)());
+        }
+    }
+}
+
 void CompassCodesPanel::ClearHover() {
     lblDirection_->clear();
     lblASCIICode_->clear();
@@ -374,6 +495,7 @@ void CompassCodesPanel::EditPoint(const Point& point) {
     }
     (working_->*point.code.set)(dialog->ASCIIValue());
     delete dialog;
+    ShowCodes();
     emit CodesEdited();
 }
 
@@ -389,19 +511,31 @@ struct ButtonCodesPanel::Button {
 
 ButtonCodesPanel::ButtonCodesPanel(QWidget* parent) : QWidget(parent) {
     setMouseTracking(true);
-    auto* imgMouse = new CodePicture(DrawMouse, 6.5, 9.0, this);
+    auto* imgMouse = new CodePicture(DrawMouse, 7.5, 11.0, this);
     imgMouse->setObjectName(QStringLiteral("imgMouse"));
     imgMouse->setAccessibleName(tr("Mouse"));
     connect(imgMouse, &CodePicture::PictureHovered, this, &ButtonCodesPanel::ClearHover);
 
+    // The hotspot takes a click anywhere on its button; its two codes' spots, over it, are what
+    // the keyboard and assistive tools reach, left before right and single before double.
     const Button* buttons = Buttons();
     for (int i = 0; i < 2; ++i) {
         const Button* button = &buttons[i];
-        Hotspot* hotspot =
-            imgMouse->AddHotspot(QString::fromLatin1(button->object), i == 0 ? kLeftButton : kRightButton);
+        const QRectF& area = i == 0 ? kLeftButton : kRightButton;
+        Hotspot* hotspot = imgMouse->AddHotspot(QString::fromLatin1(button->object), area);
         hotspot->setAccessibleName(QString::fromLatin1(button->title));
         connect(hotspot, &Hotspot::Hovered, this, [this, button] { ShowButton(*button); });
         connect(hotspot, &Hotspot::Clicked, this, [this, button] { EditButton(*button); });
+        const QString name = QString::fromLatin1(button->name);
+        for (const bool twice : {false, true}) {
+            auto* spot = new CodeSpot(name + (twice ? tr(" Double Click") : tr(" Click")),
+                                      ClickFace(twice ? QStringLiteral("D") : QStringLiteral("S")), imgMouse);
+            spot->setObjectName(QStringLiteral("lbl") + name + (twice ? "DClick" : "SClick"));
+            imgMouse->Place(spot, ClickPart(area, twice));
+            connect(spot, &CodeSpot::Hovered, this, [this, button] { ShowButton(*button); });
+            connect(spot, &CodeSpot::clicked, this, [this, button] { EditButton(*button); });
+            spots_.push_back(spot);
+        }
     }
 
     auto* grid = new QGridLayout;
@@ -454,6 +588,20 @@ const ButtonCodesPanel::Button* ButtonCodesPanel::Buttons() {
     return buttons;
 }
 
+void ButtonCodesPanel::SetWorkingCopy(WorkingCopy* working) {
+    working_ = working;
+    ShowCodes();
+}
+
+void ButtonCodesPanel::ShowCodes() {
+    if (working_ != nullptr) {
+        for (std::size_t i = 0; i < spots_.size(); ++i) {
+            const Button& button = Buttons()[i / 2];
+            spots_[i]->ShowCode((working_->*(i % 2 == 0 ? button.single : button.twice).get)());
+        }
+    }
+}
+
 void ButtonCodesPanel::ClearHover() {
     lblButtonName_->clear();
     lblSClickASCII_->clear();
@@ -496,6 +644,7 @@ void ButtonCodesPanel::EditButton(const Button& button) {
     (working_->*button.single.set)(dialog->SClickASCIIValue());
     (working_->*button.twice.set)(dialog->DClickASCIIValue());
     delete dialog;
+    ShowCodes();
     emit CodesEdited();
 }
 

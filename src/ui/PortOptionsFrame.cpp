@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 
 #include "ports/SerialControl.h"
+#include "ui/AccessibleInterfaces.h"
 #include "ui/Pictures.h"
 #include "ui/common/Ansi.h"
 
@@ -94,7 +95,7 @@ void PortListView::keyPressEvent(QKeyEvent* event) {
 namespace {
 
 QComboBox* MakeList(QWidget* parent, const char* name, const QStringList& items) {
-    auto* combo = new QComboBox(parent);
+    auto* combo = new LabelledList(parent);
     combo->setObjectName(QString::fromLatin1(name));
     combo->addItems(items);
     return combo;
@@ -104,6 +105,7 @@ FocusLabel* MakeLabel(QWidget* parent, const char* name, const char* caption, QW
     auto* label = new FocusLabel(QString::fromLatin1(caption), parent);
     label->setObjectName(QString::fromLatin1(name));
     label->setBuddy(buddy);
+    buddy->setAccessibleName(QString::fromLatin1(caption).remove(QLatin1Char('&')).chopped(1));
     return label;
 }
 
@@ -126,7 +128,7 @@ PortOptionsFrame::PortOptionsFrame(QWidget* parent) : QGroupBox(QStringLiteral("
     cboDataBits = MakeList(this, "cboDataBits", {"4", "5", "6", "7", "8"});
     cboParity = MakeList(this, "cboParity", {"Even", "Odd", "None", "Mark", "Space"});
     cboStopBits = MakeList(this, "cboStopBits", {"1", "1.5", "2"});
-    cboHandshaking = new QComboBox(this);
+    cboHandshaking = new LabelledList(this);
     cboHandshaking->setObjectName(QStringLiteral("cboHandshaking"));
     // The item value is what the serial control's Handshaking takes; "Hardware" is RTS/CTS.
     cboHandshaking->addItem(QStringLiteral("Xon/Xoff"), comXOnXoff);
@@ -136,6 +138,8 @@ PortOptionsFrame::PortOptionsFrame(QWidget* parent) : QGroupBox(QStringLiteral("
     auto* lblPort = new QLabel(QStringLiteral("Port:"), this);
     lblPort->setObjectName(QStringLiteral("lblPort"));
     lblPort->setBuddy(lvwPort);
+    // A list view is named by no label of its own.
+    lvwPort->setAccessibleName(QStringLiteral("Port"));
 
     auto* grid = new QGridLayout(this);
     grid->setHorizontalSpacing(10);

@@ -8,6 +8,7 @@
 #include "diag/Traced.h"
 #include "ui/SessionControl.h"
 #include "ui/TrayIcon.h"
+#include "ui/common/Ansi.h"
 
 namespace qm {
 namespace {
@@ -18,11 +19,6 @@ constexpr int kShowDelayMs = 10;
 constexpr const char* kInitialiseSysTray = "frmSerial.InitialiseSysTray";
 constexpr const char* kUpdateTrayIconInfo = "frmSerial.UpdateTrayIconInfo";
 constexpr const char* kShellTrayModify = "modSysTray.ShellTrayModify";
-
-// "000": at least three decimal digits, zero-padded.
-QString CodeText(std::int16_t code) {
-    return QStringLiteral("%1").arg(code, 3, 10, QLatin1Char('0'));
-}
 
 // "Ctrl: once, Alt: locked"; empty when every modifier is off.
 std::string ModifiersText(const RoadStatus& road) {
@@ -109,8 +105,8 @@ void StatusDisplay::Show() {
     const RoadStatus now = road_.Status();
     if (list_ != nullptr && list_->isVisible() && !(now.received == listShown_)) {
         QStringList entries;
-        for (const std::int16_t code : now.received) {
-            entries << CodeText(code);
+        for (std::size_t i = 0; i < now.received.Size(); ++i) {
+            entries << FromAnsi(now.received.Line(i));
         }
         list_->setPlainText(entries.join(QLatin1Char('\n')));
         listShown_ = now.received;

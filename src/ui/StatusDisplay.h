@@ -35,7 +35,7 @@ public:
     StatusDisplay(const StatusDisplay&) = delete;
     StatusDisplay& operator=(const StatusDisplay&) = delete;
 
-    // The boxes that show the list (one "000" entry per line, newest first) and the count.
+    // The boxes that show the list (one "065 A" entry per line, newest first) and the count.
     void ShowIn(QPlainTextEdit* list, QLineEdit* count);
 
     bool InitialiseSysTray();

@@ -6,7 +6,9 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QProcess>
 #include <QPushButton>
 #include <QScrollBar>
@@ -18,6 +20,7 @@
 #include <vector>
 
 #include "ui/AboutInfo.h"
+#include "ui/AccessibleInterfaces.h"
 #include "ui/Pictures.h"
 #include "ui/common/Ansi.h"
 #include "ui/common/FixedDialog.h"
@@ -32,6 +35,7 @@ LinkLabel::LinkLabel(const QString& address, const QString& tip, QWidget* parent
     setText(address);
     setToolTip(tip);
     setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::TabFocus);
     QFont underlined = font();
     underlined.setUnderline(true);
     setFont(underlined);
@@ -67,6 +71,26 @@ void LinkLabel::mouseReleaseEvent(QMouseEvent* event) {
     }
 }
 
+void LinkLabel::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    if ((key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) && !event->isAutoRepeat()) {
+        event->accept();
+        Press();
+        return;
+    }
+    QLabel::keyPressEvent(event);
+}
+
+void LinkLabel::paintEvent(QPaintEvent* event) {
+    QLabel::paintEvent(event);
+    if (hasFocus()) {
+        // Drawn whatever the style, which may show a focus frame only after some keys.
+        QPainter painter(this);
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+    }
+}
+
 // ---- frmAbout ----
 
 namespace {
@@ -85,6 +109,7 @@ frmAbout::frmAbout(RegistryApi* registry, QWidget* parent)
     : QDialog(parent),
       registry_(registry),
       startProgram_([](const QString& program) { return QProcess::startDetached(program, {}); }) {
+    InstallAccessibleInterfaces();
     setObjectName(QStringLiteral("frmAbout"));
     const QString appTitle = QString::fromLatin1(kAppTitle);
     setWindowTitle(QStringLiteral("About ") + appTitle);
@@ -154,6 +179,8 @@ frmAbout::frmAbout(RegistryApi* registry, QWidget* parent)
     auto* cmdOK = new QPushButton(tr("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setDefault(true);
+    // Not the first link, which comes first for Tab: Enter closes the box.
+    cmdOK->setFocus();
     auto* cmdSysInfo = new QPushButton(tr("&System Info..."), this);
     cmdSysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
     cmdSysInfo->setAutoDefault(false);
@@ -197,6 +224,7 @@ LinkLabel* frmAbout::AddLink(QWidget* parent, const char* name, const char* addr
     link->setObjectName(QString::fromLatin1(name));
     // What the shell would be asked to open is the caption itself; the result is not looked at.
     connect(link, &LinkLabel::Clicked, this, [link] { QDesktopServices::openUrl(QUrl(link->text())); });
+    link->installEventFilter(this);
     return link;
 }
 
@@ -206,6 +234,14 @@ void frmAbout::showEvent(QShowEvent* event) {
 }
 
 bool frmAbout::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn && pctContainer_->isAncestorOf(qobject_cast<QWidget*>(watched))) {
+        // A link reached by Tab is scrolled into the description's window.
+        const auto* link = static_cast<QWidget*>(watched);
+        const int top = link->mapTo(pctContainer_, QPoint()).y();
+        const int shown = pctDescription_->contentsRect().height();
+        vscDescription_->setValue(
+            std::clamp(vscDescription_->value(), std::min(top, top + link->height() - shown), top));
+    }
     if (watched == pctDescription_) {
         if (event->type() == QEvent::Resize) {
             LayoutDescription();

@@ -14,12 +14,15 @@ class QScrollBar;
 namespace qm {
 
 // A web address shown in blue that opens in the desktop's browser when clicked; it turns red
-// while a mouse button is down on it.
+// while a mouse button is down on it. It takes the focus with Tab, shown by a frame, and opens
+// with Space or Enter too.
 class LinkLabel : public QLabel {
     Q_OBJECT
 public:
     LinkLabel(const QString& address, const QString& tip, QWidget* parent = nullptr);
     QColor TextColour() const;
+    // Opens the link as a click does (for the keyboard and assistive tools).
+    void Press() { emit Clicked(); }
 
 signals:
     void Clicked();
@@ -27,6 +30,8 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void SetTextColour(const QColor& colour);

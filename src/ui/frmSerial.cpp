@@ -20,6 +20,7 @@
 #include "road/Road.h"
 #include "settings/SettingsLayout.h"
 #include "settings/SettingsRecord.h"
+#include "ui/AccessibleInterfaces.h"
 #include "ui/DiagnosticsTab.h"
 #include "ui/ExitQuestion.h"
 #include "ui/GeneralTab.h"
@@ -65,6 +66,7 @@ const char* BoolText(bool value) {
 }  // namespace
 
 frmSerial::frmSerial(Parts parts, QWidget* parent) : QWidget(parent), parts_(std::move(parts)) {
+    InstallAccessibleInterfaces();
     setObjectName(QStringLiteral("frmSerial"));
     setWindowTitle(QStringLiteral("Quillmotion : Properties"));
     setWindowIcon(ApplicationIcon());
@@ -167,6 +169,8 @@ void frmSerial::BuildMouseTab(QWidget* page) {
     }
     connect(this, &frmSerial::MovementFrameHovered, compassCodes, &CompassCodesPanel::ClearHover);
     connect(this, &frmSerial::ButtonsFrameHovered, buttonCodes, &ButtonCodesPanel::ClearHover);
+    connect(this, &frmSerial::PendingValuesChanged, compassCodes, &CompassCodesPanel::ShowCodes);
+    connect(this, &frmSerial::PendingValuesChanged, buttonCodes, &ButtonCodesPanel::ShowCodes);
     // Every code dialog, OK or Cancel, may have changed a pending value.
     connect(compassCodes, &CompassCodesPanel::CodesEdited, this, &frmSerial::CheckDirty);
     connect(buttonCodes, &ButtonCodesPanel::CodesEdited, this, &frmSerial::CheckDirty);
@@ -236,6 +240,7 @@ PendingControls frmSerial::CurrentControls() const {
 
 void frmSerial::CheckDirty() {
     Trace(kCheckDirty, TraceEntry, std::string("Dirty Currently = ") + BoolText(dirty_));
+    emit PendingValuesChanged();
     try {
         if (!isVisible()) {
             // Hidden, the controls may be half filled; the state at hiding stands until the next check.

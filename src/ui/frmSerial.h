@@ -138,6 +138,8 @@ public slots:
 signals:
     // The window has unloaded: the program ends.
     void unloaded();
+    // A pending value may have changed (CheckDirty follows every change): what shows one follows.
+    void PendingValuesChanged();
     // The mouse moves over the "Movement:" or the "Buttons:" frame itself (for the code editors'
     // hover texts).
     void MovementFrameHovered();

@@ -237,6 +237,31 @@ TEST_F(Dispatch, CountStopsAtTheLargestValueAndResets) {
     EXPECT_EQ(Listed(), (Codes{99, 98, 97}));  // the list is never cleared
 }
 
+// The list shows what each code did, as the dispatcher decided it: the first of the thirteen it
+// matches (2 is East's and South East's), an optional code, a character or its key, a virtual
+// key, or nothing; in ASCII Sequence Mode, so that any value can arrive.
+using Shown = std::pair<std::string, std::string>;  // the bytes, and the line the list shows
+class ReceivedList : public Dispatch, public ::testing::WithParamInterface<Shown> {};
+
+TEST_P(ReceivedList, ShowsWhatEachCodeDid) {
+    settings.ASCIISequence(1);
+    settings.E_ASCII(2);
+    settings.SE_ASCII(2);
+    settings.Code(CodeAction::LeftLock, 20);
+    serial.Deliver(GetParam().first);
+    EXPECT_EQ(road.Status().received.Line(0), GetParam().second);
+}
+
+INSTANTIATE_TEST_SUITE_P(Codes, ReceivedList,
+                         ::testing::Values(Shown{"\x02", "002 East"},
+                                           Shown{"\033A212", "212 Right Double Click"},
+                                           Shown{"\x14", "020 Left Button Lock"}, Shown{"A", "065 A"},
+                                           Shown{"\xe9", "233 \xe9"}, Shown{"\r", "013 Enter"},
+                                           Shown{" ", "032 Space"}, Shown{"\x01", "001 not typed"},
+                                           Shown{"\033A300", "300 key Print Screen"},
+                                           Shown{"\033A263", "263 no key"}, Shown{"\033A600", "600 nothing"}),
+                         [](const auto& row) { return "code" + row.param.second.substr(0, 3); });
+
 TEST_F(Dispatch, LetsGoOfTheSerialControlWhenDestroyed) {
     test::ScriptedSerial other;
     std::make_unique<Road>(Road::Parts{&settings, &other, &desktop, &timer, &pump}).reset();

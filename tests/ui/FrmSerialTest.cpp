@@ -53,6 +53,29 @@ const std::vector<std::tuple<const char*, const char*, const char*, const char*,
         {"reconnecting", "cmdStartupOptions", "chkReconnect", "", "", "ReconnectAutomatically=0"},
 };
 
+// The Mouse tab's thirteen codes, each a control: its setting, what assistive tools call it with the
+// installed code, whether Enter (else Space) presses it, and the dialog it opens with its codes.
+const std::vector<std::tuple<const char*, const char*, const char*, bool, const char*>> kCodeRows = {
+    {"lblLeftSClick", "LEFT_SCLICK_ASCII", "Left Click: 14", false, "ASCII Values: Left Button 14 15"},
+    {"lblLeftDClick", "LEFT_DCLICK_ASCII", "Left Double Click: 15", true, "ASCII Values: Left Button 14 15"},
+    {"lblRightSClick", "RIGHT_SCLICK_ASCII", "Right Click: 16", false, "ASCII Values: Right Button 16 18"},
+    {"lblRightDClick", "RIGHT_DCLICK_ASCII", "Right Double Click: 18", true,
+     "ASCII Values: Right Button 16 18"},
+    {"lblN", "N_ASCII", "North: 1", false, "Ascii Value : N Mouse Movement 1"},
+    {"lblNE", "NE_ASCII", "North East: 5", true, "Ascii Value : NE Mouse Movement 5"},
+    {"lblE", "E_ASCII", "East: 2", false, "Ascii Value : E Mouse Movement 2"},
+    {"lblSE", "SE_ASCII", "South East: 7", true, "Ascii Value : SE Mouse Movement 7"},
+    {"lblS", "S_ASCII", "South: 3", false, "Ascii Value : S Mouse Movement 3"},
+    {"lblSW", "SW_ASCII", "South West: 11", true, "Ascii Value : SW Mouse Movement 11"},
+    {"lblW", "W_ASCII", "West: 4", false, "Ascii Value : W Mouse Movement 4"},
+    {"lblNW", "NW_ASCII", "North West: 6", true, "Ascii Value : NW Mouse Movement 6"},
+    {"lblStop", "STOP_ASCII", "Stop: 12", false, "Ascii Value :  12"},
+};
+
+QAccessibleInterface* Seen(QWidget* widget) {
+    return QAccessible::queryAccessibleInterface(widget);
+}
+
 }  // namespace
 
 class FrmSerialTest : public QObject {
@@ -75,8 +98,10 @@ private slots:
         QCOMPARE(f.Row("COM4:")->text(1), QStringLiteral("/dev/ttyUSB0"));
         QVERIFY(!f.Row("COM4:")->icon(0).isNull() && f.Row("COM1:")->icon(0).isNull());
 
-        // A click on a line setting's label moves the focus to its list.
+        // A click on a line setting's label moves the focus to its list. Assistive tools see an
+        // application's window, and the lists named by their labels, not by the items they show.
         QApplication::setActiveWindow(f.window.get());
+        QStringList names{Seen(f.Widget("lvwPort"))->text(QAccessible::Name)};
         for (const char* list :
              {"cboBaudRate", "cboDataBits", "cboParity", "cboStopBits", "cboHandshaking"}) {
             f.Widget("cmdOK")->setFocus();
@@ -84,7 +109,11 @@ private slots:
                               Qt::LeftButton);
             QVERIFY2(f.Widget(list)->isAncestorOf(QApplication::focusWidget()) || f.Widget(list)->hasFocus(),
                      list);
+            names << Seen(f.Widget(list))->text(QAccessible::Name);
         }
+        QCOMPARE(names.join(','), QStringLiteral("Port,Baud Rate,Data Bits,Parity,Stop Bits,Handshaking"));
+        QCOMPARE(Seen(f.Widget("cboBaudRate"))->text(QAccessible::Value), QStringLiteral("2400"));
+        QCOMPARE(Seen(f.window.get())->role(), QAccessible::Window);
 
         // The Diagnostics page says which desktop input a Wayland session got; X11 has no choice.
         QVERIFY(f.Find<QLabel>("lblDesktopInput")->isHidden());
@@ -93,6 +122,48 @@ private slots:
         QCOMPARE(f.Find<QLabel>("lblDesktopInput")->text(),
                  QStringLiteral("Desktop input: the RemoteDesktop portal."));
         QVERIFY(!f.Find<QLabel>("lblDesktopInput")->isHidden());
+    }
+
+    void eachCodeIsAControlNamedWithItsCode_data() { AddRowsOf(kCodeRows); }
+    // Each code shows on the Mouse tab and names its control for assistive tools, both following
+    // the working copy; the focus shows on it, and Space or Enter opens its dialog as a click does.
+    void eachCodeIsAControlNamedWithItsCode() {
+        const auto& [object, setting, name, enter, seen] = RowOf(kCodeRows);
+        WindowFixture f;
+        f.Find<QTabWidget>("sstMain")->setCurrentIndex(2);  // the Mouse tab, with the keyboard
+        QApplication::setActiveWindow(f.window.get());
+        auto* spot = f.Find<QWidget>(object);
+        QVERIFY2(spot != nullptr, object);
+        QCOMPARE(Seen(spot)->role(), QAccessible::Button);
+        QCOMPARE(Seen(spot)->text(QAccessible::Name), QString(name));
+        const QImage unfocused = spot->grab().toImage();
+        spot->setFocus(Qt::TabFocusReason);
+        QVERIFY(spot->hasFocus() && spot->grab().toImage() != unfocused);
+        QString shown;
+        WhenModal([&](QDialog* dialog) { shown = Shown(dialog); });
+        QTest::keyClick(spot, enter ? Qt::Key_Return : Qt::Key_Space);
+        QCOMPARE(shown, QString(seen));
+        layout::Load(layout::Find(setting), f.window->Working(), Variant(std::int16_t{99}));
+        f.window->CheckDirty();
+        QCOMPARE(Seen(spot)->text(QAccessible::Name), QString(name).section(':', 0, 0) + ": 99");
+        QCOMPARE(qobject_cast<QAbstractButton*>(spot)->text(), QStringLiteral("99"));
+    }
+
+    // Tab takes the Mouse tab's controls as they are read: the mouse's codes and "More codes...",
+    // then round the compass from North, Stop and "Advanced...".
+    void tabReachesTheCodesInOrder() {
+        WindowFixture f;
+        f.Find<QTabWidget>("sstMain")->setCurrentIndex(2);  // the Mouse tab, with the keyboard
+        QApplication::setActiveWindow(f.window.get());
+        f.Find<QTabWidget>("sstMain")->tabBar()->setFocus();
+        QStringList order;
+        for (int i = 0; i < 15; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            order << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(order.join(' '), QStringLiteral("lblLeftSClick lblLeftDClick lblRightSClick lblRightDClick "
+                                                 "cmdMoreCodes lblN lblNE lblE lblSE lblS lblSW lblW lblNW "
+                                                 "lblStop cmdMouseAdvanced"));
     }
 
     void eachPendingValueMakesTheWindowDirty_data() {
@@ -363,7 +434,8 @@ private slots:
         f.serial.Deliver("ab");
         // A box on a hidden page (Diagnostics) shows the latest text once its page is shown.
         f.Find<QTabWidget>("sstMain")->setCurrentIndex(1);
-        QTRY_COMPARE(f.Find<QPlainTextEdit>("txtReceivedBuffer")->toPlainText(), QStringLiteral("098\n097"));
+        QTRY_COMPARE(f.Find<QPlainTextEdit>("txtReceivedBuffer")->toPlainText(),
+                     QStringLiteral("098 b\n097 a"));
 
         // The dispatcher uses the applied codes: an edit waiting for Apply does not count yet.
         f.window->Working().N_ASCII('c');
@@ -373,6 +445,8 @@ private slots:
         f.Click("cmdApply");
         f.serial.Deliver("c");
         QVERIFY(f.timer.Enabled());
+        QTRY_COMPARE(f.Find<QPlainTextEdit>("txtReceivedBuffer")->toPlainText(),
+                     QStringLiteral("099 North\n099 c\n098 b\n097 a"));
 
         // The count box, hidden meanwhile, shows the latest count once shown; the tip keeps its
         // count until the next character.

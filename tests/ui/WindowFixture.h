@@ -45,6 +45,15 @@ inline void WhenModal(std::function<void(QDialog*)> body) {
     });
 }
 
+// What a dialog shows, in a line: its title, then the text of each of its boxes.
+inline QString Shown(QDialog* dialog) {
+    QStringList shown{dialog->windowTitle()};
+    for (QLineEdit* edit : dialog->findChildren<QLineEdit*>(QRegularExpression("^txt"))) {
+        shown << edit->text();
+    }
+    return shown.join(' ');
+}
+
 // One data row per entry of a table, named by the entry's first column, so that each fails on its
 // own; RowOf gives the entry back inside the test.
 template <typename Row>

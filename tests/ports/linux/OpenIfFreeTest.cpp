@@ -8,7 +8,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
+#include <thread>
 
 #include "ports/linux/DeviceLocks.h"
 #include "support/TempDir.h"
@@ -99,6 +101,11 @@ TEST_F(OpenIfFreeTest, LiveLockFilesHoldThePort) {
     pid_t other = 0;
     char* const sleep[] = {const_cast<char*>("sleep"), const_cast<char*>("60"), nullptr};
     ASSERT_EQ(::posix_spawnp(&other, "sleep", nullptr, nullptr, sleep, environ), 0);
+    // The spawn returns once the child is running sleep, which can be just before it takes its name.
+    for (int i = 0; i < 2000 && test::ReadFile("/proc/" + std::to_string(other) + "/comm") != "sleep\n";
+         ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     test::WriteFile(lock, Uucp(other));
     EXPECT_EQ(Verdict(path, lockDirs), PortHold::LockFile);
     const std::string locked = "The device is locked by " + lock + ", which names ";
