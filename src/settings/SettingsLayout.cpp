@@ -94,6 +94,12 @@ std::string SetCommand(const Setting& setting, const std::string& data) {
            (IsText(setting) ? " REG_SZ " : " REG_DWORD ") + data;
 }
 
+std::string NotOffered(const Setting& setting, const std::string& stored, const std::string& offered) {
+    return ValuePath(setting) + " holds " + (IsText(setting) ? "\"" + stored + "\"" : stored) +
+           ", which is not one of " + offered +
+           ". Mend it, for example with: " + SetCommand(setting, setting.fallback.value.ToText());
+}
+
 void Load(const Setting& setting, SettingsRecord& record, const Variant& value) {
     struct Converter {
         SettingsRecord& record;

@@ -85,6 +85,8 @@ const Setting& Find(std::string_view valueName);
 std::string ValuePath(const Setting& setting);
 // The settings tool's command that stores data in the setting, with the type saving writes.
 std::string SetCommand(const Setting& setting, const std::string& data);
+// A stored value that is none of those offered for it, named with what is offered and the mend.
+std::string NotOffered(const Setting& setting, const std::string& stored, const std::string& offered);
 
 // Converts a value read from the registry to the setting's type and stores it; raises as the
 // conversion does (type mismatch, overflow, invalid use of null).

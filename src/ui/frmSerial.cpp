@@ -22,22 +22,21 @@
 #include "settings/SettingsRecord.h"
 #include "ui/AccessibleInterfaces.h"
 #include "ui/DiagnosticsTab.h"
+#include "ui/EmulationTab.h"
 #include "ui/ExitQuestion.h"
 #include "ui/GeneralTab.h"
-#include "ui/MouseCodesPanel.h"
+#include "ui/MouseTab.h"
 #include "ui/Pictures.h"
 #include "ui/PortOptionsFrame.h"
 #include "ui/PortSettingsText.h"
 #include "ui/SessionControl.h"
 #include "ui/StatusDisplay.h"
 #include "ui/TrayIcon.h"
+#include "ui/WorkingCopyDialogs.h"
 #include "ui/common/Ansi.h"
 #include "ui/common/MessageBoxService.h"
 #include "ui/common/Widgets.h"
 #include "ui/frmAbout.h"
-#include "ui/frmMoreCodes.h"
-#include "ui/frmMouseMovementAdvanced.h"
-#include "ui/frmStartupOptions.h"
 
 namespace qm {
 namespace {
@@ -75,10 +74,19 @@ frmSerial::frmSerial(Parts parts, QWidget* parent) : QWidget(parent), parts_(std
     sstMain->setObjectName(QStringLiteral("sstMain"));
     general_ = new GeneralTab(sstMain);
     auto* diagnostics = new DiagnosticsTab(sstMain);
-    auto* mouse = new QWidget(sstMain);
-    mouse->setObjectName(QStringLiteral("tabMouse"));
-    auto* emulation = new QWidget(sstMain);
-    emulation->setObjectName(QStringLiteral("tabEmulation"));
+    // The code editors warn of codes that Xon/Xoff handshaking would keep from the program.
+    auto* mouse = new MouseTab(
+        &working_, [this] { return CodeEditorHandshaking(); }, sstMain);
+    fraButtons = mouse->fraButtons;
+    fraMovement = mouse->fraMovement;
+    cmdMoreCodes = mouse->cmdMoreCodes;
+    cmdMouseAdvanced = mouse->cmdMouseAdvanced;
+    // Every code dialog, OK or Cancel, may have changed a pending value.
+    connect(mouse, &MouseTab::CodesEdited, this, &frmSerial::CheckDirty);
+    connect(this, &frmSerial::PendingValuesChanged, mouse, &MouseTab::ShowCodes);
+    auto* emulation = new EmulationTab(sstMain);
+    fraDeviceEmulation = emulation->fraDeviceEmulation;
+    chkASCIISequenceEmulation = emulation->chkASCIISequenceEmulation;
     // The port frame's controls are the ones the window reads most.
     lvwPort = general_->fraPortOptions->lvwPort;
     cboBaudRate = general_->fraPortOptions->cboBaudRate;
@@ -86,8 +94,6 @@ frmSerial::frmSerial(Parts parts, QWidget* parent) : QWidget(parent), parts_(std
     cboParity = general_->fraPortOptions->cboParity;
     cboStopBits = general_->fraPortOptions->cboStopBits;
     cboHandshaking = general_->fraPortOptions->cboHandshaking;
-    BuildMouseTab(mouse);
-    BuildEmulationTab(emulation);
     sstMain->addTab(general_, QStringLiteral("General"));
     sstMain->addTab(diagnostics, QStringLiteral("Diagnostics"));
     sstMain->addTab(mouse, QStringLiteral("Mouse"));
@@ -143,57 +149,8 @@ frmSerial::~frmSerial() {
     }
 }
 
-void frmSerial::BuildMouseTab(QWidget* page) {
-    fraButtons = MakeFrame(page, "fraButtons", "Buttons:");
-    auto* buttonCodes = new ButtonCodesPanel(fraButtons);
-    buttonCodes->SetWorkingCopy(&working_);
-    auto* buttons = new QVBoxLayout(fraButtons);
-    buttons->addWidget(buttonCodes);
-    cmdMoreCodes = AddCornerButton(fraButtons, buttons, "cmdMoreCodes", "More codes...");
-
-    fraMovement = MakeFrame(page, "fraMovement", "Movement:");
-    auto* compassCodes = new CompassCodesPanel(fraMovement);
-    compassCodes->SetWorkingCopy(&working_);
-    // The code editors warn of codes that Xon/Xoff handshaking would keep from the program.
-    const auto handshaking = [this] { return CodeEditorHandshaking(); };
-    compassCodes->SetHandshaking(handshaking);
-    buttonCodes->SetHandshaking(handshaking);
-    auto* movement = new QVBoxLayout(fraMovement);
-    movement->addWidget(compassCodes, 1);
-    cmdMouseAdvanced = AddCornerButton(fraMovement, movement, "cmdMouseAdvanced", "Advanced...");
-
-    // The hover texts of the code editors are emptied when the mouse is over a frame itself.
-    for (QGroupBox* frame : {fraButtons, fraMovement}) {
-        frame->setMouseTracking(true);
-        frame->installEventFilter(this);
-    }
-    connect(this, &frmSerial::MovementFrameHovered, compassCodes, &CompassCodesPanel::ClearHover);
-    connect(this, &frmSerial::ButtonsFrameHovered, buttonCodes, &ButtonCodesPanel::ClearHover);
-    connect(this, &frmSerial::PendingValuesChanged, compassCodes, &CompassCodesPanel::ShowCodes);
-    connect(this, &frmSerial::PendingValuesChanged, buttonCodes, &ButtonCodesPanel::ShowCodes);
-    // Every code dialog, OK or Cancel, may have changed a pending value.
-    connect(compassCodes, &CompassCodesPanel::CodesEdited, this, &frmSerial::CheckDirty);
-    connect(buttonCodes, &ButtonCodesPanel::CodesEdited, this, &frmSerial::CheckDirty);
-
-    auto* layout = new QHBoxLayout(page);
-    layout->addWidget(fraButtons, 2);
-    layout->addWidget(fraMovement, 3);
-}
-
 std::int32_t frmSerial::CodeEditorHandshaking() const {
     return parts_.session->HandshakingToWarnFor(cboHandshaking->currentData().toInt());
-}
-
-void frmSerial::BuildEmulationTab(QWidget* page) {
-    fraDeviceEmulation = MakeFrame(page, "fraDeviceEmulation", "Device Emulation:");
-    chkASCIISequenceEmulation = new QCheckBox(QStringLiteral("ASCII Sequence Mode"), fraDeviceEmulation);
-    chkASCIISequenceEmulation->setObjectName(QStringLiteral("chkASCIISequenceEmulation"));
-    auto* frame = new QVBoxLayout(fraDeviceEmulation);
-    frame->addWidget(chkASCIISequenceEmulation);
-
-    auto* layout = new QVBoxLayout(page);
-    layout->addWidget(fraDeviceEmulation);
-    layout->addStretch(1);
 }
 
 void frmSerial::WireHandlers() {
@@ -467,16 +424,12 @@ bool frmSerial::ShowPortSettings() {
         // it, what the list offers and how to mend it.
         const auto show = [this](QComboBox* list, const std::string& text, const char* valueName) {
             if (list->findText(FromAnsi(text), Qt::MatchExactly | Qt::MatchCaseSensitive) < 0) {
-                const layout::Setting& setting = layout::Find(valueName);
                 QStringList offered;
                 for (int i = 0; i < list->count(); ++i) {
                     offered << list->itemText(i);
                 }
-                unshownLineSetting_ = layout::ValuePath(setting) + " holds " +
-                                      (layout::IsText(setting) ? "\"" + text + "\"" : text) +
-                                      ", which is not one of " + ToAnsi(offered.join(", ")) +
-                                      ". Mend it, for example with: " +
-                                      layout::SetCommand(setting, setting.fallback.value.ToText());
+                unshownLineSetting_ =
+                    layout::NotOffered(layout::Find(valueName), text, ToAnsi(offered.join(", ")));
             }
             SetListText(list, text);
         };
@@ -617,21 +570,8 @@ void frmSerial::Form_Unload() {
 }
 
 // --- The dialogs ----------------------------------------------------------------------------
-// Each dialog is made afresh, given the working copy, shown modally and read back after OK and
-// Cancel alike (Cancel hands back what it was given), then released; CheckDirty follows.
-
 void frmSerial::cmdStartupOptions_Click() {
-    frmStartupOptions dialog(this);
-    dialog.RunOnSystemStartup(working_.RunOnSystemStartup());
-    dialog.ConnectOnStartup(working_.ConnectOnApplicationStartup());
-    dialog.CheckPortsOnStartup(working_.TestPorts());
-    dialog.ReconnectAutomatically(working_.ReconnectAutomatically());
-    dialog.exec();
-    // The dialog hands back check-box values, 0 or 1.
-    working_.RunOnSystemStartup(static_cast<std::int16_t>(dialog.RunOnSystemStartup()));
-    working_.ConnectOnApplicationStartup(static_cast<std::int16_t>(dialog.ConnectOnStartup()));
-    working_.TestPorts(static_cast<std::int16_t>(dialog.CheckPortsOnStartup()));
-    working_.ReconnectAutomatically(static_cast<std::int16_t>(dialog.ReconnectAutomatically()));
+    EditStartupOptions(this, working_);
     CheckDirty();
 }
 
@@ -644,42 +584,13 @@ void frmSerial::cmdAbout_Click() {
 }
 
 void frmSerial::cmdMouseAdvanced_Click() {
-    MovementTuning tuning{
-        working_.MovementDelay(),       working_.MovementIncrementX(), working_.MovementIncrementY(),
-        working_.BouncyMouse(),         working_.BouncyMouseAngle(),   working_.Acceleration(),
-        working_.AccelerationMaximum(), working_.AccelerationTime(),   working_.AccelerationStart()};
-    frmMouseMovementAdvanced::Edit(this, tuning);
-    // The movement engine reads the working delay and angle at each step, so they act at once.
-    working_.MovementDelay(tuning.MovementDelay);
-    working_.MovementIncrementX(tuning.MovementIncrementX);
-    working_.MovementIncrementY(tuning.MovementIncrementY);
-    working_.BouncyMouse(tuning.BouncyMouse);
-    working_.BouncyMouseAngle(tuning.BouncyMouseAngle);
-    working_.Acceleration(tuning.Acceleration);
-    working_.AccelerationMaximum(tuning.AccelerationMaximum);
-    working_.AccelerationTime(tuning.AccelerationTime);
-    working_.AccelerationStart(tuning.AccelerationStart);
+    EditMovementTuning(this, working_);
     CheckDirty();
 }
 
 void frmSerial::cmdMoreCodes_Click() {
-    frmMoreCodes dialog(this);
-    dialog.Codes(working_);
-    dialog.Handshaking(CodeEditorHandshaking());
-    dialog.exec();
-    working_ = dialog.Codes();
+    EditMoreCodes(this, working_, CodeEditorHandshaking());
     CheckDirty();
-}
-
-bool frmSerial::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseMove) {
-        if (watched == fraMovement) {
-            emit MovementFrameHovered();
-        } else if (watched == fraButtons) {
-            emit ButtonsFrameHovered();
-        }
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 }  // namespace qm

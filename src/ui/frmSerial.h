@@ -140,26 +140,19 @@ signals:
     void unloaded();
     // A pending value may have changed (CheckDirty follows every change): what shows one follows.
     void PendingValuesChanged();
-    // The mouse moves over the "Movement:" or the "Buttons:" frame itself (for the code editors'
-    // hover texts).
-    void MovementFrameHovered();
-    void ButtonsFrameHovered();
 
 protected:
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // What the controls hold, as CheckDirty reads it.
     PendingControls CurrentControls() const;
     // Hides on minimise when the tray can bring the window back; otherwise leaves it reachable.
     void Form_Resize();
-    void BuildMouseTab(QWidget* page);
     // The handshaking the code editors warn for (the serial control's value).
     std::int32_t CodeEditorHandshaking() const;
-    void BuildEmulationTab(QWidget* page);
     void WireHandlers();
     // Sets a drop-down list to one of its items; any other text is an error, as it always was.
     static void SetListText(QComboBox* list, const std::string& text);
