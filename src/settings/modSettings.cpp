@@ -185,7 +185,7 @@ std::string modSettings::DescribeFailures(const std::vector<FailedWrite>& failur
     }
     if (!missing.empty()) {
         for (std::string& key : missing) {
-            key = "HKEY_LOCAL_MACHINE\\" + key;
+            key.insert(0, "HKEY_LOCAL_MACHINE\\");
         }
         const std::string keys = Listed(missing);
         const bool one = missing.size() == 1;
@@ -202,8 +202,13 @@ std::string modSettings::DescribeFailures(const std::vector<FailedWrite>& failur
         for (; next < failures.size() && failures[next].reason == failures[i].reason; ++next) {
             values.push_back(ValuePath(failures[next].key, failures[next].valueName));
         }
-        text += (text.empty() ? "" : " ") + Listed(values) + " could not be saved" +
-                (failures[i].reason.empty() ? std::string(".") : ": " + failures[i].reason);
+        if (!text.empty()) {
+            text += ' ';
+        }
+        text += Listed(values);
+        text += " could not be saved";
+        text += failures[i].reason.empty() ? "." : ": ";
+        text += failures[i].reason;
         i = next;
     }
     return text;
