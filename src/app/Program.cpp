@@ -136,6 +136,7 @@ int Program::Run(QApplication& app) {
     parts.session = p.session.get();
     parts.registry = &p.platform->Registry();
     parts.desktopInput = p.platform->DesktopReport();
+    parts.desktopNote = p.platform->DesktopNote();
     p.window = std::make_unique<frmSerial>(parts);
     frmSerial& window = *p.window;
     // The unload may run nested inside a character's pending-events call: the quit is queued,

@@ -46,4 +46,9 @@ DiagnosticsTab::DiagnosticsTab(QWidget* parent) : QWidget(parent) {
     layout->addWidget(lblDesktopInput);
 }
 
+void DiagnosticsTab::ShowDesktopInput(const QString& text) {
+    lblDesktopInput->setText(text);
+    lblDesktopInput->setVisible(!text.isEmpty());
+}
+
 }  // namespace qm

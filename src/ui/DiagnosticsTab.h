@@ -16,6 +16,9 @@ class DiagnosticsTab : public QWidget {
 public:
     explicit DiagnosticsTab(QWidget* parent = nullptr);
 
+    // Which desktop input is in use; an empty text keeps the line hidden.
+    void ShowDesktopInput(const QString& text);
+
     QGroupBox* fraReceived = nullptr;
     QPlainTextEdit* txtReceivedBuffer = nullptr;
     QGroupBox* fraCharacterTranslation = nullptr;

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "ui/NoticeLine.h"
 #include "ui/PortOptionsFrame.h"
 #include "ui/common/Widgets.h"
 
@@ -32,6 +33,7 @@ GeneralTab::GeneralTab(QWidget* parent) : QWidget(parent) {
     cmdStartupOptions = MakeButton(this, "cmdStartupOptions", "Startup...");
     cmdAbout = MakeButton(this, "cmdAbout", "About...");
     cmdExit = MakeButton(this, "cmdExit", "Exit");
+    lblNotice = new NoticeLine(this);
 
     auto* connection = new QVBoxLayout;
     connection->addSpacing(8);
@@ -58,6 +60,7 @@ GeneralTab::GeneralTab(QWidget* parent) : QWidget(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top, 1);
     layout->addLayout(count);
+    layout->addWidget(lblNotice);
     layout->addLayout(bottom);
 }
 

@@ -26,6 +26,7 @@
 #include "ui/ExitQuestion.h"
 #include "ui/GeneralTab.h"
 #include "ui/MouseTab.h"
+#include "ui/NoticeLine.h"
 #include "ui/Pictures.h"
 #include "ui/PortOptionsFrame.h"
 #include "ui/PortSettingsText.h"
@@ -123,10 +124,9 @@ frmSerial::frmSerial(Parts parts, QWidget* parent) : QWidget(parent), parts_(std
     WireHandlers();
     status_ = new StatusDisplay(*parts_.road, *parts_.session, parts_.tray, this);
     status_->ShowIn(diagnostics->txtReceivedBuffer, general_->txtBytesReceived);
-    if (!parts_.desktopInput.empty()) {
-        diagnostics->lblDesktopInput->setText(FromAnsi(parts_.desktopInput));
-        diagnostics->lblDesktopInput->show();
-    }
+    diagnostics->ShowDesktopInput(FromAnsi(parts_.desktopInput));
+    general_->lblNotice->Watch(FromAnsi(parts_.desktopNote),
+                               [tray = parts_.tray] { return tray == nullptr || tray->AreaAvailable(); });
     parts_.road->SetWorkingValues([this] {
         return MovementWorkingValues{working_.MovementDelay(), working_.BouncyMouseAngle()};
     });

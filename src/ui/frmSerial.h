@@ -72,6 +72,7 @@ public:
         SessionControl* session = nullptr;             // the connection's life
         RegistryApi* registry = nullptr;               // what the About box reads; may be null
         std::string desktopInput;                      // which desktop input is in use (ANSI); may be empty
+        std::string desktopNote;  // what the desktop input leaves the user to know (ANSI); may be empty
     };
 
     explicit frmSerial(Parts parts, QWidget* parent = nullptr);

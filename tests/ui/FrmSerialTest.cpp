@@ -122,6 +122,27 @@ private slots:
         QCOMPARE(f.Find<QLabel>("lblDesktopInput")->text(),
                  QStringLiteral("Desktop input: the RemoteDesktop portal."));
         QVERIFY(!f.Find<QLabel>("lblDesktopInput")->isHidden());
+
+        // The General page tells what would otherwise be in the log alone: a Wayland session's
+        // note, and a notification area that is missing, looked for again when the page shows.
+        auto* notice = f.Find<QLabel>("lblNotice");
+        QVERIFY(notice->isHidden());
+        f.desktopNote = "This is a Wayland session.";
+        f.tray.area = false;
+        f.Build([] { return true; }, [] {});
+        f.Show();
+        notice = f.Find<QLabel>("lblNotice");
+        QVERIFY(notice->isVisible());
+        QVERIFY(notice->text().startsWith("This is a Wayland session.\n\nThere is no notification area"));
+        QCOMPARE(Seen(notice)->text(QAccessible::Name), notice->text());
+        f.desktopNote.clear();
+        f.Build([] { return true; }, [] {});
+        f.Show();
+        notice = f.Find<QLabel>("lblNotice");
+        f.tray.area = true;
+        f.Find<QTabWidget>("sstMain")->setCurrentIndex(1);
+        f.Find<QTabWidget>("sstMain")->setCurrentIndex(0);
+        QVERIFY(notice->isHidden());
     }
 
     void eachCodeIsAControlNamedWithItsCode_data() { AddRowsOf(kCodeRows); }

@@ -197,6 +197,7 @@ struct WindowFixture : RoadOnFakes {
     bool saveResult = true;
     std::string problem;
     std::string desktopInput;  // what the platform reports of the desktop input; none on X11
+    std::string desktopNote;   // what it leaves the user to know; none on X11
     int terminates = 0;
     FakeTray tray;
     ManualTimer reconnectTimer;
@@ -230,7 +231,7 @@ struct WindowFixture : RoadOnFakes {
         }
         window = std::make_unique<frmSerial>(
             frmSerial::Parts{&settings, std::move(save), std::move(saveProblem), std::move(unsaved), &tray,
-                             &road, session.get(), nullptr, desktopInput});
+                             &road, session.get(), nullptr, desktopInput, desktopNote});
     }
 
     // Shows the window and checks the pending state against the settings, as start-up leaves it.
