@@ -43,7 +43,7 @@ struct Program::Parts {
     QtEventPump pump;
     std::unique_ptr<Road> road;
     std::unique_ptr<Session> session;
-    QtTrayIcon tray;
+    QtTrayIcon tray{QCoreApplication::instance()};
     std::unique_ptr<frmSerial> window;
     std::unique_ptr<QSocketNotifier> exitRequests;
     std::unique_ptr<SettingsFileWatcher> settingsWatcher;

@@ -4,6 +4,7 @@
 #include <QAccessibleWidget>
 #include <QLineEdit>
 
+#include "ui/TrayAccessible.h"
 #include "ui/frmAbout.h"
 #include "ui/frmSerial.h"
 
@@ -87,7 +88,7 @@ QAccessibleInterface* Interface(const QString& className, QObject* object) {
     if (is(frmSerial::staticMetaObject)) {
         return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
     }
-    return nullptr;
+    return TrayInterface(className, object);
 }
 
 }  // namespace

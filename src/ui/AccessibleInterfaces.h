@@ -14,8 +14,9 @@ public:
 
 // Tells Qt how assistive tools are to see the program's own widgets where its guess is wrong: the
 // Properties window is an application's window (not a "filler"), a link of the About box is a link
-// that can be pressed, and a LabelledList is named by its label. Called before the first of them
-// is made; later calls do nothing.
+// that can be pressed, a LabelledList is named by its label, and the application lists its tray
+// icon and the icon's open menu. Called before the first of them is made (for the application:
+// before assistive tools first ask for it); later calls do nothing.
 void InstallAccessibleInterfaces();
 
 }  // namespace qm

@@ -6,13 +6,16 @@
 #include <QSystemTrayIcon>
 #include <QWidget>
 
+#include "ui/AccessibleInterfaces.h"
 #include "ui/Pictures.h"
+#include "ui/TrayAccessible.h"
 #include "ui/common/Ansi.h"
 
 namespace qm {
 
 QtTrayIcon::QtTrayIcon(QObject* parent)
     : QObject(parent), menu_(std::make_unique<QMenu>(QStringLiteral("&File"))) {
+    InstallAccessibleInterfaces();
     menu_->setObjectName(QStringLiteral("mnuFile"));
     exit_ = menu_->addAction(QStringLiteral("&Exit"));
     exit_->setObjectName(QStringLiteral("mnuFileExit"));
@@ -98,6 +101,7 @@ void QtTrayIcon::ShowTip() {
     QString text = FromAnsi(tip_);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     icon_->setToolTip(note_.empty() ? text : text + QStringLiteral("\n\n") + FromAnsi(note_));
+    TrayNameChanged(icon_);
     // The icon's own window carries the tip as its name too, so that screen readers and other
     // assistive tools can read the state without hovering.
     for (QWidget* widget : QApplication::topLevelWidgets()) {

@@ -11,7 +11,8 @@ class QSystemTrayIcon;
 
 namespace qm {
 
-// The notification-area icon over QSystemTrayIcon, with the pop-up menu `mnuFile`.
+// The notification-area icon over QSystemTrayIcon, with the pop-up menu `mnuFile`. Held by the
+// application (as parent), assistive tools find the icon and its open menu among its windows.
 class QtTrayIcon final : public QObject, public TrayIcon {
     Q_OBJECT
 public:

@@ -1,6 +1,7 @@
 // The program as a screen reader sees it: started with its window open on a private display with
 // an accessibility bus, where the Mouse tab's check (mouse-tab-codes.py) must find the thirteen
-// codes as controls named with the codes the settings hold.
+// codes as controls named with the codes the settings hold, and the tray's (tray-menu-exit.py)
+// ends it through the icon's menu.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -10,7 +11,7 @@
 using namespace std::chrono_literals;
 using namespace qm::test;
 
-TEST(AccessibilityTree, TheMouseTabHasThirteenFocusableCodesNamedWithTheirCodes) {
+TEST(AccessibilityTree, TheMouseTabsThirteenCodesAndTheTrayMenusExit) {
     QM_SKIP_WITHOUT_DESKTOP();
     if (FindOnPath("dbus-daemon").empty() || ::access("/usr/libexec/at-spi-bus-launcher", F_OK) != 0 ||
         ::access("/usr/lib/python3/dist-packages/pyatspi", F_OK) != 0) {
@@ -42,4 +43,17 @@ TEST(AccessibilityTree, TheMouseTabHasThirteenFocusableCodesNamedWithTheirCodes)
               "Left Click: 14\nLeft Double Click: 15\nRight Click: 16\nRight Double Click: 18\nNorth: 1\n"
               "North East: 5\nEast: 2\nSouth East: 7\nSouth: 3\nSouth West: 11\nWest: 4\nNorth West: 6\n"
               "Stop: 12\n");
+
+    // The notification-area icon and its menu are on the bus too, and the program ends through
+    // them only once its question is answered.
+    Process tray({"/usr/bin/python3", QM_TRAY_EXIT_CHECK}, session, dir.Path().string(),
+                 dir.File("tray.txt"));
+    const auto trayStatus = tray.WaitForExit(60s);
+    const std::string met = ReadFile(dir.File("tray.txt"));
+    ASSERT_EQ(trayStatus, 0) << met << "\nprogram: " << run.Output();
+    EXPECT_EQ(met,
+              "icon: Quillmotion Enabled / Not Connected\nmenu: Exit, Properties\n"
+              "question: OK, Cancel - pressed Cancel\nicon: Quillmotion Enabled / Not Connected\n"
+              "menu: Exit, Properties\nquestion: OK, Cancel - pressed OK\n");
+    EXPECT_EQ(run.Program().WaitForExit(30s), 0) << run.Output();
 }
