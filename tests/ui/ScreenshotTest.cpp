@@ -3,6 +3,7 @@
 // Written only when QM_SCREENSHOT_DIR names a folder (scripts/screenshots runs this under Xvfb);
 // QM_SCREENSHOT_POINT_SIZE sets a larger application font first, to look at large text.
 
+#include "ui/ExitQuestion.h"
 #include "ui/WindowFixture.h"
 #include "ui/frmASCIIValue.h"
 #include "ui/frmAbout.h"
@@ -79,6 +80,11 @@ private slots:
         }
         Child<QPushButton>(&movement, "cmdTest")->click();
         Save(&movement, QStringLiteral("frmMouseMovementAdvanced-test"));
+
+        QWidget owner;
+        ExitQuestion exit(&owner);
+        exit.Ask();
+        Save(Child<QMessageBox>(&owner, "ExitQuestion"), QStringLiteral("ExitQuestion"));
     }
 };
 
