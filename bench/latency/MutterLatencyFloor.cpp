@@ -6,9 +6,7 @@
 //   naming GNOME's bus. EAST and WEST move the pointer 2 pixels right or left, CLICK clicks the
 //   left button, STOP does nothing and a lower-case letter is typed by its key on a US layout.
 
-#include <fcntl.h>
 #include <linux/input-event-codes.h>
-#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -17,10 +15,9 @@
 #include <QDBusReply>
 
 #include <array>
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <string_view>
+
+#include "FloorLine.h"
 
 namespace {
 
@@ -40,18 +37,40 @@ std::array<quint32, 128> LetterKeys() {
     return keys;
 }
 
+// Each byte one call of the session, sent without waiting for its answer.
+struct SessionFloor {
+    QDBusConnection& bus;
+    QString path;
+    std::array<quint32, 128> keys;
+
+    void Notify(const char* method, const QVariant& first, const QVariant& second) {
+        QDBusMessage call =
+            QDBusMessage::createMethodCall(kService, path, kSession, QString::fromLatin1(method));
+        call << first << second;
+        bus.send(call);
+    }
+    void Move(int dx) { Notify("NotifyPointerMotionRelative", double(dx), 0.0); }
+    void Click() {
+        Notify("NotifyPointerButton", qint32{BTN_LEFT}, true);
+        Notify("NotifyPointerButton", qint32{BTN_LEFT}, false);
+    }
+    void Key(unsigned char c) {
+        if (keys[c] != 0) {
+            Notify("NotifyKeyboardKeycode", keys[c], true);
+            Notify("NotifyKeyboardKeycode", keys[c], false);
+        }
+    }
+    static bool Flush() { return true; }
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    if (argc != 6) {
-        std::fprintf(stderr, "usage: %s DEVICE EAST CLICK STOP WEST\n", argv[0]);
+    const auto codes = qm::bench::ReadFloorCodes(argc, argv, true);
+    if (!codes) {
         return 2;
     }
-    const int east = std::atoi(argv[2]);
-    const int click = std::atoi(argv[3]);
-    const int stop = std::atoi(argv[4]);
-    const int west = std::atoi(argv[5]);
     QDBusConnection bus = QDBusConnection::sessionBus();
     const QDBusReply<QDBusObjectPath> created =
         bus.call(QDBusMessage::createMethodCall(kService, QStringLiteral("/org/gnome/Mutter/RemoteDesktop"),
@@ -67,40 +86,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "the session did not start: %s\n", qPrintable(started.errorMessage()));
         return 1;
     }
-    const auto notify = [&](const char* method, const QVariant& first, const QVariant& second) {
-        QDBusMessage call =
-            QDBusMessage::createMethodCall(kService, path, kSession, QString::fromLatin1(method));
-        call << first << second;
-        bus.send(call);
-    };
-    const std::array<quint32, 128> keys = LetterKeys();
-    const int line = ::open(argv[1], O_RDONLY | O_NOCTTY);
-    if (line < 0) {
-        std::perror(argv[1]);
-        return 1;
-    }
-    unsigned char bytes[256];
-    while (true) {
-        const ssize_t count = ::read(line, bytes, sizeof bytes);
-        if (count < 0 && errno == EINTR) {
-            continue;
-        }
-        if (count <= 0) {
-            break;
-        }
-        for (ssize_t i = 0; i < count; ++i) {
-            const int byte = bytes[i];
-            if (byte == east || byte == west) {
-                notify("NotifyPointerMotionRelative", byte == east ? 2.0 : -2.0, 0.0);
-            } else if (byte == click) {
-                notify("NotifyPointerButton", qint32{BTN_LEFT}, true);
-                notify("NotifyPointerButton", qint32{BTN_LEFT}, false);
-            } else if (byte != stop && byte < 128 && keys[static_cast<unsigned>(byte)] != 0) {
-                notify("NotifyKeyboardKeycode", keys[static_cast<unsigned>(byte)], true);
-                notify("NotifyKeyboardKeycode", keys[static_cast<unsigned>(byte)], false);
-            }
-        }
-    }
+    SessionFloor floor{bus, path, LetterKeys()};
+    const int status = qm::bench::ReadLineInto(argv[1], *codes, floor);
     bus.call(QDBusMessage::createMethodCall(kService, path, kSession, QStringLiteral("Stop")));
-    return 0;
+    return status;
 }
