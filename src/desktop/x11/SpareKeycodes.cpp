@@ -1,9 +1,7 @@
 #include "desktop/x11/SpareKeycodes.h"
 
-#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -71,21 +69,12 @@ private:
 SpareKeycodes::SpareKeycodes(Display* display) : SpareKeycodes(display, Timing{}) {}
 
 SpareKeycodes::SpareKeycodes(Display* display, Timing timing)
-    : display_(display), timing_(std::move(timing)) {
+    : display_(display), timing_(std::move(timing)), ledger_(display, std::string(kLedgerPrefix)) {
     if (!timing_.sleepUntil) {
         timing_.sleepUntil = [](Clock::time_point until) { std::this_thread::sleep_until(until); };
     }
     XDisplayKeycodes(display_, &minKeycode_, &maxKeycode_);
     XErrorTrap trap(display_);
-    // The ledger's name must not be one a live or a dead copy has: the process and a window id
-    // of this connection together are not.
-    ledgerOwner_ = XCreateWindow(display_, DefaultRootWindow(display_), -1, -1, 1, 1, 0, 0, InputOnly,
-                                 CopyFromParent, 0, nullptr);
-    const std::string name =
-        std::string(kLedgerPrefix) + std::to_string(::getpid()) + "_" + std::to_string(ledgerOwner_);
-    ledger_ = XInternAtom(display_, name.c_str(), False);
-    // Owned before anything is written to the ledger, so no start takes a live copy for dead.
-    XSetSelectionOwner(display_, ledger_, ledgerOwner_, CurrentTime);
     TakeBackLeftovers();
 }
 
@@ -99,8 +88,6 @@ SpareKeycodes::~SpareKeycodes() {
             }
         }
     }
-    XDeleteProperty(display_, DefaultRootWindow(display_), ledger_);
-    XDestroyWindow(display_, ledgerOwner_);
     trap.Failed();
 }
 
@@ -311,25 +298,20 @@ void SpareKeycodes::Unmap(unsigned keycode) {
 }
 
 void SpareKeycodes::TakeBackLeftovers() {
-    const Window root = DefaultRootWindow(display_);
-    int count = 0;
-    Atom* properties = XListProperties(display_, root, &count);
-    if (properties == nullptr) {
+    const std::vector<std::vector<long>> ledgers = CopyLedger::TakeDead(display_, std::string(kLedgerPrefix));
+    if (ledgers.empty()) {
         return;
     }
     const KeyboardMapping mapping(display_, minKeycode_, maxKeycode_ - minKeycode_ + 1);
     char down[32];
     XQueryKeymap(display_, down);
-    for (int i = 0; i < count; ++i) {
-        char* name = XGetAtomName(display_, properties[i]);
-        const bool ledger = name != nullptr && std::string_view(name).starts_with(kLedgerPrefix);
-        if (name != nullptr) {
-            XFree(name);
-        }
-        if (!ledger || XGetSelectionOwner(display_, properties[i]) != None) {
-            continue;
-        }
-        for (const Slot& slot : ReadLedger(properties[i])) {
+    for (const std::vector<long>& numbers : ledgers) {
+        // Keycode, keysym without Shift and keysym with it, in turn.
+        for (std::size_t i = 0; i + 2 < numbers.size(); i += 3) {
+            Slot slot;
+            slot.keycode = static_cast<unsigned>(numbers[i]);
+            slot.keysyms[0] = static_cast<Keysym>(numbers[i + 1]);
+            slot.keysyms[1] = static_cast<Keysym>(numbers[i + 2]);
             if (StillHolds(mapping, slot)) {
                 // A copy killed between press and release leaves the key down.
                 if (slot.keycode < 256 && (down[slot.keycode / 8] & (1 << (slot.keycode % 8))) != 0) {
@@ -338,36 +320,7 @@ void SpareKeycodes::TakeBackLeftovers() {
                 Unmap(slot.keycode);
             }
         }
-        XDeleteProperty(display_, root, properties[i]);
     }
-    XFree(properties);
-}
-
-// A ledger is a list of 32-bit numbers: keycode, keysym without Shift and keysym with it, in turn.
-std::vector<SpareKeycodes::Slot> SpareKeycodes::ReadLedger(Atom ledger) const {
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long after = 0;
-    unsigned char* data = nullptr;
-    std::vector<Slot> slots;
-    if (XGetWindowProperty(display_, DefaultRootWindow(display_), ledger, 0, 1024, False, XA_INTEGER, &type,
-                           &format, &count, &after, &data) == Success &&
-        type == XA_INTEGER && format == 32) {
-        // Xlib hands 32-bit items over as longs.
-        const auto* numbers = reinterpret_cast<const long*>(data);
-        for (unsigned long i = 0; i + 2 < count; i += 3) {
-            Slot slot;
-            slot.keycode = static_cast<unsigned>(numbers[i]);
-            slot.keysyms[0] = static_cast<Keysym>(numbers[i + 1]);
-            slot.keysyms[1] = static_cast<Keysym>(numbers[i + 2]);
-            slots.push_back(slot);
-        }
-    }
-    if (data != nullptr) {
-        XFree(data);
-    }
-    return slots;
 }
 
 void SpareKeycodes::WriteLedger() {
@@ -377,8 +330,7 @@ void SpareKeycodes::WriteLedger() {
         numbers.push_back(static_cast<long>(slot.keysyms[0]));
         numbers.push_back(static_cast<long>(slot.keysyms[1]));
     }
-    XChangeProperty(display_, DefaultRootWindow(display_), ledger_, XA_INTEGER, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(numbers.data()), static_cast<int>(numbers.size()));
+    ledger_.Write(numbers);
 }
 
 }  // namespace qm::x11

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "desktop/keysyms/AnsiKeysym.h"
+#include "desktop/x11/CopyLedger.h"
 
 namespace qm::x11 {
 
@@ -24,10 +25,8 @@ namespace qm::x11 {
 // changed by someone else meanwhile is left alone.
 //
 // A copy of the program that is killed cannot give its keycodes back, so each copy keeps a
-// ledger of what it has lent on the display itself: a property of the root window, named after
-// the copy, which also owns a selection of that name while its connection lives. The server
-// drops the selection of a client that goes; a ledger whose selection has no owner is a dead
-// copy's, and a start gives back its keycodes that still hold exactly what it put there.
+// ledger of what it has lent on the display itself (CopyLedger), and a start gives back a dead
+// copy's keycodes that still hold exactly what it put there.
 class SpareKeycodes {
 public:
     using Clock = std::chrono::steady_clock;
@@ -100,13 +99,11 @@ private:
     bool Map(unsigned keycode, const Keysym (&keysyms)[2]);
     void Unmap(unsigned keycode);
     void TakeBackLeftovers();
-    std::vector<Slot> ReadLedger(Atom ledger) const;
     void WriteLedger();
 
     Display* display_;
     Timing timing_;
-    Window ledgerOwner_ = 0;
-    Atom ledger_ = 0;
+    CopyLedger ledger_;
     int minKeycode_ = 0;
     int maxKeycode_ = 0;
     std::vector<Slot> slots_;
