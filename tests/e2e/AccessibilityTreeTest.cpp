@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <filesystem>
+
 #include "support/gui/LaunchedProgram.h"
 
 using namespace std::chrono_literals;
@@ -33,25 +35,21 @@ TEST(AccessibilityTree, TheMouseTabsThirteenCodesAndTheTrayMenusExit) {
                   dir.File("at-spi.log"));
     run.Start();
 
-    Process check({"/usr/bin/python3", QM_MOUSE_TAB_CHECK}, session, dir.Path().string(),
-                  dir.File("check.txt"));
-    const auto status = check.WaitForExit(60s);
-    const std::string listed = ReadFile(dir.File("check.txt"));
-    ASSERT_EQ(status, 0) << listed << "\nprogram: " << run.Output();
+    // What a check printed; when it fails, why, and what the program said.
+    const auto check = [&](const std::string& script) {
+        const std::string out = dir.File(std::filesystem::path(script).stem().string() + ".txt");
+        Process process({"/usr/bin/python3", script}, session, dir.Path().string(), out);
+        const auto status = process.WaitForExit(60s);
+        return ReadFile(out) + (status == 0 ? "" : "\nfailed; program: " + run.Output());
+    };
     // The codes `quillmotion-settings init` writes, left to right and round the compass from North.
-    EXPECT_EQ(listed,
+    EXPECT_EQ(check(QM_MOUSE_TAB_CHECK),
               "Left Click: 14\nLeft Double Click: 15\nRight Click: 16\nRight Double Click: 18\nNorth: 1\n"
               "North East: 5\nEast: 2\nSouth East: 7\nSouth: 3\nSouth West: 11\nWest: 4\nNorth West: 6\n"
               "Stop: 12\n");
-
     // The notification-area icon and its menu are on the bus too, and the program ends through
     // them only once its question is answered.
-    Process tray({"/usr/bin/python3", QM_TRAY_EXIT_CHECK}, session, dir.Path().string(),
-                 dir.File("tray.txt"));
-    const auto trayStatus = tray.WaitForExit(60s);
-    const std::string met = ReadFile(dir.File("tray.txt"));
-    ASSERT_EQ(trayStatus, 0) << met << "\nprogram: " << run.Output();
-    EXPECT_EQ(met,
+    EXPECT_EQ(check(QM_TRAY_EXIT_CHECK),
               "icon: Quillmotion Enabled / Not Connected\nmenu: Exit, Properties\n"
               "question: OK, Cancel - pressed Cancel\nicon: Quillmotion Enabled / Not Connected\n"
               "menu: Exit, Properties\nquestion: OK, Cancel - pressed OK\n");
