@@ -3,7 +3,6 @@
 // minimising and shutdown. Controls are found by their object names, as assistive tools find them.
 
 #include "support/TraceCapture.h"
-#include "ui/HelpGuide.h"
 #include "ui/QtTrayIcon.h"
 #include "ui/WindowFixture.h"
 #include "ui/frmHelp.h"
@@ -583,7 +582,7 @@ private slots:
         QTest::keyClick(f.Widget("lvwPort"), Qt::Key_F1);
         QVERIFY(help->isVisible() && f.window->findChildren<frmHelp*>().size() == 1);
 
-        QFile file(FindGuide(GuidePlaces(QCoreApplication::applicationDirPath())).found);
+        QFile file(guide->source().toLocalFile());  // the guide shown
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QString html = QString::fromUtf8(file.readAll());
         for (const layout::Setting& setting : layout::Settings()) {
