@@ -38,6 +38,7 @@
 #include "ui/common/MessageBoxService.h"
 #include "ui/common/Widgets.h"
 #include "ui/frmAbout.h"
+#include "ui/frmHelp.h"
 
 namespace qm {
 namespace {
@@ -106,6 +107,7 @@ frmSerial::frmSerial(Parts parts, QWidget* parent) : QWidget(parent), parts_(std
     cmdApply->setEnabled(false);
 
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(frmHelp::AddTo(this));  // on the row's free left, where it moves nothing
     buttons->addStretch(1);
     buttons->addWidget(cmdOK);
     buttons->addWidget(cmdCancel);

@@ -17,7 +17,38 @@ std::int32_t ValueOf(const QCheckBox* box) {
     return box->isChecked() ? 1 : 0;
 }
 
+#ifdef Q_OS_WIN
+constexpr bool kOnWindows = false;
+#else
+constexpr bool kOnWindows = false;
+#endif
+
 }  // namespace
+
+StartAtLogOnTexts StartAtLogOnTextsFor(bool windows) {
+    if (windows) {
+        return {
+            QStringLiteral("This option will add the application to the system startup sequence.  \r\n"
+                           "To fully use this feature, you should ensure that 'Connect on App Startup' is "
+                           "also selected.\r\n"
+                           "This will start the application to enable log on via Quillmotion.\r\n"
+                           "\r\n"
+                           "NB: This should only be used when Port settings are known and will not change "
+                           "from logon to logon.\r\n"
+                           "Are you sure you want to continue?"),
+            QStringLiteral("This change will take effect the next time you restart your computer")};
+    }
+    return {
+        QStringLiteral("This option will start the application each time you log in to this desktop.\r\n"
+                       "To fully use this feature, you should ensure that 'Connect Automatically when "
+                       "program starts' is also selected.\r\n"
+                       "The application starts after you have logged in: it cannot help you log in.\r\n"
+                       "\r\n"
+                       "NB: This should only be used when Port settings are known and will not change "
+                       "from one log-in to the next.\r\n"
+                       "Are you sure you want to continue?"),
+        QStringLiteral("Once applied (Apply or OK), this change will take effect the next time you log in")};
+}
 
 frmStartupOptions::frmStartupOptions(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmStartupOptions"));
@@ -77,20 +108,9 @@ void frmStartupOptions::chkStartOnSystemStartup_Click(bool checked) {
     if (!checked || !isVisible()) {
         return;
     }
-    const auto answer = MsgBox(
-        this,
-        QStringLiteral(
-            "This option will add the application to the system startup sequence.  \r\n"
-            "To fully use this feature, you should ensure that 'Connect on App Startup' is also selected.\r\n"
-            "This will start the application to enable log on via Quillmotion.\r\n"
-            "\r\n"
-            "NB: This should only be used when Port settings are known and will not change from logon to "
-            "logon.\r\n"
-            "Are you sure you want to continue?"),
-        MsgIcon::Question, MsgButtons::YesNo);
-    if (answer == MsgResult::Yes) {
-        MsgBox(this, QStringLiteral("This change will take effect the next time you restart your computer"),
-               MsgIcon::Information);
+    const StartAtLogOnTexts texts = StartAtLogOnTextsFor(kOnWindows);
+    if (MsgBox(this, texts.question, MsgIcon::Question, MsgButtons::YesNo) == MsgResult::Yes) {
+        MsgBox(this, texts.takesEffect, MsgIcon::Information);
     } else {
         chkStartOnSystemStartup_->setChecked(false);
     }

@@ -7,6 +7,16 @@ class QCheckBox;
 
 namespace qm {
 
+// What ticking "Run on System Startup" asks first, and what it then says about when the choice
+// takes effect. On Windows the Run value starts the program as a user logs on; elsewhere an
+// autostart entry starts it once the user has logged in to the desktop, so it cannot help with
+// logging in and takes effect at the next log-in.
+struct StartAtLogOnTexts {
+    QString question;
+    QString takesEffect;
+};
+StartAtLogOnTexts StartAtLogOnTextsFor(bool windows);
+
 // "Startup Options:": whether the program runs at log-on, test-opens the ports when it lists
 // them, and connects to the last port at start. The caller sets the three values, runs exec()
 // with the main window as parent, and reads them back whatever the outcome: OK copies the boxes

@@ -1,8 +1,8 @@
 // A switch user has only the device: with it alone they bring up the Properties window, open
-// the About box and close it, change codes in their editors, clear a message box and close the
-// About box with the Escape key's code, while the pointer keeps answering. Where the program's widgets are is
-// measured by building the same widgets in this process on the same display (same code, fonts and style),
-// before it starts.
+// the About box and the guide and close them, change codes in their editors, clear a message box and close
+// the About box with the Escape key's code, while the pointer keeps answering. Where the program's widgets
+// are is measured by building the same widgets in this process on the same display (same code, fonts and
+// style), before it starts.
 
 // gtest and the project's headers first: Xlib's None and Status macros would break them.
 #include <gtest/gtest.h>
@@ -78,7 +78,7 @@ Spots Measure(const std::string& display) {
             centre(control, f.Widget(control), f.Widget(control)->rect(), &window);
         }
     };
-    controls({"cmdAbout", "cmdExit", "cboBaudRate", "cmdApply"});
+    controls({"cmdAbout", "cmdExit", "cboBaudRate", "cmdApply", "cmdHelp"});
     tabs->setCurrentIndex(2);
     QApplication::processEvents();
     controls({"lblNE", "cmdMoreCodes"});
@@ -244,6 +244,13 @@ TEST(DeviceAlone, OpensUsesAndClosesTheWindowsAndMessageBoxes) {
     ASSERT_NE(again, 0u) << "the About box did not open again";
     device.Send("\x1f");
     EXPECT_TRUE(Eventually([&] { return !looker.Viewable(again); })) << "Escape did not close the About box";
+    // The guide, beside the window: the pointer still answers, and the Escape key's code closes it.
+    ASSERT_TRUE(device.ClickAt(in(window, "cmdHelp")));
+    const unsigned long guide = looker.WaitShown("Quillmotion : Help");
+    ASSERT_NE(guide, 0u) << "the guide did not open";
+    EXPECT_TRUE(device.PointerAnswers()) << "the device lost the pointer while the guide is open";
+    device.Send("\x1f");
+    EXPECT_TRUE(Eventually([&] { return !looker.Viewable(guide); })) << "Escape did not close the guide";
 }
 
 // Ending the program at any moment, while the device streams bytes and the pointer moves, by

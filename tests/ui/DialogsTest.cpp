@@ -18,15 +18,28 @@ using namespace qm::test;
 namespace {
 
 const QString kUnavailable = QStringLiteral("System Information Is Unavailable At This Time");
-const QString kRunQuestion = QStringLiteral(
+// On Windows the Run value starts the program at log-on, and the texts say so as written; on
+// Linux the autostart entry starts it after the log-in, and the option is named as its box is.
+const QString kWrittenQuestion = QStringLiteral(
     "This option will add the application to the system startup sequence.  \r\n"
     "To fully use this feature, you should ensure that 'Connect on App Startup' is also selected.\r\n"
     "This will start the application to enable log on via Quillmotion.\r\n"
     "\r\n"
     "NB: This should only be used when Port settings are known and will not change from logon to logon.\r\n"
     "Are you sure you want to continue?");
-const QString kRestart =
+const QString kWrittenRestart =
     QStringLiteral("This change will take effect the next time you restart your computer");
+const QString kRunQuestion = QStringLiteral(
+    "This option will start the application each time you log in to this desktop.\r\n"
+    "To fully use this feature, you should ensure that 'Connect Automatically when program starts' is also "
+    "selected.\r\n"
+    "The application starts after you have logged in: it cannot help you log in.\r\n"
+    "\r\n"
+    "NB: This should only be used when Port settings are known and will not change from one log-in to the "
+    "next.\r\n"
+    "Are you sure you want to continue?");
+const QString kRestart =
+    QStringLiteral("Once applied (Apply or OK), this change will take effect the next time you log in");
 
 const QString kUnequal = QStringLiteral(
     "X and Y increment values are not the same - this will result in erratic movement behaviour\r\n\r\n"
@@ -520,6 +533,8 @@ private slots:
         QCOMPARE(
             dialog.RunOnSystemStartup() << 2 | dialog.ConnectOnStartup() << 1 | dialog.CheckPortsOnStartup(),
             handed);
+        QCOMPARE(StartAtLogOnTextsFor(true).question + StartAtLogOnTextsFor(true).takesEffect,
+                 kWrittenQuestion + kWrittenRestart);
     }
 };
 

@@ -5,6 +5,7 @@
 #include "support/TraceCapture.h"
 #include "ui/QtTrayIcon.h"
 #include "ui/WindowFixture.h"
+#include "ui/frmHelp.h"
 
 using namespace qm;
 using namespace qm::test;
@@ -583,6 +584,41 @@ private slots:
             }
         }
         QCOMPARE(stored, changed);
+    }
+
+    // Help and F1 anywhere in the window bring up the one guide window, beside the window rather
+    // than over it; its keys scroll it and Escape closes it. Its table holds the installed codes.
+    void helpShowsTheGuide() {
+        WindowFixture f;
+        QApplication::setActiveWindow(f.window.get());
+        f.Click("cmdHelp");
+        auto* help = Child<frmHelp>(f.window.get(), "frmHelp");
+        auto* guide = Child<QTextBrowser>(help, "txtGuide");
+        QVERIFY(help->isVisible() && !help->isModal() && help->focusWidget() == guide);
+        QVERIFY(guide->toPlainText().contains("When nothing moves"));
+        QTest::keyClick(guide, Qt::Key_PageDown);
+        QVERIFY(guide->verticalScrollBar()->value() > 0);
+        QTest::keyClick(guide, Qt::Key_Escape);
+        QVERIFY(!help->isVisible() && f.window->isVisible());
+        QTest::keyClick(f.Widget("lvwPort"), Qt::Key_F1);
+        QVERIFY(help->isVisible() && f.window->findChildren<frmHelp*>().size() == 1);
+
+        QFile file(guide->source().toLocalFile());  // the guide shown
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString html = QString::fromUtf8(file.readAll());
+        for (const layout::Setting& setting : layout::Settings()) {
+            const QString row = QStringLiteral("<tr><td>%1</td><td>%2</td>")
+                                    .arg(setting.fallback.meaning)
+                                    .arg(setting.fallback.installedCode);
+            QVERIFY2(setting.fallback.installedCode == 0 || html.contains(row), qPrintable(row));
+        }
+        // Missing, it says so and names where it looked.
+        frmHelp missing({QStringLiteral("/nowhere/guide.html")});
+        QVERIFY(
+            Child<QTextBrowser>(&missing, "txtGuide")
+                ->toPlainText()
+                .startsWith(
+                    "The guide was not found\nQuillmotion looked for its guide here:\n/nowhere/guide.html"));
     }
 
     // The icon over QSystemTrayIcon: Exit, then Properties in its menu; a single click does nothing

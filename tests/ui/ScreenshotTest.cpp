@@ -4,9 +4,11 @@
 // QM_SCREENSHOT_POINT_SIZE sets a larger application font first, to look at large text.
 
 #include "ui/ExitQuestion.h"
+#include "ui/HelpGuide.h"
 #include "ui/WindowFixture.h"
 #include "ui/frmASCIIValue.h"
 #include "ui/frmAbout.h"
+#include "ui/frmHelp.h"
 #include "ui/frmMoreCodes.h"
 #include "ui/frmMouseClickASCIIValue.h"
 #include "ui/frmMouseMovementAdvanced.h"
@@ -73,8 +75,9 @@ private slots:
         code.TitleText(QStringLiteral("NE Mouse Movement"));
         frmMouseClickASCIIValue clicks;
         clicks.TitleText(QStringLiteral("Right Button"));
+        frmHelp help(GuidePlaces(QCoreApplication::applicationDirPath()));
         for (QWidget* dialog :
-             std::initializer_list<QWidget*>{&about, &startup, &more, &movement, &code, &clicks}) {
+             std::initializer_list<QWidget*>{&about, &startup, &more, &movement, &code, &clicks, &help}) {
             Save(dialog, dialog->objectName());
             dialog->hide();
         }
