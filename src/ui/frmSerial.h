@@ -22,6 +22,7 @@ class QVBoxLayout;
 
 namespace qm {
 
+class CodeListening;
 class ExitQuestion;
 class frmAbout;
 class GeneralTab;
@@ -70,6 +71,7 @@ public:
         TrayIcon* tray = nullptr;                      // the notification-area icon
         Road* road = nullptr;                          // the road of a character
         SessionControl* session = nullptr;             // the connection's life
+        CodeListening* codeListening = nullptr;        // the code editors' "Press the switch"; may be null
         RegistryApi* registry = nullptr;               // what the About box reads; may be null
         std::string desktopInput;                      // which desktop input is in use (ANSI); may be empty
     };
