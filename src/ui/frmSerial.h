@@ -71,9 +71,9 @@ public:
         TrayIcon* tray = nullptr;                      // the notification-area icon
         Road* road = nullptr;                          // the road of a character
         SessionControl* session = nullptr;             // the connection's life
-        CodeListening* codeListening = nullptr;        // the code editors' "Press the switch"; may be null
         RegistryApi* registry = nullptr;               // what the About box reads; may be null
         std::string desktopInput;                      // which desktop input is in use (ANSI); may be empty
+        CodeListening* codeListening = nullptr;        // the code editors' "Press the switch"; may be null
     };
 
     explicit frmSerial(Parts parts, QWidget* parent = nullptr);
