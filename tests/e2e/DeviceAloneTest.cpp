@@ -1,6 +1,7 @@
 // A switch user has only the device: with it alone they bring up the Properties window, open
-// the About box and close it, change codes in their editors, clear a message box and close the
-// About box with the Escape key's code, while the pointer keeps answering. Where the program's widgets are is
+// the About box and close it, change codes in their editors (one by pressing the switch), clear a
+// message box, close the About box with the Escape key's code and answer the exit question,
+// while the pointer keeps answering. Where the program's widgets are is
 // measured by building the same widgets in this process on the same display (same code, fonts and style),
 // before it starts.
 
@@ -17,6 +18,7 @@
 #include "SettingsTree.h"
 #include "settings/hive/FileHiveRegistry.h"
 #include "support/gui/LaunchedProgram.h"
+#include "ui/ExitQuestion.h"
 #include "ui/WindowFixture.h"
 #include "ui/frmASCIIValue.h"
 #include "ui/frmAbout.h"
@@ -88,12 +90,17 @@ Spots Measure(const std::string& display) {
     code.ASCIIValue(5);
     code.TitleText(QStringLiteral("NE Mouse Movement"));
     frmMoreCodes more(&window);
+    ExitQuestion question(&window);
+    question.Ask();
+    auto* asked = window.findChild<QMessageBox*>("ExitQuestion");
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Quillmotion"),
                     QStringLiteral("Baud Rate must be a numeric value.  Please re-enter"), QMessageBox::Ok,
                     &window);
     for (const auto& [as, dialog, button] :
          {std::tuple<const char*, QWidget*, QWidget*>{"about", &about, about.findChild<QWidget*>("cmdOK")},
           {"code", &code, code.findChild<QWidget*>("OKButton")},
+          {"learn", &code, code.findChild<QWidget*>("cmdLearn")},
+          {"question", asked, asked->button(QMessageBox::Ok)},
           {"more", &more, more.findChild<QWidget*>("OKButton")},
           {"box", &box, box.button(QMessageBox::Ok)}}) {
         Expose(*dialog);
@@ -244,6 +251,38 @@ TEST(DeviceAlone, OpensUsesAndClosesTheWindowsAndMessageBoxes) {
     ASSERT_NE(again, 0u) << "the About box did not open again";
     device.Send("\x1f");
     EXPECT_TRUE(Eventually([&] { return !looker.Viewable(again); })) << "Escape did not close the About box";
+
+    // "Press the switch" in the North East code's editor: the device's next code, k, fills the box
+    // instead of being typed, and the device's Enter then confirms it.
+    ASSERT_TRUE(device.ClickAt(in(window, "tab2")));
+    ASSERT_TRUE(device.ClickAt(in(window, "lblNE")));
+    const unsigned long learning = looker.WaitShown("Ascii Value : NE Mouse Movement");
+    ASSERT_NE(learning, 0u) << "the code editor did not open again";
+    ASSERT_TRUE(device.ClickAt(in(learning, "learn")));
+    std::this_thread::sleep_for(300ms);
+    device.Send("k");
+    std::this_thread::sleep_for(300ms);
+    device.Send("\r");
+    EXPECT_TRUE(Eventually([&] { return !looker.Viewable(learning); })) << "Enter did not confirm the code";
+    ASSERT_TRUE(device.ClickAt(in(window, "cmdApply")));
+    EXPECT_TRUE(Eventually([&] { return saved("Mouse\\Movement", "NE_ASCII") == "107"; }))
+        << "the code taken from the device was not applied";
+
+    // The exit question: the Escape key's code keeps the program, OK clicked by the device ends it.
+    ASSERT_TRUE(device.ClickAt(in(window, "tab0")));
+    ASSERT_TRUE(device.ClickAt(in(window, "cmdExit")));
+    const unsigned long kept = looker.WaitShown("Quillmotion");
+    ASSERT_NE(kept, 0u) << "not asked";
+    device.Send("\x1f");
+    ASSERT_TRUE(Eventually([&] { return !looker.Viewable(kept); })) << "Escape did not answer the question";
+    ASSERT_TRUE(device.ClickAt(in(window, "cmdExit")));
+    const unsigned long asked = looker.WaitShown("Quillmotion");
+    ASSERT_NE(asked, 0u) << "not asked again";
+    ASSERT_TRUE(device.ClickAt(in(asked, "question")));
+    std::optional<int> status;
+    EXPECT_TRUE(Eventually([&] { return (status = run.Program().WaitForExit(300ms)).has_value(); }, 30s))
+        << "the program did not end";
+    EXPECT_EQ(status, std::optional<int>(0)) << run.Output();
 }
 
 // Ending the program at any moment, while the device streams bytes and the pointer moves, by
