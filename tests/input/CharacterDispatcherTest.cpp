@@ -197,7 +197,6 @@ TEST_F(Dispatch, AListenerTakesTheNextCodeInsteadOfItsAction) {
     EXPECT_EQ(taken, Codes{LSCLICK});
     EXPECT_EQ(desktop.Moves(), (std::vector<Step>{{10, 0}, {-10, 0}}));
     EXPECT_TRUE(desktop.Buttons().empty());
-    EXPECT_EQ(Typed(), "a");
     EXPECT_EQ(road.Status().received.Line(2), "209 taken as a code");
     EXPECT_EQ(dispatcher.BytesReceived(), 4);
 

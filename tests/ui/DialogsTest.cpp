@@ -513,23 +513,16 @@ private slots:
         const auto& [rowName, name, index, then, box, line] = RowOf(kLearnRows);
         DeviceListening device;
         device.connected = QString(then) != "unplugged";
-        QPointer<QDialog> dialog;
-        if (QString(name) == "frmASCIIValue") {
-            dialog = new frmASCIIValue;
-            static_cast<frmASCIIValue*>(dialog.data())->Listening(&device);
-        } else if (QString(name) == "frmMoreCodes") {
-            dialog = new frmMoreCodes;
-            static_cast<frmMoreCodes*>(dialog.data())->Listening(&device);
-        } else {
-            dialog = new frmMouseClickASCIIValue;
-            static_cast<frmMouseClickASCIIValue*>(dialog.data())->Listening(&device);
-        }
+        QPointer<QDialog> dialog = QString(name) == "frmMoreCodes" ? static_cast<QDialog*>(new frmMoreCodes)
+                                   : QString(name) == "frmASCIIValue"
+                                       ? static_cast<QDialog*>(new frmASCIIValue)
+                                       : new frmMouseClickASCIIValue;
+        dialog->findChild<CodeLearner*>()->Listening(&device);
         dialog->findChild<CodeLearner*>()->WaitLimit(1);
         dialog->show();
         QVERIFY(QTest::qWaitForWindowActive(dialog));
-        QPushButton* learn = dialog->findChildren<QPushButton*>("cmdLearn").at(index);
         QLineEdit* target = dialog->findChildren<QLineEdit*>(QRegularExpression("^txt")).at(index);
-        QTest::mouseClick(learn, Qt::LeftButton);
+        QTest::mouseClick(dialog->findChildren<QPushButton*>("cmdLearn").at(index), Qt::LeftButton);
         QCOMPARE(bool(device.heard), device.connected);
         const bool code = QString(then).front().isDigit();
         if (code) {
