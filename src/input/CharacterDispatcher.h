@@ -109,7 +109,6 @@ public:
     void ListenForNextCode(std::function<void(std::int16_t)> taken) { listener_ = std::move(taken); }
     // Ends the listening: the next code acts again.
     void StopListening() { listener_ = nullptr; }
-    bool Listening() const { return static_cast<bool>(listener_); }
 
     // Starts the count from a given value, as if that many had arrived (nobody is told). For
     // diagnostics, tests and benchmarks.

@@ -50,11 +50,12 @@ QPushButton* CodeLearner::AddButton(QLineEdit* box) {
 void CodeLearner::Start(QLineEdit* box) {
     Stop();
     QPointer<CodeLearner> self(this);
-    if (listening_ == nullptr || !listening_->Listen([self](std::int16_t code) {
-            if (self) {
-                self->Take(code);
-            }
-        })) {
+    const auto taken = [self](std::int16_t code) {
+        if (self) {
+            self->Take(code);
+        }
+    };
+    if (listening_ == nullptr || !listening_->Listen(taken)) {
         status_->setText(tr("No device is connected: connect its port on the General tab first."));
         return;
     }
