@@ -8,6 +8,7 @@
 
 #include "app/CommandLine.h"
 #include "app/Platform.h"
+#include "app/RoadCodeListening.h"
 #include "app/Session.h"
 #include "app/SingleInstance.h"
 #include "app/StartupSequence.h"
@@ -43,6 +44,7 @@ struct Program::Parts {
     QtEventPump pump;
     std::unique_ptr<Road> road;
     std::unique_ptr<Session> session;
+    std::unique_ptr<RoadCodeListening> codeListening;
     QtTrayIcon tray{QCoreApplication::instance()};
     std::unique_ptr<frmSerial> window;
     std::unique_ptr<QSocketNotifier> exitRequests;
@@ -125,6 +127,7 @@ int Program::Run(QApplication& app) {
     session.tmrReconnect = &p.tmrReconnect;
     session.Terminate = [&p] { p.settings.Terminate(); };
     p.session = std::make_unique<Session>(std::move(session));
+    p.codeListening = std::make_unique<RoadCodeListening>(*p.road, *p.session);
 
     frmSerial::Parts parts;
     parts.settings = &p.record;
@@ -134,6 +137,7 @@ int Program::Run(QApplication& app) {
     parts.tray = &p.tray;
     parts.road = p.road.get();
     parts.session = p.session.get();
+    parts.codeListening = p.codeListening.get();
     parts.registry = &p.platform->Registry();
     parts.desktopInput = p.platform->DesktopReport();
     parts.desktopNote = p.platform->DesktopNote();

@@ -139,9 +139,11 @@ bool CharacterDispatcher::ProcessCharacter(std::int16_t code) {
         if (lastOfInput_ && batch_ != nullptr) {
             batch_->End();
         }
-        // What the code does is decided once, so that the list shows what was done.
+        // What the code does is decided once, so that the list shows what was done. A listener
+        // is let go before it is told, so that it may listen again from inside.
         const SettingsRecord& s = settings_;
-        const CodeMeaning meaning = MeaningOf(code, s);
+        std::function<void(std::int16_t)> listener = std::exchange(listener_, nullptr);
+        const CodeMeaning meaning = listener ? CodeMeaning{CodeUse::Taken} : MeaningOf(code, s);
         received_.Add(code, meaning);
         listChanged = true;
 
@@ -194,6 +196,9 @@ bool CharacterDispatcher::ProcessCharacter(std::int16_t code) {
                 break;
             case CodeUse::VirtualKey:
                 keys_.SendVirtualKey(static_cast<std::uint8_t>(code - kVirtualKeyBase));
+                break;
+            case CodeUse::Taken:
+                listener(code);
                 break;
             case CodeUse::Nothing:
                 break;

@@ -64,6 +64,11 @@ private:
 // The desktop input of one receive event goes out in one write, with the last character's action
 // (or after the last character, if that sends nothing), where a desktop is given for it.
 //
+// Listening: a code dialog may ask for the next code instead (ListenForNextCode). That code is
+// listed and counted as taken, handed over once and not acted on; the codes after it act again.
+// It is the code ProcessCharacter sees, so in ASCII Sequence Mode the decoded value, which is what
+// the settings must hold to match it.
+//
 // Nested events: a receive event raised while an earlier one is still being worked through (its
 // actions let pending events run) does not jump the queue. Its input is read at once and worked
 // through, in arrival order, as soon as the earlier input is done; every character is listed,
@@ -99,6 +104,12 @@ public:
     // rest of the input being worked through now, so that nothing is typed after the line is gone.
     void DropPendingInput();
 
+    // The next code goes to taken, once, instead of to its action; a later call replaces the
+    // listener. A listener set while a code is being processed waits for the code after it.
+    void ListenForNextCode(std::function<void(std::int16_t)> taken) { listener_ = std::move(taken); }
+    // Ends the listening: the next code acts again.
+    void StopListening() { listener_ = nullptr; }
+
     // Starts the count from a given value, as if that many had arrived (nobody is told). For
     // diagnostics, tests and benchmarks.
     void SetBytesReceived(std::int32_t count) { bytesReceived_ = count; }
@@ -121,6 +132,7 @@ private:
     KeystrokeInjection& keys_;
     std::function<void()> changed_;
     Desktop* desktop_;
+    std::function<void(std::int16_t)> listener_;
 
     ReceivedCodes received_;
     std::int32_t bytesReceived_ = 0;

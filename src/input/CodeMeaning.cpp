@@ -109,6 +109,9 @@ std::string ReceivedLine(std::int16_t code, CodeMeaning meaning) {
         case CodeUse::Nothing:
             what = "nothing";
             break;
+        case CodeUse::Taken:
+            what = "taken as a code";
+            break;
         default:
             what = kFixed[static_cast<std::size_t>(meaning.use)].name;
             break;

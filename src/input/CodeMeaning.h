@@ -29,6 +29,7 @@ enum class CodeUse : std::uint8_t {
     Character,   // types the character of the code (0-255)
     VirtualKey,  // presses the key of a virtual-key number (kVirtualKeyBase on)
     Nothing,     // a decoded value beyond the keys
+    Taken,       // handed to a code dialog that listened for it, instead of acting
 };
 
 struct CodeMeaning {

@@ -43,6 +43,7 @@ void Road::PortClosed() {
 }
 
 void Road::Shutdown() {
+    dispatcher_.StopListening();
     dispatcher_.DropPendingInput();
     clicks_.ReleaseLeftLock();
     keys_.ReleaseModifiers();

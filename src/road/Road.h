@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <utility>
 
 #include "desktop/ClickEmulation.h"
 #include "desktop/MovementEngine.h"
@@ -71,8 +72,14 @@ public:
     // is gone.
     void PortClosed();
     // The program ends (after PortClosed when a port was open): nothing more is worked through,
-    // and every button and key the program holds is let go.
+    // every button and key the program holds is let go, and no code dialog listens any more.
     void Shutdown();
+
+    // The next code from the device goes to taken instead of to its action (see CharacterDispatcher).
+    void ListenForNextCode(std::function<void(std::int16_t)> taken) {
+        dispatcher_.ListenForNextCode(std::move(taken));
+    }
+    void StopListening() { dispatcher_.StopListening(); }
 
     // The parts, for tests and benchmarks.
     CharacterDispatcher& Dispatcher() { return dispatcher_; }

@@ -489,6 +489,7 @@ void CompassCodesPanel::EditPoint(const Point& point) {
     if (handshaking_) {
         dialog->Handshaking(handshaking_());
     }
+    dialog->Listening(listening_);
     dialog->exec();
     if (!self || !dialog) {
         return;
@@ -637,6 +638,7 @@ void ButtonCodesPanel::EditButton(const Button& button) {
     if (handshaking_) {
         dialog->Handshaking(handshaking_());
     }
+    dialog->Listening(listening_);
     dialog->exec();
     if (!self || !dialog) {
         return;

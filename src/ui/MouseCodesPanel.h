@@ -12,6 +12,7 @@ class QPainter;
 
 namespace qm {
 
+class CodeListening;
 class SettingsRecord;
 using WorkingCopy = SettingsRecord;
 
@@ -111,6 +112,8 @@ public:
     void SetWorkingCopy(WorkingCopy* working);
     // Asked as each dialog opens: the handshaking its codes will be received with.
     void SetHandshaking(std::function<std::int32_t()> handshaking) { handshaking_ = std::move(handshaking); }
+    // Given to each dialog: where it takes a code from the device; it must outlive the panel.
+    void SetListening(CodeListening* listening) { listening_ = listening; }
 
 public slots:
     // Empties the hover labels: for the mouse moving over the surrounding frame.
@@ -132,6 +135,7 @@ private:
 
     WorkingCopy* working_ = nullptr;
     std::function<std::int32_t()> handshaking_;
+    CodeListening* listening_ = nullptr;
     std::vector<CodeSpot*> spots_;  // in the order of the points
     QLabel* lblDirection_ = nullptr;
     QLabel* lblASCIICode_ = nullptr;
@@ -150,6 +154,7 @@ public:
 
     void SetWorkingCopy(WorkingCopy* working);
     void SetHandshaking(std::function<std::int32_t()> handshaking) { handshaking_ = std::move(handshaking); }
+    void SetListening(CodeListening* listening) { listening_ = listening; }
 
 public slots:
     void ClearHover();
@@ -169,6 +174,7 @@ private:
 
     WorkingCopy* working_ = nullptr;
     std::function<std::int32_t()> handshaking_;
+    CodeListening* listening_ = nullptr;
     std::vector<CodeSpot*> spots_;  // each button's single-click spot, then its double-click spot
     QLabel* lblButtonName_ = nullptr;
     QLabel* lblSClickASCII_ = nullptr;

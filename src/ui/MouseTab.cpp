@@ -11,7 +11,8 @@
 
 namespace qm {
 
-MouseTab::MouseTab(SettingsRecord* working, std::function<std::int32_t()> handshaking, QWidget* parent)
+MouseTab::MouseTab(SettingsRecord* working, std::function<std::int32_t()> handshaking,
+                   CodeListening* listening, QWidget* parent)
     : QWidget(parent) {
     setObjectName(QStringLiteral("tabMouse"));
     fraButtons = MakeFrame(this, "fraButtons", "Buttons:");
@@ -26,6 +27,8 @@ MouseTab::MouseTab(SettingsRecord* working, std::function<std::int32_t()> handsh
     compassCodes_->SetWorkingCopy(working);
     compassCodes_->SetHandshaking(handshaking);
     buttonCodes_->SetHandshaking(std::move(handshaking));
+    compassCodes_->SetListening(listening);
+    buttonCodes_->SetListening(listening);
     auto* movement = new QVBoxLayout(fraMovement);
     movement->addWidget(compassCodes_, 1);
     cmdMouseAdvanced = AddCornerButton(fraMovement, movement, "cmdMouseAdvanced", "Advanced...");

@@ -11,6 +11,7 @@ class QPushButton;
 namespace qm {
 
 class ButtonCodesPanel;
+class CodeListening;
 class CompassCodesPanel;
 class SettingsRecord;
 
@@ -20,8 +21,10 @@ class MouseTab : public QWidget {
     Q_OBJECT
 
 public:
-    // handshaking: the line's, for the code editors' warning of codes Xon/Xoff keeps away.
-    MouseTab(SettingsRecord* working, std::function<std::int32_t()> handshaking, QWidget* parent);
+    // handshaking: the line's, for the code editors' warning of codes Xon/Xoff keeps away;
+    // listening: where the code editors take a code from the device (may be null).
+    MouseTab(SettingsRecord* working, std::function<std::int32_t()> handshaking, CodeListening* listening,
+             QWidget* parent);
 
     // The codes of the working copy, shown again after it changed.
     void ShowCodes();

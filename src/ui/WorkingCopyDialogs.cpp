@@ -39,10 +39,12 @@ void EditMovementTuning(QWidget* owner, SettingsRecord& working) {
     working.AccelerationStart(tuning.AccelerationStart);
 }
 
-void EditMoreCodes(QWidget* owner, SettingsRecord& working, std::int32_t handshaking) {
+void EditMoreCodes(QWidget* owner, SettingsRecord& working, std::int32_t handshaking,
+                   CodeListening* listening) {
     frmMoreCodes dialog(owner);
     dialog.Codes(working);
     dialog.Handshaking(handshaking);
+    dialog.Listening(listening);
     dialog.exec();
     working = dialog.Codes();
 }

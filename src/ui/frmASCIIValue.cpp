@@ -11,6 +11,7 @@
 #include <cmath>
 
 #include "ports/XonXoff.h"
+#include "ui/CodeLearner.h"
 #include "ui/common/DialogRows.h"
 #include "ui/common/FixedDialog.h"
 #include "ui/common/MessageBoxService.h"
@@ -41,6 +42,9 @@ frmASCIIValue::frmASCIIValue(QWidget* parent) : QDialog(parent) {
     updASCII_->SetIncrement(1);
     updASCII_->SetBuddy(txtASCIICode_);
 
+    learner_ = new CodeLearner(this);
+    QPushButton* learn = learner_->AddButton(txtASCIICode_);
+
     const OkCancelRow buttons = AddOkCancel(this);
     OKButton_ = buttons.ok;
     CancelButton_ = buttons.cancel;
@@ -52,10 +56,12 @@ frmASCIIValue::frmASCIIValue(QWidget* parent) : QDialog(parent) {
     auto* row = new QHBoxLayout;
     row->addWidget(label);
     row->addLayout(field);
+    row->addWidget(learn);
     row->addStretch();
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(row);
+    layout->addWidget(learner_->StatusLine());
     layout->addSpacing(8);
     layout->addLayout(buttons.row);
     MakeFixedDialog(this, layout);
@@ -69,6 +75,10 @@ frmASCIIValue::frmASCIIValue(QWidget* parent) : QDialog(parent) {
 void frmASCIIValue::ASCIIValue(std::int16_t value) {
     ASCIIValue_ = value;
     txtASCIICode_->setText(QString::number(ASCIIValue_));
+}
+
+void frmASCIIValue::Listening(CodeListening* listening) {
+    learner_->Listening(listening);
 }
 
 void frmASCIIValue::TitleText(const QString& title) {

@@ -11,11 +11,13 @@ class QPushButton;
 
 namespace qm {
 
+class CodeLearner;
+class CodeListening;
 class UpDownControl;
 
-// Edits one character code (0 to 255) of a compass point. The caller sets ASCIIValue (and
-// TitleText), runs exec() with the main window as parent, and reads ASCIIValue back whatever the
-// outcome: OK stores the typed code, Cancel and Esc leave the given one.
+// Edits one character code (0 to 255) of a compass point, typed or taken from the device. The
+// caller sets ASCIIValue (and TitleText), runs exec() with the main window as parent, and reads ASCIIValue
+// back whatever the outcome: OK stores the typed code, Cancel and Esc leave the given one.
 class frmASCIIValue : public QDialog {
     Q_OBJECT
 public:
@@ -29,6 +31,8 @@ public:
     // The handshaking the code will be received with (the serial control's value): under Xon/Xoff,
     // OK warns of a code the line keeps for itself, and still takes it.
     void Handshaking(std::int32_t handshaking) { handshaking_ = handshaking; }
+    // Where "Press the switch" takes the device's next code from (see CodeLearner).
+    void Listening(CodeListening* listening);
 
     // The warning, for every code of codes the handshaking swallows (one message for them all).
     static void WarnIfSwallowed(QWidget* parent, std::initializer_list<std::int16_t> codes,
@@ -50,6 +54,7 @@ private:
     std::int32_t handshaking_ = 0;
     QLineEdit* txtASCIICode_ = nullptr;
     UpDownControl* updASCII_ = nullptr;
+    CodeLearner* learner_ = nullptr;
     QPushButton* OKButton_ = nullptr;
     QPushButton* CancelButton_ = nullptr;
 };

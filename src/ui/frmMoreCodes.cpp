@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "ui/CodeLearner.h"
 #include "ui/common/DialogRows.h"
 #include "ui/common/FixedDialog.h"
 #include "ui/common/MessageBoxService.h"
@@ -22,12 +23,18 @@ frmMoreCodes::frmMoreCodes(QWidget* parent) : QDialog(parent) {
 
     auto* hint = new QLabel(tr("Leave a box empty for an action without a code."), this);
     auto* grid = new QGridLayout;
+    learner_ = new CodeLearner(this);
     int row = 0;
     for (const AddedCode& code : kAddedCodes) {
         QLineEdit* box =
             AddCodeRow(this, grid, row, QString::fromLatin1(code.caption) + QLatin1Char(':'), code.boxName);
         boxes_.push_back(box);
+        grid->addWidget(learner_->AddButton(box), row, 2);
         ++row;
+    }
+    // Tab goes from box to box, as it did before the boxes had buttons beside them.
+    for (std::size_t i = 1; i < boxes_.size(); ++i) {
+        setTabOrder(boxes_[i - 1], boxes_[i]);
     }
 
     const OkCancelRow buttons = AddOkCancel(this);
@@ -35,6 +42,7 @@ frmMoreCodes::frmMoreCodes(QWidget* parent) : QDialog(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(hint);
     layout->addLayout(grid);
+    layout->addWidget(learner_->StatusLine());
     layout->addSpacing(8);
     layout->addLayout(buttons.row);
     MakeFixedDialog(this, layout);
@@ -50,6 +58,10 @@ void frmMoreCodes::Codes(const SettingsRecord& values) {
         const std::int16_t code = values_.Code(kAddedCodes[i].action);
         boxes_[i]->setText(code < 0 ? QString() : QString::number(code));
     }
+}
+
+void frmMoreCodes::Listening(CodeListening* listening) {
+    learner_->Listening(listening);
 }
 
 void frmMoreCodes::showEvent(QShowEvent* event) {

@@ -10,9 +10,12 @@ class QLineEdit;
 
 namespace qm {
 
+class CodeLearner;
+class CodeListening;
+
 // "More Codes": the codes of the actions beyond the thirteen (kAddedCodes: the left button lock,
 // the middle click, the wheel, faster and slower, and keys of the keyboard), each 0 to 255 or none
-// (an empty box).
+// (an empty box), typed or taken from the device.
 // The caller sets Codes, runs exec() with the main window as parent, and reads Codes back
 // whatever the outcome: OK stores the typed codes, Cancel and Esc leave those given.
 class frmMoreCodes : public QDialog {
@@ -25,6 +28,8 @@ public:
     const SettingsRecord& Codes() const { return values_; }
     // As the other code editors: under Xon/Xoff, OK warns of codes the line keeps for itself.
     void Handshaking(std::int32_t handshaking) { handshaking_ = handshaking; }
+    // Where "Press the switch" takes the device's next code from (see CodeLearner).
+    void Listening(CodeListening* listening);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -35,6 +40,7 @@ private:
     SettingsRecord values_;
     std::int32_t handshaking_ = 0;
     std::vector<QLineEdit*> boxes_;  // in the order of kAddedCodes
+    CodeLearner* learner_ = nullptr;
 };
 
 }  // namespace qm

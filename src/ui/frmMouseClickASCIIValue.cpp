@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "ui/CodeLearner.h"
 #include "ui/common/DialogRows.h"
 #include "ui/common/FixedDialog.h"
 #include "ui/common/MessageBoxService.h"
@@ -28,6 +29,11 @@ frmMouseClickASCIIValue::frmMouseClickASCIIValue(QWidget* parent) : QDialog(pare
     auto* grid = new QGridLayout;
     txtSClickASCIICode_ = AddCodeRow(this, grid, 0, tr("S Click Code:"), "txtSClickASCIICode");
     txtDClickASCIICode_ = AddCodeRow(this, grid, 1, tr("D Click Code:"), "txtDClickASCIICode");
+    learner_ = new CodeLearner(this);
+    grid->addWidget(learner_->AddButton(txtSClickASCIICode_), 0, 2);
+    grid->addWidget(learner_->AddButton(txtDClickASCIICode_), 1, 2);
+    // Tab goes from box to box, as it did before the boxes had buttons beside them.
+    setTabOrder(txtSClickASCIICode_, txtDClickASCIICode_);
 
     const OkCancelRow buttons = AddOkCancel(this);
     OKButton_ = buttons.ok;
@@ -35,6 +41,7 @@ frmMouseClickASCIIValue::frmMouseClickASCIIValue(QWidget* parent) : QDialog(pare
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
+    layout->addWidget(learner_->StatusLine());
     layout->addSpacing(8);
     layout->addLayout(buttons.row);
     MakeFixedDialog(this, layout);
@@ -53,6 +60,10 @@ void frmMouseClickASCIIValue::SClickASCIIValue(std::int16_t value) {
 void frmMouseClickASCIIValue::DClickASCIIValue(std::int16_t value) {
     DClickASCIIValue_ = value;
     txtDClickASCIICode_->setText(QString::number(DClickASCIIValue_));
+}
+
+void frmMouseClickASCIIValue::Listening(CodeListening* listening) {
+    learner_->Listening(listening);
 }
 
 void frmMouseClickASCIIValue::TitleText(const QString& title) {

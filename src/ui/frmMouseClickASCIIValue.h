@@ -8,9 +8,12 @@ class QPushButton;
 
 namespace qm {
 
+class CodeLearner;
+class CodeListening;
 class UpDownControl;
 
-// Edits a mouse button's single-click and double-click codes (0 to 255 each). The caller sets
+// Edits a mouse button's single-click and double-click codes (0 to 255 each), typed or taken
+// from the device. The caller sets
 // SClickASCIIValue, DClickASCIIValue and TitleText, runs exec() with the main window as parent,
 // and reads both codes back whatever the outcome. Cancel, Esc and the window's close button leave
 // the codes as given.
@@ -27,6 +30,8 @@ public:
     void TitleText(const QString& title);
     // As frmASCIIValue's: under Xon/Xoff, OK warns of codes the line keeps for itself.
     void Handshaking(std::int32_t handshaking) { handshaking_ = handshaking; }
+    // Where "Press the switch" takes the device's next code from (see CodeLearner).
+    void Listening(CodeListening* listening);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -41,6 +46,7 @@ private:
     QLineEdit* txtDClickASCIICode_ = nullptr;
     QPushButton* OKButton_ = nullptr;
     QPushButton* CancelButton_ = nullptr;
+    CodeLearner* learner_ = nullptr;
 };
 
 }  // namespace qm

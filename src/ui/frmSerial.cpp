@@ -78,7 +78,7 @@ frmSerial::frmSerial(Parts parts, QWidget* parent) : QWidget(parent), parts_(std
     auto* diagnostics = new DiagnosticsTab(sstMain);
     // The code editors warn of codes that Xon/Xoff handshaking would keep from the program.
     auto* mouse = new MouseTab(
-        &working_, [this] { return CodeEditorHandshaking(); }, sstMain);
+        &working_, [this] { return CodeEditorHandshaking(); }, parts_.codeListening, sstMain);
     fraButtons = mouse->fraButtons;
     fraMovement = mouse->fraMovement;
     cmdMoreCodes = mouse->cmdMoreCodes;
@@ -591,7 +591,7 @@ void frmSerial::cmdMouseAdvanced_Click() {
 }
 
 void frmSerial::cmdMoreCodes_Click() {
-    EditMoreCodes(this, working_, CodeEditorHandshaking());
+    EditMoreCodes(this, working_, CodeEditorHandshaking(), parts_.codeListening);
     CheckDirty();
 }
 

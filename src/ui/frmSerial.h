@@ -22,6 +22,7 @@ class QVBoxLayout;
 
 namespace qm {
 
+class CodeListening;
 class ExitQuestion;
 class frmAbout;
 class GeneralTab;
@@ -73,6 +74,7 @@ public:
         RegistryApi* registry = nullptr;               // what the About box reads; may be null
         std::string desktopInput;                      // which desktop input is in use (ANSI); may be empty
         std::string desktopNote;  // what the desktop input leaves the user to know (ANSI); may be empty
+        CodeListening* codeListening = nullptr;  // the code editors' "Press the switch"; may be null
     };
 
     explicit frmSerial(Parts parts, QWidget* parent = nullptr);

@@ -1,8 +1,9 @@
 // A switch user has only the device: with it alone they bring up the Properties window, open
-// the About box and the guide and close them, change codes in their editors, clear a message box and close
-// the About box with the Escape key's code, while the pointer keeps answering. Where the program's widgets
-// are is measured by building the same widgets in this process on the same display (same code, fonts and
-// style), before it starts.
+// the About box and the guide and close them, change codes in their editors (one by pressing the
+// switch), clear a message box, close the About box with the Escape key's code and answer the exit
+// question, while the pointer keeps answering. Where the program's widgets are is measured by
+// building the same widgets in this process on the same display (same code, fonts and style),
+// before it starts.
 
 // gtest and the project's headers first: Xlib's None and Status macros would break them.
 #include <gtest/gtest.h>
@@ -17,6 +18,7 @@
 #include "SettingsTree.h"
 #include "settings/hive/FileHiveRegistry.h"
 #include "support/gui/LaunchedProgram.h"
+#include "ui/ExitQuestion.h"
 #include "ui/WindowFixture.h"
 #include "ui/frmASCIIValue.h"
 #include "ui/frmAbout.h"
@@ -88,12 +90,16 @@ Spots Measure(const std::string& display) {
     code.ASCIIValue(5);
     code.TitleText(QStringLiteral("NE Mouse Movement"));
     frmMoreCodes more(&window);
+    ExitQuestion question(&window);
+    question.Ask();
+    auto* asked = window.findChild<QMessageBox*>("ExitQuestion");
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Quillmotion"),
                     QStringLiteral("Baud Rate must be a numeric value.  Please re-enter"), QMessageBox::Ok,
                     &window);
     for (const auto& [as, dialog, button] :
          {std::tuple<const char*, QWidget*, QWidget*>{"about", &about, about.findChild<QWidget*>("cmdOK")},
-          {"code", &code, code.findChild<QWidget*>("OKButton")},
+          {"learn", &code, code.findChild<QWidget*>("cmdLearn")},
+          {"question", asked, asked->button(QMessageBox::Ok)},
           {"more", &more, more.findChild<QWidget*>("OKButton")},
           {"box", &box, box.button(QMessageBox::Ok)}}) {
         Expose(*dialog);
@@ -197,16 +203,18 @@ TEST(DeviceAlone, OpensUsesAndClosesTheWindowsAndMessageBoxes) {
     EXPECT_TRUE(closes(about, "about")) << "the About box did not close";
     EXPECT_TRUE(device.PointerAnswers());
 
-    // The North East code's editor on the Mouse tab: the device types the new code and confirms
-    // it, then applies it.
+    // The North East code's editor on the Mouse tab: "Press the switch", and the device's next code,
+    // k, fills the box instead of being typed; the device's Enter then confirms it.
     ASSERT_TRUE(device.ClickAt(in(window, "tab2")));
     ASSERT_TRUE(device.ClickAt(in(window, "lblNE")));
     const unsigned long editor = looker.WaitShown("Ascii Value : NE Mouse Movement");
     ASSERT_NE(editor, 0u) << "the code editor did not open";
-    // The box opens with the old code selected: the new one replaces it.
+    ASSERT_TRUE(device.ClickAt(in(editor, "learn")));
     std::this_thread::sleep_for(300ms);
-    device.Send("50");
-    EXPECT_TRUE(closes(editor, "code")) << "the code editor did not close";
+    device.Send("k");
+    std::this_thread::sleep_for(300ms);
+    device.Send("\r");
+    EXPECT_TRUE(Eventually([&] { return !looker.Viewable(editor); })) << "Enter did not confirm the code";
     // "More codes...": the first box (the left button lock) opens ready to type; Tab, typed by
     // the device, reaches the Escape key's box eight boxes on.
     ASSERT_TRUE(device.ClickAt(in(window, "cmdMoreCodes")));
@@ -222,8 +230,8 @@ TEST(DeviceAlone, OpensUsesAndClosesTheWindowsAndMessageBoxes) {
         SettingsTree::ReadValue(registry, key, name, value);
         return SettingsTree::ValueText(value);
     };
-    EXPECT_TRUE(Eventually([&] { return saved("Mouse\\Movement", "NE_ASCII") == "50"; }))
-        << "the new North East code was not applied";
+    EXPECT_TRUE(Eventually([&] { return saved("Mouse\\Movement", "NE_ASCII") == "107"; }))
+        << "the North East code taken from the device was not applied";
     EXPECT_TRUE(Eventually([&] { return saved("Mouse\\Buttons", "LEFT_LOCK_ASCII") == "30"; }))
         << "the left button lock's code was not applied";
     EXPECT_TRUE(Eventually([&] { return saved("Emulation", "ESCAPE_ASCII") == "31"; }))
@@ -251,6 +259,18 @@ TEST(DeviceAlone, OpensUsesAndClosesTheWindowsAndMessageBoxes) {
     EXPECT_TRUE(device.PointerAnswers()) << "the device lost the pointer while the guide is open";
     device.Send("\x1f");
     EXPECT_TRUE(Eventually([&] { return !looker.Viewable(guide); })) << "Escape did not close the guide";
+
+    // The exit question: the Escape key's code keeps the program (it asks again), OK clicked by the
+    // device ends it.
+    for (const std::string answer : {"\x1f", "OK"}) {
+        ASSERT_TRUE(device.ClickAt(in(window, "cmdExit")));
+        const unsigned long question = looker.WaitShown("Quillmotion");
+        ASSERT_NE(question, 0u) << "not asked";
+        answer == "OK" ? static_cast<void>(device.ClickAt(in(question, "question"))) : device.Send(answer);
+        ASSERT_TRUE(Eventually([&] { return !looker.Viewable(question); })) << "not answered: " << answer;
+    }
+    EXPECT_TRUE(Eventually([&] { return run.Program().WaitForExit(300ms) == std::optional<int>(0); }, 30s))
+        << run.Output();
 }
 
 // Ending the program at any moment, while the device streams bytes and the pointer moves, by

@@ -186,6 +186,31 @@ TEST_F(Dispatch, VirtualKeysAndKeyCodesPressTheirKeys) {
     EXPECT_EQ(dispatcher.BytesReceived(), 2 * 5 + 1);
 }
 
+// A listener takes the next code once, listed and counted but not acted on, whatever it would
+// do; one set from inside a code's action waits for the next. In sequence mode it is the decoded
+// value. The program's end lets it go.
+TEST_F(Dispatch, AListenerTakesTheNextCodeInsteadOfItsAction) {
+    Codes taken;
+    const auto listen = [&] { road.ListenForNextCode([&](std::int16_t code) { taken.push_back(code); }); };
+    pump.PostAtCall(1, listen);
+    serial.Deliver(Byte(E) + Byte(LSCLICK) + "a" + Byte(W));
+    EXPECT_EQ(taken, Codes{LSCLICK});
+    EXPECT_EQ(desktop.Moves(), (std::vector<Step>{{10, 0}, {-10, 0}}));
+    EXPECT_TRUE(desktop.Buttons().empty());
+    EXPECT_EQ(road.Status().received.Line(2), "209 taken as a code");
+    EXPECT_EQ(dispatcher.BytesReceived(), 4);
+
+    settings.ASCIISequence(1);
+    listen();
+    serial.Deliver("\033A300b");
+    EXPECT_EQ(taken, (Codes{LSCLICK, 300}));
+    EXPECT_EQ(Typed(), "ab");
+    listen();
+    road.Shutdown();
+    serial.Deliver("c");
+    EXPECT_EQ(taken.size(), 2u);
+}
+
 // Events run nested inside the pending-events calls. Whatever arrives there is listed (newest
 // first, never more than five), acted on and counted exactly once, and in the order it arrived.
 TEST_F(Dispatch, NestedReceiveEventsCountOnceInArrivalOrder) {

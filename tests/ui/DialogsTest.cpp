@@ -2,6 +2,8 @@
 // Bad text in every box is in BadInputTest.
 
 #include "settings/hive/FileHiveRegistry.h"
+#include "ui/CodeLearner.h"
+#include "ui/CodeListening.h"
 #include "ui/MouseCodesPanel.h"
 #include "ui/WindowFixture.h"
 #include "ui/common/UpDownControl.h"
@@ -180,6 +182,33 @@ public:
     QList<QUrl> opened;
 public slots:
     void Open(const QUrl& url) { opened << url; }
+};
+
+// The device's side of "Press the switch": as the road, a code ends the listening as it is handed.
+struct DeviceListening final : CodeListening {
+    bool Listen(std::function<void(std::int16_t)> taken) override {
+        heard = connected ? std::move(taken) : nullptr;
+        return connected;
+    }
+    void StopListening() override { heard = nullptr; }
+    bool connected = true;
+    std::function<void(std::int16_t)> heard;
+};
+
+// "Press the switch" beside a code dialog's box (by its button's number); then a code arrives,
+// the wait runs out, Escape, no port, or the dialog goes; after: the box and the line shown.
+const std::vector<std::tuple<const char*, const char*, int, const char*, const char*, const char*>>
+    kLearnRows = {
+        {"compass point takes a code", "frmASCIIValue", 0, "65", "65", "Code 65 taken. OK keeps it."},
+        {"double click takes a code", "frmMouseClickASCIIValue", 1, "9", "9", "Code 9 taken. OK keeps it."},
+        {"a virtual key is refused", "frmMoreCodes", 8, "300", "",
+         "Code 300 is not a whole number from 0 to 255: it was not taken."},
+        {"the wait runs out", "frmASCIIValue", 0, "wait", "0",
+         "Nothing came from the switch in 0.001 seconds."},
+        {"no port", "frmMoreCodes", 0, "unplugged", "",
+         "No device is connected: connect its port on the General tab first."},
+        {"Escape", "frmMouseClickASCIIValue", 0, "Escape", "0", ""},
+        {"the dialog goes", "frmASCIIValue", 0, "gone", "", ""},
 };
 
 class DialogsTest : public QObject {
@@ -488,6 +517,46 @@ private slots:
         }
         QTest::keyClick(text, Qt::Key_Up);
         QCOMPARE(seen + text->text(), QStringLiteral("255 255 254 254 254 254 255"));
+    }
+
+    void PressTheSwitchTakesTheDevicesNextCode_data() { AddRowsOf(kLearnRows); }
+    // The taken code is selected in its box, so Enter (the device's too) keeps it; the listening
+    // never outlives the wait, whatever ends it.
+    void PressTheSwitchTakesTheDevicesNextCode() {
+        const auto& [rowName, name, index, then, box, line] = RowOf(kLearnRows);
+        DeviceListening device;
+        device.connected = QString(then) != "unplugged";
+        QPointer<QDialog> dialog = QString(name) == "frmMoreCodes" ? static_cast<QDialog*>(new frmMoreCodes)
+                                   : QString(name) == "frmASCIIValue"
+                                       ? static_cast<QDialog*>(new frmASCIIValue)
+                                       : new frmMouseClickASCIIValue;
+        dialog->findChild<CodeLearner*>()->Listening(&device);
+        dialog->findChild<CodeLearner*>()->WaitLimit(1);
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        QLineEdit* target = dialog->findChildren<QLineEdit*>(QRegularExpression("^txt")).at(index);
+        QTest::mouseClick(dialog->findChildren<QPushButton*>("cmdLearn").at(index), Qt::LeftButton);
+        QCOMPARE(bool(device.heard), device.connected);
+        const bool code = QString(then).front().isDigit();
+        if (code) {
+            std::exchange(device.heard, nullptr)(static_cast<std::int16_t>(QString(then).toInt()));
+        } else if (QString(then) == "Escape") {
+            QTest::keyClick(dialog->focusWidget(), Qt::Key_Escape);
+            QVERIFY(!dialog->isVisible());
+        } else if (QString(then) == "gone") {
+            delete dialog;
+        }
+        QTRY_VERIFY(!device.heard);
+        if (dialog) {
+            QCOMPARE(target->text(), QString(box));
+            QCOMPARE(Child<QLabel>(dialog, "lblLearn")->text(), QString(line));
+        }
+        if (code && *box != '\0') {
+            QVERIFY(target->hasFocus() && target->selectedText() == target->text());
+            QTest::keyClick(target, Qt::Key_Return);
+            QCOMPARE(dialog->result(), int(QDialog::Accepted));
+        }
+        delete dialog;
     }
 
     // "More Codes" names each box, and captions it, as written, in the order of the codes.
