@@ -76,8 +76,7 @@ void CodeLearner::Take(std::int16_t code) {
         return;
     }
     if (code < 0 || code > kHighest) {
-        status_->setText(
-            tr("Code %1 is not a whole number from 0 to %2: it was not taken.").arg(code).arg(kHighest));
+        status_->setText(tr("Code %1 is not from 0 to %2, so it was not taken.").arg(code).arg(kHighest));
         return;
     }
     box->setText(QString::number(code));

@@ -202,7 +202,7 @@ const std::vector<std::tuple<const char*, const char*, int, const char*, const c
         {"compass point takes a code", "frmASCIIValue", 0, "65", "65", "Code 65 taken. OK keeps it."},
         {"double click takes a code", "frmMouseClickASCIIValue", 1, "9", "9", "Code 9 taken. OK keeps it."},
         {"a virtual key is refused", "frmMoreCodes", 8, "300", "",
-         "Code 300 is not a whole number from 0 to 255: it was not taken."},
+         "Code 300 is not from 0 to 255, so it was not taken."},
         {"the wait runs out", "frmASCIIValue", 0, "wait", "0",
          "Nothing came from the switch in 0.001 seconds."},
         {"no port", "frmMoreCodes", 0, "unplugged", "",
