@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "desktop/x11/InputState.h"
+
 namespace qm::x11 {
 
 namespace {
@@ -12,10 +14,6 @@ namespace {
 const std::string kPrefix = "_QUILLMOTION_HELD_INPUT_";
 // Keycodes are listed as themselves, buttons after them.
 constexpr long kFirstButton = 256;
-
-bool KeyDown(const char (&keymap)[32], long keycode) {
-    return (keymap[keycode / 8] & (1 << (keycode % 8))) != 0;
-}
 
 // The core protocol tells the state of the first five buttons only; a release of a button that is
 // not down does nothing, so the others (a wheel's, never held for long) are simply let go.
@@ -31,19 +29,11 @@ HeldInputLedger::HeldInputLedger(Display* display) : ledger_(display, kPrefix) {
         return;
     }
     // Only what is still down: the user may have let go of it by pressing it again.
-    char keymap[32];
-    XQueryKeymap(display, keymap);
-    Window root = 0;
-    Window child = 0;
-    int rootX = 0;
-    int rootY = 0;
-    int x = 0;
-    int y = 0;
-    unsigned mask = 0;
-    XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &x, &y, &mask);
+    const KeysDown keys(display);
+    const unsigned mask = QueryPointer(display).buttons;
     for (const std::vector<long>& held : dead) {
         for (const long number : held) {
-            if (number >= 0 && number < kFirstButton && KeyDown(keymap, number)) {
+            if (number >= 0 && number < kFirstButton && keys.Holds(static_cast<unsigned long>(number))) {
                 XTestFakeKeyEvent(display, static_cast<unsigned>(number), False, CurrentTime);
             } else if (number > kFirstButton && number < 2 * kFirstButton &&
                        ButtonDown(mask, number - kFirstButton)) {

@@ -11,6 +11,7 @@
 #include <thread>
 #include <utility>
 
+#include "desktop/x11/InputState.h"
 #include "desktop/x11/XErrorTrap.h"
 
 namespace qm::x11 {
@@ -303,8 +304,7 @@ void SpareKeycodes::TakeBackLeftovers() {
         return;
     }
     const KeyboardMapping mapping(display_, minKeycode_, maxKeycode_ - minKeycode_ + 1);
-    char down[32];
-    XQueryKeymap(display_, down);
+    const KeysDown down(display_);
     for (const std::vector<long>& numbers : ledgers) {
         // Keycode, keysym without Shift and keysym with it, in turn.
         for (std::size_t i = 0; i + 2 < numbers.size(); i += 3) {
@@ -314,7 +314,7 @@ void SpareKeycodes::TakeBackLeftovers() {
             slot.keysyms[1] = static_cast<Keysym>(numbers[i + 2]);
             if (StillHolds(mapping, slot)) {
                 // A copy killed between press and release leaves the key down.
-                if (slot.keycode < 256 && (down[slot.keycode / 8] & (1 << (slot.keycode % 8))) != 0) {
+                if (down.Holds(slot.keycode)) {
                     XTestFakeKeyEvent(display_, slot.keycode, False, CurrentTime);
                 }
                 Unmap(slot.keycode);

@@ -18,6 +18,7 @@
 #include "desktop/keysyms/AnsiKeysym.h"
 #include "desktop/keysyms/KeyKeysyms.h"
 #include "desktop/x11/HeldInputLedger.h"
+#include "desktop/x11/InputState.h"
 #include "desktop/x11/KeyLookup.h"
 #include "desktop/x11/LastDitchRelease.h"
 #include "desktop/x11/PrimaryMonitor.h"
@@ -409,19 +410,10 @@ unsigned XTestDesktop::LookUpKeycode(Key key) {
 }
 
 Point XTestDesktop::PointerPosition() {
-    Display* display = display_->Get();
-    Window root = 0;
-    Window child = 0;
-    int rootX = 0;
-    int rootY = 0;
-    int windowX = 0;
-    int windowY = 0;
-    unsigned mask = 0;
-    XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &windowX, &windowY,
-                  &mask);
+    const x11::PointerState pointer = x11::QueryPointer(display_->Get());
     taken_ = false;
     const x11::ScreenArea& primary = Primary();
-    return Point{rootX - primary.x, rootY - primary.y};
+    return Point{pointer.x - primary.x, pointer.y - primary.y};
 }
 
 Size XTestDesktop::ScreenSize() {
