@@ -13,6 +13,7 @@
 #include <numbers>
 
 #include "ui/PendingState.h"
+#include "ui/common/TypedKeys.h"
 #include "ui/frmASCIIValue.h"
 #include "ui/frmMouseClickASCIIValue.h"
 
@@ -71,7 +72,7 @@ void CodeSpot::paintEvent(QPaintEvent* /*event*/) {
 
 void CodeSpot::keyPressEvent(QKeyEvent* event) {
     // Space is the button's own; Enter presses it as well, as it does a dialog's focused button.
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !event->isAutoRepeat()) {
+    if (PressesControl(*event, false)) {
         event->accept();
         click();
         return;

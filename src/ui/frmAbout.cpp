@@ -25,6 +25,7 @@
 #include "ui/common/Ansi.h"
 #include "ui/common/FixedDialog.h"
 #include "ui/common/MessageBoxService.h"
+#include "ui/common/TypedKeys.h"
 
 namespace qm {
 
@@ -72,8 +73,7 @@ void LinkLabel::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void LinkLabel::keyPressEvent(QKeyEvent* event) {
-    const int key = event->key();
-    if ((key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) && !event->isAutoRepeat()) {
+    if (PressesControl(*event, true)) {
         event->accept();
         Press();
         return;

@@ -346,6 +346,17 @@ std::optional<double> frmMouseMovementAdvanced::ReadNumber(QLineEdit* box, const
     return std::nullopt;
 }
 
+bool frmMouseMovementAdvanced::WithinPercent(QLineEdit* box, const char* name, double value) {
+    if (value >= 1 && value <= 100) {
+        return true;
+    }
+    MsgBox(this, QStringLiteral("%1 must be a whole number between 1 and 100").arg(QString::fromLatin1(name)),
+           MsgIcon::Exclamation);
+    box->setFocus();
+    box->selectAll();
+    return false;
+}
+
 void frmMouseMovementAdvanced::cmdTest_Click() {
     const auto delay = ReadNumber(txtMovementDelay_, QString::fromLatin1(kDelayName));
     if (!delay) {
@@ -474,13 +485,7 @@ void frmMouseMovementAdvanced::OKButton_Click() {
         if (!top) {
             return;
         }
-        if (*top < 1 || *top > 100) {
-            MsgBox(this,
-                   QStringLiteral("%1 must be a whole number between 1 and 100")
-                       .arg(QString::fromLatin1(kTopName)),
-                   MsgIcon::Exclamation);
-            txtAccelerationMaximum_->setFocus();
-            txtAccelerationMaximum_->selectAll();
+        if (!WithinPercent(txtAccelerationMaximum_, kTopName, *top)) {
             return;
         }
         time = ReadNumber(txtAccelerationTime_, QString::fromLatin1(kTimeName));
@@ -491,13 +496,7 @@ void frmMouseMovementAdvanced::OKButton_Click() {
         if (!start) {
             return;
         }
-        if (std::nearbyint(*start) < 1 || std::nearbyint(*start) > 100) {
-            MsgBox(this,
-                   QStringLiteral("%1 must be a whole number between 1 and 100")
-                       .arg(QString::fromLatin1(kStartName)),
-                   MsgIcon::Exclamation);
-            txtAccelerationStart_->setFocus();
-            txtAccelerationStart_->selectAll();
+        if (!WithinPercent(txtAccelerationStart_, kStartName, std::nearbyint(*start))) {
             return;
         }
     }

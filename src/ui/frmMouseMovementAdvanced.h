@@ -97,6 +97,8 @@ private:
     double CursorEnd() const;
     // The box's text as a whole number, or a message naming the box and nothing.
     std::optional<double> ReadNumber(QLineEdit* box, const QString& name);
+    // Whether value is a percentage from 1 to 100; if not, says so and hands its box the focus.
+    bool WithinPercent(QLineEdit* box, const char* name, double value);
 
     float MovementDelay_ = 0;
     float MovementIncrementX_ = 0;

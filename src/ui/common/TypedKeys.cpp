@@ -103,6 +103,12 @@ std::optional<int> TypedCharacter(const QKeyEvent& event) {
     return ansi < 0 ? int{'?'} : ansi;
 }
 
+bool PressesControl(const QKeyEvent& event, bool withSpace) {
+    const int key = event.key();
+    return (key == Qt::Key_Return || key == Qt::Key_Enter || (withSpace && key == Qt::Key_Space)) &&
+           !event.isAutoRepeat();
+}
+
 void LimitTypedLength(QLineEdit* box, int maxLength) {
     box->setValidator(new TypedLengthValidator(maxLength, box));
 }

@@ -13,6 +13,10 @@ namespace qm {
 // alone) give nothing and stay with the box and its window, so focus moves and Esc still work.
 std::optional<int> TypedCharacter(const QKeyEvent& event);
 
+// Whether the key presses a control as a button's own keys do: Enter (either key), and Space
+// where withSpace asks for it. A held key's repeats press nothing.
+bool PressesControl(const QKeyEvent& event, bool withSpace);
+
 // Lets the user put at most maxLength characters into the box, by typing, pasting or dropping.
 // Texts set by the program are shown whole, so a stored value longer than that is never cut.
 void LimitTypedLength(QLineEdit* box, int maxLength);
